@@ -1,0 +1,42 @@
+// Wires the program together: the real dialogs and desktop, the session, and the main window.
+#include "common/fonts.h"
+#include "common/qtdesktop.h"
+#include "common/qtuserdialogs.h"
+#include "common/session.h"
+#include "mainwindow/form1.h"
+#include "mainwindow/startupoptions.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zettora"));
+    QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    installFontSubstitutes();
+
+    // Qt's own dialogs and buttons ("はい", "いいえ", "キャンセル") in Japanese.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    StartupOptions options;
+    options.programFolder = QCoreApplication::applicationDirPath();
+    const QStringList args = QCoreApplication::arguments();
+    options.databasePath = args.size() > 1 ? QFileInfo(args.at(1)).absoluteFilePath()
+                                           : QDir(options.programFolder).filePath(QStringLiteral("Zettora.mdb"));
+
+    QtUserDialogs dialogs;
+    QtDesktop desktop;
+    Session session;
+    Form1 window(session, dialogs, desktop, options);
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,3 @@
+#include "commonlog.h"
+
+Q_LOGGING_CATEGORY(lcCommon, "zettora.common")

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+// Hands a file or an address to the desktop's default program.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    virtual bool openFile(const QString& path) = 0;
+    virtual bool openUrl(const QUrl& url) = 0;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QUrl>
+
+// Help topic numbers of the windows; each one is an anchor in the help pages.
+namespace HelpTopic {
+
+inline constexpr int kMainWindow = 1;
+inline constexpr int kWebAndEntry = 4;
+inline constexpr int kSearch = 9;
+inline constexpr int kSupport = 28;
+inline constexpr int kRecordView = 34;
+
+// The page and anchor that explain a topic; unknown topics open the first page.
+QUrl url(int topic);
+
+} // namespace HelpTopic

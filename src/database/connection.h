@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <SQLiteCpp/Database.h>
+
+#include <memory>
+
+struct sqlite3;
+
+// One open scrap database file. Owns the engine handle; every failure is thrown as DbError.
+class Connection final {
+public:
+    // Opens an existing file for reading and writing; never creates one.
+    static std::unique_ptr<Connection> openExisting(const QString& path);
+    // Creates a new, empty file; refuses a path where any file already exists.
+    static std::unique_ptr<Connection> createNew(const QString& path);
+
+    Q_DISABLE_COPY_MOVE(Connection)
+    ~Connection();
+
+    const QString& path() const { return m_path; }
+    sqlite3* handle() const { return m_db.getHandle(); }
+    SQLite::Database& engine() { return m_db; }
+
+    // Runs one statement that takes no values (pragmas, schema statements).
+    void execute(const QString& sql);
+    bool hasTable(const QString& name) const;
+    qint64 lastInsertRowid() const;
+
+private:
+    Connection(const QString& path, int flags);
+    void configure();
+
+    QString m_path;
+    SQLite::Database m_db;
+};

@@ -1,0 +1,3 @@
+#include "databaselog.h"
+
+Q_LOGGING_CATEGORY(lcDatabase, "zettora.database")

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+// The one error type of the storage layer: SQLite's result code (or kWidthExceeded) and a readable message.
+class DbError : public std::runtime_error {
+public:
+    static constexpr int kWidthExceeded = -1000;
+    static constexpr int kNoCurrentRow = -1001;
+    static constexpr int kNotUpdatable = -1002;
+
+    DbError(int code, const QString& message)
+        : std::runtime_error(message.toStdString())
+        , m_code(code)
+        , m_message(message)
+    {
+    }
+
+    int code() const { return m_code; }
+    const QString& message() const { return m_message; }
+
+private:
+    int m_code;
+    QString m_message;
+};

@@ -1,0 +1,75 @@
+#include "opening.h"
+
+#include "connection.h"
+#include "databaselog.h"
+#include "dberror.h"
+#include "query.h"
+#include "resultset.h"
+#include "schema.h"
+
+#include <QFileInfo>
+
+std::unique_ptr<Connection> OpenSharedConnection(const QString& path)
+{
+    return Connection::openExisting(path);
+}
+
+bool HasKindTable(Connection& connection)
+{
+    try {
+        // Exact, case-sensitive comparison of the names, as the catalog gives them.
+        Query tables(connection, QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table'"));
+        while (tables.next()) {
+            if (tables.text(0) == Schema::name(Schema::kDBID))
+                return true;
+        }
+    } catch (const DbError& e) {
+        qCWarning(lcDatabase) << "cannot read the table list of" << connection.path() << e.message();
+    }
+    return false;
+}
+
+int ReadDatabaseKind(Connection& connection)
+{
+    try {
+        Query kind(connection, QStringLiteral("SELECT dbid FROM DBID ORDER BY rowid LIMIT 1"));
+        if (kind.next() && !kind.isNull(0))
+            return int(kind.integer(0));
+    } catch (const DbError& e) {
+        qCWarning(lcDatabase) << "cannot read the kind of" << connection.path() << e.message();
+    }
+    return 0;
+}
+
+KindCheck CheckDatabaseKind(Connection& connection)
+{
+    KindCheck check;
+    check.hasKindTable = HasKindTable(connection);
+    if (check.hasKindTable)
+        check.kind = ReadDatabaseKind(connection);
+    return check;
+}
+
+bool OpenResultSet(Connection* connection, std::unique_ptr<ResultSet>& shared, const ResultSource& source)
+{
+    shared.reset();
+    if (!connection)
+        return false;
+    try {
+        shared = ResultSet::open(*connection, source);
+    } catch (const DbError& e) {
+        qCWarning(lcDatabase) << "cannot open the result set:" << e.message();
+        return false;
+    }
+    if (!shared->supportsAddNew()) {
+        shared.reset();
+        return false;
+    }
+    return true;
+}
+
+QString databaseNameOf(const QString& path)
+{
+    const QString file = QFileInfo(path).fileName();
+    return file.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) ? file.chopped(4) : file;
+}

@@ -1,0 +1,316 @@
+#include "resultset.h"
+
+#include "connection.h"
+#include "dberror.h"
+#include "query.h"
+#include "schema.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+QString quoted(const QString& identifier)
+{
+    return u'"' + identifier + u'"';
+}
+
+} // namespace
+
+ResultSet::ResultSet(Connection& connection, QString table)
+    : m_connection(connection)
+    , m_table(std::move(table))
+{
+}
+
+ResultSet::~ResultSet() = default;
+
+std::unique_ptr<ResultSet> ResultSet::open(Connection& connection, const ResultSource& source)
+{
+    std::unique_ptr<ResultSet> set(new ResultSet(connection, source.table));
+    const bool hasTable = !source.table.isEmpty();
+    if (hasTable && !Schema::table(source.table))
+        throw DbError(SQLITE_ERROR, QStringLiteral("not a table of a scrap database: ") + source.table);
+    const QString sql = hasTable ? QStringLiteral("SELECT rowid, * FROM ") + quoted(source.table) + source.tail
+                                 : source.select;
+    Query query(connection, sql);
+    query.bindAll(source.values);
+    const int first = hasTable ? 1 : 0;
+    for (int c = first; c < query.columnCount(); ++c)
+        set->m_fields << query.columnName(c);
+    const int width = query.columnCount() - first;
+    while (query.next()) {
+        std::vector<QVariant> row;
+        row.reserve(width);
+        for (int c = first; c < query.columnCount(); ++c)
+            row.push_back(query.value(c));
+        set->m_rows.push_back(std::move(row));
+        set->m_rowids.push_back(hasTable ? query.integer(0) : 0);
+    }
+    set->m_deleted.assign(set->m_rows.size(), false);
+    set->rebuildView();
+    set->m_position = set->m_view.empty() ? -1 : 0;
+    return set;
+}
+
+bool ResultSet::bof() const
+{
+    return m_view.empty() || m_position < 0;
+}
+
+bool ResultSet::eof() const
+{
+    return m_view.empty() || m_position >= int(m_view.size());
+}
+
+void ResultSet::moveFirst()
+{
+    cancelUpdate();
+    m_onDeleted = false;
+    m_position = m_view.empty() ? -1 : 0;
+}
+
+void ResultSet::moveNext()
+{
+    cancelUpdate();
+    if (m_onDeleted) {
+        // The deleted row left the view, so its successor already stands at the current index.
+        m_onDeleted = false;
+        return;
+    }
+    if (m_position < int(m_view.size()))
+        ++m_position;
+}
+
+void ResultSet::movePrevious()
+{
+    cancelUpdate();
+    m_onDeleted = false;
+    if (m_position >= 0)
+        --m_position;
+}
+
+void ResultSet::moveLast()
+{
+    cancelUpdate();
+    m_onDeleted = false;
+    m_position = int(m_view.size()) - 1;
+}
+
+int ResultSet::absolutePosition() const
+{
+    return (bof() || eof() || m_onDeleted) ? 0 : m_position + 1;
+}
+
+void ResultSet::setAbsolutePosition(int position)
+{
+    if (position < 1 || position > int(m_view.size()))
+        throw DbError(DbError::kNoCurrentRow, QStringLiteral("no record at position %1").arg(position));
+    cancelUpdate();
+    m_onDeleted = false;
+    m_position = position - 1;
+}
+
+void ResultSet::setFilter(const QString& field, const QVariant& value)
+{
+    const int column = fieldIndex(field);
+    if (column < 0)
+        throw DbError(SQLITE_ERROR, QStringLiteral("no field to filter on: ") + field);
+    cancelUpdate();
+    m_filterColumn = column;
+    m_filterValue = value;
+    rebuildView();
+    moveFirst();
+}
+
+void ResultSet::clearFilter()
+{
+    cancelUpdate();
+    m_filterColumn = -1;
+    m_filterValue = QVariant();
+    rebuildView();
+    moveFirst();
+}
+
+bool ResultSet::passesFilter(const std::vector<QVariant>& row) const
+{
+    if (m_filterColumn < 0)
+        return true;
+    const QVariant& cell = row[m_filterColumn];
+    if (cell.typeId() == QMetaType::LongLong || m_filterValue.typeId() == QMetaType::LongLong ||
+        m_filterValue.typeId() == QMetaType::Int)
+        return cell.isValid() && cell.toLongLong() == m_filterValue.toLongLong();
+    return cell.isValid() && cell.toString() == m_filterValue.toString();
+}
+
+void ResultSet::rebuildView()
+{
+    m_view.clear();
+    for (int i = 0; i < int(m_rows.size()); ++i) {
+        if (!m_deleted[i] && passesFilter(m_rows[i]))
+            m_view.push_back(i);
+    }
+}
+
+int ResultSet::fieldIndex(const QString& name) const
+{
+    return int(m_fields.indexOf(name));
+}
+
+const std::vector<QVariant>& ResultSet::currentRow() const
+{
+    if (m_adding)
+        return m_edit;
+    if (bof() || eof() || m_onDeleted)
+        throw DbError(DbError::kNoCurrentRow, QStringLiteral("no current record"));
+    return m_rows[m_view[m_position]];
+}
+
+QVariant ResultSet::value(int field) const
+{
+    if (field < 0 || field >= fieldCount())
+        throw DbError(SQLITE_RANGE, QStringLiteral("no field %1").arg(field));
+    if (m_editing)
+        return m_edit[field];
+    return currentRow()[field];
+}
+
+QVariant ResultSet::value(const QString& field) const
+{
+    const int index = fieldIndex(field);
+    if (index < 0)
+        throw DbError(SQLITE_ERROR, QStringLiteral("no such field: ") + field);
+    return value(index);
+}
+
+qint64 ResultSet::rowid() const
+{
+    if (m_adding || bof() || eof() || m_onDeleted)
+        throw DbError(DbError::kNoCurrentRow, QStringLiteral("no current record"));
+    return m_rowids[m_view[m_position]];
+}
+
+QVariant ResultSet::valueAt(int row, int field) const
+{
+    if (row < 0 || row >= int(m_view.size()) || field < 0 || field >= fieldCount())
+        return {};
+    return m_rows[m_view[row]][field];
+}
+
+void ResultSet::requireTable() const
+{
+    if (m_table.isEmpty())
+        throw DbError(DbError::kNotUpdatable, QStringLiteral("this result set cannot be written to"));
+}
+
+void ResultSet::addNew()
+{
+    requireTable();
+    cancelUpdate();
+    m_adding = true;
+    m_editing = true;
+    m_edit.assign(m_fields.size(), QVariant());
+    m_changed.assign(m_fields.size(), false);
+}
+
+void ResultSet::setValue(const QString& field, const QVariant& value)
+{
+    const int index = fieldIndex(field);
+    if (index < 0)
+        throw DbError(SQLITE_ERROR, QStringLiteral("no such field: ") + field);
+    setValue(index, value);
+}
+
+void ResultSet::setValue(int field, const QVariant& value)
+{
+    requireTable();
+    if (field < 0 || field >= fieldCount())
+        throw DbError(SQLITE_RANGE, QStringLiteral("no field %1").arg(field));
+    if (!m_editing) {
+        m_edit = currentRow();
+        m_changed.assign(m_fields.size(), false);
+        m_editing = true;
+    }
+    if (value.typeId() == QMetaType::QString) {
+        const Schema::Table* table = Schema::table(m_table);
+        const Schema::Column* column = table ? Schema::column(*table, m_fields[field]) : nullptr;
+        if (column) {
+            const QString violation = Schema::widthViolation(*table, *column, value.toString());
+            if (!violation.isEmpty())
+                throw DbError(DbError::kWidthExceeded, violation);
+        }
+    }
+    m_edit[field] = value;
+    m_changed[field] = true;
+}
+
+void ResultSet::update()
+{
+    if (!m_editing)
+        return;
+    requireTable();
+    QStringList columns;
+    QVariantList values;
+    for (int i = 0; i < fieldCount(); ++i) {
+        if (m_changed[i]) {
+            columns << quoted(m_fields[i]);
+            values << m_edit[i];
+        }
+    }
+    if (m_adding) {
+        QString sql = QStringLiteral("INSERT INTO ") + quoted(m_table);
+        if (columns.isEmpty()) {
+            sql += QStringLiteral(" DEFAULT VALUES");
+        } else {
+            QStringList marks;
+            for (int i = 0; i < columns.size(); ++i)
+                marks << QStringLiteral("?");
+            sql += QStringLiteral(" (") + columns.join(u", ") + QStringLiteral(") VALUES (") + marks.join(u", ") +
+                   u')';
+        }
+        Query insert(m_connection, sql);
+        insert.bindAll(values);
+        insert.run();
+        m_rows.push_back(m_edit);
+        m_rowids.push_back(m_connection.lastInsertRowid());
+        m_deleted.push_back(false);
+        m_view.push_back(int(m_rows.size()) - 1);
+        m_position = int(m_view.size()) - 1;
+        m_onDeleted = false;
+    } else if (!columns.isEmpty()) {
+        const qint64 id = rowid();
+        Query change(m_connection, QStringLiteral("UPDATE ") + quoted(m_table) + QStringLiteral(" SET ") +
+                                       columns.join(QStringLiteral(" = ?, ")) + QStringLiteral(" = ? WHERE rowid = ?"));
+        change.bindAll(values);
+        change.bind(int(values.size()) + 1, id);
+        change.run();
+        if (change.changes() != 1)
+            throw DbError(SQLITE_NOTFOUND, QStringLiteral("the record is no longer in the table"));
+        m_rows[m_view[m_position]] = m_edit;
+    }
+    m_editing = false;
+    m_adding = false;
+    m_edit.clear();
+    m_changed.clear();
+}
+
+void ResultSet::cancelUpdate()
+{
+    m_editing = false;
+    m_adding = false;
+    m_edit.clear();
+    m_changed.clear();
+}
+
+void ResultSet::deleteCurrent()
+{
+    requireTable();
+    cancelUpdate();
+    const qint64 id = rowid();
+    Query remove(m_connection, QStringLiteral("DELETE FROM ") + quoted(m_table) + QStringLiteral(" WHERE rowid = ?"));
+    remove.bind(1, id);
+    remove.run();
+    const int row = m_view[m_position];
+    m_deleted[row] = true;
+    m_view.erase(m_view.begin() + m_position);
+    m_onDeleted = true;
+}

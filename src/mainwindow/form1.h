@@ -1,0 +1,140 @@
+#pragma once
+
+#include "startupoptions.h"
+
+#include <QMainWindow>
+
+#include <array>
+
+class Desktop;
+class HelpWindow;
+class QAction;
+class QCalendarWidget;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QTabWidget;
+class QTableView;
+class QTableWidget;
+class QToolBar;
+class QTreeWidget;
+class Session;
+class SplitterBar;
+class UserDialogs;
+
+// The main window: toolbar, left pane (tree fg(0) and sheet fg(1) in one place), splitter, tab strip with the
+// browser, entry, list and record-view panes, status bar and menus. Start-up runs in the constructor.
+class Form1 final : public QMainWindow {
+    Q_OBJECT
+public:
+    enum Mode : qint16 { Favourites = 1, Registration = 2, Search = 3, RecordView = 5 };
+    enum Tab { TabBrowser = 0, TabEntry = 1, TabSearch = 2 };
+
+    Form1(Session& session, UserDialogs& dialogs, Desktop& desktop, const StartupOptions& options,
+          QWidget* parent = nullptr);
+    ~Form1() override;
+
+    qint16 fgMode() const { return m_fgMode; }
+    int helpTopic() const { return m_helpTopic; }
+    bool recordViewFlag() const { return m_recordView; }
+    void setRecordViewFlag(bool on) { m_recordView = on; }
+    bool webShown() const { return m_webShown; }
+    int leftPaneWidth(int grid) const { return m_fgWidth[grid]; }
+
+    // Layout and panes.
+    void ArrangePanes(int leftWidth);
+    void SetLeftPaneWidth();
+    void ShowLeftPane(int which);
+    void ShowTabPanes(int which);
+    // The splitter dropped on target at x twips from target's left edge.
+    void hzDragDrop(QWidget* target, int x);
+
+    // Modes.
+    void SSTab_Click();
+    void ShowFavouritesMode();
+    void ShowRegistrationMode();
+    void ShowSearchMode();
+    void CloseModeWindows();
+    void CloseOtherWindows();
+
+    // Opening and creating collections.
+    void OpenDefaultDatabase();
+    void OpenOtherDatabase();
+    void CreateScrapDatabase();
+    void ApplyDisplayFont();
+
+    // Enabling of the search-result commands and menu entries.
+    void ButtonEnable_Search(bool ok);
+    void MenuUnEnable_Search(bool ok);
+
+    // The list, the tree pane and the toolbars of each mode.
+    void InitFR();
+    void InitFG0_SCR();
+    void InitFG0_SCRaddFolder();
+    void InitFG0_WEB();
+    void InitFG0_WEBaddFolder();
+    void ClearToolbar();
+    void BuildWebToolbar();
+    void BuildEntryToolbar();
+    void BuildSearchToolbar();
+    void BuildRecordToolbar();
+
+    // Status bar: one text across, or the two panels of search mode.
+    void setStatusSimple(const QString& text);
+    void setStatusPanels(const QString& panel1, const QString& panel2);
+    QString statusText(int panel = 0) const;
+
+    void showHelp(int topic);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void startUp();
+    void onPaneAreaResized();
+    void onSplitterDropped(const QPoint& globalPos);
+    bool openAndCheck(const QString& path, int& kind);
+    void applyOpenedDatabaseMenus();
+    void showVersion();
+    void openReadMe();
+    QMenu* addMenu(const QString& name, const QString& caption);
+    QAction* addMenuAction(QMenu* menu, const QString& name, const QString& caption);
+    int windowWidth() const;
+
+    Session& m_session;
+    UserDialogs& m_dialogs;
+    Desktop& m_desktop;
+    StartupOptions m_options;
+
+    QToolBar* m_toolbar = nullptr;
+    QWidget* m_paneArea = nullptr;
+    QTreeWidget* m_fg0 = nullptr;
+    QTableWidget* m_fg1 = nullptr;
+    SplitterBar* m_hzDrag = nullptr;
+    QTabWidget* m_tabs = nullptr;
+    QWidget* m_wb = nullptr;
+    QPlainTextEdit* m_mData = nullptr;
+    QTableView* m_fr = nullptr;
+    QPlainTextEdit* m_rtBox = nullptr;
+    QCalendarWidget* m_calendar = nullptr;
+    QComboBox* m_urlBox = nullptr;
+    QLabel* m_statusSimple = nullptr;
+    QLabel* m_statusPanel1 = nullptr;
+    QLabel* m_statusPanel2 = nullptr;
+    HelpWindow* m_helpWindow = nullptr;
+
+    qint16 m_fgMode = Favourites;
+    qint16 m_modeLeft = Favourites;
+    bool m_recordView = false;
+    bool m_webShown = false;
+    bool m_justRegistered = false;
+    bool m_shownF = false;
+    bool m_unloading = false;
+    QString m_loadedBody;
+    int m_helpTopic = 0;
+    std::array<int, 2> m_fgWidth{};
+};

@@ -1,0 +1,97 @@
+// The menus, the help entries and the version window.
+#include "form1.h"
+
+#include "frmabout.h"
+
+#include "common/desktop.h"
+#include "common/helptopics.h"
+#include "common/helpwindow.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+
+QMenu* Form1::addMenu(const QString& name, const QString& caption)
+{
+    QMenu* menu = menuBar()->addMenu(caption);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name + QStringLiteral("Title"));
+    return menu;
+}
+
+QAction* Form1::addMenuAction(QMenu* menu, const QString& name, const QString& caption)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+void Form1::buildMenus()
+{
+    menuBar()->setObjectName(QStringLiteral("menuBar"));
+
+    QMenu* file = addMenu(QStringLiteral("mFile"), QStringLiteral("ファイル"));
+    QAction* open = addMenuAction(file, QStringLiteral("mFileBookOpen"), QStringLiteral("Zettoraを開く"));
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, &Form1::OpenOtherDatabase);
+    connect(addMenuAction(file, QStringLiteral("mFileBookCreate"), QStringLiteral("Zettora新規作成")),
+            &QAction::triggered, this, &Form1::CreateScrapDatabase);
+    file->addSeparator()->setObjectName(QStringLiteral("none1"));
+    addMenuAction(file, QStringLiteral("mSearchDel"), QStringLiteral("検索結果全部削除"));
+    file->addSeparator()->setObjectName(QStringLiteral("none4"));
+    QAction* quit = addMenuAction(file, QStringLiteral("mFileQuit"), QStringLiteral("終了"));
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* reserve = addMenu(QStringLiteral("mReserve"), QStringLiteral("保存版"));
+    addMenuAction(reserve, QStringLiteral("mReseveDo"), QStringLiteral("保存版作成"));
+
+    QMenu* options = addMenu(QStringLiteral("mOpt"), QStringLiteral("オプション"));
+    addMenuAction(options, QStringLiteral("mOptFont"), QStringLiteral("フォント・サイズ"));
+    addMenuAction(options, QStringLiteral("mOptMark"), QStringLiteral("マーカー色"));
+    options->addSeparator()->setObjectName(QStringLiteral("none5"));
+    addMenuAction(options, QStringLiteral("mOptRead"), QStringLiteral("読み上げ各種設定"));
+    addMenuAction(options, QStringLiteral("mOptImportant"), QStringLiteral("スクラップ重要度"));
+
+    QMenu* help = addMenu(QStringLiteral("mHelp"), QStringLiteral("ヘルプ"));
+    connect(addMenuAction(help, QStringLiteral("mHelpSupport"), QStringLiteral("サポート")), &QAction::triggered,
+            this, [this] { showHelp(HelpTopic::kSupport); });
+    connect(addMenuAction(help, QStringLiteral("mHelpHelp"), QStringLiteral("ヘルプ")), &QAction::triggered, this,
+            [this] {
+                showHelp(0);
+                m_helpTopic = HelpTopic::kMainWindow;
+            });
+    help->addSeparator()->setObjectName(QStringLiteral("none6"));
+    connect(addMenuAction(help, QStringLiteral("mHelpReadMe"), QStringLiteral("ReadMe")), &QAction::triggered, this,
+            &Form1::openReadMe);
+    connect(addMenuAction(help, QStringLiteral("mHelpVersion"), QStringLiteral("バージョン情報")),
+            &QAction::triggered, this, &Form1::showVersion);
+
+    // F1 opens the help page of whatever the window is showing.
+    auto* f1 = new QAction(this);
+    f1->setObjectName(QStringLiteral("helpKey"));
+    f1->setShortcut(QKeySequence::HelpContents);
+    f1->setShortcutContext(Qt::WindowShortcut);
+    connect(f1, &QAction::triggered, this, [this] { showHelp(m_helpTopic); });
+    addAction(f1);
+}
+
+void Form1::showHelp(int topic)
+{
+    if (!m_helpWindow)
+        m_helpWindow = new HelpWindow(this);
+    m_helpWindow->showTopic(topic);
+}
+
+void Form1::openReadMe()
+{
+    m_desktop.openFile(QDir(m_options.programFolder).filePath(QStringLiteral("ReadMe.txt")));
+}
+
+void Form1::showVersion()
+{
+    auto* about = new FrmAbout(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
+}

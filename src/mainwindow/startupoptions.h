@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// Where the program looks for its files; main.cpp fills it from the command line.
+struct StartupOptions {
+    QString programFolder;   // ReadMe.txt and the default collection live here
+    QString databasePath;    // the collection opened at start-up: programFolder + "/Zettora.mdb" unless given
+};

@@ -1,0 +1,3 @@
+#include "settingslog.h"
+
+Q_LOGGING_CATEGORY(lcSettings, "zettora.settings")

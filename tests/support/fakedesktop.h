@@ -1,0 +1,21 @@
+#pragma once
+
+#include "common/desktop.h"
+
+#include <QStringList>
+
+// Records what the program asked the desktop to open.
+class FakeDesktop final : public Desktop {
+public:
+    bool openFile(const QString& path) override
+    {
+        opened << path;
+        return true;
+    }
+    bool openUrl(const QUrl& url) override
+    {
+        opened << url.toString();
+        return true;
+    }
+    QStringList opened;
+};
