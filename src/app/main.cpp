@@ -13,8 +13,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zettora"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwell"));

@@ -3,8 +3,7 @@
 #include <QFont>
 #include <QStringList>
 
-void installFontSubstitutes()
-{
+void installFontSubstitutes() {
     const QStringList proportional = {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
                                       QStringLiteral("Noto Sans CJK JP")};
     const QStringList fixed = {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP")};

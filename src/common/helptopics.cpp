@@ -2,14 +2,13 @@
 
 namespace HelpTopic {
 
-QUrl url(int topic)
-{
+QUrl url(int topic) {
     struct Page {
         int topic;
         const char* page;
     };
     static constexpr Page kPages[] = {
-        {kMainWindow, "index.html"}, {kWebAndEntry, "mainwindow.html"}, {kSearch, "mainwindow.html"},
+        {kMainWindow, "index.html"},      {kWebAndEntry, "mainwindow.html"}, {kSearch, "mainwindow.html"},
         {kRecordView, "mainwindow.html"}, {kSupport, "support.html"},
     };
     for (const Page& p : kPages) {

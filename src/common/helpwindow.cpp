@@ -5,10 +5,15 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+// The pages are compiled into a static library, whose resource registration the linker would otherwise drop.
+static void initHelpResources() {
+    Q_INIT_RESOURCE(help);
+}
+
 HelpWindow::HelpWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_browser(new QTextBrowser(this))
-{
+    , m_browser(new QTextBrowser(this)) {
+    initHelpResources();
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Tarnwell Zettora ヘルプ"));
     m_browser->setObjectName(QStringLiteral("helpBrowser"));
@@ -19,8 +24,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     resize(640, 560);
 }
 
-void HelpWindow::showTopic(int topic)
-{
+void HelpWindow::showTopic(int topic) {
     const QUrl url = HelpTopic::url(topic);
     m_browser->setSource(url);
     if (url.hasFragment())
@@ -30,7 +34,6 @@ void HelpWindow::showTopic(int topic)
     activateWindow();
 }
 
-QUrl HelpWindow::currentUrl() const
-{
+QUrl HelpWindow::currentUrl() const {
     return m_browser->source();
 }

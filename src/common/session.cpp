@@ -6,15 +6,13 @@
 
 Session::Session() = default;
 
-Session::~Session()
-{
+Session::~Session() {
     closeResults();
     closeConnection();
 }
 
 void Session::adoptDatabase(std::unique_ptr<Connection> connection, const QString& path, const QString& name,
-                            int kind)
-{
+                            int kind) {
     closeResults();
     m_connection = std::move(connection);
     m_databasePath = path;
@@ -22,19 +20,16 @@ void Session::adoptDatabase(std::unique_ptr<Connection> connection, const QStrin
     m_databaseKind = kind;
 }
 
-void Session::closeResults()
-{
+void Session::closeResults() {
     m_results.reset();
 }
 
-void Session::closeConnection()
-{
+void Session::closeConnection() {
     // The result set reads through the connection, so it never outlives it.
     m_results.reset();
     m_connection.reset();
 }
 
-bool Session::isSavedEdition() const
-{
+bool Session::isSavedEdition() const {
     return m_databaseKind == kSavedEditionKind;
 }

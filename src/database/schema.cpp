@@ -47,7 +47,8 @@ constexpr std::array<Column, 4> kExtraNodeWebColumns{{
     {u"fvName", Text, 127},
     {u"fvAddress", Text, 255},
 }};
-constexpr std::array<Column, 3> kStatusColumns{{{u"01iName", Text, 20}, {u"02BackColor", Text, 20}, {u"99Kana", Integer}}};
+constexpr std::array<Column, 3> kStatusColumns{
+    {{u"01iName", Text, 20}, {u"02BackColor", Text, 20}, {u"99Kana", Integer}}};
 constexpr std::array<Column, 4> kFontSizeColumns{{
     {u"01Font_Name", Text, 30},
     {u"02Font_Size", Integer},
@@ -55,7 +56,8 @@ constexpr std::array<Column, 4> kFontSizeColumns{{
     {u"04Font_Italic", Integer},
 }};
 constexpr std::array<Column, 2> kMarkerColumns{{{u"01Stress", Integer}, {u"02Seek", Integer}}};
-constexpr std::array<Column, 3> kSpeakColumns{{{u"Character", Text, 20}, {u"LanguageID", Integer}, {u"Speed", Integer}}};
+constexpr std::array<Column, 3> kSpeakColumns{
+    {{u"Character", Text, 20}, {u"LanguageID", Integer}, {u"Speed", Integer}}};
 
 constexpr std::array<Table, 12> kTables{{
     {kDBID, kDbidColumns},
@@ -85,20 +87,17 @@ constexpr std::array<IndexDef, 3> kIndexes{{
     {u"PHOTO_DRA_skID", kPhotoDra, u"skID"},
 }};
 
-QString quoted(const char16_t* identifier)
-{
+QString quoted(const char16_t* identifier) {
     return u'"' + QString::fromUtf16(identifier) + u'"';
 }
 
 } // namespace
 
-std::span<const Table> tables()
-{
+std::span<const Table> tables() {
     return kTables;
 }
 
-const Table* table(const QString& name)
-{
+const Table* table(const QString& name) {
     for (const Table& t : kTables) {
         if (name == QString::fromUtf16(t.name))
             return &t;
@@ -106,8 +105,7 @@ const Table* table(const QString& name)
     return nullptr;
 }
 
-const Column* column(const Table& table, const QString& name)
-{
+const Column* column(const Table& table, const QString& name) {
     for (const Column& c : table.columns) {
         if (name == QString::fromUtf16(c.name))
             return &c;
@@ -115,8 +113,7 @@ const Column* column(const Table& table, const QString& name)
     return nullptr;
 }
 
-QString createStatement(const Table& table)
-{
+QString createStatement(const Table& table) {
     QString sql = QStringLiteral("CREATE TABLE ") + quoted(table.name) + QStringLiteral(" (");
     bool first = true;
     for (const Column& c : table.columns) {
@@ -148,24 +145,21 @@ QString createStatement(const Table& table)
     return sql + u')';
 }
 
-void createTables(Connection& connection)
-{
+void createTables(Connection& connection) {
     for (const Table& t : kTables)
         connection.execute(createStatement(t));
     connection.execute(QStringLiteral("PRAGMA user_version = %1").arg(kVersion));
     ensureIndexes(connection);
 }
 
-void ensureIndexes(Connection& connection)
-{
+void ensureIndexes(Connection& connection) {
     for (const IndexDef& index : kIndexes) {
         connection.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + quoted(index.name) + QStringLiteral(" ON ") +
                            quoted(index.table) + u'(' + quoted(index.column) + u')');
     }
 }
 
-QString widthViolation(const Table& table, const Column& column, const QString& value)
-{
+QString widthViolation(const Table& table, const Column& column, const QString& value) {
     if (column.type != Text || value.size() <= column.width)
         return {};
     return QStringLiteral("%1.%2 holds at most %3 characters (%4 given)")

@@ -5,8 +5,7 @@
 
 #include <SQLiteCpp/Exception.h>
 
-Transaction::Transaction(Connection& connection)
-{
+Transaction::Transaction(Connection& connection) {
     try {
         m_transaction.emplace(connection.engine(), SQLite::TransactionBehavior::IMMEDIATE);
     } catch (const SQLite::Exception& e) {
@@ -16,8 +15,7 @@ Transaction::Transaction(Connection& connection)
 
 Transaction::~Transaction() = default;
 
-void Transaction::commit()
-{
+void Transaction::commit() {
     try {
         m_transaction->commit();
     } catch (const SQLite::Exception& e) {

@@ -1,34 +1,29 @@
 // The menus, the help entries and the version window.
-#include "form1.h"
-
-#include "frmabout.h"
-
 #include "common/desktop.h"
 #include "common/helptopics.h"
 #include "common/helpwindow.h"
+#include "form1.h"
+#include "frmabout.h"
 
 #include <QAction>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 
-QMenu* Form1::addMenu(const QString& name, const QString& caption)
-{
+QMenu* Form1::addMenu(const QString& name, const QString& caption) {
     QMenu* menu = menuBar()->addMenu(caption);
     menu->setObjectName(name);
     menu->menuAction()->setObjectName(name + QStringLiteral("Title"));
     return menu;
 }
 
-QAction* Form1::addMenuAction(QMenu* menu, const QString& name, const QString& caption)
-{
+QAction* Form1::addMenuAction(QMenu* menu, const QString& name, const QString& caption) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     return action;
 }
 
-void Form1::buildMenus()
-{
+void Form1::buildMenus() {
     menuBar()->setObjectName(QStringLiteral("menuBar"));
 
     QMenu* file = addMenu(QStringLiteral("mFile"), QStringLiteral("ファイル"));
@@ -55,8 +50,8 @@ void Form1::buildMenus()
     addMenuAction(options, QStringLiteral("mOptImportant"), QStringLiteral("スクラップ重要度"));
 
     QMenu* help = addMenu(QStringLiteral("mHelp"), QStringLiteral("ヘルプ"));
-    connect(addMenuAction(help, QStringLiteral("mHelpSupport"), QStringLiteral("サポート")), &QAction::triggered,
-            this, [this] { showHelp(HelpTopic::kSupport); });
+    connect(addMenuAction(help, QStringLiteral("mHelpSupport"), QStringLiteral("サポート")), &QAction::triggered, this,
+            [this] { showHelp(HelpTopic::kSupport); });
     connect(addMenuAction(help, QStringLiteral("mHelpHelp"), QStringLiteral("ヘルプ")), &QAction::triggered, this,
             [this] {
                 showHelp(0);
@@ -65,8 +60,8 @@ void Form1::buildMenus()
     help->addSeparator()->setObjectName(QStringLiteral("none6"));
     connect(addMenuAction(help, QStringLiteral("mHelpReadMe"), QStringLiteral("ReadMe")), &QAction::triggered, this,
             &Form1::openReadMe);
-    connect(addMenuAction(help, QStringLiteral("mHelpVersion"), QStringLiteral("バージョン情報")),
-            &QAction::triggered, this, &Form1::showVersion);
+    connect(addMenuAction(help, QStringLiteral("mHelpVersion"), QStringLiteral("バージョン情報")), &QAction::triggered,
+            this, &Form1::showVersion);
 
     // F1 opens the help page of whatever the window is showing.
     auto* f1 = new QAction(this);
@@ -77,20 +72,17 @@ void Form1::buildMenus()
     addAction(f1);
 }
 
-void Form1::showHelp(int topic)
-{
+void Form1::showHelp(int topic) {
     if (!m_helpWindow)
         m_helpWindow = new HelpWindow(this);
     m_helpWindow->showTopic(topic);
 }
 
-void Form1::openReadMe()
-{
+void Form1::openReadMe() {
     m_desktop.openFile(QDir(m_options.programFolder).filePath(QStringLiteral("ReadMe.txt")));
 }
 
-void Form1::showVersion()
-{
+void Form1::showVersion() {
     auto* about = new FrmAbout(this);
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->open();

@@ -1,12 +1,10 @@
 // The tabs and the modes they select.
-#include "form1.h"
-
-#include "geometry.h"
-#include "mainwindowlog.h"
-
 #include "common/helptopics.h"
 #include "common/helpwindow.h"
 #include "common/session.h"
+#include "form1.h"
+#include "geometry.h"
+#include "mainwindowlog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,8 +18,7 @@
 
 using namespace Geometry;
 
-void Form1::SSTab_Click()
-{
+void Form1::SSTab_Click() {
     m_modeLeft = m_fgMode;
     switch (m_tabs->currentIndex()) {
     case TabBrowser:
@@ -61,8 +58,7 @@ void Form1::SSTab_Click()
     }
 }
 
-void Form1::CloseModeWindows()
-{
+void Form1::CloseModeWindows() {
     static const std::set<QString> kFromRegistration = {
         QStringLiteral("Form10"), QStringLiteral("Form11"), QStringLiteral("Form2"),
         QStringLiteral("Form3"),  QStringLiteral("Form4"),  QStringLiteral("Form8"),
@@ -82,8 +78,7 @@ void Form1::CloseModeWindows()
     }
 }
 
-void Form1::CloseOtherWindows()
-{
+void Form1::CloseOtherWindows() {
     // The help viewer is a reference beside the program, not one of its working windows: it stays.
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window != this && window != m_helpWindow && window->isVisible() && !qobject_cast<QMenu*>(window))
@@ -91,8 +86,7 @@ void Form1::CloseOtherWindows()
     }
 }
 
-void Form1::ShowFavouritesMode()
-{
+void Form1::ShowFavouritesMode() {
     CloseModeWindows();
     if (!m_webShown) {
         // The browser goes to its home page here once the web pane exists.
@@ -107,8 +101,7 @@ void Form1::ShowFavouritesMode()
     m_helpTopic = HelpTopic::kWebAndEntry;
 }
 
-void Form1::ShowRegistrationMode()
-{
+void Form1::ShowRegistrationMode() {
     CloseModeWindows();
     InitFG0_SCR();
     InitFG0_SCRaddFolder();
@@ -122,8 +115,7 @@ void Form1::ShowRegistrationMode()
     ArrangePanes(m_fgWidth[1]);
 }
 
-void Form1::ShowSearchMode()
-{
+void Form1::ShowSearchMode() {
     m_loadedBody.clear();
     CloseOtherWindows();
     m_session.closeResults();
@@ -144,16 +136,14 @@ void Form1::ShowSearchMode()
     m_helpTopic = HelpTopic::kSearch;
 }
 
-void Form1::ButtonEnable_Search(bool ok)
-{
+void Form1::ButtonEnable_Search(bool ok) {
     for (const char16_t* key : {u"pDownMEMO", u"excelvt", u"firstDataMEMO"}) {
         if (auto* action = m_toolbar->findChild<QAction*>(QString::fromUtf16(key)))
             action->setEnabled(ok);
     }
 }
 
-void Form1::MenuUnEnable_Search(bool ok)
-{
+void Form1::MenuUnEnable_Search(bool ok) {
     findChild<QAction*>(QStringLiteral("mSearchDel"))->setEnabled(ok);
     findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(ok);
 }
@@ -169,16 +159,14 @@ void Form1::BuildEntryToolbar() {}
 void Form1::BuildSearchToolbar() {}
 void Form1::BuildRecordToolbar() {}
 
-void Form1::ClearToolbar()
-{
+void Form1::ClearToolbar() {
     // The buttons are made anew for each layout, so the old ones go entirely, not only from view.
     const QList<QAction*> actions = m_toolbar->actions();
     m_toolbar->clear();
     qDeleteAll(actions);
 }
 
-void Form1::closeEvent(QCloseEvent* event)
-{
+void Form1::closeEvent(QCloseEvent* event) {
     // Each step runs even when an earlier one failed; none of them can refuse the close.
     m_unloading = true;
     m_session.closeResults();

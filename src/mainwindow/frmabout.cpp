@@ -5,8 +5,7 @@
 #include <QVBoxLayout>
 
 FrmAbout::FrmAbout(QWidget* parent)
-    : QDialog(parent)
-{
+    : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Tarnwell Zettoraのﾊﾞｰｼﾞｮﾝ情報"));
     auto* title = new QLabel(QStringLiteral("Tarnwell Zettora"), this);
@@ -26,7 +25,9 @@ FrmAbout::FrmAbout(QWidget* parent)
     setMinimumWidth(360);
 }
 
-QString FrmAbout::versionText()
-{
-    return QStringLiteral("Version %1.%2.%3").arg(ZETTORA_VERSION_MAJOR).arg(ZETTORA_VERSION_MINOR).arg(ZETTORA_VERSION_PATCH);
+QString FrmAbout::versionText() {
+    return QStringLiteral("Version %1.%2.%3")
+        .arg(ZETTORA_VERSION_MAJOR)
+        .arg(ZETTORA_VERSION_MINOR)
+        .arg(ZETTORA_VERSION_PATCH);
 }

@@ -12,8 +12,7 @@ Q_SIGNALS:
     void resized();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override
-    {
+    void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
         Q_EMIT resized();
     }

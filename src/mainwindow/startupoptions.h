@@ -4,6 +4,6 @@
 
 // Where the program looks for its files; main.cpp fills it from the command line.
 struct StartupOptions {
-    QString programFolder;   // ReadMe.txt and the default collection live here
-    QString databasePath;    // the collection opened at start-up: programFolder + "/Zettora.mdb" unless given
+    QString programFolder; // ReadMe.txt and the default collection live here
+    QString databasePath;  // the collection opened at start-up: programFolder + "/Zettora.mdb" unless given
 };

@@ -38,7 +38,11 @@ public:
     const QList<Message>& messages() const { return m_messages; }
     QStringList texts() const;
     QString lastText() const { return m_messages.isEmpty() ? QString() : m_messages.last().text; }
-    void clear() { m_messages.clear(); m_dialogTitles.clear(); m_dialogFilters.clear(); }
+    void clear() {
+        m_messages.clear();
+        m_dialogTitles.clear();
+        m_dialogFilters.clear();
+    }
     const QStringList& dialogTitles() const { return m_dialogTitles; }
     const QStringList& dialogFilters() const { return m_dialogFilters; }
 

@@ -1,0 +1,7 @@
+#include "testmain.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char* argv[]) {
+    return runTestClasses<QCoreApplication>(argc, argv);
+}
