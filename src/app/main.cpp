@@ -13,7 +13,8 @@
 #include <QLocale>
 #include <QTranslator>
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zettora"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwell"));

@@ -21,7 +21,8 @@ constexpr SystemColour kSystemColours[] = {
 
 } // namespace
 
-QColor toColour(quint32 value) {
+QColor toColour(quint32 value)
+{
     if (value & kSystemFlag) {
         const int index = int(value & 0xFF);
         for (const SystemColour& c : kSystemColours) {
@@ -33,11 +34,13 @@ QColor toColour(quint32 value) {
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 
-quint32 fromColour(const QColor& colour) {
+quint32 fromColour(const QColor& colour)
+{
     return quint32(colour.red()) | (quint32(colour.green()) << 8) | (quint32(colour.blue()) << 16);
 }
 
-std::optional<quint32> parse(const QString& text) {
+std::optional<quint32> parse(const QString& text)
+{
     bool ok = false;
     const qint64 number = text.trimmed().toLongLong(&ok);
     if (!ok || number < -2147483648LL || number > 0xFFFFFFFFLL)
@@ -48,7 +51,8 @@ std::optional<quint32> parse(const QString& text) {
     return value;
 }
 
-QString toText(quint32 value) {
+QString toText(quint32 value)
+{
     return QString::number(qint32(value));
 }
 

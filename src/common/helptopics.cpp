@@ -2,7 +2,8 @@
 
 namespace HelpTopic {
 
-QUrl url(int topic) {
+QUrl url(int topic)
+{
     struct Page {
         int topic;
         const char* page;

@@ -6,13 +6,15 @@
 #include <QVBoxLayout>
 
 // The pages are compiled into a static library, whose resource registration the linker would otherwise drop.
-static void initHelpResources() {
+static void initHelpResources()
+{
     Q_INIT_RESOURCE(help);
 }
 
 HelpWindow::HelpWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_browser(new QTextBrowser(this)) {
+    , m_browser(new QTextBrowser(this))
+{
     initHelpResources();
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Tarnwell Zettora ヘルプ"));
@@ -24,7 +26,8 @@ HelpWindow::HelpWindow(QWidget* parent)
     resize(640, 560);
 }
 
-void HelpWindow::showTopic(int topic) {
+void HelpWindow::showTopic(int topic)
+{
     const QUrl url = HelpTopic::url(topic);
     m_browser->setSource(url);
     if (url.hasFragment())
@@ -34,6 +37,7 @@ void HelpWindow::showTopic(int topic) {
     activateWindow();
 }
 
-QUrl HelpWindow::currentUrl() const {
+QUrl HelpWindow::currentUrl() const
+{
     return m_browser->source();
 }

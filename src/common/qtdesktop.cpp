@@ -5,7 +5,8 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 
-bool QtDesktop::openFile(const QString& path) {
+bool QtDesktop::openFile(const QString& path)
+{
     if (!QFileInfo::exists(path)) {
         qCWarning(lcCommon) << "nothing to open at" << path;
         return false;
@@ -13,7 +14,8 @@ bool QtDesktop::openFile(const QString& path) {
     return openUrl(QUrl::fromLocalFile(path));
 }
 
-bool QtDesktop::openUrl(const QUrl& url) {
+bool QtDesktop::openUrl(const QUrl& url)
+{
     // The answer can be true although no program started; it is only logged, never shown.
     const bool ok = QDesktopServices::openUrl(url);
     if (!ok)

@@ -8,11 +8,13 @@
 
 namespace {
 
-QString title() {
+QString title()
+{
     return QString::fromUtf16(kMessageTitle);
 }
 
-QMessageBox::Icon toQt(UserDialogs::Icon icon) {
+QMessageBox::Icon toQt(UserDialogs::Icon icon)
+{
     switch (icon) {
     case UserDialogs::Icon::Information:
         return QMessageBox::Information;
@@ -26,54 +28,64 @@ QMessageBox::Icon toQt(UserDialogs::Icon icon) {
     return QMessageBox::Question;
 }
 
-void show(QMessageBox::Icon icon, const QString& text) {
+void show(QMessageBox::Icon icon, const QString& text)
+{
     QMessageBox box(icon, title(), text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 
 } // namespace
 
-void QtUserDialogs::information(const QString& text) {
+void QtUserDialogs::information(const QString& text)
+{
     show(QMessageBox::Information, text);
 }
 
-void QtUserDialogs::exclamation(const QString& text) {
+void QtUserDialogs::exclamation(const QString& text)
+{
     show(QMessageBox::Warning, text);
 }
 
-void QtUserDialogs::critical(const QString& text) {
+void QtUserDialogs::critical(const QString& text)
+{
     show(QMessageBox::Critical, text);
 }
 
-bool QtUserDialogs::askYesNo(const QString& text, Icon icon) {
+bool QtUserDialogs::askYesNo(const QString& text, Icon icon)
+{
     QMessageBox box(toQt(icon), title(), text, QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<QString> QtUserDialogs::openFile(const QString& caption, const QString& filter) {
+std::optional<QString> QtUserDialogs::openFile(const QString& caption, const QString& filter)
+{
     const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, QString(), filter);
     return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 
-std::optional<QString> QtUserDialogs::saveFile(const QString& caption, const QString& filter) {
+std::optional<QString> QtUserDialogs::saveFile(const QString& caption, const QString& filter)
+{
     // The program refuses an existing file itself, with its own message, so Qt's overwrite question is off.
     const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, QString(), filter, nullptr,
                                                       QFileDialog::DontConfirmOverwrite);
     return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 
-std::optional<QString> QtUserDialogs::chooseFolder(const QString& prompt) {
+std::optional<QString> QtUserDialogs::chooseFolder(const QString& prompt)
+{
     const QString path = QFileDialog::getExistingDirectory(QApplication::activeWindow(), prompt);
     return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 
-std::optional<QColor> QtUserDialogs::chooseColour(const QColor& initial) {
+std::optional<QColor> QtUserDialogs::chooseColour(const QColor& initial)
+{
     const QColor colour = QColorDialog::getColor(initial, QApplication::activeWindow());
     return colour.isValid() ? std::optional(colour) : std::nullopt;
 }
 
-std::optional<QFont> QtUserDialogs::chooseFont(const QFont& initial) {
+std::optional<QFont> QtUserDialogs::chooseFont(const QFont& initial)
+{
     bool ok = false;
     const QFont font = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
     return ok ? std::optional(font) : std::nullopt;

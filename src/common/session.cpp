@@ -6,13 +6,14 @@
 
 Session::Session() = default;
 
-Session::~Session() {
+Session::~Session()
+{
     closeResults();
     closeConnection();
 }
 
-void Session::adoptDatabase(std::unique_ptr<Connection> connection, const QString& path, const QString& name,
-                            int kind) {
+void Session::adoptDatabase(std::unique_ptr<Connection> connection, const QString& path, const QString& name, int kind)
+{
     closeResults();
     m_connection = std::move(connection);
     m_databasePath = path;
@@ -20,16 +21,19 @@ void Session::adoptDatabase(std::unique_ptr<Connection> connection, const QStrin
     m_databaseKind = kind;
 }
 
-void Session::closeResults() {
+void Session::closeResults()
+{
     m_results.reset();
 }
 
-void Session::closeConnection() {
+void Session::closeConnection()
+{
     // The result set reads through the connection, so it never outlives it.
     m_results.reset();
     m_connection.reset();
 }
 
-bool Session::isSavedEdition() const {
+bool Session::isSavedEdition() const
+{
     return m_databaseKind == kSavedEditionKind;
 }

@@ -6,10 +6,12 @@
 // (Qt scales device-independent pixels for high-dpi screens).
 inline constexpr int kTwipsPerPixel = 15;
 
-constexpr int twipsToPixels(int twips) {
+constexpr int twipsToPixels(int twips)
+{
     return (twips >= 0 ? twips + kTwipsPerPixel / 2 : twips - kTwipsPerPixel / 2) / kTwipsPerPixel;
 }
 
-constexpr int pixelsToTwips(int pixels) {
+constexpr int pixelsToTwips(int pixels)
+{
     return pixels * kTwipsPerPixel;
 }

@@ -10,7 +10,8 @@
 
 namespace {
 
-SQLite::Database openEngine(const QString& path, int flags) {
+SQLite::Database openEngine(const QString& path, int flags)
+{
     try {
         return SQLite::Database(path.toStdString(), flags);
     } catch (const SQLite::Exception& e) {
@@ -22,11 +23,13 @@ SQLite::Database openEngine(const QString& path, int flags) {
 
 Connection::Connection(const QString& path, int flags)
     : m_path(path)
-    , m_db(openEngine(path, flags)) {}
+    , m_db(openEngine(path, flags))
+{}
 
 Connection::~Connection() = default;
 
-std::unique_ptr<Connection> Connection::openExisting(const QString& path) {
+std::unique_ptr<Connection> Connection::openExisting(const QString& path)
+{
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile())
         throw DbError(SQLITE_CANTOPEN, QStringLiteral("no such file: ") + path);
@@ -35,7 +38,8 @@ std::unique_ptr<Connection> Connection::openExisting(const QString& path) {
     return connection;
 }
 
-std::unique_ptr<Connection> Connection::createNew(const QString& path) {
+std::unique_ptr<Connection> Connection::createNew(const QString& path)
+{
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
         throw DbError(SQLITE_CANTOPEN, QStringLiteral("a file of that name already exists: ") + path);
     std::unique_ptr<Connection> connection(new Connection(path, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE));
@@ -43,24 +47,28 @@ std::unique_ptr<Connection> Connection::createNew(const QString& path) {
     return connection;
 }
 
-void Connection::configure() {
+void Connection::configure()
+{
     // A write that returned must be on disk; a busy file is waited for briefly rather than failed at once.
     sqlite3_busy_timeout(handle(), 2000);
     execute(QStringLiteral("PRAGMA synchronous = FULL"));
 }
 
-void Connection::execute(const QString& sql) {
+void Connection::execute(const QString& sql)
+{
     Query query(*this, sql);
     query.run();
 }
 
-bool Connection::hasTable(const QString& name) const {
+bool Connection::hasTable(const QString& name) const
+{
     Query query(const_cast<Connection&>(*this),
                 QStringLiteral("SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ?"));
     query.bind(1, name);
     return query.next();
 }
 
-qint64 Connection::lastInsertRowid() const {
+qint64 Connection::lastInsertRowid() const
+{
     return sqlite3_last_insert_rowid(handle());
 }

@@ -39,33 +39,39 @@ namespace {
 using Field = std::pair<const char16_t*, QVariant>;
 
 // Appends one row through a result set opened on the whole table, field by field in column order.
-void appendRow(ResultSet& table, std::initializer_list<Field> fields) {
+void appendRow(ResultSet& table, std::initializer_list<Field> fields)
+{
     table.addNew();
     for (const auto& [name, value] : fields)
         table.setValue(QString::fromUtf16(name), value);
     table.update();
 }
 
-std::unique_ptr<ResultSet> openTable(Connection& connection, const char16_t* name) {
+std::unique_ptr<ResultSet> openTable(Connection& connection, const char16_t* name)
+{
     return ResultSet::open(connection, ResultSource::wholeTable(QString::fromUtf16(name)));
 }
 
-QString signedDecimal(quint32 colour) {
+QString signedDecimal(quint32 colour)
+{
     return QString::number(qint32(colour));
 }
 
 } // namespace
 
-void CreateTables(Connection& connection) {
+void CreateTables(Connection& connection)
+{
     Schema::createTables(connection);
 }
 
-void WriteCounterRow(Connection& connection) {
+void WriteCounterRow(Connection& connection)
+{
     auto table = openTable(connection, Schema::kIDno);
     appendRow(*table, {{u"ndID", 9}, {u"ndMEMO", 0}, {u"skID", 0}, {u"pfID", 0}, {u"DocNo", 0}});
 }
 
-void WriteDefaultLevels(Connection& connection) {
+void WriteDefaultLevels(Connection& connection)
+{
     auto table = openTable(connection, Schema::kStatus);
     for (const DefaultLevel& level : kDefaultLevels) {
         appendRow(*table, {{u"01iName", QString::fromUtf16(level.name)},
@@ -74,7 +80,8 @@ void WriteDefaultLevels(Connection& connection) {
     }
 }
 
-void WriteDefaultFont(Connection& connection) {
+void WriteDefaultFont(Connection& connection)
+{
     auto table = openTable(connection, Schema::kFontSize);
     appendRow(*table, {{u"01Font_Name", QStringLiteral("ＭＳ Ｐゴシック")},
                        {u"02Font_Size", 14},
@@ -82,17 +89,20 @@ void WriteDefaultFont(Connection& connection) {
                        {u"04Font_Italic", 0}});
 }
 
-void WriteDefaultMarkers(Connection& connection) {
+void WriteDefaultMarkers(Connection& connection)
+{
     auto table = openTable(connection, Schema::kMarker);
     appendRow(*table, {{u"01Stress", qint64(0xFF0000)}, {u"02Seek", qint64(0x80FFFF)}});
 }
 
-void WriteKindMarker(Connection& connection, int kind) {
+void WriteKindMarker(Connection& connection, int kind)
+{
     auto table = openTable(connection, Schema::kDBID);
     appendRow(*table, {{u"dbid", kind}});
 }
 
-void WriteDefaultFavourites(Connection& connection) {
+void WriteDefaultFavourites(Connection& connection)
+{
     auto table = openTable(connection, Schema::kExtraNodeWeb);
     for (const DefaultFavourite& favourite : kDefaultFavourites) {
         appendRow(*table, {{u"ndWEB", favourite.ndWEB},
@@ -102,7 +112,8 @@ void WriteDefaultFavourites(Connection& connection) {
     }
 }
 
-void createScrapDatabaseFile(const QString& path) {
+void createScrapDatabaseFile(const QString& path)
+{
     const QFileInfo target(path);
     if (target.exists() || target.isSymLink())
         throw DbError(SQLITE_CANTOPEN, QStringLiteral("a file of that name already exists: ") + path);
@@ -134,6 +145,7 @@ void createScrapDatabaseFile(const QString& path) {
     }
 }
 
-QString withDatabaseExtension(const QString& path) {
+QString withDatabaseExtension(const QString& path)
+{
     return path.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".mdb");
 }

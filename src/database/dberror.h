@@ -14,7 +14,8 @@ public:
     DbError(int code, const QString& message)
         : std::runtime_error(message.toStdString())
         , m_code(code)
-        , m_message(message) {}
+        , m_message(message)
+    {}
 
     int code() const { return m_code; }
     const QString& message() const { return m_message; }

@@ -9,11 +9,13 @@
 
 #include <QFileInfo>
 
-std::unique_ptr<Connection> OpenSharedConnection(const QString& path) {
+std::unique_ptr<Connection> OpenSharedConnection(const QString& path)
+{
     return Connection::openExisting(path);
 }
 
-bool HasKindTable(Connection& connection) {
+bool HasKindTable(Connection& connection)
+{
     try {
         // Exact, case-sensitive comparison of the names, as the catalog gives them.
         Query tables(connection, QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table'"));
@@ -27,7 +29,8 @@ bool HasKindTable(Connection& connection) {
     return false;
 }
 
-int ReadDatabaseKind(Connection& connection) {
+int ReadDatabaseKind(Connection& connection)
+{
     try {
         Query kind(connection, QStringLiteral("SELECT dbid FROM DBID ORDER BY rowid LIMIT 1"));
         if (kind.next() && !kind.isNull(0))
@@ -38,7 +41,8 @@ int ReadDatabaseKind(Connection& connection) {
     return 0;
 }
 
-KindCheck CheckDatabaseKind(Connection& connection) {
+KindCheck CheckDatabaseKind(Connection& connection)
+{
     KindCheck check;
     check.hasKindTable = HasKindTable(connection);
     if (check.hasKindTable)
@@ -46,7 +50,8 @@ KindCheck CheckDatabaseKind(Connection& connection) {
     return check;
 }
 
-bool OpenResultSet(Connection* connection, std::unique_ptr<ResultSet>& shared, const ResultSource& source) {
+bool OpenResultSet(Connection* connection, std::unique_ptr<ResultSet>& shared, const ResultSource& source)
+{
     shared.reset();
     if (!connection)
         return false;
@@ -63,7 +68,8 @@ bool OpenResultSet(Connection* connection, std::unique_ptr<ResultSet>& shared, c
     return true;
 }
 
-QString databaseNameOf(const QString& path) {
+QString databaseNameOf(const QString& path)
+{
     const QString file = QFileInfo(path).fileName();
     return file.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) ? file.chopped(4) : file;
 }

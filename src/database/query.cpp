@@ -5,7 +5,8 @@
 
 #include <sqlite3.h>
 
-void Query::Finalizer::operator()(sqlite3_stmt* statement) const {
+void Query::Finalizer::operator()(sqlite3_stmt* statement) const
+{
     sqlite3_finalize(statement);
 }
 
@@ -13,7 +14,8 @@ void Query::Finalizer::operator()(sqlite3_stmt* statement) const {
 // UTF-16 binding, NULL versus empty text and the single-statement check all need it.
 Query::Query(Connection& connection, const QString& sql)
     : m_connection(connection)
-    , m_sql(sql) {
+    , m_sql(sql)
+{
     sqlite3_stmt* statement = nullptr;
     const void* tail = nullptr;
     const int bytes = int(sql.size() * sizeof(QChar));
@@ -30,39 +32,46 @@ Query::Query(Connection& connection, const QString& sql)
 
 Query::~Query() = default;
 
-void Query::fail(int rc) const {
+void Query::fail(int rc) const
+{
     const QString message = QString::fromUtf8(sqlite3_errmsg(m_connection.handle()));
     throw DbError(rc, message + QStringLiteral(" [") + m_sql + QStringLiteral("]"));
 }
 
-void Query::check(int rc) const {
+void Query::check(int rc) const
+{
     if (rc != SQLITE_OK)
         fail(rc);
 }
 
-Query& Query::bind(int index, const QString& text) {
+Query& Query::bind(int index, const QString& text)
+{
     // A null QString is still text: NULL is only bound on purpose, through bindNull or an invalid QVariant.
     const void* data = text.isNull() ? static_cast<const void*>(u"") : static_cast<const void*>(text.utf16());
     check(sqlite3_bind_text16(m_statement.get(), index, data, int(text.size() * sizeof(QChar)), SQLITE_TRANSIENT));
     return *this;
 }
 
-Query& Query::bind(int index, qint64 number) {
+Query& Query::bind(int index, qint64 number)
+{
     check(sqlite3_bind_int64(m_statement.get(), index, number));
     return *this;
 }
 
-Query& Query::bind(int index, const QByteArray& blob) {
+Query& Query::bind(int index, const QByteArray& blob)
+{
     check(
         sqlite3_bind_blob64(m_statement.get(), index, blob.constData(), sqlite3_uint64(blob.size()), SQLITE_TRANSIENT));
     return *this;
 }
 
-Query& Query::bind(int index, const QDate& date) {
+Query& Query::bind(int index, const QDate& date)
+{
     return date.isValid() ? bind(index, dateText(date)) : bindNull(index);
 }
 
-Query& Query::bind(int index, const QVariant& value) {
+Query& Query::bind(int index, const QVariant& value)
+{
     if (!value.isValid() || value.isNull())
         return bindNull(index);
     switch (value.typeId()) {
@@ -87,18 +96,21 @@ Query& Query::bind(int index, const QVariant& value) {
     }
 }
 
-Query& Query::bindNull(int index) {
+Query& Query::bindNull(int index)
+{
     check(sqlite3_bind_null(m_statement.get(), index));
     return *this;
 }
 
-Query& Query::bindAll(const QVariantList& values) {
+Query& Query::bindAll(const QVariantList& values)
+{
     for (int i = 0; i < values.size(); ++i)
         bind(i + 1, values[i]);
     return *this;
 }
 
-bool Query::next() {
+bool Query::next()
+{
     const int rc = sqlite3_step(m_statement.get());
     if (rc == SQLITE_ROW)
         return true;
@@ -108,29 +120,35 @@ bool Query::next() {
     fail(rc);
 }
 
-void Query::run() {
+void Query::run()
+{
     while (next()) {
     }
 }
 
-void Query::reset() {
+void Query::reset()
+{
     sqlite3_reset(m_statement.get());
     sqlite3_clear_bindings(m_statement.get());
 }
 
-int Query::columnCount() const {
+int Query::columnCount() const
+{
     return sqlite3_column_count(m_statement.get());
 }
 
-QString Query::columnName(int column) const {
+QString Query::columnName(int column) const
+{
     return QString::fromUtf8(sqlite3_column_name(m_statement.get(), column));
 }
 
-bool Query::isNull(int column) const {
+bool Query::isNull(int column) const
+{
     return sqlite3_column_type(m_statement.get(), column) == SQLITE_NULL;
 }
 
-QVariant Query::value(int column) const {
+QVariant Query::value(int column) const
+{
     switch (sqlite3_column_type(m_statement.get(), column)) {
     case SQLITE_INTEGER:
         return QVariant(qint64(sqlite3_column_int64(m_statement.get(), column)));
@@ -145,27 +163,32 @@ QVariant Query::value(int column) const {
     }
 }
 
-QString Query::text(int column) const {
+QString Query::text(int column) const
+{
     const auto* data = static_cast<const QChar*>(sqlite3_column_text16(m_statement.get(), column));
     const int bytes = sqlite3_column_bytes16(m_statement.get(), column);
     return data ? QString(data, bytes / int(sizeof(QChar))) : QString();
 }
 
-qint64 Query::integer(int column) const {
+qint64 Query::integer(int column) const
+{
     return sqlite3_column_int64(m_statement.get(), column);
 }
 
-QByteArray Query::blob(int column) const {
+QByteArray Query::blob(int column) const
+{
     const auto* data = static_cast<const char*>(sqlite3_column_blob(m_statement.get(), column));
     const int bytes = sqlite3_column_bytes(m_statement.get(), column);
     return data ? QByteArray(data, bytes) : QByteArray();
 }
 
-int Query::changes() const {
+int Query::changes() const
+{
     return sqlite3_changes(m_connection.handle());
 }
 
-QString escapeLike(const QString& text) {
+QString escapeLike(const QString& text)
+{
     QString escaped;
     escaped.reserve(text.size());
     for (const QChar c : text) {
@@ -176,10 +199,12 @@ QString escapeLike(const QString& text) {
     return escaped;
 }
 
-QString dateText(const QDate& date) {
+QString dateText(const QDate& date)
+{
     return date.toString(Qt::ISODate);
 }
 
-QDate dateFromText(const QString& text) {
+QDate dateFromText(const QString& text)
+{
     return QDate::fromString(text.left(10), Qt::ISODate);
 }

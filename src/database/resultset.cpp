@@ -9,7 +9,8 @@
 
 namespace {
 
-QString quoted(const QString& identifier) {
+QString quoted(const QString& identifier)
+{
     return u'"' + identifier + u'"';
 }
 
@@ -17,11 +18,13 @@ QString quoted(const QString& identifier) {
 
 ResultSet::ResultSet(Connection& connection, QString table)
     : m_connection(connection)
-    , m_table(std::move(table)) {}
+    , m_table(std::move(table))
+{}
 
 ResultSet::~ResultSet() = default;
 
-std::unique_ptr<ResultSet> ResultSet::open(Connection& connection, const ResultSource& source) {
+std::unique_ptr<ResultSet> ResultSet::open(Connection& connection, const ResultSource& source)
+{
     std::unique_ptr<ResultSet> set(new ResultSet(connection, source.table));
     const bool hasTable = !source.table.isEmpty();
     if (hasTable && !Schema::table(source.table))
@@ -48,21 +51,25 @@ std::unique_ptr<ResultSet> ResultSet::open(Connection& connection, const ResultS
     return set;
 }
 
-bool ResultSet::bof() const {
+bool ResultSet::bof() const
+{
     return m_view.empty() || m_position < 0;
 }
 
-bool ResultSet::eof() const {
+bool ResultSet::eof() const
+{
     return m_view.empty() || m_position >= int(m_view.size());
 }
 
-void ResultSet::moveFirst() {
+void ResultSet::moveFirst()
+{
     cancelUpdate();
     m_onDeleted = false;
     m_position = m_view.empty() ? -1 : 0;
 }
 
-void ResultSet::moveNext() {
+void ResultSet::moveNext()
+{
     cancelUpdate();
     if (m_onDeleted) {
         // The deleted row left the view, so its successor already stands at the current index.
@@ -73,24 +80,28 @@ void ResultSet::moveNext() {
         ++m_position;
 }
 
-void ResultSet::movePrevious() {
+void ResultSet::movePrevious()
+{
     cancelUpdate();
     m_onDeleted = false;
     if (m_position >= 0)
         --m_position;
 }
 
-void ResultSet::moveLast() {
+void ResultSet::moveLast()
+{
     cancelUpdate();
     m_onDeleted = false;
     m_position = int(m_view.size()) - 1;
 }
 
-int ResultSet::absolutePosition() const {
+int ResultSet::absolutePosition() const
+{
     return (bof() || eof() || m_onDeleted) ? 0 : m_position + 1;
 }
 
-void ResultSet::setAbsolutePosition(int position) {
+void ResultSet::setAbsolutePosition(int position)
+{
     if (position < 1 || position > int(m_view.size()))
         throw DbError(DbError::kNoCurrentRow, QStringLiteral("no record at position %1").arg(position));
     cancelUpdate();
@@ -98,7 +109,8 @@ void ResultSet::setAbsolutePosition(int position) {
     m_position = position - 1;
 }
 
-void ResultSet::setFilter(const QString& field, const QVariant& value) {
+void ResultSet::setFilter(const QString& field, const QVariant& value)
+{
     const int column = fieldIndex(field);
     if (column < 0)
         throw DbError(SQLITE_ERROR, QStringLiteral("no field to filter on: ") + field);
@@ -109,7 +121,8 @@ void ResultSet::setFilter(const QString& field, const QVariant& value) {
     moveFirst();
 }
 
-void ResultSet::clearFilter() {
+void ResultSet::clearFilter()
+{
     cancelUpdate();
     m_filterColumn = -1;
     m_filterValue = QVariant();
@@ -117,7 +130,8 @@ void ResultSet::clearFilter() {
     moveFirst();
 }
 
-bool ResultSet::passesFilter(const std::vector<QVariant>& row) const {
+bool ResultSet::passesFilter(const std::vector<QVariant>& row) const
+{
     if (m_filterColumn < 0)
         return true;
     const QVariant& cell = row[m_filterColumn];
@@ -127,7 +141,8 @@ bool ResultSet::passesFilter(const std::vector<QVariant>& row) const {
     return cell.isValid() && cell.toString() == m_filterValue.toString();
 }
 
-void ResultSet::rebuildView() {
+void ResultSet::rebuildView()
+{
     m_view.clear();
     for (int i = 0; i < int(m_rows.size()); ++i) {
         if (!m_deleted[i] && passesFilter(m_rows[i]))
@@ -135,11 +150,13 @@ void ResultSet::rebuildView() {
     }
 }
 
-int ResultSet::fieldIndex(const QString& name) const {
+int ResultSet::fieldIndex(const QString& name) const
+{
     return int(m_fields.indexOf(name));
 }
 
-const std::vector<QVariant>& ResultSet::currentRow() const {
+const std::vector<QVariant>& ResultSet::currentRow() const
+{
     if (m_adding)
         return m_edit;
     if (bof() || eof() || m_onDeleted)
@@ -147,7 +164,8 @@ const std::vector<QVariant>& ResultSet::currentRow() const {
     return m_rows[m_view[m_position]];
 }
 
-QVariant ResultSet::value(int field) const {
+QVariant ResultSet::value(int field) const
+{
     if (field < 0 || field >= fieldCount())
         throw DbError(SQLITE_RANGE, QStringLiteral("no field %1").arg(field));
     if (m_editing)
@@ -155,31 +173,36 @@ QVariant ResultSet::value(int field) const {
     return currentRow()[field];
 }
 
-QVariant ResultSet::value(const QString& field) const {
+QVariant ResultSet::value(const QString& field) const
+{
     const int index = fieldIndex(field);
     if (index < 0)
         throw DbError(SQLITE_ERROR, QStringLiteral("no such field: ") + field);
     return value(index);
 }
 
-qint64 ResultSet::rowid() const {
+qint64 ResultSet::rowid() const
+{
     if (m_adding || bof() || eof() || m_onDeleted)
         throw DbError(DbError::kNoCurrentRow, QStringLiteral("no current record"));
     return m_rowids[m_view[m_position]];
 }
 
-QVariant ResultSet::valueAt(int row, int field) const {
+QVariant ResultSet::valueAt(int row, int field) const
+{
     if (row < 0 || row >= int(m_view.size()) || field < 0 || field >= fieldCount())
         return {};
     return m_rows[m_view[row]][field];
 }
 
-void ResultSet::requireTable() const {
+void ResultSet::requireTable() const
+{
     if (m_table.isEmpty())
         throw DbError(DbError::kNotUpdatable, QStringLiteral("this result set cannot be written to"));
 }
 
-void ResultSet::addNew() {
+void ResultSet::addNew()
+{
     requireTable();
     cancelUpdate();
     m_adding = true;
@@ -188,14 +211,16 @@ void ResultSet::addNew() {
     m_changed.assign(m_fields.size(), false);
 }
 
-void ResultSet::setValue(const QString& field, const QVariant& value) {
+void ResultSet::setValue(const QString& field, const QVariant& value)
+{
     const int index = fieldIndex(field);
     if (index < 0)
         throw DbError(SQLITE_ERROR, QStringLiteral("no such field: ") + field);
     setValue(index, value);
 }
 
-void ResultSet::setValue(int field, const QVariant& value) {
+void ResultSet::setValue(int field, const QVariant& value)
+{
     requireTable();
     if (field < 0 || field >= fieldCount())
         throw DbError(SQLITE_RANGE, QStringLiteral("no field %1").arg(field));
@@ -217,7 +242,8 @@ void ResultSet::setValue(int field, const QVariant& value) {
     m_changed[field] = true;
 }
 
-void ResultSet::update() {
+void ResultSet::update()
+{
     if (!m_editing)
         return;
     requireTable();
@@ -265,14 +291,16 @@ void ResultSet::update() {
     m_changed.clear();
 }
 
-void ResultSet::cancelUpdate() {
+void ResultSet::cancelUpdate()
+{
     m_editing = false;
     m_adding = false;
     m_edit.clear();
     m_changed.clear();
 }
 
-void ResultSet::deleteCurrent() {
+void ResultSet::deleteCurrent()
+{
     requireTable();
     cancelUpdate();
     const qint64 id = rowid();

@@ -19,14 +19,16 @@ struct ResultSource {
     QString select;      // a free SELECT, used only when table is empty
 
     static ResultSource wholeTable(const QString& table) { return fromTable(table, QString()); }
-    static ResultSource fromTable(const QString& table, const QString& tail, const QVariantList& values = {}) {
+    static ResultSource fromTable(const QString& table, const QString& tail, const QVariantList& values = {})
+    {
         ResultSource source;
         source.table = table;
         source.tail = tail;
         source.values = values;
         return source;
     }
-    static ResultSource fromSelect(const QString& select, const QVariantList& values = {}) {
+    static ResultSource fromSelect(const QString& select, const QVariantList& values = {})
+    {
         ResultSource source;
         source.values = values;
         source.select = select;

@@ -87,17 +87,20 @@ constexpr std::array<IndexDef, 3> kIndexes{{
     {u"PHOTO_DRA_skID", kPhotoDra, u"skID"},
 }};
 
-QString quoted(const char16_t* identifier) {
+QString quoted(const char16_t* identifier)
+{
     return u'"' + QString::fromUtf16(identifier) + u'"';
 }
 
 } // namespace
 
-std::span<const Table> tables() {
+std::span<const Table> tables()
+{
     return kTables;
 }
 
-const Table* table(const QString& name) {
+const Table* table(const QString& name)
+{
     for (const Table& t : kTables) {
         if (name == QString::fromUtf16(t.name))
             return &t;
@@ -105,7 +108,8 @@ const Table* table(const QString& name) {
     return nullptr;
 }
 
-const Column* column(const Table& table, const QString& name) {
+const Column* column(const Table& table, const QString& name)
+{
     for (const Column& c : table.columns) {
         if (name == QString::fromUtf16(c.name))
             return &c;
@@ -113,7 +117,8 @@ const Column* column(const Table& table, const QString& name) {
     return nullptr;
 }
 
-QString createStatement(const Table& table) {
+QString createStatement(const Table& table)
+{
     QString sql = QStringLiteral("CREATE TABLE ") + quoted(table.name) + QStringLiteral(" (");
     bool first = true;
     for (const Column& c : table.columns) {
@@ -145,21 +150,24 @@ QString createStatement(const Table& table) {
     return sql + u')';
 }
 
-void createTables(Connection& connection) {
+void createTables(Connection& connection)
+{
     for (const Table& t : kTables)
         connection.execute(createStatement(t));
     connection.execute(QStringLiteral("PRAGMA user_version = %1").arg(kVersion));
     ensureIndexes(connection);
 }
 
-void ensureIndexes(Connection& connection) {
+void ensureIndexes(Connection& connection)
+{
     for (const IndexDef& index : kIndexes) {
         connection.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + quoted(index.name) + QStringLiteral(" ON ") +
                            quoted(index.table) + u'(' + quoted(index.column) + u')');
     }
 }
 
-QString widthViolation(const Table& table, const Column& column, const QString& value) {
+QString widthViolation(const Table& table, const Column& column, const QString& value)
+{
     if (column.type != Text || value.size() <= column.width)
         return {};
     return QStringLiteral("%1.%2 holds at most %3 characters (%4 given)")

@@ -52,7 +52,8 @@ void ensureIndexes(Connection& connection);
 // Empty when the value fits the column; otherwise the message to report.
 QString widthViolation(const Table& table, const Column& column, const QString& value);
 
-inline QString name(const char16_t* constant) {
+inline QString name(const char16_t* constant)
+{
     return QString::fromUtf16(constant);
 }
 

@@ -5,7 +5,8 @@
 
 #include <SQLiteCpp/Exception.h>
 
-Transaction::Transaction(Connection& connection) {
+Transaction::Transaction(Connection& connection)
+{
     try {
         m_transaction.emplace(connection.engine(), SQLite::TransactionBehavior::IMMEDIATE);
     } catch (const SQLite::Exception& e) {
@@ -15,7 +16,8 @@ Transaction::Transaction(Connection& connection) {
 
 Transaction::~Transaction() = default;
 
-void Transaction::commit() {
+void Transaction::commit()
+{
     try {
         m_transaction->commit();
     } catch (const SQLite::Exception& e) {

@@ -30,12 +30,14 @@ using namespace Geometry;
 
 namespace {
 
-QRect twipsRect(int left, int top, int width, int height) {
+QRect twipsRect(int left, int top, int width, int height)
+{
     return {twipsToPixels(left), twipsToPixels(top), std::max(0, twipsToPixels(width)),
             std::max(0, twipsToPixels(height))};
 }
 
-QWidget* pageWith(QTabWidget* tabs, std::initializer_list<QWidget*> panes) {
+QWidget* pageWith(QTabWidget* tabs, std::initializer_list<QWidget*> panes)
+{
     auto* page = new QWidget(tabs);
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -52,7 +54,8 @@ Form1::Form1(Session& session, UserDialogs& dialogs, Desktop& desktop, const Sta
     , m_session(session)
     , m_dialogs(dialogs)
     , m_desktop(desktop)
-    , m_options(options) {
+    , m_options(options)
+{
     setObjectName(QStringLiteral("Form1"));
     buildControls();
     buildMenus();
@@ -61,7 +64,8 @@ Form1::Form1(Session& session, UserDialogs& dialogs, Desktop& desktop, const Sta
 
 Form1::~Form1() = default;
 
-void Form1::buildControls() {
+void Form1::buildControls()
+{
     m_toolbar = new QToolBar(this);
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setMovable(false);
@@ -125,7 +129,8 @@ void Form1::buildControls() {
     bar->addWidget(m_statusPanel2, 1);
 }
 
-void Form1::startUp() {
+void Form1::startUp()
+{
     m_fgMode = Favourites;
     m_fgWidth = {kLeftPaneWidth, kLeftPaneWidth};
     SetLeftPaneWidth();
@@ -151,11 +156,13 @@ void Form1::startUp() {
     resize(twipsToPixels(kInitialWidth), twipsToPixels(kInitialHeight));
 }
 
-int Form1::windowWidth() const {
+int Form1::windowWidth() const
+{
     return pixelsToTwips(m_paneArea->width());
 }
 
-void Form1::ArrangePanes(int leftWidth) {
+void Form1::ArrangePanes(int leftWidth)
+{
     const int height = pixelsToTwips(m_paneArea->height());
     const int width = windowWidth();
     m_fg0->setGeometry(twipsRect(0, 0, leftWidth, height));
@@ -169,14 +176,16 @@ void Form1::ArrangePanes(int leftWidth) {
     m_hzDrag->raise();
 }
 
-void Form1::SetLeftPaneWidth() {
+void Form1::SetLeftPaneWidth()
+{
     const int width = m_fgMode == RecordView ? kLeftPaneWidthRecordView : kLeftPaneWidth;
     m_fgWidth = {width, width};
     m_fg0->resize(twipsToPixels(width), m_fg0->height());
     m_fg1->resize(twipsToPixels(width), m_fg1->height());
 }
 
-void Form1::ShowLeftPane(int which) {
+void Form1::ShowLeftPane(int which)
+{
     QWidget* front = which == 0 ? static_cast<QWidget*>(m_fg0) : m_fg1;
     QWidget* back = which == 0 ? static_cast<QWidget*>(m_fg1) : m_fg0;
     front->show();
@@ -185,7 +194,8 @@ void Form1::ShowLeftPane(int which) {
     m_hzDrag->raise();
 }
 
-void Form1::ShowTabPanes(int which) {
+void Form1::ShowTabPanes(int which)
+{
     m_urlBox->hide();
     m_calendar->hide();
     m_calendar->lower();
@@ -201,7 +211,8 @@ void Form1::ShowTabPanes(int which) {
         m_fr->lower();
 }
 
-void Form1::hzDragDrop(QWidget* target, int x) {
+void Form1::hzDragDrop(QWidget* target, int x)
+{
     int width = m_fgWidth[0];
     if (target == m_fg0 || target == m_fg1) {
         width = leftWidthAfterDropOnLeftGrid(x);
@@ -211,7 +222,8 @@ void Form1::hzDragDrop(QWidget* target, int x) {
     ArrangePanes(width);
 }
 
-void Form1::onSplitterDropped(const QPoint& globalPos) {
+void Form1::onSplitterDropped(const QPoint& globalPos)
+{
     const QPoint inArea = m_paneArea->mapFromGlobal(globalPos);
     m_hzDrag->hide();
     QWidget* hit = m_paneArea->childAt(inArea);
@@ -226,25 +238,29 @@ void Form1::onSplitterDropped(const QPoint& globalPos) {
     ArrangePanes(m_fgWidth[0]);
 }
 
-void Form1::onPaneAreaResized() {
+void Form1::onPaneAreaResized()
+{
     if (!isMinimized())
         ArrangePanes(m_fgWidth[0]);
 }
 
-void Form1::changeEvent(QEvent* event) {
+void Form1::changeEvent(QEvent* event)
+{
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && !isMinimized())
         ArrangePanes(m_fgWidth[0]);
 }
 
-void Form1::setStatusSimple(const QString& text) {
+void Form1::setStatusSimple(const QString& text)
+{
     m_statusSimple->setText(text);
     m_statusSimple->show();
     m_statusPanel1->hide();
     m_statusPanel2->hide();
 }
 
-void Form1::setStatusPanels(const QString& panel1, const QString& panel2) {
+void Form1::setStatusPanels(const QString& panel1, const QString& panel2)
+{
     m_statusSimple->hide();
     m_statusPanel1->setText(panel1);
     m_statusPanel1->setFixedWidth(twipsToPixels(kStatusPanel1Width));
@@ -254,7 +270,8 @@ void Form1::setStatusPanels(const QString& panel1, const QString& panel2) {
     m_statusPanel2->show();
 }
 
-QString Form1::statusText(int panel) const {
+QString Form1::statusText(int panel) const
+{
     if (panel == 0)
         return m_statusSimple->isVisibleTo(statusBar()) ? m_statusSimple->text() : QString();
     return panel == 1 ? m_statusPanel1->text() : m_statusPanel2->text();

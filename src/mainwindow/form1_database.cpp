@@ -23,7 +23,8 @@ const QString kDatabaseFilter = QStringLiteral("Database (*.mdb)");
 const QString kOpenFailed = QStringLiteral("データベース・オープンに失敗しました。");
 const QString kNotScrapDatabase = QStringLiteral("Zettora 用データベースを選択してください。");
 
-QString captionFor(const QString& name, int kind) {
+QString captionFor(const QString& name, int kind)
+{
     return kind == kSavedEditionKind ? name + QStringLiteral(" （保存版）") : name;
 }
 
@@ -31,7 +32,8 @@ QString captionFor(const QString& name, int kind) {
 
 // Opens path and checks its kind; only a file that passes every check replaces the open collection,
 // so a refused file leaves the previous one open and usable.
-bool Form1::openAndCheck(const QString& path, int& kind) {
+bool Form1::openAndCheck(const QString& path, int& kind)
+{
     std::unique_ptr<Connection> candidate;
     try {
         candidate = OpenSharedConnection(path);
@@ -61,21 +63,24 @@ bool Form1::openAndCheck(const QString& path, int& kind) {
     return true;
 }
 
-void Form1::applyOpenedDatabaseMenus() {
+void Form1::applyOpenedDatabaseMenus()
+{
     findChild<QAction*>(QStringLiteral("mSearchDel"))->setEnabled(false);
     findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(false);
     findChild<QMenu*>(QStringLiteral("mOpt"))->menuAction()->setEnabled(true);
     findChild<QAction*>(QStringLiteral("mHelpVersion"))->setEnabled(true);
 }
 
-void Form1::OpenDefaultDatabase() {
+void Form1::OpenDefaultDatabase()
+{
     int kind = 0;
     if (!openAndCheck(m_options.databasePath, kind))
         return;
     applyOpenedDatabaseMenus();
 }
 
-void Form1::OpenOtherDatabase() {
+void Form1::OpenOtherDatabase()
+{
     const std::optional<QString> path = m_dialogs.openFile(QStringLiteral("データベースオープン"), kDatabaseFilter);
     if (!path)
         return;
@@ -119,7 +124,8 @@ void Form1::OpenOtherDatabase() {
     m_webShown = false;
 }
 
-void Form1::CreateScrapDatabase() {
+void Form1::CreateScrapDatabase()
+{
     const std::optional<QString> answer = m_dialogs.saveFile(QStringLiteral("データベース新規作成"), kDatabaseFilter);
     if (!answer)
         return;
@@ -135,7 +141,8 @@ void Form1::CreateScrapDatabase() {
                           QStringLiteral("DBオープンボタンで使用開始します。"));
 }
 
-void Form1::ApplyDisplayFont() {
+void Form1::ApplyDisplayFont()
+{
     const DisplayFont& display = m_session.displayFont;
     QFont font(display.name, display.size);
     font.setBold(display.bold);

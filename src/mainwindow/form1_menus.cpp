@@ -10,20 +10,23 @@
 #include <QMenu>
 #include <QMenuBar>
 
-QMenu* Form1::addMenu(const QString& name, const QString& caption) {
+QMenu* Form1::addMenu(const QString& name, const QString& caption)
+{
     QMenu* menu = menuBar()->addMenu(caption);
     menu->setObjectName(name);
     menu->menuAction()->setObjectName(name + QStringLiteral("Title"));
     return menu;
 }
 
-QAction* Form1::addMenuAction(QMenu* menu, const QString& name, const QString& caption) {
+QAction* Form1::addMenuAction(QMenu* menu, const QString& name, const QString& caption)
+{
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     return action;
 }
 
-void Form1::buildMenus() {
+void Form1::buildMenus()
+{
     menuBar()->setObjectName(QStringLiteral("menuBar"));
 
     QMenu* file = addMenu(QStringLiteral("mFile"), QStringLiteral("ファイル"));
@@ -72,17 +75,20 @@ void Form1::buildMenus() {
     addAction(f1);
 }
 
-void Form1::showHelp(int topic) {
+void Form1::showHelp(int topic)
+{
     if (!m_helpWindow)
         m_helpWindow = new HelpWindow(this);
     m_helpWindow->showTopic(topic);
 }
 
-void Form1::openReadMe() {
+void Form1::openReadMe()
+{
     m_desktop.openFile(QDir(m_options.programFolder).filePath(QStringLiteral("ReadMe.txt")));
 }
 
-void Form1::showVersion() {
+void Form1::showVersion()
+{
     auto* about = new FrmAbout(this);
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->open();

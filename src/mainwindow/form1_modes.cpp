@@ -18,7 +18,8 @@
 
 using namespace Geometry;
 
-void Form1::SSTab_Click() {
+void Form1::SSTab_Click()
+{
     m_modeLeft = m_fgMode;
     switch (m_tabs->currentIndex()) {
     case TabBrowser:
@@ -58,7 +59,8 @@ void Form1::SSTab_Click() {
     }
 }
 
-void Form1::CloseModeWindows() {
+void Form1::CloseModeWindows()
+{
     static const std::set<QString> kFromRegistration = {
         QStringLiteral("Form10"), QStringLiteral("Form11"), QStringLiteral("Form2"),
         QStringLiteral("Form3"),  QStringLiteral("Form4"),  QStringLiteral("Form8"),
@@ -78,7 +80,8 @@ void Form1::CloseModeWindows() {
     }
 }
 
-void Form1::CloseOtherWindows() {
+void Form1::CloseOtherWindows()
+{
     // The help viewer is a reference beside the program, not one of its working windows: it stays.
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window != this && window != m_helpWindow && window->isVisible() && !qobject_cast<QMenu*>(window))
@@ -86,7 +89,8 @@ void Form1::CloseOtherWindows() {
     }
 }
 
-void Form1::ShowFavouritesMode() {
+void Form1::ShowFavouritesMode()
+{
     CloseModeWindows();
     if (!m_webShown) {
         // The browser goes to its home page here once the web pane exists.
@@ -101,7 +105,8 @@ void Form1::ShowFavouritesMode() {
     m_helpTopic = HelpTopic::kWebAndEntry;
 }
 
-void Form1::ShowRegistrationMode() {
+void Form1::ShowRegistrationMode()
+{
     CloseModeWindows();
     InitFG0_SCR();
     InitFG0_SCRaddFolder();
@@ -115,7 +120,8 @@ void Form1::ShowRegistrationMode() {
     ArrangePanes(m_fgWidth[1]);
 }
 
-void Form1::ShowSearchMode() {
+void Form1::ShowSearchMode()
+{
     m_loadedBody.clear();
     CloseOtherWindows();
     m_session.closeResults();
@@ -136,14 +142,16 @@ void Form1::ShowSearchMode() {
     m_helpTopic = HelpTopic::kSearch;
 }
 
-void Form1::ButtonEnable_Search(bool ok) {
+void Form1::ButtonEnable_Search(bool ok)
+{
     for (const char16_t* key : {u"pDownMEMO", u"excelvt", u"firstDataMEMO"}) {
         if (auto* action = m_toolbar->findChild<QAction*>(QString::fromUtf16(key)))
             action->setEnabled(ok);
     }
 }
 
-void Form1::MenuUnEnable_Search(bool ok) {
+void Form1::MenuUnEnable_Search(bool ok)
+{
     findChild<QAction*>(QStringLiteral("mSearchDel"))->setEnabled(ok);
     findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(ok);
 }
@@ -159,14 +167,16 @@ void Form1::BuildEntryToolbar() {}
 void Form1::BuildSearchToolbar() {}
 void Form1::BuildRecordToolbar() {}
 
-void Form1::ClearToolbar() {
+void Form1::ClearToolbar()
+{
     // The buttons are made anew for each layout, so the old ones go entirely, not only from view.
     const QList<QAction*> actions = m_toolbar->actions();
     m_toolbar->clear();
     qDeleteAll(actions);
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
+void Form1::closeEvent(QCloseEvent* event)
+{
     // Each step runs even when an earlier one failed; none of them can refuse the close.
     m_unloading = true;
     m_session.closeResults();

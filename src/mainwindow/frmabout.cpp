@@ -5,7 +5,8 @@
 #include <QVBoxLayout>
 
 FrmAbout::FrmAbout(QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent)
+{
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Tarnwell Zettoraのﾊﾞｰｼﾞｮﾝ情報"));
     auto* title = new QLabel(QStringLiteral("Tarnwell Zettora"), this);
@@ -25,7 +26,8 @@ FrmAbout::FrmAbout(QWidget* parent)
     setMinimumWidth(360);
 }
 
-QString FrmAbout::versionText() {
+QString FrmAbout::versionText()
+{
     return QStringLiteral("Version %1.%2.%3")
         .arg(ZETTORA_VERSION_MAJOR)
         .arg(ZETTORA_VERSION_MINOR)

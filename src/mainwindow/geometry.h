@@ -24,12 +24,14 @@ inline constexpr int kStatusPanel1Width = 2000;
 inline constexpr int kStatusPanel2Margin = 2200;
 
 // Left pane width after the splitter is dropped on a left grid at x (relative to the grid).
-constexpr int leftWidthAfterDropOnLeftGrid(int x) {
+constexpr int leftWidthAfterDropOnLeftGrid(int x)
+{
     return std::clamp(x, kLeftPaneMin, kLeftPaneMax);
 }
 
 // Left pane width after the splitter is dropped on the tab strip or one of its panes at x (relative to it).
-constexpr int leftWidthAfterDropOnTabStrip(int currentLeftWidth, int x, int windowWidth) {
+constexpr int leftWidthAfterDropOnTabStrip(int currentLeftWidth, int x, int windowWidth)
+{
     return std::min(currentLeftWidth + std::clamp(x, kLeftPaneMin, kLeftPaneMax), windowWidth - kRightPaneMin);
 }
 

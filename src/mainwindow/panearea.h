@@ -12,7 +12,8 @@ Q_SIGNALS:
     void resized();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override {
+    void resizeEvent(QResizeEvent* event) override
+    {
         QWidget::resizeEvent(event);
         Q_EMIT resized();
     }

@@ -3,11 +3,13 @@
 #include <QMouseEvent>
 
 SplitterBar::SplitterBar(QWidget* parent)
-    : QWidget(parent) {
+    : QWidget(parent)
+{
     setCursor(Qt::SizeHorCursor);
 }
 
-void SplitterBar::mousePressEvent(QMouseEvent* event) {
+void SplitterBar::mousePressEvent(QMouseEvent* event)
+{
     if (event->button() != Qt::LeftButton)
         return;
     m_dragging = true;
@@ -15,14 +17,16 @@ void SplitterBar::mousePressEvent(QMouseEvent* event) {
     raise();
 }
 
-void SplitterBar::mouseMoveEvent(QMouseEvent* event) {
+void SplitterBar::mouseMoveEvent(QMouseEvent* event)
+{
     if (!m_dragging)
         return;
     const QPoint inParent = mapToParent(event->position().toPoint());
     move(inParent.x() - m_grabOffset, y());
 }
 
-void SplitterBar::mouseReleaseEvent(QMouseEvent* event) {
+void SplitterBar::mouseReleaseEvent(QMouseEvent* event)
+{
     if (!m_dragging || event->button() != Qt::LeftButton)
         return;
     m_dragging = false;

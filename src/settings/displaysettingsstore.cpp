@@ -4,7 +4,8 @@
 #include "database/query.h"
 #include "settingslog.h"
 
-void ReadDisplayFont(Connection& connection, DisplayFont& font) {
+void ReadDisplayFont(Connection& connection, DisplayFont& font)
+{
     try {
         Query row(connection,
                   QStringLiteral("SELECT \"01Font_Name\", \"02Font_Size\" FROM FontSize ORDER BY rowid LIMIT 1"));
@@ -19,7 +20,8 @@ void ReadDisplayFont(Connection& connection, DisplayFont& font) {
     }
 }
 
-void ReadBackColor(Connection& connection, MarkerColours& markers) {
+void ReadBackColor(Connection& connection, MarkerColours& markers)
+{
     try {
         Query row(connection, QStringLiteral("SELECT \"01Stress\", \"02Seek\" FROM Marker ORDER BY rowid LIMIT 1"));
         MarkerColours read;

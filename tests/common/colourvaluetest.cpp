@@ -10,7 +10,8 @@
 
 using ColourValue::parse;
 
-void ColourValueTest::storedText_data() {
+void ColourValueTest::storedText_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
     QTest::addColumn<quint32>("value");
@@ -27,7 +28,8 @@ void ColourValueTest::storedText_data() {
     QTest::newRow("below int32") << QStringLiteral("-2147483649") << false << quint32(0);
 }
 
-void ColourValueTest::storedText() {
+void ColourValueTest::storedText()
+{
     QFETCH(QString, text);
     QFETCH(bool, valid);
     QFETCH(quint32, value);
@@ -40,7 +42,8 @@ void ColourValueTest::storedText() {
     }
 }
 
-void ColourValueTest::rgbColours_roundTrip_data() {
+void ColourValueTest::rgbColours_roundTrip_data()
+{
     QTest::addColumn<quint32>("value");
     QTest::addColumn<QColor>("colour");
 
@@ -51,20 +54,23 @@ void ColourValueTest::rgbColours_roundTrip_data() {
     QTest::newRow("pale cyan") << quint32(0xFFFFC0) << QColor(192, 255, 255);
 }
 
-void ColourValueTest::rgbColours_roundTrip() {
+void ColourValueTest::rgbColours_roundTrip()
+{
     QFETCH(quint32, value);
     QFETCH(QColor, colour);
     QCOMPARE(ColourValue::toColour(value), colour);
     QCOMPARE(ColourValue::fromColour(colour), value);
 }
 
-void ColourValueTest::systemColours_areFixed() {
+void ColourValueTest::systemColours_areFixed()
+{
     QCOMPARE(ColourValue::toColour(ColourValue::kWindow), QColor(Qt::white));
     QVERIFY(ColourValue::toColour(ColourValue::k3DLight) != QColor(Qt::white));
     QVERIFY(ColourValue::toColour(ColourValue::kInactiveCaptionText).isValid());
 }
 
-void ColourValueTest::twips_convertAtNinetySixDpi_data() {
+void ColourValueTest::twips_convertAtNinetySixDpi_data()
+{
     QTest::addColumn<int>("twips");
     QTest::addColumn<int>("pixels");
     QTest::newRow("one pixel") << 15 << 1;
@@ -74,13 +80,15 @@ void ColourValueTest::twips_convertAtNinetySixDpi_data() {
     QTest::newRow("negative") << -9800 << -653;
 }
 
-void ColourValueTest::twips_convertAtNinetySixDpi() {
+void ColourValueTest::twips_convertAtNinetySixDpi()
+{
     QFETCH(int, twips);
     QFETCH(int, pixels);
     QCOMPARE(twipsToPixels(twips), pixels);
 }
 
-void ColourValueTest::helpTopics_leadToTheirAnchor() {
+void ColourValueTest::helpTopics_leadToTheirAnchor()
+{
     QCOMPARE(HelpTopic::url(HelpTopic::kSearch).fragment(), QStringLiteral("topic9"));
     QCOMPARE(HelpTopic::url(HelpTopic::kSupport).fileName(), QStringLiteral("support.html"));
     QCOMPARE(HelpTopic::url(123456).fileName(), QStringLiteral("index.html"));

@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     return runTestClasses<QGuiApplication, ColourValueTest, SessionTest>(argc, argv);
 }

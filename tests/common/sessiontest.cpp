@@ -9,7 +9,8 @@
 
 #include <QTest>
 
-void SessionTest::adoptingAnotherDatabase_closesTheSharedResultSetFirst() {
+void SessionTest::adoptingAnotherDatabase_closesTheSharedResultSetFirst()
+{
     TestFolder folder;
     const QString first = folder.newCollection(QStringLiteral("A.mdb"));
     const QString second = folder.newCollection(QStringLiteral("B.mdb"));
@@ -25,7 +26,8 @@ void SessionTest::adoptingAnotherDatabase_closesTheSharedResultSetFirst() {
     QVERIFY(session.isSavedEdition());
 }
 
-void SessionTest::closingTheConnection_closesTheResultSet() {
+void SessionTest::closingTheConnection_closesTheResultSet()
+{
     TestFolder folder;
     const QString path = folder.newCollection();
     Session session;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     return runTestClasses<QCoreApplication>(argc, argv);
 }

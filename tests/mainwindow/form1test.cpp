@@ -42,11 +42,13 @@ struct Fixture {
     std::unique_ptr<Form1> window;
 
     // Creates the default collection unless told not to, then starts the window.
-    explicit Fixture(bool withDefaultCollection = true) {
+    explicit Fixture(bool withDefaultCollection = true)
+    {
         if (withDefaultCollection)
             folder.newCollection();
     }
-    Form1& start() {
+    Form1& start()
+    {
         StartupOptions options;
         options.programFolder = folder.folder();
         options.databasePath = folder.path(QStringLiteral("Zettora.mdb"));
@@ -54,7 +56,8 @@ struct Fixture {
         window->show();
         return *window;
     }
-    template <typename T> T* child(const char16_t* name) const {
+    template <typename T> T* child(const char16_t* name) const
+    {
         return window->findChild<T*>(QString::fromUtf16(name));
     }
     QAction* action(const char16_t* name) const { return child<QAction>(name); }
@@ -65,12 +68,14 @@ struct Fixture {
 
 } // namespace
 
-void Form1Test::initTestCase() {
+void Form1Test::initTestCase()
+{
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     installFontSubstitutes();
 }
 
-void Form1Test::startUp_showsFavouritesModeOnTheDefaultCollection() {
+void Form1Test::startUp_showsFavouritesModeOnTheDefaultCollection()
+{
     Fixture f;
     Form1& w = f.start();
 
@@ -96,7 +101,8 @@ void Form1Test::startUp_showsFavouritesModeOnTheDefaultCollection() {
     QCOMPARE(f.child<QPlainTextEdit>(u"mData")->font().pointSize(), 14);
 }
 
-void Form1Test::startUp_savedEdition_getsItsCaptionButKeepsTheLayout() {
+void Form1Test::startUp_savedEdition_getsItsCaptionButKeepsTheLayout()
+{
     Fixture f;
     alterCollection(f.folder.path(QStringLiteral("Zettora.mdb")), QStringLiteral("UPDATE DBID SET dbid = -2"));
     Form1& w = f.start();
@@ -108,7 +114,8 @@ void Form1Test::startUp_savedEdition_getsItsCaptionButKeepsTheLayout() {
     QVERIFY(f.session.isSavedEdition());
 }
 
-void Form1Test::startUp_withoutDefaultFile_reportsAndKeepsMenusDisabled() {
+void Form1Test::startUp_withoutDefaultFile_reportsAndKeepsMenusDisabled()
+{
     Fixture f(false);
     Form1& w = f.start();
 
@@ -124,7 +131,8 @@ void Form1Test::startUp_withoutDefaultFile_reportsAndKeepsMenusDisabled() {
     QCOMPARE(w.fgMode(), Form1::Search);
 }
 
-void Form1Test::startUp_refusesFilesThatAreNoScrapDatabase_data() {
+void Form1Test::startUp_refusesFilesThatAreNoScrapDatabase_data()
+{
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QByteArray>("bytes");
 
@@ -136,7 +144,8 @@ void Form1Test::startUp_refusesFilesThatAreNoScrapDatabase_data() {
     QTest::newRow("empty file") << QString() << QByteArray("");
 }
 
-void Form1Test::startUp_refusesFilesThatAreNoScrapDatabase() {
+void Form1Test::startUp_refusesFilesThatAreNoScrapDatabase()
+{
     QFETCH(QString, sql);
     QFETCH(QByteArray, bytes);
 
@@ -159,7 +168,8 @@ void Form1Test::startUp_refusesFilesThatAreNoScrapDatabase() {
     QCOMPARE(TestFolder::read(path), before);
 }
 
-void Form1Test::tabs_selectTheirModeAndPanes_data() {
+void Form1Test::tabs_selectTheirModeAndPanes_data()
+{
     QTest::addColumn<int>("tab");
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("pane");
@@ -170,7 +180,8 @@ void Form1Test::tabs_selectTheirModeAndPanes_data() {
     QTest::newRow("search") << 2 << int(Form1::Search) << QStringLiteral("fr") << 9;
 }
 
-void Form1Test::tabs_selectTheirModeAndPanes() {
+void Form1Test::tabs_selectTheirModeAndPanes()
+{
     QFETCH(int, tab);
     QFETCH(int, mode);
     QFETCH(QString, pane);
@@ -198,7 +209,8 @@ void Form1Test::tabs_selectTheirModeAndPanes() {
     }
 }
 
-void Form1Test::searchTab_returnsToRecordViewWhileItsFlagIsSet() {
+void Form1Test::searchTab_returnsToRecordViewWhileItsFlagIsSet()
+{
     Fixture f;
     Form1& w = f.start();
     f.tabs()->setCurrentIndex(2);
@@ -215,7 +227,8 @@ void Form1Test::searchTab_returnsToRecordViewWhileItsFlagIsSet() {
     QVERIFY(w.recordViewFlag());
 }
 
-void Form1Test::browserTab_keepsTheWindowSize() {
+void Form1Test::browserTab_keepsTheWindowSize()
+{
     Fixture f;
     Form1& w = f.start();
     const QSize before = w.size();
@@ -226,7 +239,8 @@ void Form1Test::browserTab_keepsTheWindowSize() {
     QCOMPARE(w.size(), before);
 }
 
-void Form1Test::searchMode_closesOtherWindowsAndTheResultSet() {
+void Form1Test::searchMode_closesOtherWindowsAndTheResultSet()
+{
     Fixture f;
     Form1& w = f.start();
     QWidget other;
@@ -243,7 +257,8 @@ void Form1Test::searchMode_closesOtherWindowsAndTheResultSet() {
     QCOMPARE(w.fgMode(), Form1::Search);
 }
 
-void Form1Test::leavingRegistrationMode_closesItsWindowsOnly() {
+void Form1Test::leavingRegistrationMode_closesItsWindowsOnly()
+{
     Fixture f;
     f.start();
     QWidget sheet;
@@ -263,7 +278,8 @@ void Form1Test::leavingRegistrationMode_closesItsWindowsOnly() {
     QVERIFY(pictures.isVisible());
 }
 
-void Form1Test::splitterDrop_data() {
+void Form1Test::splitterDrop_data()
+{
     QTest::addColumn<QString>("target");
     QTest::addColumn<int>("x");
     QTest::addColumn<int>("expected");
@@ -275,7 +291,8 @@ void Form1Test::splitterDrop_data() {
     QTest::newRow("a pane of the tab strip, small x") << QStringLiteral("WB") << 10 << 3600;
 }
 
-void Form1Test::splitterDrop() {
+void Form1Test::splitterDrop()
+{
     QFETCH(QString, target);
     QFETCH(int, x);
     QFETCH(int, expected);
@@ -290,7 +307,8 @@ void Form1Test::splitterDrop() {
     QCOMPARE(f.child<QWidget>(u"hzDrag")->x(), twipsToPixels(expected));
 }
 
-void Form1Test::splitterRules_onAWindow8000Wide() {
+void Form1Test::splitterRules_onAWindow8000Wide()
+{
     QCOMPARE(Geometry::leftWidthAfterDropOnTabStrip(2800, 5000, 8000), 7000);
     QCOMPARE(Geometry::leftWidthAfterDropOnTabStrip(2800, 100, 8000), 3600);
 
@@ -303,7 +321,8 @@ void Form1Test::splitterRules_onAWindow8000Wide() {
     QCOMPARE(w.leftPaneWidth(0), 8010 - 1000);
 }
 
-void Form1Test::minimisedWindow_laysNothingOut() {
+void Form1Test::minimisedWindow_laysNothingOut()
+{
     Fixture f;
     Form1& w = f.start();
     QWidget* tabs = f.tabs();
@@ -320,7 +339,8 @@ void Form1Test::minimisedWindow_laysNothingOut() {
                                           Geometry::kLeftPaneWidth - Geometry::kTabStripRightMargin));
 }
 
-void Form1Test::openOther_scrapDatabase_entersRegistrationMode() {
+void Form1Test::openOther_scrapDatabase_entersRegistrationMode()
+{
     Fixture f;
     const QString other = f.folder.newCollection(QStringLiteral("Other.mdb"));
     Form1& w = f.start();
@@ -344,7 +364,8 @@ void Form1Test::openOther_scrapDatabase_entersRegistrationMode() {
     QVERIFY(!w.webShown());
 }
 
-void Form1Test::openOther_savedEdition_locksEditing() {
+void Form1Test::openOther_savedEdition_locksEditing()
+{
     Fixture f;
     const QString edition = f.folder.newCollection(QStringLiteral("Zettora_2026.mdb"));
     alterCollection(edition, QStringLiteral("UPDATE DBID SET dbid = -2"));
@@ -367,7 +388,8 @@ void Form1Test::openOther_savedEdition_locksEditing() {
     QVERIFY(f.action(u"mHelpVersion")->isEnabled());
 }
 
-void Form1Test::openOther_refused_keepsThePreviousCollection_data() {
+void Form1Test::openOther_refused_keepsThePreviousCollection_data()
+{
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message");
@@ -378,7 +400,8 @@ void Form1Test::openOther_refused_keepsThePreviousCollection_data() {
     QTest::newRow("wrong kind") << QStringLiteral("kind7.mdb") << QByteArray() << kNotScrapDatabase;
 }
 
-void Form1Test::openOther_refused_keepsThePreviousCollection() {
+void Form1Test::openOther_refused_keepsThePreviousCollection()
+{
     QFETCH(QString, fileName);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
@@ -410,7 +433,8 @@ void Form1Test::openOther_refused_keepsThePreviousCollection() {
     QCOMPARE(QFile::exists(path), !before.isEmpty());
 }
 
-void Form1Test::openOther_cancelled_changesNothing() {
+void Form1Test::openOther_cancelled_changesNothing()
+{
     Fixture f;
     Form1& w = f.start();
     Connection* before = f.session.connection();
@@ -420,14 +444,16 @@ void Form1Test::openOther_cancelled_changesNothing() {
     QCOMPARE(w.fgMode(), Form1::Favourites);
 }
 
-void Form1Test::create_newCollection_reportsItsFullPath_data() {
+void Form1Test::create_newCollection_reportsItsFullPath_data()
+{
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("created");
     QTest::newRow("with extension") << QStringLiteral("新しい.mdb") << QStringLiteral("新しい.mdb");
     QTest::newRow("without extension") << QStringLiteral("記事 2026") << QStringLiteral("記事 2026.mdb");
 }
 
-void Form1Test::create_newCollection_reportsItsFullPath() {
+void Form1Test::create_newCollection_reportsItsFullPath()
+{
     QFETCH(QString, typed);
     QFETCH(QString, created);
 
@@ -456,7 +482,8 @@ void Form1Test::create_newCollection_reportsItsFullPath() {
     QCOMPARE(f.session.databaseKind(), kScrapDatabaseKind);
 }
 
-void Form1Test::create_existingFile_isRefusedAndLeftUnchanged() {
+void Form1Test::create_existingFile_isRefusedAndLeftUnchanged()
+{
     Fixture f;
     Form1& w = f.start();
     const QString existing = f.folder.writeFile(QStringLiteral("notes.mdb"), QByteArray("my own notes"));
@@ -471,7 +498,8 @@ void Form1Test::create_existingFile_isRefusedAndLeftUnchanged() {
     QCOMPARE(w.windowTitle(), QStringLiteral("Zettora"));
 }
 
-void Form1Test::helpEntries_openTheirTopicsReadMeAndVersion() {
+void Form1Test::helpEntries_openTheirTopicsReadMeAndVersion()
+{
     Fixture f;
     Form1& w = f.start();
     f.tabs()->setCurrentIndex(2);
@@ -501,7 +529,8 @@ void Form1Test::helpEntries_openTheirTopicsReadMeAndVersion() {
     about->accept();
 }
 
-void Form1Test::unload_closesResultSetAndConnection() {
+void Form1Test::unload_closesResultSetAndConnection()
+{
     Fixture f;
     Form1& w = f.start();
     QWidget picker;

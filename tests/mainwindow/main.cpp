@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     return runTestClasses<QApplication, Form1Test>(argc, argv);
 }

@@ -7,11 +7,13 @@
 // Records what the program asked the desktop to open.
 class FakeDesktop final : public Desktop {
 public:
-    bool openFile(const QString& path) override {
+    bool openFile(const QString& path) override
+    {
         opened << path;
         return true;
     }
-    bool openUrl(const QUrl& url) override {
+    bool openUrl(const QUrl& url) override
+    {
         opened << url.toString();
         return true;
     }

@@ -1,37 +1,45 @@
 #include "fakeuserdialogs.h"
 
-bool FakeUserDialogs::askYesNo(const QString& text, Icon) {
+bool FakeUserDialogs::askYesNo(const QString& text, Icon)
+{
     m_messages.append({Kind::Question, text});
     return yesNo.isEmpty() ? false : yesNo.dequeue();
 }
 
-std::optional<QString> FakeUserDialogs::nextPath(const QString& title, const QString& filter) {
+std::optional<QString> FakeUserDialogs::nextPath(const QString& title, const QString& filter)
+{
     m_dialogTitles << title;
     m_dialogFilters << filter;
     return paths.isEmpty() ? std::nullopt : paths.dequeue();
 }
 
-std::optional<QString> FakeUserDialogs::openFile(const QString& title, const QString& filter) {
+std::optional<QString> FakeUserDialogs::openFile(const QString& title, const QString& filter)
+{
     return nextPath(title, filter);
 }
 
-std::optional<QString> FakeUserDialogs::saveFile(const QString& title, const QString& filter) {
+std::optional<QString> FakeUserDialogs::saveFile(const QString& title, const QString& filter)
+{
     return nextPath(title, filter);
 }
 
-std::optional<QString> FakeUserDialogs::chooseFolder(const QString& prompt) {
+std::optional<QString> FakeUserDialogs::chooseFolder(const QString& prompt)
+{
     return nextPath(prompt, QString());
 }
 
-std::optional<QColor> FakeUserDialogs::chooseColour(const QColor&) {
+std::optional<QColor> FakeUserDialogs::chooseColour(const QColor&)
+{
     return colours.isEmpty() ? std::nullopt : colours.dequeue();
 }
 
-std::optional<QFont> FakeUserDialogs::chooseFont(const QFont&) {
+std::optional<QFont> FakeUserDialogs::chooseFont(const QFont&)
+{
     return fonts.isEmpty() ? std::nullopt : fonts.dequeue();
 }
 
-QStringList FakeUserDialogs::texts() const {
+QStringList FakeUserDialogs::texts() const
+{
     QStringList all;
     for (const Message& m : m_messages)
         all << m.text;

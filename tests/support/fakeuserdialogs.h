@@ -38,7 +38,8 @@ public:
     const QList<Message>& messages() const { return m_messages; }
     QStringList texts() const;
     QString lastText() const { return m_messages.isEmpty() ? QString() : m_messages.last().text; }
-    void clear() {
+    void clear()
+    {
         m_messages.clear();
         m_dialogTitles.clear();
         m_dialogFilters.clear();

@@ -8,13 +8,15 @@
 
 TestFolder::TestFolder() = default;
 
-QString TestFolder::newCollection(const QString& name) const {
+QString TestFolder::newCollection(const QString& name) const
+{
     const QString file = path(name);
     createScrapDatabaseFile(file);
     return file;
 }
 
-QString TestFolder::writeFile(const QString& name, const QByteArray& bytes) const {
+QString TestFolder::writeFile(const QString& name, const QByteArray& bytes) const
+{
     const QString file = path(name);
     QFile out(file);
     if (out.open(QIODevice::WriteOnly))
@@ -22,17 +24,20 @@ QString TestFolder::writeFile(const QString& name, const QByteArray& bytes) cons
     return file;
 }
 
-QByteArray TestFolder::read(const QString& path) {
+QByteArray TestFolder::read(const QString& path)
+{
     QFile in(path);
     return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
 }
 
-void alterCollection(const QString& path, const QString& sql) {
+void alterCollection(const QString& path, const QString& sql)
+{
     auto connection = Connection::openExisting(path);
     connection->execute(sql);
 }
 
-qint64 scalar(Connection& connection, const QString& sql) {
+qint64 scalar(Connection& connection, const QString& sql)
+{
     Query query(connection, sql);
     return query.next() ? query.integer(0) : -99999;
 }
