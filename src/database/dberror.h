@@ -10,6 +10,7 @@ public:
     static constexpr int kWidthExceeded = -1000;
     static constexpr int kNoCurrentRow = -1001;
     static constexpr int kNotUpdatable = -1002;
+    static constexpr int kSqliteNotADb = 26; // SQLITE_NOTADB, without pulling sqlite3.h into every caller
 
     DbError(int code, const QString& message)
         : std::runtime_error(message.toStdString())
@@ -18,6 +19,8 @@ public:
     {}
 
     int code() const { return m_code; }
+    // The file exists but is not a database the engine can read (an old Access file, a picture, ...).
+    bool notADatabase() const { return (m_code & 0xFF) == kSqliteNotADb; }
     const QString& message() const { return m_message; }
 
 private:

@@ -39,7 +39,7 @@ bool Form1::openAndCheck(const QString& path, int& kind)
         candidate = OpenSharedConnection(path);
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot open" << path << e.message();
-        m_dialogs.critical(kOpenFailed);
+        m_dialogs.critical(e.notADatabase() ? kNotScrapDatabase : kOpenFailed);
         return false;
     }
     const KindCheck check = CheckDatabaseKind(*candidate);
