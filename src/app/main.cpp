@@ -1,5 +1,6 @@
 // Wires the program together: the real dialogs and desktop, the session, and the main window.
 #include "common/fonts.h"
+#include "common/images.h"
 #include "common/qtdesktop.h"
 #include "common/qtuserdialogs.h"
 #include "common/session.h"
@@ -20,6 +21,7 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     installFontSubstitutes();
+    Images::installIconTheme();
 
     // Qt's own dialogs and buttons ("はい", "いいえ", "キャンセル") in Japanese.
     QTranslator qtTranslator;

@@ -9,6 +9,7 @@
 #include "database/schema.h"
 #include "geometry.h"
 #include "panearea.h"
+#include "scraplistmodel.h"
 #include "splitterbar.h"
 
 #include <QCalendarWidget>
@@ -81,6 +82,9 @@ void Form1::buildControls()
     m_fg0 = new QTreeWidget(m_paneArea);
     m_fg0->setObjectName(QStringLiteral("fg0"));
     m_fg0->setHeaderHidden(true);
+    // Node texts change only in the tree editor, never in place here.
+    m_fg0->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(m_fg0, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { fg0_Click(item); });
     m_fg1 = new QTableWidget(m_paneArea);
     m_fg1->setObjectName(QStringLiteral("fg1"));
 
@@ -99,6 +103,15 @@ void Form1::buildControls()
     m_mData->setObjectName(QStringLiteral("mData"));
     m_fr = new QTableView(m_tabs);
     m_fr->setObjectName(QStringLiteral("fr"));
+    m_listModel = new ScrapListModel(this);
+    m_fr->setModel(m_listModel);
+    m_fr->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_fr->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_fr->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_fr->setWordWrap(false);
+    m_fr->horizontalHeader()->setSectionsClickable(false);
+    m_fr->verticalHeader()->setSectionsClickable(false);
+    connect(m_fr, &QTableView::pressed, this, [this](const QModelIndex& index) { fr_MouseDown(index.row() + 1); });
     m_rtBox = new QPlainTextEdit(m_tabs);
     m_rtBox->setObjectName(QStringLiteral("rtBox"));
     m_tabs->addTab(pageWith(m_tabs, {m_wb}), QStringLiteral("ブラウザ"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "startupoptions.h"
+#include "toolbarlayouts.h"
 
 #include <QMainWindow>
 
@@ -19,6 +20,8 @@ class QTableView;
 class QTableWidget;
 class QToolBar;
 class QTreeWidget;
+class QTreeWidgetItem;
+class ScrapListModel;
 class Session;
 class SplitterBar;
 class UserDialogs;
@@ -68,17 +71,44 @@ public:
     void ButtonEnable_Search(bool ok);
     void MenuUnEnable_Search(bool ok);
 
-    // The list, the tree pane and the toolbars of each mode.
+    // Toolbars: one layout per mode, every button press through one dispatcher.
+    void ClearToolbar();
+    void BuildWebToolbar() { buildToolbar(ToolbarLayout::Web); }
+    void BuildEntryToolbar() { buildToolbar(ToolbarLayout::Entry); }
+    void BuildSearchToolbar() { buildToolbar(ToolbarLayout::Search); }
+    void BuildRecordToolbar() { buildToolbar(ToolbarLayout::Record); }
+    void Toolbar1_ButtonClick(const QString& key);
+    void ToggleBodyBackground(QPlainTextEdit* box);
+    void ToggleAddressBar();
+    QAction* toolbarButton(const QString& key) const;
+
+    // The scrap list.
     void InitFR();
+    void DispFieldsName(bool HorV);
+    void DispList();
+    void LitSizeFR();
+    void StatusShowSearch();
+    void GetKoshuStr();
+    void ListScrapsOfClass();
+    // Fills the list from the shared result set and enables the commands by what it found.
+    void showListing(bool opened);
+    int TotalRstG() const { return m_totalRstG; }
+    int CurrentRstG() const { return m_currentRstG; }
+    void fr_MouseDown(int row);
+    ScrapListModel* listModel() const { return m_listModel; }
+
+    // The tree pane: the classification tree or the favourites.
     void InitFG0_SCR();
     void InitFG0_SCRaddFolder();
     void InitFG0_WEB();
     void InitFG0_WEBaddFolder();
-    void ClearToolbar();
-    void BuildWebToolbar();
-    void BuildEntryToolbar();
-    void BuildSearchToolbar();
-    void BuildRecordToolbar();
+    void fg0_Click(QTreeWidgetItem* item);
+    void OpenFavourite();
+    QTreeWidgetItem* currentNode() const { return m_currentNode; }
+
+    // Record view and the windows that come with later commands.
+    void ShowRecordMode();
+    void ShowScrapPosition(int position);
 
     // Status bar: one text across, or the two panels of search mode.
     void setStatusSimple(const QString& text);
@@ -86,6 +116,12 @@ public:
     QString statusText(int panel = 0) const;
 
     void showHelp(int topic);
+
+Q_SIGNALS:
+    // A class was clicked in registration mode: the registration sheet opens for it.
+    void registrationRequested(int levNo);
+    // The web pane is to show an address.
+    void navigateRequested(const QString& address);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -104,6 +140,8 @@ private:
     QMenu* addMenu(const QString& name, const QString& caption);
     QAction* addMenuAction(QMenu* menu, const QString& name, const QString& caption);
     int windowWidth() const;
+    void buildToolbar(ToolbarLayout layout);
+    void resetTree(const QString& rootText);
 
     Session& m_session;
     UserDialogs& m_dialogs;
@@ -126,6 +164,8 @@ private:
     QLabel* m_statusPanel1 = nullptr;
     QLabel* m_statusPanel2 = nullptr;
     HelpWindow* m_helpWindow = nullptr;
+    ScrapListModel* m_listModel = nullptr;
+    QTreeWidgetItem* m_currentNode = nullptr;
 
     qint16 m_fgMode = Favourites;
     qint16 m_modeLeft = Favourites;
@@ -136,5 +176,7 @@ private:
     bool m_unloading = false;
     QString m_loadedBody;
     int m_helpTopic = 0;
+    int m_totalRstG = 0;
+    int m_currentRstG = 0;
     std::array<int, 2> m_fgWidth{};
 };

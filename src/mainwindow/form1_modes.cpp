@@ -113,7 +113,7 @@ void Form1::ShowRegistrationMode()
     ClearToolbar();
     BuildEntryToolbar();
     for (const char16_t* key : {u"drawMEMO", u"underLine"}) {
-        if (auto* action = m_toolbar->findChild<QAction*>(QString::fromUtf16(key)))
+        if (QAction* action = toolbarButton(QString::fromUtf16(key)))
             action->setEnabled(m_justRegistered);
     }
     ShowLeftPane(0);
@@ -145,7 +145,7 @@ void Form1::ShowSearchMode()
 void Form1::ButtonEnable_Search(bool ok)
 {
     for (const char16_t* key : {u"pDownMEMO", u"excelvt", u"firstDataMEMO"}) {
-        if (auto* action = m_toolbar->findChild<QAction*>(QString::fromUtf16(key)))
+        if (QAction* action = toolbarButton(QString::fromUtf16(key)))
             action->setEnabled(ok);
     }
 }
@@ -154,25 +154,6 @@ void Form1::MenuUnEnable_Search(bool ok)
 {
     findChild<QAction*>(QStringLiteral("mSearchDel"))->setEnabled(ok);
     findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(ok);
-}
-
-// The list, the tree pane and the toolbars are filled by their own parts of the window.
-void Form1::InitFR() {}
-void Form1::InitFG0_SCR() {}
-void Form1::InitFG0_SCRaddFolder() {}
-void Form1::InitFG0_WEB() {}
-void Form1::InitFG0_WEBaddFolder() {}
-void Form1::BuildWebToolbar() {}
-void Form1::BuildEntryToolbar() {}
-void Form1::BuildSearchToolbar() {}
-void Form1::BuildRecordToolbar() {}
-
-void Form1::ClearToolbar()
-{
-    // The buttons are made anew for each layout, so the old ones go entirely, not only from view.
-    const QList<QAction*> actions = m_toolbar->actions();
-    m_toolbar->clear();
-    qDeleteAll(actions);
 }
 
 void Form1::closeEvent(QCloseEvent* event)

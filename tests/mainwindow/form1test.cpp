@@ -7,11 +7,9 @@
 #include "database/connection.h"
 #include "database/opening.h"
 #include "database/resultset.h"
-#include "fakedesktop.h"
-#include "fakeuserdialogs.h"
+#include "form1fixture.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/geometry.h"
-#include "testcollection.h"
 
 #include <QAction>
 #include <QDialog>
@@ -32,39 +30,6 @@ namespace {
 
 const QString kOpenFailed = QStringLiteral("データベース・オープンに失敗しました。");
 const QString kNotScrapDatabase = QStringLiteral("Zettora 用データベースを選択してください。");
-
-// A main window started on a collection in a folder of its own, with scripted dialogs.
-struct Fixture {
-    TestFolder folder;
-    FakeUserDialogs dialogs;
-    FakeDesktop desktop;
-    Session session;
-    std::unique_ptr<Form1> window;
-
-    // Creates the default collection unless told not to, then starts the window.
-    explicit Fixture(bool withDefaultCollection = true)
-    {
-        if (withDefaultCollection)
-            folder.newCollection();
-    }
-    Form1& start()
-    {
-        StartupOptions options;
-        options.programFolder = folder.folder();
-        options.databasePath = folder.path(QStringLiteral("Zettora.mdb"));
-        window = std::make_unique<Form1>(session, dialogs, desktop, options);
-        window->show();
-        return *window;
-    }
-    template <typename T> T* child(const char16_t* name) const
-    {
-        return window->findChild<T*>(QString::fromUtf16(name));
-    }
-    QAction* action(const char16_t* name) const { return child<QAction>(name); }
-    bool menuEnabled(const char16_t* name) const { return child<QMenu>(name)->menuAction()->isEnabled(); }
-    QTabWidget* tabs() const { return child<QTabWidget>(u"SSTab"); }
-    bool paneShown(const char16_t* name) const { return !child<QWidget>(name)->isHidden(); }
-};
 
 } // namespace
 

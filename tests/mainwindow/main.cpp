@@ -1,3 +1,4 @@
+#include "form1liststest.h"
 #include "form1test.h"
 #include "testmain.h"
 
@@ -5,5 +6,5 @@
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, Form1Test>(argc, argv);
+    return runTestClasses<QApplication, Form1Test, Form1ListsTest>(argc, argv);
 }

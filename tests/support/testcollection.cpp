@@ -41,3 +41,28 @@ qint64 scalar(Connection& connection, const QString& sql)
     Query query(connection, sql);
     return query.next() ? query.integer(0) : -99999;
 }
+
+void addScrap(Connection& connection, const TestScrap& s)
+{
+    Query insert(connection,
+                 QStringLiteral("INSERT INTO MEMO_IDX (a01, a02, a03, a04, a05, a06, a07, skID, pfID, backC, "
+                                "LevNo, DocNo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    insert.bindAll(
+        {s.level, s.title, s.date, s.major, s.middle, s.minor, s.keyword, s.skID, s.pfID, s.backC, s.levNo, s.docNo});
+    insert.run();
+}
+
+void addClass(Connection& connection, int ndP, const QString& name, int ndMEMO)
+{
+    Query insert(connection, QStringLiteral("INSERT INTO extraNodeMEMO (ndP, nName, ndMEMO) VALUES (?, ?, ?)"));
+    insert.bindAll({ndP, name, ndMEMO});
+    insert.run();
+}
+
+void addFavourite(Connection& connection, int ndWEB, int ndID, const QString& name, const QString& address)
+{
+    Query insert(connection,
+                 QStringLiteral("INSERT INTO extraNodeWEB (ndWEB, ndID, fvName, fvAddress) VALUES (?, ?, ?, ?)"));
+    insert.bindAll({ndWEB, ndID, name, address});
+    insert.run();
+}

@@ -26,6 +26,23 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Rows written straight into a collection, for tests of windows that read them.
+struct TestScrap {
+    QString level = QStringLiteral("普通");
+    QString title;
+    QString date = QStringLiteral("2024-01-01");
+    QString major, middle, minor;
+    QString keyword;
+    int skID = 0;
+    int pfID = 0;
+    QString backC = QStringLiteral("-2147483629");
+    int levNo = 1;
+    int docNo = 0;
+};
+void addScrap(Connection& connection, const TestScrap& scrap);
+void addClass(Connection& connection, int ndP, const QString& name, int ndMEMO);
+void addFavourite(Connection& connection, int ndWEB, int ndID, const QString& name, const QString& address);
+
 // Runs one statement with no values on a file, for setting up odd cases (a dropped table, a changed kind).
 void alterCollection(const QString& path, const QString& sql);
 // One integer from the first row of a statement, or -99999 when there is no row.
