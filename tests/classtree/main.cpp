@@ -1,0 +1,9 @@
+#include "testmain.h"
+#include "treerowstest.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    return runTestClasses<QApplication, TreeRowsTest>(argc, argv);
+}
