@@ -10,6 +10,7 @@ inline constexpr int kWebAndEntry = 4;
 inline constexpr int kSearch = 9;
 inline constexpr int kSupport = 28;
 inline constexpr int kRecordView = 34;
+inline constexpr int kMarkerColours = 10065;
 
 // The page and anchor that explain a topic; unknown topics open the first page.
 QUrl url(int topic);

@@ -2,7 +2,26 @@
 
 #include "database/dberror.h"
 #include "database/query.h"
+#include "database/transaction.h"
 #include "settingslog.h"
+
+#include <optional>
+
+namespace {
+
+// The rowid of a settings table's first row, the one the readers above take.
+std::optional<qint64> firstRowid(Connection& connection, const QString& table)
+{
+    Query first(connection, QStringLiteral("SELECT rowid FROM ") + table + QStringLiteral(" ORDER BY rowid LIMIT 1"));
+    return first.next() ? std::optional(first.integer(0)) : std::nullopt;
+}
+
+qint64 flag(bool on)
+{
+    return on ? -1 : 0;
+}
+
+} // namespace
 
 void ReadDisplayFont(Connection& connection, DisplayFont& font)
 {
@@ -33,4 +52,44 @@ void ReadBackColor(Connection& connection, MarkerColours& markers)
     } catch (const DbError& e) {
         qCWarning(lcSettings) << "cannot read the marker colours:" << e.message();
     }
+}
+
+int wholePoints(qreal pointSize)
+{
+    return qRound(pointSize);
+}
+
+void StoreDisplayFont(Connection& connection, const DisplayFont& font)
+{
+    Transaction transaction(connection);
+    const std::optional<qint64> row = firstRowid(connection, QStringLiteral("FontSize"));
+    Query write(connection, row ? QStringLiteral("UPDATE FontSize SET \"01Font_Name\" = ?, \"02Font_Size\" = ?, "
+                                                 "\"03Font_Bold\" = ?, \"04Font_Italic\" = ? WHERE rowid = ?")
+                                : QStringLiteral("INSERT INTO FontSize (\"01Font_Name\", \"02Font_Size\", "
+                                                 "\"03Font_Bold\", \"04Font_Italic\") VALUES (?, ?, ?, ?)"));
+    write.bind(1, font.name).bind(2, font.size).bind(3, flag(font.bold)).bind(4, flag(font.italic));
+    if (row)
+        write.bind(5, *row);
+    write.run();
+    transaction.commit();
+}
+
+void StoreMarkerColour(Connection& connection, int which, quint32 colour)
+{
+    Q_ASSERT(which == kUnderlineMarker || which == kFullTextMarker);
+    Transaction transaction(connection);
+    if (const std::optional<qint64> row = firstRowid(connection, QStringLiteral("Marker"))) {
+        Query write(connection, which == kUnderlineMarker
+                                    ? QStringLiteral("UPDATE Marker SET \"01Stress\" = ? WHERE rowid = ?")
+                                    : QStringLiteral("UPDATE Marker SET \"02Seek\" = ? WHERE rowid = ?"));
+        write.bind(1, qint64(colour)).bind(2, *row);
+        write.run();
+    } else {
+        MarkerColours added;
+        (which == kUnderlineMarker ? added.stress : added.seek) = colour;
+        Query write(connection, QStringLiteral("INSERT INTO Marker (\"01Stress\", \"02Seek\") VALUES (?, ?)"));
+        write.bind(1, qint64(added.stress)).bind(2, qint64(added.seek));
+        write.run();
+    }
+    transaction.commit();
 }

@@ -28,13 +28,15 @@ std::optional<QString> FakeUserDialogs::chooseFolder(const QString& prompt)
     return nextPath(prompt, QString());
 }
 
-std::optional<QColor> FakeUserDialogs::chooseColour(const QColor&)
+std::optional<QColor> FakeUserDialogs::chooseColour(const QColor& initial)
 {
+    colourInitials << initial;
     return colours.isEmpty() ? std::nullopt : colours.dequeue();
 }
 
-std::optional<QFont> FakeUserDialogs::chooseFont(const QFont&)
+std::optional<QFont> FakeUserDialogs::chooseFont(const QFont& initial)
 {
+    fontInitials << initial;
     return fonts.isEmpty() ? std::nullopt : fonts.dequeue();
 }
 

@@ -34,6 +34,10 @@ public:
     QQueue<std::optional<QColor>> colours;
     QQueue<std::optional<QFont>> fonts;
 
+    // What the colour and font dialogs were opened on, in order.
+    QList<QColor> colourInitials;
+    QList<QFont> fontInitials;
+
     // What was shown.
     const QList<Message>& messages() const { return m_messages; }
     QStringList texts() const;

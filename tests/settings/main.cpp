@@ -1,0 +1,10 @@
+#include "displayfonttest.h"
+#include "form6test.h"
+#include "testmain.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    return runTestClasses<QApplication, DisplayFontTest, Form6Test>(argc, argv);
+}
