@@ -4,6 +4,8 @@
 #include "common/helpwindow.h"
 #include "form1.h"
 #include "frmabout.h"
+#include "settings/fontchoice.h"
+#include "settings/form6.h"
 
 #include <QAction>
 #include <QDir>
@@ -46,8 +48,17 @@ void Form1::buildMenus()
     addMenuAction(reserve, QStringLiteral("mReseveDo"), QStringLiteral("保存版作成"));
 
     QMenu* options = addMenu(QStringLiteral("mOpt"), QStringLiteral("オプション"));
-    addMenuAction(options, QStringLiteral("mOptFont"), QStringLiteral("フォント・サイズ"));
-    addMenuAction(options, QStringLiteral("mOptMark"), QStringLiteral("マーカー色"));
+    connect(addMenuAction(options, QStringLiteral("mOptFont"), QStringLiteral("フォント・サイズ")), &QAction::triggered,
+            this, [this] {
+                ChooseDisplayFont(m_session, m_dialogs);
+                ApplyDisplayFont();
+            });
+    connect(addMenuAction(options, QStringLiteral("mOptMark"), QStringLiteral("マーカー色")), &QAction::triggered, this,
+            [this] {
+                auto* markers = new Form6(m_session, m_dialogs, this);
+                markers->setAttribute(Qt::WA_DeleteOnClose);
+                markers->open();
+            });
     options->addSeparator()->setObjectName(QStringLiteral("none5"));
     addMenuAction(options, QStringLiteral("mOptRead"), QStringLiteral("読み上げ各種設定"));
     addMenuAction(options, QStringLiteral("mOptImportant"), QStringLiteral("スクラップ重要度"));

@@ -494,6 +494,29 @@ void Form1Test::helpEntries_openTheirTopicsReadMeAndVersion()
     about->accept();
 }
 
+void Form1Test::optionsMenu_fontReachesTheBodiesAndMarkerWindowOpens()
+{
+    Fixture f;
+    Form1& w = f.start();
+    QFont chosen(QStringLiteral("IPAGothic"), 20);
+    chosen.setBold(true);
+    f.dialogs.fonts.enqueue(chosen);
+
+    f.action(u"mOptFont")->trigger();
+
+    for (const char16_t* box : {u"mData", u"rtBox"}) {
+        const QFont font = f.child<QPlainTextEdit>(box)->font();
+        QCOMPARE(font.pointSize(), 20);
+        QVERIFY(font.bold());
+    }
+    QCOMPARE(scalar(*f.session.connection(), QStringLiteral("SELECT \"02Font_Size\" FROM FontSize")), 20);
+
+    f.action(u"mOptMark")->trigger();
+    auto* markers = w.findChild<QDialog*>(QStringLiteral("Form6"));
+    QVERIFY(markers && markers->isVisible());
+    markers->close();
+}
+
 void Form1Test::unload_closesResultSetAndConnection()
 {
     Fixture f;

@@ -36,5 +36,6 @@ private Q_SLOTS:
     void create_existingFile_isRefusedAndLeftUnchanged();
 
     void helpEntries_openTheirTopicsReadMeAndVersion();
+    void optionsMenu_fontReachesTheBodiesAndMarkerWindowOpens();
     void unload_closesResultSetAndConnection();
 };

@@ -1,0 +1,46 @@
+#include "benchops.h"
+#include "database/connection.h"
+#include "database/opening.h"
+#include "database/schema.h"
+
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+namespace {
+
+// The steps of the main window's opening, without the window; a user's file is never given indexes.
+qint64 openCollection(BenchContext& context)
+{
+    auto connection = OpenSharedConnection(context.path);
+    const KindCheck check = CheckDatabaseKind(*connection);
+    if (context.writable)
+        Schema::ensureIndexes(*connection);
+    return check.kind;
+}
+
+qint64 openBare(BenchContext& context)
+{
+    sqlite3* handle = nullptr;
+    const QByteArray path = context.path.toUtf8();
+    if (sqlite3_open_v2(path.constData(), &handle, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(handle);
+        throw std::runtime_error("cannot open " + path.toStdString());
+    }
+    sqlite3_stmt* statement = nullptr;
+    qint64 kind = 0;
+    if (sqlite3_prepare_v2(handle, "SELECT dbid FROM DBID ORDER BY rowid LIMIT 1", -1, &statement, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        kind = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    sqlite3_close(handle);
+    return kind;
+}
+
+} // namespace
+
+void registerOpeningOps(BenchRegistry& registry)
+{
+    registry.push_back({QStringLiteral("open"), openCollection, openBare});
+}
