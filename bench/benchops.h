@@ -8,6 +8,7 @@
 #include <vector>
 
 class Connection;
+class ListingWindow;
 class ResultSet;
 struct sqlite3;
 
@@ -19,6 +20,8 @@ struct BenchContext {
     std::unique_ptr<ResultSet> shared;      // the program's shared result set slot
     sqlite3* bare = nullptr;                // a plain read-only handle for the bare comparisons
     QString firstMajorClass;
+    // The main window on the collection, made by the first operation that needs it.
+    std::shared_ptr<ListingWindow> window;
 };
 
 // One measured operation. run() does it the program's way, bare() reads the same rows with plain SQLite calls;

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -90,6 +91,7 @@ void setUp(BenchContext& context)
 
 void tearDown(BenchContext& context)
 {
+    context.window.reset();
     context.shared.reset();
     context.connection.reset();
     sqlite3_close(context.bare);
@@ -133,9 +135,15 @@ int runBench(const QCommandLineParser& parser, const GeneratorOptions& options, 
         context.writable = true;
         generate(context.path, options);
     } else {
-        context.path = parser.positionalArguments().constFirst();
-        if (!QFileInfo(context.path).isFile())
-            throw std::runtime_error("no such file: " + context.path.toStdString());
+        const QString given = parser.positionalArguments().constFirst();
+        if (!QFileInfo(given).isFile())
+            throw std::runtime_error("no such file: " + given.toStdString());
+        // The program adds missing lookup indexes when it opens a file; the bench works on a copy so that the
+        // user's file is only ever read.
+        folder.emplace();
+        context.path = folder->filePath(QFileInfo(given).fileName());
+        if (!folder->isValid() || !QFile::copy(given, context.path))
+            throw std::runtime_error("cannot copy " + given.toStdString() + " to a temporary folder");
     }
     setUp(context);
     for (const BenchOp& op : allOperations())

@@ -165,9 +165,12 @@ QVariant Query::value(int column) const
 
 QString Query::text(int column) const
 {
-    const auto* data = static_cast<const QChar*>(sqlite3_column_text16(m_statement.get(), column));
-    const int bytes = sqlite3_column_bytes16(m_statement.get(), column);
-    return data ? QString(data, bytes / int(sizeof(QChar))) : QString();
+    // Files store UTF-8: converting it here is cheaper than asking the engine for UTF-16, which copies first.
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_statement.get(), column));
+    const int bytes = sqlite3_column_bytes(m_statement.get(), column);
+    if (!data)
+        return QString();
+    return bytes == 0 ? QStringLiteral("") : QString::fromUtf8(data, bytes);
 }
 
 qint64 Query::integer(int column) const

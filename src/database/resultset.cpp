@@ -36,16 +36,14 @@ std::unique_ptr<ResultSet> ResultSet::open(Connection& connection, const ResultS
     const int first = hasTable ? 1 : 0;
     for (int c = first; c < query.columnCount(); ++c)
         set->m_fields << query.columnName(c);
-    const int width = query.columnCount() - first;
+    set->m_width = query.columnCount() - first;
+    const int columns = query.columnCount();
     while (query.next()) {
-        std::vector<QVariant> row;
-        row.reserve(width);
-        for (int c = first; c < query.columnCount(); ++c)
-            row.push_back(query.value(c));
-        set->m_rows.push_back(std::move(row));
+        for (int c = first; c < columns; ++c)
+            set->m_cells.push_back(query.value(c));
         set->m_rowids.push_back(hasTable ? query.integer(0) : 0);
     }
-    set->m_deleted.assign(set->m_rows.size(), false);
+    set->m_deleted.assign(set->m_rowids.size(), false);
     set->rebuildView();
     set->m_position = set->m_view.empty() ? -1 : 0;
     return set;
@@ -130,7 +128,7 @@ void ResultSet::clearFilter()
     moveFirst();
 }
 
-bool ResultSet::passesFilter(const std::vector<QVariant>& row) const
+bool ResultSet::passesFilter(const QVariant* row) const
 {
     if (m_filterColumn < 0)
         return true;
@@ -144,8 +142,8 @@ bool ResultSet::passesFilter(const std::vector<QVariant>& row) const
 void ResultSet::rebuildView()
 {
     m_view.clear();
-    for (int i = 0; i < int(m_rows.size()); ++i) {
-        if (!m_deleted[i] && passesFilter(m_rows[i]))
+    for (int i = 0; i < rowTotal(); ++i) {
+        if (!m_deleted[i] && passesFilter(row(i)))
             m_view.push_back(i);
     }
 }
@@ -155,13 +153,13 @@ int ResultSet::fieldIndex(const QString& name) const
     return int(m_fields.indexOf(name));
 }
 
-const std::vector<QVariant>& ResultSet::currentRow() const
+const QVariant* ResultSet::currentRow() const
 {
     if (m_adding)
-        return m_edit;
+        return m_edit.data();
     if (bof() || eof() || m_onDeleted)
         throw DbError(DbError::kNoCurrentRow, QStringLiteral("no current record"));
-    return m_rows[m_view[m_position]];
+    return row(m_view[m_position]);
 }
 
 QVariant ResultSet::value(int field) const
@@ -188,11 +186,12 @@ qint64 ResultSet::rowid() const
     return m_rowids[m_view[m_position]];
 }
 
-QVariant ResultSet::valueAt(int row, int field) const
+const QVariant& ResultSet::valueAt(int visibleRow, int field) const
 {
-    if (row < 0 || row >= int(m_view.size()) || field < 0 || field >= fieldCount())
-        return {};
-    return m_rows[m_view[row]][field];
+    static const QVariant kNone;
+    if (visibleRow < 0 || visibleRow >= int(m_view.size()) || field < 0 || field >= fieldCount())
+        return kNone;
+    return row(m_view[visibleRow])[field];
 }
 
 void ResultSet::requireTable() const
@@ -225,7 +224,8 @@ void ResultSet::setValue(int field, const QVariant& value)
     if (field < 0 || field >= fieldCount())
         throw DbError(SQLITE_RANGE, QStringLiteral("no field %1").arg(field));
     if (!m_editing) {
-        m_edit = currentRow();
+        const QVariant* current = currentRow();
+        m_edit.assign(current, current + m_width);
         m_changed.assign(m_fields.size(), false);
         m_editing = true;
     }
@@ -268,10 +268,10 @@ void ResultSet::update()
         Query insert(m_connection, sql);
         insert.bindAll(values);
         insert.run();
-        m_rows.push_back(m_edit);
+        m_cells.insert(m_cells.end(), m_edit.begin(), m_edit.end());
         m_rowids.push_back(m_connection.lastInsertRowid());
         m_deleted.push_back(false);
-        m_view.push_back(int(m_rows.size()) - 1);
+        m_view.push_back(rowTotal() - 1);
         m_position = int(m_view.size()) - 1;
         m_onDeleted = false;
     } else if (!columns.isEmpty()) {
@@ -283,7 +283,7 @@ void ResultSet::update()
         change.run();
         if (change.changes() != 1)
             throw DbError(SQLITE_NOTFOUND, QStringLiteral("the record is no longer in the table"));
-        m_rows[m_view[m_position]] = m_edit;
+        std::copy(m_edit.begin(), m_edit.end(), row(m_view[m_position]));
     }
     m_editing = false;
     m_adding = false;

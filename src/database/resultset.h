@@ -75,8 +75,9 @@ public:
     qint64 integer(const QString& field) const { return value(field).toLongLong(); }
     qint64 rowid() const;
 
-    // Fields of any visible row, for views that show the whole set; row counts from 0.
-    QVariant valueAt(int row, int field) const;
+    // Fields of any visible row, for views that show the whole set; row counts from 0. An invalid value when
+    // there is no such cell.
+    const QVariant& valueAt(int row, int field) const;
 
     void addNew();
     void setValue(const QString& field, const QVariant& value);
@@ -89,15 +90,20 @@ public:
 
 private:
     ResultSet(Connection& connection, QString table);
-    const std::vector<QVariant>& currentRow() const;
-    bool passesFilter(const std::vector<QVariant>& row) const;
+    const QVariant* currentRow() const;
+    const QVariant* row(int index) const { return m_cells.data() + std::size_t(index) * std::size_t(m_width); }
+    QVariant* row(int index) { return m_cells.data() + std::size_t(index) * std::size_t(m_width); }
+    int rowTotal() const { return m_width ? int(m_cells.size() / std::size_t(m_width)) : int(m_rowids.size()); }
+    bool passesFilter(const QVariant* row) const;
     void rebuildView();
     void requireTable() const;
 
     Connection& m_connection;
     QString m_table;
     QStringList m_fields;
-    std::vector<std::vector<QVariant>> m_rows; // snapshot; m_rowids[i] belongs to m_rows[i]
+    // The snapshot, row after row in one block (one allocation, however many rows); m_rowids[i] is row i's.
+    std::vector<QVariant> m_cells;
+    int m_width = 0;
     std::vector<qint64> m_rowids;
     std::vector<bool> m_deleted;
     std::vector<int> m_view; // indexes into m_rows of the visible rows, in order

@@ -15,11 +15,18 @@ namespace {
 // How many of a column's longest texts are measured with the real font.
 constexpr int kCandidates = 8;
 
-// A cheap stand-in for the drawn width: wide (CJK, full-width) characters count twice.
-int roughWidth(const QString& text)
+// A cheap stand-in for the drawn width: wide (CJK, full-width) characters count twice; numbers by their digits.
+int roughWidth(const QVariant& value)
 {
+    if (value.typeId() == QMetaType::LongLong) {
+        qint64 n = value.toLongLong();
+        int digits = n < 0 ? 2 : 1;
+        while (n /= 10)
+            ++digits;
+        return digits;
+    }
     int width = 0;
-    for (const QChar c : text)
+    for (const QChar c : *static_cast<const QString*>(value.constData()))
         width += c.unicode() >= 0x1100 ? 2 : 1;
     return width;
 }
@@ -101,7 +108,10 @@ QList<int> ScrapListModel::columnWidths(const QFont& font) const
         // Keep the few roughly-widest texts, then measure only those.
         std::vector<std::pair<int, int>> best; // (rough width, row)
         for (int row = 0; row < rows; ++row) {
-            const int rough = roughWidth(m_set->valueAt(row, column).toString());
+            const QVariant& cell = m_set->valueAt(row, column);
+            const int rough = cell.typeId() == QMetaType::QString || cell.typeId() == QMetaType::LongLong
+                                  ? roughWidth(cell)
+                                  : int(cell.toString().size());
             if (int(best.size()) < kCandidates) {
                 best.emplace_back(rough, row);
                 std::push_heap(best.begin(), best.end(), std::greater<>());
