@@ -184,8 +184,11 @@ void Form1::ArrangePanes(int leftWidth)
     m_hzDrag->setGeometry(twipsRect(leftWidth, 0, kSplitterWidth, height));
     m_tabs->setGeometry(twipsRect(leftWidth + kPaneGap, 0, width - leftWidth - kTabStripRightMargin, height));
     m_calendar->move(twipsToPixels(leftWidth + kPaneGap), 0);
-    m_urlBox->setGeometry(twipsRect(kAddressBoxLeft, kAddressBoxTop, pixelsToTwips(this->width()) - kAddressBoxMargin,
-                                    kAddressBoxHeight));
+    // The address box lies over the toolbar, so its top counts from the toolbar's, below the menu bar.
+    QRect box = twipsRect(kAddressBoxLeft, kAddressBoxTop, pixelsToTwips(this->width()) - kAddressBoxMargin,
+                          kAddressBoxHeight);
+    box.translate(0, m_toolbar->y());
+    m_urlBox->setGeometry(box);
     m_hzDrag->raise();
 }
 

@@ -77,8 +77,10 @@ void Form1::ToggleAddressBar()
 {
     const bool showBox = m_urlBox->isHidden();
     m_urlBox->setVisible(showBox);
-    if (showBox)
+    if (showBox) {
+        ArrangePanes(m_fgWidth[0]);
         m_urlBox->raise();
+    }
     for (const char16_t* key : {u"bPrev", u"bNext", u"bHome", u"bSearch", u"bFavor", u"bPrint", u"speak2"}) {
         if (QAction* action = toolbarButton(QString::fromUtf16(key)))
             action->setVisible(!showBox);
