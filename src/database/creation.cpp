@@ -117,8 +117,9 @@ void createScrapDatabaseFile(const QString& path)
     const QFileInfo target(path);
     if (target.exists() || target.isSymLink())
         throw DbError(SQLITE_CANTOPEN, QStringLiteral("a file of that name already exists: ") + path);
-    const QString partial = target.absolutePath() + u"/." + target.fileName() + u".creating-" +
-                            QString::number(QRandomGenerator::global()->generate(), 16);
+    // Not derived from the target's name, which may already be as long as a file name can be.
+    const QString partial = target.absolutePath() + u"/.zettora-creating-" +
+                            QString::number(QRandomGenerator::global()->generate64(), 16);
     auto removePartial = [&partial] {
         QFile::remove(partial);
         QFile::remove(partial + QStringLiteral("-journal"));

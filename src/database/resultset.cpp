@@ -307,8 +307,24 @@ void ResultSet::deleteCurrent()
     Query remove(m_connection, QStringLiteral("DELETE FROM ") + quoted(m_table) + QStringLiteral(" WHERE rowid = ?"));
     remove.bind(1, id);
     remove.run();
-    const int row = m_view[m_position];
-    m_deleted[row] = true;
+    forgetCurrent();
+}
+
+void ResultSet::forgetCurrent()
+{
+    cancelUpdate();
+    rowid(); // throws when there is no current record
+    m_deleted[m_view[m_position]] = true;
     m_view.erase(m_view.begin() + m_position);
     m_onDeleted = true;
+}
+
+void ResultSet::forgetVisible()
+{
+    cancelUpdate();
+    for (const int row : m_view)
+        m_deleted[row] = true;
+    m_view.clear();
+    m_position = -1;
+    m_onDeleted = false;
 }

@@ -87,6 +87,11 @@ public:
     bool isEditing() const { return m_editing; }
     // Deletes the current record from the table; the cursor stays there until it moves.
     void deleteCurrent();
+    // Drops the current record from the snapshot only, after the caller deleted its row in a transaction of its
+    // own; the cursor stays there until it moves.
+    void forgetCurrent();
+    // Drops every visible record from the snapshot only (after the caller deleted their rows).
+    void forgetVisible();
 
 private:
     ResultSet(Connection& connection, QString table);

@@ -1,8 +1,10 @@
+#include "databasetests.h"
 #include "testmain.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QCoreApplication>(argc, argv);
+    return runTestClasses<QCoreApplication, SchemaTest, CreationTest, QueryTest, ResultSetTest, OpeningTest,
+                          DisplaySettingsStoreTest>(argc, argv);
 }
