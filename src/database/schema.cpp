@@ -136,8 +136,8 @@ QString createStatement(const Table& table)
             sql += QStringLiteral(" INTEGER");
             break;
         case Date:
-            // A real calendar date in ISO form: the engine's date() gives back exactly the text only for those.
-            sql += QStringLiteral(" TEXT CHECK (%1 IS NULL OR date(%1) IS %1)").arg(name);
+            // A real calendar date in ISO form: only for those does date() with a modifier give back the same text.
+            sql += QStringLiteral(" TEXT CHECK (%1 IS NULL OR date(%1, '+0 days') IS %1)").arg(name);
             break;
         case Memo:
             sql += QStringLiteral(" TEXT");
