@@ -38,11 +38,12 @@ struct TakenNumber {
 };
 
 // Adds 1 to the counter's column and returns the stored value. At 32767 the column is left as it is and -1
-// is returned, so no number outside the 16-bit range is ever handed out. Never throws.
+// is returned, so no number outside the 16-bit range is ever handed out. Inside a caller's transaction the
+// step is undone with it. Never throws.
 TakenNumber TakeNextNumber(Connection& connection, NumberKind kind);
 
 // Appends the index row through the shared result set (opened on MEMO_IDX), whose current record then is the
-// new scrap.
+// new scrap. When a value is refused nothing is stored and the set stays on the record it was on.
 void AddScrapIndex(ResultSet& shared, const ScrapIndex& index);
 void AddScrapBody(Connection& connection, qint16 pfID, const QString& text);
 void AppendMarkRow(Connection& connection, qint16 pfID, const MarkRow& mark);
@@ -59,7 +60,8 @@ void DeleteScrapMarks(Connection& connection, qint16 pfID);
 void DeletePictureSet(Connection& connection, qint16 skID);
 
 // Deletes the shared result set's current scrap with its pictures, marks and body, in one transaction: after a
-// failure every row is still there. The set's cursor stays on the deleted record until it moves.
+// failure every row is still there and the set is as it was. The set's cursor stays on the deleted record until
+// it moves. Cannot run inside a caller's transaction.
 void DeleteCurrentScrap(Connection& connection, ResultSet& shared);
 // Deletes every scrap of the shared result set (as far as it is narrowed), all or nothing.
 void DeleteAllResults(Connection& connection, ResultSet& shared);

@@ -194,6 +194,13 @@ const QVariant& ResultSet::valueAt(int visibleRow, int field) const
     return row(m_view[visibleRow])[field];
 }
 
+qint64 ResultSet::rowidAt(int visibleRow) const
+{
+    if (visibleRow < 0 || visibleRow >= int(m_view.size()))
+        throw DbError(DbError::kNoCurrentRow, QStringLiteral("no record at row %1").arg(visibleRow));
+    return m_rowids[m_view[visibleRow]];
+}
+
 void ResultSet::requireTable() const
 {
     if (m_table.isEmpty())

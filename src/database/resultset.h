@@ -78,6 +78,8 @@ public:
     // Fields of any visible row, for views that show the whole set; row counts from 0. An invalid value when
     // there is no such cell.
     const QVariant& valueAt(int row, int field) const;
+    // The rowid of any visible row, row counting from 0.
+    qint64 rowidAt(int row) const;
 
     void addNew();
     void setValue(const QString& field, const QVariant& value);

@@ -89,3 +89,30 @@ private Q_SLOTS:
     void readBackColor_data();
     void readBackColor();
 };
+
+class RecordStoreTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void takeNextNumber_advancesOnlyItsColumnOfTheFirstRowUpTo32767_data();
+    void takeNextNumber_advancesOnlyItsColumnOfTheFirstRowUpTo32767();
+    void takeNextNumber_brokenCounter_givesNoneWithoutThrowing_data();
+    void takeNextNumber_brokenCounter_givesNoneWithoutThrowing();
+    void takeNextNumber_insideTransaction_keptOnlyWhenCommitted_data();
+    void takeNextNumber_insideTransaction_keptOnlyWhenCommitted();
+    void addScrapIndex_storesEveryFieldAndBecomesCurrent();
+    void addScrapIndex_refusedValue_storesNothingAndStaysOnRecord_data();
+    void addScrapIndex_refusedValue_storesNothingAndStaysOnRecord();
+    void body_roundTripsUnchangedThroughFile_data();
+    void body_roundTripsUnchangedThroughFile();
+    void body_onlyFirstRowOfItsNumberIsReadAndWritten_data();
+    void body_onlyFirstRowOfItsNumberIsReadAndWritten();
+    void marks_comeBackInWrittenOrderAsZeroOrOne();
+    void deleteByNumber_removesOnlyThatNumbersRows_data();
+    void deleteByNumber_removesOnlyThatNumbersRows();
+    void deleteCurrentScrap_removesExactlyItsOwnRows_data();
+    void deleteCurrentScrap_removesExactlyItsOwnRows();
+    void deleteAllResults_removesExactlyTheListedScraps_data();
+    void deleteAllResults_removesExactlyTheListedScraps();
+    void delete_failureHalfway_keepsEveryRowAndTheSet_data();
+    void delete_failureHalfway_keepsEveryRowAndTheSet();
+};

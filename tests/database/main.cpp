@@ -6,5 +6,5 @@
 int main(int argc, char* argv[])
 {
     return runTestClasses<QCoreApplication, SchemaTest, CreationTest, QueryTest, ResultSetTest, OpeningTest,
-                          DisplaySettingsStoreTest>(argc, argv);
+                          DisplaySettingsStoreTest, RecordStoreTest>(argc, argv);
 }
