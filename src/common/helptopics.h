@@ -9,6 +9,7 @@ inline constexpr int kMainWindow = 1;
 inline constexpr int kWebAndEntry = 4;
 inline constexpr int kSearch = 9;
 inline constexpr int kSupport = 28;
+inline constexpr int kRegistration = 29;
 inline constexpr int kRecordView = 34;
 inline constexpr int kMarkerColours = 10065;
 

@@ -1,3 +1,4 @@
+#include "form4test.h"
 #include "testmain.h"
 #include "treerowstest.h"
 
@@ -5,5 +6,5 @@
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, TreeRowsTest>(argc, argv);
+    return runTestClasses<QApplication, TreeRowsTest, Form4Test>(argc, argv);
 }

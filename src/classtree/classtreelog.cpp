@@ -1,0 +1,3 @@
+#include "classtreelog.h"
+
+Q_LOGGING_CATEGORY(lcClassTree, "zettora.classtree")
