@@ -1,0 +1,3 @@
+#include "registrationlog.h"
+
+Q_LOGGING_CATEGORY(lcRegistration, "zettora.registration")
