@@ -128,6 +128,8 @@ void Form1::buildControls()
     m_urlBox->setEditable(true);
     m_urlBox->hide();
 
+    setUpSheet();
+
     auto* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(true);
@@ -185,8 +187,8 @@ void Form1::ArrangePanes(int leftWidth)
     m_tabs->setGeometry(twipsRect(leftWidth + kPaneGap, 0, width - leftWidth - kTabStripRightMargin, height));
     m_calendar->move(twipsToPixels(leftWidth + kPaneGap), 0);
     // The address box lies over the toolbar, so its top counts from the toolbar's, below the menu bar.
-    QRect box = twipsRect(kAddressBoxLeft, kAddressBoxTop, pixelsToTwips(this->width()) - kAddressBoxMargin,
-                          kAddressBoxHeight);
+    QRect box =
+        twipsRect(kAddressBoxLeft, kAddressBoxTop, pixelsToTwips(this->width()) - kAddressBoxMargin, kAddressBoxHeight);
     box.translate(0, m_toolbar->y());
     m_urlBox->setGeometry(box);
     m_hzDrag->raise();

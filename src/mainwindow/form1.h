@@ -4,6 +4,7 @@
 #include "toolbarlayouts.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 
@@ -106,9 +107,26 @@ public:
     void OpenFavourite();
     QTreeWidgetItem* currentNode() const { return m_currentNode; }
 
-    // Record view and the windows that come with later commands.
+    // Record view: the sheet and body of the current scrap of the shared result set.
     void ShowRecordMode();
     void ShowScrapPosition(int position);
+    void FillSheetFromRecord();
+    void LoadScrapBody();
+    void ReplayMarks();
+    void SaveScrapBody();
+    void StepScrap(bool forward);
+    void StepScrapChecked(bool forward);
+    void DeleteShownScrap();
+    // Marks or unmarks the selection of a body box and logs it for the current scrap.
+    void ToggleMark(QPlainTextEdit* box);
+    // A sheet cell pressed, and a value cell whose edit ended.
+    void fg1_MouseDown(int row, int column);
+    void fg1_AfterEdit(int row);
+    const QString& loadedBody() const { return m_loadedBody; }
+
+    // Registration: the sheet for a class clicked in registration mode.
+    void openRegistrationSheet(int levNo);
+    bool justRegistered() const { return m_justRegistered; }
 
     // Status bar: one text across, or the two panels of search mode.
     void setStatusSimple(const QString& text);
@@ -125,6 +143,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -142,6 +161,14 @@ private:
     int windowWidth() const;
     void buildToolbar(ToolbarLayout layout);
     void resetTree(const QString& rootText);
+    void setUpSheet();
+    void layOutSheet();
+    void setSheetValue(int row, const QString& text);
+    void restoreSheetValue(int row, const QString& message);
+    void onCalendarClicked(const QDate& date);
+    void openPicker();
+    void enableEntryMarking(bool on);
+    qint16 currentNumber(const QString& field) const;
 
     Session& m_session;
     UserDialogs& m_dialogs;
@@ -166,6 +193,10 @@ private:
     HelpWindow* m_helpWindow = nullptr;
     ScrapListModel* m_listModel = nullptr;
     QTreeWidgetItem* m_currentNode = nullptr;
+    QPointer<QWidget> m_picker;
+    QPointer<QWidget> m_registration;
+    QStringList m_sheetValues;
+    QString m_dateStr;
 
     qint16 m_fgMode = Favourites;
     qint16 m_modeLeft = Favourites;

@@ -1,6 +1,6 @@
 // The scrap list: filling it from the shared result set, and opening a pressed row.
 #include "classlist.h"
-#include "classtree/treerows.h"
+#include "classtree/classtreeloader.h"
 #include "common/session.h"
 #include "common/twips.h"
 #include "common/userdialogs.h"
@@ -79,25 +79,7 @@ void Form1::StatusShowSearch()
 
 void Form1::GetKoshuStr()
 {
-    ClassPath path;
-    QTreeWidgetItem* node = m_currentNode;
-    switch (TreeRows::levelOf(node)) {
-    case 2:
-        path.major = node->text(0);
-        break;
-    case 3:
-        path.major = node->parent()->text(0);
-        path.middle = node->text(0);
-        break;
-    case 4:
-        path.major = node->parent()->parent()->text(0);
-        path.middle = node->parent()->text(0);
-        path.minor = node->text(0);
-        break;
-    default:
-        break;
-    }
-    m_session.currentClass = path;
+    m_session.currentClass = classPathOf(m_currentNode);
 }
 
 void Form1::ListScrapsOfClass()
@@ -146,15 +128,4 @@ void Form1::fr_MouseDown(int row)
     ShowRecordMode();
     ShowScrapPosition(m_currentRstG);
     MenuUnEnable_Search(false);
-}
-
-// Record view itself comes with the viewer and editor; the list leads there already.
-void Form1::ShowRecordMode()
-{
-    m_recordView = true;
-}
-
-void Form1::ShowScrapPosition(int position)
-{
-    Q_UNUSED(position);
 }

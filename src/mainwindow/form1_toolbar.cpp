@@ -119,12 +119,23 @@ void Form1::Toolbar1_ButtonClick(const QString& key)
         body->undo();
     } else if (key == u"clearMEMO") {
         m_mData->clear();
+        m_mData->setCurrentCharFormat(QTextCharFormat());
         m_mData->setFocus();
         m_justRegistered = false;
         for (const char16_t* button : {u"drawMEMO", u"underLine"}) {
             if (QAction* action = toolbarButton(QString::fromUtf16(button)))
                 action->setEnabled(false);
         }
+    } else if (key == u"underLine") {
+        ToggleMark(m_mData);
+    } else if (key == u"underLineInd") {
+        ToggleMark(m_rtBox);
+    } else if (key == u"prevMEMO" || key == u"nextMEMO") {
+        StepScrapChecked(key == u"nextMEMO");
+    } else if (key == u"RecEditMEMO") {
+        SaveScrapBody();
+    } else if (key == u"delMEMO") {
+        DeleteShownScrap();
     } else if (key == u"drawMEMO") {
         m_fgMode = Registration;
     } else if (key == u"bAdress") {

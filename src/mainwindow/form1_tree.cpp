@@ -1,4 +1,5 @@
 // The tree pane: the classification tree or the favourites, and what a click on a node does.
+#include "classtree/classtreeloader.h"
 #include "classtree/treerows.h"
 #include "common/images.h"
 #include "common/session.h"
@@ -32,28 +33,8 @@ void Form1::InitFG0_SCR()
 
 void Form1::InitFG0_SCRaddFolder()
 {
-    if (!m_session.connection())
-        return;
-    try {
-        Query classes(*m_session.connection(),
-                      QStringLiteral("SELECT ndP, nName, ndMEMO FROM extraNodeMEMO ORDER BY rowid"));
-        const QIcon folder = Images::icon(QStringLiteral("imgFolder"));
-        while (classes.next()) {
-            QTreeWidgetItem* parent = TreeRows::itemAt(m_fg0, int(classes.integer(0)));
-            if (!parent) {
-                // The rest of the tree hangs on this class, so building ends here, as far as it got.
-                qCWarning(lcMainWindow) << "class" << classes.text(1) << "names a missing parent row"
-                                        << classes.integer(0);
-                break;
-            }
-            auto* node = new QTreeWidgetItem(parent, QStringList{classes.text(1)});
-            node->setData(0, kKeyRole, QString::number(classes.integer(2)));
-            node->setIcon(0, folder);
-        }
-    } catch (const DbError& e) {
-        qCWarning(lcMainWindow) << "cannot read the classification tree:" << e.message();
-    }
-    m_fg0->expandAll();
+    if (m_session.connection())
+        loadClassTree(m_fg0, *m_session.connection());
     m_currentNode = m_fg0->topLevelItem(0);
 }
 
@@ -98,6 +79,7 @@ void Form1::fg0_Click(QTreeWidgetItem* item)
             return;
         }
         GetKoshuStr();
+        openRegistrationSheet(TreeRows::rowOf(item));
         Q_EMIT registrationRequested(TreeRows::rowOf(item));
         break;
     case Search:

@@ -66,3 +66,18 @@ void addFavourite(Connection& connection, int ndWEB, int ndID, const QString& na
     insert.bindAll({ndWEB, ndID, name, address});
     insert.run();
 }
+
+void addBody(Connection& connection, int pfID, const QString& text)
+{
+    Query insert(connection, QStringLiteral("INSERT INTO MEMO_DAT (pfID, a01) VALUES (?, ?)"));
+    insert.bindAll({pfID, text});
+    insert.run();
+}
+
+void addMark(Connection& connection, int pfID, bool selUnder, int startP, int selLen)
+{
+    Query insert(connection,
+                 QStringLiteral("INSERT INTO MEMO_UNDERLINE (pfID, SelUNDER, StartP, SelLen) VALUES (?, ?, ?, ?)"));
+    insert.bindAll({pfID, selUnder ? 1 : 0, startP, selLen});
+    insert.run();
+}

@@ -41,6 +41,8 @@ struct TestScrap {
 };
 void addScrap(Connection& connection, const TestScrap& scrap);
 void addClass(Connection& connection, int ndP, const QString& name, int ndMEMO);
+void addBody(Connection& connection, int pfID, const QString& text);
+void addMark(Connection& connection, int pfID, bool selUnder, int startP, int selLen);
 void addFavourite(Connection& connection, int ndWEB, int ndID, const QString& name, const QString& address);
 
 // Runs one statement with no values on a file, for setting up odd cases (a dropped table, a changed kind).

@@ -1,0 +1,74 @@
+#include "bodymarks.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace BodyMarks {
+namespace {
+
+void format(QTextCursor& cursor, bool marked, const QColor& stress)
+{
+    QTextCharFormat f;
+    f.setForeground(marked ? stress : QColor(Qt::black));
+    f.setFontUnderline(marked);
+    cursor.mergeCharFormat(f);
+}
+
+} // namespace
+
+void replay(QTextDocument* document, const QList<MarkRow>& marks, const QColor& stress)
+{
+    const bool undo = document->isUndoRedoEnabled();
+    document->setUndoRedoEnabled(false);
+    const int end = document->characterCount() - 1; // the document's own final separator is not text
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    for (const MarkRow& mark : marks) {
+        const int start = std::clamp(mark.startP, 0, end);
+        const int stop = std::clamp(mark.startP + std::max(mark.selLen, 0), start, end);
+        if (stop == start)
+            continue;
+        cursor.setPosition(start);
+        cursor.setPosition(stop, QTextCursor::KeepAnchor);
+        format(cursor, !mark.selUnder, stress);
+    }
+    cursor.endEditBlock();
+    document->setUndoRedoEnabled(undo);
+}
+
+bool isMarkedWhole(const QTextCursor& selection)
+{
+    const int start = selection.selectionStart();
+    const int end = selection.selectionEnd();
+    if (start == end)
+        return false;
+    const QTextDocument* document = selection.document();
+    for (QTextBlock block = document->findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int from = fragment.position();
+            const int to = from + fragment.length();
+            if (to <= start || from >= end)
+                continue;
+            if (!fragment.charFormat().fontUnderline())
+                return false;
+        }
+    }
+    return true;
+}
+
+MarkRow toggle(QTextCursor selection, const QColor& stress)
+{
+    MarkRow row;
+    row.startP = selection.selectionStart();
+    row.selLen = selection.selectionEnd() - row.startP;
+    row.selUnder = isMarkedWhole(selection);
+    selection.beginEditBlock();
+    format(selection, !row.selUnder, stress);
+    selection.endEditBlock();
+    return row;
+}
+
+} // namespace BodyMarks

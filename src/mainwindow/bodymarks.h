@@ -1,0 +1,22 @@
+#pragma once
+
+#include "database/recordstore.h"
+
+#include <QColor>
+#include <QList>
+
+class QTextCursor;
+class QTextDocument;
+
+// Marks on a scrap body: passages drawn in the marker colour and underlined, replayed from the marking log.
+namespace BodyMarks {
+
+// Applies the log in its order, so that a later action wins where ranges overlap. Ranges beyond the end of
+// the text are cut to it. The replay is not an edit the user could undo.
+void replay(QTextDocument* document, const QList<MarkRow>& marks, const QColor& stress);
+// True when every character of the selection is underlined.
+bool isMarkedWhole(const QTextCursor& selection);
+// Marks the selection, or unmarks it when it is marked as a whole; returns the action for the log.
+MarkRow toggle(QTextCursor selection, const QColor& stress);
+
+} // namespace BodyMarks
