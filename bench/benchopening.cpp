@@ -42,5 +42,5 @@ qint64 openBare(BenchContext& context)
 
 void registerOpeningOps(BenchRegistry& registry)
 {
-    registry.push_back({QStringLiteral("open"), openCollection, openBare});
+    registry.push_back(wholeOp(QStringLiteral("open"), openCollection, openBare));
 }

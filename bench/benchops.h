@@ -30,13 +30,34 @@ struct BenchOp {
     QString name;
     std::function<qint64(BenchContext&)> run;
     std::function<qint64(BenchContext&)> bare;
+    // Per-item operations (one step, one registration) time each item themselves: one call returns the time
+    // of every item in ms, and the line reports their median, minimum and maximum.
+    std::function<std::vector<double>(BenchContext&)> runItems;
+    std::function<std::vector<double>(BenchContext&)> bareItems;
+    // Operations that write run only on a collection generated for the run, never on a user's file.
+    bool writes = false;
 };
 
 using BenchRegistry = std::vector<BenchOp>;
 
+// An operation timed as a whole, several runs against as many bare reads.
+inline BenchOp wholeOp(const QString& name, std::function<qint64(BenchContext&)> run,
+                       std::function<qint64(BenchContext&)> bare)
+{
+    BenchOp op;
+    op.name = name;
+    op.run = std::move(run);
+    op.bare = std::move(bare);
+    return op;
+}
+
 // One registration function per area of the program, called in this order by main().
 void registerOpeningOps(BenchRegistry& registry);
 void registerListingOps(BenchRegistry& registry);
+void registerRecordOps(BenchRegistry& registry);
+
+// The main window on the context's collection, listing every scrap; the first call builds it.
+ListingWindow& listingWindowOf(BenchContext& context);
 
 // Prepares sql on handle, binds texts as UTF-8 in order, steps over every row touching every column without
 // converting anything, and returns the number of rows.

@@ -1,0 +1,183 @@
+#include "benchops.h"
+#include "collectiongenerator.h"
+#include "database/connection.h"
+#include "database/opening.h"
+#include "database/recordstore.h"
+#include "database/resultset.h"
+#include "database/schema.h"
+#include "database/transaction.h"
+#include "listingwindow.h"
+
+#include <QElapsedTimer>
+
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kSteps = 1000;
+constexpr int kRegistrations = 1000;
+
+double elapsedMs(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// The rowids and body numbers of the first kSteps + 1 listed scraps, in list order.
+std::vector<std::pair<qint64, qint64>> listedScraps(BenchContext& context)
+{
+    std::vector<std::pair<qint64, qint64>> scraps;
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(context.bare, "SELECT rowid, pfID FROM MEMO_IDX ORDER BY LevNo, DocNo LIMIT ?", -1, &statement,
+                       nullptr);
+    sqlite3_bind_int(statement, 1, kSteps + 1);
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        scraps.emplace_back(sqlite3_column_int64(statement, 0), sqlite3_column_int64(statement, 1));
+    sqlite3_finalize(statement);
+    return scraps;
+}
+
+// Record view stepping forward through the listing of every scrap: sheet, body and replayed marks.
+std::vector<double> stepItems(BenchContext& context)
+{
+    ListingWindow& listing = listingWindowOf(context);
+    listing.listRow(1);
+    listing.window->fr_MouseDown(1);
+    std::vector<double> times;
+    QElapsedTimer timer;
+    for (int i = 0; i < kSteps; ++i) {
+        timer.start();
+        listing.window->StepScrap(true);
+        times.push_back(elapsedMs(timer));
+    }
+    listing.window->ShowSearchMode();
+    return times;
+}
+
+// The same rows read bare: the index row, the body and the marking log of each scrap.
+std::vector<double> stepBareItems(BenchContext& context)
+{
+    std::vector<double> times;
+    QElapsedTimer timer;
+    const auto scraps = listedScraps(context);
+    for (std::size_t i = 1; i < scraps.size(); ++i) {
+        const QByteArray rowid = QByteArray::number(scraps[i].first);
+        const QByteArray number = QByteArray::number(scraps[i].second);
+        timer.start();
+        bareStepAll(context.bare, "SELECT rowid, * FROM MEMO_IDX WHERE rowid = ?", {rowid});
+        bareStepAll(context.bare, "SELECT pfID, a01 FROM MEMO_DAT WHERE pfID = ?", {number});
+        bareStepAll(context.bare, "SELECT pfID, SelUNDER, StartP, SelLen FROM MEMO_UNDERLINE WHERE pfID = ?", {number});
+        times.push_back(elapsedMs(timer));
+    }
+    return times;
+}
+
+const QString kBody =
+    QStringLiteral("ベンチマークで登録する記事の本文です。\n二行目には少し長めの文章が続きます。").repeated(20);
+
+// A collection at the limit has no numbers left to hand out, so registering is timed on one of its own, made
+// 2 * kRegistrations scraps short of the limit, beside the generated one.
+struct RegistrationCollection {
+    QString path;
+    std::unique_ptr<Connection> connection;
+};
+
+RegistrationCollection& registrationCollection(BenchContext& context)
+{
+    static RegistrationCollection collection;
+    if (!collection.connection) {
+        collection.path = context.path + QStringLiteral("-register.mdb");
+        GeneratorOptions options;
+        options.scraps = 32767 - 2 * kRegistrations;
+        generateCollection(collection.path, options);
+        collection.connection = OpenSharedConnection(collection.path);
+    }
+    return collection;
+}
+
+// Registering as the registration sheet does: numbers from the counter row, then the index and body rows.
+std::vector<double> registerItems(BenchContext& context)
+{
+    Connection& connection = *registrationCollection(context).connection;
+    std::unique_ptr<ResultSet> shared;
+    std::vector<double> times;
+    QElapsedTimer timer;
+    for (int i = 0; i < kRegistrations; ++i) {
+        timer.start();
+        ScrapIndex index;
+        index.a01 = QStringLiteral("普通");
+        index.a02 = QStringLiteral("ベンチマーク記事%1").arg(i);
+        index.a03 = QStringLiteral("2026-12-07");
+        index.a04 = context.firstMajorClass;
+        index.backC = QStringLiteral("-2147483629");
+        index.levNo = 2;
+        index.docNo = TakeNextNumber(connection, NumberKind::DocNo).value;
+        index.pfID = TakeNextNumber(connection, NumberKind::pfID).value;
+        if (index.docNo < 0 || index.pfID < 0)
+            throw std::runtime_error("the counters ran out during the registration benchmark");
+        if (!OpenResultSet(&connection, shared,
+                           ResultSource::fromTable(Schema::name(Schema::kMemoIdx), QStringLiteral(" WHERE 0"))))
+            throw std::runtime_error("cannot open the result set for registering");
+        Transaction transaction(connection);
+        AddScrapIndex(*shared, index);
+        AddScrapBody(connection, index.pfID, kBody);
+        transaction.commit();
+        times.push_back(elapsedMs(timer));
+    }
+    return times;
+}
+
+void bareExec(sqlite3* handle, const char* sql)
+{
+    if (sqlite3_exec(handle, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw std::runtime_error(std::string("bare write failed: ") + sqlite3_errmsg(handle));
+}
+
+// The same writes bare, on a handle of their own: counter, index row and body row in one transaction.
+std::vector<double> registerBareItems(BenchContext& context)
+{
+    sqlite3* handle = nullptr;
+    sqlite3_open_v2(registrationCollection(context).path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+    bareExec(handle, "PRAGMA synchronous = FULL");
+    const QByteArray body = kBody.toUtf8();
+    std::vector<double> times;
+    QElapsedTimer timer;
+    for (int i = 0; i < kRegistrations; ++i) {
+        timer.start();
+        bareExec(handle, "BEGIN IMMEDIATE");
+        bareExec(handle, "UPDATE IDno SET DocNo = DocNo + 1, pfID = pfID + 1");
+        sqlite3_stmt* insert = nullptr;
+        sqlite3_prepare_v2(handle,
+                           "INSERT INTO MEMO_IDX (a01, a02, a03, a04, a05, a06, a07, skID, pfID, backC, LevNo, DocNo) "
+                           "SELECT '普通', 'bare', '2026-12-07', '', '', '', '', 0, pfID, '-2147483629', 2, DocNo "
+                           "FROM IDno",
+                           -1, &insert, nullptr);
+        sqlite3_step(insert);
+        sqlite3_finalize(insert);
+        sqlite3_prepare_v2(handle, "INSERT INTO MEMO_DAT (pfID, a01) SELECT pfID, ? FROM IDno", -1, &insert, nullptr);
+        sqlite3_bind_text(insert, 1, body.constData(), int(body.size()), SQLITE_STATIC);
+        sqlite3_step(insert);
+        sqlite3_finalize(insert);
+        bareExec(handle, "COMMIT");
+        times.push_back(elapsedMs(timer));
+    }
+    sqlite3_close(handle);
+    return times;
+}
+
+} // namespace
+
+void registerRecordOps(BenchRegistry& registry)
+{
+    BenchOp step;
+    step.name = QStringLiteral("step");
+    step.runItems = stepItems;
+    step.bareItems = stepBareItems;
+    registry.push_back(step);
+
+    BenchOp registration;
+    registration.name = QStringLiteral("register");
+    registration.runItems = registerItems;
+    registration.bareItems = registerBareItems;
+    registration.writes = true;
+    registry.push_back(registration);
+}

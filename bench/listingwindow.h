@@ -1,0 +1,65 @@
+#pragma once
+
+#include "classtree/treerows.h"
+#include "common/desktop.h"
+#include "common/session.h"
+#include "common/userdialogs.h"
+#include "mainwindow/form1.h"
+
+#include <QApplication>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include <memory>
+#include <stdexcept>
+
+// Answers every question with "no" and every dialog with cancel, so that timing never waits on a person.
+class SilentDialogs final : public UserDialogs {
+public:
+    void information(const QString&) override {}
+    void exclamation(const QString&) override {}
+    void critical(const QString& text) override { qWarning("zettora-bench: %s", qPrintable(text)); }
+    bool askYesNo(const QString&, Icon) override { return false; }
+    std::optional<QString> openFile(const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> saveFile(const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> chooseFolder(const QString&) override { return std::nullopt; }
+    std::optional<QColor> chooseColour(const QColor&) override { return std::nullopt; }
+    std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
+};
+
+class NoDesktop final : public Desktop {
+public:
+    bool openFile(const QString&) override { return false; }
+    bool openUrl(const QUrl&) override { return false; }
+};
+
+// The real main window on the collection, in search mode, as a user would list classes in it.
+class ListingWindow {
+public:
+    explicit ListingWindow(const QString& path)
+    {
+        StartupOptions options;
+        options.programFolder = QCoreApplication::applicationDirPath();
+        options.databasePath = path;
+        window = std::make_unique<Form1>(session, dialogs, desktop, options);
+        window->show();
+        window->findChild<QTabWidget*>(QStringLiteral("SSTab"))->setCurrentIndex(Form1::TabSearch);
+        QCoreApplication::processEvents();
+        if (!session.connection())
+            throw std::runtime_error("the main window could not open the collection");
+    }
+
+    // Clicks the class at tree row `row` and lets the list draw itself.
+    qint64 listRow(int row)
+    {
+        auto* tree = window->findChild<QTreeWidget*>(QStringLiteral("fg0"));
+        window->fg0_Click(TreeRows::itemAt(tree, row));
+        QCoreApplication::processEvents();
+        return window->TotalRstG();
+    }
+
+    SilentDialogs dialogs;
+    NoDesktop desktop;
+    Session session;
+    std::unique_ptr<Form1> window;
+};
