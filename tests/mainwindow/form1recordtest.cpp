@@ -11,6 +11,7 @@
 #include "mainwindow/scraplistmodel.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QPlainTextEdit>
 #include <QTableWidget>
@@ -357,4 +358,40 @@ void Form1RecordTest::deletingOneOfSeveral_showsTheFirstAgain()
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_IDX WHERE DocNo = 2")), 0);
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_UNDERLINE")), 0);
     QCOMPARE(w.listModel()->rowCount(), 2);
+}
+
+void Form1RecordTest::firstResultButton_andCalendar_inRecordView()
+{
+    RecordFixture f;
+    Form1& w = f.start();
+    f.tabs()->setCurrentIndex(2);
+    w.fg0_Click(TreeRows::itemAt(f.child<QTreeWidget>(u"fg0"), 2));
+    w.Toolbar1_ButtonClick(QStringLiteral("firstDataMEMO"));
+    QCOMPARE(w.fgMode(), Form1::RecordView);
+    QCOMPARE(w.statusText(1), QStringLiteral("スクラップ： 1/3"));
+    QCOMPARE(f.cell(2), QStringLiteral("記事1"));
+
+    // Pressing the date cell shows the calendar; a day clicked there is stored at once.
+    w.fg1_MouseDown(3, kValue);
+    auto* calendar = f.child<QCalendarWidget>(u"Calendar");
+    QVERIFY(calendar->isVisible());
+    Q_EMIT calendar->clicked(QDate(2021, 3, 9));
+    QVERIFY(!calendar->isVisible());
+    QCOMPARE(f.cell(3), QStringLiteral("2021-03-09"));
+    QCOMPARE(f.stored(QStringLiteral("a03"), 1), QStringLiteral("2021-03-09"));
+}
+
+void Form1RecordTest::emptiedEntryBody_endsMarkingOfTheRegisteredScrap()
+{
+    RecordFixture f;
+    Form1& w = f.start();
+    f.tabs()->setCurrentIndex(1);
+    auto* entry = f.child<QPlainTextEdit>(u"mData");
+    entry->setPlainText(QStringLiteral("x"));
+    w.toolbarButton(QStringLiteral("underLine"))->setEnabled(true);
+    entry->selectAll();
+    QTest::keyClick(entry, Qt::Key_Backspace);
+    QVERIFY(entry->toPlainText().isEmpty());
+    QVERIFY(!w.justRegistered());
+    QVERIFY(!w.toolbarButton(QStringLiteral("underLine"))->isEnabled());
 }

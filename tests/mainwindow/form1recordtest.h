@@ -24,4 +24,6 @@ private Q_SLOTS:
     void picker_fromRecordView_refilesTheScrap();
     void deletingTheOnlyScrap_returnsToSearchMode();
     void deletingOneOfSeveral_showsTheFirstAgain();
+    void firstResultButton_andCalendar_inRecordView();
+    void emptiedEntryBody_endsMarkingOfTheRegisteredScrap();
 };
