@@ -11,6 +11,7 @@ inline constexpr int kSearch = 9;
 inline constexpr int kSupport = 28;
 inline constexpr int kRegistration = 29;
 inline constexpr int kRecordView = 34;
+inline constexpr int kDeleteAll = 35;
 inline constexpr int kMarkerColours = 10065;
 
 // The page and anchor that explain a topic; unknown topics open the first page.

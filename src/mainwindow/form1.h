@@ -23,6 +23,7 @@ class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class ScrapListModel;
+struct ResultSource;
 class Session;
 class SplitterBar;
 class UserDialogs;
@@ -93,6 +94,12 @@ public:
     void ListScrapsOfClass();
     // Fills the list from the shared result set and enables the commands by what it found.
     void showListing(bool opened);
+    // A title, keyword or date search: opens the shared result set on source and lists it.
+    void runSearch(const ResultSource& source);
+    // The list again after the shared result set was narrowed by importance; commands stay as they are.
+    void showFilteredListing();
+    // The menu entry that deletes every listed scrap, after asking.
+    void DeleteAllSearchResults();
     int TotalRstG() const { return m_totalRstG; }
     int CurrentRstG() const { return m_currentRstG; }
     void fr_MouseDown(int row);
@@ -160,6 +167,7 @@ private:
     QAction* addMenuAction(QMenu* menu, const QString& name, const QString& caption);
     int windowWidth() const;
     void buildToolbar(ToolbarLayout layout);
+    void sizeListColumns();
     void resetTree(const QString& rootText);
     void setUpSheet();
     void layOutSheet();

@@ -1,11 +1,13 @@
 // The scrap list: filling it from the shared result set, and opening a pressed row.
 #include "classlist.h"
 #include "classtree/classtreeloader.h"
+#include "common/helptopics.h"
 #include "common/session.h"
 #include "common/twips.h"
 #include "common/userdialogs.h"
 #include "database/dberror.h"
 #include "database/opening.h"
+#include "database/recordstore.h"
 #include "database/resultset.h"
 #include "fieldcaptions.h"
 #include "form1.h"
@@ -111,10 +113,64 @@ void Form1::showListing(bool opened)
         ButtonEnable_Search(false);
         m_dialogs.information(QStringLiteral("検索条件に合致するスクラップはありません。"));
     }
+    sizeListColumns();
+}
+
+void Form1::sizeListColumns()
+{
     const QList<int> widths = m_listModel->columnWidths(m_fr->font());
     const int padding = twipsToPixels(kColumnPadding);
     for (int column = 0; column < widths.size(); ++column)
         m_fr->setColumnWidth(column, widths[column] + padding);
+}
+
+void Form1::runSearch(const ResultSource& source)
+{
+    const WaitCursor wait;
+    const bool opened = OpenResultSet(m_session.connection(), m_session.results(), source);
+    if (opened && m_session.resultSet()->recordCount() == 0) {
+        // An empty search leaves the status bar as it was; only a listing of a class reports its 0.
+        m_totalRstG = 0;
+        InitFR();
+        DispFieldsName(true);
+        MenuUnEnable_Search(false);
+        ButtonEnable_Search(false);
+        m_dialogs.information(QStringLiteral("検索条件に合致するスクラップはありません。"));
+        return;
+    }
+    InitFR();
+    showListing(opened);
+}
+
+void Form1::showFilteredListing()
+{
+    const WaitCursor wait;
+    m_totalRstG = m_session.resultSet() ? m_session.resultSet()->recordCount() : 0;
+    InitFR();
+    DispFieldsName(true);
+    DispList();
+    StatusShowSearch();
+    LitSizeFR();
+    sizeListColumns();
+}
+
+void Form1::DeleteAllSearchResults()
+{
+    m_helpTopic = HelpTopic::kDeleteAll;
+    if (!m_dialogs.askYesNo(QStringLiteral("検索結果を全部削除します。　削除後は復活できません。　実行しますか？")))
+        return;
+    ResultSet* set = m_session.resultSet();
+    if (set && m_session.connection() && set->recordCount() > 0) {
+        try {
+            DeleteAllResults(*m_session.connection(), *set);
+        } catch (const DbError& e) {
+            // Nothing was deleted: the transaction rolled back.
+            qCWarning(lcMainWindow) << "cannot delete the search results:" << e.message();
+            m_dialogs.critical(QStringLiteral("検索結果を削除できませんでした。"));
+            return;
+        }
+    }
+    ShowSearchMode();
 }
 
 void Form1::fr_MouseDown(int row)

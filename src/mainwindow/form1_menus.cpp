@@ -38,14 +38,15 @@ void Form1::buildMenus()
     connect(addMenuAction(file, QStringLiteral("mFileBookCreate"), QStringLiteral("Zettora新規作成")),
             &QAction::triggered, this, &Form1::CreateScrapDatabase);
     file->addSeparator()->setObjectName(QStringLiteral("none1"));
-    addMenuAction(file, QStringLiteral("mSearchDel"), QStringLiteral("検索結果全部削除"));
-    file->addSeparator()->setObjectName(QStringLiteral("none4"));
     QAction* quit = addMenuAction(file, QStringLiteral("mFileQuit"), QStringLiteral("終了"));
     quit->setShortcut(QKeySequence::Quit);
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* reserve = addMenu(QStringLiteral("mReserve"), QStringLiteral("保存版"));
     addMenuAction(reserve, QStringLiteral("mReseveDo"), QStringLiteral("保存版作成"));
+    reserve->addSeparator()->setObjectName(QStringLiteral("none4"));
+    connect(addMenuAction(reserve, QStringLiteral("mSearchDel"), QStringLiteral("検索結果全部削除")),
+            &QAction::triggered, this, &Form1::DeleteAllSearchResults);
 
     QMenu* options = addMenu(QStringLiteral("mOpt"), QStringLiteral("オプション"));
     connect(addMenuAction(options, QStringLiteral("mOptFont"), QStringLiteral("フォント・サイズ")), &QAction::triggered,

@@ -544,3 +544,54 @@ void Form1ListsTest::searchMode_emptiesTheListAndDisablesItsCommands()
     QVERIFY(!f.enabled(u"pDownMEMO") && !f.enabled(u"excelvt") && !f.enabled(u"firstDataMEMO"));
     QVERIFY(!f.menuEnabled(u"mReserve"));
 }
+
+void Form1ListsTest::deleteAll_answeredNo_changesNothing()
+{
+    ListFixture f;
+    Form1& w = f.start();
+    f.listRow(2);
+    const QByteArray before = TestFolder::read(f.session.databasePath());
+    f.dialogs.yesNo.enqueue(false);
+
+    f.action(u"mSearchDel")->trigger();
+
+    QCOMPARE(f.dialogs.texts(),
+             QStringList{QStringLiteral("検索結果を全部削除します。　削除後は復活できません。　実行しますか？")});
+    QCOMPARE(TestFolder::read(f.session.databasePath()), before);
+    QCOMPARE(w.listModel()->rowCount(), 5);
+    QCOMPARE(w.helpTopic(), 35);
+}
+
+void Form1ListsTest::deleteAll_afterNarrowing_removesExactlyTheListedScraps()
+{
+    ListFixture f;
+    {
+        auto c = Connection::openExisting(f.folder.path(QStringLiteral("Zettora.mdb")));
+        // Scraps 2 and 5 (選挙) become important; scrap 5 has a picture, a body and a mark.
+        c->execute(QStringLiteral("UPDATE MEMO_IDX SET a01 = '重要', skID = 7 WHERE DocNo = 5"));
+        c->execute(QStringLiteral("UPDATE MEMO_IDX SET a01 = '重要' WHERE DocNo IN (2, 1)"));
+        addBody(*c, 5, QStringLiteral("本文"));
+        addMark(*c, 5, false, 0, 1);
+        c->execute(QStringLiteral("INSERT INTO PHOTO_DRA (skID, a01, a02) VALUES (7, 'cap', x'FFD8')"));
+        addBody(*c, 3, QStringLiteral("残る本文"));
+    }
+    Form1& w = f.start();
+    f.listRow(2); // 政治: scraps 8, 3, 2, 5, 6
+    f.session.results()->setFilter(QStringLiteral("a01"), QStringLiteral("重要"));
+    w.showFilteredListing();
+    QCOMPARE(w.listModel()->rowCount(), 2);
+    f.dialogs.yesNo.enqueue(true);
+
+    f.action(u"mSearchDel")->trigger();
+
+    auto c = Connection::openExisting(f.session.databasePath());
+    QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_IDX")), 6);
+    QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_IDX WHERE DocNo IN (2, 5)")), 0);
+    // Scrap 1 is important too, but was not listed: it stays.
+    QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_IDX WHERE DocNo = 1")), 1);
+    QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_DAT")), 1);
+    QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_UNDERLINE")), 0);
+    QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM PHOTO_DRA")), 0);
+    QCOMPARE(w.fgMode(), Form1::Search);
+    QCOMPARE(w.listModel()->rowCount(), 0);
+}

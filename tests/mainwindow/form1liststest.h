@@ -33,4 +33,6 @@ private Q_SLOTS:
     void listing_rowHeightFollowsTheFontSize();
     void rowPress_opensThatRecord();
     void searchMode_emptiesTheListAndDisablesItsCommands();
+    void deleteAll_answeredNo_changesNothing();
+    void deleteAll_afterNarrowing_removesExactlyTheListedScraps();
 };
