@@ -55,6 +55,8 @@ inline BenchOp wholeOp(const QString& name, std::function<qint64(BenchContext&)>
 void registerOpeningOps(BenchRegistry& registry);
 void registerListingOps(BenchRegistry& registry);
 void registerRecordOps(BenchRegistry& registry);
+void registerFullTextOps(BenchRegistry& registry);
+void registerSearchOps(BenchRegistry& registry);
 
 // The main window on the context's collection, listing every scrap; the first call builds it.
 ListingWindow& listingWindowOf(BenchContext& context);

@@ -31,6 +31,8 @@ BenchRegistry allOperations()
     registerOpeningOps(registry);
     registerListingOps(registry);
     registerRecordOps(registry);
+    registerFullTextOps(registry);
+    registerSearchOps(registry);
     return registry;
 }
 

@@ -7,7 +7,14 @@ namespace HelpTopic {
 
 inline constexpr int kMainWindow = 1;
 inline constexpr int kWebAndEntry = 4;
+inline constexpr int kFavouritesEditor = 7;
 inline constexpr int kSearch = 9;
+inline constexpr int kTitleSearch = 10;
+inline constexpr int kDateSearch = 11;
+inline constexpr int kKeywordSearch = 12;
+inline constexpr int kImportanceLevels = 13;
+inline constexpr int kFullTextSearch = 16;
+inline constexpr int kClassTreeEditor = 18;
 inline constexpr int kSupport = 28;
 inline constexpr int kRegistration = 29;
 inline constexpr int kRecordView = 34;

@@ -133,6 +133,9 @@ public:
 
     // Registration: the sheet for a class clicked in registration mode.
     void openRegistrationSheet(int levNo);
+    // The full-text search dialog over the record-view body, and the importance levels editor.
+    void openFullTextSearch();
+    void openImportanceLevels();
     bool justRegistered() const { return m_justRegistered; }
 
     // Status bar: one text across, or the two panels of search mode.
@@ -203,6 +206,7 @@ private:
     QTreeWidgetItem* m_currentNode = nullptr;
     QPointer<QWidget> m_picker;
     QPointer<QWidget> m_registration;
+    QPointer<QWidget> m_fullText;
     QStringList m_sheetValues;
     QString m_dateStr;
 

@@ -62,7 +62,8 @@ void Form1::buildMenus()
             });
     options->addSeparator()->setObjectName(QStringLiteral("none5"));
     addMenuAction(options, QStringLiteral("mOptRead"), QStringLiteral("読み上げ各種設定"));
-    addMenuAction(options, QStringLiteral("mOptImportant"), QStringLiteral("スクラップ重要度"));
+    connect(addMenuAction(options, QStringLiteral("mOptImportant"), QStringLiteral("スクラップ重要度")),
+            &QAction::triggered, this, &Form1::openImportanceLevels);
 
     QMenu* help = addMenu(QStringLiteral("mHelp"), QStringLiteral("ヘルプ"));
     connect(addMenuAction(help, QStringLiteral("mHelpSupport"), QStringLiteral("サポート")), &QAction::triggered, this,

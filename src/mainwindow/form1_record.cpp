@@ -17,6 +17,8 @@
 #include "mainwindowlog.h"
 #include "registration/form3.h"
 #include "scraplistmodel.h"
+#include "search/form7.h"
+#include "settings/form11.h"
 
 #include <QAction>
 #include <QApplication>
@@ -317,6 +319,27 @@ void Form1::StepScrap(bool forward)
     ShowScrapPosition(m_currentRstG);
     LoadScrapBody();
     ReplayMarks();
+    // While the full-text dialog is open, every scrap stepped to shows its hits at once.
+    if (auto* fullText = qobject_cast<Form7*>(m_fullText.data()))
+        fullText->MarkAllHits();
+}
+
+void Form1::openFullTextSearch()
+{
+    CloseOtherWindows();
+    auto* dialog = new Form7(m_session, m_dialogs, m_rtBox, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &Form7::helpRequested, this, &Form1::showHelp);
+    m_fullText = dialog;
+    dialog->show();
+}
+
+void Form1::openImportanceLevels()
+{
+    auto* editor = new Form11(m_session, m_dialogs, this);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    connect(editor, &Form11::helpRequested, this, &Form1::showHelp);
+    editor->open();
 }
 
 void Form1::StepScrapChecked(bool forward)

@@ -6,6 +6,10 @@
 #include "database/resultset.h"
 #include "form1.h"
 #include "mainwindowlog.h"
+#include "search/form10.h"
+#include "search/form8.h"
+#include "search/form9.h"
+#include "search/searchstatements.h"
 
 #include <QAction>
 #include <QApplication>
@@ -150,13 +154,32 @@ void Form1::Toolbar1_ButtonClick(const QString& key)
             ShowScrapPosition(m_currentRstG);
             MenuUnEnable_Search(false);
         }
-    } else if (key == u"SearchTitleMEMO" || key == u"SearchDateMEMO" || key == u"SearchKeyMEMO" ||
-               key == u"Back2Search") {
+    } else if (key == u"SearchTitleMEMO" || key == u"SearchKeyMEMO") {
         ShowSearchMode();
-    } else if (key == u"drawMEMO2" || key == u"strSerch") {
+        auto* dialog = new Form9(m_session, key == u"SearchTitleMEMO" ? kTitleField : kKeywordField, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(dialog, &Form9::searchRequested, this, &Form1::runSearch);
+        connect(dialog, &Form9::helpRequested, this, &Form1::showHelp);
+        dialog->open();
+    } else if (key == u"SearchDateMEMO") {
+        ShowSearchMode();
+        auto* dialog = new Form10(m_session, m_dialogs, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(dialog, &Form10::searchRequested, this, &Form1::runSearch);
+        connect(dialog, &Form10::helpRequested, this, &Form1::showHelp);
+        dialog->open();
+    } else if (key == u"pDownMEMO") {
+        auto* dialog = new Form8(m_session, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(dialog, &Form8::filterApplied, this, [this] { showFilteredListing(); });
+        dialog->open();
+    } else if (key == u"Back2Search") {
+        ShowSearchMode();
+    } else if (key == u"strSerch") {
+        openFullTextSearch();
+    } else if (key == u"drawMEMO2") {
         CloseOtherWindows();
-        if (key == u"drawMEMO2")
-            m_fgMode = RecordView;
+        m_fgMode = RecordView;
     }
     // Placeholders and keys without a command do nothing.
 }

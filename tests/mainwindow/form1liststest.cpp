@@ -15,7 +15,9 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -594,4 +596,56 @@ void Form1ListsTest::deleteAll_afterNarrowing_removesExactlyTheListedScraps()
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM PHOTO_DRA")), 0);
     QCOMPARE(w.fgMode(), Form1::Search);
     QCOMPARE(w.listModel()->rowCount(), 0);
+}
+
+void Form1ListsTest::titleSearch_fromTheToolbar_listsWhatItFinds_data()
+{
+    QTest::addColumn<bool>("savedEdition");
+    QTest::newRow("scrap database") << false;
+    QTest::newRow("saved edition: buttons, not the menu") << true;
+}
+
+void Form1ListsTest::titleSearch_fromTheToolbar_listsWhatItFinds()
+{
+    QFETCH(bool, savedEdition);
+    ListFixture f;
+    if (savedEdition)
+        alterCollection(f.folder.path(QStringLiteral("Zettora.mdb")), QStringLiteral("UPDATE DBID SET dbid = -2"));
+    Form1& w = f.start();
+    f.tabs()->setCurrentIndex(2);
+
+    w.Toolbar1_ButtonClick(QStringLiteral("SearchTitleMEMO"));
+    auto* dialog = w.findChild<QWidget*>(QStringLiteral("Form9"));
+    QVERIFY(dialog && dialog->isVisible());
+    dialog->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("記事%"));
+    dialog->findChild<QPushButton*>(QStringLiteral("Command1_0"))->click();
+
+    QCOMPARE(w.TotalRstG(), 8);
+    QCOMPARE(f.listedDocNos(), (QList<int>{4, 8, 3, 2, 5, 6, 1, 7}));
+    QVERIFY(f.enabled(u"firstDataMEMO") && f.enabled(u"pDownMEMO"));
+    QCOMPARE(f.action(u"mSearchDel")->isEnabled(), !savedEdition);
+}
+
+void Form1ListsTest::importanceFilter_narrowsTheList()
+{
+    ListFixture f;
+    alterCollection(f.folder.path(QStringLiteral("Zettora.mdb")),
+                    QStringLiteral("UPDATE MEMO_IDX SET a01 = '重要' WHERE DocNo IN (3, 5)"));
+    Form1& w = f.start();
+    f.listRow(2);
+    w.Toolbar1_ButtonClick(QStringLiteral("pDownMEMO"));
+    auto* dialog = w.findChild<QWidget*>(QStringLiteral("Form8"));
+    QVERIFY(dialog);
+    auto* levels = dialog->findChild<QComboBox*>();
+    QVERIFY(levels);
+    levels->setCurrentIndex(levels->findText(QStringLiteral("重要")));
+    Q_EMIT levels->activated(levels->currentIndex());
+
+    QCOMPARE(w.listModel()->rowCount(), 2);
+    QCOMPARE(f.listedDocNos(), (QList<int>{3, 5}));
+    QCOMPARE(w.statusText(1), QStringLiteral("検索総数： 2"));
+
+    levels->setCurrentIndex(levels->findText(QStringLiteral("絞込みなし")));
+    Q_EMIT levels->activated(levels->currentIndex());
+    QCOMPARE(w.listModel()->rowCount(), 5);
 }

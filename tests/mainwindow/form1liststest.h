@@ -34,5 +34,8 @@ private Q_SLOTS:
     void rowPress_opensThatRecord();
     void searchMode_emptiesTheListAndDisablesItsCommands();
     void deleteAll_answeredNo_changesNothing();
+    void titleSearch_fromTheToolbar_listsWhatItFinds_data();
+    void titleSearch_fromTheToolbar_listsWhatItFinds();
+    void importanceFilter_narrowsTheList();
     void deleteAll_afterNarrowing_removesExactlyTheListedScraps();
 };

@@ -9,10 +9,12 @@
 #include "database/resultset.h"
 #include "form1fixture.h"
 #include "mainwindow/scraplistmodel.h"
+#include "search/form7.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTest>
@@ -394,4 +396,32 @@ void Form1RecordTest::emptiedEntryBody_endsMarkingOfTheRegisteredScrap()
     QVERIFY(entry->toPlainText().isEmpty());
     QVERIFY(!w.justRegistered());
     QVERIFY(!w.toolbarButton(QStringLiteral("underLine"))->isEnabled());
+}
+
+void Form1RecordTest::fullTextDialog_marksEveryStepUntilClosed()
+{
+    RecordFixture f;
+    Form1& w = f.openRecord(1);
+    auto hasHit = [&f] {
+        QTextCursor cursor(f.body()->document());
+        cursor.setPosition(1); // "本" of "本文": bold while marked
+        return cursor.charFormat().fontWeight() == QFont::Bold;
+    };
+
+    w.Toolbar1_ButtonClick(QStringLiteral("strSerch"));
+    auto* dialog = w.findChild<QWidget*>(QStringLiteral("Form7"));
+    QVERIFY(dialog && dialog->isVisible());
+    dialog->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("本文"));
+    static_cast<Form7*>(dialog)->Command1_Click();
+    QVERIFY(hasHit());
+
+    w.Toolbar1_ButtonClick(QStringLiteral("nextMEMO"));
+    QCOMPARE(w.CurrentRstG(), 2);
+    QVERIFY(hasHit());
+    QVERIFY(f.dialogs.messages().isEmpty());
+
+    dialog->close();
+    QVERIFY(!hasHit());
+    w.Toolbar1_ButtonClick(QStringLiteral("nextMEMO"));
+    QVERIFY(!hasHit());
 }

@@ -26,4 +26,5 @@ private Q_SLOTS:
     void deletingOneOfSeveral_showsTheFirstAgain();
     void firstResultButton_andCalendar_inRecordView();
     void emptiedEntryBody_endsMarkingOfTheRegisteredScrap();
+    void fullTextDialog_marksEveryStepUntilClosed();
 };

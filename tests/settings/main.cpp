@@ -1,4 +1,5 @@
 #include "displayfonttest.h"
+#include "form11test.h"
 #include "form6test.h"
 #include "testmain.h"
 
@@ -6,5 +7,5 @@
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, DisplayFontTest, Form6Test>(argc, argv);
+    return runTestClasses<QApplication, DisplayFontTest, Form6Test, Form11Test>(argc, argv);
 }

@@ -1,0 +1,159 @@
+#include "fulltextmarker.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <array>
+
+namespace FullTextMarker {
+namespace {
+
+// What the marker sets; the format from before is kept under user properties, one per property.
+constexpr std::array<int, 4> kOwnProperties{QTextFormat::FontWeight, QTextFormat::FontFamilies,
+                                            QTextFormat::ForegroundBrush, QTextFormat::BackgroundBrush};
+constexpr int kMarked = QTextFormat::UserProperty + 0x5A00;
+constexpr int kUnderlinedBefore = kMarked + 1;
+constexpr int kSavedBase = kMarked + 2;
+
+struct Piece {
+    int start;
+    int end;
+    QTextCharFormat format;
+};
+
+// Calls visit(start, end, format) for each fragment of text, in document order.
+template <typename Visit> void forEachFragment(const QTextDocument* document, Visit visit)
+{
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            visit(fragment.position(), fragment.position() + fragment.length(), fragment.charFormat());
+        }
+    }
+}
+
+QTextCharFormat markerFormat(const QTextCharFormat& before, const Style& style)
+{
+    QTextCharFormat format;
+    if (!before.hasProperty(kMarked)) {
+        format.setProperty(kMarked, true);
+        format.setProperty(kUnderlinedBefore, before.fontUnderline());
+        for (std::size_t i = 0; i < kOwnProperties.size(); ++i) {
+            if (before.hasProperty(kOwnProperties[i]))
+                format.setProperty(kSavedBase + int(i), before.property(kOwnProperties[i]));
+        }
+    }
+    format.setFontWeight(QFont::Bold);
+    format.setForeground(QColor(Qt::black));
+    if (!style.fontName.isEmpty())
+        format.setFontFamilies({style.fontName});
+    format.setBackground(style.background);
+    return format;
+}
+
+QTextCharFormat restoredFormat(QTextCharFormat format)
+{
+    // An underline toggled since marking brought its own colour, which is the one to keep.
+    const bool toggledSince = format.fontUnderline() != format.boolProperty(kUnderlinedBefore);
+    for (std::size_t i = 0; i < kOwnProperties.size(); ++i) {
+        const int property = kOwnProperties[i];
+        const int saved = kSavedBase + int(i);
+        const bool keep = property == QTextFormat::ForegroundBrush && toggledSince;
+        if (!keep && format.hasProperty(saved))
+            format.setProperty(property, format.property(saved));
+        else if (!keep)
+            format.clearProperty(property);
+        format.clearProperty(saved);
+    }
+    format.clearProperty(kMarked);
+    format.clearProperty(kUnderlinedBefore);
+    return format;
+}
+
+// Applies each piece's format without entering the undo history and without touching the modified flag.
+template <typename Apply> void quietEdit(QTextDocument* document, const QList<Piece>& pieces, Apply apply)
+{
+    if (pieces.isEmpty())
+        return;
+    const bool undo = document->isUndoRedoEnabled();
+    const bool modified = document->isModified();
+    document->setUndoRedoEnabled(false);
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    for (const Piece& piece : pieces) {
+        cursor.setPosition(piece.start);
+        cursor.setPosition(piece.end, QTextCursor::KeepAnchor);
+        apply(cursor, piece.format);
+    }
+    cursor.endEditBlock();
+    document->setUndoRedoEnabled(undo);
+    document->setModified(modified);
+}
+
+} // namespace
+
+void markHits(QTextDocument* document, const QList<FullText::Hit>& hits, const Style& style)
+{
+    if (!document || hits.isEmpty())
+        return;
+    // Hits come sorted and apart; one walk over the fragments cuts them where the format below them changes.
+    QList<Piece> pieces;
+    pieces.reserve(hits.size());
+    qsizetype next = 0;
+    forEachFragment(document, [&](int from, int to, const QTextCharFormat& format) {
+        while (next < hits.size()) {
+            const FullText::Hit& hit = hits.at(next);
+            const int start = std::max(hit.start, from);
+            const int end = std::min(hit.start + hit.length, to);
+            if (hit.start >= to)
+                return;
+            if (start < end)
+                pieces.append({start, end, markerFormat(format, style)});
+            if (hit.start + hit.length > to)
+                return;
+            ++next;
+        }
+    });
+    quietEdit(document, pieces,
+              [](QTextCursor& cursor, const QTextCharFormat& format) { cursor.mergeCharFormat(format); });
+}
+
+void MarkRange(QTextDocument* document, int start, int length, const Style& style)
+{
+    if (!document || length <= 0)
+        return;
+    const int end = document->characterCount() - 1; // the final separator is not text
+    const int from = std::clamp(start, 0, end);
+    const int to = std::clamp(start + length, from, end);
+    if (to > from)
+        markHits(document, {{from, to - from}}, style);
+}
+
+void clearMarks(QTextDocument* document)
+{
+    if (!document)
+        return;
+    QList<Piece> pieces;
+    forEachFragment(document, [&](int from, int to, const QTextCharFormat& format) {
+        if (format.hasProperty(kMarked))
+            pieces.append({from, to, restoredFormat(format)});
+    });
+    quietEdit(document, pieces,
+              [](QTextCursor& cursor, const QTextCharFormat& format) { cursor.setCharFormat(format); });
+}
+
+int markedLength(const QTextDocument* document)
+{
+    int length = 0;
+    if (document) {
+        forEachFragment(document, [&](int from, int to, const QTextCharFormat& format) {
+            if (format.hasProperty(kMarked))
+                length += to - from;
+        });
+    }
+    return length;
+}
+
+} // namespace FullTextMarker

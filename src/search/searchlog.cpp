@@ -1,0 +1,3 @@
+#include "searchlog.h"
+
+Q_LOGGING_CATEGORY(lcSearch, "zettora.search")
