@@ -57,6 +57,7 @@ void registerListingOps(BenchRegistry& registry);
 void registerRecordOps(BenchRegistry& registry);
 void registerFullTextOps(BenchRegistry& registry);
 void registerSearchOps(BenchRegistry& registry);
+void registerTreeOps(BenchRegistry& registry);
 
 // The main window on the context's collection, listing every scrap; the first call builds it.
 ListingWindow& listingWindowOf(BenchContext& context);

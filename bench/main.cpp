@@ -33,6 +33,7 @@ BenchRegistry allOperations()
     registerRecordOps(registry);
     registerFullTextOps(registry);
     registerSearchOps(registry);
+    registerTreeOps(registry);
     return registry;
 }
 

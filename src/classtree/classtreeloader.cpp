@@ -33,6 +33,25 @@ void loadClassTree(QTreeWidget* tree, Connection& connection)
     tree->expandAll();
 }
 
+void loadFavourites(QTreeWidget* tree, Connection& connection)
+{
+    QTreeWidgetItem* root = tree->topLevelItem(0);
+    if (!root)
+        return;
+    try {
+        Query favourites(connection, QStringLiteral("SELECT fvName, ndID FROM extraNodeWEB ORDER BY ndWEB, rowid"));
+        const QIcon page = Images::icon(QStringLiteral("imgFile"));
+        while (favourites.next()) {
+            auto* node = new QTreeWidgetItem(root, QStringList{favourites.text(0)});
+            node->setData(0, Qt::UserRole, QString::number(favourites.integer(1)));
+            node->setIcon(0, page);
+        }
+    } catch (const DbError& e) {
+        qCWarning(lcClassTree) << "cannot read the favourites:" << e.message();
+    }
+    tree->expandAll();
+}
+
 ClassPath classPathOf(const QTreeWidgetItem* node)
 {
     ClassPath path;

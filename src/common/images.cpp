@@ -44,6 +44,10 @@ constexpr Entry kImages[] = {
     {u"backcolor", u"color-fill"},
     {u"imgFolder", u"folder"},
     {u"imgFile", u"text-html"},
+    {u"hummer", u"configure"},
+    {u"list", u"bookmark-new"},
+    {u"CloseFolder", u"folder-new"},
+    {u"tree", u"document-import"},
 };
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "connection.h"
 #include "query.h"
 
+#include <QStringList>
+
 #include <array>
 
 namespace Schema {
@@ -77,14 +79,16 @@ constexpr std::array<Table, 12> kTables{{
 struct IndexDef {
     const char16_t* name;
     const char16_t* table;
-    const char16_t* column;
+    std::array<const char16_t*, 3> columns; // unused ones stay null
 };
 
-// The body, marks and pictures of one scrap are looked up by number on every step through a result set.
-constexpr std::array<IndexDef, 3> kIndexes{{
-    {u"MEMO_DAT_pfID", kMemoDat, u"pfID"},
-    {u"MEMO_UNDERLINE_pfID", kMemoUnderline, u"pfID"},
-    {u"PHOTO_DRA_skID", kPhotoDra, u"skID"},
+// The body, marks and pictures of one scrap are looked up by number on every step through a result set; saving
+// the class tree renumbers the scraps of each class by its three class names.
+constexpr std::array<IndexDef, 4> kIndexes{{
+    {u"MEMO_DAT_pfID", kMemoDat, {u"pfID"}},
+    {u"MEMO_UNDERLINE_pfID", kMemoUnderline, {u"pfID"}},
+    {u"PHOTO_DRA_skID", kPhotoDra, {u"skID"}},
+    {u"MEMO_IDX_class", kMemoIdx, {u"a04", u"a05", u"a06"}},
 }};
 
 QString quoted(const char16_t* identifier)
@@ -161,8 +165,13 @@ void createTables(Connection& connection)
 void ensureIndexes(Connection& connection)
 {
     for (const IndexDef& index : kIndexes) {
+        QStringList columns;
+        for (const char16_t* column : index.columns) {
+            if (column)
+                columns << quoted(column);
+        }
         connection.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + quoted(index.name) + QStringLiteral(" ON ") +
-                           quoted(index.table) + u'(' + quoted(index.column) + u')');
+                           quoted(index.table) + u'(' + columns.join(QStringLiteral(", ")) + u')');
     }
 }
 

@@ -136,6 +136,8 @@ public:
     // The full-text search dialog over the record-view body, and the importance levels editor.
     void openFullTextSearch();
     void openImportanceLevels();
+    // The tree editor for the classes, or for the favourites in favourites mode.
+    void openTreeEditor();
     bool justRegistered() const { return m_justRegistered; }
 
     // Status bar: one text across, or the two panels of search mode.

@@ -1,4 +1,5 @@
 // The toolbar layouts of the modes and the dispatcher behind every button.
+#include "classtree/form2.h"
 #include "common/colourvalue.h"
 #include "common/images.h"
 #include "common/session.h"
@@ -91,6 +92,26 @@ void Form1::ToggleAddressBar()
     }
 }
 
+void Form1::openTreeEditor()
+{
+    auto* editor = new Form2(m_session, m_dialogs, nullptr, m_fgMode, this);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    connect(editor, &Form2::helpRequested, this, &Form1::showHelp);
+    connect(editor, &Form2::closed, this, [this] {
+        if (m_fgMode == Favourites) {
+            InitFG0_WEB();
+            InitFG0_WEBaddFolder();
+            return;
+        }
+        // Classes may have been deleted with their scraps: a listing made before the editor is stale.
+        if (m_fgMode == Search)
+            m_session.closeResults();
+        InitFG0_SCR();
+        InitFG0_SCRaddFolder();
+    });
+    editor->open();
+}
+
 void Form1::Toolbar1_ButtonClick(const QString& key)
 {
     QPlainTextEdit* body = m_fgMode == RecordView ? m_rtBox : m_mData;
@@ -104,6 +125,9 @@ void Form1::Toolbar1_ButtonClick(const QString& key)
             ButtonEnable_Search(false);
             findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(false);
         }
+        openTreeEditor();
+    } else if (key == u"bFavor") {
+        openTreeEditor();
     } else if (key == u"cutM") {
         // Cut acts on whichever text box has the focus, the address box included.
         QWidget* focus = QApplication::focusWidget();

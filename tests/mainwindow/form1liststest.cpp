@@ -649,3 +649,22 @@ void Form1ListsTest::importanceFilter_narrowsTheList()
     Q_EMIT levels->activated(levels->currentIndex());
     QCOMPARE(w.listModel()->rowCount(), 5);
 }
+
+void Form1ListsTest::treeEditor_closing_rebuildsTheTreePane()
+{
+    ListFixture f;
+    Form1& w = f.start();
+    f.listRow(2);
+    w.Toolbar1_ButtonClick(QStringLiteral("sTree"));
+    auto* editor = w.findChild<QWidget*>(QStringLiteral("Form2"));
+    QVERIFY(editor && editor->isVisible());
+    QCOMPARE(w.listModel()->rowCount(), 0);
+    QVERIFY(!f.enabled(u"firstDataMEMO"));
+
+    // A class renamed behind the editor's back shows once the editor closes.
+    alterCollection(f.session.databasePath(),
+                    QStringLiteral("UPDATE extraNodeMEMO SET nName = '外交' WHERE ndMEMO = 5"));
+    editor->close();
+    QCOMPARE(TreeRows::itemAt(f.tree(), 5)->text(0), QStringLiteral("外交"));
+    QVERIFY(!f.session.resultSet());
+}

@@ -37,5 +37,6 @@ private Q_SLOTS:
     void titleSearch_fromTheToolbar_listsWhatItFinds_data();
     void titleSearch_fromTheToolbar_listsWhatItFinds();
     void importanceFilter_narrowsTheList();
+    void treeEditor_closing_rebuildsTheTreePane();
     void deleteAll_afterNarrowing_removesExactlyTheListedScraps();
 };

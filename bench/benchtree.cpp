@@ -1,0 +1,213 @@
+#include "benchops.h"
+#include "classtree/classtreeloader.h"
+#include "classtree/classtreestore.h"
+#include "classtree/form2.h"
+#include "classtree/treerows.h"
+#include "collectiongenerator.h"
+#include "database/connection.h"
+#include "database/opening.h"
+#include "listingwindow.h"
+
+#include <QElapsedTimer>
+#include <QTreeWidget>
+
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+namespace {
+
+constexpr int kTreeSaves = 10;
+constexpr int kExtraMinorsPerMiddle = 4; // the second major class then has 4 middle and 36 minor classes
+
+double elapsedMs(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void collect(const QTreeWidgetItem* node, int parentRow, int& row, QList<ClassRow>& rows)
+{
+    for (int i = 0; i < node->childCount(); ++i) {
+        const QTreeWidgetItem* child = node->child(i);
+        const int own = ++row;
+        rows.append({parentRow, child->text(0), own, classPathOf(child)});
+        collect(child, own, row, rows);
+    }
+}
+
+QList<ClassRow> rowsOf(const QTreeWidget& tree)
+{
+    QList<ClassRow> rows;
+    int row = 1;
+    collect(tree.topLevelItem(0), 1, row, rows);
+    return rows;
+}
+
+// A collection of its own, so that the moves never reach what the other operations read, whose second major
+// class is grown to 40 sub-classes. It holds the tree in its stored order and with the first two majors swapped.
+struct TreeCollection {
+    QString path;
+    QList<ClassRow> stored;
+    QList<ClassRow> moved;
+    int movedRow = 0; // the second major class's row before the move
+};
+
+const TreeCollection& treeCollection(BenchContext& context)
+{
+    static TreeCollection collection;
+    if (!collection.path.isEmpty())
+        return collection;
+    const QString path = context.path + QStringLiteral("-tree.mdb");
+    generateCollection(path);
+    auto connection = OpenSharedConnection(path);
+
+    QTreeWidget tree;
+    loadClassTree(&tree, *connection);
+    QTreeWidgetItem* root = tree.topLevelItem(0);
+    QTreeWidgetItem* second = root->child(1);
+    for (int m = 0; m < second->childCount(); ++m) {
+        for (int i = 1; i <= kExtraMinorsPerMiddle; ++i)
+            new QTreeWidgetItem(second->child(m), QStringList{QStringLiteral("追加分類%1").arg(i)});
+    }
+    collection.stored = rowsOf(tree);
+    if (WriteClassTree(*connection, collection.stored, true) != ClassWrite::Done)
+        throw std::runtime_error("cannot grow the class tree for the tree benchmark");
+    collection.movedRow = TreeRows::rowOf(second);
+    root->insertChild(0, root->takeChild(1));
+    collection.moved = rowsOf(tree);
+    collection.path = path;
+    return collection;
+}
+
+void press(Form2& editor, const char* key)
+{
+    editor.Toolbar1_ButtonClick(QString::fromLatin1(key));
+}
+
+void selectRow(Form2& editor, int row)
+{
+    editor.fg_Click(TreeRows::itemAt(editor.findChild<QTreeWidget*>(QStringLiteral("fg")), row));
+}
+
+// In the tree editor: the second major class up one place, then back to toolbar 1, which clears the stored tree,
+// saves it again and renumbers every scrap. Moving it back afterwards is not timed.
+std::vector<double> moveSaveItems(BenchContext& context)
+{
+    const TreeCollection& collection = treeCollection(context);
+    SilentDialogs dialogs;
+    Session session;
+    session.adoptDatabase(OpenSharedConnection(collection.path), collection.path, QStringLiteral("zettora-bench-tree"),
+                          kScrapDatabaseKind);
+    Form2 editor(session, dialogs, nullptr, 3);
+    std::vector<double> times;
+    QElapsedTimer timer;
+    // The first round only warms the caches and is not counted.
+    for (int i = 0; i <= kTreeSaves; ++i) {
+        press(editor, "Mode2SCR");
+        selectRow(editor, collection.movedRow);
+        timer.start();
+        press(editor, "moveUP_SCR");
+        press(editor, "Mode1SCR");
+        if (i > 0)
+            times.push_back(elapsedMs(timer));
+
+        press(editor, "Mode2SCR");
+        selectRow(editor, 2);
+        press(editor, "moveDN_SCR");
+        press(editor, "Mode1SCR");
+    }
+    return times;
+}
+
+class BareStatement {
+public:
+    BareStatement(sqlite3* handle, const char* sql)
+    {
+        if (sqlite3_prepare_v2(handle, sql, -1, &m_statement, nullptr) != SQLITE_OK)
+            throw std::runtime_error(std::string("cannot prepare: ") + sqlite3_errmsg(handle));
+    }
+    ~BareStatement() { sqlite3_finalize(m_statement); }
+    void bind(int index, int value) { sqlite3_bind_int(m_statement, index, value); }
+    void bind(int index, const QString& text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    void run()
+    {
+        if (sqlite3_step(m_statement) != SQLITE_DONE)
+            throw std::runtime_error("a bare tree write failed");
+        sqlite3_reset(m_statement);
+    }
+
+private:
+    sqlite3_stmt* m_statement = nullptr;
+};
+
+void bareExec(sqlite3* handle, const char* sql)
+{
+    if (sqlite3_exec(handle, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw std::runtime_error(std::string("bare write failed: ") + sqlite3_errmsg(handle));
+}
+
+// The same statements written straight to SQLite in one transaction.
+void bareSave(sqlite3* handle, const QList<ClassRow>& rows)
+{
+    bareExec(handle, "BEGIN IMMEDIATE");
+    bareExec(handle, "DELETE FROM extraNodeMEMO");
+    BareStatement insert(handle, "INSERT INTO extraNodeMEMO (ndP, nName, ndMEMO) VALUES (?, ?, ?)");
+    for (const ClassRow& row : rows) {
+        insert.bind(1, row.ndP);
+        insert.bind(2, row.nName);
+        insert.bind(3, row.ndMEMO);
+        insert.run();
+    }
+    BareStatement update(handle,
+                         "UPDATE MEMO_IDX SET LevNo = ? WHERE a04 = ? AND a05 = ? AND a06 = ? AND LevNo IS NOT ?");
+    for (const ClassRow& row : rows) {
+        update.bind(1, row.ndMEMO);
+        update.bind(2, row.path.major);
+        update.bind(3, row.path.middle);
+        update.bind(4, row.path.minor);
+        update.bind(5, row.ndMEMO);
+        update.run();
+    }
+    bareExec(handle, "COMMIT");
+}
+
+std::vector<double> moveSaveBareItems(BenchContext& context)
+{
+    const TreeCollection& collection = treeCollection(context);
+    sqlite3* handle = nullptr;
+    if (sqlite3_open_v2(collection.path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        throw std::runtime_error("cannot open the tree benchmark's collection");
+    std::vector<double> times;
+    try {
+        bareExec(handle, "PRAGMA synchronous = FULL");
+        QElapsedTimer timer;
+        for (int i = 0; i <= kTreeSaves; ++i) {
+            timer.start();
+            bareSave(handle, collection.moved);
+            if (i > 0)
+                times.push_back(elapsedMs(timer));
+            bareSave(handle, collection.stored);
+        }
+    } catch (...) {
+        sqlite3_close(handle);
+        throw;
+    }
+    sqlite3_close(handle);
+    return times;
+}
+
+} // namespace
+
+void registerTreeOps(BenchRegistry& registry)
+{
+    BenchOp moveSave;
+    moveSave.name = QStringLiteral("tree_move_save");
+    moveSave.runItems = moveSaveItems;
+    moveSave.bareItems = moveSaveBareItems;
+    moveSave.writes = true;
+    registry.push_back(moveSave);
+}

@@ -1,0 +1,149 @@
+#include "favouritestest.h"
+
+#include "common/images.h"
+#include "form2fixture.h"
+
+namespace {
+
+// ndWEB, ndID and name of every favourite, by identifier.
+QStringList favourites(const EditorFixture& f)
+{
+    return f.rows(u"SELECT ndWEB, ndID, fvName FROM extraNodeWEB ORDER BY ndID"_qs);
+}
+
+// The stored display position of every node equals its row.
+void verifyPositionsMatchRows(const EditorFixture& f)
+{
+    const QTreeWidgetItem* root = f.node(1);
+    for (int i = 0; i < root->childCount(); ++i) {
+        const QString id = root->child(i)->data(0, Qt::UserRole).toString();
+        QCOMPARE(scalar(f.db(), u"SELECT ndWEB FROM extraNodeWEB WHERE ndID = "_qs + id), qint64(i + 2));
+    }
+}
+
+} // namespace
+
+void FavouritesTest::initTestCase()
+{
+    Images::installIconTheme();
+}
+
+void FavouritesTest::addFavourite_takesNextIdAndIsListedLast_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<bool>("withWebPage");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("stored");
+
+    const QString url = u"https://example.jp/news?id=1"_qs;
+    QTest::newRow("new file: identifier 10")
+        << QString() << true << u"例のニュース"_qs << u"11|10|例のニュース|"_qs + url;
+    QTest::newRow("a long title keeps its beginning")
+        << QString() << true << QString(200, u'長') << u"11|10|"_qs + QString(127, u'長') + u'|' + url;
+    QTest::newRow("counter at its limit") << u"UPDATE IDno SET ndID = 32767"_qs << true << u"例"_qs << QString();
+    QTest::newRow("no web pane") << QString() << false << u"例"_qs << QString();
+}
+
+void FavouritesTest::addFavourite_takesNextIdAndIsListedLast()
+{
+    QFETCH(QString, setup);
+    QFETCH(bool, withWebPage);
+    QFETCH(QString, title);
+    QFETCH(QString, stored);
+
+    EditorFixture f;
+    if (!setup.isEmpty())
+        f.db().execute(setup);
+    const qint64 counter = scalar(f.db(), u"SELECT ndID FROM IDno"_qs);
+    f.web.title = title;
+    f.open(1, withWebPage);
+    f.select(4);
+    f.press(u"AddWEB");
+
+    const QStringList added = f.rows(u"SELECT ndWEB, ndID, fvName, fvAddress FROM extraNodeWEB WHERE ndID > 9"_qs);
+    QCOMPARE(added, stored.isEmpty() ? QStringList() : QStringList{stored});
+    QCOMPARE(scalar(f.db(), u"SELECT ndID FROM IDno"_qs), counter + (stored.isEmpty() ? 0 : 1));
+    QCOMPARE(f.node(1)->childCount(), stored.isEmpty() ? 9 : 10);
+    if (!stored.isEmpty()) {
+        QCOMPARE(f.node(11)->text(0), stored.section(u'|', 2, 2));
+        QCOMPARE(f.node(11)->data(0, Qt::UserRole).toString(), u"10"_qs);
+    }
+    verifyPositionsMatchRows(f);
+}
+
+void FavouritesTest::deleteFavourite_removesItsRowAndRenumbers_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("gone");
+
+    QTest::newRow("Yes") << true << QString() << QString() << true;
+    QTest::newRow("No") << false << QString() << QString() << false;
+    QTest::newRow("the row refuses")
+        << true << u"CREATE TRIGGER t BEFORE DELETE ON extraNodeWEB BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
+        << u"データベースからの削除に失敗しました。"_qs << false;
+}
+
+void FavouritesTest::deleteFavourite_removesItsRowAndRenumbers()
+{
+    QFETCH(bool, answer);
+    QFETCH(QString, trigger);
+    QFETCH(QString, message);
+    QFETCH(bool, gone);
+
+    EditorFixture f;
+    if (!trigger.isEmpty())
+        f.db().execute(trigger);
+    const QStringList before = favourites(f);
+    f.open(1);
+    f.select(3);
+    f.dialogs.yesNo.enqueue(answer);
+    f.press(u"DelWEB");
+
+    QStringList expected{u"朝日新聞 を削除します。　削除後は復活できません。　実行しますか？"_qs};
+    if (!message.isEmpty())
+        expected << message;
+    QCOMPARE(f.dialogs.texts(), expected);
+    QCOMPARE(f.node(1)->childCount(), gone ? 8 : 9);
+    QCOMPARE(count(f.db(), u"extraNodeWEB"_qs), gone ? 8 : 9);
+    if (gone) {
+        QCOMPARE(scalar(f.db(), u"SELECT count(*) FROM extraNodeWEB WHERE ndID = 2"_qs), 0);
+        verifyPositionsMatchRows(f);
+    } else {
+        QCOMPARE(favourites(f), before);
+    }
+}
+
+void FavouritesTest::move_writtenOnLeavingMoveMode_data()
+{
+    QTest::addColumn<QString>("leaveKey");
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("back to toolbar 1") << u"Mode1WEB"_qs << true;
+    QTest::newRow("closed in move mode") << u"CloseWEB"_qs << true;
+    QTest::newRow("the close box drops it") << QString() << false;
+}
+
+void FavouritesTest::move_writtenOnLeavingMoveMode()
+{
+    QFETCH(QString, leaveKey);
+    QFETCH(bool, written);
+
+    EditorFixture f;
+    Form2& w = f.open(1);
+    f.press(u"Mode2WEB");
+    f.select(10);
+    f.press(u"moveUP_WEB");
+    f.press(u"moveUP_WEB");
+    QCOMPARE(scalar(f.db(), u"SELECT ndWEB FROM extraNodeWEB WHERE ndID = 9"_qs), 10);
+    if (leaveKey.isEmpty())
+        w.close();
+    else
+        f.press(leaveKey);
+
+    QCOMPARE(scalar(f.db(), u"SELECT ndWEB FROM extraNodeWEB WHERE ndID = 9"_qs), written ? 8 : 10);
+    QCOMPARE(scalar(f.db(), u"SELECT ndWEB FROM extraNodeWEB WHERE ndID = 7"_qs), written ? 9 : 8);
+    if (written)
+        verifyPositionsMatchRows(f);
+}
