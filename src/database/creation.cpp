@@ -118,8 +118,8 @@ void createScrapDatabaseFile(const QString& path)
     if (target.exists() || target.isSymLink())
         throw DbError(SQLITE_CANTOPEN, QStringLiteral("a file of that name already exists: ") + path);
     // Not derived from the target's name, which may already be as long as a file name can be.
-    const QString partial = target.absolutePath() + u"/.zettora-creating-" +
-                            QString::number(QRandomGenerator::global()->generate64(), 16);
+    const QString partial =
+        target.absolutePath() + u"/.zettora-creating-" + QString::number(QRandomGenerator::global()->generate64(), 16);
     auto removePartial = [&partial] {
         QFile::remove(partial);
         QFile::remove(partial + QStringLiteral("-journal"));

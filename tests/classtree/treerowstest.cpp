@@ -29,8 +29,8 @@ void TreeRowsTest::rowsFollowPreOrder_data()
     QTest::newRow("flat favourites") << ClassRows{{1, u"a"_qs}, {1, u"b"_qs}, {1, u"c"_qs}}
                                      << QStringList{u"root"_qs, u"a"_qs, u"b"_qs, u"c"_qs} << QList<int>{1, 2, 2, 2};
     QTest::newRow("three levels, siblings after deep subtrees")
-        << ClassRows{{1, u"A"_qs}, {2, u"A1"_qs}, {3, u"A1a"_qs}, {3, u"A1b"_qs},
-                                      {2, u"A2"_qs}, {1, u"B"_qs},  {7, u"B1"_qs},  {8, u"B1a"_qs}}
+        << ClassRows{{1, u"A"_qs},  {2, u"A1"_qs}, {3, u"A1a"_qs}, {3, u"A1b"_qs},
+                     {2, u"A2"_qs}, {1, u"B"_qs},  {7, u"B1"_qs},  {8, u"B1a"_qs}}
         << QStringList{u"root"_qs, u"A"_qs, u"A1"_qs, u"A1a"_qs, u"A1b"_qs, u"A2"_qs, u"B"_qs, u"B1"_qs, u"B1a"_qs}
         << QList<int>{1, 2, 3, 4, 4, 3, 2, 3, 4};
 }
