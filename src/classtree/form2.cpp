@@ -3,6 +3,7 @@
 
 #include "classtreeloader.h"
 #include "classtreelog.h"
+#include "common/helpkey.h"
 #include "common/helptopics.h"
 #include "common/images.h"
 #include "common/session.h"
@@ -159,12 +160,7 @@ Form2::Form2(Session& session, UserDialogs& dialogs, WebPageSource* web, int fgM
     m_statusText->setObjectName(QStringLiteral("StatusText"));
     m_status->addWidget(m_statusText, 1);
 
-    auto* f1 = new QAction(this);
-    f1->setObjectName(QStringLiteral("helpKey"));
-    f1->setShortcut(QKeySequence::HelpContents);
-    f1->setShortcutContext(Qt::WindowShortcut);
-    connect(f1, &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
-    addAction(f1);
+    connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
 
     int width = kClassesWidth;
     if (m_fgMode == 1) {

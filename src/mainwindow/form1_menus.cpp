@@ -1,5 +1,6 @@
 // The menus, the help entries and the version window.
 #include "common/desktop.h"
+#include "common/helpkey.h"
 #include "common/helptopics.h"
 #include "common/helpwindow.h"
 #include "form1.h"
@@ -80,12 +81,7 @@ void Form1::buildMenus()
             this, &Form1::showVersion);
 
     // F1 opens the help page of whatever the window is showing.
-    auto* f1 = new QAction(this);
-    f1->setObjectName(QStringLiteral("helpKey"));
-    f1->setShortcut(QKeySequence::HelpContents);
-    f1->setShortcutContext(Qt::WindowShortcut);
-    connect(f1, &QAction::triggered, this, [this] { showHelp(m_helpTopic); });
-    addAction(f1);
+    connect(addHelpKey(this), &QAction::triggered, this, [this] { showHelp(m_helpTopic); });
 }
 
 void Form1::showHelp(int topic)

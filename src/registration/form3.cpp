@@ -2,6 +2,7 @@
 
 #include "classtree/form4.h"
 #include "common/colourvalue.h"
+#include "common/helpkey.h"
 #include "common/helptopics.h"
 #include "common/twips.h"
 #include "common/userdialogs.h"
@@ -217,12 +218,7 @@ Form3::Form3(Session& session, UserDialogs& dialogs, std::function<QString()> bo
     m_calendar->hide();
     connect(m_calendar, &QCalendarWidget::clicked, this, &Form3::Calendar_Click);
 
-    auto* f1 = new QAction(this);
-    f1->setObjectName(QStringLiteral("helpKey"));
-    f1->setShortcut(QKeySequence::HelpContents);
-    f1->setShortcutContext(Qt::WindowShortcut);
-    connect(f1, &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
-    addAction(f1);
+    connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
 
     fitRowHeights();
     // Wide enough for the sheet with the calendar beside it, high enough for every row, within the screen.

@@ -1,5 +1,6 @@
 #include "form10.h"
 
+#include "common/helpkey.h"
 #include "common/helptopics.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
@@ -72,12 +73,7 @@ Form10::Form10(Session& session, UserDialogs& dialogs, QWidget* parent)
     connect(search, &QPushButton::clicked, this, &Form10::RunDateSearch);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* f1 = new QAction(this);
-    f1->setObjectName(QStringLiteral("helpKey"));
-    f1->setShortcut(QKeySequence::HelpContents);
-    f1->setShortcutContext(Qt::WindowShortcut);
-    connect(f1, &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
-    addAction(f1);
+    connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(12);

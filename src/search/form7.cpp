@@ -1,6 +1,7 @@
 #include "form7.h"
 
 #include "common/colourvalue.h"
+#include "common/helpkey.h"
 #include "common/helptopics.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
@@ -65,12 +66,7 @@ Form7::Form7(Session& session, UserDialogs& dialogs, QPlainTextEdit* body, QWidg
     connect(m_text1, &QLineEdit::returnPressed, this, &Form7::Command1_Click);
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);
 
-    auto* f1 = new QAction(this);
-    f1->setObjectName(QStringLiteral("helpKey"));
-    f1->setShortcut(QKeySequence::HelpContents);
-    f1->setShortcutContext(Qt::WindowShortcut);
-    connect(f1, &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
-    addAction(f1);
+    connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

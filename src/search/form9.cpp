@@ -1,5 +1,6 @@
 #include "form9.h"
 
+#include "common/helpkey.h"
 #include "common/helptopics.h"
 #include "common/session.h"
 #include "database/dberror.h"
@@ -60,12 +61,7 @@ Form9::Form9(Session& session, int whereCol, QWidget* parent)
     connect(search, &QPushButton::clicked, this, &Form9::RunTextSearch);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* f1 = new QAction(this);
-    f1->setObjectName(QStringLiteral("helpKey"));
-    f1->setShortcut(QKeySequence::HelpContents);
-    f1->setShortcutContext(Qt::WindowShortcut);
-    connect(f1, &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
-    addAction(f1);
+    connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(12);

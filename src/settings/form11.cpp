@@ -1,6 +1,7 @@
 #include "form11.h"
 
 #include "common/colourvalue.h"
+#include "common/helpkey.h"
 #include "common/helptopics.h"
 #include "common/images.h"
 #include "common/session.h"
@@ -112,12 +113,7 @@ Form11::Form11(Session& session, UserDialogs& dialogs, QWidget* parent)
     help->setObjectName(QStringLiteral("StatusSimple"));
     m_status->addWidget(help, 1);
 
-    auto* f1 = new QAction(this);
-    f1->setObjectName(QStringLiteral("helpKey"));
-    f1->setShortcut(QKeySequence::HelpContents);
-    f1->setShortcutContext(Qt::WindowShortcut);
-    connect(f1, &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
-    addAction(f1);
+    connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
 
     loadLevels();
     buildToolbar();
