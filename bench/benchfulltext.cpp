@@ -1,7 +1,7 @@
 #include "benchops.h"
 #include "common/qtuserdialogs.h"
 #include "common/session.h"
-#include "search/form7.h"
+#include "search/fulltextsearchdialog.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -43,7 +43,7 @@ struct MarkingScene {
     Session session;
     QtUserDialogs dialogs;
     QPlainTextEdit body;
-    Form7 window{session, dialogs, &body};
+    FullTextSearchDialog window{session, dialogs, &body};
     QString text = benchBody();
 
     MarkingScene()

@@ -5,7 +5,7 @@
 #include "common/userdialogs.h"
 #include "database/resultset.h"
 #include "listingwindow.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/mainwindow.h"
 
 #include <QApplication>
 #include <QTabWidget>

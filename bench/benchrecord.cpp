@@ -1,5 +1,6 @@
 #include "benchops.h"
 #include "collectiongenerator.h"
+#include "common/session.h"
 #include "database/connection.h"
 #include "database/opening.h"
 #include "database/recordstore.h"
@@ -7,6 +8,7 @@
 #include "database/schema.h"
 #include "database/transaction.h"
 #include "listingwindow.h"
+#include "scrap/scrapregistration.h"
 
 #include <QElapsedTimer>
 
@@ -41,7 +43,7 @@ std::vector<double> stepItems(BenchContext& context)
 {
     ListingWindow& listing = listingWindowOf(context);
     listing.listRow(1);
-    listing.window->fr_MouseDown(1);
+    listing.window->onListRowPressed(1);
     std::vector<double> times;
     QElapsedTimer timer;
     for (int i = 0; i < kSteps; ++i) {
@@ -94,11 +96,13 @@ RegistrationCollection& registrationCollection(BenchContext& context)
     return collection;
 }
 
-// Registering as the registration sheet does: numbers from the counter row, then the index and body rows.
+// Registering as the registration sheet does: numbers, index and body rows in one transaction.
 std::vector<double> registerItems(BenchContext& context)
 {
-    Connection& connection = *registrationCollection(context).connection;
-    std::unique_ptr<ResultSet> shared;
+    RegistrationCollection& collection = registrationCollection(context);
+    Session session;
+    session.adoptDatabase(std::move(collection.connection), collection.path, QStringLiteral("register"),
+                          DatabaseKind::Scrap);
     std::vector<double> times;
     QElapsedTimer timer;
     for (int i = 0; i < kRegistrations; ++i) {
@@ -110,19 +114,12 @@ std::vector<double> registerItems(BenchContext& context)
         index.a04 = context.firstMajorClass;
         index.backC = QStringLiteral("-2147483629");
         index.levNo = 2;
-        index.docNo = TakeNextNumber(connection, NumberKind::DocNo).value;
-        index.pfID = TakeNextNumber(connection, NumberKind::pfID).value;
-        if (index.docNo < 0 || index.pfID < 0)
-            throw std::runtime_error("the counters ran out during the registration benchmark");
-        if (!OpenResultSet(&connection, shared,
-                           ResultSource::fromTable(Schema::name(Schema::kMemoIdx), QStringLiteral(" WHERE 0"))))
-            throw std::runtime_error("cannot open the result set for registering");
-        Transaction transaction(connection);
-        AddScrapIndex(*shared, index);
-        AddScrapBody(connection, index.pfID, kBody);
-        transaction.commit();
+        if (registerScrap(session, index, kBody, false).outcome != RegistrationOutcome::Registered)
+            throw std::runtime_error("a registration failed during the benchmark");
         times.push_back(elapsedMs(timer));
     }
+    session.closeResults();
+    collection.connection = OpenSharedConnection(collection.path);
     return times;
 }
 

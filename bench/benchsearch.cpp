@@ -19,7 +19,7 @@ qint64 listSearch(BenchContext& context, const ResultSource& source)
     ListingWindow& listing = listingWindowOf(context);
     listing.window->runSearch(source);
     QCoreApplication::processEvents();
-    return listing.window->TotalRstG();
+    return listing.window->resultCount();
 }
 
 qint64 textSearch(BenchContext& context, int whereCol, const QString& text)

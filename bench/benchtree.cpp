@@ -1,7 +1,7 @@
 #include "benchops.h"
 #include "classtree/classtreeloader.h"
 #include "classtree/classtreestore.h"
-#include "classtree/form2.h"
+#include "classtree/treeeditor.h"
 #include "classtree/treerows.h"
 #include "collectiongenerator.h"
 #include "database/connection.h"
@@ -79,12 +79,12 @@ const TreeCollection& treeCollection(BenchContext& context)
     return collection;
 }
 
-void press(Form2& editor, const char* key)
+void press(TreeEditor& editor, const char* key)
 {
-    editor.Toolbar1_ButtonClick(QString::fromLatin1(key));
+    editor.runCommand(QString::fromLatin1(key));
 }
 
-void selectRow(Form2& editor, int row)
+void selectRow(TreeEditor& editor, int row)
 {
     editor.fg_Click(TreeRows::itemAt(editor.findChild<QTreeWidget*>(QStringLiteral("fg")), row));
 }
@@ -97,8 +97,8 @@ std::vector<double> moveSaveItems(BenchContext& context)
     SilentDialogs dialogs;
     Session session;
     session.adoptDatabase(OpenSharedConnection(collection.path), collection.path, QStringLiteral("zettora-bench-tree"),
-                          kScrapDatabaseKind);
-    Form2 editor(session, dialogs, nullptr, 3);
+                          DatabaseKind::Scrap);
+    TreeEditor editor(session, dialogs, nullptr, TreeKind::Classes);
     std::vector<double> times;
     QElapsedTimer timer;
     // The first round only warms the caches and is not counted.

@@ -4,7 +4,7 @@
 #include "common/desktop.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/mainwindow.h"
 
 #include <QApplication>
 #include <QTabWidget>
@@ -41,9 +41,9 @@ public:
         StartupOptions options;
         options.programFolder = QCoreApplication::applicationDirPath();
         options.databasePath = path;
-        window = std::make_unique<Form1>(session, dialogs, desktop, options);
+        window = std::make_unique<MainWindow>(session, dialogs, desktop, options);
         window->show();
-        window->findChild<QTabWidget*>(QStringLiteral("SSTab"))->setCurrentIndex(Form1::TabSearch);
+        window->findChild<QTabWidget*>(QStringLiteral("SSTab"))->setCurrentIndex(MainWindow::TabSearch);
         QCoreApplication::processEvents();
         if (!session.connection())
             throw std::runtime_error("the main window could not open the collection");
@@ -53,13 +53,13 @@ public:
     qint64 listRow(int row)
     {
         auto* tree = window->findChild<QTreeWidget*>(QStringLiteral("fg0"));
-        window->fg0_Click(TreeRows::itemAt(tree, row));
+        window->onTreeNodeClicked(TreeRows::itemAt(tree, row));
         QCoreApplication::processEvents();
-        return window->TotalRstG();
+        return window->resultCount();
     }
 
     SilentDialogs dialogs;
     NoDesktop desktop;
     Session session;
-    std::unique_ptr<Form1> window;
+    std::unique_ptr<MainWindow> window;
 };

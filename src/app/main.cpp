@@ -4,7 +4,7 @@
 #include "common/qtdesktop.h"
 #include "common/qtuserdialogs.h"
 #include "common/session.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/mainwindow.h"
 #include "mainwindow/startupoptions.h"
 
 #include <QApplication>
@@ -38,7 +38,7 @@ int main(int argc, char* argv[])
     QtUserDialogs dialogs;
     QtDesktop desktop;
     Session session;
-    Form1 window(session, dialogs, desktop, options);
+    MainWindow window(session, dialogs, desktop, options);
     window.show();
     return QApplication::exec();
 }

@@ -1,18 +1,46 @@
 #include "session.h"
 
 #include "database/connection.h"
-#include "database/opening.h"
 #include "database/resultset.h"
 
 Session::Session() = default;
 
 Session::~Session()
 {
-    closeResults();
-    closeConnection();
+    // No one listens any more; the set reads through the connection, so it goes first.
+    blockSignals(true);
+    m_results.reset();
+    m_connection.reset();
 }
 
-void Session::adoptDatabase(std::unique_ptr<Connection> connection, const QString& path, const QString& name, int kind)
+bool Session::openResults(const ResultSource& source)
+{
+    std::unique_ptr<ResultSet> set = OpenWritableResultSet(m_connection.get(), source);
+    const bool opened = set != nullptr;
+    replaceResults(std::move(set));
+    return opened;
+}
+
+void Session::closeResults()
+{
+    if (m_results)
+        replaceResults(nullptr);
+}
+
+void Session::replaceResults(std::unique_ptr<ResultSet> set)
+{
+    std::unique_ptr<ResultSet> previous = std::exchange(m_results, std::move(set));
+    ++m_generation;
+    Q_EMIT resultsReplaced();
+}
+
+void Session::announceResultsChanged()
+{
+    Q_EMIT resultsChanged();
+}
+
+void Session::adoptDatabase(std::unique_ptr<Connection> connection, const QString& path, const QString& name,
+                            DatabaseKind kind)
 {
     closeResults();
     m_connection = std::move(connection);
@@ -21,19 +49,9 @@ void Session::adoptDatabase(std::unique_ptr<Connection> connection, const QStrin
     m_databaseKind = kind;
 }
 
-void Session::closeResults()
-{
-    m_results.reset();
-}
-
 void Session::closeConnection()
 {
     // The result set reads through the connection, so it never outlives it.
-    m_results.reset();
+    closeResults();
     m_connection.reset();
-}
-
-bool Session::isSavedEdition() const
-{
-    return m_databaseKind == kSavedEditionKind;
 }

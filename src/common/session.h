@@ -1,13 +1,16 @@
 #pragma once
 
+#include "database/opening.h"
 #include "displaysettings.h"
 
+#include <QObject>
 #include <QString>
 
 #include <memory>
 
 class Connection;
 class ResultSet;
+struct ResultSource;
 
 // The classification path of the clicked class: major, middle and minor class names, empty where absent.
 struct ClassPath {
@@ -17,35 +20,56 @@ struct ClassPath {
 };
 
 // What the program shares for a whole run. The main window owns it and hands a reference to every window.
-class Session final {
+// It alone opens, replaces and closes the shared result set, and says so: a view of the set that outlived it
+// would read freed rows or act on the wrong scrap.
+class Session final : public QObject {
+    Q_OBJECT
 public:
     Session();
     Q_DISABLE_COPY_MOVE(Session)
-    ~Session();
+    ~Session() override;
 
     Connection* connection() const { return m_connection.get(); }
-    // The shared result set: every listing and search replaces it.
-    std::unique_ptr<ResultSet>& results() { return m_results; }
+    // The shared result set, or null: every listing, search and registration replaces it.
     ResultSet* resultSet() const { return m_results.get(); }
+    // Counts every replacement, so a view can tell whether the set it shows is still the shared one.
+    quint64 resultsGeneration() const { return m_generation; }
+
+    // Replaces the shared result set by one opened on source that can add rows; false (and no set) when it
+    // cannot be opened.
+    bool openResults(const ResultSource& source);
+    void closeResults();
+    // Tells the views that rows of the set were narrowed or dropped in place.
+    void announceResultsChanged();
 
     // Makes connection the open database; the shared result set of the previous one is closed first.
-    void adoptDatabase(std::unique_ptr<Connection> connection, const QString& path, const QString& name, int kind);
-    void closeResults();
+    void adoptDatabase(std::unique_ptr<Connection> connection, const QString& path, const QString& name,
+                       DatabaseKind kind);
     void closeConnection();
 
     const QString& databasePath() const { return m_databasePath; }
     const QString& databaseName() const { return m_databaseName; }
-    int databaseKind() const { return m_databaseKind; }
-    bool isSavedEdition() const;
+    DatabaseKind databaseKind() const { return m_databaseKind; }
+    bool isSavedEdition() const { return m_databaseKind == DatabaseKind::SavedEdition; }
 
     ClassPath currentClass;
     DisplayFont displayFont;
     MarkerColours markers;
 
+Q_SIGNALS:
+    // The shared result set was replaced or closed. Emitted while the previous set still exists, after which
+    // it is freed: no one may keep a pointer to it.
+    void resultsReplaced();
+    // Rows of the same set were filtered or dropped.
+    void resultsChanged();
+
 private:
+    void replaceResults(std::unique_ptr<ResultSet> set);
+
     std::unique_ptr<Connection> m_connection;
     std::unique_ptr<ResultSet> m_results;
+    quint64 m_generation = 0;
     QString m_databasePath;
     QString m_databaseName;
-    int m_databaseKind = 0;
+    DatabaseKind m_databaseKind = DatabaseKind::None;
 };

@@ -50,22 +50,18 @@ KindCheck CheckDatabaseKind(Connection& connection)
     return check;
 }
 
-bool OpenResultSet(Connection* connection, std::unique_ptr<ResultSet>& shared, const ResultSource& source)
+std::unique_ptr<ResultSet> OpenWritableResultSet(Connection* connection, const ResultSource& source)
 {
-    shared.reset();
     if (!connection)
-        return false;
+        return nullptr;
     try {
-        shared = ResultSet::open(*connection, source);
+        std::unique_ptr<ResultSet> set = ResultSet::open(*connection, source);
+        if (set->supportsAddNew())
+            return set;
     } catch (const DbError& e) {
         qCWarning(lcDatabase) << "cannot open the result set:" << e.message();
-        return false;
     }
-    if (!shared->supportsAddNew()) {
-        shared.reset();
-        return false;
-    }
-    return true;
+    return nullptr;
 }
 
 QString databaseNameOf(const QString& path)

@@ -8,8 +8,8 @@ class Connection;
 class ResultSet;
 struct ResultSource;
 
-inline constexpr int kScrapDatabaseKind = 2;
-inline constexpr int kSavedEditionKind = -2;
+// What DBID.dbid says a file is. A saved edition is a read-only copy of search results.
+enum class DatabaseKind : int { None = 0, Scrap = 2, SavedEdition = -2 };
 
 // Opens a connection to an existing file for reading and writing. Throws DbError; never creates a file.
 std::unique_ptr<Connection> OpenSharedConnection(const QString& path);
@@ -21,14 +21,18 @@ int ReadDatabaseKind(Connection& connection);
 // What opening a file found, after both checks.
 struct KindCheck {
     bool hasKindTable = false;
-    int kind = 0;
-    bool accepted() const { return hasKindTable && (kind == kScrapDatabaseKind || kind == kSavedEditionKind); }
+    int kind = 0; // as stored, which may be any number
+    bool accepted() const
+    {
+        return hasKindTable && (kind == int(DatabaseKind::Scrap) || kind == int(DatabaseKind::SavedEdition));
+    }
+    DatabaseKind acceptedKind() const { return accepted() ? DatabaseKind(kind) : DatabaseKind::None; }
 };
 KindCheck CheckDatabaseKind(Connection& connection);
 
-// Replaces the shared result set by one opened on source. True only when it opened and can add rows;
-// on false the slot is left empty. Throws nothing: failures are logged.
-bool OpenResultSet(Connection* connection, std::unique_ptr<ResultSet>& shared, const ResultSource& source);
+// A result set opened on source that can add rows, or null when it cannot be opened or written through.
+// Throws nothing: failures are logged.
+std::unique_ptr<ResultSet> OpenWritableResultSet(Connection* connection, const ResultSource& source);
 
 // The database name shown as the caption: the file name without its extension.
 QString databaseNameOf(const QString& path);

@@ -29,6 +29,15 @@ struct ScrapIndex {
     qint16 docNo = 0;
 };
 
+// Who a scrap is: its index row and its numbers. Commands act on the scrap on screen by these, never on
+// whatever record of a result set happens to be current.
+struct ScrapIdentity {
+    qint64 rowid = 0; // of its MEMO_IDX row
+    qint16 docNo = 0;
+    qint16 pfID = 0;
+    qint16 skID = 0;
+};
+
 enum class NumberKind { DocNo, skID, pfID };
 
 // What taking a number found.
@@ -40,7 +49,7 @@ struct TakenNumber {
 // Adds 1 to the counter's column and returns the stored value. At 32767 the column is left as it is and -1
 // is returned, so no number outside the 16-bit range is ever handed out. Inside a caller's transaction the
 // step is undone with it. Never throws.
-TakenNumber TakeNextNumber(Connection& connection, NumberKind kind);
+[[nodiscard]] TakenNumber TakeNextNumber(Connection& connection, NumberKind kind);
 
 // Appends the index row through the shared result set (opened on MEMO_IDX), whose current record then is the
 // new scrap. When a value is refused nothing is stored and the set stays on the record it was on.
@@ -49,9 +58,9 @@ void AddScrapBody(Connection& connection, qint16 pfID, const QString& text);
 void AppendMarkRow(Connection& connection, qint16 pfID, const MarkRow& mark);
 
 // The stored body, or nullopt when the scrap has no body row.
-std::optional<QString> LoadScrapBody(Connection& connection, qint16 pfID);
+[[nodiscard]] std::optional<QString> LoadScrapBody(Connection& connection, qint16 pfID);
 // Writes text into the body row; false when there is no body row to write.
-bool SaveScrapBody(Connection& connection, qint16 pfID, const QString& text);
+[[nodiscard]] bool SaveScrapBody(Connection& connection, qint16 pfID, const QString& text);
 // The marking log in the order it was written.
 QList<MarkRow> LoadMarks(Connection& connection, qint16 pfID);
 

@@ -98,6 +98,15 @@ int ResultSet::absolutePosition() const
     return (bof() || eof() || m_onDeleted) ? 0 : m_position + 1;
 }
 
+int ResultSet::positionOfRowid(qint64 rowid) const
+{
+    for (std::size_t i = 0; i < m_view.size(); ++i) {
+        if (m_rowids[std::size_t(m_view[i])] == rowid)
+            return int(i) + 1;
+    }
+    return 0;
+}
+
 void ResultSet::setAbsolutePosition(int position)
 {
     if (position < 1 || position > int(m_view.size()))

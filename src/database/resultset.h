@@ -80,6 +80,8 @@ public:
     const QVariant& valueAt(int row, int field) const;
     // The rowid of any visible row, row counting from 0.
     qint64 rowidAt(int row) const;
+    // The 1-based position of the visible row with this rowid, or 0 when it is not (or no longer) there.
+    int positionOfRowid(qint64 rowid) const;
 
     void addNew();
     void setValue(const QString& field, const QVariant& value);

@@ -1,6 +1,7 @@
 #include "scraplistmodel.h"
 
 #include "common/colourvalue.h"
+#include "common/session.h"
 #include "database/query.h"
 #include "database/resultset.h"
 #include "fieldcaptions.h"
@@ -33,9 +34,23 @@ int roughWidth(const QVariant& value)
 
 } // namespace
 
-ScrapListModel::ScrapListModel(QObject* parent)
+ScrapListModel::ScrapListModel(const Session& session, QObject* parent)
     : QAbstractTableModel(parent)
-{}
+    , m_session(session)
+{
+    connect(&session, &Session::resultsReplaced, this, &ScrapListModel::clear);
+    connect(&session, &Session::resultsChanged, this, &ScrapListModel::refresh);
+}
+
+void ScrapListModel::showResults()
+{
+    setResultSet(m_session.resultSet());
+}
+
+void ScrapListModel::clear()
+{
+    setResultSet(nullptr);
+}
 
 void ScrapListModel::setResultSet(const ResultSet* set)
 {

@@ -4,16 +4,20 @@
 #include <QFont>
 
 class ResultSet;
+class Session;
 
 // The scrap list over the shared result set: model row r is record r + 1 of the set, model column c is list
 // column c + 1 (the vertical header stands for the empty leading column). Cells become text only when shown.
+// It follows the session: a replaced set empties the list, rows dropped or narrowed in place are re-read.
 class ScrapListModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit ScrapListModel(QObject* parent = nullptr);
+    explicit ScrapListModel(const Session& session, QObject* parent = nullptr);
 
-    // An empty list (header only) when set is null.
-    void setResultSet(const ResultSet* set);
+    // Lists the session's shared result set as it is now.
+    void showResults();
+    // Header only.
+    void clear();
     const ResultSet* resultSet() const { return m_set; }
     // Re-reads the set after it changed under the list (a record edited or deleted).
     void refresh();
@@ -30,5 +34,8 @@ public:
     QString cellText(int row, int column) const;
 
 private:
+    void setResultSet(const ResultSet* set);
+
+    const Session& m_session;
     const ResultSet* m_set = nullptr;
 };

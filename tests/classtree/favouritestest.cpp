@@ -1,7 +1,7 @@
 #include "favouritestest.h"
 
 #include "common/images.h"
-#include "form2fixture.h"
+#include "treeeditorfixture.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ void FavouritesTest::addFavourite_takesNextIdAndIsListedLast()
         f.db().execute(setup);
     const qint64 counter = scalar(f.db(), u"SELECT ndID FROM IDno"_qs);
     f.web.title = title;
-    f.open(1, withWebPage);
+    f.open(TreeKind::Favourites, withWebPage);
     f.select(4);
     f.press(u"AddWEB");
 
@@ -96,7 +96,7 @@ void FavouritesTest::deleteFavourite_removesItsRowAndRenumbers()
     if (!trigger.isEmpty())
         f.db().execute(trigger);
     const QStringList before = favourites(f);
-    f.open(1);
+    f.open(TreeKind::Favourites);
     f.select(3);
     f.dialogs.yesNo.enqueue(answer);
     f.press(u"DelWEB");
@@ -131,7 +131,7 @@ void FavouritesTest::move_writtenOnLeavingMoveMode()
     QFETCH(bool, written);
 
     EditorFixture f;
-    Form2& w = f.open(1);
+    TreeEditor& w = f.open(TreeKind::Favourites);
     f.press(u"Mode2WEB");
     f.select(10);
     f.press(u"moveUP_WEB");

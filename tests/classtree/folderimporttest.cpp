@@ -2,7 +2,7 @@
 
 #include "classtree/folderimport.h"
 #include "common/images.h"
-#include "form2fixture.h"
+#include "treeeditorfixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,7 +75,7 @@ void FolderImportTest::newTree_takesThreeLevelsInNameOrder()
 
     EditorFixture f;
     const QString base = makeFolders(f, folders);
-    Form2& w = f.open(2);
+    TreeEditor& w = f.open(TreeKind::Classes);
     f.dialogs.paths.enqueue(QDir::toNativeSeparators(base + u'/' + chosen));
     f.press(u"IntakeHD");
 
@@ -107,7 +107,7 @@ void FolderImportTest::cancel_changesNothingAndAsksNothing()
 
     std::unique_ptr<EditorFixture> f =
         storedTree ? std::make_unique<ClassesFixture>() : std::make_unique<EditorFixture>();
-    f->open(2);
+    f->open(TreeKind::Classes);
     if (!storedTree)
         f->press(u"AddSCR_NEW");
     f->select(2);
@@ -139,7 +139,7 @@ void FolderImportTest::newTreeWithClasses_answerAppendsOrDiscards()
 
     EditorFixture f;
     const QString base = makeFolders(f, photos());
-    f.open(2);
+    f.open(TreeKind::Classes);
     f.press(u"AddSCR_NEW");
     f.select(2);
     f.press(u"AddSCR_NEW");
@@ -204,7 +204,7 @@ void FolderImportTest::unlistableFolder_isPassedOver()
 
     EditorFixture f;
     const QString base = makeFolders(f, items(u"Photos/2001/Spring,Photos/2002/Winter"_qs));
-    Form2& w = f.open(2);
+    TreeEditor& w = f.open(TreeKind::Classes);
     w.setFolderLister([unlistable](const QString& path) -> std::optional<QStringList> {
         if (LastPathPart(path) == unlistable)
             return std::nullopt;

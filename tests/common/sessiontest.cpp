@@ -15,12 +15,11 @@ void SessionTest::adoptingAnotherDatabase_closesTheSharedResultSetFirst()
     const QString first = folder.newCollection(QStringLiteral("A.mdb"));
     const QString second = folder.newCollection(QStringLiteral("B.mdb"));
     Session session;
-    session.adoptDatabase(Connection::openExisting(first), first, QStringLiteral("A"), kScrapDatabaseKind);
-    QVERIFY(OpenResultSet(session.connection(), session.results(),
-                          ResultSource::wholeTable(Schema::name(Schema::kExtraNodeWeb))));
+    session.adoptDatabase(Connection::openExisting(first), first, QStringLiteral("A"), DatabaseKind::Scrap);
+    QVERIFY(session.openResults(ResultSource::wholeTable(Schema::name(Schema::kExtraNodeWeb))));
     QCOMPARE(session.resultSet()->recordCount(), 9);
 
-    session.adoptDatabase(Connection::openExisting(second), second, QStringLiteral("B"), kSavedEditionKind);
+    session.adoptDatabase(Connection::openExisting(second), second, QStringLiteral("B"), DatabaseKind::SavedEdition);
     QVERIFY(!session.resultSet());
     QCOMPARE(session.connection()->path(), second);
     QVERIFY(session.isSavedEdition());
@@ -31,9 +30,8 @@ void SessionTest::closingTheConnection_closesTheResultSet()
     TestFolder folder;
     const QString path = folder.newCollection();
     Session session;
-    session.adoptDatabase(Connection::openExisting(path), path, QStringLiteral("Zettora"), kScrapDatabaseKind);
-    QVERIFY(OpenResultSet(session.connection(), session.results(),
-                          ResultSource::wholeTable(Schema::name(Schema::kMemoIdx))));
+    session.adoptDatabase(Connection::openExisting(path), path, QStringLiteral("Zettora"), DatabaseKind::Scrap);
+    QVERIFY(session.openResults(ResultSource::wholeTable(Schema::name(Schema::kMemoIdx))));
     session.closeConnection();
     QVERIFY(!session.resultSet());
     QVERIFY(!session.connection());

@@ -159,12 +159,11 @@ void OpeningTest::openResultSet_keepsOnlyWritableSets()
     QFETCH(bool, opened);
     TestFolder folder;
     auto connection = OpenSharedConnection(folder.newCollection());
-    auto shared = ResultSet::open(*connection, ResultSource::wholeTable(u"Status"_s));
     const ResultSource source =
         select.isEmpty() ? ResultSource::fromTable(table, tail) : ResultSource::fromSelect(select);
     const bool hasConnection = !table.isEmpty() || !select.isEmpty();
 
-    QCOMPARE(OpenResultSet(hasConnection ? connection.get() : nullptr, shared, source), opened);
+    const auto shared = OpenWritableResultSet(hasConnection ? connection.get() : nullptr, source);
     QCOMPARE(shared != nullptr, opened);
     if (opened)
         QCOMPARE(shared->table(), table);

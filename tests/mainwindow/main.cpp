@@ -1,6 +1,6 @@
-#include "form1liststest.h"
-#include "form1recordtest.h"
-#include "form1test.h"
+#include "mainwindowliststest.h"
+#include "mainwindowrecordtest.h"
+#include "mainwindowtest.h"
 #include "testmain.h"
 #include "typicalroadtest.h"
 
@@ -8,5 +8,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, Form1Test, Form1ListsTest, Form1RecordTest, TypicalRoadTest>(argc, argv);
+    return runTestClasses<QApplication, MainWindowTest, MainWindowListsTest, MainWindowRecordTest, TypicalRoadTest>(
+        argc, argv);
 }

@@ -5,7 +5,7 @@
 #include "common/images.h"
 #include "database/connection.h"
 #include "database/query.h"
-#include "form1fixture.h"
+#include "mainwindowfixture.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -55,14 +55,14 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
         addClass(*c, 1, QStringLiteral("政治"), 2);
         addClass(*c, 2, QStringLiteral("国内"), 3);
     }
-    Form1& w = f.start();
+    MainWindow& w = f.start();
     auto* tree = f.child<QTreeWidget>(u"fg0");
 
     // 1. Write the text in the entry pane and click a class.
-    f.tabs()->setCurrentIndex(Form1::TabEntry);
+    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
     auto* entry = f.child<QPlainTextEdit>(u"mData");
     entry->setPlainText(QStringLiteral("国会で予算が成立\n本文の二行目です。"));
-    w.fg0_Click(TreeRows::itemAt(tree, 3));
+    w.onTreeNodeClicked(TreeRows::itemAt(tree, 3));
     auto* sheetWindow = w.findChild<QWidget*>(QStringLiteral("Form3"));
     QVERIFY(sheetWindow && sheetWindow->isVisible());
     auto* sheet = sheetWindow->findChild<QTableWidget*>(QStringLiteral("fg"));
@@ -87,16 +87,16 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
     cursor.setPosition(3);
     cursor.setPosition(5, QTextCursor::KeepAnchor);
     entry->setTextCursor(cursor);
-    w.Toolbar1_ButtonClick(QStringLiteral("underLine"));
+    w.runCommand(QStringLiteral("underLine"));
     QCOMPARE(rows(path, QStringLiteral("SELECT pfID, SelUNDER, StartP, SelLen FROM MEMO_UNDERLINE")),
              QStringList{QStringLiteral("1|0|3|2")});
 
     // 4. Find it again: search tab, the class, the row.
-    f.tabs()->setCurrentIndex(Form1::TabSearch);
-    w.fg0_Click(TreeRows::itemAt(tree, 3));
-    QCOMPARE(w.TotalRstG(), 1);
-    w.fr_MouseDown(1);
-    QCOMPARE(w.fgMode(), Form1::RecordView);
+    f.tabs()->setCurrentIndex(MainWindow::TabSearch);
+    w.onTreeNodeClicked(TreeRows::itemAt(tree, 3));
+    QCOMPARE(w.resultCount(), 1);
+    w.onListRowPressed(1);
+    QCOMPARE(w.mode(), MainWindow::RecordView);
     auto* recordSheet = f.child<QTableWidget>(u"fg1");
     auto* body = f.child<QPlainTextEdit>(u"rtBox");
     QCOMPARE(recordSheet->item(2, 2)->text(), QStringLiteral("国会で予算が成立"));
@@ -106,15 +106,15 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
     QCOMPARE(w.statusText(1), QStringLiteral("スクラップ： 1/1"));
 
     // 5. Step (one scrap: it wraps onto itself) and correct the title.
-    w.Toolbar1_ButtonClick(QStringLiteral("nextMEMO"));
+    w.runCommand(QStringLiteral("nextMEMO"));
     QCOMPARE(w.statusText(1), QStringLiteral("スクラップ： 1/1"));
     recordSheet->item(2, 2)->setText(QStringLiteral("予算が成立（修正）"));
     QCOMPARE(rows(path, QStringLiteral("SELECT a02 FROM MEMO_IDX")), QStringList{QStringLiteral("予算が成立（修正）")});
 
     // 6. Delete it: every row of the scrap goes, and the window returns to search mode.
     f.dialogs.yesNo.enqueue(true);
-    w.Toolbar1_ButtonClick(QStringLiteral("delMEMO"));
-    QCOMPARE(w.fgMode(), Form1::Search);
+    w.runCommand(QStringLiteral("delMEMO"));
+    QCOMPARE(w.mode(), MainWindow::Search);
     for (const char16_t* table : {u"MEMO_IDX", u"MEMO_DAT", u"MEMO_UNDERLINE", u"PHOTO_DRA"})
         QVERIFY(rows(path, QStringLiteral("SELECT * FROM ") + QString::fromUtf16(table)).isEmpty());
     QCOMPARE(rows(path, QStringLiteral("SELECT DocNo, pfID, skID FROM IDno")), QStringList{QStringLiteral("1|1|0")});

@@ -1,9 +1,9 @@
-#include "form3test.h"
+#include "registrationsheettest.h"
 #include "testmain.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, Form3Test>(argc, argv);
+    return runTestClasses<QApplication, RegistrationSheetTest>(argc, argv);
 }

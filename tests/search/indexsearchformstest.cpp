@@ -1,9 +1,9 @@
 #include "indexsearchformstest.h"
 
 #include "common/helptopics.h"
-#include "search/form10.h"
-#include "search/form8.h"
-#include "search/form9.h"
+#include "search/datesearchdialog.h"
+#include "search/importancefilterdialog.h"
+#include "search/textsearchdialog.h"
 #include "searchfixture.h"
 
 #include <QAction>
@@ -44,13 +44,14 @@ void IndexSearchFormsTest::textSearchWindow_showsTheFieldsCaptionAndFindsQuotedT
     QFETCH(QString, typed);
 
     SearchFixture& f = SearchFixture::shared();
-    Form9 window(f.session, whereCol);
+    TextSearchDialog window(f.session, whereCol);
     QCOMPARE(window.windowTitle(), caption);
     QList<int> asked;
-    QObject::connect(&window, &Form9::helpRequested, [&](int t) { asked << t; });
+    QObject::connect(&window, &TextSearchDialog::helpRequested, [&](int t) { asked << t; });
     window.findChild<QAction*>(u"helpKey"_qs)->trigger();
     QCOMPARE(asked, QList<int>{topic});
-    QObject::connect(&window, &Form9::searchRequested, [&](const ResultSource& source) { f.searched(source); });
+    QObject::connect(&window, &TextSearchDialog::searchRequested,
+                     [&](const ResultSource& source) { f.searched(source); });
     window.show();
     window.findChild<QLineEdit*>(u"Text1"_qs)->setText(typed);
     click(window, u"Command1_0"_qs);
@@ -61,8 +62,9 @@ void IndexSearchFormsTest::textSearchWindow_showsTheFieldsCaptionAndFindsQuotedT
 void IndexSearchFormsTest::dateWindow_sameDateInBothLists_findsThatDay()
 {
     SearchFixture& f = SearchFixture::shared();
-    Form10 window(f.session, f.dialogs);
-    QObject::connect(&window, &Form10::searchRequested, [&](const ResultSource& source) { f.searched(source); });
+    DateSearchDialog window(f.session, f.dialogs);
+    QObject::connect(&window, &DateSearchDialog::searchRequested,
+                     [&](const ResultSource& source) { f.searched(source); });
     window.show();
     const QStringList dates = {u"2023/12/31"_qs, u"2024/01/14"_qs, u"2024/01/15"_qs, u"2024/01/16"_qs,
                                u"2024/02/29"_qs, u"2024/03/01"_qs, u"2024/05/05"_qs, u"2024/06/30"_qs,
@@ -106,8 +108,9 @@ void IndexSearchFormsTest::dateWindow_notADate_isRefusedAndChangesNothing()
     SearchFixture& f = SearchFixture::shared();
     f.searched(ResultSource::wholeTable(u"MEMO_IDX"_qs));
     const ResultSet* before = f.session.resultSet();
-    Form10 window(f.session, f.dialogs);
-    QObject::connect(&window, &Form10::searchRequested, [&](const ResultSource& source) { f.searched(source); });
+    DateSearchDialog window(f.session, f.dialogs);
+    QObject::connect(&window, &DateSearchDialog::searchRequested,
+                     [&](const ResultSource& source) { f.searched(source); });
     window.show();
     dateList(window, 0)->setEditText(from);
     dateList(window, 1)->setEditText(to);
@@ -127,9 +130,9 @@ void IndexSearchFormsTest::levelFilter_narrowsAndRestoresTheResults()
 {
     SearchFixture& f = SearchFixture::shared();
     f.searched(ResultSource::wholeTable(u"MEMO_IDX"_qs));
-    Form8 window(f.session);
+    ImportanceFilterDialog window(f.session);
     QStringList sent;
-    QObject::connect(&window, &Form8::filterApplied, [&](const QString& level) { sent << level; });
+    QObject::connect(&window, &ImportanceFilterDialog::filterApplied, [&](const QString& level) { sent << level; });
     QComboBox* levels = window.findChild<QComboBox*>(u"Combo1"_qs);
     QStringList items;
     for (int row = 0; row < levels->count(); ++row)

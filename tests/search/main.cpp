@@ -1,5 +1,5 @@
-#include "form7test.h"
 #include "fulltextmatchtest.h"
+#include "fulltextsearchdialogtest.h"
 #include "indexsearchformstest.h"
 #include "searchstatementstest.h"
 #include "testmain.h"
@@ -8,6 +8,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, FullTextMatchTest, Form7Test, SearchStatementsTest, IndexSearchFormsTest>(argc,
-                                                                                                                  argv);
+    return runTestClasses<QApplication, FullTextMatchTest, FullTextSearchDialogTest, SearchStatementsTest,
+                          IndexSearchFormsTest>(argc, argv);
 }

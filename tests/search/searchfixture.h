@@ -32,7 +32,7 @@ struct SearchFixture {
     void searched(const ResultSource& source)
     {
         ++searches;
-        QVERIFY(OpenResultSet(session.connection(), session.results(), source));
+        QVERIFY(session.openResults(source));
     }
     DocNos listed() const
     {
@@ -47,7 +47,7 @@ private:
     SearchFixture()
     {
         const QString path = folder.newCollection();
-        session.adoptDatabase(Connection::openExisting(path), path, u"Zettora"_qs, kScrapDatabaseKind);
+        session.adoptDatabase(Connection::openExisting(path), path, u"Zettora"_qs, DatabaseKind::Scrap);
         const struct {
             int docNo, levNo;
             const char16_t *level, *title, *keyword, *date;

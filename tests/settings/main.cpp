@@ -1,11 +1,12 @@
 #include "displayfonttest.h"
-#include "form11test.h"
-#include "form6test.h"
+#include "importancelevelseditortest.h"
+#include "markercoloursdialogtest.h"
 #include "testmain.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, DisplayFontTest, Form6Test, Form11Test>(argc, argv);
+    return runTestClasses<QApplication, DisplayFontTest, MarkerColoursDialogTest, ImportanceLevelsEditorTest>(argc,
+                                                                                                              argv);
 }

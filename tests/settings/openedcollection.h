@@ -23,7 +23,7 @@ struct OpenedCollection {
     }
     void reopen()
     {
-        session.adoptDatabase(Connection::openExisting(path), path, QStringLiteral("Zettora"), kScrapDatabaseKind);
+        session.adoptDatabase(Connection::openExisting(path), path, QStringLiteral("Zettora"), DatabaseKind::Scrap);
         ReadDisplayFont(*session.connection(), session.displayFont);
         ReadBackColor(*session.connection(), session.markers);
     }

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "common/session.h"
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The classification picker: a click on a class hands its tree row and path to the opener and closes the
+// picker. The picker writes nothing itself; the opener stores the class where it belongs.
+class ClassPicker final : public QWidget {
+    Q_OBJECT
+public:
+    // fromWhich: 1 when opened from the main window's record-view sheet, 3 from the registration sheet.
+    ClassPicker(Session& session, int fromWhich, QWidget* parent = nullptr);
+
+    int fromWhich() const { return m_fromWhich; }
+
+Q_SIGNALS:
+    // levNo is the clicked node's tree row, 1 for the root.
+    void classPicked(int levNo, const ClassPath& path);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void fg_Click(QTreeWidgetItem* item);
+    void layOut();
+
+    const int m_fromWhich;
+    QLabel* m_label;
+    QTreeWidget* m_tree;
+    QPushButton* m_cancel;
+};

@@ -1,0 +1,666 @@
+// The tree editor's window: grid, toolbars, grid events, the dispatcher and the favourites.
+#include "treeeditor.h"
+
+#include "classtreeloader.h"
+#include "classtreelog.h"
+#include "common/helpkey.h"
+#include "common/helptopics.h"
+#include "common/images.h"
+#include "common/session.h"
+#include "common/twips.h"
+#include "common/userdialogs.h"
+#include "database/dberror.h"
+#include "favouritestore.h"
+#include "nodedelegate.h"
+#include "treerows.h"
+#include "web/webpagesource.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <span>
+
+namespace {
+
+constexpr int kFavouritesWidth = 7000;
+constexpr int kClassesWidth = 7800;
+constexpr int kWindowHeight = 7500;
+constexpr int kGridLeft = 40;
+constexpr int kGridWidthInset = 200;
+constexpr int kGridHeightInset = 500;
+constexpr int kPlaceholderWidth = 200;
+constexpr int kNameWidth = 127;
+constexpr int kKeyRole = Qt::UserRole;
+
+QString helpHint()
+{
+    return QStringLiteral("ヘルプ：F1キー");
+}
+
+// A placeholder has no caption.
+struct ToolButton {
+    const char16_t* key;
+    const char16_t* caption;
+    const char16_t* image;
+    const char16_t* tooltip;
+};
+
+constexpr ToolButton kToolbar1Web[] = {
+    {u"ph1", nullptr, u"", u""},
+    {u"CloseWEB", u"閉じる", u"arrow", u""},
+    {u"Mode2WEB", u"ツールバー２", u"hummer", u"お気に入り移動モードへ"},
+    {u"ph2", nullptr, u"", u""},
+    {u"AddWEB", u"追加", u"list", u"表示中のページをお気に入りに登録"},
+    {u"Alt", u"名前変更", u"blue", u""},
+    {u"DelWEB", u"削除", u"del", u""},
+};
+
+constexpr ToolButton kToolbar2Web[] = {
+    {u"ph1", nullptr, u"", u""},
+    {u"CloseWEB", u"閉じる", u"arrow", u""},
+    {u"Mode1WEB", u"ツールバー１", u"hummer", u"ツールバー１へ戻る"},
+    {u"ph2", nullptr, u"", u""},
+    {u"moveUP_WEB", u"移動", u"up", u""},
+    {u"moveDN_WEB", u"移動", u"down", u""},
+};
+
+// The only toolbar without "ph2" between the mode button and the first command.
+constexpr ToolButton kToolbar1Scr[] = {
+    {u"ph1", nullptr, u"", u""},
+    {u"CloseSCR", u"閉じる", u"arrow", u""},
+    {u"Mode2SCR", u"ツールバー２", u"hummer", u"分類ツリー移動モードへ"},
+    {u"AddSCR", u"追加", u"CloseFolder", u"選択分類の下に下位分類を追加"},
+    {u"Alt", u"名前変更", u"blue", u"分類名を変更"},
+    {u"Del_SCR", u"削除", u"del", u""},
+    {u"IntakeHD", u"HDから取込", u"tree", u""},
+};
+
+constexpr ToolButton kToolbar2Scr[] = {
+    {u"ph1", nullptr, u"", u""},
+    {u"CloseSCR", u"閉じる", u"arrow", u""},
+    {u"Mode1SCR", u"ツールバー1", u"hummer", u"ツールバー1 表示"},
+    {u"ph2", nullptr, u"", u""},
+    {u"moveUP_SCR", u"移動", u"up", u""},
+    {u"moveDN_SCR", u"移動", u"down", u""},
+};
+
+constexpr ToolButton kToolbar1New[] = {
+    {u"ph1", nullptr, u"", u""},
+    {u"CloseSCR", u"閉じる", u"arrow", u""},
+    {u"Mode2SCR", u"ツールバー２", u"hummer", u"分類ツリー移動モードへ"},
+    {u"ph2", nullptr, u"", u""},
+    {u"AddSCR_NEW", u"追加", u"CloseFolder", u"選択分類の下に下位分類を追加"},
+    {u"Alt", u"名前変更", u"blue", u"分類名を変更"},
+    {u"Del_NEW", u"削除", u"del", u""},
+    {u"IntakeHD", u"HDから取込", u"tree", u""},
+};
+
+constexpr ToolButton kToolbar2New[] = {
+    {u"ph1", nullptr, u"", u""},
+    {u"CloseSCR", u"閉じる", u"arrow", u""},
+    {u"Mode1SCR", u"ツールバー1", u"hummer", u"ツールバー1 表示"},
+    {u"ph2", nullptr, u"", u""},
+    {u"moveUP_SCR", u"移動", u"up", u""},
+    {u"moveDN_SCR", u"移動", u"down", u""},
+    {u"RecNew", u"登録", u"record2", u""},
+};
+
+qint16 keyNumber(const QTreeWidgetItem* node)
+{
+    // A key that is not a number, or none, counts as 0.
+    return qint16(node->data(0, kKeyRole).toString().trimmed().toInt());
+}
+
+} // namespace
+
+TreeEditor::TreeEditor(Session& session, UserDialogs& dialogs, WebPageSource* web, TreeKind kind, QWidget* parent)
+    : QDialog(parent)
+    , m_session(session)
+    , m_dialogs(dialogs)
+    , m_web(web)
+    , m_kind(kind)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setModal(true);
+
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+
+    m_tree = new QTreeWidget(this);
+    m_tree->setObjectName(QStringLiteral("fg"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setColumnCount(1);
+    m_delegate = new NodeDelegate(kNameWidth, m_tree);
+    m_tree->setItemDelegate(m_delegate);
+    m_delegate->setListeners([this](const QModelIndex& index) { fg_BeforeEdit(m_tree->itemFromIndex(index)); },
+                             [this](const QModelIndex& index) {
+                                 // Carried out once the editor is gone, so that a message cannot reopen it.
+                                 m_pendingEdit = index;
+                                 QMetaObject::invokeMethod(this, &TreeEditor::runPendingEdit, Qt::QueuedConnection);
+                             });
+    connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { fg_Click(item); });
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item)
+            m_selected = item;
+    });
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this] { fg_DblClick(); });
+
+    m_status = new QStatusBar(this);
+    m_status->setObjectName(QStringLiteral("StatusBar1"));
+    m_status->setSizeGripEnabled(false);
+    // One simple-text area; a widget rather than a message, so that no status tip replaces it.
+    m_statusText = new QLabel(m_status);
+    m_statusText->setObjectName(QStringLiteral("StatusText"));
+    m_status->addWidget(m_statusText, 1);
+
+    connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
+
+    int width = kClassesWidth;
+    if (m_kind == TreeKind::Favourites) {
+        InitFG_WEB();
+        InitFG_WEBaddFolder();
+        MakeToolbar1WEB();
+        m_mode = EditMode;
+        setWindowTitle(QStringLiteral("お気に入り整理"));
+        setStatusText(helpHint());
+        width = kFavouritesWidth;
+    } else if (m_kind == TreeKind::Classes) {
+        InitFG_SCR();
+        InitFG_SCRaddFolder();
+        m_newTree = root()->childCount() == 0;
+        if (m_newTree) {
+            MakeToolbar1NEW();
+            setStatusText(QStringLiteral("編集が全部終った段階でツールバー２「登録ボタン」で登録してください。"));
+        } else {
+            MakeToolbar1SCR();
+            setStatusText(helpHint());
+        }
+        m_mode = EditMode;
+        setWindowTitle(QStringLiteral("スクラップ分類ツリー"));
+    }
+    resize(twipsToPixels(width), twipsToPixels(kWindowHeight));
+    layOut();
+}
+
+TreeEditor::~TreeEditor()
+{
+    // Tearing the grid down may still hand an open editor's text over; it must no longer reach this window.
+    m_delegate->setListeners({}, {});
+    m_tree->disconnect(this);
+}
+
+int TreeEditor::helpTopic() const
+{
+    return m_kind == TreeKind::Favourites ? HelpTopic::kFavouritesEditor : HelpTopic::kClassTreeEditor;
+}
+
+QString TreeEditor::statusText() const
+{
+    return m_statusText->text();
+}
+
+void TreeEditor::setStatusText(const QString& text)
+{
+    m_statusText->setText(text);
+}
+
+QAction* TreeEditor::toolbarButton(const QString& key) const
+{
+    for (QAction* action : m_toolbar->actions()) {
+        if (action->objectName() == key)
+            return action;
+    }
+    return nullptr;
+}
+
+void TreeEditor::done(int result)
+{
+    // The close box drops a name still being typed, as it drops pending moves; a name already entered is stored.
+    m_delegate->finish(false);
+    runPendingEdit();
+    QDialog::done(result);
+    if (!m_closing) {
+        m_closing = true;
+        Q_EMIT closed();
+    }
+}
+
+void TreeEditor::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    layOut();
+}
+
+void TreeEditor::layOut()
+{
+    if (isMinimized())
+        return;
+    const int toolbarHeight = m_toolbar->sizeHint().height();
+    const int statusHeight = m_status->sizeHint().height();
+    m_toolbar->setGeometry(0, 0, width(), toolbarHeight);
+    m_tree->setGeometry(twipsToPixels(kGridLeft), toolbarHeight, std::max(0, width() - twipsToPixels(kGridWidthInset)),
+                        std::max(0, height() - toolbarHeight - statusHeight - twipsToPixels(kGridHeightInset)));
+    m_status->setGeometry(0, height() - statusHeight, width(), statusHeight);
+}
+
+// ---- The grid ----
+
+QTreeWidgetItem* TreeEditor::root() const
+{
+    return m_tree->topLevelItem(0);
+}
+
+void TreeEditor::resetGrid(const QString& rootText)
+{
+    m_tree->clear();
+    auto* top = new QTreeWidgetItem(m_tree, QStringList{rootText});
+    // The root is never stored, so its text cannot be changed.
+    top->setFlags(top->flags() & ~Qt::ItemIsEditable);
+    m_tree->setCurrentItem(top);
+    m_selected = top;
+    setEditing(true);
+}
+
+QTreeWidgetItem* TreeEditor::addNode(QTreeWidgetItem* parent, const QString& text, const QString& key,
+                                     const QString& image)
+{
+    auto* node = new QTreeWidgetItem(parent, QStringList{text});
+    node->setData(0, kKeyRole, key);
+    node->setIcon(0, Images::icon(image));
+    node->setFlags(node->flags() | Qt::ItemIsEditable);
+    parent->setExpanded(true);
+    return node;
+}
+
+void TreeEditor::InitFG_WEB()
+{
+    resetGrid(QStringLiteral("お気に入りサイト"));
+}
+
+void TreeEditor::InitFG_WEBaddFolder()
+{
+    if (Connection* connection = m_session.connection())
+        loadFavourites(m_tree, *connection);
+    for (int i = 0; i < root()->childCount(); ++i)
+        root()->child(i)->setFlags(root()->child(i)->flags() | Qt::ItemIsEditable);
+    m_tree->setCurrentItem(root());
+    m_selected = root();
+}
+
+void TreeEditor::InitFG_SCR()
+{
+    resetGrid(QStringLiteral("スクラップ分類"));
+}
+
+void TreeEditor::InitFG_SCRaddFolder()
+{
+    if (Connection* connection = m_session.connection())
+        loadClassTree(m_tree, *connection);
+    QTreeWidgetItem* top = root();
+    top->setFlags(top->flags() & ~Qt::ItemIsEditable);
+    for (int row = 2; QTreeWidgetItem* node = TreeRows::itemAt(m_tree, row); ++row)
+        node->setFlags(node->flags() | Qt::ItemIsEditable);
+    m_tree->setCurrentItem(top);
+    m_selected = top;
+}
+
+void TreeEditor::reloadClassTree()
+{
+    // After a write that did not happen, the grid shows again what the file holds.
+    const QAbstractItemView::EditTriggers editing = m_tree->editTriggers();
+    InitFG_SCR();
+    InitFG_SCRaddFolder();
+    m_tree->setEditTriggers(editing);
+}
+
+// ---- Toolbars ----
+
+void TreeEditor::makeToolbar(Toolbar toolbar)
+{
+    std::span<const ToolButton> buttons;
+    switch (toolbar) {
+    case Toolbar::Web1:
+        buttons = kToolbar1Web;
+        break;
+    case Toolbar::Web2:
+        buttons = kToolbar2Web;
+        break;
+    case Toolbar::Scr1:
+        buttons = kToolbar1Scr;
+        break;
+    case Toolbar::Scr2:
+        buttons = kToolbar2Scr;
+        break;
+    case Toolbar::New1:
+        buttons = kToolbar1New;
+        break;
+    case Toolbar::New2:
+        buttons = kToolbar2New;
+        break;
+    }
+    // The buttons are made anew for each toolbar, so the old ones go entirely, not only from view.
+    const QList<QAction*> old = m_toolbar->actions();
+    m_toolbar->clear();
+    qDeleteAll(old);
+    for (const ToolButton& button : buttons) {
+        const QString key = QString::fromUtf16(button.key);
+        QAction* action = nullptr;
+        if (!button.caption) {
+            auto* gap = new QWidget(m_toolbar);
+            gap->setFixedWidth(twipsToPixels(kPlaceholderWidth));
+            action = m_toolbar->addWidget(gap);
+        } else {
+            action = new QAction(Images::icon(QString::fromUtf16(button.image)), QString::fromUtf16(button.caption),
+                                 m_toolbar);
+            const QString tooltip = QString::fromUtf16(button.tooltip);
+            if (!tooltip.isEmpty()) {
+                action->setToolTip(tooltip);
+                action->setStatusTip(tooltip);
+            }
+            connect(action, &QAction::triggered, this, [this, key] { runCommand(key); });
+            m_toolbar->addAction(action);
+        }
+        action->setObjectName(key);
+    }
+    layOut();
+}
+
+void TreeEditor::MakeToolbar1WEB()
+{
+    makeToolbar(Toolbar::Web1);
+}
+
+void TreeEditor::MakeToolbar2WEB()
+{
+    makeToolbar(Toolbar::Web2);
+}
+
+void TreeEditor::MakeToolbar1SCR()
+{
+    makeToolbar(Toolbar::Scr1);
+}
+
+void TreeEditor::MakeToolbar2SCR()
+{
+    makeToolbar(Toolbar::Scr2);
+}
+
+void TreeEditor::MakeToolbar1NEW()
+{
+    makeToolbar(Toolbar::New1);
+}
+
+void TreeEditor::MakeToolbar2NEW()
+{
+    makeToolbar(Toolbar::New2);
+}
+
+// ---- Grid events ----
+
+void TreeEditor::fg_Click(QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    m_tree->setCurrentItem(item);
+    m_selected = item;
+}
+
+void TreeEditor::fg_DblClick()
+{
+    // In edit mode the view opens the editor on this same double-click, now that editing is on.
+    setEditing(m_mode == EditMode);
+}
+
+void TreeEditor::setEditing(bool on)
+{
+    m_tree->setEditTriggers(on ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                     QAbstractItemView::SelectedClicked
+                               : QAbstractItemView::NoEditTriggers);
+}
+
+void TreeEditor::fg_BeforeEdit(QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    m_selected = item;
+    m_textBeforeEdit = item->text(0);
+    if (m_kind != TreeKind::Favourites && !m_newTree && m_mode == EditMode)
+        m_oldName = item->text(0);
+}
+
+void TreeEditor::runPendingEdit()
+{
+    const QPersistentModelIndex index = m_pendingEdit;
+    m_pendingEdit = QPersistentModelIndex();
+    if (index.isValid())
+        fg_AfterEdit(m_tree->itemFromIndex(index));
+}
+
+void TreeEditor::finishEditing(bool keep)
+{
+    m_delegate->finish(keep);
+    runPendingEdit();
+}
+
+void TreeEditor::restoreText(QTreeWidgetItem* item, const QString& text)
+{
+    const QSignalBlocker quiet(m_tree);
+    item->setText(0, text);
+}
+
+void TreeEditor::fg_AfterEdit(QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    const QString text = item->text(0);
+    if (text == m_textBeforeEdit)
+        return;
+    // An emptied name is taken as a cancelled edit: an empty class name would file its scraps under the root.
+    if (text.isEmpty()) {
+        restoreText(item, m_textBeforeEdit);
+        return;
+    }
+    if (m_kind == TreeKind::Favourites)
+        SaveFavouriteName(item);
+    else if (m_kind == TreeKind::Classes && !m_newTree)
+        RenameClass(item);
+}
+
+// ---- The dispatcher ----
+
+void TreeEditor::runCommand(const QString& key)
+{
+    // A name still being typed is stored first, as leaving the cell would.
+    finishEditing(true);
+
+    if (key == u"AddWEB") {
+        AddFavourite();
+        RenumberFavourites();
+    } else if (key == u"Mode1WEB") {
+        if (m_moved)
+            RenumberFavourites();
+        MakeToolbar1WEB();
+        m_mode = EditMode;
+    } else if (key == u"Mode2WEB") {
+        MakeToolbar2WEB();
+        m_mode = MoveMode;
+        m_moved = false;
+        setEditing(false);
+    } else if (key == u"Alt") {
+        alterSelected();
+    } else if (key == u"DelWEB") {
+        deleteFavourite();
+    } else if (key == u"moveUP_WEB" || key == u"moveDN_WEB") {
+        m_moved = true;
+        moveSelected(key == u"moveUP_WEB");
+    } else if (key == u"CloseWEB") {
+        if (m_mode == MoveMode && m_moved)
+            RenumberFavourites();
+        close();
+    } else if (key == u"Mode1SCR") {
+        m_mode = EditMode;
+        if (m_newTree) {
+            MakeToolbar1NEW();
+        } else {
+            if (m_moved)
+                writeTree();
+            MakeToolbar1SCR();
+            setStatusText(helpHint());
+        }
+    } else if (key == u"Mode2SCR") {
+        m_mode = MoveMode;
+        setEditing(false);
+        if (m_newTree) {
+            MakeToolbar2NEW();
+        } else {
+            m_moved = false;
+            MakeToolbar2SCR();
+            setStatusText(QStringLiteral("編集後は必ず登録ボタンで登録して下さい。　ヘルプ：F1キー"));
+        }
+    } else if (key == u"AddSCR") {
+        AddClass();
+    } else if (key == u"Del_SCR") {
+        DeleteClass();
+    } else if (key == u"AddSCR_NEW") {
+        AddClassNEW();
+    } else if (key == u"Del_NEW") {
+        DeleteClassNEW();
+    } else if (key == u"IntakeHD") {
+        IntakeFromFolders();
+    } else if (key == u"moveUP_SCR" || key == u"moveDN_SCR") {
+        moveSelected(key == u"moveUP_SCR");
+        if (!m_newTree)
+            m_moved = true;
+    } else if (key == u"RecNew") {
+        RegisterNewTree();
+    } else if (key == u"CloseSCR") {
+        CloseClassTree();
+    }
+}
+
+void TreeEditor::alterSelected()
+{
+    if (!m_selected || m_selected == root()) {
+        if (m_kind == TreeKind::Favourites)
+            m_dialogs.information(QStringLiteral("「お気に入りサイト」　は訂正できません。"));
+        else if (m_kind == TreeKind::Classes)
+            m_dialogs.information(QStringLiteral("「スクラップ分類」　は訂正できません。"));
+        return;
+    }
+    setEditing(true);
+    m_tree->setCurrentItem(m_selected);
+    m_tree->editItem(m_selected);
+}
+
+bool TreeEditor::moveSelected(bool up)
+{
+    QTreeWidgetItem* node = m_selected;
+    QTreeWidgetItem* parent = node ? node->parent() : nullptr;
+    if (!parent)
+        return false;
+    const int from = parent->indexOfChild(node);
+    const int to = up ? from - 1 : from + 1;
+    if (to < 0 || to >= parent->childCount())
+        return false;
+    const QSignalBlocker quiet(m_tree);
+    parent->takeChild(from);
+    parent->insertChild(to, node);
+    // A node taken out of the view comes back folded; the editor shows every level open.
+    node->setExpanded(true);
+    for (int row = TreeRows::rowOf(node) + 1; QTreeWidgetItem* below = TreeRows::itemAt(m_tree, row); ++row) {
+        if (TreeRows::levelOf(below) <= TreeRows::levelOf(node))
+            break;
+        below->setExpanded(true);
+    }
+    m_tree->setCurrentItem(node);
+    m_selected = node;
+    return true;
+}
+
+// ---- Favourites ----
+
+void TreeEditor::AddFavourite()
+{
+    Connection* connection = m_session.connection();
+    if (!m_web || !connection)
+        return;
+    const QString address = m_web->currentUrl();
+    // A page title longer than the name column keeps its beginning.
+    const QString title = m_web->currentTitle().left(kNameWidth);
+    fg_Click(root());
+    qint16 id = 0;
+    try {
+        id = AddFavouriteRow(*connection, title, address);
+    } catch (const DbError& e) {
+        qCWarning(lcClassTree) << "cannot add the favourite" << address << e.message();
+        return;
+    }
+    addNode(root(), title, QString::number(id).trimmed(), QStringLiteral("imgFile"));
+}
+
+void TreeEditor::RenumberFavourites()
+{
+    Connection* connection = m_session.connection();
+    if (!connection)
+        return;
+    QList<qint64> ids;
+    for (int i = 0; i < root()->childCount(); ++i)
+        ids << keyNumber(root()->child(i));
+    try {
+        ::RenumberFavourites(*connection, ids);
+    } catch (const DbError& e) {
+        qCWarning(lcClassTree) << "cannot renumber the favourites:" << e.message();
+    }
+}
+
+bool TreeEditor::DeleteNodeRow()
+{
+    Connection* connection = m_session.connection();
+    if (!connection)
+        return false;
+    try {
+        DeleteFavouriteRow(*connection, keyNumber(m_selected));
+    } catch (const DbError& e) {
+        qCWarning(lcClassTree) << "cannot delete the favourite:" << e.message();
+        m_dialogs.information(QStringLiteral("データベースからの削除に失敗しました。"));
+        return false;
+    }
+    return true;
+}
+
+void TreeEditor::deleteFavourite()
+{
+    if (!m_selected || m_selected == root()) {
+        m_dialogs.information(QStringLiteral("「お気に入りサイト」　は削除できません。"));
+        return;
+    }
+    if (!m_dialogs.askYesNo(m_selected->text(0) +
+                            QStringLiteral(" を削除します。　削除後は復活できません。　実行しますか？")))
+        return;
+    if (!DeleteNodeRow())
+        return;
+    QTreeWidgetItem* gone = m_selected;
+    m_selected = gone->parent();
+    m_tree->setCurrentItem(m_selected);
+    delete gone;
+    RenumberFavourites();
+}
+
+void TreeEditor::SaveFavouriteName(QTreeWidgetItem* item)
+{
+    Connection* connection = m_session.connection();
+    if (!connection)
+        return;
+    try {
+        ::SaveFavouriteName(*connection, keyNumber(item), item->text(0));
+    } catch (const DbError& e) {
+        qCWarning(lcClassTree) << "cannot rename the favourite:" << e.message();
+    }
+}

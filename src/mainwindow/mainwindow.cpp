@@ -1,0 +1,302 @@
+#include "mainwindow.h"
+
+#include "common/colourvalue.h"
+#include "common/helptopics.h"
+#include "common/session.h"
+#include "common/twips.h"
+#include "database/opening.h"
+#include "database/resultset.h"
+#include "database/schema.h"
+#include "geometry.h"
+#include "mainwindowlog.h"
+#include "panearea.h"
+#include "scraplistmodel.h"
+#include "splitterbar.h"
+
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QDate>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+using namespace Geometry;
+
+namespace {
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return {twipsToPixels(left), twipsToPixels(top), std::max(0, twipsToPixels(width)),
+            std::max(0, twipsToPixels(height))};
+}
+
+QWidget* pageWith(QTabWidget* tabs, std::initializer_list<QWidget*> panes)
+{
+    auto* page = new QWidget(tabs);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (QWidget* pane : panes)
+        layout->addWidget(pane);
+    return page;
+}
+
+} // namespace
+
+MainWindow::MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop, const StartupOptions& options,
+                       QWidget* parent)
+    : QMainWindow(parent)
+    , m_session(session)
+    , m_dialogs(dialogs)
+    , m_desktop(desktop)
+    , m_options(options)
+{
+    setObjectName(QStringLiteral("Form1"));
+    buildControls();
+    buildMenus();
+    startUp();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls()
+{
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+
+    auto* area = new PaneArea(this);
+    m_paneArea = area;
+    m_paneArea->setObjectName(QStringLiteral("paneArea"));
+    setCentralWidget(m_paneArea);
+    connect(area, &PaneArea::resized, this, &MainWindow::onPaneAreaResized);
+
+    m_treePane = new QTreeWidget(m_paneArea);
+    m_treePane->setObjectName(QStringLiteral("fg0"));
+    m_treePane->setHeaderHidden(true);
+    // Node texts change only in the tree editor, never in place here.
+    m_treePane->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(m_treePane, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { onTreeNodeClicked(item); });
+    m_recordSheet = new QTableWidget(m_paneArea);
+    m_recordSheet->setObjectName(QStringLiteral("fg1"));
+
+    m_splitter = new SplitterBar(m_paneArea);
+    m_splitter->setObjectName(QStringLiteral("hzDrag"));
+    connect(m_splitter, &SplitterBar::dropped, this, &MainWindow::onSplitterDropped);
+
+    m_tabs = new QTabWidget(m_paneArea);
+    m_tabs->setObjectName(QStringLiteral("SSTab"));
+    auto* browser = new QLabel(m_tabs);
+    browser->setAutoFillBackground(true);
+    browser->setBackgroundRole(QPalette::Base);
+    m_webPane = browser;
+    m_webPane->setObjectName(QStringLiteral("WB"));
+    m_entryBody = new QPlainTextEdit(m_tabs);
+    m_entryBody->setObjectName(QStringLiteral("mData"));
+    m_scrapList = new QTableView(m_tabs);
+    m_scrapList->setObjectName(QStringLiteral("fr"));
+    m_scrapListModel = new ScrapListModel(m_session, this);
+    connect(&m_session, &Session::resultsReplaced, this, &MainWindow::onResultsReplaced);
+    m_scrapList->setModel(m_scrapListModel);
+    m_scrapList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_scrapList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_scrapList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_scrapList->setWordWrap(false);
+    m_scrapList->horizontalHeader()->setSectionsClickable(false);
+    m_scrapList->verticalHeader()->setSectionsClickable(false);
+    connect(m_scrapList, &QTableView::pressed, this,
+            [this](const QModelIndex& index) { onListRowPressed(index.row() + 1); });
+    m_recordBody = new QPlainTextEdit(m_tabs);
+    m_recordBody->setObjectName(QStringLiteral("rtBox"));
+    m_tabs->addTab(pageWith(m_tabs, {m_webPane}), QStringLiteral("ブラウザ"));
+    m_tabs->addTab(pageWith(m_tabs, {m_entryBody}), QStringLiteral("スクラップ作成"));
+    m_tabs->addTab(pageWith(m_tabs, {m_scrapList, m_recordBody}), QStringLiteral("検索"));
+    connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::onTabSelected);
+
+    m_calendar = new QCalendarWidget(m_paneArea);
+    m_calendar->setObjectName(QStringLiteral("Calendar"));
+    m_calendar->hide();
+
+    m_addressBox = new QComboBox(this);
+    m_addressBox->setObjectName(QStringLiteral("URLbox"));
+    m_addressBox->setEditable(true);
+    m_addressBox->hide();
+
+    setUpSheet();
+
+    auto* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(true);
+    m_statusSimple = new QLabel(bar);
+    m_statusSimple->setObjectName(QStringLiteral("StatusSimple"));
+    m_statusPanel1 = new QLabel(bar);
+    m_statusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    m_statusPanel2 = new QLabel(bar);
+    m_statusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
+    bar->addWidget(m_statusSimple, 1);
+    bar->addWidget(m_statusPanel1);
+    bar->addWidget(m_statusPanel2, 1);
+}
+
+void MainWindow::startUp()
+{
+    m_mode = Favourites;
+    m_leftPaneWidths = {kLeftPaneWidth, kLeftPaneWidth};
+    SetLeftPaneWidth();
+    ShowLeftPane(0);
+    m_calendar->setSelectedDate(QDate::currentDate());
+    setStatusSimple(QStringLiteral("ヘルプ：　F1キー"));
+    findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(false);
+    findChild<QMenu*>(QStringLiteral("mOpt"))->menuAction()->setEnabled(false);
+    findChild<QAction*>(QStringLiteral("mHelpVersion"))->setEnabled(false);
+    setWindowTitle(QStringLiteral("Tarnwell Zettora"));
+    m_addressBox->hide();
+    OpenDefaultDatabase();
+    if (m_session.connection() && !m_session.openResults(ResultSource::wholeTable(Schema::name(Schema::kMemoIdx))))
+        qCWarning(lcMainWindow) << "cannot open the index table at start-up";
+    {
+        // Tab 0 is already current, so the tab-click handling is run by hand.
+        const QSignalBlocker block(m_tabs);
+        m_tabs->setCurrentIndex(TabBrowser);
+    }
+    onTabSelected();
+    m_shown = false;
+    m_helpTopic = HelpTopic::kMainWindow;
+    resize(twipsToPixels(kInitialWidth), twipsToPixels(kInitialHeight));
+}
+
+int MainWindow::windowWidth() const
+{
+    return pixelsToTwips(m_paneArea->width());
+}
+
+void MainWindow::ArrangePanes(int leftWidth)
+{
+    const int height = pixelsToTwips(m_paneArea->height());
+    const int width = windowWidth();
+    m_treePane->setGeometry(twipsRect(0, 0, leftWidth, height));
+    m_recordSheet->setGeometry(twipsRect(0, 0, leftWidth, height));
+    m_leftPaneWidths = {leftWidth, leftWidth};
+    m_splitter->setGeometry(twipsRect(leftWidth, 0, kSplitterWidth, height));
+    m_tabs->setGeometry(twipsRect(leftWidth + kPaneGap, 0, width - leftWidth - kTabStripRightMargin, height));
+    m_calendar->move(twipsToPixels(leftWidth + kPaneGap), 0);
+    // The address box lies over the toolbar, so its top counts from the toolbar's, below the menu bar.
+    QRect box =
+        twipsRect(kAddressBoxLeft, kAddressBoxTop, pixelsToTwips(this->width()) - kAddressBoxMargin, kAddressBoxHeight);
+    box.translate(0, m_toolbar->y());
+    m_addressBox->setGeometry(box);
+    m_splitter->raise();
+}
+
+void MainWindow::SetLeftPaneWidth()
+{
+    const int width = m_mode == RecordView ? kLeftPaneWidthRecordView : kLeftPaneWidth;
+    m_leftPaneWidths = {width, width};
+    m_treePane->resize(twipsToPixels(width), m_treePane->height());
+    m_recordSheet->resize(twipsToPixels(width), m_recordSheet->height());
+}
+
+void MainWindow::ShowLeftPane(int which)
+{
+    QWidget* front = which == 0 ? static_cast<QWidget*>(m_treePane) : m_recordSheet;
+    QWidget* back = which == 0 ? static_cast<QWidget*>(m_recordSheet) : m_treePane;
+    front->show();
+    front->raise();
+    back->hide();
+    m_splitter->raise();
+}
+
+void MainWindow::ShowTabPanes(int which)
+{
+    m_addressBox->hide();
+    m_calendar->hide();
+    m_calendar->lower();
+    m_webPane->setVisible(which == 1);
+    m_entryBody->setVisible(which == 0);
+    m_scrapList->setVisible(which == 2);
+    m_recordBody->setVisible(which == 22);
+    if (which == 2) {
+        m_scrapList->setEnabled(true);
+        m_scrapList->verticalHeader()->setMinimumWidth(twipsToPixels(kListColumn0Width));
+    }
+    if (which == 22)
+        m_scrapList->lower();
+}
+
+void MainWindow::dropSplitter(QWidget* target, int x)
+{
+    int width = m_leftPaneWidths[0];
+    if (target == m_treePane || target == m_recordSheet) {
+        width = leftWidthAfterDropOnLeftGrid(x);
+    } else if (target == m_tabs || target == m_entryBody || target == m_recordBody || target == m_webPane ||
+               target == m_scrapList) {
+        width = leftWidthAfterDropOnTabStrip(m_leftPaneWidths[0], x, windowWidth());
+    }
+    ArrangePanes(width);
+}
+
+void MainWindow::onSplitterDropped(const QPoint& globalPos)
+{
+    const QPoint inArea = m_paneArea->mapFromGlobal(globalPos);
+    m_splitter->hide();
+    QWidget* hit = m_paneArea->childAt(inArea);
+    m_splitter->show();
+    const std::array<QWidget*, 7> targets{m_treePane, m_recordSheet, m_entryBody, m_recordBody,
+                                          m_webPane,  m_scrapList,   m_tabs};
+    for (QWidget* w = hit; w; w = w->parentWidget()) {
+        if (std::find(targets.begin(), targets.end(), w) != targets.end()) {
+            dropSplitter(w, pixelsToTwips(w->mapFromGlobal(globalPos).x()));
+            return;
+        }
+    }
+    ArrangePanes(m_leftPaneWidths[0]);
+}
+
+void MainWindow::onPaneAreaResized()
+{
+    if (!isMinimized())
+        ArrangePanes(m_leftPaneWidths[0]);
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        ArrangePanes(m_leftPaneWidths[0]);
+}
+
+void MainWindow::setStatusSimple(const QString& text)
+{
+    m_statusSimple->setText(text);
+    m_statusSimple->show();
+    m_statusPanel1->hide();
+    m_statusPanel2->hide();
+}
+
+void MainWindow::setStatusPanels(const QString& panel1, const QString& panel2)
+{
+    m_statusSimple->hide();
+    m_statusPanel1->setText(panel1);
+    m_statusPanel1->setFixedWidth(twipsToPixels(kStatusPanel1Width));
+    m_statusPanel2->setText(panel2);
+    // Panel 2 takes the rest of the bar (window width - 2200) by stretching, so the window can still shrink.
+    m_statusPanel1->show();
+    m_statusPanel2->show();
+}
+
+QString MainWindow::statusText(int panel) const
+{
+    if (panel == 0)
+        return m_statusSimple->isVisibleTo(statusBar()) ? m_statusSimple->text() : QString();
+    return panel == 1 ? m_statusPanel1->text() : m_statusPanel2->text();
+}

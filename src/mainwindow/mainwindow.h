@@ -1,0 +1,244 @@
+#pragma once
+
+#include "database/opening.h"
+#include "database/recordstore.h"
+#include "startupoptions.h"
+#include "toolbarlayouts.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <optional>
+
+class Desktop;
+class HelpWindow;
+class QAction;
+class QCalendarWidget;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QTabWidget;
+class QTableView;
+class QTableWidget;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class ResultSet;
+class ScrapListModel;
+struct ResultSource;
+class Session;
+class SplitterBar;
+class UserDialogs;
+
+// The main window: toolbar, left pane (tree fg(0) and sheet fg(1) in one place), splitter, tab strip with the
+// browser, entry, list and record-view panes, status bar and menus. Start-up runs in the constructor.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    enum Mode : qint16 { Favourites = 1, Registration = 2, Search = 3, RecordView = 5 };
+    enum Tab { TabBrowser = 0, TabEntry = 1, TabSearch = 2 };
+
+    MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop, const StartupOptions& options,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    qint16 mode() const { return m_mode; }
+    int helpTopic() const { return m_helpTopic; }
+    bool recordViewFlag() const { return m_recordView; }
+    void setRecordViewFlag(bool on) { m_recordView = on; }
+    bool webShown() const { return m_webShown; }
+    int leftPaneWidth(int grid) const { return m_leftPaneWidths[grid]; }
+
+    // Layout and panes.
+    void ArrangePanes(int leftWidth);
+    void SetLeftPaneWidth();
+    void ShowLeftPane(int which);
+    void ShowTabPanes(int which);
+    // The splitter dropped on target at x twips from target's left edge.
+    void dropSplitter(QWidget* target, int x);
+
+    // Modes.
+    void onTabSelected();
+    void ShowFavouritesMode();
+    void ShowRegistrationMode();
+    void ShowSearchMode();
+    void CloseModeWindows();
+    void CloseOtherWindows();
+
+    // Opening and creating collections.
+    void OpenDefaultDatabase();
+    void OpenOtherDatabase();
+    void CreateScrapDatabase();
+    void ApplyDisplayFont();
+
+    // Enabling of the search-result commands and menu entries.
+    void enableResultCommands(bool ok);
+    void enableResultMenus(bool ok);
+
+    // Toolbars: one layout per mode, every button press through one dispatcher.
+    void ClearToolbar();
+    void BuildWebToolbar() { buildToolbar(ToolbarLayout::Web); }
+    void BuildEntryToolbar() { buildToolbar(ToolbarLayout::Entry); }
+    void BuildSearchToolbar() { buildToolbar(ToolbarLayout::Search); }
+    void BuildRecordToolbar() { buildToolbar(ToolbarLayout::Record); }
+    void runCommand(const QString& key);
+    void ToggleBodyBackground(QPlainTextEdit* box);
+    void ToggleAddressBar();
+    QAction* toolbarButton(const QString& key) const;
+
+    // The scrap list.
+    void clearList();
+    void showFieldCaptions(bool HorV);
+    void DispList();
+    void sizeListRows();
+    void showResultCount();
+    void takeClassPathFromNode();
+    void ListScrapsOfClass();
+    // Fills the list from the shared result set and enables the commands by what it found.
+    void showListing(bool opened);
+    // A title, keyword or date search: opens the shared result set on source and lists it.
+    void runSearch(const ResultSource& source);
+    // The list again after the shared result set was narrowed by importance; commands stay as they are.
+    void showFilteredListing();
+    // The menu entry that deletes every listed scrap, after asking.
+    void DeleteAllSearchResults();
+    int resultCount() const { return m_resultCount; }
+    int resultPosition() const { return m_resultPosition; }
+    void onListRowPressed(int row);
+    ScrapListModel* scrapListModel() const { return m_scrapListModel; }
+
+    // The tree pane: the classification tree or the favourites.
+    void resetClassTree();
+    void addClassNodes();
+    void resetFavouritesTree();
+    void addFavouriteNodes();
+    void onTreeNodeClicked(QTreeWidgetItem* item);
+    void OpenFavourite();
+    QTreeWidgetItem* currentNode() const { return m_currentNode; }
+
+    // Record view: the sheet and body of the current scrap of the shared result set.
+    void ShowRecordMode();
+    void ShowScrapPosition(int position);
+    void FillSheetFromRecord();
+    void LoadScrapBody();
+    void ReplayMarks();
+    // False when the body could not be stored; the text then stays in the box.
+    bool SaveScrapBody();
+    void StepScrap(bool forward);
+    void StepScrapChecked(bool forward);
+    void DeleteShownScrap();
+    // Marks or unmarks the selection of a body box and logs it for the scrap that box shows.
+    void ToggleMark(QPlainTextEdit* box);
+    // The scrap record view shows, while it shows one of the shared result set.
+    std::optional<ScrapIdentity> shownScrap() const { return m_shownScrap; }
+    // The scrap registered from the entry pane, while marks made there belong to it.
+    std::optional<ScrapIdentity> entryScrap() const { return m_entryScrap; }
+    // A sheet cell pressed, and a value cell whose edit ended.
+    void onSheetCellPressed(int row, int column);
+    void onSheetValueEdited(int row);
+    const QString& loadedBody() const { return m_loadedBody; }
+
+    // Registration: the sheet for a class clicked in registration mode.
+    void openRegistrationSheet(int levNo);
+    // The full-text search dialog over the record-view body, and the importance levels editor.
+    void openFullTextSearch();
+    void openImportanceLevels();
+    // The tree editor for the classes, or for the favourites in favourites mode.
+    void openTreeEditor();
+    bool justRegistered() const { return m_entryScrap.has_value(); }
+
+    // Status bar: one text across, or the two panels of search mode.
+    void setStatusSimple(const QString& text);
+    void setStatusPanels(const QString& panel1, const QString& panel2);
+    QString statusText(int panel = 0) const;
+
+    void showHelp(int topic);
+
+Q_SIGNALS:
+    // A class was clicked in registration mode: the registration sheet opens for it.
+    void registrationRequested(int levNo);
+    // The web pane is to show an address.
+    void navigateRequested(const QString& address);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void startUp();
+    void onPaneAreaResized();
+    void onSplitterDropped(const QPoint& globalPos);
+    bool openAndCheck(const QString& path, DatabaseKind& kind);
+    void applyOpenedDatabaseMenus();
+    void showVersion();
+    void openReadMe();
+    QMenu* addMenu(const QString& name, const QString& caption);
+    QAction* addMenuAction(QMenu* menu, const QString& name, const QString& caption);
+    int windowWidth() const;
+    void buildToolbar(ToolbarLayout layout);
+    void sizeListColumns();
+    void resetTree(const QString& rootText);
+    void setUpSheet();
+    void layOutSheet();
+    void setSheetValue(int row, const QString& text);
+    void restoreSheetValue(int row, const QString& message);
+    void onCalendarClicked(const QDate& date);
+    void openPicker();
+    void enableEntryMarking(bool on);
+    void endEntryMarking();
+    void onResultsReplaced();
+    // The shared result set positioned on the scrap record view shows, or null when that scrap is not in it.
+    ResultSet* setOnShownScrap();
+    bool takeShownScrapFromSet();
+    void showSearchPanes();
+
+    Session& m_session;
+    UserDialogs& m_dialogs;
+    Desktop& m_desktop;
+    StartupOptions m_options;
+
+    QToolBar* m_toolbar = nullptr;
+    QWidget* m_paneArea = nullptr;
+    QTreeWidget* m_treePane = nullptr;
+    QTableWidget* m_recordSheet = nullptr;
+    SplitterBar* m_splitter = nullptr;
+    QTabWidget* m_tabs = nullptr;
+    QWidget* m_webPane = nullptr;
+    QPlainTextEdit* m_entryBody = nullptr;
+    QTableView* m_scrapList = nullptr;
+    QPlainTextEdit* m_recordBody = nullptr;
+    QCalendarWidget* m_calendar = nullptr;
+    QComboBox* m_addressBox = nullptr;
+    QLabel* m_statusSimple = nullptr;
+    QLabel* m_statusPanel1 = nullptr;
+    QLabel* m_statusPanel2 = nullptr;
+    HelpWindow* m_helpWindow = nullptr;
+    ScrapListModel* m_scrapListModel = nullptr;
+    QTreeWidgetItem* m_currentNode = nullptr;
+    QPointer<QWidget> m_picker;
+    QPointer<QWidget> m_registration;
+    QPointer<QWidget> m_fullText;
+    QStringList m_sheetValues;
+    QString m_today;
+
+    qint16 m_mode = Favourites;
+    qint16 m_previousMode = Favourites;
+    bool m_recordView = false;
+    bool m_webShown = false;
+    std::optional<ScrapIdentity> m_shownScrap;
+    quint64 m_recordGeneration = 0;
+    std::optional<ScrapIdentity> m_entryScrap;
+    quint64 m_entryGeneration = 0;
+    bool m_shown = false;
+    bool m_unloading = false;
+    QString m_loadedBody;
+    int m_helpTopic = 0;
+    int m_resultCount = 0;
+    int m_resultPosition = 0;
+    std::array<int, 2> m_leftPaneWidths{};
+};

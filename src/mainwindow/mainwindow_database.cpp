@@ -1,0 +1,152 @@
+// Opening and creating collections, and the display settings each opening loads.
+#include "common/helptopics.h"
+#include "common/session.h"
+#include "common/userdialogs.h"
+#include "database/connection.h"
+#include "database/creation.h"
+#include "database/dberror.h"
+#include "database/opening.h"
+#include "database/schema.h"
+#include "mainwindow.h"
+#include "mainwindowlog.h"
+#include "settings/displaysettingsstore.h"
+
+#include <QAction>
+#include <QFont>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+namespace {
+
+const QString kDatabaseFilter = QStringLiteral("Database (*.mdb)");
+const QString kOpenFailed = QStringLiteral("データベース・オープンに失敗しました。");
+const QString kNotScrapDatabase = QStringLiteral("Zettora 用データベースを選択してください。");
+
+QString captionFor(const QString& name, DatabaseKind kind)
+{
+    return kind == DatabaseKind::SavedEdition ? name + QStringLiteral(" （保存版）") : name;
+}
+
+} // namespace
+
+// Opens path and checks its kind; only a file that passes every check replaces the open collection,
+// so a refused file leaves the previous one open and usable.
+bool MainWindow::openAndCheck(const QString& path, DatabaseKind& kind)
+{
+    std::unique_ptr<Connection> candidate;
+    try {
+        candidate = OpenSharedConnection(path);
+    } catch (const DbError& e) {
+        qCWarning(lcMainWindow) << "cannot open" << path << e.message();
+        m_dialogs.critical(e.notADatabase() ? kNotScrapDatabase : kOpenFailed);
+        return false;
+    }
+    const KindCheck check = CheckDatabaseKind(*candidate);
+    if (!check.accepted()) {
+        qCWarning(lcMainWindow) << "not a scrap database:" << path << "kind" << check.kind;
+        m_dialogs.critical(kNotScrapDatabase);
+        return false;
+    }
+    try {
+        Schema::ensureIndexes(*candidate);
+    } catch (const DbError& e) {
+        // A file that cannot be written (a read-only copy) is still readable without its indexes.
+        qCWarning(lcMainWindow) << "cannot add the lookup indexes to" << path << e.message();
+    }
+    kind = check.acceptedKind();
+    m_session.adoptDatabase(std::move(candidate), path, databaseNameOf(path), kind);
+    setWindowTitle(captionFor(m_session.databaseName(), kind));
+    ReadDisplayFont(*m_session.connection(), m_session.displayFont);
+    ApplyDisplayFont();
+    ReadBackColor(*m_session.connection(), m_session.markers);
+    return true;
+}
+
+void MainWindow::applyOpenedDatabaseMenus()
+{
+    findChild<QAction*>(QStringLiteral("mSearchDel"))->setEnabled(false);
+    findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(false);
+    findChild<QMenu*>(QStringLiteral("mOpt"))->menuAction()->setEnabled(true);
+    findChild<QAction*>(QStringLiteral("mHelpVersion"))->setEnabled(true);
+}
+
+void MainWindow::OpenDefaultDatabase()
+{
+    DatabaseKind kind = DatabaseKind::None;
+    if (!openAndCheck(m_options.databasePath, kind))
+        return;
+    applyOpenedDatabaseMenus();
+}
+
+void MainWindow::OpenOtherDatabase()
+{
+    const std::optional<QString> path = m_dialogs.openFile(QStringLiteral("データベースオープン"), kDatabaseFilter);
+    if (!path)
+        return;
+    DatabaseKind kind = DatabaseKind::None;
+    if (!openAndCheck(*path, kind))
+        return;
+    m_previousMode = m_mode;
+    m_tabs->setEnabled(true);
+    if (kind == DatabaseKind::Scrap) {
+        {
+            const QSignalBlocker block(m_tabs);
+            for (int tab : {TabBrowser, TabEntry, TabSearch})
+                m_tabs->setTabEnabled(tab, true);
+            m_tabs->setCurrentIndex(TabEntry);
+        }
+        ShowTabPanes(0);
+        m_mode = Registration;
+        ShowRegistrationMode();
+        m_entryBody->clear();
+        endEntryMarking();
+        m_entryBody->setFocus();
+        applyOpenedDatabaseMenus();
+    } else {
+        {
+            const QSignalBlocker block(m_tabs);
+            m_tabs->setTabEnabled(TabSearch, true);
+            m_tabs->setCurrentIndex(TabSearch);
+            m_tabs->setTabEnabled(TabBrowser, false);
+            m_tabs->setTabEnabled(TabEntry, false);
+        }
+        ShowTabPanes(2);
+        m_mode = Search;
+        ShowSearchMode();
+        m_recordView = false;
+        for (const char16_t* name : {u"mFileBookOpen", u"mFileBookCreate", u"mSearchDel"})
+            findChild<QAction*>(QString::fromUtf16(name))->setEnabled(false);
+        findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(false);
+        findChild<QMenu*>(QStringLiteral("mOpt"))->menuAction()->setEnabled(false);
+    }
+    m_helpTopic = HelpTopic::kWebAndEntry;
+    m_webShown = false;
+}
+
+void MainWindow::CreateScrapDatabase()
+{
+    const std::optional<QString> answer = m_dialogs.saveFile(QStringLiteral("データベース新規作成"), kDatabaseFilter);
+    if (!answer)
+        return;
+    const QString path = withDatabaseExtension(*answer);
+    try {
+        createScrapDatabaseFile(path);
+    } catch (const DbError& e) {
+        qCWarning(lcMainWindow) << "cannot create" << path << e.message();
+        m_dialogs.critical(QStringLiteral("データベース作成に失敗しました。"));
+        return;
+    }
+    m_dialogs.information(path + QStringLiteral(" が使えるようになりました。") + u'\n' +
+                          QStringLiteral("DBオープンボタンで使用開始します。"));
+}
+
+void MainWindow::ApplyDisplayFont()
+{
+    const DisplayFont& display = m_session.displayFont;
+    QFont font(display.name, display.size);
+    font.setBold(display.bold);
+    font.setItalic(display.italic);
+    m_entryBody->setFont(font);
+    m_recordBody->setFont(font);
+}

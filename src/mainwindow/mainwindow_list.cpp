@@ -1,0 +1,187 @@
+// The scrap list: filling it from the shared result set, and opening a pressed row.
+#include "classlist.h"
+#include "classtree/classtreeloader.h"
+#include "common/helptopics.h"
+#include "common/session.h"
+#include "common/twips.h"
+#include "common/userdialogs.h"
+#include "database/dberror.h"
+#include "database/opening.h"
+#include "database/recordstore.h"
+#include "database/resultset.h"
+#include "fieldcaptions.h"
+#include "geometry.h"
+#include "mainwindow.h"
+#include "mainwindowlog.h"
+#include "scraplistmodel.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+namespace {
+
+// Extra room beside the widest text of an auto-sized column.
+constexpr int kColumnPadding = 100;
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    Q_DISABLE_COPY_MOVE(WaitCursor)
+};
+
+} // namespace
+
+void MainWindow::clearList()
+{
+    m_scrapListModel->clear();
+}
+
+void MainWindow::showFieldCaptions(bool HorV)
+{
+    if (HorV) {
+        // The list's captions come from the model's header, one per listed field.
+        m_scrapList->horizontalHeader()->setVisible(true);
+        return;
+    }
+    m_recordSheet->clear();
+    m_recordSheet->setColumnCount(3);
+    m_recordSheet->setRowCount(int(kFieldCaptions.size()) + 1);
+    for (int i = 0; i < int(kFieldCaptions.size()); ++i) {
+        m_recordSheet->setItem(i + 1, 0, new QTableWidgetItem(QString::fromUtf16(kFieldCaptions[i].flag)));
+        m_recordSheet->setItem(i + 1, 1, new QTableWidgetItem(QString::fromUtf16(kFieldCaptions[i].caption)));
+    }
+}
+
+void MainWindow::DispList()
+{
+    m_scrapListModel->showResults();
+}
+
+void MainWindow::sizeListRows()
+{
+    QFont font = m_scrapList->font();
+    font.setPointSize(m_session.displayFont.size);
+    m_scrapList->setFont(font);
+    m_scrapList->horizontalHeader()->setFont(font);
+    // Every row the same height, 26 twips per point, so the view never measures rows one by one.
+    m_scrapList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_scrapList->verticalHeader()->setMinimumSectionSize(1);
+    m_scrapList->verticalHeader()->setDefaultSectionSize(twipsToPixels(26 * m_session.displayFont.size));
+}
+
+void MainWindow::showResultCount()
+{
+    setStatusPanels(QStringLiteral("検索総数： ") + QString::number(m_resultCount), statusText(2));
+}
+
+void MainWindow::takeClassPathFromNode()
+{
+    m_session.currentClass = classPathOf(m_currentNode);
+}
+
+void MainWindow::ListScrapsOfClass()
+{
+    const WaitCursor wait;
+    clearList();
+    takeClassPathFromNode();
+    const std::optional<ResultSource> source = BuildClassListQuery(m_session.currentClass);
+    const bool opened = source && m_session.openResults(*source);
+    showListing(opened);
+}
+
+void MainWindow::showListing(bool opened)
+{
+    if (!opened) {
+        enableResultMenus(false);
+        return;
+    }
+    showFieldCaptions(true);
+    DispList();
+    sizeListRows();
+    m_resultCount = m_session.resultSet()->recordCount();
+    showResultCount();
+    if (m_resultCount != 0) {
+        enableResultMenus(!m_session.isSavedEdition());
+        enableResultCommands(true);
+    } else {
+        enableResultMenus(false);
+        enableResultCommands(false);
+        m_dialogs.information(QStringLiteral("検索条件に合致するスクラップはありません。"));
+    }
+    sizeListColumns();
+}
+
+void MainWindow::sizeListColumns()
+{
+    const QList<int> widths = m_scrapListModel->columnWidths(m_scrapList->font());
+    const int padding = twipsToPixels(kColumnPadding);
+    for (int column = 0; column < widths.size(); ++column)
+        m_scrapList->setColumnWidth(column, widths[column] + padding);
+}
+
+void MainWindow::runSearch(const ResultSource& source)
+{
+    const WaitCursor wait;
+    const bool opened = m_session.openResults(source);
+    if (opened && m_session.resultSet()->recordCount() == 0) {
+        // An empty search leaves the status bar as it was; only a listing of a class reports its 0.
+        m_resultCount = 0;
+        clearList();
+        showFieldCaptions(true);
+        enableResultMenus(false);
+        enableResultCommands(false);
+        m_dialogs.information(QStringLiteral("検索条件に合致するスクラップはありません。"));
+        return;
+    }
+    clearList();
+    showListing(opened);
+}
+
+void MainWindow::showFilteredListing()
+{
+    const WaitCursor wait;
+    m_resultCount = m_session.resultSet() ? m_session.resultSet()->recordCount() : 0;
+    clearList();
+    showFieldCaptions(true);
+    DispList();
+    showResultCount();
+    sizeListRows();
+    sizeListColumns();
+}
+
+void MainWindow::DeleteAllSearchResults()
+{
+    m_helpTopic = HelpTopic::kDeleteAll;
+    if (!m_dialogs.askYesNo(QStringLiteral("検索結果を全部削除します。　削除後は復活できません。　実行しますか？")))
+        return;
+    ResultSet* set = m_session.resultSet();
+    if (set && m_session.connection() && set->recordCount() > 0) {
+        try {
+            DeleteAllResults(*m_session.connection(), *set);
+        } catch (const DbError& e) {
+            // Nothing was deleted: the transaction rolled back.
+            qCWarning(lcMainWindow) << "cannot delete the search results:" << e.message();
+            m_dialogs.critical(QStringLiteral("検索結果を削除できませんでした。"));
+            return;
+        }
+    }
+    ShowSearchMode();
+}
+
+void MainWindow::onListRowPressed(int row)
+{
+    ResultSet* set = m_session.resultSet();
+    if (row < 1 || !set || row > set->recordCount())
+        return;
+    m_mode = RecordView;
+    set->setAbsolutePosition(row);
+    m_resultPosition = row;
+    ShowRecordMode();
+    ShowScrapPosition(m_resultPosition);
+    enableResultMenus(false);
+}

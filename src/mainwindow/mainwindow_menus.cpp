@@ -1,0 +1,104 @@
+// The menus, the help entries and the version window.
+#include "common/desktop.h"
+#include "common/helpkey.h"
+#include "common/helptopics.h"
+#include "common/helpwindow.h"
+#include "mainwindow.h"
+#include "settings/fontchoice.h"
+#include "settings/markercoloursdialog.h"
+#include "versiondialog.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+
+QMenu* MainWindow::addMenu(const QString& name, const QString& caption)
+{
+    QMenu* menu = menuBar()->addMenu(caption);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name + QStringLiteral("Title"));
+    return menu;
+}
+
+QAction* MainWindow::addMenuAction(QMenu* menu, const QString& name, const QString& caption)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+void MainWindow::buildMenus()
+{
+    menuBar()->setObjectName(QStringLiteral("menuBar"));
+
+    QMenu* file = addMenu(QStringLiteral("mFile"), QStringLiteral("ファイル"));
+    QAction* open = addMenuAction(file, QStringLiteral("mFileBookOpen"), QStringLiteral("Zettoraを開く"));
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, &MainWindow::OpenOtherDatabase);
+    connect(addMenuAction(file, QStringLiteral("mFileBookCreate"), QStringLiteral("Zettora新規作成")),
+            &QAction::triggered, this, &MainWindow::CreateScrapDatabase);
+    file->addSeparator()->setObjectName(QStringLiteral("none1"));
+    QAction* quit = addMenuAction(file, QStringLiteral("mFileQuit"), QStringLiteral("終了"));
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* reserve = addMenu(QStringLiteral("mReserve"), QStringLiteral("保存版"));
+    addMenuAction(reserve, QStringLiteral("mReseveDo"), QStringLiteral("保存版作成"));
+    reserve->addSeparator()->setObjectName(QStringLiteral("none4"));
+    connect(addMenuAction(reserve, QStringLiteral("mSearchDel"), QStringLiteral("検索結果全部削除")),
+            &QAction::triggered, this, &MainWindow::DeleteAllSearchResults);
+
+    QMenu* options = addMenu(QStringLiteral("mOpt"), QStringLiteral("オプション"));
+    connect(addMenuAction(options, QStringLiteral("mOptFont"), QStringLiteral("フォント・サイズ")), &QAction::triggered,
+            this, [this] {
+                ChooseDisplayFont(m_session, m_dialogs);
+                ApplyDisplayFont();
+            });
+    connect(addMenuAction(options, QStringLiteral("mOptMark"), QStringLiteral("マーカー色")), &QAction::triggered, this,
+            [this] {
+                auto* markers = new MarkerColoursDialog(m_session, m_dialogs, this);
+                markers->setAttribute(Qt::WA_DeleteOnClose);
+                markers->open();
+            });
+    options->addSeparator()->setObjectName(QStringLiteral("none5"));
+    addMenuAction(options, QStringLiteral("mOptRead"), QStringLiteral("読み上げ各種設定"));
+    connect(addMenuAction(options, QStringLiteral("mOptImportant"), QStringLiteral("スクラップ重要度")),
+            &QAction::triggered, this, &MainWindow::openImportanceLevels);
+
+    QMenu* help = addMenu(QStringLiteral("mHelp"), QStringLiteral("ヘルプ"));
+    connect(addMenuAction(help, QStringLiteral("mHelpSupport"), QStringLiteral("サポート")), &QAction::triggered, this,
+            [this] { showHelp(HelpTopic::kSupport); });
+    connect(addMenuAction(help, QStringLiteral("mHelpHelp"), QStringLiteral("ヘルプ")), &QAction::triggered, this,
+            [this] {
+                showHelp(0);
+                m_helpTopic = HelpTopic::kMainWindow;
+            });
+    help->addSeparator()->setObjectName(QStringLiteral("none6"));
+    connect(addMenuAction(help, QStringLiteral("mHelpReadMe"), QStringLiteral("ReadMe")), &QAction::triggered, this,
+            &MainWindow::openReadMe);
+    connect(addMenuAction(help, QStringLiteral("mHelpVersion"), QStringLiteral("バージョン情報")), &QAction::triggered,
+            this, &MainWindow::showVersion);
+
+    // F1 opens the help page of whatever the window is showing.
+    connect(addHelpKey(this), &QAction::triggered, this, [this] { showHelp(m_helpTopic); });
+}
+
+void MainWindow::showHelp(int topic)
+{
+    if (!m_helpWindow)
+        m_helpWindow = new HelpWindow(this);
+    m_helpWindow->showTopic(topic);
+}
+
+void MainWindow::openReadMe()
+{
+    m_desktop.openFile(QDir(m_options.programFolder).filePath(QStringLiteral("ReadMe.txt")));
+}
+
+void MainWindow::showVersion()
+{
+    auto* about = new VersionDialog(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
+}

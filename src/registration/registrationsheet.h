@@ -1,0 +1,85 @@
+#pragma once
+
+#include "common/session.h"
+#include "database/recordstore.h"
+#include "scrap/importancelevels.h"
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class ClassPicker;
+class QCalendarWidget;
+class QLabel;
+class QPushButton;
+class QStatusBar;
+class QTableWidget;
+class QTableWidgetItem;
+class UserDialogs;
+
+// The registration sheet: the index fields of a new scrap, filled from the entry body and the chosen class,
+// stored with the body as one scrap by "登録". The opener decides whether the window deletes itself on closing.
+class RegistrationSheet final : public QWidget {
+    Q_OBJECT
+public:
+    // bodyText gives the entry body as it is now: read for the title when the sheet opens and again for the
+    // stored body. dateStr is the creation date shown (yyyy-mm-dd); empty for today. levNo is the tree row of
+    // the chosen class; pendingPicture says a picture waits to be attached, so the scrap takes a picture number.
+    RegistrationSheet(Session& session, UserDialogs& dialogs, std::function<QString()> bodyText, const QString& dateStr,
+                      int levNo, bool pendingPicture, QWidget* parent = nullptr);
+    ~RegistrationSheet() override;
+
+    int helpTopic() const;
+    void setLevNo(int levNo) { m_levNo = levNo; }
+    int levNo() const { return m_levNo; }
+    // True once "登録" stored the scrap.
+    bool justRegistered() const { return m_justRegistered; }
+
+Q_SIGNALS:
+    // Sent whenever the window closes, by either button or the close box.
+    void closedWith(bool justRegistered);
+    // "登録" stored this scrap.
+    void registered(const ScrapIdentity& scrap);
+    void helpRequested(int topic);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void loadLevels();
+    void buildSheet(const QString& title, const QString& dateStr, bool pendingPicture);
+    void Command1_Click(int index);
+    // false when the sheet stays open for the user to put right what was refused.
+    bool RegisterScrap();
+    void fg_Pressed(int row);
+    void fg_ItemChanged(QTableWidgetItem* item);
+    void Calendar_Click(const QDate& date);
+    void openPicker();
+    void closePicker();
+    void takeClass(int levNo, const ClassPath& path);
+    void showLevel(const QString& name);
+    void fitRowHeights();
+    void layOut();
+    QString value(int row) const;
+    void setValue(int row, const QString& text);
+
+    Session& m_session;
+    UserDialogs& m_dialogs;
+    std::function<QString()> m_bodyText;
+    int m_levNo;
+    bool m_pendingPicture;
+    bool m_justRegistered = false;
+    QList<ImportanceLevel> m_levels;
+    QString m_shownLevel;
+    QString m_backC = QStringLiteral("");
+    QTableWidget* m_sheet;
+    QCalendarWidget* m_calendar;
+    QPushButton* m_register;
+    QPushButton* m_cancel;
+    QLabel* m_help;
+    QStatusBar* m_status;
+    QPointer<ClassPicker> m_picker;
+};

@@ -1,0 +1,3 @@
+#include "scraplog.h"
+
+Q_LOGGING_CATEGORY(lcScrap, "zettora.scrap")

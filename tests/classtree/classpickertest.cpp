@@ -1,0 +1,130 @@
+#include "classpickertest.h"
+
+#include "classtree/classpicker.h"
+#include "classtree/classtreeloader.h"
+#include "classtree/treerows.h"
+#include "common/images.h"
+#include "database/connection.h"
+#include "database/opening.h"
+#include "testcollection.h"
+
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+// 政治(2) > 国内(3) > 選挙(4) > 地方(5); 政治 > 国際(6); 経済(7) > 金融(8)
+struct ClassFixture {
+    TestFolder folder;
+    Session session;
+
+    explicit ClassFixture(const QStringList& setup = {})
+    {
+        const QString path = folder.newCollection();
+        session.adoptDatabase(Connection::openExisting(path), path, QStringLiteral("Zettora"), DatabaseKind::Scrap);
+        Connection& c = *session.connection();
+        const QList<QPair<int, QString>> classes{{1, u"政治"_qs}, {2, u"国内"_qs}, {3, u"選挙"_qs}, {4, u"地方"_qs},
+                                                 {2, u"国際"_qs}, {1, u"経済"_qs}, {7, u"金融"_qs}};
+        for (int i = 0; i < classes.size(); ++i)
+            addClass(c, classes[i].first, classes[i].second, i + 2);
+        for (const QString& sql : setup)
+            c.execute(sql);
+    }
+};
+
+QStringList preOrder(const QTreeWidget& tree)
+{
+    QStringList texts;
+    for (int row = 1; row <= TreeRows::count(&tree); ++row)
+        texts << TreeRows::itemAt(&tree, row)->text(0);
+    return texts;
+}
+
+} // namespace
+
+void ClassPickerTest::initTestCase()
+{
+    Images::installIconTheme();
+}
+
+void ClassPickerTest::loadedTree_placesClassesAtTheirStoredRows_data()
+{
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QStringList>("rows");
+
+    QTest::newRow("whole tree") << QStringList{}
+                                << QStringList{u"スクラップ分類"_qs, u"政治"_qs, u"国内"_qs, u"選挙"_qs,
+                                               u"地方"_qs,           u"国際"_qs, u"経済"_qs, u"金融"_qs};
+    QTest::newRow("a missing parent ends the building")
+        << QStringList{u"UPDATE extraNodeMEMO SET ndP = 40 WHERE nName = '国際'"_qs}
+        << QStringList{u"スクラップ分類"_qs, u"政治"_qs, u"国内"_qs, u"選挙"_qs, u"地方"_qs};
+    QTest::newRow("unreadable classes leave the root")
+        << QStringList{u"DROP TABLE extraNodeMEMO"_qs} << QStringList{u"スクラップ分類"_qs};
+}
+
+void ClassPickerTest::loadedTree_placesClassesAtTheirStoredRows()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QStringList, rows);
+
+    ClassFixture f(setup);
+    QTreeWidget tree;
+    loadClassTree(&tree, *f.session.connection());
+    loadClassTree(&tree, *f.session.connection()); // a reload replaces, never appends
+    QCOMPARE(preOrder(tree), rows);
+    for (int row = 2; row <= rows.size(); ++row) {
+        const QTreeWidgetItem* node = TreeRows::itemAt(&tree, row);
+        QCOMPARE(node->data(0, Qt::UserRole).toString(), QString::number(row));
+        QVERIFY(!node->icon(0).isNull());
+        QVERIFY(node->parent()->isExpanded());
+    }
+}
+
+void ClassPickerTest::clickedClass_isHandedOverWithItsRowAndPath_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QStringList>("path");
+
+    QTest::newRow("root") << 1 << QStringList{u""_qs, u""_qs, u""_qs};
+    QTest::newRow("major") << 7 << QStringList{u"経済"_qs, u""_qs, u""_qs};
+    QTest::newRow("middle") << 6 << QStringList{u"政治"_qs, u"国際"_qs, u""_qs};
+    QTest::newRow("minor") << 4 << QStringList{u"政治"_qs, u"国内"_qs, u"選挙"_qs};
+    QTest::newRow("below the minor classes") << 5 << QStringList{u""_qs, u""_qs, u""_qs};
+}
+
+void ClassPickerTest::clickedClass_isHandedOverWithItsRowAndPath()
+{
+    QFETCH(int, row);
+    QFETCH(QStringList, path);
+
+    ClassFixture f;
+    QPointer<ClassPicker> picker = new ClassPicker(f.session, 3);
+    picker->show();
+    QVERIFY(QTest::qWaitForWindowExposed(picker));
+    QSignalSpy picked(picker.data(), &ClassPicker::classPicked);
+    auto* tree = picker->findChild<QTreeWidget*>(QStringLiteral("fg"));
+
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(TreeRows::itemAt(tree, row)).center());
+
+    QCOMPARE(picked.size(), 1);
+    QCOMPARE(picked[0][0].toInt(), row);
+    const auto chosen = picked[0][1].value<ClassPath>();
+    QCOMPARE((QStringList{chosen.major, chosen.middle, chosen.minor}), path);
+    QTRY_VERIFY(picker.isNull());
+}
+
+void ClassPickerTest::cancel_closesWithoutPicking()
+{
+    ClassFixture f;
+    QPointer<ClassPicker> picker = new ClassPicker(f.session, 1);
+    picker->show();
+    QSignalSpy picked(picker.data(), &ClassPicker::classPicked);
+
+    picker->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+
+    QTRY_VERIFY(picker.isNull());
+    QCOMPARE(picked.size(), 0);
+}

@@ -1,0 +1,166 @@
+#pragma once
+
+#include "classtree/treeeditor.h"
+#include "classtree/treerows.h"
+#include "common/session.h"
+#include "database/connection.h"
+#include "database/opening.h"
+#include "database/query.h"
+#include "fakeuserdialogs.h"
+#include "testcollection.h"
+#include "web/webpagesource.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <memory>
+
+struct FakeWebPage final : WebPageSource {
+    QString url = QStringLiteral("https://example.jp/news?id=1");
+    QString title = QStringLiteral("例のニュース");
+    QString currentUrl() const override { return url; }
+    QString currentTitle() const override { return title; }
+};
+
+// A tree editor on a collection of its own, with scripted dialogs and a web page to add.
+struct EditorFixture {
+    TestFolder folder;
+    FakeUserDialogs dialogs;
+    FakeWebPage web;
+    Session session;
+    std::unique_ptr<TreeEditor> window;
+    std::unique_ptr<QSignalSpy> closed;
+
+    EditorFixture()
+    {
+        const QString path = folder.newCollection();
+        session.adoptDatabase(Connection::openExisting(path), path, QStringLiteral("Zettora"), DatabaseKind::Scrap);
+    }
+    Connection& db() const { return *session.connection(); }
+
+    TreeEditor& open(TreeKind kind = TreeKind::Classes, bool withWebPage = true)
+    {
+        window = std::make_unique<TreeEditor>(session, dialogs, withWebPage ? &web : nullptr, kind);
+        closed = std::make_unique<QSignalSpy>(window.get(), &TreeEditor::closed);
+        window->show();
+        return *window;
+    }
+    QTreeWidget* tree() const { return window->findChild<QTreeWidget*>(QStringLiteral("fg")); }
+    QTreeWidgetItem* node(int row) const { return TreeRows::itemAt(tree(), row); }
+    void select(int row) const { window->fg_Click(node(row)); }
+    void press(const QString& key) const
+    {
+        QAction* button = window->toolbarButton(key);
+        QVERIFY2(button, qPrintable(key));
+        button->trigger();
+    }
+    void press(const char16_t* key) const { press(QString::fromUtf16(key)); }
+    // Renames the node at row in place, as a user does: "Alt", type, Enter.
+    void rename(int row, const QString& text) const
+    {
+        select(row);
+        press(u"Alt");
+        auto* editor = tree()->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        editor->setText(text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The view stores the text from the event loop, and the window carries it out from there after it.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    // "key|caption|tooltip" of each button, the tooltip only where it is not the caption, joined by ",".
+    QString toolbar() const
+    {
+        QStringList all;
+        for (const QAction* action : window->findChild<QToolBar*>(QStringLiteral("Toolbar1"))->actions())
+            all << action->objectName() + u'|' + action->text() +
+                       (action->toolTip() != action->text() ? u'|' + action->toolTip() : QString());
+        return all.join(u',');
+    }
+    QStringList gridTexts() const
+    {
+        QStringList texts;
+        for (int row = 1; row <= TreeRows::count(tree()); ++row)
+            texts << QString(TreeRows::levelOf(node(row)) - 1, u'-') + node(row)->text(0);
+        return texts;
+    }
+    QStringList rows(const QString& sql) const
+    {
+        Query query(db(), sql);
+        QStringList all;
+        while (query.next()) {
+            QStringList fields;
+            for (int c = 0; c < query.columnCount(); ++c)
+                fields << query.text(c);
+            all << fields.join(u'|');
+        }
+        return all;
+    }
+    QStringList storedTree() const
+    {
+        return rows(QStringLiteral("SELECT ndP, nName, ndMEMO FROM extraNodeMEMO ORDER BY rowid"));
+    }
+    QStringList scraps() const
+    {
+        return rows(QStringLiteral("SELECT DocNo, a04, a05, a06, LevNo FROM MEMO_IDX ORDER BY DocNo"));
+    }
+    QString levNos() const { return rows(QStringLiteral("SELECT LevNo FROM MEMO_IDX ORDER BY DocNo")).join(u','); }
+    void addPicture(int skID) const
+    {
+        Query insert(db(), QStringLiteral("INSERT INTO PHOTO_DRA (skID, a01, a02) VALUES (?, ?, ?)"));
+        insert.bindAll({skID, QStringLiteral("写真"), QByteArray("jpeg")});
+        insert.run();
+    }
+    void scrap(int docNo, const QString& major, const QString& middle, const QString& minor, int levNo,
+               int skID = 0) const
+    {
+        TestScrap s;
+        s.title = QStringLiteral("記事%1").arg(docNo);
+        s.major = major;
+        s.middle = middle;
+        s.minor = minor;
+        s.levNo = levNo;
+        s.docNo = docNo;
+        s.pfID = docNo;
+        s.skID = skID;
+        addScrap(db(), s);
+        addBody(db(), docNo, QStringLiteral("本文%1").arg(docNo));
+        addMark(db(), docNo, false, 0, 2);
+        if (skID)
+            addPicture(skID);
+    }
+};
+
+// 政治(2) > 国内(3) > 選挙(4); 政治 > 国際(5) > 選挙(6); 経済(7) > 金融(8); a scrap in each class and one at
+// the root; the scraps of 国内/選挙 (3) and 国内 (2) have pictures.
+struct ClassesFixture : EditorFixture {
+    ClassesFixture()
+    {
+        const QList<QPair<int, QString>> classes{{1, u"政治"_qs}, {2, u"国内"_qs}, {3, u"選挙"_qs}, {2, u"国際"_qs},
+                                                 {5, u"選挙"_qs}, {1, u"経済"_qs}, {7, u"金融"_qs}};
+        for (int i = 0; i < classes.size(); ++i)
+            addClass(db(), classes[i].first, classes[i].second, i + 2);
+        scrap(1, u"政治"_qs, {}, {}, 2);
+        scrap(2, u"政治"_qs, u"国内"_qs, {}, 3, 12);
+        scrap(3, u"政治"_qs, u"国内"_qs, u"選挙"_qs, 4, 13);
+        scrap(4, u"政治"_qs, u"国際"_qs, u"選挙"_qs, 6);
+        scrap(5, u"経済"_qs, {}, {}, 7);
+        scrap(6, u"経済"_qs, u"金融"_qs, {}, 8);
+        scrap(7, {}, {}, {}, 1);
+    }
+};
+
+inline QStringList items(const QString& commaSeparated)
+{
+    return commaSeparated.split(u',');
+}
+
+inline qint64 count(Connection& connection, const QString& table)
+{
+    return scalar(connection, QStringLiteral("SELECT count(*) FROM ") + table);
+}

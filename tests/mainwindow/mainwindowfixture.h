@@ -1,0 +1,46 @@
+#pragma once
+
+#include "common/session.h"
+#include "fakedesktop.h"
+#include "fakeuserdialogs.h"
+#include "mainwindow/mainwindow.h"
+#include "testcollection.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTabWidget>
+
+#include <memory>
+
+// A main window started on a collection in a folder of its own, with scripted dialogs.
+struct Fixture {
+    TestFolder folder;
+    FakeUserDialogs dialogs;
+    FakeDesktop desktop;
+    Session session;
+    std::unique_ptr<MainWindow> window;
+
+    // Creates the default collection unless told not to, then starts the window.
+    explicit Fixture(bool withDefaultCollection = true)
+    {
+        if (withDefaultCollection)
+            folder.newCollection();
+    }
+    MainWindow& start()
+    {
+        StartupOptions options;
+        options.programFolder = folder.folder();
+        options.databasePath = folder.path(QStringLiteral("Zettora.mdb"));
+        window = std::make_unique<MainWindow>(session, dialogs, desktop, options);
+        window->show();
+        return *window;
+    }
+    template <typename T> T* child(const char16_t* name) const
+    {
+        return window->findChild<T*>(QString::fromUtf16(name));
+    }
+    QAction* action(const char16_t* name) const { return child<QAction>(name); }
+    bool menuEnabled(const char16_t* name) const { return child<QMenu>(name)->menuAction()->isEnabled(); }
+    QTabWidget* tabs() const { return child<QTabWidget>(u"SSTab"); }
+    bool paneShown(const char16_t* name) const { return !child<QWidget>(name)->isHidden(); }
+};
