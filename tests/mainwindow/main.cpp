@@ -1,6 +1,7 @@
 #include "mainwindowliststest.h"
 #include "mainwindowrecordtest.h"
 #include "mainwindowtest.h"
+#include "resultsownertest.h"
 #include "testmain.h"
 #include "typicalroadtest.h"
 
@@ -8,6 +9,7 @@
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, MainWindowTest, MainWindowListsTest, MainWindowRecordTest, TypicalRoadTest>(
+    return runTestClasses<QApplication, MainWindowTest, MainWindowListsTest, MainWindowRecordTest, TypicalRoadTest,
+                          ResultsOwnerTest>(
         argc, argv);
 }

@@ -1,0 +1,199 @@
+#include "resultsownertest.h"
+
+#include "classtree/treerows.h"
+#include "common/fonts.h"
+#include "database/connection.h"
+#include "database/query.h"
+#include "mainwindowfixture.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Three scraps under 政治 (tree row 2) and none under 経済 (row 3).
+struct OwnerFixture : Fixture {
+    OwnerFixture()
+    {
+        auto c = Connection::openExisting(dbPath());
+        addClass(*c, 1, u"政治"_s, 2);
+        addClass(*c, 1, u"経済"_s, 3);
+        for (int i = 1; i <= 3; ++i) {
+            TestScrap s;
+            s.title = u"記事%1"_s.arg(i);
+            s.major = u"政治"_s;
+            s.levNo = 2;
+            s.docNo = i;
+            s.pfID = i;
+            addScrap(*c, s);
+            addBody(*c, i, u"本文%1"_s.arg(i));
+        }
+        alterCollection(dbPath(), u"UPDATE IDno SET DocNo = 3, pfID = 3"_s);
+    }
+    QString dbPath() const { return folder.path(u"Zettora.mdb"_s); }
+    void clickClass(int row) const
+    {
+        auto* tree = child<QTreeWidget>(u"fg0");
+        Q_EMIT tree->itemClicked(TreeRows::itemAt(tree, row), 0);
+    }
+    void pressListRow(int row) const
+    {
+        auto* list = child<QTableView>(u"fr");
+        Q_EMIT list->pressed(list->model()->index(row - 1, 0));
+    }
+    void press(const QString& key) const
+    {
+        auto* button = window->findChild<QAction*>(key);
+        QVERIFY2(button && button->isEnabled(), qPrintable(key));
+        button->trigger();
+    }
+    // Lists 政治 on the search tab and opens row `row` in record view.
+    void showRecord(int row)
+    {
+        tabs()->setCurrentIndex(MainWindow::TabSearch);
+        clickClass(2);
+        pressListRow(row);
+        QCOMPARE(window->mode(), MainWindow::RecordView);
+    }
+    // Writes text in the entry pane, clicks 経済 and presses 登録 on the sheet.
+    void registerInEntryPane(const QString& text)
+    {
+        tabs()->setCurrentIndex(MainWindow::TabEntry);
+        child<QPlainTextEdit>(u"mData")->setPlainText(text);
+        clickClass(3);
+        auto* sheet = window->findChild<QWidget*>(u"Form3"_s);
+        QVERIFY(sheet);
+        sheet->findChild<QPushButton*>(u"Command1_0"_s)->click();
+        QCOMPARE(dialogs.lastText(), u"スクラップを登録しました。 画像添付、下線引きが可能です。"_s);
+    }
+    QStringList column(const QString& sql) const
+    {
+        auto c = Connection::openExisting(dbPath());
+        Query q(*c, sql);
+        QStringList values;
+        while (q.next())
+            values << q.text(0);
+        return values;
+    }
+};
+
+} // namespace
+
+void ResultsOwnerTest::initTestCase()
+{
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    installFontSubstitutes();
+}
+
+void ResultsOwnerTest::registeringWhileARecordIsShown_leavesRecordViewAndBothScraps_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::newRow("shown body untouched") << QString();
+    QTest::newRow("shown body edited before leaving") << u"書きかけ"_s;
+}
+
+void ResultsOwnerTest::registeringWhileARecordIsShown_leavesRecordViewAndBothScraps()
+{
+    QFETCH(QString, edit);
+    OwnerFixture f;
+    f.start();
+    f.showRecord(2);
+    if (!edit.isEmpty())
+        f.child<QPlainTextEdit>(u"rtBox")->setPlainText(edit);
+
+    f.registerInEntryPane(u"新しい記事\n本文"_s);
+    f.tabs()->setCurrentIndex(MainWindow::TabSearch);
+
+    // The set record view showed is gone, so the tab shows search mode: nothing there can reach the new scrap.
+    QCOMPARE(f.window->mode(), MainWindow::Search);
+    QVERIFY(!f.window->recordViewFlag());
+    QVERIFY(!f.window->shownScrap());
+    QVERIFY(f.paneShown(u"fr") && !f.paneShown(u"rtBox"));
+    QCOMPARE(f.child<QTableView>(u"fr")->model()->rowCount(), 0);
+    QVERIFY(!f.action(u"delMEMO") && !f.action(u"RecEditMEMO"));
+    QCOMPARE(f.column(u"SELECT a01 FROM MEMO_DAT ORDER BY pfID"_s),
+             (QStringList{u"本文1"_s, u"本文2"_s, u"本文3"_s, u"新しい記事\n本文"_s}));
+
+    // Listing and opening again shows and deletes exactly the scrap on screen.
+    f.clickClass(3);
+    f.pressListRow(1);
+    QCOMPARE(f.child<QTableWidget>(u"fg1")->item(2, 2)->text(), u"新しい記事"_s);
+    f.dialogs.yesNo.enqueue(true);
+    f.press(u"delMEMO"_s);
+    QCOMPARE(f.column(u"SELECT a02 FROM MEMO_IDX ORDER BY DocNo"_s), (QStringList{u"記事1"_s, u"記事2"_s, u"記事3"_s}));
+}
+
+void ResultsOwnerTest::openingAnotherCollection_endsRecordViewOfTheFirst()
+{
+    OwnerFixture f;
+    const QString other = f.folder.newCollection(u"Other.mdb"_s);
+    f.start();
+    f.showRecord(1);
+
+    f.dialogs.paths.enqueue(other);
+    f.action(u"mFileBookOpen")->trigger();
+    QCOMPARE(f.session.databasePath(), other);
+    f.tabs()->setCurrentIndex(MainWindow::TabSearch);
+
+    QCOMPARE(f.window->mode(), MainWindow::Search);
+    QVERIFY(!f.window->shownScrap());
+    QVERIFY(f.child<QPlainTextEdit>(u"rtBox")->isHidden());
+    auto c = Connection::openExisting(other);
+    QCOMPARE(scalar(*c, u"SELECT count(*) FROM MEMO_DAT"_s), 0);
+}
+
+void ResultsOwnerTest::listingAfterRegistering_endsMarkingOfTheEntryPane()
+{
+    OwnerFixture f;
+    f.start();
+    f.registerInEntryPane(u"登録した記事"_s);
+    QVERIFY(f.window->toolbarButton(u"underLine"_s)->isEnabled());
+
+    f.tabs()->setCurrentIndex(MainWindow::TabSearch);
+    f.clickClass(2);
+    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
+
+    QVERIFY(!f.window->justRegistered());
+    QVERIFY(!f.window->toolbarButton(u"underLine"_s)->isEnabled());
+    QVERIFY(!f.window->toolbarButton(u"drawMEMO"_s)->isEnabled());
+    auto* entry = f.child<QPlainTextEdit>(u"mData");
+    QTextCursor cursor = entry->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(2, QTextCursor::KeepAnchor);
+    entry->setTextCursor(cursor);
+    f.window->toolbarButton(u"underLine"_s)->trigger();
+    QVERIFY(f.column(u"SELECT pfID FROM MEMO_UNDERLINE"_s).isEmpty());
+}
+
+void ResultsOwnerTest::failingBodySave_saysSoAndKeepsTheText_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("the save button") << u"RecEditMEMO"_s;
+    QTest::newRow("stepping on with Yes") << u"nextMEMO"_s;
+}
+
+void ResultsOwnerTest::failingBodySave_saysSoAndKeepsTheText()
+{
+    QFETCH(QString, how);
+    OwnerFixture f;
+    alterCollection(f.dbPath(),
+                    u"CREATE TRIGGER refuse BEFORE UPDATE ON MEMO_DAT BEGIN SELECT RAISE(ABORT, 'no'); END"_s);
+    f.start();
+    f.showRecord(2);
+    auto* body = f.child<QPlainTextEdit>(u"rtBox");
+    body->setPlainText(u"失いたくない文章"_s);
+    f.dialogs.yesNo.enqueue(true);
+
+    f.press(how);
+
+    QCOMPARE(f.dialogs.lastText(), u"スクラップを保存できませんでした。"_s);
+    QCOMPARE(body->toPlainText(), u"失いたくない文章"_s);
+    QCOMPARE(f.window->statusText(1), u"スクラップ： 2/3"_s);
+    QCOMPARE(f.column(u"SELECT a01 FROM MEMO_DAT WHERE pfID = 2"_s), QStringList{u"本文2"_s});
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QObject>
+
+// Roads that replace the shared result set behind a window's back: what is on screen is what is acted on.
+class ResultsOwnerTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+
+    void registeringWhileARecordIsShown_leavesRecordViewAndBothScraps_data();
+    void registeringWhileARecordIsShown_leavesRecordViewAndBothScraps();
+    void openingAnotherCollection_endsRecordViewOfTheFirst();
+    void listingAfterRegistering_endsMarkingOfTheEntryPane();
+    void failingBodySave_saysSoAndKeepsTheText_data();
+    void failingBodySave_saysSoAndKeepsTheText();
+};
