@@ -30,12 +30,13 @@ void RenameInScraps(Connection& connection, const ClassPath& oldPath, const QStr
 void DeleteScrapsOfClass(Connection& connection, const ClassPath& path);
 
 // Replaces the stored tree by rows (in tree-row order) and, with renumber, gives every scrap the row of its class.
-ClassWrite WriteClassTree(Connection& connection, const QList<ClassRow>& rows, bool renumber);
+[[nodiscard]] ClassWrite WriteClassTree(Connection& connection, const QList<ClassRow>& rows, bool renumber);
 // Carries a rename of the class at row ndMEMO into its scraps and its tree row.
-ClassWrite RenameClassEverywhere(Connection& connection, const ClassPath& oldPath, int level, const QString& newName,
-                                 int ndMEMO);
+[[nodiscard]] ClassWrite RenameClassEverywhere(Connection& connection, const ClassPath& oldPath, int level,
+                                               const QString& newName, int ndMEMO);
 // Deletes the scraps under path, then stores rowsAfter (the tree without the class) and renumbers.
-ClassWrite DeleteClassEverywhere(Connection& connection, const ClassPath& path, const QList<ClassRow>& rowsAfter);
+[[nodiscard]] ClassWrite DeleteClassEverywhere(Connection& connection, const ClassPath& path,
+                                               const QList<ClassRow>& rowsAfter);
 
 // The hidden check grid: for every class row, its parent's row and its name, indexed by tree row - 1.
 class CheckGrid {

@@ -43,11 +43,17 @@ void InsertFavouriteRow(Connection& connection, int ndWEB, int ndID, const QStri
     insert.bind(1, ndWEB).bind(2, ndID).bind(3, fvName).bind(4, fvAddress).run();
 }
 
-qint16 AddFavouriteRow(Connection& connection, const QString& fvName, const QString& fvAddress)
+namespace {
+void renumberFavourites(Connection& connection, const QList<qint64>& idsInRowOrder);
+} // namespace
+
+qint16 AddFavouriteRow(Connection& connection, const QString& fvName, const QString& fvAddress,
+                       const QList<qint64>& idsInRowOrder)
 {
     Transaction transaction(connection);
     const qint16 id = NextIdNo(connection, 0);
     InsertFavouriteRow(connection, 0, id, fvName, fvAddress);
+    renumberFavourites(connection, QList<qint64>(idsInRowOrder) << id);
     transaction.commit();
     return id;
 }
@@ -61,6 +67,15 @@ int FavouriteRowOf(const QList<qint64>& idsInRowOrder, qint64 id)
 void RenumberFavourites(Connection& connection, const QList<qint64>& idsInRowOrder)
 {
     Transaction transaction(connection);
+    renumberFavourites(connection, idsInRowOrder);
+    transaction.commit();
+}
+
+namespace {
+
+// Inside the caller's transaction.
+void renumberFavourites(Connection& connection, const QList<qint64>& idsInRowOrder)
+{
     QList<QPair<qint64, int>> rows;
     {
         Query select(connection, QStringLiteral("SELECT rowid, ndID FROM extraNodeWEB"));
@@ -72,13 +87,17 @@ void RenumberFavourites(Connection& connection, const QList<qint64>& idsInRowOrd
         update.bind(1, row).bind(2, rowid).run();
         update.reset();
     }
-    transaction.commit();
 }
 
-void DeleteFavouriteRow(Connection& connection, qint16 ndID)
+} // namespace
+
+void DeleteFavouriteRow(Connection& connection, qint16 ndID, const QList<qint64>& idsInRowOrderAfter)
 {
+    Transaction transaction(connection);
     Query remove(connection, QStringLiteral("DELETE FROM extraNodeWEB WHERE ") + firstRowWithId());
     remove.bind(1, qint64(ndID)).run();
+    renumberFavourites(connection, idsInRowOrderAfter);
+    transaction.commit();
 }
 
 void SaveFavouriteName(Connection& connection, qint16 ndID, const QString& fvName)

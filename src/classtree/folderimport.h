@@ -22,7 +22,7 @@ QString LastPathPart(const QString& path);
 // Lists a folder's immediate subfolders as full paths; nullopt when the folder cannot be listed.
 using FolderLister = std::function<std::optional<QStringList>(const QString& path)>;
 // Subfolders in name order, case ignored, hidden ones left out.
-std::optional<QStringList> listSubfolders(const QString& path);
+[[nodiscard]] std::optional<QStringList> listSubfolders(const QString& path);
 
 // A class made from a folder, with those made from its subfolders.
 struct FolderClass {
@@ -35,5 +35,5 @@ using FolderProgress = std::function<bool(int done, int total, const QString& cu
 
 // The major class for the folder at path with its subfolders as middle and theirs as minor classes; deeper
 // folders are not taken, and subfolders that cannot be listed keep no classes below them. nullopt when cancelled.
-std::optional<FolderClass> BuildFromFolder(const QString& path, const FolderLister& lister,
-                                           const FolderProgress& progress = {});
+[[nodiscard]] std::optional<FolderClass> BuildFromFolder(const QString& path, const FolderLister& lister,
+                                                         const FolderProgress& progress = {});

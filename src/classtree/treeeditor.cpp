@@ -595,9 +595,12 @@ void TreeEditor::AddFavourite()
     // A page title longer than the name column keeps its beginning.
     const QString title = m_web->currentTitle().left(kNameWidth);
     fg_Click(root());
+    QList<qint64> ids;
+    for (int i = 0; i < root()->childCount(); ++i)
+        ids << keyNumber(root()->child(i));
     qint16 id = 0;
     try {
-        id = AddFavouriteRow(*connection, title, address);
+        id = AddFavouriteRow(*connection, title, address, ids);
     } catch (const DbError& e) {
         qCWarning(lcClassTree) << "cannot add the favourite" << address << e.message();
         return;
@@ -625,8 +628,13 @@ bool TreeEditor::DeleteNodeRow()
     Connection* connection = m_session.connection();
     if (!connection)
         return false;
+    QList<qint64> idsAfter;
+    for (int i = 0; i < root()->childCount(); ++i) {
+        if (root()->child(i) != m_selected)
+            idsAfter << keyNumber(root()->child(i));
+    }
     try {
-        DeleteFavouriteRow(*connection, keyNumber(m_selected));
+        DeleteFavouriteRow(*connection, keyNumber(m_selected), idsAfter);
     } catch (const DbError& e) {
         qCWarning(lcClassTree) << "cannot delete the favourite:" << e.message();
         m_dialogs.information(QStringLiteral("データベースからの削除に失敗しました。"));
@@ -650,7 +658,6 @@ void TreeEditor::deleteFavourite()
     m_selected = gone->parent();
     m_tree->setCurrentItem(m_selected);
     delete gone;
-    RenumberFavourites();
 }
 
 void TreeEditor::SaveFavouriteName(QTreeWidgetItem* item)

@@ -37,7 +37,7 @@ public:
 
     // Replaces the shared result set by one opened on source that can add rows; false (and no set) when it
     // cannot be opened.
-    bool openResults(const ResultSource& source);
+    [[nodiscard]] bool openResults(const ResultSource& source);
     void closeResults();
     // Tells the views that rows of the set were narrowed or dropped in place.
     void announceResultsChanged();

@@ -15,9 +15,9 @@ enum class DatabaseKind : int { None = 0, Scrap = 2, SavedEdition = -2 };
 std::unique_ptr<Connection> OpenSharedConnection(const QString& path);
 // True when the file has a table named exactly "DBID"; false also when its catalog cannot be read
 // (a file that is not a database at all).
-bool HasKindTable(Connection& connection);
+[[nodiscard]] bool HasKindTable(Connection& connection);
 // DBID.dbid of the first row, or 0 when there is no row or it cannot be read.
-int ReadDatabaseKind(Connection& connection);
+[[nodiscard]] int ReadDatabaseKind(Connection& connection);
 // What opening a file found, after both checks.
 struct KindCheck {
     bool hasKindTable = false;
@@ -28,11 +28,11 @@ struct KindCheck {
     }
     DatabaseKind acceptedKind() const { return accepted() ? DatabaseKind(kind) : DatabaseKind::None; }
 };
-KindCheck CheckDatabaseKind(Connection& connection);
+[[nodiscard]] KindCheck CheckDatabaseKind(Connection& connection);
 
 // A result set opened on source that can add rows, or null when it cannot be opened or written through.
 // Throws nothing: failures are logged.
-std::unique_ptr<ResultSet> OpenWritableResultSet(Connection* connection, const ResultSource& source);
+[[nodiscard]] std::unique_ptr<ResultSet> OpenWritableResultSet(Connection* connection, const ResultSource& source);
 
 // The database name shown as the caption: the file name without its extension.
 QString databaseNameOf(const QString& path);

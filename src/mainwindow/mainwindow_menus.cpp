@@ -52,8 +52,8 @@ void MainWindow::buildMenus()
     QMenu* options = addMenu(QStringLiteral("mOpt"), QStringLiteral("オプション"));
     connect(addMenuAction(options, QStringLiteral("mOptFont"), QStringLiteral("フォント・サイズ")), &QAction::triggered,
             this, [this] {
-                ChooseDisplayFont(m_session, m_dialogs);
-                ApplyDisplayFont();
+                if (ChooseDisplayFont(m_session, m_dialogs))
+                    ApplyDisplayFont();
             });
     connect(addMenuAction(options, QStringLiteral("mOptMark"), QStringLiteral("マーカー色")), &QAction::triggered, this,
             [this] {

@@ -23,7 +23,8 @@ QString searchText(const QString& typed);
 // half-width "%", match it as a pattern ("%" any run of characters, every other character literal). Letters
 // compare without regard to case, full-width ones too. Ordered by tree position, then registration. Nothing for any
 // other whereCol. Makes the comparison known to connection first; throws DbError when it cannot.
-std::optional<ResultSource> BuildTextSearchQuery(Connection& connection, int whereCol, const QString& typed);
+[[nodiscard]] std::optional<ResultSource> BuildTextSearchQuery(Connection& connection, int whereCol,
+                                                               const QString& typed);
 
 // The scraps created on the days from one date to the other (in either order), by creation date.
 ResultSource BuildDateSearchQuery(const QDate& from, const QDate& to);

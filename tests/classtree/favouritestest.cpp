@@ -42,6 +42,10 @@ void FavouritesTest::addFavourite_takesNextIdAndIsListedLast_data()
         << QString() << true << QString(200, u'長') << u"11|10|"_qs + QString(127, u'長') + u'|' + url;
     QTest::newRow("counter at its limit") << u"UPDATE IDno SET ndID = 32767"_qs << true << u"例"_qs << QString();
     QTest::newRow("no web pane") << QString() << false << u"例"_qs << QString();
+    // The identifier, the row and the renumbering go together or not at all.
+    QTest::newRow("renumbering refused")
+        << u"CREATE TRIGGER t BEFORE UPDATE OF ndWEB ON extraNodeWEB BEGIN SELECT RAISE(ABORT, 'no'); END"_qs << true
+        << u"例"_qs << QString();
 }
 
 void FavouritesTest::addFavourite_takesNextIdAndIsListedLast()
@@ -82,6 +86,9 @@ void FavouritesTest::deleteFavourite_removesItsRowAndRenumbers_data()
     QTest::newRow("No") << false << QString() << QString() << false;
     QTest::newRow("the row refuses")
         << true << u"CREATE TRIGGER t BEFORE DELETE ON extraNodeWEB BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
+        << u"データベースからの削除に失敗しました。"_qs << false;
+    QTest::newRow("the renumbering refuses")
+        << true << u"CREATE TRIGGER t BEFORE UPDATE OF ndWEB ON extraNodeWEB BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
         << u"データベースからの削除に失敗しました。"_qs << false;
 }
 
