@@ -100,6 +100,15 @@ void DeleteFavouriteRow(Connection& connection, qint16 ndID, const QList<qint64>
     transaction.commit();
 }
 
+std::optional<QString> FavouriteAddress(Connection& connection, qint16 ndID)
+{
+    Query favourite(connection, QStringLiteral("SELECT fvAddress FROM extraNodeWEB WHERE ") + firstRowWithId());
+    favourite.bind(1, qint64(ndID));
+    if (favourite.next())
+        return favourite.text(0);
+    return std::nullopt;
+}
+
 void SaveFavouriteName(Connection& connection, qint16 ndID, const QString& fvName)
 {
     Query rename(connection, QStringLiteral("UPDATE extraNodeWEB SET fvName = ? WHERE ") + firstRowWithId());

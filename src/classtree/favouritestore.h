@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class Connection;
 
 // The favourites' rows in extraNodeWEB and their identifiers from the counter row. Functions throw DbError.
@@ -26,4 +28,6 @@ void RenumberFavourites(Connection& connection, const QList<qint64>& idsInRowOrd
 // Deletes the first row with identifier ndID (nothing when there is none) and renumbers the favourites left,
 // given in their new row order, all or nothing.
 void DeleteFavouriteRow(Connection& connection, qint16 ndID, const QList<qint64>& idsInRowOrderAfter);
+// The address of the first favourite with identifier ndID, or nullopt when there is none.
+[[nodiscard]] std::optional<QString> FavouriteAddress(Connection& connection, qint16 ndID);
 void SaveFavouriteName(Connection& connection, qint16 ndID, const QString& fvName);

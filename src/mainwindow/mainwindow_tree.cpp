@@ -1,5 +1,6 @@
 // The tree pane: the classification tree or the favourites, and what a click on a node does.
 #include "classtree/classtreeloader.h"
+#include "classtree/favouritestore.h"
 #include "classtree/treerows.h"
 #include "common/images.h"
 #include "common/session.h"
@@ -45,23 +46,9 @@ void MainWindow::resetFavouritesTree()
 
 void MainWindow::addFavouriteNodes()
 {
-    if (!m_session.connection())
-        return;
-    QTreeWidgetItem* root = m_treePane->topLevelItem(0);
-    try {
-        Query favourites(*m_session.connection(),
-                         QStringLiteral("SELECT ndWEB, ndID, fvName, fvAddress FROM extraNodeWEB ORDER BY ndWEB"));
-        const QIcon page = Images::icon(QStringLiteral("imgFile"));
-        while (favourites.next()) {
-            auto* node = new QTreeWidgetItem(root, QStringList{favourites.text(2)});
-            node->setData(0, kKeyRole, QString::number(favourites.integer(1)));
-            node->setIcon(0, page);
-        }
-    } catch (const DbError& e) {
-        qCWarning(lcMainWindow) << "cannot read the favourites:" << e.message();
-    }
-    m_treePane->expandAll();
-    m_currentNode = root;
+    if (m_session.connection())
+        loadFavourites(m_treePane, *m_session.connection());
+    m_currentNode = m_treePane->topLevelItem(0);
 }
 
 void MainWindow::onTreeNodeClicked(QTreeWidgetItem* item)
@@ -96,11 +83,8 @@ void MainWindow::OpenFavourite()
     if (!m_session.connection())
         return;
     try {
-        Query favourite(*m_session.connection(),
-                        QStringLiteral("SELECT fvAddress FROM extraNodeWEB WHERE ndID = ? ORDER BY rowid LIMIT 1"));
-        favourite.bind(1, qint64(id));
-        if (favourite.next())
-            m_addressBox->setEditText(favourite.text(0));
+        if (const std::optional<QString> address = FavouriteAddress(*m_session.connection(), id))
+            m_addressBox->setEditText(*address);
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot read the favourite" << id << e.message();
         return;

@@ -4,6 +4,7 @@
 #include "database/dberror.h"
 #include "database/query.h"
 #include "database/schema.h"
+#include "scrap/importancelevels.h"
 
 #include <QRegularExpression>
 
@@ -179,9 +180,8 @@ QDate parseDateText(const QString& text)
 
 QStringList LoadLevelNames(Connection& connection)
 {
-    Query query(connection, QStringLiteral("SELECT \"01iName\" FROM Status ORDER BY \"99Kana\", rowid"));
     QStringList names;
-    while (query.next())
-        names << query.text(0);
+    for (const ImportanceLevel& level : readImportanceLevels(connection))
+        names << level.name;
     return names;
 }

@@ -10,6 +10,7 @@
 #include "database/dberror.h"
 #include "database/query.h"
 #include "database/transaction.h"
+#include "scrap/importancelevels.h"
 #include "settingslog.h"
 
 #include <QAction>
@@ -165,10 +166,8 @@ void ImportanceLevelsEditor::loadLevels()
     if (!connection)
         return;
     try {
-        Query levels(*connection, QStringLiteral("SELECT \"01iName\", \"02BackColor\", \"99Kana\" FROM Status "
-                                                 "ORDER BY \"99Kana\""));
-        while (levels.next())
-            addRow(levels.text(0), levels.text(1), levels.isNull(2) ? QString() : QString::number(levels.integer(2)));
+        for (const ImportanceLevel& level : readImportanceLevels(*connection))
+            addRow(level.name, level.backColour, level.order);
     } catch (const DbError& e) {
         qCWarning(lcSettings) << "cannot read the importance levels:" << e.message();
     }
