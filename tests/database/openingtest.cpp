@@ -102,8 +102,9 @@ void OpeningTest::legacyAccessFile_refusedAndUntouched_data()
     const QString samples = qEnvironmentVariable("ZETTORA_SAMPLES");
     const QStringList files =
         samples.isEmpty() ? QStringList() : QDir(samples).entryList({u"*.mdb"_s}, QDir::Files, QDir::Name);
+    // The samples ship with the tests: their absence is a failure, never a skip.
     if (files.isEmpty())
-        QSKIP("no Access sample files (ZETTORA_SAMPLES)");
+        QTest::newRow("samples missing from tests/data/legacy-samples") << QByteArray();
     for (const QString& file : files)
         QTest::newRow(qPrintable(file)) << TestFolder::read(QDir(samples).filePath(file));
 }
