@@ -1,6 +1,7 @@
 #include "importancelevels.h"
 
 #include "database/query.h"
+#include "database/transaction.h"
 
 QList<ImportanceLevel> readImportanceLevels(Connection& connection)
 {
@@ -11,6 +12,19 @@ QList<ImportanceLevel> readImportanceLevels(Connection& connection)
     while (query.next())
         levels.append({query.text(0), query.text(1), query.isNull(2) ? QString() : QString::number(query.integer(2))});
     return levels;
+}
+
+void writeImportanceLevels(Connection& connection, const QList<ImportanceLevel>& levels)
+{
+    Transaction transaction(connection);
+    Query(connection, QStringLiteral("DELETE FROM Status")).run();
+    Query insert(connection,
+                 QStringLiteral("INSERT INTO Status (\"01iName\", \"02BackColor\", \"99Kana\") VALUES (?, ?, ?)"));
+    for (int i = 0; i < levels.size(); ++i) {
+        insert.bind(1, levels.at(i).name).bind(2, levels.at(i).backColour).bind(3, i + 1).run();
+        insert.reset();
+    }
+    transaction.commit();
 }
 
 QString backColourOf(const QList<ImportanceLevel>& levels, const QString& name)

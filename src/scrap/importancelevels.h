@@ -14,5 +14,7 @@ struct ImportanceLevel {
 
 // The levels in display order (99Kana, then as stored). Throws DbError.
 QList<ImportanceLevel> readImportanceLevels(Connection& connection);
+// Replaces every level by levels, in their order (99Kana 1, 2, 3, ...), all or nothing. Throws DbError.
+void writeImportanceLevels(Connection& connection, const QList<ImportanceLevel>& levels);
 // The colour value of the level called name, or an empty text when there is no such level.
 QString backColourOf(const QList<ImportanceLevel>& levels, const QString& name);

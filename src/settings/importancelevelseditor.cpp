@@ -302,16 +302,11 @@ bool ImportanceLevelsEditor::writeLevels(const QList<Level>& levels)
     Connection* connection = m_session.connection();
     if (!connection)
         return false;
+    QList<ImportanceLevel> stored;
+    for (const Level& level : levels)
+        stored.append({level.name, level.backColor, QString()});
     try {
-        Transaction transaction(*connection);
-        Query(*connection, QStringLiteral("DELETE FROM Status")).run();
-        Query insert(*connection,
-                     QStringLiteral("INSERT INTO Status (\"01iName\", \"02BackColor\", \"99Kana\") VALUES (?, ?, ?)"));
-        for (int i = 0; i < levels.size(); ++i) {
-            insert.bind(1, levels.at(i).name).bind(2, levels.at(i).backColor).bind(3, i + 1).run();
-            insert.reset();
-        }
-        transaction.commit();
+        writeImportanceLevels(*connection, stored);
         return true;
     } catch (const DbError& e) {
         qCWarning(lcSettings) << "cannot write the importance levels:" << e.message();
