@@ -10,6 +10,7 @@
 #include "geometry.h"
 #include "mainwindowlog.h"
 #include "panearea.h"
+#include "scrap/scrapsheet.h"
 #include "scraplistmodel.h"
 #include "splitterbar.h"
 
@@ -87,7 +88,9 @@ void MainWindow::buildControls()
     // Node texts change only in the tree editor, never in place here.
     m_treePane->setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(m_treePane, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { onTreeNodeClicked(item); });
-    m_recordSheet = new QTableWidget(m_paneArea);
+    m_recordSheet = new ScrapSheet(
+        ScrapSheet::Fields::WithNumbers,
+        {ScrapSheet::LevelRow, ScrapSheet::TitleRow, ScrapSheet::DateRow, ScrapSheet::KeywordRow}, m_paneArea);
     m_recordSheet->setObjectName(QStringLiteral("fg1"));
 
     m_splitter = new SplitterBar(m_paneArea);

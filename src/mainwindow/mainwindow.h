@@ -27,6 +27,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class ResultSet;
 class ScrapListModel;
+class ScrapSheet;
 struct ResultSource;
 class Session;
 class SplitterBar;
@@ -90,7 +91,7 @@ public:
 
     // The scrap list.
     void clearList();
-    void showFieldCaptions(bool HorV);
+    void showListHeader();
     void DispList();
     void sizeListRows();
     void showResultCount();
@@ -184,7 +185,6 @@ private:
     void sizeListColumns();
     void resetTree(const QString& rootText);
     void setUpSheet();
-    void layOutSheet();
     void setSheetValue(int row, const QString& text);
     void restoreSheetValue(int row, const QString& message);
     void onCalendarClicked(const QDate& date);
@@ -205,7 +205,7 @@ private:
     QToolBar* m_toolbar = nullptr;
     QWidget* m_paneArea = nullptr;
     QTreeWidget* m_treePane = nullptr;
-    QTableWidget* m_recordSheet = nullptr;
+    ScrapSheet* m_recordSheet = nullptr;
     SplitterBar* m_splitter = nullptr;
     QTabWidget* m_tabs = nullptr;
     QWidget* m_webPane = nullptr;

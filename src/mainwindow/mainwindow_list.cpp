@@ -9,7 +9,6 @@
 #include "database/opening.h"
 #include "database/recordstore.h"
 #include "database/resultset.h"
-#include "fieldcaptions.h"
 #include "geometry.h"
 #include "mainwindow.h"
 #include "mainwindowlog.h"
@@ -41,20 +40,10 @@ void MainWindow::clearList()
     m_scrapListModel->clear();
 }
 
-void MainWindow::showFieldCaptions(bool HorV)
+void MainWindow::showListHeader()
 {
-    if (HorV) {
-        // The list's captions come from the model's header, one per listed field.
-        m_scrapList->horizontalHeader()->setVisible(true);
-        return;
-    }
-    m_recordSheet->clear();
-    m_recordSheet->setColumnCount(3);
-    m_recordSheet->setRowCount(int(kFieldCaptions.size()) + 1);
-    for (int i = 0; i < int(kFieldCaptions.size()); ++i) {
-        m_recordSheet->setItem(i + 1, 0, new QTableWidgetItem(QString::fromUtf16(kFieldCaptions[i].flag)));
-        m_recordSheet->setItem(i + 1, 1, new QTableWidgetItem(QString::fromUtf16(kFieldCaptions[i].caption)));
-    }
+    // The list's captions come from the model's header, one per listed field.
+    m_scrapList->horizontalHeader()->setVisible(true);
 }
 
 void MainWindow::DispList()
@@ -100,7 +89,7 @@ void MainWindow::showListing(bool opened)
         enableResultMenus(false);
         return;
     }
-    showFieldCaptions(true);
+    showListHeader();
     DispList();
     sizeListRows();
     m_resultCount = m_session.resultSet()->recordCount();
@@ -132,7 +121,7 @@ void MainWindow::runSearch(const ResultSource& source)
         // An empty search leaves the status bar as it was; only a listing of a class reports its 0.
         m_resultCount = 0;
         clearList();
-        showFieldCaptions(true);
+        showListHeader();
         enableResultMenus(false);
         enableResultCommands(false);
         m_dialogs.information(QStringLiteral("検索条件に合致するスクラップはありません。"));
@@ -147,7 +136,7 @@ void MainWindow::showFilteredListing()
     const WaitCursor wait;
     m_resultCount = m_session.resultSet() ? m_session.resultSet()->recordCount() : 0;
     clearList();
-    showFieldCaptions(true);
+    showListHeader();
     DispList();
     showResultCount();
     sizeListRows();

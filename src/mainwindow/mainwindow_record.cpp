@@ -11,12 +11,14 @@
 #include "database/recordstore.h"
 #include "database/resultset.h"
 #include "database/schema.h"
-#include "fieldcaptions.h"
 #include "geometry.h"
 #include "mainwindow.h"
 #include "mainwindowlog.h"
 #include "registration/registrationsheet.h"
+#include "scrap/fieldcaptions.h"
 #include "scrap/importancelevels.h"
+#include "scrap/scrapfields.h"
+#include "scrap/scrapsheet.h"
 #include "scraplistmodel.h"
 #include "search/fulltextsearchdialog.h"
 #include "settings/importancelevelseditor.h"
@@ -38,12 +40,9 @@ using namespace Geometry;
 
 namespace {
 
-// Sheet rows (row 0 is the header).
-constexpr int kRowLevel = 1, kRowTitle = 2, kRowDate = 3, kRowMajor = 4, kRowMinor = 6, kRowKeyword = 7;
-constexpr int kRowPictures = 8, kFirstHiddenRow = 9, kSheetRows = 13;
-constexpr int kValueColumn = 2;
-constexpr int kColumnWidths[] = {200, 1000, 2600};
-constexpr int kRowSpare = 60;
+constexpr int kRowLevel = ScrapSheet::LevelRow, kRowTitle = ScrapSheet::TitleRow, kRowDate = ScrapSheet::DateRow;
+constexpr int kRowMajor = ScrapSheet::MajorRow, kRowMinor = ScrapSheet::MinorRow;
+constexpr int kRowPictures = ScrapSheet::PicturesRow;
 
 const QString kDateRefused = QStringLiteral("作成年月日は 2024-01-31 のような年-月-日の日付で入力してください。");
 const QString kNotStored = QStringLiteral("この値は登録できませんでした。元の値に戻します。");
@@ -60,67 +59,12 @@ QList<ImportanceLevel> readLevels(Connection* connection)
     return {};
 }
 
-// Editors of the sheet's value cells: the level drop-down, and text boxes no longer than their columns.
-class SheetDelegate final : public QStyledItemDelegate {
-public:
-    SheetDelegate(std::function<QStringList()> levelNames, QObject* parent)
-        : QStyledItemDelegate(parent)
-        , m_levelNames(std::move(levelNames))
-    {}
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        if (index.row() == kRowLevel) {
-            auto* box = new QComboBox(parent);
-            box->addItems(m_levelNames());
-            return box;
-        }
-        auto* line = qobject_cast<QLineEdit*>(QStyledItemDelegate::createEditor(parent, option, index));
-        if (line)
-            line->setMaxLength(index.row() == kRowDate ? 10 : 255);
-        return line;
-    }
-
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override
-    {
-        if (auto* box = qobject_cast<QComboBox*>(editor)) {
-            box->setCurrentIndex(std::max(0, box->findText(index.data().toString())));
-            return;
-        }
-        QStyledItemDelegate::setEditorData(editor, index);
-    }
-
-    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
-    {
-        if (auto* box = qobject_cast<QComboBox*>(editor)) {
-            model->setData(index, box->currentText());
-            return;
-        }
-        QStyledItemDelegate::setModelData(editor, model, index);
-    }
-
-private:
-    std::function<QStringList()> m_levelNames;
-};
-
 } // namespace
 
 void MainWindow::setUpSheet()
 {
-    m_recordSheet->setItemDelegateForColumn(kValueColumn, new SheetDelegate(
-                                                              [this] {
-                                                                  QStringList names;
-                                                                  for (const ImportanceLevel& level :
-                                                                       readLevels(m_session.connection()))
-                                                                      names << level.name;
-                                                                  return names;
-                                                              },
-                                                              m_recordSheet));
     connect(m_recordSheet, &QTableWidget::cellPressed, this, &MainWindow::onSheetCellPressed);
-    connect(m_recordSheet, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-        if (item->column() == kValueColumn)
-            onSheetValueEdited(item->row());
-    });
+    connect(m_recordSheet, &ScrapSheet::valueEdited, this, [this](int row) { onSheetValueEdited(row); });
     connect(m_calendar, &QCalendarWidget::clicked, this, &MainWindow::onCalendarClicked);
     m_recordSheet->installEventFilter(this);
     m_entryBody->installEventFilter(this);
@@ -182,62 +126,25 @@ void MainWindow::ShowRecordMode()
             action->setEnabled(!edition);
     }
     m_recordBody->setReadOnly(edition);
-    {
-        // Filling the sheet is not an edit: no change handler may store what is being put in.
-        const QSignalBlocker block(m_recordSheet);
-        showFieldCaptions(false);
-        layOutSheet();
-        FillSheetFromRecord();
-        for (int row = kFirstHiddenRow; row < kSheetRows; ++row)
-            m_recordSheet->setRowHidden(row, true);
-    }
+    QStringList levelNames;
+    for (const ImportanceLevel& level : readLevels(m_session.connection()))
+        levelNames << level.name;
+    m_recordSheet->setLevelNames(levelNames);
+    m_recordSheet->setReadOnly(edition);
+    m_recordSheet->setEditTriggers(edition ? QAbstractItemView::NoEditTriggers
+                                           : QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                                                 QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    m_recordSheet->setValueFontSize(m_session.displayFont.size);
+    FillSheetFromRecord();
     LoadScrapBody();
     ReplayMarks();
     ArrangePanes(m_leftPaneWidths[1]);
     m_helpTopic = HelpTopic::kRecordView;
 }
 
-void MainWindow::layOutSheet()
-{
-    m_recordSheet->horizontalHeader()->hide();
-    m_recordSheet->verticalHeader()->hide();
-    for (int column = 0; column < 3; ++column)
-        m_recordSheet->setColumnWidth(column, twipsToPixels(kColumnWidths[column]));
-    auto* header = new QTableWidgetItem(QStringLiteral("スクラップ管理票"));
-    QFont bold = header->font();
-    bold.setBold(true);
-    header->setFont(bold);
-    m_recordSheet->setItem(0, kValueColumn, header);
-    QFont valueFont = m_recordSheet->font();
-    valueFont.setPointSize(m_session.displayFont.size);
-    for (int row = 1; row < kSheetRows; ++row) {
-        for (int column = 0; column < 3; ++column) {
-            if (!m_recordSheet->item(row, column))
-                m_recordSheet->setItem(row, column, new QTableWidgetItem);
-            QTableWidgetItem* item = m_recordSheet->item(row, column);
-            // Only value cells are ever edited; captions and flags stay as they are.
-            if (column != kValueColumn)
-                item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-        }
-        if (row <= kRowPictures)
-            m_recordSheet->item(row, 1)->setBackground(ColourValue::toColour(ColourValue::k3DLight));
-        m_recordSheet->item(row, kValueColumn)->setFont(valueFont);
-        const bool typed = row == kRowLevel || row == kRowTitle || row == kRowDate || row == kRowKeyword;
-        QTableWidgetItem* value = m_recordSheet->item(row, kValueColumn);
-        value->setFlags(typed && !m_session.isSavedEdition() ? value->flags() | Qt::ItemIsEditable
-                                                             : value->flags() & ~Qt::ItemIsEditable);
-    }
-    m_recordSheet->setEditTriggers(m_session.isSavedEdition()
-                                       ? QAbstractItemView::NoEditTriggers
-                                       : QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                                             QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    m_recordSheet->setWordWrap(true);
-}
-
 void MainWindow::setSheetValue(int row, const QString& text)
 {
-    const QSignalBlocker block(m_recordSheet); // putting a value in is not an edit
-    m_recordSheet->item(row, kValueColumn)->setText(text);
+    m_recordSheet->setValue(row, text);
     if (row < m_sheetValues.size())
         m_sheetValues[row] = text;
 }
@@ -248,24 +155,20 @@ void MainWindow::FillSheetFromRecord()
     const ResultSet* set = m_session.resultSet();
     if (!set || set->bof() || set->eof())
         return;
-    const QSignalBlocker block(m_recordSheet);
-    m_sheetValues = QStringList(kSheetRows, QString());
-    m_recordSheet->item(kRowLevel, kValueColumn)->setBackground(QColor(Qt::white));
+    m_sheetValues = QStringList(m_recordSheet->rowCount(), QString());
+    std::optional<QColor> levelColour;
     try {
         for (int i = 0; i <= Field::backC; ++i)
             setSheetValue(i + 1, set->value(i).toString());
         setSheetValue(kRowPictures,
                       set->value(Field::skID).toLongLong() == 0 ? QStringLiteral("なし") : QStringLiteral("あり"));
         if (const auto colour = ColourValue::parse(set->text(QStringLiteral("backC"))))
-            m_recordSheet->item(kRowLevel, kValueColumn)->setBackground(ColourValue::toColour(*colour));
+            levelColour = ColourValue::toColour(*colour);
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot show the current scrap:" << e.message();
     }
-    // Rows are at least 38 twips per point of the display font, and grow to fit their text.
-    const int minimum = twipsToPixels(38 * m_session.displayFont.size);
-    m_recordSheet->resizeRowsToContents();
-    for (int row = 0; row < kSheetRows; ++row)
-        m_recordSheet->setRowHeight(row, std::max(minimum, m_recordSheet->rowHeight(row) + twipsToPixels(kRowSpare)));
+    m_recordSheet->showLevelColour(levelColour);
+    m_recordSheet->fitRowHeights(m_session.displayFont.size);
 }
 
 void MainWindow::LoadScrapBody()
@@ -429,7 +332,7 @@ void MainWindow::ToggleMark(QPlainTextEdit* box)
 
 void MainWindow::onSheetCellPressed(int row, int column)
 {
-    if (m_session.isSavedEdition() || column != kValueColumn)
+    if (m_session.isSavedEdition() || column != ScrapSheet::kValueColumn)
         return;
     if (row >= kRowMajor && row <= kRowMinor) {
         m_calendar->hide();
@@ -460,13 +363,8 @@ void MainWindow::openPicker()
         if (!set)
             return;
         try {
-            set->setValue(QStringLiteral("a04"), path.major);
-            set->setValue(QStringLiteral("a05"), path.middle);
-            set->setValue(QStringLiteral("a06"), path.minor);
-            set->setValue(QStringLiteral("LevNo"), levNo);
-            set->update();
+            refileScrap(*set, levNo, path);
         } catch (const DbError& e) {
-            set->cancelUpdate();
             qCWarning(lcMainWindow) << "cannot store the new class:" << e.message();
             m_dialogs.critical(kNotStored);
             return;
@@ -488,54 +386,31 @@ void MainWindow::restoreSheetValue(int row, const QString& message)
 
 void MainWindow::onSheetValueEdited(int row)
 {
-    QTableWidgetItem* item = m_recordSheet->item(row, kValueColumn);
     ResultSet* set = m_mode == RecordView ? setOnShownScrap() : nullptr;
-    if (!set || !item)
+    if (!set)
         return;
-    const QString text = item->text();
+    const QString text = m_recordSheet->value(row);
     if (text == m_sheetValues.value(row))
         return;
-    if (m_session.isSavedEdition()) {
+    const QString field = typedFieldOfRow(row);
+    if (m_session.isSavedEdition() || field.isEmpty()) {
         setSheetValue(row, m_sheetValues.value(row));
         return;
     }
+    if (row == kRowDate && !isScrapDate(text)) {
+        restoreSheetValue(row, kDateRefused);
+        return;
+    }
     try {
-        switch (row) {
-        case kRowLevel: {
+        if (row == kRowLevel) {
             const QString colour = backColourOf(readLevels(m_session.connection()), text);
-            set->setValue(QStringLiteral("a01"), text);
-            set->setValue(QStringLiteral("backC"), colour);
-            set->update();
-            if (const auto value = ColourValue::parse(colour)) {
-                const QSignalBlocker block(m_recordSheet);
-                item->setBackground(ColourValue::toColour(*value));
-            }
-            break;
-        }
-        case kRowTitle:
-            set->setValue(QStringLiteral("a02"), text);
-            set->update();
-            break;
-        case kRowDate: {
-            const QDate date = dateFromText(text);
-            if (!date.isValid() || dateText(date) != text) {
-                restoreSheetValue(row, kDateRefused);
-                return;
-            }
-            set->setValue(QStringLiteral("a03"), text);
-            set->update();
-            break;
-        }
-        case kRowKeyword:
-            set->setValue(QStringLiteral("a07"), text);
-            set->update();
-            break;
-        default:
-            setSheetValue(row, m_sheetValues.value(row));
-            return;
+            storeLevel(*set, text, colour);
+            if (const auto value = ColourValue::parse(colour))
+                m_recordSheet->showLevelColour(ColourValue::toColour(*value));
+        } else {
+            storeIndexField(*set, field, text);
         }
     } catch (const DbError& e) {
-        set->cancelUpdate();
         qCWarning(lcMainWindow) << "cannot store sheet row" << row << e.message();
         restoreSheetValue(row, kNotStored);
         return;
@@ -548,7 +423,8 @@ void MainWindow::onCalendarClicked(const QDate& date)
 {
     if (m_mode != RecordView || m_session.isSavedEdition())
         return;
-    m_recordSheet->item(kRowDate, kValueColumn)->setText(dateText(date));
+    // As if typed: the date is checked and stored like any edit of the cell.
+    m_recordSheet->item(kRowDate, ScrapSheet::kValueColumn)->setText(dateText(date));
     m_calendar->hide();
 }
 

@@ -4,7 +4,7 @@
 #include "common/session.h"
 #include "database/query.h"
 #include "database/resultset.h"
-#include "fieldcaptions.h"
+#include "scrap/fieldcaptions.h"
 
 #include <QBrush>
 #include <QFontMetrics>

@@ -13,10 +13,12 @@
 #include "database/resultset.h"
 #include "database/schema.h"
 #include "database/transaction.h"
-#include "mainwindow/fieldcaptions.h"
 #include "registrationlog.h"
+#include "scrap/fieldcaptions.h"
 #include "scrap/importancelevels.h"
+#include "scrap/scrapfields.h"
 #include "scrap/scrapregistration.h"
+#include "scrap/scrapsheet.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -35,30 +37,18 @@
 
 namespace {
 
-constexpr int kRowCount = 9;
-constexpr int kColumnCount = 3;
-constexpr int kHeaderRow = 0;
-constexpr int kLevelRow = 1;
-constexpr int kTitleRow = 2;
-constexpr int kDateRow = 3;
-constexpr int kMajorRow = 4;
-constexpr int kMiddleRow = 5;
-constexpr int kMinorRow = 6;
-constexpr int kKeywordRow = 7;
-constexpr int kPictureRow = 8;
-constexpr int kFlagColumn = 0;
-constexpr int kCaptionColumn = 1;
-constexpr int kValueColumn = 2;
-
-constexpr int kTitleLength = 100;
-constexpr int kTypedLength = 255;
+constexpr int kLevelRow = ScrapSheet::LevelRow;
+constexpr int kTitleRow = ScrapSheet::TitleRow;
+constexpr int kDateRow = ScrapSheet::DateRow;
+constexpr int kMajorRow = ScrapSheet::MajorRow;
+constexpr int kMiddleRow = ScrapSheet::MiddleRow;
+constexpr int kMinorRow = ScrapSheet::MinorRow;
+constexpr int kKeywordRow = ScrapSheet::KeywordRow;
+constexpr int kPictureRow = ScrapSheet::PicturesRow;
 
 // Geometry in twips.
-constexpr int kColumnWidths[kColumnCount] = {200, 1000, 2600};
 constexpr int kSheetLeft = 40;
 constexpr int kSheetTop = 600;
-constexpr int kRowTwipsPerPoint = 38;
-constexpr int kRowSpare = 60;
 constexpr int kControlTop = 90;
 constexpr int kControlHeight = 420;
 constexpr int kButtonWidth = 1100;
@@ -66,94 +56,6 @@ constexpr int kControlGap = 120;
 constexpr int kCalendarRight = 240;
 constexpr int kCalendarBottom = 600;
 constexpr int kBottomMargin = 120;
-
-constexpr QStringView kDateFormat = u"yyyy-MM-dd";
-
-// The first line of the body, without its line break, so that an exact title search finds it; at most 100
-// characters, never ending in half a surrogate pair.
-QString titleOf(const QString& body)
-{
-    qsizetype end = body.size();
-    for (qsizetype i = 0; i < body.size(); ++i) {
-        if (body[i] == u'\n' || body[i] == u'\r') {
-            end = i;
-            break;
-        }
-    }
-    QString title = body.left(std::min<qsizetype>(end, kTitleLength));
-    if (!title.isEmpty() && title.back().isHighSurrogate())
-        title.chop(1);
-    return title;
-}
-
-bool isCalendarDate(const QString& text)
-{
-    const QDate date = QDate::fromString(text, kDateFormat);
-    return date.isValid() && dateText(date) == text;
-}
-
-// Row 1 takes its level from a drop-down; the title and keyword cells refuse more than the columns hold.
-class SheetDelegate final : public QStyledItemDelegate {
-public:
-    SheetDelegate(QStringList levels, QObject* parent)
-        : QStyledItemDelegate(parent)
-        , m_levels(std::move(levels))
-    {}
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        Q_UNUSED(option);
-        const QVariant font = index.data(Qt::FontRole);
-        if (index.row() != kLevelRow) {
-            auto* edit = new QLineEdit(parent);
-            edit->setFrame(false);
-            edit->setMaxLength(kTypedLength);
-            if (font.isValid())
-                edit->setFont(font.value<QFont>());
-            return edit;
-        }
-        auto* box = new QComboBox(parent);
-        box->addItems(m_levels);
-        if (font.isValid())
-            box->setFont(font.value<QFont>());
-        // The level colours the row as soon as it is chosen, not only when the cell loses focus.
-        auto* self = const_cast<SheetDelegate*>(this);
-        connect(box, &QComboBox::activated, self, [self, box] {
-            Q_EMIT self->commitData(box);
-            Q_EMIT self->closeEditor(box);
-        });
-        return box;
-    }
-
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override
-    {
-        if (auto* box = qobject_cast<QComboBox*>(editor)) {
-            // No level yet shows none, so that leaving the drop-down without choosing does not pick the first.
-            box->setCurrentIndex(box->findText(index.data().toString()));
-            return;
-        }
-        QStyledItemDelegate::setEditorData(editor, index);
-    }
-
-    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
-    {
-        if (auto* box = qobject_cast<QComboBox*>(editor)) {
-            model->setData(index, box->currentText());
-            return;
-        }
-        QStyledItemDelegate::setModelData(editor, model, index);
-    }
-
-private:
-    QStringList m_levels;
-};
-
-QTableWidgetItem* fixedItem(const QString& text)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    return item;
-}
 
 QPushButton* button(const QString& name, const QString& text, QWidget* parent)
 {
@@ -198,21 +100,16 @@ RegistrationSheet::RegistrationSheet(Session& session, UserDialogs& dialogs, std
     for (const ImportanceLevel& level : m_levels)
         levelNames << level.name;
 
-    m_sheet = new QTableWidget(kRowCount, kColumnCount, this);
+    m_sheet = new ScrapSheet(ScrapSheet::Fields::NewScrap, {kLevelRow, kTitleRow, kKeywordRow}, this);
     m_sheet->setObjectName(QStringLiteral("fg"));
-    m_sheet->horizontalHeader()->hide();
-    m_sheet->verticalHeader()->hide();
-    m_sheet->setWordWrap(true);
-    m_sheet->setSelectionMode(QAbstractItemView::SingleSelection);
     m_sheet->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
                              QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::AnyKeyPressed);
-    m_sheet->setItemDelegate(new SheetDelegate(levelNames, m_sheet));
-    for (int column = 0; column < kColumnCount; ++column)
-        m_sheet->setColumnWidth(column, twipsToPixels(kColumnWidths[column]));
-    buildSheet(m_bodyText ? titleOf(m_bodyText()) : QString(), dateStr, pendingPicture);
+    m_sheet->setLevelNames(levelNames);
+    m_sheet->setValueFontSize(m_session.displayFont.size);
+    fillSheet(m_bodyText ? proposedTitle(m_bodyText()) : QString(), dateStr, pendingPicture);
     connect(m_sheet, &QTableWidget::cellPressed, this, [this](int row) { fg_Pressed(row); });
-    connect(m_sheet, &QTableWidget::itemChanged, this, &RegistrationSheet::fg_ItemChanged);
+    connect(m_sheet, &ScrapSheet::valueEdited, this, &RegistrationSheet::fg_ValueEdited);
 
     m_calendar = new QCalendarWidget(this);
     m_calendar->setObjectName(QStringLiteral("Calendar"));
@@ -222,10 +119,9 @@ RegistrationSheet::RegistrationSheet(Session& session, UserDialogs& dialogs, std
 
     connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
 
-    fitRowHeights();
+    m_sheet->fitRowHeights(m_session.displayFont.size);
     // Wide enough for the sheet with the calendar beside it, high enough for every row, within the screen.
-    const int sheetWidth = m_sheet->horizontalHeader()->length() + 2 * m_sheet->frameWidth() +
-                           m_sheet->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int sheetWidth = m_sheet->naturalWidth();
     const QSize calendar = m_calendar->sizeHint();
     const int buttons = 2 * twipsToPixels(kButtonWidth + kControlGap) + m_help->sizeHint().width();
     const int width =
@@ -261,39 +157,10 @@ void RegistrationSheet::loadLevels()
     }
 }
 
-void RegistrationSheet::buildSheet(const QString& title, const QString& dateStr, bool pendingPicture)
+void RegistrationSheet::fillSheet(const QString& title, const QString& dateStr, bool pendingPicture)
 {
-    QFont bold = m_sheet->font();
-    bold.setBold(true);
-    QFont valueFont = m_sheet->font();
-    if (m_session.displayFont.size > 0)
-        valueFont.setPointSize(m_session.displayFont.size);
-    const QColor captionColour = ColourValue::toColour(ColourValue::k3DLight);
-
-    for (int column = 0; column < kColumnCount; ++column) {
-        QTableWidgetItem* header = fixedItem(column == kValueColumn ? QStringLiteral("スクラップ管理票") : QString());
-        header->setFont(bold);
-        m_sheet->setItem(kHeaderRow, column, header);
-    }
-    for (int row = kLevelRow; row < kRowCount; ++row) {
-        const FieldCaption& field = kFieldCaptions[std::size_t(row - 1)];
-        QTableWidgetItem* flag = fixedItem(QString::fromUtf16(field.flag));
-        QTableWidgetItem* caption = fixedItem(QString::fromUtf16(field.caption));
-        flag->setBackground(captionColour);
-        caption->setBackground(captionColour);
-        m_sheet->setItem(row, kFlagColumn, flag);
-        m_sheet->setItem(row, kCaptionColumn, caption);
-
-        const bool typed = row == kLevelRow || row == kTitleRow || row == kKeywordRow;
-        QTableWidgetItem* value = fixedItem(QString());
-        if (typed)
-            value->setFlags(value->flags() | Qt::ItemIsEditable);
-        value->setFont(valueFont);
-        m_sheet->setItem(row, kValueColumn, value);
-    }
-
     setValue(kTitleRow, title);
-    setValue(kDateRow, dateStr.isEmpty() ? QDate::currentDate().toString(kDateFormat) : dateStr);
+    setValue(kDateRow, dateStr.isEmpty() ? dateText(QDate::currentDate()) : dateStr);
     setValue(kMajorRow, m_session.currentClass.major);
     setValue(kMiddleRow, m_session.currentClass.middle);
     setValue(kMinorRow, m_session.currentClass.minor);
@@ -302,13 +169,13 @@ void RegistrationSheet::buildSheet(const QString& title, const QString& dateStr,
 
 QString RegistrationSheet::value(int row) const
 {
-    const QTableWidgetItem* item = m_sheet->item(row, kValueColumn);
-    return item ? item->text() : QString();
+    return m_sheet->value(row);
 }
 
 void RegistrationSheet::setValue(int row, const QString& text)
 {
-    m_sheet->item(row, kValueColumn)->setText(text);
+    m_sheet->setValue(row, text);
+    m_sheet->fitRowHeights(m_session.displayFont.size);
 }
 
 void RegistrationSheet::resizeEvent(QResizeEvent* event)
@@ -333,8 +200,7 @@ void RegistrationSheet::layOut()
     m_status->setGeometry(0, height() - statusHeight, width(), statusHeight);
 
     const int sheetTop = twipsToPixels(kSheetTop);
-    const int sheetWidth = m_sheet->horizontalHeader()->length() + 2 * m_sheet->frameWidth() +
-                           m_sheet->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int sheetWidth = m_sheet->naturalWidth();
     m_sheet->setGeometry(twipsToPixels(kSheetLeft), sheetTop, sheetWidth,
                          std::max(0, height() - sheetTop - statusHeight - twipsToPixels(kBottomMargin)));
 
@@ -345,33 +211,11 @@ void RegistrationSheet::layOut()
     m_calendar->raise();
 }
 
-void RegistrationSheet::fitRowHeights()
+void RegistrationSheet::fg_ValueEdited(int row, const QString& text)
 {
-    // Measured as the sheet draws its wrapped cells, but at the set column widths rather than the shown ones, so
-    // that the window can be sized to the rows before it is first laid out.
-    QStyleOptionViewItem option;
-    option.initFrom(m_sheet);
-    option.features = QStyleOptionViewItem::WrapText;
-    const int gridLine = m_sheet->showGrid() ? 1 : 0;
-    int rowHeight = twipsToPixels(kRowTwipsPerPoint * m_session.displayFont.size);
-    for (int row = 0; row < kRowCount; ++row) {
-        for (int column = 0; column < kColumnCount; ++column) {
-            option.rect = QRect(0, 0, m_sheet->columnWidth(column), 1);
-            const QSize hint = m_sheet->itemDelegate()->sizeHint(option, m_sheet->model()->index(row, column));
-            rowHeight = std::max(rowHeight, hint.height() + gridLine + twipsToPixels(kRowSpare));
-        }
-    }
-    for (int row = 0; row < kRowCount; ++row)
-        m_sheet->setRowHeight(row, rowHeight);
-}
-
-void RegistrationSheet::fg_ItemChanged(QTableWidgetItem* item)
-{
-    if (item->column() != kValueColumn)
-        return;
-    if (item->row() == kLevelRow && item->text() != m_shownLevel)
-        showLevel(item->text());
-    fitRowHeights();
+    if (row == kLevelRow && text != m_shownLevel)
+        showLevel(text);
+    m_sheet->fitRowHeights(m_session.displayFont.size);
 }
 
 void RegistrationSheet::showLevel(const QString& name)
@@ -387,8 +231,7 @@ void RegistrationSheet::showLevel(const QString& name)
         qCWarning(lcRegistration) << "level" << name << "has no colour value:" << level->backColour;
         return;
     }
-    for (int column = 0; column < kColumnCount; ++column)
-        m_sheet->item(kLevelRow, column)->setBackground(ColourValue::toColour(*colour));
+    m_sheet->showLevelColour(ColourValue::toColour(*colour));
 }
 
 void RegistrationSheet::fg_Pressed(int row)
@@ -401,7 +244,7 @@ void RegistrationSheet::fg_Pressed(int row)
         openPicker();
         break;
     case kDateRow:
-        if (const QDate shown = QDate::fromString(value(kDateRow), kDateFormat); shown.isValid())
+        if (const QDate shown = dateFromText(value(kDateRow)); shown.isValid())
             m_calendar->setSelectedDate(shown);
         m_calendar->show();
         m_calendar->raise();
@@ -415,7 +258,7 @@ void RegistrationSheet::fg_Pressed(int row)
 
 void RegistrationSheet::Calendar_Click(const QDate& date)
 {
-    setValue(kDateRow, date.toString(kDateFormat));
+    setValue(kDateRow, dateText(date));
     m_calendar->hide();
 }
 
@@ -470,7 +313,7 @@ bool RegistrationSheet::RegisterScrap()
     index.levNo = m_levNo;
 
     // Checked before any number is taken, so that a refused sheet costs nothing.
-    if (!isCalendarDate(index.a03)) {
+    if (!isScrapDate(index.a03)) {
         m_dialogs.exclamation(QStringLiteral("作成年月日が日付ではありません。"));
         return false;
     }

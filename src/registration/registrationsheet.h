@@ -15,8 +15,7 @@ class QCalendarWidget;
 class QLabel;
 class QPushButton;
 class QStatusBar;
-class QTableWidget;
-class QTableWidgetItem;
+class ScrapSheet;
 class UserDialogs;
 
 // The registration sheet: the index fields of a new scrap, filled from the entry body and the chosen class,
@@ -50,18 +49,17 @@ protected:
 
 private:
     void loadLevels();
-    void buildSheet(const QString& title, const QString& dateStr, bool pendingPicture);
+    void fillSheet(const QString& title, const QString& dateStr, bool pendingPicture);
     void Command1_Click(int index);
     // false when the sheet stays open for the user to put right what was refused.
     bool RegisterScrap();
     void fg_Pressed(int row);
-    void fg_ItemChanged(QTableWidgetItem* item);
+    void fg_ValueEdited(int row, const QString& text);
     void Calendar_Click(const QDate& date);
     void openPicker();
     void closePicker();
     void takeClass(int levNo, const ClassPath& path);
     void showLevel(const QString& name);
-    void fitRowHeights();
     void layOut();
     QString value(int row) const;
     void setValue(int row, const QString& text);
@@ -75,7 +73,7 @@ private:
     QList<ImportanceLevel> m_levels;
     QString m_shownLevel;
     QString m_backC = QStringLiteral("");
-    QTableWidget* m_sheet;
+    ScrapSheet* m_sheet;
     QCalendarWidget* m_calendar;
     QPushButton* m_register;
     QPushButton* m_cancel;
