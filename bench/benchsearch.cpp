@@ -22,10 +22,10 @@ qint64 listSearch(BenchContext& context, const ResultSource& source)
     return listing.window->resultCount();
 }
 
-qint64 textSearch(BenchContext& context, int whereCol, const QString& text)
+qint64 textSearch(BenchContext& context, TextSearchField field, const QString& text)
 {
     const std::optional<ResultSource> source =
-        BuildTextSearchQuery(*listingWindowOf(context).session.connection(), whereCol, text);
+        BuildTextSearchQuery(*listingWindowOf(context).session.connection(), field, text);
     if (!source)
         throw std::runtime_error("no statement for the text search");
     return listSearch(context, *source);
@@ -33,12 +33,12 @@ qint64 textSearch(BenchContext& context, int whereCol, const QString& text)
 
 qint64 titleLike(BenchContext& context)
 {
-    return textSearch(context, kTitleField, kTitlePattern);
+    return textSearch(context, TextSearchField::Title, kTitlePattern);
 }
 
 qint64 keywordExact(BenchContext& context)
 {
-    return textSearch(context, kKeywordField, kKeyword);
+    return textSearch(context, TextSearchField::Keyword, kKeyword);
 }
 
 qint64 period(BenchContext& context)

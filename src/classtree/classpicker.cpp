@@ -25,9 +25,9 @@ constexpr int kTreeHeightInset = 1100;
 
 } // namespace
 
-ClassPicker::ClassPicker(Session& session, int fromWhich, QWidget* parent)
+ClassPicker::ClassPicker(Session& session, PickerOpener opener, QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_fromWhich(fromWhich)
+    , m_opener(opener)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("分類変更"));

@@ -9,15 +9,18 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+// Which window opened the picker: it writes the class that is picked.
+enum class PickerOpener { RecordView, RegistrationSheet };
+
 // The classification picker: a click on a class hands its tree row and path to the opener and closes the
 // picker. The picker writes nothing itself; the opener stores the class where it belongs.
 class ClassPicker final : public QWidget {
     Q_OBJECT
 public:
     // fromWhich: 1 when opened from the main window's record-view sheet, 3 from the registration sheet.
-    ClassPicker(Session& session, int fromWhich, QWidget* parent = nullptr);
+    ClassPicker(Session& session, PickerOpener opener, QWidget* parent = nullptr);
 
-    int fromWhich() const { return m_fromWhich; }
+    PickerOpener opener() const { return m_opener; }
 
 Q_SIGNALS:
     // levNo is the clicked node's tree row, 1 for the root.
@@ -30,7 +33,7 @@ private:
     void fg_Click(QTreeWidgetItem* item);
     void layOut();
 
-    const int m_fromWhich;
+    const PickerOpener m_opener;
     QLabel* m_label;
     QTreeWidget* m_tree;
     QPushButton* m_cancel;

@@ -356,7 +356,7 @@ void MainWindow::openPicker()
         m_picker->raise();
         return;
     }
-    auto* picker = new ClassPicker(m_session, 1, this);
+    auto* picker = new ClassPicker(m_session, PickerOpener::RecordView, this);
     picker->setAttribute(Qt::WA_DeleteOnClose);
     connect(picker, &ClassPicker::classPicked, this, [this](int levNo, const ClassPath& path) {
         ResultSet* set = m_mode == RecordView ? setOnShownScrap() : nullptr;

@@ -177,7 +177,8 @@ void MainWindow::runCommand(const QString& key)
         }
     } else if (key == u"SearchTitleMEMO" || key == u"SearchKeyMEMO") {
         ShowSearchMode();
-        auto* dialog = new TextSearchDialog(m_session, key == u"SearchTitleMEMO" ? kTitleField : kKeywordField, this);
+        auto* dialog = new TextSearchDialog(
+            m_session, key == u"SearchTitleMEMO" ? TextSearchField::Title : TextSearchField::Keyword, this);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         connect(dialog, &TextSearchDialog::searchRequested, this, &MainWindow::runSearch);
         connect(dialog, &TextSearchDialog::helpRequested, this, &MainWindow::showHelp);

@@ -269,7 +269,7 @@ void RegistrationSheet::openPicker()
         m_picker->activateWindow();
         return;
     }
-    m_picker = new ClassPicker(m_session, 3, this);
+    m_picker = new ClassPicker(m_session, PickerOpener::RegistrationSheet, this);
     connect(m_picker, &ClassPicker::classPicked, this, &RegistrationSheet::takeClass);
     m_picker->show();
 }

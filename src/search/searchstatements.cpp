@@ -114,12 +114,12 @@ void RegisterSearchFunctions(Connection& connection)
                               QString::fromUtf8(sqlite3_errmsg(connection.handle())));
 }
 
-std::optional<ResultSource> BuildTextSearchQuery(Connection& connection, int whereCol, const QString& typed)
+std::optional<ResultSource> BuildTextSearchQuery(Connection& connection, TextSearchField field, const QString& typed)
 {
     QString column;
-    if (whereCol == kTitleField)
+    if (field == TextSearchField::Title)
         column = QStringLiteral("a02");
-    else if (whereCol == kKeywordField)
+    else if (field == TextSearchField::Keyword)
         column = QStringLiteral("a07");
     else
         return std::nullopt;

@@ -12,8 +12,8 @@
 class Connection;
 
 // The index fields a title/keyword search looks in, by their field numbers (a02, a07).
-inline constexpr int kTitleField = 2;
-inline constexpr int kKeywordField = 7;
+// The index field a text search looks in.
+enum class TextSearchField { Title, Keyword };
 
 // What the title/keyword searches compare: the typed text without the half-width blanks around it. The full-width
 // space stays, since a title taken from an indented body begins with one.
@@ -23,7 +23,7 @@ QString searchText(const QString& typed);
 // half-width "%", match it as a pattern ("%" any run of characters, every other character literal). Letters
 // compare without regard to case, full-width ones too. Ordered by tree position, then registration. Nothing for any
 // other whereCol. Makes the comparison known to connection first; throws DbError when it cannot.
-[[nodiscard]] std::optional<ResultSource> BuildTextSearchQuery(Connection& connection, int whereCol,
+[[nodiscard]] std::optional<ResultSource> BuildTextSearchQuery(Connection& connection, TextSearchField field,
                                                                const QString& typed);
 
 // The scraps created on the days from one date to the other (in either order), by creation date.

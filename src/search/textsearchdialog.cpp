@@ -29,15 +29,15 @@ QPushButton* button(const QString& name, const QString& text, QWidget* parent)
 
 } // namespace
 
-TextSearchDialog::TextSearchDialog(Session& session, int whereCol, QWidget* parent)
+TextSearchDialog::TextSearchDialog(Session& session, TextSearchField field, QWidget* parent)
     : QDialog(parent)
     , m_session(session)
-    , m_whereCol(whereCol)
+    , m_field(field)
 {
     setObjectName(QStringLiteral("Form9"));
-    if (whereCol == kTitleField)
+    if (field == TextSearchField::Title)
         setWindowTitle(QStringLiteral("標題検索"));
-    else if (whereCol == kKeywordField)
+    else if (field == TextSearchField::Keyword)
         setWindowTitle(QStringLiteral("キーワード検索"));
 
     auto* caption = new QLabel(QStringLiteral("キーワード"), this);
@@ -81,9 +81,9 @@ TextSearchDialog::TextSearchDialog(Session& session, int whereCol, QWidget* pare
 
 int TextSearchDialog::helpTopic() const
 {
-    if (m_whereCol == kTitleField)
+    if (m_field == TextSearchField::Title)
         return HelpTopic::kTitleSearch;
-    if (m_whereCol == kKeywordField)
+    if (m_field == TextSearchField::Keyword)
         return HelpTopic::kKeywordSearch;
     return HelpTopic::kSearch;
 }
@@ -93,7 +93,7 @@ void TextSearchDialog::RunTextSearch()
     std::optional<ResultSource> source;
     if (Connection* connection = m_session.connection()) {
         try {
-            source = BuildTextSearchQuery(*connection, m_whereCol, m_text->text());
+            source = BuildTextSearchQuery(*connection, m_field, m_text->text());
         } catch (const DbError& e) {
             qCWarning(lcSearch) << "cannot compose the text search:" << e.message();
         }

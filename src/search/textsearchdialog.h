@@ -1,5 +1,7 @@
 #pragma once
 
+#include "searchstatements.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -11,10 +13,10 @@ struct ResultSource;
 class TextSearchDialog final : public QDialog {
     Q_OBJECT
 public:
-    // whereCol: 2 searches the titles, 7 the keywords; it also decides the caption and the help topic.
-    TextSearchDialog(Session& session, int whereCol, QWidget* parent = nullptr);
+    // The field also decides the caption and the help topic.
+    TextSearchDialog(Session& session, TextSearchField field, QWidget* parent = nullptr);
 
-    int WhereCol() const { return m_whereCol; }
+    TextSearchField field() const { return m_field; }
     int helpTopic() const;
     void RunTextSearch();
 
@@ -27,6 +29,6 @@ Q_SIGNALS:
 
 private:
     Session& m_session;
-    int m_whereCol;
+    TextSearchField m_field;
     QLineEdit* m_text;
 };

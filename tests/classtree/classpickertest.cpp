@@ -101,7 +101,7 @@ void ClassPickerTest::clickedClass_isHandedOverWithItsRowAndPath()
     QFETCH(QStringList, path);
 
     ClassFixture f;
-    QPointer<ClassPicker> picker = new ClassPicker(f.session, 3);
+    QPointer<ClassPicker> picker = new ClassPicker(f.session, PickerOpener::RegistrationSheet);
     picker->show();
     QVERIFY(QTest::qWaitForWindowExposed(picker));
     QSignalSpy picked(picker.data(), &ClassPicker::classPicked);
@@ -119,7 +119,7 @@ void ClassPickerTest::clickedClass_isHandedOverWithItsRowAndPath()
 void ClassPickerTest::cancel_closesWithoutPicking()
 {
     ClassFixture f;
-    QPointer<ClassPicker> picker = new ClassPicker(f.session, 1);
+    QPointer<ClassPicker> picker = new ClassPicker(f.session, PickerOpener::RecordView);
     picker->show();
     QSignalSpy picked(picker.data(), &ClassPicker::classPicked);
 

@@ -316,7 +316,7 @@ void RegistrationSheetTest::pickedClass_fillsTheClassRowsAndLevNo()
     const QList<ClassPicker*> pickers = f.sheet->findChildren<ClassPicker*>();
     QCOMPARE(pickers.size(), 1);
     QPointer<ClassPicker> picker = pickers[0];
-    QCOMPARE(picker->fromWhich(), 3);
+    QCOMPARE(picker->opener(), PickerOpener::RegistrationSheet);
     auto* tree = picker->findChild<QTreeWidget*>(QStringLiteral("fg"));
 
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(TreeRows::itemAt(tree, 4)).center());

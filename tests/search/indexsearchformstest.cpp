@@ -27,24 +27,26 @@ void click(QWidget& window, const QString& name)
 
 void IndexSearchFormsTest::textSearchWindow_showsTheFieldsCaptionAndFindsQuotedText_data()
 {
-    QTest::addColumn<int>("whereCol");
+    QTest::addColumn<TextSearchField>("field");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("topic");
     QTest::addColumn<QString>("typed");
 
-    QTest::newRow("title") << 2 << u"標題検索"_qs << HelpTopic::kTitleSearch << u"O'Brien の\"提言\""_qs;
-    QTest::newRow("keyword") << 7 << u"キーワード検索"_qs << HelpTopic::kKeywordSearch << u"it's"_qs;
+    QTest::newRow("title") << TextSearchField::Title << u"標題検索"_qs << HelpTopic::kTitleSearch
+                           << u"O'Brien の\"提言\""_qs;
+    QTest::newRow("keyword") << TextSearchField::Keyword << u"キーワード検索"_qs << HelpTopic::kKeywordSearch
+                             << u"it's"_qs;
 }
 
 void IndexSearchFormsTest::textSearchWindow_showsTheFieldsCaptionAndFindsQuotedText()
 {
-    QFETCH(int, whereCol);
+    QFETCH(TextSearchField, field);
     QFETCH(QString, caption);
     QFETCH(int, topic);
     QFETCH(QString, typed);
 
     SearchFixture& f = SearchFixture::shared();
-    TextSearchDialog window(f.session, whereCol);
+    TextSearchDialog window(f.session, field);
     QCOMPARE(window.windowTitle(), caption);
     QList<int> asked;
     QObject::connect(&window, &TextSearchDialog::helpRequested, [&](int t) { asked << t; });

@@ -5,36 +5,36 @@
 
 void SearchStatementsTest::textSearch_findsMatchingScrapsByLevNoThenDocNo_data()
 {
-    QTest::addColumn<int>("whereCol");
+    QTest::addColumn<TextSearchField>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<DocNos>("found");
 
-    QTest::newRow("exact, letter case ignored") << 2 << u"abc"_qs << DocNos{4, 12, 1};
-    QTest::newRow("contains") << 2 << u"%abc%"_qs << DocNos{2, 4, 12, 3, 1};
-    QTest::newRow("begins with") << 2 << u"abc%"_qs << DocNos{4, 12, 3, 1};
-    QTest::newRow("full-width: case ignored, width kept") << 2 << u"ａｂｃ"_qs << DocNos{5, 6};
-    QTest::newRow("accented capitals among kanji") << 2 << u"%ärzte%"_qs << DocNos{14};
-    QTest::newRow("blanks only: the empty title") << 2 << u"   "_qs << DocNos{7};
-    QTest::newRow("blanks around trimmed") << 2 << u"  abc\t"_qs << DocNos{4, 12, 1};
-    QTest::newRow("full-width space kept") << 2 << u"　字下げ"_qs << DocNos{11};
-    QTest::newRow("underscore literal in a pattern") << 2 << u"a_%"_qs << DocNos{8};
-    QTest::newRow("apostrophe and double quotes") << 2 << u"O'Brien の\"提言\""_qs << DocNos{9};
-    QTest::newRow("apostrophe in a pattern") << 2 << u"%'%"_qs << DocNos{9};
-    QTest::newRow("percent inside a title") << 2 << u"100%達成"_qs << DocNos{10};
-    QTest::newRow("full-width percent is no wildcard") << 2 << u"100％達成"_qs << DocNos{};
-    QTest::newRow("keyword, percent in the middle") << 7 << u"選%算"_qs << DocNos{1};
-    QTest::newRow("keyword exact, not the title") << 7 << u"為替"_qs << DocNos{7};
-    QTest::newRow("keyword with apostrophe") << 7 << u"it's"_qs << DocNos{9};
+    QTest::newRow("exact, letter case ignored") << TextSearchField::Title << u"abc"_qs << DocNos{4, 12, 1};
+    QTest::newRow("contains") << TextSearchField::Title << u"%abc%"_qs << DocNos{2, 4, 12, 3, 1};
+    QTest::newRow("begins with") << TextSearchField::Title << u"abc%"_qs << DocNos{4, 12, 3, 1};
+    QTest::newRow("full-width: case ignored, width kept") << TextSearchField::Title << u"ａｂｃ"_qs << DocNos{5, 6};
+    QTest::newRow("accented capitals among kanji") << TextSearchField::Title << u"%ärzte%"_qs << DocNos{14};
+    QTest::newRow("blanks only: the empty title") << TextSearchField::Title << u"   "_qs << DocNos{7};
+    QTest::newRow("blanks around trimmed") << TextSearchField::Title << u"  abc\t"_qs << DocNos{4, 12, 1};
+    QTest::newRow("full-width space kept") << TextSearchField::Title << u"　字下げ"_qs << DocNos{11};
+    QTest::newRow("underscore literal in a pattern") << TextSearchField::Title << u"a_%"_qs << DocNos{8};
+    QTest::newRow("apostrophe and double quotes") << TextSearchField::Title << u"O'Brien の\"提言\""_qs << DocNos{9};
+    QTest::newRow("apostrophe in a pattern") << TextSearchField::Title << u"%'%"_qs << DocNos{9};
+    QTest::newRow("percent inside a title") << TextSearchField::Title << u"100%達成"_qs << DocNos{10};
+    QTest::newRow("full-width percent is no wildcard") << TextSearchField::Title << u"100％達成"_qs << DocNos{};
+    QTest::newRow("keyword, percent in the middle") << TextSearchField::Keyword << u"選%算"_qs << DocNos{1};
+    QTest::newRow("keyword exact, not the title") << TextSearchField::Keyword << u"為替"_qs << DocNos{7};
+    QTest::newRow("keyword with apostrophe") << TextSearchField::Keyword << u"it's"_qs << DocNos{9};
 }
 
 void SearchStatementsTest::textSearch_findsMatchingScrapsByLevNoThenDocNo()
 {
-    QFETCH(int, whereCol);
+    QFETCH(TextSearchField, field);
     QFETCH(QString, typed);
     QFETCH(DocNos, found);
 
     SearchFixture& f = SearchFixture::shared();
-    const std::optional<ResultSource> source = BuildTextSearchQuery(*f.session.connection(), whereCol, typed);
+    const std::optional<ResultSource> source = BuildTextSearchQuery(*f.session.connection(), field, typed);
     QVERIFY(source);
     f.searched(*source);
     QCOMPARE(f.listed(), found);
