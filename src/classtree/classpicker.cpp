@@ -47,7 +47,7 @@ ClassPicker::ClassPicker(Session& session, PickerOpener opener, QWidget* parent)
     m_tree->setHeaderHidden(true);
     m_tree->setColumnCount(1);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { fg_Click(item); });
+    connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { onNodeClicked(item); });
 
     if (Connection* connection = session.connection())
         loadClassTree(m_tree, *connection);
@@ -76,7 +76,7 @@ void ClassPicker::layOut()
                         std::max(0, height() - twipsToPixels(kTreeHeightInset)));
 }
 
-void ClassPicker::fg_Click(QTreeWidgetItem* item)
+void ClassPicker::onNodeClicked(QTreeWidgetItem* item)
 {
     if (!item)
         return;

@@ -30,7 +30,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void fg_Click(QTreeWidgetItem* item);
+    void onNodeClicked(QTreeWidgetItem* item);
     void layOut();
 
     const PickerOpener m_opener;

@@ -81,8 +81,8 @@ RegistrationSheet::RegistrationSheet(Session& session, UserDialogs& dialogs, std
 
     m_register = button(QStringLiteral("Command1_0"), QStringLiteral("登録"), this);
     m_cancel = button(QStringLiteral("Command1_1"), QStringLiteral("キャンセル"), this);
-    connect(m_register, &QPushButton::clicked, this, [this] { Command1_Click(0); });
-    connect(m_cancel, &QPushButton::clicked, this, [this] { Command1_Click(1); });
+    connect(m_register, &QPushButton::clicked, this, [this] { onButtonClicked(0); });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { onButtonClicked(1); });
     m_help = new QLabel(QStringLiteral("ヘルプ　F1キー"), this);
     m_help->setObjectName(QStringLiteral("Label1"));
     m_help->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -108,14 +108,14 @@ RegistrationSheet::RegistrationSheet(Session& session, UserDialogs& dialogs, std
     m_sheet->setLevelNames(levelNames);
     m_sheet->setValueFontSize(m_session.displayFont.size);
     fillSheet(m_bodyText ? proposedTitle(m_bodyText()) : QString(), dateStr, pendingPicture);
-    connect(m_sheet, &QTableWidget::cellPressed, this, [this](int row) { fg_Pressed(row); });
-    connect(m_sheet, &ScrapSheet::valueEdited, this, &RegistrationSheet::fg_ValueEdited);
+    connect(m_sheet, &QTableWidget::cellPressed, this, [this](int row) { onCellPressed(row); });
+    connect(m_sheet, &ScrapSheet::valueEdited, this, &RegistrationSheet::onValueEdited);
 
     m_calendar = new QCalendarWidget(this);
     m_calendar->setObjectName(QStringLiteral("Calendar"));
     m_calendar->setSelectedDate(QDate::currentDate());
     m_calendar->hide();
-    connect(m_calendar, &QCalendarWidget::clicked, this, &RegistrationSheet::Calendar_Click);
+    connect(m_calendar, &QCalendarWidget::clicked, this, &RegistrationSheet::onCalendarClicked);
 
     connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
 
@@ -211,7 +211,7 @@ void RegistrationSheet::layOut()
     m_calendar->raise();
 }
 
-void RegistrationSheet::fg_ValueEdited(int row, const QString& text)
+void RegistrationSheet::onValueEdited(int row, const QString& text)
 {
     if (row == kLevelRow && text != m_shownLevel)
         showLevel(text);
@@ -234,7 +234,7 @@ void RegistrationSheet::showLevel(const QString& name)
     m_sheet->showLevelColour(ColourValue::toColour(*colour));
 }
 
-void RegistrationSheet::fg_Pressed(int row)
+void RegistrationSheet::onCellPressed(int row)
 {
     switch (row) {
     case kMajorRow:
@@ -256,7 +256,7 @@ void RegistrationSheet::fg_Pressed(int row)
     }
 }
 
-void RegistrationSheet::Calendar_Click(const QDate& date)
+void RegistrationSheet::onCalendarClicked(const QDate& date)
 {
     setValue(kDateRow, dateText(date));
     m_calendar->hide();
@@ -289,7 +289,7 @@ void RegistrationSheet::takeClass(int levNo, const ClassPath& path)
     m_levNo = levNo;
 }
 
-void RegistrationSheet::Command1_Click(int index)
+void RegistrationSheet::onButtonClicked(int index)
 {
     if (index == 0 && !RegisterScrap())
         return;

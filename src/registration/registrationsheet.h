@@ -50,12 +50,12 @@ protected:
 private:
     void loadLevels();
     void fillSheet(const QString& title, const QString& dateStr, bool pendingPicture);
-    void Command1_Click(int index);
+    void onButtonClicked(int index);
     // false when the sheet stays open for the user to put right what was refused.
     bool RegisterScrap();
-    void fg_Pressed(int row);
-    void fg_ValueEdited(int row, const QString& text);
-    void Calendar_Click(const QDate& date);
+    void onCellPressed(int row);
+    void onValueEdited(int row, const QString& text);
+    void onCalendarClicked(const QDate& date);
     void openPicker();
     void closePicker();
     void takeClass(int levNo, const ClassPath& path);
