@@ -8,6 +8,7 @@
 #include "database/opening.h"
 #include "listingwindow.h"
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QTreeWidget>
 
@@ -81,7 +82,7 @@ const TreeCollection& treeCollection(BenchContext& context)
 
 void press(TreeEditor& editor, const char* key)
 {
-    editor.runCommand(QString::fromLatin1(key));
+    editor.toolbarButton(QString::fromLatin1(key))->trigger();
 }
 
 void selectRow(TreeEditor& editor, int row)

@@ -3,7 +3,6 @@
 #include "database/opening.h"
 #include "database/recordstore.h"
 #include "startupoptions.h"
-#include "toolbarlayouts.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -77,13 +76,12 @@ public:
     void enableResultCommands(bool ok);
     void enableResultMenus(bool ok);
 
-    // Toolbars: one layout per mode, every button press through one dispatcher.
+    // Toolbars: one layout per mode, each button bound to its handler where the layout is built.
     void ClearToolbar();
-    void BuildWebToolbar() { buildToolbar(ToolbarLayout::Web); }
-    void BuildEntryToolbar() { buildToolbar(ToolbarLayout::Entry); }
-    void BuildSearchToolbar() { buildToolbar(ToolbarLayout::Search); }
-    void BuildRecordToolbar() { buildToolbar(ToolbarLayout::Record); }
-    void runCommand(const QString& key);
+    void BuildWebToolbar();
+    void BuildEntryToolbar();
+    void BuildSearchToolbar();
+    void BuildRecordToolbar();
     void ToggleBodyBackground(QPlainTextEdit* box);
     void ToggleAddressBar();
     QAction* toolbarButton(const QString& key) const;
@@ -180,7 +178,16 @@ private:
     QMenu* addMenu(const QString& name, const QString& caption);
     QAction* addMenuAction(QMenu* menu, const QString& name, const QString& caption);
     int windowWidth() const;
-    void buildToolbar(ToolbarLayout layout);
+    // The body box the text commands act on: record view's in record view, else the entry pane's.
+    QPlainTextEdit* shownBody() const;
+    void cutText();
+    void copyText();
+    void clearEntry();
+    void openClassTreeEditor();
+    void showFirstResult();
+    void openTextSearch(int field);
+    void openDateSearch();
+    void openImportanceFilter();
     void sizeListColumns();
     void resetTree(const QString& rootText);
     void setUpSheet();

@@ -178,11 +178,11 @@ void MainWindowListsTest::addressBarTwice_restoresTheWebToolbar()
     const QStringList before = f.toolbarKeys();
     auto* box = f.child<QComboBox>(u"URLbox");
 
-    w.runCommand(QStringLiteral("bAdress"));
+    w.toolbarButton(QStringLiteral("bAdress"))->trigger();
     QVERIFY(!box->isHidden());
     QCOMPARE(f.toolbarKeys(), (QStringList{u"ph1"_qs, u"bAdress"_qs, u"ph2"_qs}));
 
-    w.runCommand(QStringLiteral("bAdress"));
+    w.toolbarButton(QStringLiteral("bAdress"))->trigger();
     QVERIFY(box->isHidden());
     QCOMPARE(f.toolbarKeys(), before);
 }
@@ -198,7 +198,7 @@ void MainWindowListsTest::firstDataMEMO_onAnEmptyResultSet_onlySetsTheMode()
     f.dialogs.clear();
     const int before = w.resultPosition();
 
-    w.runCommand(QStringLiteral("firstDataMEMO"));
+    w.toolbarButton(QStringLiteral("firstDataMEMO"))->trigger();
 
     QCOMPARE(w.mode(), MainWindow::RecordView);
     QCOMPARE(w.resultPosition(), before);
@@ -218,24 +218,24 @@ void MainWindowListsTest::clipboardCommands_actOnTheEntryBody()
     body->setFocus();
     body->selectAll();
 
-    w.runCommand(QStringLiteral("copyM"));
+    w.toolbarButton(QStringLiteral("copyM"))->trigger();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("今日の記事"));
 
     QTextCursor cursor = body->textCursor();
     cursor.setPosition(2);
     cursor.setPosition(4, QTextCursor::KeepAnchor);
     body->setTextCursor(cursor);
-    w.runCommand(QStringLiteral("cutM"));
+    w.toolbarButton(QStringLiteral("cutM"))->trigger();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("の記"));
     QCOMPARE(body->toPlainText(), QStringLiteral("今日事"));
 
     cursor = body->textCursor();
     cursor.movePosition(QTextCursor::End);
     body->setTextCursor(cursor);
-    w.runCommand(QStringLiteral("pastM"));
+    w.toolbarButton(QStringLiteral("pastM"))->trigger();
     QCOMPARE(body->toPlainText(), QStringLiteral("今日事の記"));
 
-    w.runCommand(QStringLiteral("undoM"));
+    w.toolbarButton(QStringLiteral("undoM"))->trigger();
     QCOMPARE(body->toPlainText(), QStringLiteral("今日事"));
 }
 
@@ -247,7 +247,7 @@ void MainWindowListsTest::clearMEMO_emptiesTheBodyAndDisablesItsCommands()
     f.child<QPlainTextEdit>(u"mData")->setPlainText(QStringLiteral("下書き"));
     w.toolbarButton(QStringLiteral("drawMEMO"))->setEnabled(true);
 
-    w.runCommand(QStringLiteral("clearMEMO"));
+    w.toolbarButton(QStringLiteral("clearMEMO"))->trigger();
 
     QVERIFY(f.child<QPlainTextEdit>(u"mData")->toPlainText().isEmpty());
     QVERIFY(!f.enabled(u"drawMEMO"));
@@ -260,9 +260,9 @@ void MainWindowListsTest::bodyBackground_togglesBetweenWindowAnd3DLight()
     MainWindow& w = f.start();
     f.tabs()->setCurrentIndex(1);
     auto* body = f.child<QPlainTextEdit>(u"mData");
-    w.runCommand(QStringLiteral("bColor"));
+    w.toolbarButton(QStringLiteral("bColor"))->trigger();
     QCOMPARE(body->palette().color(QPalette::Base), ColourValue::toColour(ColourValue::k3DLight));
-    w.runCommand(QStringLiteral("bColor"));
+    w.toolbarButton(QStringLiteral("bColor"))->trigger();
     QCOMPARE(body->palette().color(QPalette::Base), ColourValue::toColour(ColourValue::kWindow));
 }
 
@@ -538,8 +538,9 @@ void MainWindowListsTest::searchMode_emptiesTheListAndDisablesItsCommands()
     MainWindow& w = f.start();
     f.listRow(1);
     QVERIFY(w.scrapListModel()->rowCount() > 0);
+    w.toolbarButton(QStringLiteral("firstDataMEMO"))->trigger();
 
-    w.runCommand(QStringLiteral("Back2Search"));
+    w.toolbarButton(QStringLiteral("Back2Search"))->trigger();
 
     QCOMPARE(w.scrapListModel()->rowCount(), 0);
     QVERIFY(!f.session.resultSet());
@@ -635,7 +636,7 @@ void MainWindowListsTest::importanceFilter_narrowsTheList()
                     QStringLiteral("UPDATE MEMO_IDX SET a01 = '重要' WHERE DocNo IN (3, 5)"));
     MainWindow& w = f.start();
     f.listRow(2);
-    w.runCommand(QStringLiteral("pDownMEMO"));
+    w.toolbarButton(QStringLiteral("pDownMEMO"))->trigger();
     auto* dialog = w.findChild<QWidget*>(QStringLiteral("Form8"));
     QVERIFY(dialog);
     auto* levels = dialog->findChild<QComboBox*>();
@@ -657,7 +658,7 @@ void MainWindowListsTest::treeEditor_closing_rebuildsTheTreePane()
     ListFixture f;
     MainWindow& w = f.start();
     f.listRow(2);
-    w.runCommand(QStringLiteral("sTree"));
+    w.toolbarButton(QStringLiteral("sTree"))->trigger();
     auto* editor = w.findChild<QWidget*>(QStringLiteral("Form2"));
     QVERIFY(editor && editor->isVisible());
     QCOMPARE(w.scrapListModel()->rowCount(), 0);
