@@ -227,9 +227,25 @@ private:
     HelpWindow* m_helpWindow = nullptr;
     ScrapListModel* m_scrapListModel = nullptr;
     QTreeWidgetItem* m_currentNode = nullptr;
+    // The windows this one opened; leaving a mode closes some of them, the help viewer never.
     QPointer<QWidget> m_picker;
     QPointer<QWidget> m_registration;
     QPointer<QWidget> m_fullText;
+    QPointer<QWidget> m_treeEditor;
+    QPointer<QWidget> m_levelsEditor;
+    QPointer<QWidget> m_textSearch;
+    QPointer<QWidget> m_dateSearch;
+    QPointer<QWidget> m_importanceFilter;
+    QPointer<QWidget> m_markerColours;
+    QPointer<QWidget> m_version;
+    // Stepping to another scrap closes the pictures window, once the program has one.
+    QPointer<QWidget> m_pictures;
+    QMenu* m_reserveMenu = nullptr;
+    QMenu* m_optionsMenu = nullptr;
+    QAction* m_openAction = nullptr;
+    QAction* m_createAction = nullptr;
+    QAction* m_searchDeleteAction = nullptr;
+    QAction* m_versionAction = nullptr;
     QStringList m_sheetValues;
     QString m_today;
 

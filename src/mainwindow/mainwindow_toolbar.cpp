@@ -163,7 +163,7 @@ void MainWindow::openClassTreeEditor()
     if (m_mode == Search) {
         clearList();
         enableResultCommands(false);
-        findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(false);
+        m_reserveMenu->menuAction()->setEnabled(false);
     }
     openTreeEditor();
 }
@@ -186,6 +186,7 @@ void MainWindow::openTextSearch(int field)
     ShowSearchMode();
     auto* dialog = new TextSearchDialog(m_session, field, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_textSearch = dialog;
     connect(dialog, &TextSearchDialog::searchRequested, this, &MainWindow::runSearch);
     connect(dialog, &TextSearchDialog::helpRequested, this, &MainWindow::showHelp);
     dialog->open();
@@ -196,6 +197,7 @@ void MainWindow::openDateSearch()
     ShowSearchMode();
     auto* dialog = new DateSearchDialog(m_session, m_dialogs, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_dateSearch = dialog;
     connect(dialog, &DateSearchDialog::searchRequested, this, &MainWindow::runSearch);
     connect(dialog, &DateSearchDialog::helpRequested, this, &MainWindow::showHelp);
     dialog->open();
@@ -205,6 +207,7 @@ void MainWindow::openImportanceFilter()
 {
     auto* dialog = new ImportanceFilterDialog(m_session, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_importanceFilter = dialog;
     connect(dialog, &ImportanceFilterDialog::filterApplied, this, [this] { showFilteredListing(); });
     dialog->open();
 }
@@ -239,6 +242,7 @@ void MainWindow::openTreeEditor()
     auto* editor = new TreeEditor(m_session, m_dialogs, nullptr,
                                   m_mode == Favourites ? TreeKind::Favourites : TreeKind::Classes, this);
     editor->setAttribute(Qt::WA_DeleteOnClose);
+    m_treeEditor = editor;
     connect(editor, &TreeEditor::helpRequested, this, &MainWindow::showHelp);
     connect(editor, &TreeEditor::closed, this, [this] {
         if (m_mode == Favourites) {

@@ -210,15 +210,16 @@ void MainWindowTest::searchMode_closesOtherWindowsAndTheResultSet()
 {
     Fixture f;
     MainWindow& w = f.start();
-    QWidget other;
-    other.setObjectName(QStringLiteral("Form5"));
-    other.show();
-    w.showHelp(9);
+    f.tabs()->setCurrentIndex(1);
+    f.action(u"mHelpVersion")->trigger();
+    QWidget* other = f.child<QWidget>(u"frmAbout");
+    QVERIFY(other && other->isVisible());
+    f.action(u"mHelpHelp")->trigger();
     QVERIFY(f.session.resultSet());
 
-    w.ShowSearchMode();
+    f.tabs()->setCurrentIndex(2);
 
-    QVERIFY(!other.isVisible());
+    QVERIFY(!other->isVisible());
     QVERIFY(!f.session.resultSet());
     QVERIFY(w.findChild<HelpWindow*>()->isVisible());
     QCOMPARE(w.mode(), MainWindow::Search);
@@ -228,21 +229,21 @@ void MainWindowTest::leavingRegistrationMode_closesItsWindowsOnly()
 {
     Fixture f;
     f.start();
-    QWidget sheet;
-    sheet.setObjectName(QStringLiteral("Form3"));
-    QWidget pictures;
-    pictures.setObjectName(QStringLiteral("Form5"));
+    // The levels editor is one of registration mode's windows, the version window is not.
+    f.action(u"mOptImportant")->trigger();
+    QWidget* levels = f.child<QWidget>(u"Form11");
+    f.action(u"mHelpVersion")->trigger();
+    QWidget* version = f.child<QWidget>(u"frmAbout");
+    QVERIFY(levels && version);
 
     // From favourites mode nothing is closed.
-    sheet.show();
-    pictures.show();
     f.tabs()->setCurrentIndex(1);
-    QVERIFY(sheet.isVisible() && pictures.isVisible());
+    QVERIFY(levels->isVisible() && version->isVisible());
 
-    // From registration mode its own windows are closed, the pictures window stays.
+    // From registration mode its own windows are closed, the version window stays.
     f.tabs()->setCurrentIndex(0);
-    QVERIFY(!sheet.isVisible());
-    QVERIFY(pictures.isVisible());
+    QVERIFY(!levels->isVisible());
+    QVERIFY(version->isVisible());
 }
 
 void MainWindowTest::splitterDrop_data()
@@ -521,9 +522,9 @@ void MainWindowTest::unload_closesResultSetAndConnection()
 {
     Fixture f;
     MainWindow& w = f.start();
-    QWidget picker;
-    picker.setObjectName(QStringLiteral("Form4"));
-    picker.show();
+    f.action(u"mHelpVersion")->trigger();
+    QWidget* version = f.child<QWidget>(u"frmAbout");
+    QVERIFY(version && version->isVisible());
     QVERIFY(f.session.resultSet() && f.session.connection());
 
     f.action(u"mFileQuit")->trigger();
@@ -531,5 +532,5 @@ void MainWindowTest::unload_closesResultSetAndConnection()
     QVERIFY(!w.isVisible());
     QVERIFY(!f.session.resultSet());
     QVERIFY(!f.session.connection());
-    QVERIFY(!picker.isVisible());
+    QVERIFY(!version->isVisible());
 }
