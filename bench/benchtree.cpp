@@ -87,7 +87,8 @@ void press(TreeEditor& editor, const char* key)
 
 void selectRow(TreeEditor& editor, int row)
 {
-    editor.fg_Click(TreeRows::itemAt(editor.findChild<QTreeWidget*>(QStringLiteral("fg")), row));
+    auto* tree = editor.findChild<QTreeWidget*>(QStringLiteral("fg"));
+    Q_EMIT tree->itemClicked(TreeRows::itemAt(tree, row), 0);
 }
 
 // In the tree editor: the second major class up one place, then back to toolbar 1, which clears the stored tree,

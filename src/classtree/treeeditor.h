@@ -44,7 +44,6 @@ public:
     QTreeWidgetItem* selectedNode() const { return m_selected; }
     QAction* toolbarButton(const QString& key) const;
 
-    void fg_Click(QTreeWidgetItem* item);
     // Folder listings go through this, so that a listing failure can be staged.
     void setFolderLister(FolderLister lister) { m_lister = std::move(lister); }
 
@@ -88,6 +87,7 @@ private:
     void setStatusText(const QString& text);
 
     // Grid events.
+    void fg_Click(QTreeWidgetItem* item);
     void fg_DblClick();
     void fg_BeforeEdit(QTreeWidgetItem* item);
     void fg_AfterEdit(QTreeWidgetItem* item);

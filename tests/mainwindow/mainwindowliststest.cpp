@@ -78,7 +78,7 @@ struct ListFixture : Fixture {
     {
         if (tabs()->currentIndex() != 2)
             tabs()->setCurrentIndex(2);
-        window->onTreeNodeClicked(TreeRows::itemAt(tree(), row));
+        clickNode(TreeRows::itemAt(tree(), row));
     }
     QList<int> listedDocNos() const
     {
@@ -323,7 +323,7 @@ void MainWindowListsTest::favouriteClick_fillsTheAddressBoxAndNavigates()
     QSignalSpy navigate(&w, &MainWindow::navigateRequested);
     auto* tree = f.child<QTreeWidget>(u"fg0");
 
-    w.onTreeNodeClicked(tree->topLevelItem(0)->child(1));
+    f.clickNode(tree->topLevelItem(0)->child(1));
     QCOMPARE(f.child<QComboBox>(u"URLbox")->currentText(), QStringLiteral("https://www.asahi.com/"));
     QCOMPARE(navigate.size(), 1);
     QCOMPARE(navigate.at(0).at(0).toString(), QStringLiteral("https://www.asahi.com/"));
@@ -331,7 +331,7 @@ void MainWindowListsTest::favouriteClick_fillsTheAddressBoxAndNavigates()
 
     // A favourite deleted behind the pane's back: the box keeps what it held, and that is opened.
     alterCollection(f.session.databasePath(), QStringLiteral("DELETE FROM extraNodeWEB WHERE ndID = 3"));
-    w.onTreeNodeClicked(tree->topLevelItem(0)->child(2));
+    f.clickNode(tree->topLevelItem(0)->child(2));
     QCOMPARE(navigate.last().at(0).toString(), QStringLiteral("https://www.asahi.com/"));
 }
 
@@ -342,7 +342,7 @@ void MainWindowListsTest::registrationClick_onAnEmptyBody_warnsAndOpensNothing()
     f.tabs()->setCurrentIndex(1);
     QSignalSpy sheet(&w, &MainWindow::registrationRequested);
 
-    w.onTreeNodeClicked(TreeRows::itemAt(f.tree(), 3));
+    f.clickNode(TreeRows::itemAt(f.tree(), 3));
 
     QCOMPARE(f.dialogs.texts(), QStringList{QStringLiteral("スクラップが空白なので登録画面を表示しません。")});
     QCOMPARE(f.dialogs.messages().first().kind, FakeUserDialogs::Kind::Exclamation);
@@ -357,14 +357,14 @@ void MainWindowListsTest::registrationClick_passesTheClassRow()
     f.child<QPlainTextEdit>(u"mData")->setPlainText(QStringLiteral("本文"));
     QSignalSpy sheet(&w, &MainWindow::registrationRequested);
 
-    w.onTreeNodeClicked(TreeRows::itemAt(f.tree(), 4));
+    f.clickNode(TreeRows::itemAt(f.tree(), 4));
     QCOMPARE(sheet.size(), 1);
     QCOMPARE(sheet.at(0).at(0).toInt(), 4);
     QCOMPARE(f.session.currentClass.major, QStringLiteral("政治"));
     QCOMPARE(f.session.currentClass.middle, QStringLiteral("国内"));
     QCOMPARE(f.session.currentClass.minor, QStringLiteral("選挙"));
 
-    w.onTreeNodeClicked(f.tree()->topLevelItem(0));
+    f.clickNode(f.tree()->topLevelItem(0));
     QCOMPARE(sheet.last().at(0).toInt(), 1);
     QVERIFY(f.session.currentClass.major.isEmpty() && f.session.currentClass.minor.isEmpty());
 }
@@ -580,8 +580,10 @@ void MainWindowListsTest::deleteAll_afterNarrowing_removesExactlyTheListedScraps
     }
     MainWindow& w = f.start();
     f.listRow(2); // 政治: scraps 8, 3, 2, 5, 6
-    f.session.resultSet()->setFilter(QStringLiteral("a01"), QStringLiteral("重要"));
-    w.showFilteredListing();
+    f.press(u"pDownMEMO");
+    auto* levels = f.child<QComboBox>(u"Combo1");
+    levels->setCurrentIndex(levels->findText(QStringLiteral("重要")));
+    Q_EMIT levels->activated(levels->currentIndex());
     QCOMPARE(w.scrapListModel()->rowCount(), 2);
     f.dialogs.yesNo.enqueue(true);
 

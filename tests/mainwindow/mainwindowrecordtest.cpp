@@ -9,13 +9,13 @@
 #include "database/resultset.h"
 #include "mainwindow/scraplistmodel.h"
 #include "mainwindowfixture.h"
-#include "search/fulltextsearchdialog.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -53,8 +53,8 @@ struct RecordFixture : Fixture {
     {
         MainWindow& w = start();
         tabs()->setCurrentIndex(2);
-        w.onTreeNodeClicked(TreeRows::itemAt(child<QTreeWidget>(u"fg0"), 2));
-        w.onListRowPressed(row);
+        clickNode(TreeRows::itemAt(child<QTreeWidget>(u"fg0"), 2));
+        pressListRow(row);
         return w;
     }
     QTableWidget* sheet() const { return child<QTableWidget>(u"fg1"); }
@@ -269,7 +269,7 @@ void MainWindowRecordTest::savedEdition_allowsNoEdit()
         QVERIFY(!(f.sheet()->item(row, kValue)->flags() & Qt::ItemIsEditable));
     QVERIFY(f.body()->isReadOnly());
     QVERIFY(!w.toolbarButton(QStringLiteral("delMEMO"))->isEnabled());
-    w.onSheetCellPressed(4, kValue);
+    f.pressSheetCell(4, kValue);
     QVERIFY(!w.findChild<QWidget*>(QStringLiteral("Form4")));
 }
 
@@ -303,7 +303,7 @@ void MainWindowRecordTest::picker_fromRecordView_refilesTheScrap()
 {
     RecordFixture f;
     MainWindow& w = f.openRecord(1);
-    w.onSheetCellPressed(5, kValue);
+    f.pressSheetCell(5, kValue);
     auto* picker = w.findChild<QWidget*>(QStringLiteral("Form4"));
     QVERIFY(picker);
     auto* tree = picker->findChild<QTreeWidget*>(QStringLiteral("fg"));
@@ -317,7 +317,7 @@ void MainWindowRecordTest::picker_fromRecordView_refilesTheScrap()
 
     // The next listing of the new class finds it.
     w.toolbarButton(QStringLiteral("Back2Search"))->trigger();
-    w.onTreeNodeClicked(TreeRows::itemAt(f.child<QTreeWidget>(u"fg0"), 3));
+    f.clickNode(TreeRows::itemAt(f.child<QTreeWidget>(u"fg0"), 3));
     QCOMPARE(w.resultCount(), 1);
     QCOMPARE(f.session.resultSet()->text(QStringLiteral("a02")), QStringLiteral("記事1"));
 }
@@ -367,14 +367,14 @@ void MainWindowRecordTest::firstResultButton_andCalendar_inRecordView()
     RecordFixture f;
     MainWindow& w = f.start();
     f.tabs()->setCurrentIndex(2);
-    w.onTreeNodeClicked(TreeRows::itemAt(f.child<QTreeWidget>(u"fg0"), 2));
+    f.clickNode(TreeRows::itemAt(f.child<QTreeWidget>(u"fg0"), 2));
     w.toolbarButton(QStringLiteral("firstDataMEMO"))->trigger();
     QCOMPARE(w.mode(), MainWindow::RecordView);
     QCOMPARE(w.statusText(1), QStringLiteral("スクラップ： 1/3"));
     QCOMPARE(f.cell(2), QStringLiteral("記事1"));
 
     // Pressing the date cell shows the calendar; a day clicked there is stored at once.
-    w.onSheetCellPressed(3, kValue);
+    f.pressSheetCell(3, kValue);
     auto* calendar = f.child<QCalendarWidget>(u"Calendar");
     QVERIFY(calendar->isVisible());
     Q_EMIT calendar->clicked(QDate(2021, 3, 9));
@@ -412,7 +412,7 @@ void MainWindowRecordTest::fullTextDialog_marksEveryStepUntilClosed()
     auto* dialog = w.findChild<QWidget*>(QStringLiteral("Form7"));
     QVERIFY(dialog && dialog->isVisible());
     dialog->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("本文"));
-    static_cast<FullTextSearchDialog*>(dialog)->Command1_Click();
+    dialog->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
     QVERIFY(hasHit());
 
     w.toolbarButton(QStringLiteral("nextMEMO"))->trigger();

@@ -340,7 +340,7 @@ void MainWindowTest::openOther_savedEdition_locksEditing()
     MainWindow& w = f.start();
     f.dialogs.paths.enqueue(edition);
 
-    w.OpenOtherDatabase();
+    f.action(u"mFileBookOpen")->trigger();
 
     QCOMPARE(w.windowTitle(), QStringLiteral("Zettora_2026 （保存版）"));
     QCOMPARE(f.tabs()->currentIndex(), 2);
@@ -387,7 +387,7 @@ void MainWindowTest::openOther_refused_keepsThePreviousCollection()
     const QByteArray before = TestFolder::read(path);
     f.dialogs.paths.enqueue(path);
 
-    w.OpenOtherDatabase();
+    f.action(u"mFileBookOpen")->trigger();
 
     QCOMPARE(f.dialogs.texts(), QStringList{message});
     QCOMPARE(w.windowTitle(), QStringLiteral("Zettora"));
@@ -404,7 +404,7 @@ void MainWindowTest::openOther_cancelled_changesNothing()
     Fixture f;
     MainWindow& w = f.start();
     Connection* before = f.session.connection();
-    w.OpenOtherDatabase();
+    f.action(u"mFileBookOpen")->trigger();
     QVERIFY(f.dialogs.messages().isEmpty());
     QCOMPARE(f.session.connection(), before);
     QCOMPARE(w.mode(), MainWindow::Favourites);
@@ -443,7 +443,7 @@ void MainWindowTest::create_newCollection_reportsItsFullPath()
     // And it opens as a scrap database.
     f.dialogs.clear();
     f.dialogs.paths.enqueue(path);
-    w.OpenOtherDatabase();
+    f.action(u"mFileBookOpen")->trigger();
     QVERIFY(f.dialogs.messages().isEmpty());
     QCOMPARE(f.session.databaseKind(), DatabaseKind::Scrap);
 }
@@ -455,7 +455,7 @@ void MainWindowTest::create_existingFile_isRefusedAndLeftUnchanged()
     const QString existing = f.folder.writeFile(QStringLiteral("notes.mdb"), QByteArray("my own notes"));
     f.dialogs.paths.enqueue(existing);
 
-    w.CreateScrapDatabase();
+    f.action(u"mFileBookCreate")->trigger();
 
     QCOMPARE(f.dialogs.texts(), QStringList{QStringLiteral("データベース作成に失敗しました。")});
     QCOMPARE(f.dialogs.messages().first().kind, FakeUserDialogs::Kind::Critical);

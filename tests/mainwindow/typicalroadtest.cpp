@@ -62,7 +62,7 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
     f.tabs()->setCurrentIndex(MainWindow::TabEntry);
     auto* entry = f.child<QPlainTextEdit>(u"mData");
     entry->setPlainText(QStringLiteral("国会で予算が成立\n本文の二行目です。"));
-    w.onTreeNodeClicked(TreeRows::itemAt(tree, 3));
+    f.clickNode(TreeRows::itemAt(tree, 3));
     auto* sheetWindow = w.findChild<QWidget*>(QStringLiteral("Form3"));
     QVERIFY(sheetWindow && sheetWindow->isVisible());
     auto* sheet = sheetWindow->findChild<QTableWidget*>(QStringLiteral("fg"));
@@ -93,9 +93,9 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
 
     // 4. Find it again: search tab, the class, the row.
     f.tabs()->setCurrentIndex(MainWindow::TabSearch);
-    w.onTreeNodeClicked(TreeRows::itemAt(tree, 3));
+    f.clickNode(TreeRows::itemAt(tree, 3));
     QCOMPARE(w.resultCount(), 1);
-    w.onListRowPressed(1);
+    f.pressListRow(1);
     QCOMPARE(w.mode(), MainWindow::RecordView);
     auto* recordSheet = f.child<QTableWidget>(u"fg1");
     auto* body = f.child<QPlainTextEdit>(u"rtBox");
