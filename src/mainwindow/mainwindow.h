@@ -46,7 +46,6 @@ public:
     qint16 mode() const { return m_mode; }
     int helpTopic() const { return m_helpTopic; }
     bool recordViewFlag() const { return m_recordView; }
-    void setRecordViewFlag(bool on) { m_recordView = on; }
     bool webShown() const { return m_webShown; }
     int leftPaneWidth(int grid) const { return m_leftPaneWidths[grid]; }
 

@@ -1,5 +1,6 @@
 #include "mainwindowtest.h"
 
+#include "classtree/treerows.h"
 #include "common/fonts.h"
 #include "common/helpwindow.h"
 #include "common/session.h"
@@ -179,9 +180,20 @@ void MainWindowTest::tabs_selectTheirModeAndPanes()
 void MainWindowTest::searchTab_returnsToRecordViewWhileItsFlagIsSet()
 {
     Fixture f;
+    {
+        auto c = Connection::openExisting(f.folder.path(QStringLiteral("Zettora.mdb")));
+        addClass(*c, 1, QStringLiteral("政治"), 2);
+        TestScrap scrap;
+        scrap.title = QStringLiteral("記事");
+        scrap.major = QStringLiteral("政治");
+        scrap.levNo = 2;
+        scrap.docNo = scrap.pfID = 1;
+        addScrap(*c, scrap);
+    }
     MainWindow& w = f.start();
     f.tabs()->setCurrentIndex(2);
-    w.setRecordViewFlag(true);
+    f.clickNode(TreeRows::itemAt(f.child<QTreeWidget>(u"fg0"), 2));
+    f.pressListRow(1);
     f.tabs()->setCurrentIndex(1);
     f.tabs()->setCurrentIndex(2);
 
