@@ -65,6 +65,12 @@ struct ListFixture : Fixture {
             tabs()->setCurrentIndex(2);
         clickNode(TreeRows::itemAt(tree(), row));
     }
+    // Lists the class at tree row `classRow` and presses list row `row`, which shows record view.
+    void openRecord(int classRow, int row)
+    {
+        listRow(classRow);
+        pressListRow(row);
+    }
     QList<int> listedDocNos() const
     {
         QList<int> docs;

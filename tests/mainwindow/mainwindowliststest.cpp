@@ -64,10 +64,8 @@ void MainWindowListsTest::toolbarLayouts_haveTheirKeysInOrder()
 
     ListFixture f;
     f.start();
-    if (recordView) {
-        f.listRow(2);
-        f.pressListRow(1);
-    }
+    if (recordView)
+        f.openRecord(2, 1);
     f.tabs()->setCurrentIndex(tab == 1 ? 2 : 1);
     f.tabs()->setCurrentIndex(tab);
 
