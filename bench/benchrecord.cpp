@@ -43,15 +43,15 @@ std::vector<double> stepItems(BenchContext& context)
 {
     ListingWindow& listing = listingWindowOf(context);
     listing.listRow(1);
-    listing.window->onListRowPressed(1);
+    listing.pressListRow(1);
     std::vector<double> times;
     QElapsedTimer timer;
     for (int i = 0; i < kSteps; ++i) {
         timer.start();
-        listing.window->StepScrap(true);
+        listing.press("nextMEMO");
         times.push_back(elapsedMs(timer));
     }
-    listing.window->ShowSearchMode();
+    listing.press("Back2Search");
     return times;
 }
 

@@ -8,6 +8,7 @@
 #include "database/opening.h"
 #include "listingwindow.h"
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QTreeWidget>
 
@@ -81,12 +82,13 @@ const TreeCollection& treeCollection(BenchContext& context)
 
 void press(TreeEditor& editor, const char* key)
 {
-    editor.runCommand(QString::fromLatin1(key));
+    editor.toolbarButton(QString::fromLatin1(key))->trigger();
 }
 
 void selectRow(TreeEditor& editor, int row)
 {
-    editor.fg_Click(TreeRows::itemAt(editor.findChild<QTreeWidget*>(QStringLiteral("fg")), row));
+    auto* tree = editor.findChild<QTreeWidget*>(QStringLiteral("fg"));
+    Q_EMIT tree->itemClicked(TreeRows::itemAt(tree, row), 0);
 }
 
 // In the tree editor: the second major class up one place, then back to toolbar 1, which clears the stored tree,

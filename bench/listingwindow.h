@@ -6,8 +6,10 @@
 #include "common/userdialogs.h"
 #include "mainwindow/mainwindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTreeWidget>
 
 #include <memory>
@@ -53,10 +55,19 @@ public:
     qint64 listRow(int row)
     {
         auto* tree = window->findChild<QTreeWidget*>(QStringLiteral("fg0"));
-        window->onTreeNodeClicked(TreeRows::itemAt(tree, row));
+        QTreeWidgetItem* item = TreeRows::itemAt(tree, row);
+        Q_EMIT tree->itemClicked(item, 0);
         QCoreApplication::processEvents();
         return window->resultCount();
     }
+
+    // Presses list row `row` (1-based), as a click in the list does.
+    void pressListRow(int row)
+    {
+        auto* list = window->findChild<QTableView*>(QStringLiteral("fr"));
+        Q_EMIT list->pressed(list->model()->index(row - 1, 0));
+    }
+    void press(const char* key) { window->toolbarButton(QString::fromLatin1(key))->trigger(); }
 
     SilentDialogs dialogs;
     NoDesktop desktop;

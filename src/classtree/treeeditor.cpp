@@ -1,4 +1,4 @@
-// The tree editor's window: grid, toolbars, grid events, the dispatcher and the favourites.
+// The tree editor's window: grid, grid events and the favourites.
 #include "treeeditor.h"
 
 #include "classtreeloader.h"
@@ -7,6 +7,7 @@
 #include "common/helptopics.h"
 #include "common/images.h"
 #include "common/session.h"
+#include "common/toolbarbuttons.h"
 #include "common/twips.h"
 #include "common/userdialogs.h"
 #include "database/dberror.h"
@@ -23,7 +24,6 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <span>
 
 namespace {
 
@@ -33,7 +33,6 @@ constexpr int kWindowHeight = 7500;
 constexpr int kGridLeft = 40;
 constexpr int kGridWidthInset = 200;
 constexpr int kGridHeightInset = 500;
-constexpr int kPlaceholderWidth = 200;
 constexpr int kNameWidth = 127;
 constexpr int kKeyRole = Qt::UserRole;
 
@@ -41,74 +40,6 @@ QString helpHint()
 {
     return QStringLiteral("ヘルプ：F1キー");
 }
-
-// A placeholder has no caption.
-struct ToolButton {
-    const char16_t* key;
-    const char16_t* caption;
-    const char16_t* image;
-    const char16_t* tooltip;
-};
-
-constexpr ToolButton kToolbar1Web[] = {
-    {u"ph1", nullptr, u"", u""},
-    {u"CloseWEB", u"閉じる", u"arrow", u""},
-    {u"Mode2WEB", u"ツールバー２", u"hummer", u"お気に入り移動モードへ"},
-    {u"ph2", nullptr, u"", u""},
-    {u"AddWEB", u"追加", u"list", u"表示中のページをお気に入りに登録"},
-    {u"Alt", u"名前変更", u"blue", u""},
-    {u"DelWEB", u"削除", u"del", u""},
-};
-
-constexpr ToolButton kToolbar2Web[] = {
-    {u"ph1", nullptr, u"", u""},
-    {u"CloseWEB", u"閉じる", u"arrow", u""},
-    {u"Mode1WEB", u"ツールバー１", u"hummer", u"ツールバー１へ戻る"},
-    {u"ph2", nullptr, u"", u""},
-    {u"moveUP_WEB", u"移動", u"up", u""},
-    {u"moveDN_WEB", u"移動", u"down", u""},
-};
-
-// The only toolbar without "ph2" between the mode button and the first command.
-constexpr ToolButton kToolbar1Scr[] = {
-    {u"ph1", nullptr, u"", u""},
-    {u"CloseSCR", u"閉じる", u"arrow", u""},
-    {u"Mode2SCR", u"ツールバー２", u"hummer", u"分類ツリー移動モードへ"},
-    {u"AddSCR", u"追加", u"CloseFolder", u"選択分類の下に下位分類を追加"},
-    {u"Alt", u"名前変更", u"blue", u"分類名を変更"},
-    {u"Del_SCR", u"削除", u"del", u""},
-    {u"IntakeHD", u"HDから取込", u"tree", u""},
-};
-
-constexpr ToolButton kToolbar2Scr[] = {
-    {u"ph1", nullptr, u"", u""},
-    {u"CloseSCR", u"閉じる", u"arrow", u""},
-    {u"Mode1SCR", u"ツールバー1", u"hummer", u"ツールバー1 表示"},
-    {u"ph2", nullptr, u"", u""},
-    {u"moveUP_SCR", u"移動", u"up", u""},
-    {u"moveDN_SCR", u"移動", u"down", u""},
-};
-
-constexpr ToolButton kToolbar1New[] = {
-    {u"ph1", nullptr, u"", u""},
-    {u"CloseSCR", u"閉じる", u"arrow", u""},
-    {u"Mode2SCR", u"ツールバー２", u"hummer", u"分類ツリー移動モードへ"},
-    {u"ph2", nullptr, u"", u""},
-    {u"AddSCR_NEW", u"追加", u"CloseFolder", u"選択分類の下に下位分類を追加"},
-    {u"Alt", u"名前変更", u"blue", u"分類名を変更"},
-    {u"Del_NEW", u"削除", u"del", u""},
-    {u"IntakeHD", u"HDから取込", u"tree", u""},
-};
-
-constexpr ToolButton kToolbar2New[] = {
-    {u"ph1", nullptr, u"", u""},
-    {u"CloseSCR", u"閉じる", u"arrow", u""},
-    {u"Mode1SCR", u"ツールバー1", u"hummer", u"ツールバー1 表示"},
-    {u"ph2", nullptr, u"", u""},
-    {u"moveUP_SCR", u"移動", u"up", u""},
-    {u"moveDN_SCR", u"移動", u"down", u""},
-    {u"RecNew", u"登録", u"record2", u""},
-};
 
 qint16 keyNumber(const QTreeWidgetItem* node)
 {
@@ -213,11 +144,7 @@ void TreeEditor::setStatusText(const QString& text)
 
 QAction* TreeEditor::toolbarButton(const QString& key) const
 {
-    for (QAction* action : m_toolbar->actions()) {
-        if (action->objectName() == key)
-            return action;
-    }
-    return nullptr;
+    return findToolbarButton(m_toolbar, key);
 }
 
 void TreeEditor::done(int result)
@@ -320,88 +247,6 @@ void TreeEditor::reloadClassTree()
     m_tree->setEditTriggers(editing);
 }
 
-// ---- Toolbars ----
-
-void TreeEditor::makeToolbar(Toolbar toolbar)
-{
-    std::span<const ToolButton> buttons;
-    switch (toolbar) {
-    case Toolbar::Web1:
-        buttons = kToolbar1Web;
-        break;
-    case Toolbar::Web2:
-        buttons = kToolbar2Web;
-        break;
-    case Toolbar::Scr1:
-        buttons = kToolbar1Scr;
-        break;
-    case Toolbar::Scr2:
-        buttons = kToolbar2Scr;
-        break;
-    case Toolbar::New1:
-        buttons = kToolbar1New;
-        break;
-    case Toolbar::New2:
-        buttons = kToolbar2New;
-        break;
-    }
-    // The buttons are made anew for each toolbar, so the old ones go entirely, not only from view.
-    const QList<QAction*> old = m_toolbar->actions();
-    m_toolbar->clear();
-    qDeleteAll(old);
-    for (const ToolButton& button : buttons) {
-        const QString key = QString::fromUtf16(button.key);
-        QAction* action = nullptr;
-        if (!button.caption) {
-            auto* gap = new QWidget(m_toolbar);
-            gap->setFixedWidth(twipsToPixels(kPlaceholderWidth));
-            action = m_toolbar->addWidget(gap);
-        } else {
-            action = new QAction(Images::icon(QString::fromUtf16(button.image)), QString::fromUtf16(button.caption),
-                                 m_toolbar);
-            const QString tooltip = QString::fromUtf16(button.tooltip);
-            if (!tooltip.isEmpty()) {
-                action->setToolTip(tooltip);
-                action->setStatusTip(tooltip);
-            }
-            connect(action, &QAction::triggered, this, [this, key] { runCommand(key); });
-            m_toolbar->addAction(action);
-        }
-        action->setObjectName(key);
-    }
-    layOut();
-}
-
-void TreeEditor::MakeToolbar1WEB()
-{
-    makeToolbar(Toolbar::Web1);
-}
-
-void TreeEditor::MakeToolbar2WEB()
-{
-    makeToolbar(Toolbar::Web2);
-}
-
-void TreeEditor::MakeToolbar1SCR()
-{
-    makeToolbar(Toolbar::Scr1);
-}
-
-void TreeEditor::MakeToolbar2SCR()
-{
-    makeToolbar(Toolbar::Scr2);
-}
-
-void TreeEditor::MakeToolbar1NEW()
-{
-    makeToolbar(Toolbar::New1);
-}
-
-void TreeEditor::MakeToolbar2NEW()
-{
-    makeToolbar(Toolbar::New2);
-}
-
 // ---- Grid events ----
 
 void TreeEditor::fg_Click(QTreeWidgetItem* item)
@@ -473,75 +318,54 @@ void TreeEditor::fg_AfterEdit(QTreeWidgetItem* item)
         RenameClass(item);
 }
 
-// ---- The dispatcher ----
+// ---- Switching toolbars ----
 
-void TreeEditor::runCommand(const QString& key)
+void TreeEditor::toEditModeWeb()
 {
-    // A name still being typed is stored first, as leaving the cell would.
-    finishEditing(true);
-
-    if (key == u"AddWEB") {
-        AddFavourite();
+    if (m_moved)
         RenumberFavourites();
-    } else if (key == u"Mode1WEB") {
+    MakeToolbar1WEB();
+    m_mode = EditMode;
+}
+
+void TreeEditor::toMoveModeWeb()
+{
+    MakeToolbar2WEB();
+    m_mode = MoveMode;
+    m_moved = false;
+    setEditing(false);
+}
+
+void TreeEditor::closeFavourites()
+{
+    if (m_mode == MoveMode && m_moved)
+        RenumberFavourites();
+    close();
+}
+
+void TreeEditor::toEditModeClasses()
+{
+    m_mode = EditMode;
+    if (m_newTree) {
+        MakeToolbar1NEW();
+    } else {
         if (m_moved)
-            RenumberFavourites();
-        MakeToolbar1WEB();
-        m_mode = EditMode;
-    } else if (key == u"Mode2WEB") {
-        MakeToolbar2WEB();
-        m_mode = MoveMode;
+            writeTree();
+        MakeToolbar1SCR();
+        setStatusText(helpHint());
+    }
+}
+
+void TreeEditor::toMoveModeClasses()
+{
+    m_mode = MoveMode;
+    setEditing(false);
+    if (m_newTree) {
+        MakeToolbar2NEW();
+    } else {
         m_moved = false;
-        setEditing(false);
-    } else if (key == u"Alt") {
-        alterSelected();
-    } else if (key == u"DelWEB") {
-        deleteFavourite();
-    } else if (key == u"moveUP_WEB" || key == u"moveDN_WEB") {
-        m_moved = true;
-        moveSelected(key == u"moveUP_WEB");
-    } else if (key == u"CloseWEB") {
-        if (m_mode == MoveMode && m_moved)
-            RenumberFavourites();
-        close();
-    } else if (key == u"Mode1SCR") {
-        m_mode = EditMode;
-        if (m_newTree) {
-            MakeToolbar1NEW();
-        } else {
-            if (m_moved)
-                writeTree();
-            MakeToolbar1SCR();
-            setStatusText(helpHint());
-        }
-    } else if (key == u"Mode2SCR") {
-        m_mode = MoveMode;
-        setEditing(false);
-        if (m_newTree) {
-            MakeToolbar2NEW();
-        } else {
-            m_moved = false;
-            MakeToolbar2SCR();
-            setStatusText(QStringLiteral("編集後は必ず登録ボタンで登録して下さい。　ヘルプ：F1キー"));
-        }
-    } else if (key == u"AddSCR") {
-        AddClass();
-    } else if (key == u"Del_SCR") {
-        DeleteClass();
-    } else if (key == u"AddSCR_NEW") {
-        AddClassNEW();
-    } else if (key == u"Del_NEW") {
-        DeleteClassNEW();
-    } else if (key == u"IntakeHD") {
-        IntakeFromFolders();
-    } else if (key == u"moveUP_SCR" || key == u"moveDN_SCR") {
-        moveSelected(key == u"moveUP_SCR");
-        if (!m_newTree)
-            m_moved = true;
-    } else if (key == u"RecNew") {
-        RegisterNewTree();
-    } else if (key == u"CloseSCR") {
-        CloseClassTree();
+        MakeToolbar2SCR();
+        setStatusText(QStringLiteral("編集後は必ず登録ボタンで登録して下さい。　ヘルプ：F1キー"));
     }
 }
 

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QPersistentModelIndex>
 
+#include <span>
+
 class NodeDelegate;
 class QAction;
 class QLabel;
@@ -16,6 +18,7 @@ class QTreeWidgetItem;
 class Session;
 class UserDialogs;
 class WebPageSource;
+struct ToolbarButton;
 
 // Which tree the editor works on.
 enum class TreeKind { Favourites, Classes };
@@ -41,9 +44,6 @@ public:
     QTreeWidgetItem* selectedNode() const { return m_selected; }
     QAction* toolbarButton(const QString& key) const;
 
-    // Every toolbar button ends here, by its key.
-    void runCommand(const QString& key);
-    void fg_Click(QTreeWidgetItem* item);
     // Folder listings go through this, so that a listing failure can be staged.
     void setFolderLister(FolderLister lister) { m_lister = std::move(lister); }
 
@@ -59,8 +59,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    enum class Toolbar { Web1, Web2, Scr1, Scr2, New1, New2 };
-
     // Building the grid.
     void InitFG_WEB();
     void InitFG_WEBaddFolder();
@@ -78,10 +76,18 @@ private:
     void MakeToolbar2SCR();
     void MakeToolbar1NEW();
     void MakeToolbar2NEW();
-    void makeToolbar(Toolbar toolbar);
+    // Shows these buttons, each storing a name still being typed before it acts.
+    void setToolbar(std::span<const ToolbarButton> buttons);
+    void toEditModeWeb();
+    void toMoveModeWeb();
+    void closeFavourites();
+    void toEditModeClasses();
+    void toMoveModeClasses();
+    void moveClass(bool up);
     void setStatusText(const QString& text);
 
     // Grid events.
+    void fg_Click(QTreeWidgetItem* item);
     void fg_DblClick();
     void fg_BeforeEdit(QTreeWidgetItem* item);
     void fg_AfterEdit(QTreeWidgetItem* item);

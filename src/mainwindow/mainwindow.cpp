@@ -159,9 +159,9 @@ void MainWindow::startUp()
     ShowLeftPane(0);
     m_calendar->setSelectedDate(QDate::currentDate());
     setStatusSimple(QStringLiteral("ヘルプ：　F1キー"));
-    findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(false);
-    findChild<QMenu*>(QStringLiteral("mOpt"))->menuAction()->setEnabled(false);
-    findChild<QAction*>(QStringLiteral("mHelpVersion"))->setEnabled(false);
+    m_reserveMenu->menuAction()->setEnabled(false);
+    m_optionsMenu->menuAction()->setEnabled(false);
+    m_versionAction->setEnabled(false);
     setWindowTitle(QStringLiteral("Tarnwell Zettora"));
     m_addressBox->hide();
     OpenDefaultDatabase();

@@ -3,7 +3,6 @@
 #include "database/opening.h"
 #include "database/recordstore.h"
 #include "startupoptions.h"
-#include "toolbarlayouts.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -12,6 +11,7 @@
 #include <optional>
 
 class Desktop;
+enum class TextSearchField;
 class HelpWindow;
 class QAction;
 class QCalendarWidget;
@@ -48,17 +48,43 @@ public:
     qint16 mode() const { return m_mode; }
     int helpTopic() const { return m_helpTopic; }
     bool recordViewFlag() const { return m_recordView; }
-    void setRecordViewFlag(bool on) { m_recordView = on; }
     bool webShown() const { return m_webShown; }
     int leftPaneWidth(int grid) const { return m_leftPaneWidths[grid]; }
 
+    // The splitter dropped on target at x twips from target's left edge.
+    void dropSplitter(QWidget* target, int x);
+    QAction* toolbarButton(const QString& key) const;
+    // A title, keyword or date search: opens the shared result set on source and lists it.
+    void runSearch(const ResultSource& source);
+    int resultCount() const { return m_resultCount; }
+    int resultPosition() const { return m_resultPosition; }
+    ScrapListModel* scrapListModel() const { return m_scrapListModel; }
+    QTreeWidgetItem* currentNode() const { return m_currentNode; }
+    // The scrap record view shows, while it shows one of the shared result set.
+    std::optional<ScrapIdentity> shownScrap() const { return m_shownScrap; }
+    // The scrap registered from the entry pane, while marks made there belong to it.
+    std::optional<ScrapIdentity> entryScrap() const { return m_entryScrap; }
+    const QString& loadedBody() const { return m_loadedBody; }
+    bool justRegistered() const { return m_entryScrap.has_value(); }
+    QString statusText(int panel = 0) const;
+
+Q_SIGNALS:
+    // A class was clicked in registration mode: the registration sheet opens for it.
+    void registrationRequested(int levNo);
+    // The web pane is to show an address.
+    void navigateRequested(const QString& address);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
     // Layout and panes.
     void ArrangePanes(int leftWidth);
     void SetLeftPaneWidth();
     void ShowLeftPane(int which);
     void ShowTabPanes(int which);
-    // The splitter dropped on target at x twips from target's left edge.
-    void dropSplitter(QWidget* target, int x);
 
     // Modes.
     void onTabSelected();
@@ -78,16 +104,14 @@ public:
     void enableResultCommands(bool ok);
     void enableResultMenus(bool ok);
 
-    // Toolbars: one layout per mode, every button press through one dispatcher.
+    // Toolbars: one layout per mode, each button bound to its handler where the layout is built.
     void ClearToolbar();
-    void BuildWebToolbar() { buildToolbar(ToolbarLayout::Web); }
-    void BuildEntryToolbar() { buildToolbar(ToolbarLayout::Entry); }
-    void BuildSearchToolbar() { buildToolbar(ToolbarLayout::Search); }
-    void BuildRecordToolbar() { buildToolbar(ToolbarLayout::Record); }
-    void runCommand(const QString& key);
+    void BuildWebToolbar();
+    void BuildEntryToolbar();
+    void BuildSearchToolbar();
+    void BuildRecordToolbar();
     void ToggleBodyBackground(QPlainTextEdit* box);
     void ToggleAddressBar();
-    QAction* toolbarButton(const QString& key) const;
 
     // The scrap list.
     void clearList();
@@ -99,16 +123,11 @@ public:
     void ListScrapsOfClass();
     // Fills the list from the shared result set and enables the commands by what it found.
     void showListing(bool opened);
-    // A title, keyword or date search: opens the shared result set on source and lists it.
-    void runSearch(const ResultSource& source);
     // The list again after the shared result set was narrowed by importance; commands stay as they are.
     void showFilteredListing();
     // The menu entry that deletes every listed scrap, after asking.
     void DeleteAllSearchResults();
-    int resultCount() const { return m_resultCount; }
-    int resultPosition() const { return m_resultPosition; }
     void onListRowPressed(int row);
-    ScrapListModel* scrapListModel() const { return m_scrapListModel; }
 
     // The tree pane: the classification tree or the favourites.
     void resetClassTree();
@@ -117,7 +136,6 @@ public:
     void addFavouriteNodes();
     void onTreeNodeClicked(QTreeWidgetItem* item);
     void OpenFavourite();
-    QTreeWidgetItem* currentNode() const { return m_currentNode; }
 
     // Record view: the sheet and body of the current scrap of the shared result set.
     void ShowRecordMode();
@@ -132,14 +150,9 @@ public:
     void DeleteShownScrap();
     // Marks or unmarks the selection of a body box and logs it for the scrap that box shows.
     void ToggleMark(QPlainTextEdit* box);
-    // The scrap record view shows, while it shows one of the shared result set.
-    std::optional<ScrapIdentity> shownScrap() const { return m_shownScrap; }
-    // The scrap registered from the entry pane, while marks made there belong to it.
-    std::optional<ScrapIdentity> entryScrap() const { return m_entryScrap; }
     // A sheet cell pressed, and a value cell whose edit ended.
     void onSheetCellPressed(int row, int column);
     void onSheetValueEdited(int row);
-    const QString& loadedBody() const { return m_loadedBody; }
 
     // Registration: the sheet for a class clicked in registration mode.
     void openRegistrationSheet(int levNo);
@@ -148,27 +161,13 @@ public:
     void openImportanceLevels();
     // The tree editor for the classes, or for the favourites in favourites mode.
     void openTreeEditor();
-    bool justRegistered() const { return m_entryScrap.has_value(); }
 
     // Status bar: one text across, or the two panels of search mode.
     void setStatusSimple(const QString& text);
     void setStatusPanels(const QString& panel1, const QString& panel2);
-    QString statusText(int panel = 0) const;
 
     void showHelp(int topic);
 
-Q_SIGNALS:
-    // A class was clicked in registration mode: the registration sheet opens for it.
-    void registrationRequested(int levNo);
-    // The web pane is to show an address.
-    void navigateRequested(const QString& address);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
-private:
     void buildControls();
     void buildMenus();
     void startUp();
@@ -181,7 +180,16 @@ private:
     QMenu* addMenu(const QString& name, const QString& caption);
     QAction* addMenuAction(QMenu* menu, const QString& name, const QString& caption);
     int windowWidth() const;
-    void buildToolbar(ToolbarLayout layout);
+    // The body box the text commands act on: record view's in record view, else the entry pane's.
+    QPlainTextEdit* shownBody() const;
+    void cutText();
+    void copyText();
+    void clearEntry();
+    void openClassTreeEditor();
+    void showFirstResult();
+    void openTextSearch(TextSearchField field);
+    void openDateSearch();
+    void openImportanceFilter();
     void sizeListColumns();
     void resetTree(const QString& rootText);
     void setUpSheet();
@@ -220,9 +228,25 @@ private:
     HelpWindow* m_helpWindow = nullptr;
     ScrapListModel* m_scrapListModel = nullptr;
     QTreeWidgetItem* m_currentNode = nullptr;
+    // The windows this one opened; leaving a mode closes some of them, the help viewer never.
     QPointer<QWidget> m_picker;
     QPointer<QWidget> m_registration;
     QPointer<QWidget> m_fullText;
+    QPointer<QWidget> m_treeEditor;
+    QPointer<QWidget> m_levelsEditor;
+    QPointer<QWidget> m_textSearch;
+    QPointer<QWidget> m_dateSearch;
+    QPointer<QWidget> m_importanceFilter;
+    QPointer<QWidget> m_markerColours;
+    QPointer<QWidget> m_version;
+    // Stepping to another scrap closes the pictures window, once the program has one.
+    QPointer<QWidget> m_pictures;
+    QMenu* m_reserveMenu = nullptr;
+    QMenu* m_optionsMenu = nullptr;
+    QAction* m_openAction = nullptr;
+    QAction* m_createAction = nullptr;
+    QAction* m_searchDeleteAction = nullptr;
+    QAction* m_versionAction = nullptr;
     QStringList m_sheetValues;
     QString m_today;
 

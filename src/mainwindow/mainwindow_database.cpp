@@ -65,10 +65,10 @@ bool MainWindow::openAndCheck(const QString& path, DatabaseKind& kind)
 
 void MainWindow::applyOpenedDatabaseMenus()
 {
-    findChild<QAction*>(QStringLiteral("mSearchDel"))->setEnabled(false);
-    findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(false);
-    findChild<QMenu*>(QStringLiteral("mOpt"))->menuAction()->setEnabled(true);
-    findChild<QAction*>(QStringLiteral("mHelpVersion"))->setEnabled(true);
+    m_searchDeleteAction->setEnabled(false);
+    m_reserveMenu->menuAction()->setEnabled(false);
+    m_optionsMenu->menuAction()->setEnabled(true);
+    m_versionAction->setEnabled(true);
 }
 
 void MainWindow::OpenDefaultDatabase()
@@ -115,10 +115,10 @@ void MainWindow::OpenOtherDatabase()
         m_mode = Search;
         ShowSearchMode();
         m_recordView = false;
-        for (const char16_t* name : {u"mFileBookOpen", u"mFileBookCreate", u"mSearchDel"})
-            findChild<QAction*>(QString::fromUtf16(name))->setEnabled(false);
-        findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(false);
-        findChild<QMenu*>(QStringLiteral("mOpt"))->menuAction()->setEnabled(false);
+        for (QAction* action : {m_openAction, m_createAction, m_searchDeleteAction})
+            action->setEnabled(false);
+        m_reserveMenu->menuAction()->setEnabled(false);
+        m_optionsMenu->menuAction()->setEnabled(false);
     }
     m_helpTopic = HelpTopic::kWebAndEntry;
     m_webShown = false;

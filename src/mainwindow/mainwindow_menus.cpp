@@ -33,23 +33,25 @@ void MainWindow::buildMenus()
     menuBar()->setObjectName(QStringLiteral("menuBar"));
 
     QMenu* file = addMenu(QStringLiteral("mFile"), QStringLiteral("ファイル"));
-    QAction* open = addMenuAction(file, QStringLiteral("mFileBookOpen"), QStringLiteral("Zettoraを開く"));
-    open->setShortcut(QKeySequence::Open);
-    connect(open, &QAction::triggered, this, &MainWindow::OpenOtherDatabase);
-    connect(addMenuAction(file, QStringLiteral("mFileBookCreate"), QStringLiteral("Zettora新規作成")),
-            &QAction::triggered, this, &MainWindow::CreateScrapDatabase);
+    m_openAction = addMenuAction(file, QStringLiteral("mFileBookOpen"), QStringLiteral("Zettoraを開く"));
+    m_openAction->setShortcut(QKeySequence::Open);
+    connect(m_openAction, &QAction::triggered, this, &MainWindow::OpenOtherDatabase);
+    m_createAction = addMenuAction(file, QStringLiteral("mFileBookCreate"), QStringLiteral("Zettora新規作成"));
+    connect(m_createAction, &QAction::triggered, this, &MainWindow::CreateScrapDatabase);
     file->addSeparator()->setObjectName(QStringLiteral("none1"));
     QAction* quit = addMenuAction(file, QStringLiteral("mFileQuit"), QStringLiteral("終了"));
     quit->setShortcut(QKeySequence::Quit);
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
-    QMenu* reserve = addMenu(QStringLiteral("mReserve"), QStringLiteral("保存版"));
-    addMenuAction(reserve, QStringLiteral("mReseveDo"), QStringLiteral("保存版作成"));
-    reserve->addSeparator()->setObjectName(QStringLiteral("none4"));
-    connect(addMenuAction(reserve, QStringLiteral("mSearchDel"), QStringLiteral("検索結果全部削除")),
-            &QAction::triggered, this, &MainWindow::DeleteAllSearchResults);
+    m_reserveMenu = addMenu(QStringLiteral("mReserve"), QStringLiteral("保存版"));
+    addMenuAction(m_reserveMenu, QStringLiteral("mReseveDo"), QStringLiteral("保存版作成"));
+    m_reserveMenu->addSeparator()->setObjectName(QStringLiteral("none4"));
+    m_searchDeleteAction =
+        addMenuAction(m_reserveMenu, QStringLiteral("mSearchDel"), QStringLiteral("検索結果全部削除"));
+    connect(m_searchDeleteAction, &QAction::triggered, this, &MainWindow::DeleteAllSearchResults);
 
-    QMenu* options = addMenu(QStringLiteral("mOpt"), QStringLiteral("オプション"));
+    m_optionsMenu = addMenu(QStringLiteral("mOpt"), QStringLiteral("オプション"));
+    QMenu* options = m_optionsMenu;
     connect(addMenuAction(options, QStringLiteral("mOptFont"), QStringLiteral("フォント・サイズ")), &QAction::triggered,
             this, [this] {
                 if (ChooseDisplayFont(m_session, m_dialogs))
@@ -59,6 +61,7 @@ void MainWindow::buildMenus()
             [this] {
                 auto* markers = new MarkerColoursDialog(m_session, m_dialogs, this);
                 markers->setAttribute(Qt::WA_DeleteOnClose);
+                m_markerColours = markers;
                 markers->open();
             });
     options->addSeparator()->setObjectName(QStringLiteral("none5"));
@@ -77,8 +80,8 @@ void MainWindow::buildMenus()
     help->addSeparator()->setObjectName(QStringLiteral("none6"));
     connect(addMenuAction(help, QStringLiteral("mHelpReadMe"), QStringLiteral("ReadMe")), &QAction::triggered, this,
             &MainWindow::openReadMe);
-    connect(addMenuAction(help, QStringLiteral("mHelpVersion"), QStringLiteral("バージョン情報")), &QAction::triggered,
-            this, &MainWindow::showVersion);
+    m_versionAction = addMenuAction(help, QStringLiteral("mHelpVersion"), QStringLiteral("バージョン情報"));
+    connect(m_versionAction, &QAction::triggered, this, &MainWindow::showVersion);
 
     // F1 opens the help page of whatever the window is showing.
     connect(addHelpKey(this), &QAction::triggered, this, [this] { showHelp(m_helpTopic); });
@@ -100,5 +103,6 @@ void MainWindow::showVersion()
 {
     auto* about = new VersionDialog(this);
     about->setAttribute(Qt::WA_DeleteOnClose);
+    m_version = about;
     about->open();
 }

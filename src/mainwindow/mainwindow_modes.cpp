@@ -7,14 +7,11 @@
 #include "mainwindowlog.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QToolBar>
-
-#include <set>
 
 using namespace Geometry;
 
@@ -61,21 +58,13 @@ void MainWindow::onTabSelected()
 
 void MainWindow::CloseModeWindows()
 {
-    static const std::set<QString> kFromRegistration = {
-        QStringLiteral("Form10"), QStringLiteral("Form11"), QStringLiteral("Form2"),
-        QStringLiteral("Form3"),  QStringLiteral("Form4"),  QStringLiteral("Form8"),
-    };
-    static const std::set<QString> kFromRecordView = {QStringLiteral("Form4"), QStringLiteral("Form7"),
-                                                      QStringLiteral("Form9")};
-    const std::set<QString>* names = nullptr;
+    QList<QPointer<QWidget>> windows;
     if (m_previousMode == Registration)
-        names = &kFromRegistration;
+        windows = {m_dateSearch, m_levelsEditor, m_treeEditor, m_registration, m_picker, m_importanceFilter};
     else if (m_previousMode == RecordView)
-        names = &kFromRecordView;
-    if (!names)
-        return;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window != this && names->count(window->objectName()))
+        windows = {m_picker, m_fullText, m_textSearch};
+    for (const QPointer<QWidget>& window : windows) {
+        if (window)
             window->close();
     }
 }
@@ -83,8 +72,11 @@ void MainWindow::CloseModeWindows()
 void MainWindow::CloseOtherWindows()
 {
     // The help viewer is a reference beside the program, not one of its working windows: it stays.
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window != this && window != m_helpWindow && window->isVisible() && !qobject_cast<QMenu*>(window))
+    const QList<QPointer<QWidget>> windows = {m_registration,  m_picker,     m_fullText,   m_treeEditor,
+                                              m_levelsEditor,  m_textSearch, m_dateSearch, m_importanceFilter,
+                                              m_markerColours, m_version,    m_pictures};
+    for (const QPointer<QWidget>& window : windows) {
+        if (window && window->isVisible())
             window->close();
     }
 }
@@ -144,7 +136,7 @@ void MainWindow::showSearchPanes()
     ClearToolbar();
     BuildSearchToolbar();
     enableResultCommands(false);
-    findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(false);
+    m_reserveMenu->menuAction()->setEnabled(false);
     m_helpTopic = HelpTopic::kSearch;
 }
 
@@ -158,8 +150,8 @@ void MainWindow::enableResultCommands(bool ok)
 
 void MainWindow::enableResultMenus(bool ok)
 {
-    findChild<QAction*>(QStringLiteral("mSearchDel"))->setEnabled(ok);
-    findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(ok);
+    m_searchDeleteAction->setEnabled(ok);
+    m_reserveMenu->menuAction()->setEnabled(ok);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

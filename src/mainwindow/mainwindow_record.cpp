@@ -223,10 +223,8 @@ void MainWindow::StepScrap(bool forward)
     ResultSet* set = setOnShownScrap();
     if (!set || set->recordCount() == 0)
         return;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->objectName() == u"Form5")
-            window->close();
-    }
+    if (m_pictures)
+        m_pictures->close();
     if (forward) {
         set->moveNext();
         ++m_resultPosition;
@@ -267,6 +265,7 @@ void MainWindow::openImportanceLevels()
 {
     auto* editor = new ImportanceLevelsEditor(m_session, m_dialogs, this);
     editor->setAttribute(Qt::WA_DeleteOnClose);
+    m_levelsEditor = editor;
     connect(editor, &ImportanceLevelsEditor::helpRequested, this, &MainWindow::showHelp);
     editor->open();
 }

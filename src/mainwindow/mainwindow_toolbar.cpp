@@ -1,9 +1,8 @@
-// The toolbar layouts of the modes and the dispatcher behind every button.
+// The toolbar layouts of the modes, each button bound to what it does.
 #include "classtree/treeeditor.h"
 #include "common/colourvalue.h"
-#include "common/images.h"
 #include "common/session.h"
-#include "common/twips.h"
+#include "common/toolbarbuttons.h"
 #include "database/resultset.h"
 #include "mainwindow.h"
 #include "mainwindowlog.h"
@@ -21,6 +20,8 @@
 #include <QPlainTextEdit>
 #include <QToolBar>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const char* const kBackColourProperty = "backColourValue";
@@ -29,42 +30,187 @@ const char* const kBackColourProperty = "backColourValue";
 
 void MainWindow::ClearToolbar()
 {
-    // The buttons are made anew for each layout, so the old ones go entirely, not only from view.
-    const QList<QAction*> actions = m_toolbar->actions();
-    m_toolbar->clear();
-    qDeleteAll(actions);
+    fillToolbar(m_toolbar, {});
 }
 
-void MainWindow::buildToolbar(ToolbarLayout layout)
+void MainWindow::BuildWebToolbar()
 {
-    for (const ToolButtonDef& def : toolbarButtons(layout)) {
-        const QString key = QString::fromUtf16(def.key);
-        QAction* action = nullptr;
-        if (def.isPlaceholder()) {
-            auto* gap = new QWidget(m_toolbar);
-            gap->setFixedWidth(twipsToPixels(def.placeholderWidth));
-            action = m_toolbar->addWidget(gap);
-        } else {
-            action =
-                new QAction(Images::icon(QString::fromUtf16(def.image)), QString::fromUtf16(def.caption), m_toolbar);
-            if (*def.tooltip)
-                action->setToolTip(QString::fromUtf16(def.tooltip));
-            connect(action, &QAction::triggered, this, [this, key] { runCommand(key); });
-            m_toolbar->addAction(action);
-        }
-        action->setObjectName(key);
-    }
-    if (layout == ToolbarLayout::Search && m_session.isSavedEdition())
+    const auto openEditor = [this] { openTreeEditor(); };
+    const ToolbarButton buttons[] = {
+        ToolbarButton::gap(QStringLiteral("ph1"), 200),
+        {u"bAdress"_s, u"アドレスバー"_s, u"blue"_s, u"アドレスバー表示"_s, [this] { ToggleAddressBar(); }},
+        {u"bFavor"_s, u"お気に入り"_s, u"exclam"_s, u"お気に入りに追加"_s, openEditor},
+        ToolbarButton::gap(QStringLiteral("ph2"), 400),
+        {u"bPrev"_s, u"戻る"_s, u"arw6lt"_s, {}, {}},
+        {u"bNext"_s, u"進む"_s, u"arw6rt"_s, {}, {}},
+        {u"bHome"_s, u"ホーム"_s, u"home"_s, {}, {}},
+        {u"bSearch"_s, u"検索"_s, u"magni"_s, {}, {}},
+        {u"bPrint"_s, u"印刷"_s, u"print"_s, {}, {}},
+        {u"speak2"_s, u"読上げ"_s, u"lip"_s, u"選択部分を読み上げ"_s, {}},
+    };
+    fillToolbar(m_toolbar, buttons);
+}
+
+void MainWindow::BuildEntryToolbar()
+{
+    const ToolbarButton buttons[] = {
+        ToolbarButton::gap(QStringLiteral("ph1"), 200),
+        {u"clearMEMO"_s, u"新規作成"_s, u"clear"_s, u"記入パネルを空白にします。"_s, [this] { clearEntry(); }},
+        {u"sTree"_s, u"分類ツリー"_s, u"exclam"_s, u"分類ツリー編集"_s, [this] { openClassTreeEditor(); }},
+        ToolbarButton::gap(QStringLiteral("ph3"), 400),
+        {u"cutM"_s, u"切取り"_s, u"cut"_s, u"文字列を切取り、クリップボードにコピー"_s, [this] { cutText(); }},
+        {u"copyM"_s, u"コピー"_s, u"copy"_s, u"文字列をコピーし、クリップボードにコピー"_s, [this] { copyText(); }},
+        {u"pastM"_s, u"貼付け"_s, u"past"_s, u"文字列を指定位置に貼付け"_s, [this] { shownBody()->paste(); }},
+        {u"undoM"_s, u"元へ"_s, u"left"_s, u"直前の状態へ戻します"_s, [this] { shownBody()->undo(); }},
+        {u"drawMEMO"_s, u"画像"_s, u"clip"_s, u"スクラップに画像を添付できます。"_s, [this] { m_mode = Registration; }},
+        {u"underLine"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { ToggleMark(m_entryBody); }},
+        {u"speak"_s, u"読上げ"_s, u"lip"_s, u"テキストを音声読み上げ"_s, {}},
+        {u"bColor"_s, u"背景色"_s, u"moon"_s, u"背景色を変更"_s, [this] { ToggleBodyBackground(m_entryBody); }},
+    };
+    fillToolbar(m_toolbar, buttons);
+}
+
+void MainWindow::BuildSearchToolbar()
+{
+    const ToolbarButton buttons[] = {
+        ToolbarButton::gap(QStringLiteral("ph1"), 300),
+        {u"sTree"_s, u"分類ツリー"_s, u"exclam"_s, u"分類ツリー編集"_s, [this] { openClassTreeEditor(); }},
+        ToolbarButton::gap(QStringLiteral("ph2"), 400),
+        {u"SearchTitleMEMO"_s, u"標題検索"_s, u"pic2"_s, u"標題から検索"_s,
+         [this] { openTextSearch(TextSearchField::Title); }},
+        {u"SearchDateMEMO"_s, u"日付・期間検索"_s, u"pic"_s, u"日付または期間による検索"_s,
+         [this] { openDateSearch(); }},
+        {u"SearchKeyMEMO"_s, u"キーワード検索"_s, u"pic3"_s, u"キーワードから検索"_s,
+         [this] { openTextSearch(TextSearchField::Keyword); }},
+        {u"pDownMEMO"_s, u"重要度絞り込み"_s, u"check"_s, u"検索結果を重要度で絞込み"_s,
+         [this] { openImportanceFilter(); }},
+        {u"excelvt"_s, u"Excelへ"_s, u"excel"_s, u"Excelへ一覧表を出力"_s, {}},
+        {u"firstDataMEMO"_s, u"各個表示"_s, u"each"_s, u"任意行クリックで、その行から表示することも出来ます。"_s,
+         [this] { showFirstResult(); }},
+    };
+    fillToolbar(m_toolbar, buttons);
+    if (m_session.isSavedEdition())
         toolbarButton(QStringLiteral("sTree"))->setEnabled(false);
+}
+
+void MainWindow::BuildRecordToolbar()
+{
+    const ToolbarButton buttons[] = {
+        ToolbarButton::gap(QStringLiteral("ph1"), 200),
+        {u"Back2Search"_s, u"戻る"_s, u"arrow"_s, u"検索モードへ戻る"_s, [this] { ShowSearchMode(); }},
+        {u"prevMEMO"_s, u"戻る"_s, u"arw6lt"_s, u"前のスクラップを表示"_s, [this] { StepScrapChecked(false); }},
+        {u"nextMEMO"_s, u"次へ"_s, u"arw6rt"_s, u"次のスクラップを表示"_s, [this] { StepScrapChecked(true); }},
+        ToolbarButton::gap(QStringLiteral("ph2"), 200),
+        {u"cutM"_s, u"切取り"_s, u"cut"_s, u"文字列を切取り、クリップボードにコピー"_s, [this] { cutText(); }},
+        {u"copyM"_s, u"コピー"_s, u"copy"_s, u"文字列をコピーし、クリップボードにコピー"_s, [this] { copyText(); }},
+        {u"pastM"_s, u"貼付け"_s, u"past"_s, u"文字列を指定位置に貼付け"_s, [this] { shownBody()->paste(); }},
+        {u"undoM"_s, u"元へ戻す"_s, u"left"_s, u"直前の状態へ戻します"_s, [this] { shownBody()->undo(); }},
+        {u"RecEditMEMO"_s, u"登録"_s, u"record2"_s, u"スクラップ編集後このボタンで登録してください。"_s,
+         [this] { SaveScrapBody(); }},
+        ToolbarButton::gap(QStringLiteral("ph3"), 200),
+        {u"speakRT"_s, u"読み上げ"_s, u"lip"_s, u"読み上げ"_s, {}},
+        {u"drawMEMO2"_s, u"画像"_s, u"clip"_s, u"添付画像表示・追加・削除"_s,
+         [this] {
+             CloseOtherWindows();
+             m_mode = RecordView;
+         }},
+        {u"underLineInd"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { ToggleMark(m_recordBody); }},
+        {u"strSerch"_s, u"全文検索"_s, u"magni"_s, u"文字列検索"_s, [this] { openFullTextSearch(); }},
+        {u"delMEMO"_s, u"登録抹消"_s, u"del"_s, u"表示中のスクラップを抹消します。"_s, [this] { DeleteShownScrap(); }},
+        {u"rtColor"_s, u"背景色"_s, u"moon"_s, u"背景色を変更"_s, [this] { ToggleBodyBackground(m_recordBody); }},
+    };
+    fillToolbar(m_toolbar, buttons);
 }
 
 QAction* MainWindow::toolbarButton(const QString& key) const
 {
-    for (QAction* action : m_toolbar->actions()) {
-        if (action->objectName() == key)
-            return action;
+    return findToolbarButton(m_toolbar, key);
+}
+
+QPlainTextEdit* MainWindow::shownBody() const
+{
+    return m_mode == RecordView ? m_recordBody : m_entryBody;
+}
+
+void MainWindow::cutText()
+{
+    // Cut acts on whichever text box has the focus, the address box included.
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(focus)) {
+        QApplication::clipboard()->clear();
+        edit->cut();
+    } else if (auto* line = qobject_cast<QLineEdit*>(focus)) {
+        QApplication::clipboard()->clear();
+        line->cut();
     }
-    return nullptr;
+}
+
+void MainWindow::copyText()
+{
+    QApplication::clipboard()->clear();
+    shownBody()->copy();
+}
+
+void MainWindow::clearEntry()
+{
+    m_entryBody->clear();
+    m_entryBody->setCurrentCharFormat(QTextCharFormat());
+    m_entryBody->setFocus();
+    endEntryMarking();
+}
+
+void MainWindow::openClassTreeEditor()
+{
+    if (m_mode == Search) {
+        clearList();
+        enableResultCommands(false);
+        m_reserveMenu->menuAction()->setEnabled(false);
+    }
+    openTreeEditor();
+}
+
+void MainWindow::showFirstResult()
+{
+    m_mode = RecordView;
+    ResultSet* set = m_session.resultSet();
+    if (set && set->recordCount() > 0) {
+        set->moveFirst();
+        m_resultPosition = 1;
+        ShowRecordMode();
+        ShowScrapPosition(m_resultPosition);
+        enableResultMenus(false);
+    }
+}
+
+void MainWindow::openTextSearch(TextSearchField field)
+{
+    ShowSearchMode();
+    auto* dialog = new TextSearchDialog(m_session, field, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_textSearch = dialog;
+    connect(dialog, &TextSearchDialog::searchRequested, this, &MainWindow::runSearch);
+    connect(dialog, &TextSearchDialog::helpRequested, this, &MainWindow::showHelp);
+    dialog->open();
+}
+
+void MainWindow::openDateSearch()
+{
+    ShowSearchMode();
+    auto* dialog = new DateSearchDialog(m_session, m_dialogs, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_dateSearch = dialog;
+    connect(dialog, &DateSearchDialog::searchRequested, this, &MainWindow::runSearch);
+    connect(dialog, &DateSearchDialog::helpRequested, this, &MainWindow::showHelp);
+    dialog->open();
+}
+
+void MainWindow::openImportanceFilter()
+{
+    auto* dialog = new ImportanceFilterDialog(m_session, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_importanceFilter = dialog;
+    connect(dialog, &ImportanceFilterDialog::filterApplied, this, [this] { showFilteredListing(); });
+    dialog->open();
 }
 
 void MainWindow::ToggleBodyBackground(QPlainTextEdit* box)
@@ -97,6 +243,7 @@ void MainWindow::openTreeEditor()
     auto* editor = new TreeEditor(m_session, m_dialogs, nullptr,
                                   m_mode == Favourites ? TreeKind::Favourites : TreeKind::Classes, this);
     editor->setAttribute(Qt::WA_DeleteOnClose);
+    m_treeEditor = editor;
     connect(editor, &TreeEditor::helpRequested, this, &MainWindow::showHelp);
     connect(editor, &TreeEditor::closed, this, [this] {
         if (m_mode == Favourites) {
@@ -111,97 +258,4 @@ void MainWindow::openTreeEditor()
         addClassNodes();
     });
     editor->open();
-}
-
-void MainWindow::runCommand(const QString& key)
-{
-    QPlainTextEdit* body = m_mode == RecordView ? m_recordBody : m_entryBody;
-    if (key == u"bColor") {
-        ToggleBodyBackground(m_entryBody);
-    } else if (key == u"rtColor") {
-        ToggleBodyBackground(m_recordBody);
-    } else if (key == u"sTree") {
-        if (m_mode == Search) {
-            clearList();
-            enableResultCommands(false);
-            findChild<QMenu*>(QStringLiteral("mReserve"))->menuAction()->setEnabled(false);
-        }
-        openTreeEditor();
-    } else if (key == u"bFavor") {
-        openTreeEditor();
-    } else if (key == u"cutM") {
-        // Cut acts on whichever text box has the focus, the address box included.
-        QWidget* focus = QApplication::focusWidget();
-        if (auto* edit = qobject_cast<QPlainTextEdit*>(focus)) {
-            QApplication::clipboard()->clear();
-            edit->cut();
-        } else if (auto* line = qobject_cast<QLineEdit*>(focus)) {
-            QApplication::clipboard()->clear();
-            line->cut();
-        }
-    } else if (key == u"copyM") {
-        QApplication::clipboard()->clear();
-        body->copy();
-    } else if (key == u"pastM") {
-        body->paste();
-    } else if (key == u"undoM") {
-        body->undo();
-    } else if (key == u"clearMEMO") {
-        m_entryBody->clear();
-        m_entryBody->setCurrentCharFormat(QTextCharFormat());
-        m_entryBody->setFocus();
-        endEntryMarking();
-    } else if (key == u"underLine") {
-        ToggleMark(m_entryBody);
-    } else if (key == u"underLineInd") {
-        ToggleMark(m_recordBody);
-    } else if (key == u"prevMEMO" || key == u"nextMEMO") {
-        StepScrapChecked(key == u"nextMEMO");
-    } else if (key == u"RecEditMEMO") {
-        SaveScrapBody();
-    } else if (key == u"delMEMO") {
-        DeleteShownScrap();
-    } else if (key == u"drawMEMO") {
-        m_mode = Registration;
-    } else if (key == u"bAdress") {
-        ToggleAddressBar();
-    } else if (key == u"firstDataMEMO") {
-        m_mode = RecordView;
-        ResultSet* set = m_session.resultSet();
-        if (set && set->recordCount() > 0) {
-            set->moveFirst();
-            m_resultPosition = 1;
-            ShowRecordMode();
-            ShowScrapPosition(m_resultPosition);
-            enableResultMenus(false);
-        }
-    } else if (key == u"SearchTitleMEMO" || key == u"SearchKeyMEMO") {
-        ShowSearchMode();
-        auto* dialog = new TextSearchDialog(
-            m_session, key == u"SearchTitleMEMO" ? TextSearchField::Title : TextSearchField::Keyword, this);
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        connect(dialog, &TextSearchDialog::searchRequested, this, &MainWindow::runSearch);
-        connect(dialog, &TextSearchDialog::helpRequested, this, &MainWindow::showHelp);
-        dialog->open();
-    } else if (key == u"SearchDateMEMO") {
-        ShowSearchMode();
-        auto* dialog = new DateSearchDialog(m_session, m_dialogs, this);
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        connect(dialog, &DateSearchDialog::searchRequested, this, &MainWindow::runSearch);
-        connect(dialog, &DateSearchDialog::helpRequested, this, &MainWindow::showHelp);
-        dialog->open();
-    } else if (key == u"pDownMEMO") {
-        auto* dialog = new ImportanceFilterDialog(m_session, this);
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        connect(dialog, &ImportanceFilterDialog::filterApplied, this, [this] { showFilteredListing(); });
-        dialog->open();
-    } else if (key == u"Back2Search") {
-        ShowSearchMode();
-    } else if (key == u"strSerch") {
-        openFullTextSearch();
-    } else if (key == u"drawMEMO2") {
-        CloseOtherWindows();
-        m_mode = RecordView;
-    }
-    // Placeholders and keys without a command do nothing.
 }

@@ -3,8 +3,8 @@
 #include "common/colourvalue.h"
 #include "common/helpkey.h"
 #include "common/helptopics.h"
-#include "common/images.h"
 #include "common/session.h"
+#include "common/toolbarbuttons.h"
 #include "common/twips.h"
 #include "common/userdialogs.h"
 #include "database/dberror.h"
@@ -24,6 +24,8 @@
 #include <algorithm>
 #include <set>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int kWidth = 7800;
@@ -40,22 +42,6 @@ constexpr int kColourColumn = 2;
 constexpr int kKanaColumn = 3;
 constexpr int kColumns = 4;
 constexpr int kNameWidth = 20; // Status.01iName
-
-struct ButtonDef {
-    const char16_t* key;
-    const char16_t* caption;
-    const char16_t* tooltip;
-};
-
-constexpr ButtonDef kButtons[] = {
-    {u"add", u"行追加", u"最下段に１行追加"},
-    {u"del", u"行削除", u"選択行を削除"},
-    {u"up", u"行移動", u""},
-    {u"down", u"行移動", u""},
-    {u"backcolor", u"背景色", u"進捗段階の背景色"},
-    {u"reg", u"登録", u"編集結果を登録"},
-    {u"cancel", u"キャンセル", u""},
-};
 
 QTableWidgetItem* fixedItem(const QString& text = {})
 {
@@ -146,18 +132,18 @@ int ImportanceLevelsEditor::helpTopic() const
 
 void ImportanceLevelsEditor::buildToolbar()
 {
-    auto* gap = new QWidget(m_toolbar);
-    gap->setFixedWidth(twipsToPixels(kPlaceholderWidth));
-    m_toolbar->addWidget(gap)->setObjectName(QStringLiteral("ph1"));
-    for (const ButtonDef& def : kButtons) {
-        const QString key = QString::fromUtf16(def.key);
-        auto* action = new QAction(Images::icon(key), QString::fromUtf16(def.caption), m_toolbar);
-        action->setObjectName(key);
-        if (*def.tooltip)
-            action->setToolTip(QString::fromUtf16(def.tooltip));
-        connect(action, &QAction::triggered, this, [this, key] { runCommand(key); });
-        m_toolbar->addAction(action);
-    }
+    // Each button's image goes by its key.
+    const ToolbarButton buttons[] = {
+        ToolbarButton::gap(u"ph1"_s, kPlaceholderWidth),
+        {u"add"_s, u"行追加"_s, u"add"_s, u"最下段に１行追加"_s, [this] { addLevel(); }},
+        {u"del"_s, u"行削除"_s, u"del"_s, u"選択行を削除"_s, [this] { deleteLevel(); }},
+        {u"up"_s, u"行移動"_s, u"up"_s, {}, [this] { moveLevel(-1); }},
+        {u"down"_s, u"行移動"_s, u"down"_s, {}, [this] { moveLevel(1); }},
+        {u"backcolor"_s, u"背景色"_s, u"backcolor"_s, u"進捗段階の背景色"_s, [this] { chooseColour(); }},
+        {u"reg"_s, u"登録"_s, u"reg"_s, u"編集結果を登録"_s, [this] { registerLevels(); }},
+        {u"cancel"_s, u"キャンセル"_s, u"cancel"_s, {}, [this] { reject(); }},
+    };
+    fillToolbar(m_toolbar, buttons);
 }
 
 void ImportanceLevelsEditor::loadLevels()
@@ -188,24 +174,6 @@ void ImportanceLevelsEditor::addRow(const QString& name, const QString& backColo
 int ImportanceLevelsEditor::dataRows() const
 {
     return m_fg->rowCount() - 1;
-}
-
-void ImportanceLevelsEditor::runCommand(const QString& key)
-{
-    if (key == u"add")
-        addLevel();
-    else if (key == u"del")
-        deleteLevel();
-    else if (key == u"up")
-        moveLevel(-1);
-    else if (key == u"down")
-        moveLevel(1);
-    else if (key == u"backcolor")
-        chooseColour();
-    else if (key == u"reg")
-        registerLevels();
-    else if (key == u"cancel")
-        reject();
 }
 
 void ImportanceLevelsEditor::addLevel()

@@ -24,7 +24,6 @@ public:
     bool isDirty() const { return m_dirty; }
     // The grid row of the last mouse press: 0 the header row, -1 outside every cell.
     int rememberedRow() const { return m_row; }
-    void runCommand(const QString& key);
 
 Q_SIGNALS:
     // The levels were written; lists of levels elsewhere should be read again.

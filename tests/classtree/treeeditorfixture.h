@@ -52,7 +52,7 @@ struct EditorFixture {
     }
     QTreeWidget* tree() const { return window->findChild<QTreeWidget*>(QStringLiteral("fg")); }
     QTreeWidgetItem* node(int row) const { return TreeRows::itemAt(tree(), row); }
-    void select(int row) const { window->fg_Click(node(row)); }
+    void select(int row) const { Q_EMIT tree()->itemClicked(node(row), 0); }
     void press(const QString& key) const
     {
         QAction* button = window->toolbarButton(key);

@@ -1,10 +1,11 @@
 #include "colourvaluetest.h"
 #include "sessiontest.h"
 #include "testmain.h"
+#include "toolbarbuttonstest.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QGuiApplication, ColourValueTest, SessionTest>(argc, argv);
+    return runTestClasses<QApplication, ColourValueTest, SessionTest, ToolbarButtonsTest>(argc, argv);
 }

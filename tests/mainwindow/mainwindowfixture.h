@@ -9,6 +9,10 @@
 #include <QAction>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
 
 #include <memory>
 
@@ -43,4 +47,15 @@ struct Fixture {
     bool menuEnabled(const char16_t* name) const { return child<QMenu>(name)->menuAction()->isEnabled(); }
     QTabWidget* tabs() const { return child<QTabWidget>(u"SSTab"); }
     bool paneShown(const char16_t* name) const { return !child<QWidget>(name)->isHidden(); }
+    void press(const char16_t* key) const { window->toolbarButton(QString::fromUtf16(key))->trigger(); }
+    // A click on a node of a tree pane, as the view reports it.
+    void clickNode(QTreeWidgetItem* item) const { Q_EMIT item->treeWidget()->itemClicked(item, 0); }
+    // Presses list row `row` (1-based) with the mouse, in the list's viewport.
+    void pressListRow(int row) const
+    {
+        auto* list = child<QTableView>(u"fr");
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(row - 1, 0)).center());
+    }
+    void pressSheetCell(int row, int column) const { Q_EMIT child<QTableWidget>(u"fg1")->cellPressed(row, column); }
 };

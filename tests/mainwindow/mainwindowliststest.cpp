@@ -7,6 +7,7 @@
 #include "common/twips.h"
 #include "database/connection.h"
 #include "database/resultset.h"
+#include "listfixture.h"
 #include "mainwindow/scraplistmodel.h"
 #include "mainwindowfixture.h"
 
@@ -23,84 +24,6 @@
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
-
-namespace {
-
-// 政治(2) > 国内(3) > 選挙(4); 政治 > 国際(5); 経済(6) > 金融(7); He said "no"(8) > it's(9)
-void addTree(Connection& c)
-{
-    addClass(c, 1, QStringLiteral("政治"), 2);
-    addClass(c, 2, QStringLiteral("国内"), 3);
-    addClass(c, 3, QStringLiteral("選挙"), 4);
-    addClass(c, 2, QStringLiteral("国際"), 5);
-    addClass(c, 1, QStringLiteral("経済"), 6);
-    addClass(c, 6, QStringLiteral("金融"), 7);
-    addClass(c, 1, QStringLiteral("He said \"no\""), 8);
-    addClass(c, 8, QStringLiteral("it's"), 9);
-}
-
-TestScrap scrap(int docNo, int levNo, const QString& major, const QString& middle = {}, const QString& minor = {})
-{
-    TestScrap s;
-    s.title = QStringLiteral("記事%1").arg(docNo);
-    s.major = major;
-    s.middle = middle;
-    s.minor = minor;
-    s.levNo = levNo;
-    s.docNo = docNo;
-    s.pfID = docNo;
-    return s;
-}
-
-// Scraps are inserted out of tree order, so that ordering is something the listing has to do.
-void addScraps(Connection& c)
-{
-    addScrap(c, scrap(1, 7, QStringLiteral("経済"), QStringLiteral("金融")));
-    addScrap(c, scrap(2, 4, QStringLiteral("政治"), QStringLiteral("国内"), QStringLiteral("選挙")));
-    addScrap(c, scrap(3, 3, QStringLiteral("政治"), QStringLiteral("国内")));
-    addScrap(c, scrap(4, 1, QString()));
-    addScrap(c, scrap(5, 4, QStringLiteral("政治"), QStringLiteral("国内"), QStringLiteral("選挙")));
-    addScrap(c, scrap(6, 5, QStringLiteral("政治"), QStringLiteral("国際")));
-    addScrap(c, scrap(7, 9, QStringLiteral("He said \"no\""), QStringLiteral("it's")));
-    addScrap(c, scrap(8, 2, QStringLiteral("政治")));
-}
-
-struct ListFixture : Fixture {
-    ListFixture()
-    {
-        auto c = Connection::openExisting(folder.path(QStringLiteral("Zettora.mdb")));
-        addTree(*c);
-        addScraps(*c);
-    }
-    QTreeWidget* tree() const { return child<QTreeWidget>(u"fg0"); }
-    // Selects the search tab and clicks the class at tree row `row`.
-    void listRow(int row)
-    {
-        if (tabs()->currentIndex() != 2)
-            tabs()->setCurrentIndex(2);
-        window->onTreeNodeClicked(TreeRows::itemAt(tree(), row));
-    }
-    QList<int> listedDocNos() const
-    {
-        QList<int> docs;
-        const ResultSet* set = window->scrapListModel()->resultSet();
-        for (int row = 0; set && row < set->recordCount(); ++row)
-            docs << set->valueAt(row, 11).toInt();
-        return docs;
-    }
-    QStringList toolbarKeys() const
-    {
-        QStringList keys;
-        for (QAction* a : child<QToolBar>(u"Toolbar1")->actions()) {
-            if (a->isVisible())
-                keys << a->objectName();
-        }
-        return keys;
-    }
-    bool enabled(const char16_t* key) const { return window->toolbarButton(QString::fromUtf16(key))->isEnabled(); }
-};
-
-} // namespace
 
 void MainWindowListsTest::initTestCase()
 {
@@ -140,9 +63,10 @@ void MainWindowListsTest::toolbarLayouts_haveTheirKeysInOrder()
     QFETCH(QStringList, keys);
 
     ListFixture f;
-    MainWindow& w = f.start();
+    f.start();
+    if (recordView)
+        f.openRecord(2, 1);
     f.tabs()->setCurrentIndex(tab == 1 ? 2 : 1);
-    w.setRecordViewFlag(recordView);
     f.tabs()->setCurrentIndex(tab);
 
     QCOMPARE(f.toolbarKeys(), keys);
@@ -178,11 +102,11 @@ void MainWindowListsTest::addressBarTwice_restoresTheWebToolbar()
     const QStringList before = f.toolbarKeys();
     auto* box = f.child<QComboBox>(u"URLbox");
 
-    w.runCommand(QStringLiteral("bAdress"));
+    w.toolbarButton(QStringLiteral("bAdress"))->trigger();
     QVERIFY(!box->isHidden());
     QCOMPARE(f.toolbarKeys(), (QStringList{u"ph1"_qs, u"bAdress"_qs, u"ph2"_qs}));
 
-    w.runCommand(QStringLiteral("bAdress"));
+    w.toolbarButton(QStringLiteral("bAdress"))->trigger();
     QVERIFY(box->isHidden());
     QCOMPARE(f.toolbarKeys(), before);
 }
@@ -198,7 +122,7 @@ void MainWindowListsTest::firstDataMEMO_onAnEmptyResultSet_onlySetsTheMode()
     f.dialogs.clear();
     const int before = w.resultPosition();
 
-    w.runCommand(QStringLiteral("firstDataMEMO"));
+    w.toolbarButton(QStringLiteral("firstDataMEMO"))->trigger();
 
     QCOMPARE(w.mode(), MainWindow::RecordView);
     QCOMPARE(w.resultPosition(), before);
@@ -218,24 +142,24 @@ void MainWindowListsTest::clipboardCommands_actOnTheEntryBody()
     body->setFocus();
     body->selectAll();
 
-    w.runCommand(QStringLiteral("copyM"));
+    w.toolbarButton(QStringLiteral("copyM"))->trigger();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("今日の記事"));
 
     QTextCursor cursor = body->textCursor();
     cursor.setPosition(2);
     cursor.setPosition(4, QTextCursor::KeepAnchor);
     body->setTextCursor(cursor);
-    w.runCommand(QStringLiteral("cutM"));
+    w.toolbarButton(QStringLiteral("cutM"))->trigger();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("の記"));
     QCOMPARE(body->toPlainText(), QStringLiteral("今日事"));
 
     cursor = body->textCursor();
     cursor.movePosition(QTextCursor::End);
     body->setTextCursor(cursor);
-    w.runCommand(QStringLiteral("pastM"));
+    w.toolbarButton(QStringLiteral("pastM"))->trigger();
     QCOMPARE(body->toPlainText(), QStringLiteral("今日事の記"));
 
-    w.runCommand(QStringLiteral("undoM"));
+    w.toolbarButton(QStringLiteral("undoM"))->trigger();
     QCOMPARE(body->toPlainText(), QStringLiteral("今日事"));
 }
 
@@ -247,7 +171,7 @@ void MainWindowListsTest::clearMEMO_emptiesTheBodyAndDisablesItsCommands()
     f.child<QPlainTextEdit>(u"mData")->setPlainText(QStringLiteral("下書き"));
     w.toolbarButton(QStringLiteral("drawMEMO"))->setEnabled(true);
 
-    w.runCommand(QStringLiteral("clearMEMO"));
+    w.toolbarButton(QStringLiteral("clearMEMO"))->trigger();
 
     QVERIFY(f.child<QPlainTextEdit>(u"mData")->toPlainText().isEmpty());
     QVERIFY(!f.enabled(u"drawMEMO"));
@@ -260,9 +184,9 @@ void MainWindowListsTest::bodyBackground_togglesBetweenWindowAnd3DLight()
     MainWindow& w = f.start();
     f.tabs()->setCurrentIndex(1);
     auto* body = f.child<QPlainTextEdit>(u"mData");
-    w.runCommand(QStringLiteral("bColor"));
+    w.toolbarButton(QStringLiteral("bColor"))->trigger();
     QCOMPARE(body->palette().color(QPalette::Base), ColourValue::toColour(ColourValue::k3DLight));
-    w.runCommand(QStringLiteral("bColor"));
+    w.toolbarButton(QStringLiteral("bColor"))->trigger();
     QCOMPARE(body->palette().color(QPalette::Base), ColourValue::toColour(ColourValue::kWindow));
 }
 
@@ -323,7 +247,7 @@ void MainWindowListsTest::favouriteClick_fillsTheAddressBoxAndNavigates()
     QSignalSpy navigate(&w, &MainWindow::navigateRequested);
     auto* tree = f.child<QTreeWidget>(u"fg0");
 
-    w.onTreeNodeClicked(tree->topLevelItem(0)->child(1));
+    f.clickNode(tree->topLevelItem(0)->child(1));
     QCOMPARE(f.child<QComboBox>(u"URLbox")->currentText(), QStringLiteral("https://www.asahi.com/"));
     QCOMPARE(navigate.size(), 1);
     QCOMPARE(navigate.at(0).at(0).toString(), QStringLiteral("https://www.asahi.com/"));
@@ -331,7 +255,7 @@ void MainWindowListsTest::favouriteClick_fillsTheAddressBoxAndNavigates()
 
     // A favourite deleted behind the pane's back: the box keeps what it held, and that is opened.
     alterCollection(f.session.databasePath(), QStringLiteral("DELETE FROM extraNodeWEB WHERE ndID = 3"));
-    w.onTreeNodeClicked(tree->topLevelItem(0)->child(2));
+    f.clickNode(tree->topLevelItem(0)->child(2));
     QCOMPARE(navigate.last().at(0).toString(), QStringLiteral("https://www.asahi.com/"));
 }
 
@@ -342,7 +266,7 @@ void MainWindowListsTest::registrationClick_onAnEmptyBody_warnsAndOpensNothing()
     f.tabs()->setCurrentIndex(1);
     QSignalSpy sheet(&w, &MainWindow::registrationRequested);
 
-    w.onTreeNodeClicked(TreeRows::itemAt(f.tree(), 3));
+    f.clickNode(TreeRows::itemAt(f.tree(), 3));
 
     QCOMPARE(f.dialogs.texts(), QStringList{QStringLiteral("スクラップが空白なので登録画面を表示しません。")});
     QCOMPARE(f.dialogs.messages().first().kind, FakeUserDialogs::Kind::Exclamation);
@@ -357,14 +281,14 @@ void MainWindowListsTest::registrationClick_passesTheClassRow()
     f.child<QPlainTextEdit>(u"mData")->setPlainText(QStringLiteral("本文"));
     QSignalSpy sheet(&w, &MainWindow::registrationRequested);
 
-    w.onTreeNodeClicked(TreeRows::itemAt(f.tree(), 4));
+    f.clickNode(TreeRows::itemAt(f.tree(), 4));
     QCOMPARE(sheet.size(), 1);
     QCOMPARE(sheet.at(0).at(0).toInt(), 4);
     QCOMPARE(f.session.currentClass.major, QStringLiteral("政治"));
     QCOMPARE(f.session.currentClass.middle, QStringLiteral("国内"));
     QCOMPARE(f.session.currentClass.minor, QStringLiteral("選挙"));
 
-    w.onTreeNodeClicked(f.tree()->topLevelItem(0));
+    f.clickNode(f.tree()->topLevelItem(0));
     QCOMPARE(sheet.last().at(0).toInt(), 1);
     QVERIFY(f.session.currentClass.major.isEmpty() && f.session.currentClass.minor.isEmpty());
 }
@@ -538,8 +462,9 @@ void MainWindowListsTest::searchMode_emptiesTheListAndDisablesItsCommands()
     MainWindow& w = f.start();
     f.listRow(1);
     QVERIFY(w.scrapListModel()->rowCount() > 0);
+    w.toolbarButton(QStringLiteral("firstDataMEMO"))->trigger();
 
-    w.runCommand(QStringLiteral("Back2Search"));
+    w.toolbarButton(QStringLiteral("Back2Search"))->trigger();
 
     QCOMPARE(w.scrapListModel()->rowCount(), 0);
     QVERIFY(!f.session.resultSet());
@@ -579,8 +504,10 @@ void MainWindowListsTest::deleteAll_afterNarrowing_removesExactlyTheListedScraps
     }
     MainWindow& w = f.start();
     f.listRow(2); // 政治: scraps 8, 3, 2, 5, 6
-    f.session.resultSet()->setFilter(QStringLiteral("a01"), QStringLiteral("重要"));
-    w.showFilteredListing();
+    f.press(u"pDownMEMO");
+    auto* levels = f.child<QComboBox>(u"Combo1");
+    levels->setCurrentIndex(levels->findText(QStringLiteral("重要")));
+    Q_EMIT levels->activated(levels->currentIndex());
     QCOMPARE(w.scrapListModel()->rowCount(), 2);
     f.dialogs.yesNo.enqueue(true);
 
@@ -635,7 +562,7 @@ void MainWindowListsTest::importanceFilter_narrowsTheList()
                     QStringLiteral("UPDATE MEMO_IDX SET a01 = '重要' WHERE DocNo IN (3, 5)"));
     MainWindow& w = f.start();
     f.listRow(2);
-    w.runCommand(QStringLiteral("pDownMEMO"));
+    w.toolbarButton(QStringLiteral("pDownMEMO"))->trigger();
     auto* dialog = w.findChild<QWidget*>(QStringLiteral("Form8"));
     QVERIFY(dialog);
     auto* levels = dialog->findChild<QComboBox*>();
@@ -657,7 +584,7 @@ void MainWindowListsTest::treeEditor_closing_rebuildsTheTreePane()
     ListFixture f;
     MainWindow& w = f.start();
     f.listRow(2);
-    w.runCommand(QStringLiteral("sTree"));
+    w.toolbarButton(QStringLiteral("sTree"))->trigger();
     auto* editor = w.findChild<QWidget*>(QStringLiteral("Form2"));
     QVERIFY(editor && editor->isVisible());
     QCOMPARE(w.scrapListModel()->rowCount(), 0);

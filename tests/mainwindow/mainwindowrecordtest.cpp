@@ -9,13 +9,13 @@
 #include "database/resultset.h"
 #include "mainwindow/scraplistmodel.h"
 #include "mainwindowfixture.h"
-#include "search/fulltextsearchdialog.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -53,8 +53,8 @@ struct RecordFixture : Fixture {
     {
         MainWindow& w = start();
         tabs()->setCurrentIndex(2);
-        w.onTreeNodeClicked(TreeRows::itemAt(child<QTreeWidget>(u"fg0"), 2));
-        w.onListRowPressed(row);
+        clickNode(TreeRows::itemAt(child<QTreeWidget>(u"fg0"), 2));
+        pressListRow(row);
         return w;
     }
     QTableWidget* sheet() const { return child<QTableWidget>(u"fg1"); }
@@ -132,7 +132,7 @@ void MainWindowRecordTest::stepping_wrapsAroundBothWays()
 
     RecordFixture f;
     MainWindow& w = f.openRecord(start);
-    w.runCommand(key);
+    w.toolbarButton(key)->trigger();
 
     QCOMPARE(w.resultPosition(), expected);
     QCOMPARE(w.statusText(1), QStringLiteral("スクラップ： %1/3").arg(expected));
@@ -182,13 +182,13 @@ void MainWindowRecordTest::savingTheBody_writesIt()
     RecordFixture f;
     MainWindow& w = f.openRecord(3);
     f.body()->setPlainText(QStringLiteral("新しい本文\n二行"));
-    w.runCommand(QStringLiteral("RecEditMEMO"));
+    w.toolbarButton(QStringLiteral("RecEditMEMO"))->trigger();
     auto c = Connection::openExisting(f.session.databasePath());
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_DAT WHERE pfID = 3 AND a01 = '新しい本文\n二行'")),
              1);
     // The reference text is not renewed by saving: stepping on asks again.
     f.dialogs.yesNo.enqueue(false);
-    w.runCommand(QStringLiteral("nextMEMO"));
+    w.toolbarButton(QStringLiteral("nextMEMO"))->trigger();
     QCOMPARE(f.dialogs.texts().size(), 1);
 }
 
@@ -269,7 +269,7 @@ void MainWindowRecordTest::savedEdition_allowsNoEdit()
         QVERIFY(!(f.sheet()->item(row, kValue)->flags() & Qt::ItemIsEditable));
     QVERIFY(f.body()->isReadOnly());
     QVERIFY(!w.toolbarButton(QStringLiteral("delMEMO"))->isEnabled());
-    w.onSheetCellPressed(4, kValue);
+    f.pressSheetCell(4, kValue);
     QVERIFY(!w.findChild<QWidget*>(QStringLiteral("Form4")));
 }
 
@@ -282,19 +282,19 @@ void MainWindowRecordTest::marking_inRecordView_isLoggedAndReplayed()
     cursor.setPosition(7, QTextCursor::KeepAnchor); // across the line break
     f.body()->setTextCursor(cursor);
 
-    w.runCommand(QStringLiteral("underLineInd"));
+    w.toolbarButton(QStringLiteral("underLineInd"))->trigger();
     QVERIFY(underlinedAt(f.body(), 3) && underlinedAt(f.body(), 6));
     // The whole selection marked: pressing again unmarks it.
-    w.runCommand(QStringLiteral("underLineInd"));
+    w.toolbarButton(QStringLiteral("underLineInd"))->trigger();
     QVERIFY(!underlinedAt(f.body(), 3));
-    w.runCommand(QStringLiteral("underLineInd"));
+    w.toolbarButton(QStringLiteral("underLineInd"))->trigger();
 
     auto c = Connection::openExisting(f.session.databasePath());
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_UNDERLINE WHERE pfID = 1")), 3);
     QCOMPARE(scalar(*c, QStringLiteral("SELECT SelLen FROM MEMO_UNDERLINE WHERE pfID = 1 ORDER BY rowid LIMIT 1")), 4);
     // Marking changed no text, so stepping on does not ask; coming back replays the marks.
-    w.runCommand(QStringLiteral("nextMEMO"));
-    w.runCommand(QStringLiteral("prevMEMO"));
+    w.toolbarButton(QStringLiteral("nextMEMO"))->trigger();
+    w.toolbarButton(QStringLiteral("prevMEMO"))->trigger();
     QVERIFY(f.dialogs.messages().isEmpty());
     QVERIFY(underlinedAt(f.body(), 3) && underlinedAt(f.body(), 6) && !underlinedAt(f.body(), 2));
 }
@@ -303,7 +303,7 @@ void MainWindowRecordTest::picker_fromRecordView_refilesTheScrap()
 {
     RecordFixture f;
     MainWindow& w = f.openRecord(1);
-    w.onSheetCellPressed(5, kValue);
+    f.pressSheetCell(5, kValue);
     auto* picker = w.findChild<QWidget*>(QStringLiteral("Form4"));
     QVERIFY(picker);
     auto* tree = picker->findChild<QTreeWidget*>(QStringLiteral("fg"));
@@ -316,8 +316,8 @@ void MainWindowRecordTest::picker_fromRecordView_refilesTheScrap()
     QCOMPARE(f.stored(QStringLiteral("LevNo"), 1), QStringLiteral("3"));
 
     // The next listing of the new class finds it.
-    w.runCommand(QStringLiteral("Back2Search"));
-    w.onTreeNodeClicked(TreeRows::itemAt(f.child<QTreeWidget>(u"fg0"), 3));
+    w.toolbarButton(QStringLiteral("Back2Search"))->trigger();
+    f.clickNode(TreeRows::itemAt(f.child<QTreeWidget>(u"fg0"), 3));
     QCOMPARE(w.resultCount(), 1);
     QCOMPARE(f.session.resultSet()->text(QStringLiteral("a02")), QStringLiteral("記事1"));
 }
@@ -328,7 +328,7 @@ void MainWindowRecordTest::deletingTheOnlyScrap_returnsToSearchMode()
     MainWindow& w = f.openRecord(1);
     f.dialogs.yesNo.enqueue(true);
 
-    w.runCommand(QStringLiteral("delMEMO"));
+    w.toolbarButton(QStringLiteral("delMEMO"))->trigger();
 
     QCOMPARE(f.dialogs.texts(),
              (QStringList{
@@ -347,11 +347,11 @@ void MainWindowRecordTest::deletingOneOfSeveral_showsTheFirstAgain()
     RecordFixture f;
     MainWindow& w = f.openRecord(2);
     f.dialogs.yesNo.enqueue(false);
-    w.runCommand(QStringLiteral("delMEMO"));
+    w.toolbarButton(QStringLiteral("delMEMO"))->trigger();
     QCOMPARE(f.session.resultSet()->recordCount(), 3);
 
     f.dialogs.yesNo.enqueue(true);
-    w.runCommand(QStringLiteral("delMEMO"));
+    w.toolbarButton(QStringLiteral("delMEMO"))->trigger();
 
     QCOMPARE(w.resultPosition(), 1);
     QCOMPARE(w.statusText(1), QStringLiteral("スクラップ： 1/2"));
@@ -367,14 +367,14 @@ void MainWindowRecordTest::firstResultButton_andCalendar_inRecordView()
     RecordFixture f;
     MainWindow& w = f.start();
     f.tabs()->setCurrentIndex(2);
-    w.onTreeNodeClicked(TreeRows::itemAt(f.child<QTreeWidget>(u"fg0"), 2));
-    w.runCommand(QStringLiteral("firstDataMEMO"));
+    f.clickNode(TreeRows::itemAt(f.child<QTreeWidget>(u"fg0"), 2));
+    w.toolbarButton(QStringLiteral("firstDataMEMO"))->trigger();
     QCOMPARE(w.mode(), MainWindow::RecordView);
     QCOMPARE(w.statusText(1), QStringLiteral("スクラップ： 1/3"));
     QCOMPARE(f.cell(2), QStringLiteral("記事1"));
 
     // Pressing the date cell shows the calendar; a day clicked there is stored at once.
-    w.onSheetCellPressed(3, kValue);
+    f.pressSheetCell(3, kValue);
     auto* calendar = f.child<QCalendarWidget>(u"Calendar");
     QVERIFY(calendar->isVisible());
     Q_EMIT calendar->clicked(QDate(2021, 3, 9));
@@ -408,20 +408,20 @@ void MainWindowRecordTest::fullTextDialog_marksEveryStepUntilClosed()
         return cursor.charFormat().fontWeight() == QFont::Bold;
     };
 
-    w.runCommand(QStringLiteral("strSerch"));
+    w.toolbarButton(QStringLiteral("strSerch"))->trigger();
     auto* dialog = w.findChild<QWidget*>(QStringLiteral("Form7"));
     QVERIFY(dialog && dialog->isVisible());
     dialog->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("本文"));
-    static_cast<FullTextSearchDialog*>(dialog)->Command1_Click();
+    dialog->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
     QVERIFY(hasHit());
 
-    w.runCommand(QStringLiteral("nextMEMO"));
+    w.toolbarButton(QStringLiteral("nextMEMO"))->trigger();
     QCOMPARE(w.resultPosition(), 2);
     QVERIFY(hasHit());
     QVERIFY(f.dialogs.messages().isEmpty());
 
     dialog->close();
     QVERIFY(!hasHit());
-    w.runCommand(QStringLiteral("nextMEMO"));
+    w.toolbarButton(QStringLiteral("nextMEMO"))->trigger();
     QVERIFY(!hasHit());
 }

@@ -1,5 +1,6 @@
 #include "mainwindowtest.h"
 
+#include "classtree/treerows.h"
 #include "common/fonts.h"
 #include "common/helpwindow.h"
 #include "common/session.h"
@@ -179,9 +180,20 @@ void MainWindowTest::tabs_selectTheirModeAndPanes()
 void MainWindowTest::searchTab_returnsToRecordViewWhileItsFlagIsSet()
 {
     Fixture f;
+    {
+        auto c = Connection::openExisting(f.folder.path(QStringLiteral("Zettora.mdb")));
+        addClass(*c, 1, QStringLiteral("政治"), 2);
+        TestScrap scrap;
+        scrap.title = QStringLiteral("記事");
+        scrap.major = QStringLiteral("政治");
+        scrap.levNo = 2;
+        scrap.docNo = scrap.pfID = 1;
+        addScrap(*c, scrap);
+    }
     MainWindow& w = f.start();
     f.tabs()->setCurrentIndex(2);
-    w.setRecordViewFlag(true);
+    f.clickNode(TreeRows::itemAt(f.child<QTreeWidget>(u"fg0"), 2));
+    f.pressListRow(1);
     f.tabs()->setCurrentIndex(1);
     f.tabs()->setCurrentIndex(2);
 
@@ -210,15 +222,16 @@ void MainWindowTest::searchMode_closesOtherWindowsAndTheResultSet()
 {
     Fixture f;
     MainWindow& w = f.start();
-    QWidget other;
-    other.setObjectName(QStringLiteral("Form5"));
-    other.show();
-    w.showHelp(9);
+    f.tabs()->setCurrentIndex(1);
+    f.action(u"mHelpVersion")->trigger();
+    QWidget* other = f.child<QWidget>(u"frmAbout");
+    QVERIFY(other && other->isVisible());
+    f.action(u"mHelpHelp")->trigger();
     QVERIFY(f.session.resultSet());
 
-    w.ShowSearchMode();
+    f.tabs()->setCurrentIndex(2);
 
-    QVERIFY(!other.isVisible());
+    QVERIFY(!other->isVisible());
     QVERIFY(!f.session.resultSet());
     QVERIFY(w.findChild<HelpWindow*>()->isVisible());
     QCOMPARE(w.mode(), MainWindow::Search);
@@ -228,21 +241,21 @@ void MainWindowTest::leavingRegistrationMode_closesItsWindowsOnly()
 {
     Fixture f;
     f.start();
-    QWidget sheet;
-    sheet.setObjectName(QStringLiteral("Form3"));
-    QWidget pictures;
-    pictures.setObjectName(QStringLiteral("Form5"));
+    // The levels editor is one of registration mode's windows, the version window is not.
+    f.action(u"mOptImportant")->trigger();
+    QWidget* levels = f.child<QWidget>(u"Form11");
+    f.action(u"mHelpVersion")->trigger();
+    QWidget* version = f.child<QWidget>(u"frmAbout");
+    QVERIFY(levels && version);
 
     // From favourites mode nothing is closed.
-    sheet.show();
-    pictures.show();
     f.tabs()->setCurrentIndex(1);
-    QVERIFY(sheet.isVisible() && pictures.isVisible());
+    QVERIFY(levels->isVisible() && version->isVisible());
 
-    // From registration mode its own windows are closed, the pictures window stays.
+    // From registration mode its own windows are closed, the version window stays.
     f.tabs()->setCurrentIndex(0);
-    QVERIFY(!sheet.isVisible());
-    QVERIFY(pictures.isVisible());
+    QVERIFY(!levels->isVisible());
+    QVERIFY(version->isVisible());
 }
 
 void MainWindowTest::splitterDrop_data()
@@ -339,7 +352,7 @@ void MainWindowTest::openOther_savedEdition_locksEditing()
     MainWindow& w = f.start();
     f.dialogs.paths.enqueue(edition);
 
-    w.OpenOtherDatabase();
+    f.action(u"mFileBookOpen")->trigger();
 
     QCOMPARE(w.windowTitle(), QStringLiteral("Zettora_2026 （保存版）"));
     QCOMPARE(f.tabs()->currentIndex(), 2);
@@ -386,7 +399,7 @@ void MainWindowTest::openOther_refused_keepsThePreviousCollection()
     const QByteArray before = TestFolder::read(path);
     f.dialogs.paths.enqueue(path);
 
-    w.OpenOtherDatabase();
+    f.action(u"mFileBookOpen")->trigger();
 
     QCOMPARE(f.dialogs.texts(), QStringList{message});
     QCOMPARE(w.windowTitle(), QStringLiteral("Zettora"));
@@ -403,7 +416,7 @@ void MainWindowTest::openOther_cancelled_changesNothing()
     Fixture f;
     MainWindow& w = f.start();
     Connection* before = f.session.connection();
-    w.OpenOtherDatabase();
+    f.action(u"mFileBookOpen")->trigger();
     QVERIFY(f.dialogs.messages().isEmpty());
     QCOMPARE(f.session.connection(), before);
     QCOMPARE(w.mode(), MainWindow::Favourites);
@@ -442,7 +455,7 @@ void MainWindowTest::create_newCollection_reportsItsFullPath()
     // And it opens as a scrap database.
     f.dialogs.clear();
     f.dialogs.paths.enqueue(path);
-    w.OpenOtherDatabase();
+    f.action(u"mFileBookOpen")->trigger();
     QVERIFY(f.dialogs.messages().isEmpty());
     QCOMPARE(f.session.databaseKind(), DatabaseKind::Scrap);
 }
@@ -454,7 +467,7 @@ void MainWindowTest::create_existingFile_isRefusedAndLeftUnchanged()
     const QString existing = f.folder.writeFile(QStringLiteral("notes.mdb"), QByteArray("my own notes"));
     f.dialogs.paths.enqueue(existing);
 
-    w.CreateScrapDatabase();
+    f.action(u"mFileBookCreate")->trigger();
 
     QCOMPARE(f.dialogs.texts(), QStringList{QStringLiteral("データベース作成に失敗しました。")});
     QCOMPARE(f.dialogs.messages().first().kind, FakeUserDialogs::Kind::Critical);
@@ -521,9 +534,9 @@ void MainWindowTest::unload_closesResultSetAndConnection()
 {
     Fixture f;
     MainWindow& w = f.start();
-    QWidget picker;
-    picker.setObjectName(QStringLiteral("Form4"));
-    picker.show();
+    f.action(u"mHelpVersion")->trigger();
+    QWidget* version = f.child<QWidget>(u"frmAbout");
+    QVERIFY(version && version->isVisible());
     QVERIFY(f.session.resultSet() && f.session.connection());
 
     f.action(u"mFileQuit")->trigger();
@@ -531,5 +544,5 @@ void MainWindowTest::unload_closesResultSetAndConnection()
     QVERIFY(!w.isVisible());
     QVERIFY(!f.session.resultSet());
     QVERIFY(!f.session.connection());
-    QVERIFY(!picker.isVisible());
+    QVERIFY(!version->isVisible());
 }

@@ -62,7 +62,7 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
     f.tabs()->setCurrentIndex(MainWindow::TabEntry);
     auto* entry = f.child<QPlainTextEdit>(u"mData");
     entry->setPlainText(QStringLiteral("国会で予算が成立\n本文の二行目です。"));
-    w.onTreeNodeClicked(TreeRows::itemAt(tree, 3));
+    f.clickNode(TreeRows::itemAt(tree, 3));
     auto* sheetWindow = w.findChild<QWidget*>(QStringLiteral("Form3"));
     QVERIFY(sheetWindow && sheetWindow->isVisible());
     auto* sheet = sheetWindow->findChild<QTableWidget*>(QStringLiteral("fg"));
@@ -87,15 +87,15 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
     cursor.setPosition(3);
     cursor.setPosition(5, QTextCursor::KeepAnchor);
     entry->setTextCursor(cursor);
-    w.runCommand(QStringLiteral("underLine"));
+    w.toolbarButton(QStringLiteral("underLine"))->trigger();
     QCOMPARE(rows(path, QStringLiteral("SELECT pfID, SelUNDER, StartP, SelLen FROM MEMO_UNDERLINE")),
              QStringList{QStringLiteral("1|0|3|2")});
 
     // 4. Find it again: search tab, the class, the row.
     f.tabs()->setCurrentIndex(MainWindow::TabSearch);
-    w.onTreeNodeClicked(TreeRows::itemAt(tree, 3));
+    f.clickNode(TreeRows::itemAt(tree, 3));
     QCOMPARE(w.resultCount(), 1);
-    w.onListRowPressed(1);
+    f.pressListRow(1);
     QCOMPARE(w.mode(), MainWindow::RecordView);
     auto* recordSheet = f.child<QTableWidget>(u"fg1");
     auto* body = f.child<QPlainTextEdit>(u"rtBox");
@@ -106,14 +106,14 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
     QCOMPARE(w.statusText(1), QStringLiteral("スクラップ： 1/1"));
 
     // 5. Step (one scrap: it wraps onto itself) and correct the title.
-    w.runCommand(QStringLiteral("nextMEMO"));
+    w.toolbarButton(QStringLiteral("nextMEMO"))->trigger();
     QCOMPARE(w.statusText(1), QStringLiteral("スクラップ： 1/1"));
     recordSheet->item(2, 2)->setText(QStringLiteral("予算が成立（修正）"));
     QCOMPARE(rows(path, QStringLiteral("SELECT a02 FROM MEMO_IDX")), QStringList{QStringLiteral("予算が成立（修正）")});
 
     // 6. Delete it: every row of the scrap goes, and the window returns to search mode.
     f.dialogs.yesNo.enqueue(true);
-    w.runCommand(QStringLiteral("delMEMO"));
+    w.toolbarButton(QStringLiteral("delMEMO"))->trigger();
     QCOMPARE(w.mode(), MainWindow::Search);
     for (const char16_t* table : {u"MEMO_IDX", u"MEMO_DAT", u"MEMO_UNDERLINE", u"PHOTO_DRA"})
         QVERIFY(rows(path, QStringLiteral("SELECT * FROM ") + QString::fromUtf16(table)).isEmpty());
