@@ -153,10 +153,10 @@ void MainWindow::buildControls()
 
 void MainWindow::startUp()
 {
-    m_mode = Favourites;
+    m_mode = Mode::Favourites;
     m_leftPaneWidths = {kLeftPaneWidth, kLeftPaneWidth};
     SetLeftPaneWidth();
-    ShowLeftPane(0);
+    ShowLeftPane(LeftPane::Tree);
     m_calendar->setSelectedDate(QDate::currentDate());
     setStatusSimple(QStringLiteral("ヘルプ：　F1キー"));
     m_reserveMenu->menuAction()->setEnabled(false);
@@ -203,36 +203,37 @@ void MainWindow::ArrangePanes(int leftWidth)
 
 void MainWindow::SetLeftPaneWidth()
 {
-    const int width = m_mode == RecordView ? kLeftPaneWidthRecordView : kLeftPaneWidth;
+    const int width = m_mode == Mode::RecordView ? kLeftPaneWidthRecordView : kLeftPaneWidth;
     m_leftPaneWidths = {width, width};
     m_treePane->resize(twipsToPixels(width), m_treePane->height());
     m_recordSheet->resize(twipsToPixels(width), m_recordSheet->height());
 }
 
-void MainWindow::ShowLeftPane(int which)
+void MainWindow::ShowLeftPane(LeftPane which)
 {
-    QWidget* front = which == 0 ? static_cast<QWidget*>(m_treePane) : m_recordSheet;
-    QWidget* back = which == 0 ? static_cast<QWidget*>(m_recordSheet) : m_treePane;
+    const bool tree = which == LeftPane::Tree;
+    QWidget* front = tree ? static_cast<QWidget*>(m_treePane) : m_recordSheet;
+    QWidget* back = tree ? static_cast<QWidget*>(m_recordSheet) : m_treePane;
     front->show();
     front->raise();
     back->hide();
     m_splitter->raise();
 }
 
-void MainWindow::ShowTabPanes(int which)
+void MainWindow::ShowTabPanes(TabPane which)
 {
     m_addressBox->hide();
     m_calendar->hide();
     m_calendar->lower();
-    m_webPane->setVisible(which == 1);
-    m_entryBody->setVisible(which == 0);
-    m_scrapList->setVisible(which == 2);
-    m_recordBody->setVisible(which == 22);
-    if (which == 2) {
+    m_webPane->setVisible(which == TabPane::Browser);
+    m_entryBody->setVisible(which == TabPane::Entry);
+    m_scrapList->setVisible(which == TabPane::List);
+    m_recordBody->setVisible(which == TabPane::RecordBody);
+    if (which == TabPane::List) {
         m_scrapList->setEnabled(true);
         m_scrapList->verticalHeader()->setMinimumWidth(twipsToPixels(kListColumn0Width));
     }
-    if (which == 22)
+    if (which == TabPane::RecordBody)
         m_scrapList->lower();
 }
 

@@ -38,14 +38,18 @@ class UserDialogs;
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
-    enum Mode : qint16 { Favourites = 1, Registration = 2, Search = 3, RecordView = 5 };
+    // What a click in the tree pane does, and which toolbar shows.
+    enum class Mode { Favourites, Registration, Search, RecordView };
+    // Which panes of the tab strip are shown, and which grid stands in the left pane.
+    enum class TabPane { Entry, Browser, List, RecordBody };
+    enum class LeftPane { Tree, Sheet };
     enum Tab { TabBrowser = 0, TabEntry = 1, TabSearch = 2 };
 
     MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop, const StartupOptions& options,
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    qint16 mode() const { return m_mode; }
+    Mode mode() const { return m_mode; }
     int helpTopic() const { return m_helpTopic; }
     bool recordViewFlag() const { return m_recordView; }
     bool webShown() const { return m_webShown; }
@@ -83,8 +87,8 @@ private:
     // Layout and panes.
     void ArrangePanes(int leftWidth);
     void SetLeftPaneWidth();
-    void ShowLeftPane(int which);
-    void ShowTabPanes(int which);
+    void ShowLeftPane(LeftPane which);
+    void ShowTabPanes(TabPane which);
 
     // Modes.
     void onTabSelected();
@@ -250,8 +254,8 @@ private:
     QStringList m_sheetValues;
     QString m_today;
 
-    qint16 m_mode = Favourites;
-    qint16 m_previousMode = Favourites;
+    Mode m_mode = Mode::Favourites;
+    Mode m_previousMode = Mode::Favourites;
     bool m_recordView = false;
     bool m_webShown = false;
     std::optional<ScrapIdentity> m_shownScrap;

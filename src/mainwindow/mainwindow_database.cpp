@@ -96,8 +96,8 @@ void MainWindow::OpenOtherDatabase()
                 m_tabs->setTabEnabled(tab, true);
             m_tabs->setCurrentIndex(TabEntry);
         }
-        ShowTabPanes(0);
-        m_mode = Registration;
+        ShowTabPanes(TabPane::Entry);
+        m_mode = Mode::Registration;
         ShowRegistrationMode();
         m_entryBody->clear();
         endEntryMarking();
@@ -111,8 +111,8 @@ void MainWindow::OpenOtherDatabase()
             m_tabs->setTabEnabled(TabBrowser, false);
             m_tabs->setTabEnabled(TabEntry, false);
         }
-        ShowTabPanes(2);
-        m_mode = Search;
+        ShowTabPanes(TabPane::List);
+        m_mode = Mode::Search;
         ShowSearchMode();
         m_recordView = false;
         for (QAction* action : {m_openAction, m_createAction, m_searchDeleteAction})

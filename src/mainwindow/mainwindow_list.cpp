@@ -167,7 +167,7 @@ void MainWindow::onListRowPressed(int row)
     ResultSet* set = m_session.resultSet();
     if (row < 1 || !set || row > set->recordCount())
         return;
-    m_mode = RecordView;
+    m_mode = Mode::RecordView;
     set->setAbsolutePosition(row);
     m_resultPosition = row;
     ShowRecordMode();

@@ -20,32 +20,32 @@ void MainWindow::onTabSelected()
     m_previousMode = m_mode;
     switch (m_tabs->currentIndex()) {
     case TabBrowser:
-        m_mode = Favourites;
-        ShowTabPanes(1);
+        m_mode = Mode::Favourites;
+        ShowTabPanes(TabPane::Browser);
         ShowFavouritesMode();
         // The window is not made 6 twips lower on each visit of this tab: it keeps the size the user gave it.
         ArrangePanes(m_leftPaneWidths[0]);
         m_helpTopic = HelpTopic::kWebAndEntry;
         break;
     case TabEntry:
-        ShowTabPanes(0);
-        m_mode = Registration;
+        ShowTabPanes(TabPane::Entry);
+        m_mode = Mode::Registration;
         ShowRegistrationMode();
         m_helpTopic = HelpTopic::kWebAndEntry;
         break;
     case TabSearch:
         if (m_recordView) {
-            m_mode = RecordView;
-            ShowTabPanes(22);
-            ShowLeftPane(1);
+            m_mode = Mode::RecordView;
+            ShowTabPanes(TabPane::RecordBody);
+            ShowLeftPane(LeftPane::Sheet);
             m_leftPaneWidths = {kLeftPaneWidthRecordView, kLeftPaneWidthRecordView};
             ClearToolbar();
             BuildRecordToolbar();
             ArrangePanes(m_leftPaneWidths[1]);
             m_helpTopic = HelpTopic::kRecordView;
         } else {
-            m_mode = Search;
-            ShowTabPanes(2);
+            m_mode = Mode::Search;
+            ShowTabPanes(TabPane::List);
             ShowSearchMode();
             m_recordView = false;
             m_helpTopic = HelpTopic::kSearch;
@@ -59,9 +59,9 @@ void MainWindow::onTabSelected()
 void MainWindow::CloseModeWindows()
 {
     QList<QPointer<QWidget>> windows;
-    if (m_previousMode == Registration)
+    if (m_previousMode == Mode::Registration)
         windows = {m_dateSearch, m_levelsEditor, m_treeEditor, m_registration, m_picker, m_importanceFilter};
-    else if (m_previousMode == RecordView)
+    else if (m_previousMode == Mode::RecordView)
         windows = {m_picker, m_fullText, m_textSearch};
     for (const QPointer<QWidget>& window : windows) {
         if (window)
@@ -91,7 +91,7 @@ void MainWindow::ShowFavouritesMode()
     BuildWebToolbar();
     resetFavouritesTree();
     addFavouriteNodes();
-    ShowLeftPane(0);
+    ShowLeftPane(LeftPane::Tree);
     SetLeftPaneWidth();
     ArrangePanes(m_leftPaneWidths[1]);
     m_helpTopic = HelpTopic::kWebAndEntry;
@@ -108,7 +108,7 @@ void MainWindow::ShowRegistrationMode()
         if (QAction* action = toolbarButton(QString::fromUtf16(key)))
             action->setEnabled(m_entryScrap.has_value());
     }
-    ShowLeftPane(0);
+    ShowLeftPane(LeftPane::Tree);
     ArrangePanes(m_leftPaneWidths[1]);
 }
 
@@ -124,12 +124,12 @@ void MainWindow::showSearchPanes()
     CloseOtherWindows();
     m_recordView = false;
     m_shownScrap.reset();
-    m_mode = Search;
-    ShowLeftPane(0);
+    m_mode = Mode::Search;
+    ShowLeftPane(LeftPane::Tree);
     clearList();
     resetClassTree();
     addClassNodes();
-    ShowTabPanes(2);
+    ShowTabPanes(TabPane::List);
     SetLeftPaneWidth();
     ArrangePanes(m_leftPaneWidths[1]);
     setStatusPanels(QString(), QStringLiteral("ヘルプ：F1キー"));

@@ -110,13 +110,13 @@ void MainWindow::ShowRecordMode()
     if (!takeShownScrapFromSet())
         return;
     m_recordView = true;
-    m_mode = RecordView;
+    m_mode = Mode::RecordView;
     {
         const QSignalBlocker block(m_tabs);
         m_tabs->setCurrentIndex(TabSearch);
     }
-    ShowTabPanes(22);
-    ShowLeftPane(1);
+    ShowTabPanes(TabPane::RecordBody);
+    ShowLeftPane(LeftPane::Sheet);
     m_leftPaneWidths = {kLeftPaneWidthRecordView, kLeftPaneWidthRecordView};
     ClearToolbar();
     BuildRecordToolbar();
@@ -358,7 +358,7 @@ void MainWindow::openPicker()
     auto* picker = new ClassPicker(m_session, PickerOpener::RecordView, this);
     picker->setAttribute(Qt::WA_DeleteOnClose);
     connect(picker, &ClassPicker::classPicked, this, [this](int levNo, const ClassPath& path) {
-        ResultSet* set = m_mode == RecordView ? setOnShownScrap() : nullptr;
+        ResultSet* set = m_mode == Mode::RecordView ? setOnShownScrap() : nullptr;
         if (!set)
             return;
         try {
@@ -385,7 +385,7 @@ void MainWindow::restoreSheetValue(int row, const QString& message)
 
 void MainWindow::onSheetValueEdited(int row)
 {
-    ResultSet* set = m_mode == RecordView ? setOnShownScrap() : nullptr;
+    ResultSet* set = m_mode == Mode::RecordView ? setOnShownScrap() : nullptr;
     if (!set)
         return;
     const QString text = m_recordSheet->value(row);
@@ -420,7 +420,7 @@ void MainWindow::onSheetValueEdited(int row)
 
 void MainWindow::onCalendarClicked(const QDate& date)
 {
-    if (m_mode != RecordView || m_session.isSavedEdition())
+    if (m_mode != Mode::RecordView || m_session.isSavedEdition())
         return;
     // As if typed: the date is checked and stored like any edit of the cell.
     m_recordSheet->item(kRowDate, ScrapSheet::kValueColumn)->setText(dateText(date));
@@ -465,7 +465,7 @@ void MainWindow::onResultsReplaced()
     m_recordView = false;
     m_shownScrap.reset();
     m_loadedBody.clear();
-    if (m_mode == RecordView && !m_unloading)
+    if (m_mode == Mode::RecordView && !m_unloading)
         showSearchPanes();
 }
 

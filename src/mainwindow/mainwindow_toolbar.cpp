@@ -62,7 +62,8 @@ void MainWindow::BuildEntryToolbar()
         {u"copyM"_s, u"コピー"_s, u"copy"_s, u"文字列をコピーし、クリップボードにコピー"_s, [this] { copyText(); }},
         {u"pastM"_s, u"貼付け"_s, u"past"_s, u"文字列を指定位置に貼付け"_s, [this] { shownBody()->paste(); }},
         {u"undoM"_s, u"元へ"_s, u"left"_s, u"直前の状態へ戻します"_s, [this] { shownBody()->undo(); }},
-        {u"drawMEMO"_s, u"画像"_s, u"clip"_s, u"スクラップに画像を添付できます。"_s, [this] { m_mode = Registration; }},
+        {u"drawMEMO"_s, u"画像"_s, u"clip"_s, u"スクラップに画像を添付できます。"_s,
+         [this] { m_mode = Mode::Registration; }},
         {u"underLine"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { ToggleMark(m_entryBody); }},
         {u"speak"_s, u"読上げ"_s, u"lip"_s, u"テキストを音声読み上げ"_s, {}},
         {u"bColor"_s, u"背景色"_s, u"moon"_s, u"背景色を変更"_s, [this] { ToggleBodyBackground(m_entryBody); }},
@@ -112,7 +113,7 @@ void MainWindow::BuildRecordToolbar()
         {u"drawMEMO2"_s, u"画像"_s, u"clip"_s, u"添付画像表示・追加・削除"_s,
          [this] {
              CloseOtherWindows();
-             m_mode = RecordView;
+             m_mode = Mode::RecordView;
          }},
         {u"underLineInd"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { ToggleMark(m_recordBody); }},
         {u"strSerch"_s, u"全文検索"_s, u"magni"_s, u"文字列検索"_s, [this] { openFullTextSearch(); }},
@@ -129,7 +130,7 @@ QAction* MainWindow::toolbarButton(const QString& key) const
 
 QPlainTextEdit* MainWindow::shownBody() const
 {
-    return m_mode == RecordView ? m_recordBody : m_entryBody;
+    return m_mode == Mode::RecordView ? m_recordBody : m_entryBody;
 }
 
 void MainWindow::cutText()
@@ -161,7 +162,7 @@ void MainWindow::clearEntry()
 
 void MainWindow::openClassTreeEditor()
 {
-    if (m_mode == Search) {
+    if (m_mode == Mode::Search) {
         clearList();
         enableResultCommands(false);
         m_reserveMenu->menuAction()->setEnabled(false);
@@ -171,7 +172,7 @@ void MainWindow::openClassTreeEditor()
 
 void MainWindow::showFirstResult()
 {
-    m_mode = RecordView;
+    m_mode = Mode::RecordView;
     ResultSet* set = m_session.resultSet();
     if (set && set->recordCount() > 0) {
         set->moveFirst();
@@ -241,18 +242,18 @@ void MainWindow::ToggleAddressBar()
 void MainWindow::openTreeEditor()
 {
     auto* editor = new TreeEditor(m_session, m_dialogs, nullptr,
-                                  m_mode == Favourites ? TreeKind::Favourites : TreeKind::Classes, this);
+                                  m_mode == Mode::Favourites ? TreeKind::Favourites : TreeKind::Classes, this);
     editor->setAttribute(Qt::WA_DeleteOnClose);
     m_treeEditor = editor;
     connect(editor, &TreeEditor::helpRequested, this, &MainWindow::showHelp);
     connect(editor, &TreeEditor::closed, this, [this] {
-        if (m_mode == Favourites) {
+        if (m_mode == Mode::Favourites) {
             resetFavouritesTree();
             addFavouriteNodes();
             return;
         }
         // Classes may have been deleted with their scraps: a listing made before the editor is stale.
-        if (m_mode == Search)
+        if (m_mode == Mode::Search)
             m_session.closeResults();
         resetClassTree();
         addClassNodes();

@@ -57,10 +57,10 @@ void MainWindow::onTreeNodeClicked(QTreeWidgetItem* item)
         return;
     m_currentNode = item;
     switch (m_mode) {
-    case Favourites:
+    case Mode::Favourites:
         OpenFavourite();
         break;
-    case Registration:
+    case Mode::Registration:
         if (m_entryBody->toPlainText().isEmpty()) {
             m_dialogs.exclamation(QStringLiteral("スクラップが空白なので登録画面を表示しません。"));
             return;
@@ -69,7 +69,7 @@ void MainWindow::onTreeNodeClicked(QTreeWidgetItem* item)
         openRegistrationSheet(TreeRows::rowOf(item));
         Q_EMIT registrationRequested(TreeRows::rowOf(item));
         break;
-    case Search:
+    case Mode::Search:
         ListScrapsOfClass();
         break;
     default:

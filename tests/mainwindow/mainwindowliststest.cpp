@@ -124,7 +124,7 @@ void MainWindowListsTest::firstDataMEMO_onAnEmptyResultSet_onlySetsTheMode()
 
     w.toolbarButton(QStringLiteral("firstDataMEMO"))->trigger();
 
-    QCOMPARE(w.mode(), MainWindow::RecordView);
+    QCOMPARE(w.mode(), MainWindow::Mode::RecordView);
     QCOMPARE(w.resultPosition(), before);
     QVERIFY(!w.recordViewFlag());
     QVERIFY(f.dialogs.messages().isEmpty());
@@ -321,7 +321,7 @@ void MainWindowListsTest::listing()
     QVERIFY(f.enabled(u"pDownMEMO") && f.enabled(u"excelvt") && f.enabled(u"firstDataMEMO"));
     QVERIFY(f.action(u"mSearchDel")->isEnabled());
     QVERIFY(f.menuEnabled(u"mReserve"));
-    QCOMPARE(w.mode(), MainWindow::Search);
+    QCOMPARE(w.mode(), MainWindow::Mode::Search);
 }
 
 void MainWindowListsTest::listing_emptyClass_reportsAndDisablesCommands()
@@ -443,12 +443,12 @@ void MainWindowListsTest::rowPress_opensThatRecord()
 
     // A press on the header row does nothing.
     QTest::mousePress(view->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(w.mode(), MainWindow::Search);
+    QCOMPARE(w.mode(), MainWindow::Mode::Search);
 
     const QRect third = view->visualRect(view->model()->index(2, 1));
     QTest::mousePress(view->viewport(), Qt::LeftButton, {}, third.center());
 
-    QCOMPARE(w.mode(), MainWindow::RecordView);
+    QCOMPARE(w.mode(), MainWindow::Mode::RecordView);
     QCOMPARE(w.resultPosition(), 3);
     QCOMPARE(f.session.resultSet()->absolutePosition(), 3);
     QCOMPARE(f.session.resultSet()->integer(QStringLiteral("DocNo")), 3);
@@ -521,7 +521,7 @@ void MainWindowListsTest::deleteAll_afterNarrowing_removesExactlyTheListedScraps
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_DAT")), 1);
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_UNDERLINE")), 0);
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM PHOTO_DRA")), 0);
-    QCOMPARE(w.mode(), MainWindow::Search);
+    QCOMPARE(w.mode(), MainWindow::Mode::Search);
     QCOMPARE(w.scrapListModel()->rowCount(), 0);
 }
 

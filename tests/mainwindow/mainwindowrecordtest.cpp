@@ -92,7 +92,7 @@ void MainWindowRecordTest::enteringRecordView_showsSheetBodyAndMarks()
     QApplication::clipboard()->setText(QStringLiteral("前の内容"));
     MainWindow& w = f.openRecord(2);
 
-    QCOMPARE(w.mode(), MainWindow::RecordView);
+    QCOMPARE(w.mode(), MainWindow::Mode::RecordView);
     QVERIFY(w.recordViewFlag());
     QVERIFY(f.paneShown(u"rtBox") && f.paneShown(u"fg1") && !f.paneShown(u"fg0"));
     QCOMPARE(f.sheet()->item(0, kValue)->text(), QStringLiteral("スクラップ管理票"));
@@ -336,7 +336,7 @@ void MainWindowRecordTest::deletingTheOnlyScrap_returnsToSearchMode()
                                 "　実行しますか？"),
                  QStringLiteral("１件のスクラップを削除しました。　ＯＫボタンで検索結果の最初から表示開始します。"),
                  QStringLiteral("検索結果はゼロです。　ＯＫボタンで検索モードに戻ります。")}));
-    QCOMPARE(w.mode(), MainWindow::Search);
+    QCOMPARE(w.mode(), MainWindow::Mode::Search);
     auto c = Connection::openExisting(f.session.databasePath());
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_IDX")), 0);
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_DAT")), 0);
@@ -369,7 +369,7 @@ void MainWindowRecordTest::firstResultButton_andCalendar_inRecordView()
     f.tabs()->setCurrentIndex(2);
     f.clickNode(TreeRows::itemAt(f.child<QTreeWidget>(u"fg0"), 2));
     w.toolbarButton(QStringLiteral("firstDataMEMO"))->trigger();
-    QCOMPARE(w.mode(), MainWindow::RecordView);
+    QCOMPARE(w.mode(), MainWindow::Mode::RecordView);
     QCOMPARE(w.statusText(1), QStringLiteral("スクラップ： 1/3"));
     QCOMPARE(f.cell(2), QStringLiteral("記事1"));
 

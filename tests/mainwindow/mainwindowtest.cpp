@@ -47,7 +47,7 @@ void MainWindowTest::startUp_showsFavouritesModeOnTheDefaultCollection()
 
     QVERIFY(f.dialogs.messages().isEmpty());
     QCOMPARE(w.windowTitle(), QStringLiteral("Zettora"));
-    QCOMPARE(w.mode(), MainWindow::Favourites);
+    QCOMPARE(w.mode(), MainWindow::Mode::Favourites);
     QCOMPARE(f.tabs()->currentIndex(), 0);
     QCOMPARE(w.statusText(), QStringLiteral("ヘルプ：　F1キー"));
     QCOMPARE(w.helpTopic(), 1);
@@ -74,7 +74,7 @@ void MainWindowTest::startUp_savedEdition_getsItsCaptionButKeepsTheLayout()
     MainWindow& w = f.start();
 
     QCOMPARE(w.windowTitle(), QStringLiteral("Zettora （保存版）"));
-    QCOMPARE(w.mode(), MainWindow::Favourites);
+    QCOMPARE(w.mode(), MainWindow::Mode::Favourites);
     QCOMPARE(f.tabs()->currentIndex(), 0);
     QVERIFY(f.tabs()->isTabEnabled(0) && f.tabs()->isTabEnabled(1));
     QVERIFY(f.session.isSavedEdition());
@@ -94,7 +94,7 @@ void MainWindowTest::startUp_withoutDefaultFile_reportsAndKeepsMenusDisabled()
     QVERIFY(!QFile::exists(f.folder.path(QStringLiteral("Zettora.mdb"))));
     // The window is still usable: its tabs switch modes without a collection.
     f.tabs()->setCurrentIndex(2);
-    QCOMPARE(w.mode(), MainWindow::Search);
+    QCOMPARE(w.mode(), MainWindow::Mode::Search);
 }
 
 void MainWindowTest::startUp_refusesFilesThatAreNoScrapDatabase_data()
@@ -139,19 +139,19 @@ void MainWindowTest::startUp_refusesFilesThatAreNoScrapDatabase()
 void MainWindowTest::tabs_selectTheirModeAndPanes_data()
 {
     QTest::addColumn<int>("tab");
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<MainWindow::Mode>("mode");
     QTest::addColumn<QString>("pane");
     QTest::addColumn<int>("helpTopic");
 
-    QTest::newRow("browser") << 0 << int(MainWindow::Favourites) << QStringLiteral("WB") << 4;
-    QTest::newRow("entry") << 1 << int(MainWindow::Registration) << QStringLiteral("mData") << 4;
-    QTest::newRow("search") << 2 << int(MainWindow::Search) << QStringLiteral("fr") << 9;
+    QTest::newRow("browser") << 0 << MainWindow::Mode::Favourites << QStringLiteral("WB") << 4;
+    QTest::newRow("entry") << 1 << MainWindow::Mode::Registration << QStringLiteral("mData") << 4;
+    QTest::newRow("search") << 2 << MainWindow::Mode::Search << QStringLiteral("fr") << 9;
 }
 
 void MainWindowTest::tabs_selectTheirModeAndPanes()
 {
     QFETCH(int, tab);
-    QFETCH(int, mode);
+    QFETCH(MainWindow::Mode, mode);
     QFETCH(QString, pane);
     QFETCH(int, helpTopic);
 
@@ -161,14 +161,14 @@ void MainWindowTest::tabs_selectTheirModeAndPanes()
     f.tabs()->setCurrentIndex(tab == 1 ? 2 : 1);
     f.tabs()->setCurrentIndex(tab);
 
-    QCOMPARE(int(w.mode()), mode);
+    QCOMPARE(w.mode(), mode);
     QCOMPARE(w.helpTopic(), helpTopic);
     for (const char16_t* name : {u"WB", u"mData", u"fr", u"rtBox"})
         QCOMPARE(f.paneShown(name), QString::fromUtf16(name) == pane);
     QVERIFY(f.child<QWidget>(u"Calendar")->isHidden());
     QVERIFY(f.paneShown(u"fg0"));
     QCOMPARE(w.leftPaneWidth(0), Geometry::kLeftPaneWidth);
-    if (mode == MainWindow::Search) {
+    if (mode == MainWindow::Mode::Search) {
         QVERIFY(!f.session.resultSet());
         QCOMPARE(w.statusText(1), QString());
         QCOMPARE(w.statusText(2), QStringLiteral("ヘルプ：F1キー"));
@@ -197,7 +197,7 @@ void MainWindowTest::searchTab_returnsToRecordViewWhileItsFlagIsSet()
     f.tabs()->setCurrentIndex(1);
     f.tabs()->setCurrentIndex(2);
 
-    QCOMPARE(w.mode(), MainWindow::RecordView);
+    QCOMPARE(w.mode(), MainWindow::Mode::RecordView);
     QVERIFY(f.paneShown(u"rtBox") && !f.paneShown(u"fr"));
     QVERIFY(f.paneShown(u"fg1") && !f.paneShown(u"fg0"));
     QCOMPARE(w.leftPaneWidth(0), Geometry::kLeftPaneWidthRecordView);
@@ -234,7 +234,7 @@ void MainWindowTest::searchMode_closesOtherWindowsAndTheResultSet()
     QVERIFY(!other->isVisible());
     QVERIFY(!f.session.resultSet());
     QVERIFY(w.findChild<HelpWindow*>()->isVisible());
-    QCOMPARE(w.mode(), MainWindow::Search);
+    QCOMPARE(w.mode(), MainWindow::Mode::Search);
 }
 
 void MainWindowTest::leavingRegistrationMode_closesItsWindowsOnly()
@@ -335,7 +335,7 @@ void MainWindowTest::openOther_scrapDatabase_entersRegistrationMode()
     QCOMPARE(w.windowTitle(), QStringLiteral("Other"));
     QCOMPARE(f.session.databasePath(), other);
     QCOMPARE(f.tabs()->currentIndex(), 1);
-    QCOMPARE(w.mode(), MainWindow::Registration);
+    QCOMPARE(w.mode(), MainWindow::Mode::Registration);
     QVERIFY(f.paneShown(u"mData"));
     QVERIFY(f.child<QPlainTextEdit>(u"mData")->toPlainText().isEmpty());
     QVERIFY(f.menuEnabled(u"mOpt"));
@@ -358,7 +358,7 @@ void MainWindowTest::openOther_savedEdition_locksEditing()
     QCOMPARE(f.tabs()->currentIndex(), 2);
     QVERIFY(!f.tabs()->isTabEnabled(0));
     QVERIFY(!f.tabs()->isTabEnabled(1));
-    QCOMPARE(w.mode(), MainWindow::Search);
+    QCOMPARE(w.mode(), MainWindow::Mode::Search);
     QVERIFY(f.paneShown(u"fr"));
     QVERIFY(!w.recordViewFlag());
     for (const char16_t* name : {u"mFileBookOpen", u"mFileBookCreate", u"mSearchDel"})
@@ -403,7 +403,7 @@ void MainWindowTest::openOther_refused_keepsThePreviousCollection()
 
     QCOMPARE(f.dialogs.texts(), QStringList{message});
     QCOMPARE(w.windowTitle(), QStringLiteral("Zettora"));
-    QCOMPARE(w.mode(), MainWindow::Search);
+    QCOMPARE(w.mode(), MainWindow::Mode::Search);
     QCOMPARE(f.session.databasePath(), f.folder.path(QStringLiteral("Zettora.mdb")));
     // The previous collection is still open and answers.
     QCOMPARE(scalar(*f.session.connection(), QStringLiteral("SELECT count(*) FROM extraNodeWEB")), 9);
@@ -419,7 +419,7 @@ void MainWindowTest::openOther_cancelled_changesNothing()
     f.action(u"mFileBookOpen")->trigger();
     QVERIFY(f.dialogs.messages().isEmpty());
     QCOMPARE(f.session.connection(), before);
-    QCOMPARE(w.mode(), MainWindow::Favourites);
+    QCOMPARE(w.mode(), MainWindow::Mode::Favourites);
 }
 
 void MainWindowTest::create_newCollection_reportsItsFullPath_data()

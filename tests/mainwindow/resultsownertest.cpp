@@ -59,7 +59,7 @@ struct OwnerFixture : Fixture {
         tabs()->setCurrentIndex(MainWindow::TabSearch);
         clickClass(2);
         pressListRow(row);
-        QCOMPARE(window->mode(), MainWindow::RecordView);
+        QCOMPARE(window->mode(), MainWindow::Mode::RecordView);
     }
     // Writes text in the entry pane, clicks 経済 and presses 登録 on the sheet.
     void registerInEntryPane(const QString& text)
@@ -111,7 +111,7 @@ void ResultsOwnerTest::registeringWhileARecordIsShown_leavesRecordViewAndBothScr
     f.tabs()->setCurrentIndex(MainWindow::TabSearch);
 
     // The set record view showed is gone, so the tab shows search mode: nothing there can reach the new scrap.
-    QCOMPARE(f.window->mode(), MainWindow::Search);
+    QCOMPARE(f.window->mode(), MainWindow::Mode::Search);
     QVERIFY(!f.window->recordViewFlag());
     QVERIFY(!f.window->shownScrap());
     QVERIFY(f.paneShown(u"fr") && !f.paneShown(u"rtBox"));
@@ -141,7 +141,7 @@ void ResultsOwnerTest::openingAnotherCollection_endsRecordViewOfTheFirst()
     QCOMPARE(f.session.databasePath(), other);
     f.tabs()->setCurrentIndex(MainWindow::TabSearch);
 
-    QCOMPARE(f.window->mode(), MainWindow::Search);
+    QCOMPARE(f.window->mode(), MainWindow::Mode::Search);
     QVERIFY(!f.window->shownScrap());
     QVERIFY(f.child<QPlainTextEdit>(u"rtBox")->isHidden());
     auto c = Connection::openExisting(other);

@@ -96,7 +96,7 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
     f.clickNode(TreeRows::itemAt(tree, 3));
     QCOMPARE(w.resultCount(), 1);
     f.pressListRow(1);
-    QCOMPARE(w.mode(), MainWindow::RecordView);
+    QCOMPARE(w.mode(), MainWindow::Mode::RecordView);
     auto* recordSheet = f.child<QTableWidget>(u"fg1");
     auto* body = f.child<QPlainTextEdit>(u"rtBox");
     QCOMPARE(recordSheet->item(2, 2)->text(), QStringLiteral("国会で予算が成立"));
@@ -114,7 +114,7 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
     // 6. Delete it: every row of the scrap goes, and the window returns to search mode.
     f.dialogs.yesNo.enqueue(true);
     w.toolbarButton(QStringLiteral("delMEMO"))->trigger();
-    QCOMPARE(w.mode(), MainWindow::Search);
+    QCOMPARE(w.mode(), MainWindow::Mode::Search);
     for (const char16_t* table : {u"MEMO_IDX", u"MEMO_DAT", u"MEMO_UNDERLINE", u"PHOTO_DRA"})
         QVERIFY(rows(path, QStringLiteral("SELECT * FROM ") + QString::fromUtf16(table)).isEmpty());
     QCOMPARE(rows(path, QStringLiteral("SELECT DocNo, pfID, skID FROM IDno")), QStringList{QStringLiteral("1|1|0")});
