@@ -70,18 +70,18 @@ TreeEditor::TreeEditor(Session& session, UserDialogs& dialogs, WebPageSource* we
     m_tree->setColumnCount(1);
     m_delegate = new NodeDelegate(kNameWidth, m_tree);
     m_tree->setItemDelegate(m_delegate);
-    m_delegate->setListeners([this](const QModelIndex& index) { fg_BeforeEdit(m_tree->itemFromIndex(index)); },
+    m_delegate->setListeners([this](const QModelIndex& index) { onEditStarting(m_tree->itemFromIndex(index)); },
                              [this](const QModelIndex& index) {
                                  // Carried out once the editor is gone, so that a message cannot reopen it.
                                  m_pendingEdit = index;
                                  QMetaObject::invokeMethod(this, &TreeEditor::runPendingEdit, Qt::QueuedConnection);
                              });
-    connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { fg_Click(item); });
+    connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { onNodeClicked(item); });
     connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item)
             m_selected = item;
     });
-    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this] { fg_DblClick(); });
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this] { onNodeDoubleClicked(); });
 
     m_status = new QStatusBar(this);
     m_status->setObjectName(QStringLiteral("StatusBar1"));
@@ -95,16 +95,16 @@ TreeEditor::TreeEditor(Session& session, UserDialogs& dialogs, WebPageSource* we
 
     int width = kClassesWidth;
     if (m_kind == TreeKind::Favourites) {
-        InitFG_WEB();
-        InitFG_WEBaddFolder();
+        resetFavouritesGrid();
+        addFavouriteNodes();
         MakeToolbar1WEB();
-        m_mode = EditMode;
+        m_mode = Mode::Edit;
         setWindowTitle(QStringLiteral("お気に入り整理"));
         setStatusText(helpHint());
         width = kFavouritesWidth;
     } else if (m_kind == TreeKind::Classes) {
-        InitFG_SCR();
-        InitFG_SCRaddFolder();
+        resetClassGrid();
+        addClassNodes();
         m_newTree = root()->childCount() == 0;
         if (m_newTree) {
             MakeToolbar1NEW();
@@ -113,7 +113,7 @@ TreeEditor::TreeEditor(Session& session, UserDialogs& dialogs, WebPageSource* we
             MakeToolbar1SCR();
             setStatusText(helpHint());
         }
-        m_mode = EditMode;
+        m_mode = Mode::Edit;
         setWindowTitle(QStringLiteral("スクラップ分類ツリー"));
     }
     resize(twipsToPixels(width), twipsToPixels(kWindowHeight));
@@ -206,12 +206,12 @@ QTreeWidgetItem* TreeEditor::addNode(QTreeWidgetItem* parent, const QString& tex
     return node;
 }
 
-void TreeEditor::InitFG_WEB()
+void TreeEditor::resetFavouritesGrid()
 {
     resetGrid(QStringLiteral("お気に入りサイト"));
 }
 
-void TreeEditor::InitFG_WEBaddFolder()
+void TreeEditor::addFavouriteNodes()
 {
     if (Connection* connection = m_session.connection())
         loadFavourites(m_tree, *connection);
@@ -221,12 +221,12 @@ void TreeEditor::InitFG_WEBaddFolder()
     m_selected = root();
 }
 
-void TreeEditor::InitFG_SCR()
+void TreeEditor::resetClassGrid()
 {
     resetGrid(QStringLiteral("スクラップ分類"));
 }
 
-void TreeEditor::InitFG_SCRaddFolder()
+void TreeEditor::addClassNodes()
 {
     if (Connection* connection = m_session.connection())
         loadClassTree(m_tree, *connection);
@@ -242,14 +242,14 @@ void TreeEditor::reloadClassTree()
 {
     // After a write that did not happen, the grid shows again what the file holds.
     const QAbstractItemView::EditTriggers editing = m_tree->editTriggers();
-    InitFG_SCR();
-    InitFG_SCRaddFolder();
+    resetClassGrid();
+    addClassNodes();
     m_tree->setEditTriggers(editing);
 }
 
 // ---- Grid events ----
 
-void TreeEditor::fg_Click(QTreeWidgetItem* item)
+void TreeEditor::onNodeClicked(QTreeWidgetItem* item)
 {
     if (!item)
         return;
@@ -257,10 +257,10 @@ void TreeEditor::fg_Click(QTreeWidgetItem* item)
     m_selected = item;
 }
 
-void TreeEditor::fg_DblClick()
+void TreeEditor::onNodeDoubleClicked()
 {
     // In edit mode the view opens the editor on this same double-click, now that editing is on.
-    setEditing(m_mode == EditMode);
+    setEditing(m_mode == Mode::Edit);
 }
 
 void TreeEditor::setEditing(bool on)
@@ -270,13 +270,13 @@ void TreeEditor::setEditing(bool on)
                                : QAbstractItemView::NoEditTriggers);
 }
 
-void TreeEditor::fg_BeforeEdit(QTreeWidgetItem* item)
+void TreeEditor::onEditStarting(QTreeWidgetItem* item)
 {
     if (!item)
         return;
     m_selected = item;
     m_textBeforeEdit = item->text(0);
-    if (m_kind != TreeKind::Favourites && !m_newTree && m_mode == EditMode)
+    if (m_kind != TreeKind::Favourites && !m_newTree && m_mode == Mode::Edit)
         m_oldName = item->text(0);
 }
 
@@ -285,7 +285,7 @@ void TreeEditor::runPendingEdit()
     const QPersistentModelIndex index = m_pendingEdit;
     m_pendingEdit = QPersistentModelIndex();
     if (index.isValid())
-        fg_AfterEdit(m_tree->itemFromIndex(index));
+        onEditFinished(m_tree->itemFromIndex(index));
 }
 
 void TreeEditor::finishEditing(bool keep)
@@ -300,7 +300,7 @@ void TreeEditor::restoreText(QTreeWidgetItem* item, const QString& text)
     item->setText(0, text);
 }
 
-void TreeEditor::fg_AfterEdit(QTreeWidgetItem* item)
+void TreeEditor::onEditFinished(QTreeWidgetItem* item)
 {
     if (!item)
         return;
@@ -325,27 +325,27 @@ void TreeEditor::toEditModeWeb()
     if (m_moved)
         RenumberFavourites();
     MakeToolbar1WEB();
-    m_mode = EditMode;
+    m_mode = Mode::Edit;
 }
 
 void TreeEditor::toMoveModeWeb()
 {
     MakeToolbar2WEB();
-    m_mode = MoveMode;
+    m_mode = Mode::Move;
     m_moved = false;
     setEditing(false);
 }
 
 void TreeEditor::closeFavourites()
 {
-    if (m_mode == MoveMode && m_moved)
+    if (m_mode == Mode::Move && m_moved)
         RenumberFavourites();
     close();
 }
 
 void TreeEditor::toEditModeClasses()
 {
-    m_mode = EditMode;
+    m_mode = Mode::Edit;
     if (m_newTree) {
         MakeToolbar1NEW();
     } else {
@@ -358,7 +358,7 @@ void TreeEditor::toEditModeClasses()
 
 void TreeEditor::toMoveModeClasses()
 {
-    m_mode = MoveMode;
+    m_mode = Mode::Move;
     setEditing(false);
     if (m_newTree) {
         MakeToolbar2NEW();
@@ -418,7 +418,7 @@ void TreeEditor::AddFavourite()
     const QString address = m_web->currentUrl();
     // A page title longer than the name column keeps its beginning.
     const QString title = m_web->currentTitle().left(kNameWidth);
-    fg_Click(root());
+    onNodeClicked(root());
     QList<qint64> ids;
     for (int i = 0; i < root()->childCount(); ++i)
         ids << keyNumber(root()->child(i));

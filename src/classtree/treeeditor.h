@@ -29,7 +29,7 @@ enum class TreeKind { Favourites, Classes };
 class TreeEditor final : public QDialog {
     Q_OBJECT
 public:
-    enum Mode { EditMode = 1, MoveMode = 2 };
+    enum class Mode { Edit, Move };
 
     // web gives the address and title of a new favourite; without it no favourite can be added.
     TreeEditor(Session& session, UserDialogs& dialogs, WebPageSource* web, TreeKind kind, QWidget* parent = nullptr);
@@ -37,7 +37,7 @@ public:
 
     TreeKind kind() const { return m_kind; }
     int helpTopic() const;
-    int mode() const { return m_mode; }
+    Mode mode() const { return m_mode; }
     bool newTreeFlag() const { return m_newTree; }
     bool movedFlag() const { return m_moved; }
     QString statusText() const;
@@ -60,10 +60,10 @@ protected:
 
 private:
     // Building the grid.
-    void InitFG_WEB();
-    void InitFG_WEBaddFolder();
-    void InitFG_SCR();
-    void InitFG_SCRaddFolder();
+    void resetFavouritesGrid();
+    void addFavouriteNodes();
+    void resetClassGrid();
+    void addClassNodes();
     void resetGrid(const QString& rootText);
     void reloadClassTree();
     QTreeWidgetItem* root() const;
@@ -87,10 +87,10 @@ private:
     void setStatusText(const QString& text);
 
     // Grid events.
-    void fg_Click(QTreeWidgetItem* item);
-    void fg_DblClick();
-    void fg_BeforeEdit(QTreeWidgetItem* item);
-    void fg_AfterEdit(QTreeWidgetItem* item);
+    void onNodeClicked(QTreeWidgetItem* item);
+    void onNodeDoubleClicked();
+    void onEditStarting(QTreeWidgetItem* item);
+    void onEditFinished(QTreeWidgetItem* item);
     void setEditing(bool on);
     void finishEditing(bool keep);
     void runPendingEdit();
@@ -128,7 +128,7 @@ private:
     UserDialogs& m_dialogs;
     WebPageSource* m_web;
     const TreeKind m_kind;
-    int m_mode = EditMode;
+    Mode m_mode = Mode::Edit;
     bool m_moved = false;
     bool m_newTree = false;
     bool m_closing = false;

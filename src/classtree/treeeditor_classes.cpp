@@ -75,7 +75,7 @@ bool TreeEditor::writeTree()
     const int row = TreeRows::rowOf(m_selected);
     reloadClassTree();
     if (QTreeWidgetItem* again = TreeRows::itemAt(m_tree, row))
-        fg_Click(again);
+        onNodeClicked(again);
     return false;
 }
 
@@ -172,7 +172,7 @@ void TreeEditor::DeleteClass()
         showWriteFailure(result);
         return;
     }
-    fg_Click(node->parent());
+    onNodeClicked(node->parent());
     delete node;
 }
 
@@ -183,7 +183,7 @@ void TreeEditor::DeleteClassNEW()
         m_dialogs.information(QStringLiteral("「スクラップ分類ツリー」　は削除できません。"));
         return;
     }
-    fg_Click(node->parent());
+    onNodeClicked(node->parent());
     delete node;
 }
 
@@ -192,7 +192,7 @@ void TreeEditor::RegisterNewTree()
     const QList<ClassRow> rows = classRows();
     if (const int parentRow = CheckGrid(rows).FindDuplicateFolder()) {
         QTreeWidgetItem* parent = TreeRows::itemAt(m_tree, parentRow);
-        fg_Click(parent);
+        onNodeClicked(parent);
         m_dialogs.exclamation(parent->text(0) +
                               QStringLiteral("　フォルダ下に同一の分類名が２個または２個以上あります。"
                                              "　訂正してください。"));
@@ -209,12 +209,12 @@ void TreeEditor::RegisterNewTree()
 void TreeEditor::CloseClassTree()
 {
     if (!m_newTree) {
-        if (m_mode == MoveMode && m_moved)
+        if (m_mode == Mode::Move && m_moved)
             writeTree();
         close();
         return;
     }
-    fg_Click(root());
+    onNodeClicked(root());
     if (root()->childCount() == 0 ||
         m_dialogs.askYesNo(QStringLiteral("分類ツリー編集結果を登録せずにこの画面を閉じますか？　"
                                           "編集結果はツールバー２「登録」ボタンで登録します。\n"
@@ -229,7 +229,7 @@ void TreeEditor::IntakeFromFolders()
     const QString path = ChooseFolder(m_dialogs, 1);
     if (path == QString::fromUtf16(kNoFolder))
         return;
-    fg_Click(root());
+    onNodeClicked(root());
     if (m_newTree) {
         if (root()->childCount() > 0 &&
             m_dialogs.askYesNo(
@@ -239,7 +239,7 @@ void TreeEditor::IntakeFromFolders()
             importFolder(path);
             return;
         }
-        InitFG_SCR();
+        resetClassGrid();
         importFolder(path);
         return;
     }

@@ -63,8 +63,8 @@ FullTextSearchDialog::FullTextSearchDialog(Session& session, UserDialogs& dialog
 
     auto* search = button(QStringLiteral("Command1"), QStringLiteral("検索開始"), this);
     auto* cancel = button(QStringLiteral("Command2"), QStringLiteral("キャンセル"), this);
-    connect(search, &QPushButton::clicked, this, &FullTextSearchDialog::Command1_Click);
-    connect(m_text1, &QLineEdit::returnPressed, this, &FullTextSearchDialog::Command1_Click);
+    connect(search, &QPushButton::clicked, this, &FullTextSearchDialog::onSearchClicked);
+    connect(m_text1, &QLineEdit::returnPressed, this, &FullTextSearchDialog::onSearchClicked);
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);
 
     connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
@@ -105,7 +105,7 @@ bool FullTextSearchDialog::MarkAllHits()
     return true;
 }
 
-void FullTextSearchDialog::Command1_Click()
+void FullTextSearchDialog::onSearchClicked()
 {
     const QString word = m_text1->text().trimmed();
     if (word.isEmpty())

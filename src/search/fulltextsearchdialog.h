@@ -23,7 +23,7 @@ public:
     // message; false when there is none (or no word).
     bool MarkAllHits();
     // The search button: searches the typed word and says so when it is not there.
-    void Command1_Click();
+    void onSearchClicked();
 
 Q_SIGNALS:
     // Sent when the window closes, by its button or its close box; the marks are gone by then.

@@ -298,12 +298,12 @@ void ImportanceLevelsEditor::registerLevels()
 bool ImportanceLevelsEditor::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_fg->viewport() && event->type() == QEvent::MouseButtonPress) {
-        fg_Pressed(m_fg->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()));
+        onCellPressed(m_fg->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()));
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void ImportanceLevelsEditor::fg_Pressed(const QModelIndex& index)
+void ImportanceLevelsEditor::onCellPressed(const QModelIndex& index)
 {
     // Only the row counts for the toolbar; the view selects the pressed cell itself.
     m_row = index.isValid() ? index.row() : -1;

@@ -51,7 +51,7 @@ private:
     // The grid's levels in order, or nullopt after telling the user which cell cannot be stored.
     std::optional<QList<Level>> checkedLevels();
     bool writeLevels(const QList<Level>& levels);
-    void fg_Pressed(const QModelIndex& index);
+    void onCellPressed(const QModelIndex& index);
     void layOut();
     int dataRows() const;
 

@@ -80,7 +80,7 @@ void TreeEditorTest::opening_buildsToolbarsAndStatusForTheTree()
     QCOMPARE(f->toolbar(), toolbar1);
     QCOMPARE(w.statusText(), status1);
     f->press(modeKey);
-    QCOMPARE(w.mode(), int(TreeEditor::MoveMode));
+    QCOMPARE(w.mode(), TreeEditor::Mode::Move);
     QCOMPARE(f->toolbar(), toolbar2);
     QCOMPARE(w.statusText(), status2);
 }
