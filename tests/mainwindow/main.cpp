@@ -10,6 +10,5 @@
 int main(int argc, char* argv[])
 {
     return runTestClasses<QApplication, MainWindowTest, MainWindowListsTest, MainWindowRecordTest, TypicalRoadTest,
-                          ResultsOwnerTest>(
-        argc, argv);
+                          ResultsOwnerTest>(argc, argv);
 }
