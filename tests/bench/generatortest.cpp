@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QTest>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <stdexcept>
@@ -113,6 +114,31 @@ void GeneratorTest::everyScrap_hasExactlyOneBody()
         const qsizetype length = bodies.text(0).size();
         QVERIFY2(length >= 500 && length <= 4000, qPrintable(QString::number(length)));
     }
+}
+
+void GeneratorTest::everyTitle_isTheFirstLineOfItsBody_data()
+{
+    addCollectionRows();
+}
+
+// As registration proposes it: the body up to its first line break, at most 100 characters.
+void GeneratorTest::everyTitle_isTheFirstLineOfItsBody()
+{
+    QFETCH(int, scraps);
+    auto connection = OpenSharedConnection(collection());
+    Query rows(*connection, u"SELECT i.DocNo, i.a02, d.a01 FROM MEMO_IDX i JOIN MEMO_DAT d ON d.pfID = i.pfID"_s);
+    int headlines = 0, cut = 0;
+    while (rows.next()) {
+        const QString title = rows.text(1);
+        const QString body = rows.text(2);
+        const qsizetype lineEnd = body.indexOf(u'\n');
+        QCOMPARE(title, body.left(std::min<qsizetype>(lineEnd < 0 ? body.size() : lineEnd, 100)));
+        QVERIFY2(!title.isEmpty(), qPrintable(u"scrap %1"_s.arg(rows.integer(0))));
+        headlines += body.at(0) != u'　';
+        cut += title.size() == 100;
+    }
+    if (scraps >= 300) // both kinds of opening are common enough to show in a few hundred scraps
+        QVERIFY(headlines > scraps / 2 && cut > scraps / 20 && headlines + cut < scraps);
 }
 
 void GeneratorTest::everyMark_liesInsideItsBody_data()
