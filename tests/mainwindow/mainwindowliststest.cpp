@@ -473,15 +473,30 @@ void MainWindowListsTest::listing_showsCaptionsPictureFlagAndOwnColour()
     QVERIFY(!model->index(plain, 1).data(Qt::BackgroundRole).isValid());
 }
 
+void MainWindowListsTest::listing_columnsFitTheirWidestText_data()
+{
+    QTest::addColumn<QStringList>("titles");
+
+    QTest::newRow("one wide title") << QStringList{
+        QStringLiteral("とても長い標題がここにあって一覧の幅を決めるはずの記事です")};
+    // Far more rows than are measured; narrow letters first fill the few kept, the wide title comes last.
+    QTest::newRow("widest last of many") << QStringList(30, QString(30, u'i')) + QStringList(20, QString(15, u'記')) +
+                                                QStringList{QString(16, u'標')};
+}
+
 void MainWindowListsTest::listing_columnsFitTheirWidestText()
 {
+    QFETCH(QStringList, titles);
     ListFixture f;
     {
         auto c = Connection::openExisting(f.folder.path(QStringLiteral("Zettora.mdb")));
-        TestScrap wide = scrap(20, 1, QString());
-        wide.title = QStringLiteral("とても長い標題がここにあって一覧の幅を決めるはずの記事です");
-        wide.keyword = QStringLiteral("WWWWWWWWWWWWWWWWWWWW");
-        addScrap(*c, wide);
+        for (int i = 0; i < titles.size(); ++i) {
+            TestScrap wide = scrap(20 + i, 1, QString());
+            wide.title = titles[i];
+            if (i == 0)
+                wide.keyword = QStringLiteral("WWWWWWWWWWWWWWWWWWWW");
+            addScrap(*c, wide);
+        }
     }
     MainWindow& w = f.start();
     f.listRow(1);
