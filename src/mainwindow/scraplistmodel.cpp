@@ -54,7 +54,7 @@ ScrapListModel::ScrapListModel(const Session& session, QObject* parent)
     : QAbstractTableModel(parent)
     , m_session(session)
 {
-    connect(&session, &Session::resultsReplaced, this, &ScrapListModel::clear);
+    connect(&session, &Session::resultsReplaced, this, &ScrapListModel::onResultsReplaced);
     connect(&session, &Session::resultsChanged, this, &ScrapListModel::refresh);
 }
 
@@ -66,6 +66,11 @@ void ScrapListModel::showResults()
 void ScrapListModel::clear()
 {
     setResultSet(nullptr);
+}
+
+void ScrapListModel::onResultsReplaced()
+{
+    setResultSet(m_listReplacements ? m_session.resultSet() : nullptr);
 }
 
 void ScrapListModel::setResultSet(const ResultSet* set)
