@@ -476,10 +476,9 @@ void MainWindowListsTest::listing_showsCaptionsPictureFlagAndOwnColour()
 void MainWindowListsTest::listing_columnsFitTheirWidestText_data()
 {
     QTest::addColumn<QStringList>("titles");
-
     QTest::newRow("one wide title") << QStringList{
         QStringLiteral("とても長い標題がここにあって一覧の幅を決めるはずの記事です")};
-    // Far more rows than are measured; narrow letters first fill the few kept, the wide title comes last.
+    // More rows than are measured: narrow letters fill the few kept first, the widest title comes last.
     QTest::newRow("widest last of many") << QStringList(30, QString(30, u'i')) + QStringList(20, QString(15, u'記')) +
                                                 QStringList{QString(16, u'標')};
 }
@@ -493,8 +492,7 @@ void MainWindowListsTest::listing_columnsFitTheirWidestText()
         for (int i = 0; i < titles.size(); ++i) {
             TestScrap wide = scrap(20 + i, 1, QString());
             wide.title = titles[i];
-            if (i == 0)
-                wide.keyword = QStringLiteral("WWWWWWWWWWWWWWWWWWWW");
+            wide.keyword = i == 0 ? QStringLiteral("WWWWWWWWWWWWWWWWWWWW") : QString();
             addScrap(*c, wide);
         }
     }
