@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <stdexcept>
@@ -100,6 +101,7 @@ constexpr std::array<const char16_t*, 20> kKeywords{
     u"防災", u"観光", u"医療", u"年金", u"物価", u"雇用",   u"外交",   u"五輪",   u"地震",     u"再開発"};
 
 constexpr int kMaxScraps = 32767;
+constexpr int kTitleLength = 100;
 constexpr int kSentencePool = 1024;
 constexpr int kPictureVariants = 6;
 constexpr int kProgressStep = 1024;
@@ -168,7 +170,7 @@ public:
             m_sentences.push_back(sentence());
     }
 
-    QString title()
+    QString headline()
     {
         const QString subject = text(pick(m_rng, kSubjects));
         const QString topic = text(pick(m_rng, kTopics));
@@ -196,7 +198,16 @@ public:
         if (m_rng.bounded(4) == 0)
             title += QStringLiteral("　―") + text(pick(m_rng, kTopics)) + QStringLiteral("をめぐって（第") +
                      QString::number(1 + m_rng.bounded(30)) + QStringLiteral("報）");
-        return title.left(60);
+        return title;
+    }
+
+    // What registration proposes: the body's first line, without its line break, at most 100 characters.
+    static QString titleOf(const QString& body)
+    {
+        qsizetype end = body.indexOf(u'\n');
+        if (end < 0)
+            end = body.size();
+        return body.left(std::min<qsizetype>(end, kTitleLength));
     }
 
     QString keyword()
@@ -207,11 +218,14 @@ public:
         return keyword;
     }
 
-    // Exactly length characters of whole sentences, with paragraph breaks, ending in a full stop.
+    // Exactly length characters of whole sentences, with paragraph breaks, ending in a full stop. Most clippings
+    // open with their headline on a line of its own; the rest go straight into the first paragraph.
     QString body(int length)
     {
         QString body;
         body.reserve(length + 100);
+        if (m_rng.bounded(10) < 7)
+            body += headline() + u'\n';
         body += u'　';
         while (body.size() < length) {
             body += m_sentences[m_rng.bounded(quint32(m_sentences.size()))];
@@ -363,9 +377,11 @@ private:
             const ClassNode& node = pickClass();
             const Level& level = pickLevel();
             const int pictureSet = m_rng.bounded(10) == 0 ? ++m_lastPictureSet : 0;
+            const int length = 500 + int(m_rng.bounded(3501));
+            const QString bodyText = m_text.body(length);
             index.reset();
             index.bind(1, level.name)
-                .bind(2, m_text.title())
+                .bind(2, TextMaker::titleOf(bodyText))
                 .bind(3, firstDay.addDays(m_rng.bounded(days)))
                 .bind(4, node.path[0])
                 .bind(5, node.path[1])
@@ -378,9 +394,8 @@ private:
                 .bind(12, number)
                 .run();
 
-            const int length = 500 + int(m_rng.bounded(3501));
             body.reset();
-            body.bind(1, number).bind(2, m_text.body(length)).run();
+            body.bind(1, number).bind(2, bodyText).run();
             writeMarks(mark, number, length);
             if (pictureSet != 0)
                 writePictures(picture, pictureSet);

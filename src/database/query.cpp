@@ -173,6 +173,14 @@ QString Query::text(int column) const
     return bytes == 0 ? QStringLiteral("") : QString::fromUtf8(data, bytes);
 }
 
+QByteArrayView Query::utf8(int column) const
+{
+    if (sqlite3_column_type(m_statement.get(), column) != SQLITE_TEXT)
+        return {};
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_statement.get(), column));
+    return data ? QByteArrayView(data, sqlite3_column_bytes(m_statement.get(), column)) : QByteArrayView();
+}
+
 qint64 Query::integer(int column) const
 {
     return sqlite3_column_int64(m_statement.get(), column);

@@ -41,6 +41,8 @@ public:
     QString text(int column) const;
     qint64 integer(int column) const;
     QByteArray blob(int column) const;
+    // The stored UTF-8 bytes of a text value, valid until the next step; a null view when the value is no text.
+    QByteArrayView utf8(int column) const;
 
     // Number of rows the last write changed.
     int changes() const;

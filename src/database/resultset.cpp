@@ -5,7 +5,11 @@
 #include "query.h"
 #include "schema.h"
 
+#include <QHash>
+
 #include <sqlite3.h>
+
+#include <vector>
 
 namespace {
 
@@ -13,6 +17,38 @@ QString quoted(const QString& identifier)
 {
     return u'"' + identifier + u'"';
 }
+
+// Levels, class names, colours and keywords recur down a column: equal texts share one QString, which spares
+// converting, allocating and later freeing each copy. A column of mostly distinct texts (titles) soon stops looking.
+class TextPool final {
+public:
+    QVariant take(QByteArrayView utf8)
+    {
+        if (!m_looking)
+            return QString::fromUtf8(utf8);
+        const auto found = m_texts.constFind(QByteArray::fromRawData(utf8.data(), utf8.size()));
+        if (found != m_texts.cend()) {
+            ++m_hits;
+            return *found;
+        }
+        const QString text = QString::fromUtf8(utf8);
+        if (++m_misses >= kTrial && m_hits < m_misses) {
+            m_looking = false;
+            m_texts.clear();
+        } else if (m_texts.size() < kMaxTexts) {
+            m_texts.insert(utf8.toByteArray(), text);
+        }
+        return text;
+    }
+
+private:
+    static constexpr int kTrial = 64;
+    static constexpr qsizetype kMaxTexts = 4096;
+    QHash<QByteArray, QString> m_texts;
+    int m_hits = 0;
+    int m_misses = 0;
+    bool m_looking = true;
+};
 
 } // namespace
 
@@ -38,9 +74,15 @@ std::unique_ptr<ResultSet> ResultSet::open(Connection& connection, const ResultS
         set->m_fields << query.columnName(c);
     set->m_width = query.columnCount() - first;
     const int columns = query.columnCount();
+    std::vector<TextPool> pools(std::size_t(set->m_width));
     while (query.next()) {
-        for (int c = first; c < columns; ++c)
-            set->m_cells.push_back(query.value(c));
+        for (int c = first; c < columns; ++c) {
+            const QByteArrayView utf8 = query.utf8(c);
+            if (utf8.isEmpty())
+                set->m_cells.push_back(query.value(c));
+            else
+                set->m_cells.push_back(pools[std::size_t(c - first)].take(utf8));
+        }
         set->m_rowids.push_back(hasTable ? query.integer(0) : 0);
     }
     set->m_deleted.assign(set->m_rowids.size(), false);
@@ -284,7 +326,7 @@ void ResultSet::update()
         Query insert(m_connection, sql);
         insert.bindAll(values);
         insert.run();
-        m_cells.insert(m_cells.end(), m_edit.begin(), m_edit.end());
+        m_cells.append(QList<QVariant>(m_edit.begin(), m_edit.end()));
         m_rowids.push_back(m_connection.lastInsertRowid());
         m_deleted.push_back(false);
         m_view.push_back(rowTotal() - 1);

@@ -111,7 +111,8 @@ private:
     QString m_table;
     QStringList m_fields;
     // The snapshot, row after row in one block (one allocation, however many rows); m_rowids[i] is row i's.
-    std::vector<QVariant> m_cells;
+    // A QList, since it grows by realloc where a vector would move every cell on each growth.
+    QList<QVariant> m_cells;
     int m_width = 0;
     std::vector<qint64> m_rowids;
     std::vector<bool> m_deleted;

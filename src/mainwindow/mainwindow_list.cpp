@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -32,6 +33,14 @@ public:
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
     Q_DISABLE_COPY_MOVE(WaitCursor)
 };
+
+// Opens source as the session's set, which the list takes over in one step instead of emptying first.
+bool openForListing(Session& session, ScrapListModel& model, const ResultSource& source)
+{
+    model.setListReplacements(true);
+    const auto restore = qScopeGuard([&model] { model.setListReplacements(false); });
+    return session.openResults(source);
+}
 
 } // namespace
 
@@ -76,10 +85,11 @@ void MainWindow::takeClassPathFromNode()
 void MainWindow::ListScrapsOfClass()
 {
     const WaitCursor wait;
-    clearList();
     takeClassPathFromNode();
     const std::optional<ResultSource> source = BuildClassListQuery(m_session.currentClass);
-    const bool opened = source && m_session.openResults(*source);
+    if (!source)
+        clearList();
+    const bool opened = source && openForListing(m_session, *m_scrapListModel, *source);
     showListing(opened);
 }
 
@@ -116,7 +126,7 @@ void MainWindow::sizeListColumns()
 void MainWindow::runSearch(const ResultSource& source)
 {
     const WaitCursor wait;
-    const bool opened = m_session.openResults(source);
+    const bool opened = openForListing(m_session, *m_scrapListModel, source);
     if (opened && m_session.resultSet()->recordCount() == 0) {
         // An empty search leaves the status bar as it was; only a listing of a class reports its 0.
         m_resultCount = 0;
@@ -127,7 +137,6 @@ void MainWindow::runSearch(const ResultSource& source)
         m_dialogs.information(QStringLiteral("検索条件に合致するスクラップはありません。"));
         return;
     }
-    clearList();
     showListing(opened);
 }
 

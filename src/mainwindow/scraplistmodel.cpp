@@ -17,19 +17,35 @@ namespace {
 constexpr int kCandidates = 8;
 
 // A cheap stand-in for the drawn width: wide (CJK, full-width) characters count twice; numbers by their digits.
-int roughWidth(const QVariant& value)
+int roughWidth(const QString& text)
 {
-    if (value.typeId() == QMetaType::LongLong) {
-        qint64 n = value.toLongLong();
-        int digits = n < 0 ? 2 : 1;
-        while (n /= 10)
-            ++digits;
-        return digits;
-    }
     int width = 0;
-    for (const QChar c : *static_cast<const QString*>(value.constData()))
+    for (const QChar c : text)
         width += c.unicode() >= 0x1100 ? 2 : 1;
     return width;
+}
+
+int roughWidth(qint64 n)
+{
+    int digits = n < 0 ? 2 : 1;
+    while (n /= 10)
+        ++digits;
+    return digits;
+}
+
+// The kCandidates roughly-widest (rough width, row) pairs seen so far, as a min-heap.
+using Candidates = std::vector<std::pair<int, int>>;
+
+void offer(Candidates& best, int rough, int row)
+{
+    if (int(best.size()) < kCandidates) {
+        best.emplace_back(rough, row);
+        std::push_heap(best.begin(), best.end(), std::greater<>());
+    } else if (rough > best.front().first) {
+        std::pop_heap(best.begin(), best.end(), std::greater<>());
+        best.back() = {rough, row};
+        std::push_heap(best.begin(), best.end(), std::greater<>());
+    }
 }
 
 } // namespace
@@ -38,7 +54,7 @@ ScrapListModel::ScrapListModel(const Session& session, QObject* parent)
     : QAbstractTableModel(parent)
     , m_session(session)
 {
-    connect(&session, &Session::resultsReplaced, this, &ScrapListModel::clear);
+    connect(&session, &Session::resultsReplaced, this, &ScrapListModel::onResultsReplaced);
     connect(&session, &Session::resultsChanged, this, &ScrapListModel::refresh);
 }
 
@@ -50,6 +66,11 @@ void ScrapListModel::showResults()
 void ScrapListModel::clear()
 {
     setResultSet(nullptr);
+}
+
+void ScrapListModel::onResultsReplaced()
+{
+    setResultSet(m_listReplacements ? m_session.resultSet() : nullptr);
 }
 
 void ScrapListModel::setResultSet(const ResultSet* set)
@@ -117,28 +138,41 @@ QVariant ScrapListModel::headerData(int section, Qt::Orientation orientation, in
 QList<int> ScrapListModel::columnWidths(const QFont& font) const
 {
     const QFontMetrics metrics(font);
-    QList<int> widths;
     const int rows = rowCount();
-    for (int column = 0; column < columnCount(); ++column) {
-        // Keep the few roughly-widest texts, then measure only those.
-        std::vector<std::pair<int, int>> best; // (rough width, row)
-        for (int row = 0; row < rows; ++row) {
+    const int columns = columnCount();
+    // One pass row by row: a row's cells lie side by side in the result set.
+    std::vector<Candidates> best(static_cast<std::size_t>(columns));
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            Candidates& candidates = best[std::size_t(column)];
             const QVariant& cell = m_set->valueAt(row, column);
-            const int rough = cell.typeId() == QMetaType::QString || cell.typeId() == QMetaType::LongLong
-                                  ? roughWidth(cell)
-                                  : int(cell.toString().size());
-            if (int(best.size()) < kCandidates) {
-                best.emplace_back(rough, row);
-                std::push_heap(best.begin(), best.end(), std::greater<>());
-            } else if (rough > best.front().first) {
-                std::pop_heap(best.begin(), best.end(), std::greater<>());
-                best.back() = {rough, row};
-                std::push_heap(best.begin(), best.end(), std::greater<>());
+            const int type = cell.typeId();
+            int rough;
+            if (type == QMetaType::QString) {
+                const QString& text = *static_cast<const QString*>(cell.constData());
+                // A text is at most twice its length wide: most need no counting once the candidates are long.
+                if (int(candidates.size()) == kCandidates && 2 * text.size() <= candidates.front().first)
+                    continue;
+                rough = roughWidth(text);
+            } else if (type == QMetaType::LongLong) {
+                rough = roughWidth(*static_cast<const qint64*>(cell.constData()));
+            } else {
+                rough = int(cell.toString().size());
             }
+            offer(candidates, rough, row);
         }
+    }
+    QList<int> widths;
+    for (int column = 0; column < columns; ++column) {
         int width = metrics.horizontalAdvance(headerData(column, Qt::Horizontal).toString());
-        for (const auto& [rough, row] : best)
-            width = std::max(width, metrics.horizontalAdvance(cellText(row, column)));
+        QStringList measured; // candidates often repeat a text (a level, a class), which needs measuring once
+        for (const auto& [rough, row] : best[std::size_t(column)]) {
+            const QString text = cellText(row, column);
+            if (measured.contains(text))
+                continue;
+            measured << text;
+            width = std::max(width, metrics.horizontalAdvance(text));
+        }
         widths << width;
     }
     return widths;

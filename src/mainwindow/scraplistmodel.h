@@ -8,7 +8,8 @@ class Session;
 
 // The scrap list over the shared result set: model row r is record r + 1 of the set, model column c is list
 // column c + 1 (the vertical header stands for the empty leading column). Cells become text only when shown.
-// It follows the session: a replaced set empties the list, rows dropped or narrowed in place are re-read.
+// It follows the session: a replaced set empties the list (or is listed, see setListReplacements), rows dropped or
+// narrowed in place are re-read.
 class ScrapListModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -16,6 +17,9 @@ public:
 
     // Lists the session's shared result set as it is now.
     void showResults();
+    // While on, a set the session replaces is listed in the same reset that drops the old one, for callers that list
+    // the new set at once: passing through an empty list would lay out and repaint the whole list frame.
+    void setListReplacements(bool on) { m_listReplacements = on; }
     // Header only.
     void clear();
     const ResultSet* resultSet() const { return m_set; }
@@ -35,7 +39,9 @@ public:
 
 private:
     void setResultSet(const ResultSet* set);
+    void onResultsReplaced();
 
     const Session& m_session;
     const ResultSet* m_set = nullptr;
+    bool m_listReplacements = false;
 };

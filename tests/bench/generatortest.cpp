@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QTest>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <stdexcept>
@@ -113,6 +114,29 @@ void GeneratorTest::everyScrap_hasExactlyOneBody()
         const qsizetype length = bodies.text(0).size();
         QVERIFY2(length >= 500 && length <= 4000, qPrintable(QString::number(length)));
     }
+}
+
+void GeneratorTest::everyTitle_isTheFirstLineOfItsBody_data()
+{
+    addCollectionRows();
+}
+
+// As registration proposes it: the body up to its first line break, at most 100 characters.
+void GeneratorTest::everyTitle_isTheFirstLineOfItsBody()
+{
+    QFETCH(int, scraps);
+    auto connection = OpenSharedConnection(collection());
+    Query rows(*connection, u"SELECT i.a02, d.a01 FROM MEMO_IDX i JOIN MEMO_DAT d ON d.pfID = i.pfID"_s);
+    int headlines = 0, cut = 0;
+    while (rows.next()) {
+        const QString body = rows.text(1);
+        const qsizetype lineEnd = body.indexOf(u'\n');
+        QCOMPARE(rows.text(0), body.left(std::min<qsizetype>(lineEnd < 0 ? body.size() : lineEnd, 100)));
+        headlines += body.at(0) != u'　';
+        cut += rows.text(0).size() == 100;
+    }
+    if (scraps >= 300) // both openings, and paragraphs shorter than a cut, are common enough to show
+        QVERIFY(headlines > scraps / 2 && cut > scraps / 20 && headlines + cut < scraps);
 }
 
 void GeneratorTest::everyMark_liesInsideItsBody_data()

@@ -14,6 +14,8 @@ private Q_SLOTS:
     void counterRow_holdsLastNumbersHandedOut();
     void everyScrap_hasExactlyOneBody_data();
     void everyScrap_hasExactlyOneBody();
+    void everyTitle_isTheFirstLineOfItsBody_data();
+    void everyTitle_isTheFirstLineOfItsBody();
     void everyMark_liesInsideItsBody_data();
     void everyMark_liesInsideItsBody();
     void classTree_storedInPreOrderWithoutGaps_data();

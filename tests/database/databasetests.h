@@ -51,6 +51,8 @@ class ResultSetTest : public QObject {
 private Q_SLOTS:
     void open_rowsComeInSourceOrder_data();
     void open_rowsComeInSourceOrder();
+    void open_textsComeBackAsStored_data();
+    void open_textsComeBackAsStored();
     void navigation_reportsEndsAndPosition_data();
     void navigation_reportsEndsAndPosition();
     void filter_narrowsAndClearRestores_data();

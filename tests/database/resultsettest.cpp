@@ -74,6 +74,35 @@ void ResultSetTest::open_rowsComeInSourceOrder()
     QCOMPARE(visiblePfIDs(*set), pfIDs);
 }
 
+void ResultSetTest::open_textsComeBackAsStored_data()
+{
+    QTest::addColumn<QVariantList>("texts");
+    QVariantList distinct, mixed;
+    for (int i = 0; i < 200; ++i) {
+        distinct << u"標題 %1"_s.arg(i);
+        mixed << (i < 100 ? QVariant(QStringList{u"重要"_s, u""_s, u"要注意"_s}[i % 3])
+                  : i % 2 ? QVariant()
+                          : distinct[i]);
+    }
+    QTest::newRow("every text different") << distinct;
+    QTest::newRow("few texts, then different ones among NULLs") << mixed;
+}
+
+// Equal texts may share storage, yet every cell reads back as the value stored in its row.
+void ResultSetTest::open_textsComeBackAsStored()
+{
+    QFETCH(QVariantList, texts);
+    TestFolder folder;
+    auto connection = Connection::openExisting(folder.newCollection());
+    for (int i = 0; i < texts.size(); ++i)
+        Query(*connection, u"INSERT INTO MEMO_IDX (a02, pfID) VALUES (?, ?)"_s).bind(1, texts[i]).bind(2, i + 1).run();
+    auto set = ResultSet::open(*connection, ResultSource::fromTable(u"MEMO_IDX"_s, u" ORDER BY rowid"_s));
+    for (int i = 0; i < texts.size(); ++i) {
+        QCOMPARE(set->valueAt(i, set->fieldIndex(u"a02"_s)).isNull(), texts[i].isNull());
+        QCOMPARE(set->valueAt(i, set->fieldIndex(u"a02"_s)).toString(), texts[i].toString());
+    }
+}
+
 void ResultSetTest::navigation_reportsEndsAndPosition_data()
 {
     QTest::addColumn<bool>("empty");

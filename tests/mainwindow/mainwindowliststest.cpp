@@ -397,15 +397,28 @@ void MainWindowListsTest::listing_showsCaptionsPictureFlagAndOwnColour()
     QVERIFY(!model->index(plain, 1).data(Qt::BackgroundRole).isValid());
 }
 
+void MainWindowListsTest::listing_columnsFitTheirWidestText_data()
+{
+    QTest::addColumn<QStringList>("titles");
+    QTest::newRow("one wide title") << QStringList{
+        QStringLiteral("とても長い標題がここにあって一覧の幅を決めるはずの記事です")};
+    // More rows than are measured: narrow letters fill the few kept first, the widest title comes last.
+    QTest::newRow("widest last of many") << QStringList(30, QString(30, u'i')) + QStringList(20, QString(15, u'記')) +
+                                                QStringList{QString(16, u'標')};
+}
+
 void MainWindowListsTest::listing_columnsFitTheirWidestText()
 {
+    QFETCH(QStringList, titles);
     ListFixture f;
     {
         auto c = Connection::openExisting(f.folder.path(QStringLiteral("Zettora.mdb")));
-        TestScrap wide = scrap(20, 1, QString());
-        wide.title = QStringLiteral("とても長い標題がここにあって一覧の幅を決めるはずの記事です");
-        wide.keyword = QStringLiteral("WWWWWWWWWWWWWWWWWWWW");
-        addScrap(*c, wide);
+        for (int i = 0; i < titles.size(); ++i) {
+            TestScrap wide = scrap(20 + i, 1, QString());
+            wide.title = titles[i];
+            wide.keyword = i == 0 ? QStringLiteral("WWWWWWWWWWWWWWWWWWWW") : QString();
+            addScrap(*c, wide);
+        }
     }
     MainWindow& w = f.start();
     f.listRow(1);

@@ -29,6 +29,7 @@ private Q_SLOTS:
     void listing_emptyClass_reportsAndDisablesCommands();
     void listing_inASavedEdition_enablesButtonsButNotTheMenus();
     void listing_showsCaptionsPictureFlagAndOwnColour();
+    void listing_columnsFitTheirWidestText_data();
     void listing_columnsFitTheirWidestText();
     void listing_rowHeightFollowsTheFontSize();
     void rowPress_opensThatRecord();
