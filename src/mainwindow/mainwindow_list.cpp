@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QScopeGuard>
+#include <QStyle>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -118,9 +119,19 @@ void MainWindow::showListing(bool opened)
 void MainWindow::sizeListColumns()
 {
     const QList<int> widths = m_scrapListModel->columnWidths(m_scrapList->font());
-    const int padding = twipsToPixels(kColumnPadding);
+    // Qt draws a cell's text inside the style's margins and beside a grid line, which the 100 twips do not cover:
+    // without them the widest text of a column is cut short.
+    const QFontMetrics metrics(m_scrapList->font());
+    int margins =
+        2 * m_scrapList->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, m_scrapList->horizontalHeader());
+    for (int column = 0; m_scrapListModel->rowCount() > 0 && column < widths.size(); ++column) {
+        const QModelIndex first = m_scrapListModel->index(0, column);
+        margins = std::max(margins, m_scrapList->sizeHintForIndex(first).width() -
+                                        metrics.horizontalAdvance(m_scrapListModel->cellText(0, column)));
+    }
+    const int extra = twipsToPixels(kColumnPadding) + margins + (m_scrapList->showGrid() ? 1 : 0);
     for (int column = 0; column < widths.size(); ++column)
-        m_scrapList->setColumnWidth(column, widths[column] + padding);
+        m_scrapList->setColumnWidth(column, widths[column] + extra);
 }
 
 void MainWindow::runSearch(const ResultSource& source)

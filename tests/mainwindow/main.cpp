@@ -1,3 +1,4 @@
+#include "listlayouttest.h"
 #include "mainwindowliststest.h"
 #include "mainwindowrecordtest.h"
 #include "mainwindowtest.h"
@@ -10,5 +11,5 @@
 int main(int argc, char* argv[])
 {
     return runTestClasses<QApplication, MainWindowTest, MainWindowListsTest, MainWindowRecordTest, TypicalRoadTest,
-                          ResultsOwnerTest>(argc, argv);
+                          ResultsOwnerTest, ListLayoutTest>(argc, argv);
 }

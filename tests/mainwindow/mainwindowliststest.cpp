@@ -397,56 +397,6 @@ void MainWindowListsTest::listing_showsCaptionsPictureFlagAndOwnColour()
     QVERIFY(!model->index(plain, 1).data(Qt::BackgroundRole).isValid());
 }
 
-void MainWindowListsTest::listing_columnsFitTheirWidestText_data()
-{
-    QTest::addColumn<QStringList>("titles");
-    QTest::newRow("one wide title") << QStringList{
-        QStringLiteral("とても長い標題がここにあって一覧の幅を決めるはずの記事です")};
-    // More rows than are measured: narrow letters fill the few kept first, the widest title comes last.
-    QTest::newRow("widest last of many") << QStringList(30, QString(30, u'i')) + QStringList(20, QString(15, u'記')) +
-                                                QStringList{QString(16, u'標')};
-}
-
-void MainWindowListsTest::listing_columnsFitTheirWidestText()
-{
-    QFETCH(QStringList, titles);
-    ListFixture f;
-    {
-        auto c = Connection::openExisting(f.folder.path(QStringLiteral("Zettora.mdb")));
-        for (int i = 0; i < titles.size(); ++i) {
-            TestScrap wide = scrap(20 + i, 1, QString());
-            wide.title = titles[i];
-            wide.keyword = i == 0 ? QStringLiteral("WWWWWWWWWWWWWWWWWWWW") : QString();
-            addScrap(*c, wide);
-        }
-    }
-    MainWindow& w = f.start();
-    f.listRow(1);
-    auto* view = f.child<QTableView>(u"fr");
-    const QFontMetrics metrics(view->font());
-    ScrapListModel* model = w.scrapListModel();
-    for (int column = 0; column < model->columnCount(); ++column) {
-        int widest = metrics.horizontalAdvance(model->headerData(column, Qt::Horizontal).toString());
-        for (int row = 0; row < model->rowCount(); ++row)
-            widest = std::max(widest, metrics.horizontalAdvance(model->cellText(row, column)));
-        QVERIFY2(view->columnWidth(column) >= widest + twipsToPixels(100), qPrintable(QString::number(column)));
-        QVERIFY(view->columnWidth(column) <= widest + twipsToPixels(100) + 1);
-    }
-}
-
-void MainWindowListsTest::listing_rowHeightFollowsTheFontSize()
-{
-    ListFixture f;
-    alterCollection(f.folder.path(QStringLiteral("Zettora.mdb")),
-                    QStringLiteral("UPDATE FontSize SET \"02Font_Size\" = 12"));
-    f.start();
-    f.listRow(1);
-    auto* view = f.child<QTableView>(u"fr");
-    QCOMPARE(view->font().pointSize(), 12);
-    for (int row = 0; row < view->model()->rowCount(); ++row)
-        QCOMPARE(view->rowHeight(row), twipsToPixels(312));
-}
-
 void MainWindowListsTest::rowPress_opensThatRecord()
 {
     ListFixture f;

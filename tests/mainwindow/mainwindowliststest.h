@@ -29,9 +29,6 @@ private Q_SLOTS:
     void listing_emptyClass_reportsAndDisablesCommands();
     void listing_inASavedEdition_enablesButtonsButNotTheMenus();
     void listing_showsCaptionsPictureFlagAndOwnColour();
-    void listing_columnsFitTheirWidestText_data();
-    void listing_columnsFitTheirWidestText();
-    void listing_rowHeightFollowsTheFontSize();
     void rowPress_opensThatRecord();
     void searchMode_emptiesTheListAndDisablesItsCommands();
     void deleteAll_answeredNo_changesNothing();
