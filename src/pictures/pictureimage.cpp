@@ -1,0 +1,98 @@
+#include "pictureimage.h"
+
+#include "picturelog.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+
+namespace {
+
+bool isJpeg(const QByteArray& bytes)
+{
+    return bytes.size() > 4 && quint8(bytes[0]) == 0xFF && quint8(bytes[1]) == 0xD8 && quint8(bytes[2]) == 0xFF;
+}
+
+// A JPEG cut short still decodes, grey below the cut, so its end-of-image marker is looked for.
+bool jpegIsWhole(const QByteArray& bytes)
+{
+    qsizetype end = bytes.size();
+    while (end > 0 && bytes[end - 1] == '\0')
+        --end;
+    return end >= 2 && quint8(bytes[end - 2]) == 0xFF && quint8(bytes[end - 1]) == 0xD9;
+}
+
+bool withinLimits(const QSize& size)
+{
+    return size.isValid() && qint64(size.width()) * size.height() <= kMaxPicturePixels;
+}
+
+std::optional<QByteArray> encodeJpeg(const QImage& image)
+{
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(kJpegQuality);
+    // JPEG has no alpha: transparent parts become white rather than black.
+    QImage opaque(image.size(), QImage::Format_RGB32);
+    opaque.setDevicePixelRatio(1);
+    opaque.fill(Qt::white);
+    {
+        QPainter painter(&opaque);
+        painter.drawImage(0, 0, image);
+    }
+    if (!writer.write(opaque)) {
+        qCWarning(lcPictures) << "cannot encode a picture as JPEG:" << writer.errorString();
+        return std::nullopt;
+    }
+    return jpeg;
+}
+
+} // namespace
+
+std::optional<QByteArray> storableBytes(const QByteArray& fileBytes)
+{
+    if (fileBytes.isEmpty() || fileBytes.size() > kMaxPictureBytes)
+        return std::nullopt;
+    QBuffer buffer;
+    buffer.setData(fileBytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    if (!withinLimits(reader.size()))
+        return std::nullopt;
+    const bool jpeg = isJpeg(fileBytes) && reader.format() == "jpeg";
+    if (jpeg && !jpegIsWhole(fileBytes))
+        return std::nullopt;
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        qCWarning(lcPictures) << "not a picture:" << reader.errorString();
+        return std::nullopt;
+    }
+    return jpeg ? std::optional<QByteArray>(fileBytes) : encodeJpeg(image);
+}
+
+std::optional<QByteArray> storableBytes(const QImage& image)
+{
+    if (image.isNull() || !withinLimits(image.size()))
+        return std::nullopt;
+    return encodeJpeg(image);
+}
+
+QImage decodeToFit(const QByteArray& bytes, const QSize& bounds)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (!withinLimits(size))
+        return {};
+    // Scaling comes before the picture is turned upright, so a turned picture is fitted into turned bounds.
+    const QSize fit = reader.transformation() & QImageIOHandler::TransformationRotate90 ? bounds.transposed() : bounds;
+    if (fit.isValid() && (size.width() > fit.width() || size.height() > fit.height()))
+        reader.setScaledSize(size.scaled(fit, Qt::KeepAspectRatio));
+    return reader.read();
+}

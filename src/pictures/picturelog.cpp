@@ -1,0 +1,3 @@
+#include "picturelog.h"
+
+Q_LOGGING_CATEGORY(lcPictures, "zettora.pictures")

@@ -1,0 +1,78 @@
+#include "picturestore.h"
+
+#include "database/dberror.h"
+#include "database/query.h"
+#include "database/recordstore.h"
+#include "database/transaction.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+void setScrapPictureSet(Connection& connection, qint64 scrapRowid, qint16 skID)
+{
+    Query update(connection, QStringLiteral("UPDATE MEMO_IDX SET skID = ? WHERE rowid = ?"));
+    update.bind(1, qint64(skID)).bind(2, scrapRowid).run();
+    if (update.changes() != 1)
+        throw DbError(SQLITE_NOTFOUND, QStringLiteral("the scrap of the picture is gone"));
+}
+
+} // namespace
+
+QList<PictureEntry> ListPictures(Connection& connection, qint16 skID)
+{
+    QList<PictureEntry> pictures;
+    if (skID == 0)
+        return pictures;
+    Query query(connection, QStringLiteral("SELECT rowid, a01 FROM PHOTO_DRA WHERE skID = ? ORDER BY rowid"));
+    query.bind(1, qint64(skID));
+    while (query.next())
+        pictures.append({query.integer(0), query.text(1)});
+    return pictures;
+}
+
+std::optional<QByteArray> PictureBytes(Connection& connection, qint64 rowid)
+{
+    Query query(connection, QStringLiteral("SELECT a02 FROM PHOTO_DRA WHERE rowid = ?"));
+    query.bind(1, rowid);
+    if (!query.next())
+        return std::nullopt;
+    return query.blob(0);
+}
+
+void SaveCaption(Connection& connection, qint64 rowid, const QString& caption)
+{
+    Query update(connection, QStringLiteral("UPDATE PHOTO_DRA SET a01 = ? WHERE rowid = ?"));
+    update.bind(1, caption.left(kCaptionLength)).bind(2, rowid).run();
+}
+
+qint16 AttachPicture(Connection& connection, qint64 scrapRowid, qint16 skID, const QString& caption,
+                     const QByteArray& jpeg)
+{
+    Transaction transaction(connection);
+    if (skID == 0) {
+        const TakenNumber taken = TakeNextNumber(connection, NumberKind::skID);
+        if (taken.value < 0)
+            throw DbError(SQLITE_FULL, QStringLiteral("no picture set number left"));
+        skID = taken.value;
+        setScrapPictureSet(connection, scrapRowid, skID);
+    }
+    Query insert(connection, QStringLiteral("INSERT INTO PHOTO_DRA (skID, a01, a02) VALUES (?, ?, ?)"));
+    insert.bind(1, qint64(skID)).bind(2, caption.left(kCaptionLength)).bind(3, jpeg).run();
+    transaction.commit();
+    return skID;
+}
+
+qint16 DeletePicture(Connection& connection, qint64 scrapRowid, qint16 skID, qint64 pictureRowid)
+{
+    Transaction transaction(connection);
+    Query remove(connection, QStringLiteral("DELETE FROM PHOTO_DRA WHERE rowid = ?"));
+    remove.bind(1, pictureRowid).run();
+    Query left(connection, QStringLiteral("SELECT count(*) FROM PHOTO_DRA WHERE skID = ?"));
+    left.bind(1, qint64(skID));
+    const bool empty = left.next() && left.integer(0) == 0;
+    if (empty)
+        setScrapPictureSet(connection, scrapRowid, 0);
+    transaction.commit();
+    return empty ? 0 : skID;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class Connection;
+
+// The pictures of a scrap: the PHOTO_DRA rows of its picture set number (skID; 0 means it has none). Functions
+// throw DbError.
+
+struct PictureEntry {
+    qint64 rowid = 0;
+    QString caption;
+};
+
+inline constexpr int kCaptionLength = 255;
+
+// The pictures of set skID in the order they were stored; none for set 0.
+QList<PictureEntry> ListPictures(Connection& connection, qint16 skID);
+// The stored bytes of one picture, or nullopt when its row is gone.
+[[nodiscard]] std::optional<QByteArray> PictureBytes(Connection& connection, qint64 rowid);
+// Stores caption (cut to 255 characters) as the picture's caption.
+void SaveCaption(Connection& connection, qint64 rowid, const QString& caption);
+
+// Stores a picture for the scrap whose index row is scrapRowid, whose picture set number is skID: when that is 0 a
+// new number is taken and written into the scrap, in the same transaction as the picture's row, so no scrap is
+// left pointing at an empty set. Returns the scrap's picture set number. Refuses, by throwing, a scrap that is gone
+// and a counter at its limit.
+qint16 AttachPicture(Connection& connection, qint64 scrapRowid, qint16 skID, const QString& caption,
+                     const QByteArray& jpeg);
+// Deletes one picture; when it was the last of its set, the scrap's picture set number becomes 0 in the same
+// transaction. Returns the scrap's picture set number afterwards.
+qint16 DeletePicture(Connection& connection, qint64 scrapRowid, qint16 skID, qint64 pictureRowid);

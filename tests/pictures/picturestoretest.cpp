@@ -1,0 +1,167 @@
+#include "picturestoretest.h"
+
+#include "database/connection.h"
+#include "database/dberror.h"
+#include "database/query.h"
+#include "pictures/pictureimage.h"
+#include "pictures/picturestore.h"
+#include "testcollection.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray encoded(const QSize& size, const char* format)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(QColor(40, 120, 200));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QSize sizeOf(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return QImageReader(&buffer).size();
+}
+
+// A collection with one scrap (DocNo 1) whose picture set number is skID.
+struct PictureFixture {
+    TestFolder folder;
+    std::unique_ptr<Connection> db;
+    qint64 scrapRowid = 0;
+
+    explicit PictureFixture(int skID = 0)
+        : db(Connection::openExisting(folder.newCollection()))
+    {
+        TestScrap scrap;
+        scrap.title = u"記事"_s;
+        scrap.docNo = 1;
+        scrap.pfID = 1;
+        scrap.skID = skID;
+        addScrap(*db, scrap);
+        scrapRowid = scalar(*db, u"SELECT rowid FROM MEMO_IDX"_s);
+    }
+    qint64 number(const QString& sql) const { return scalar(*db, sql); }
+};
+
+} // namespace
+
+void PictureStoreTest::storableBytes_keepsJpegAndConvertsTheRest_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<bool>("byteForByte");
+
+    const QByteArray jpeg = encoded({64, 48}, "JPG");
+    QTest::newRow("JPEG: kept as it is") << jpeg << true << true;
+    QTest::newRow("PNG: a JPEG of the same size") << encoded({64, 48}, "PNG") << true << false;
+    QTest::newRow("BMP: a JPEG of the same size") << encoded({64, 48}, "BMP") << true << false;
+    QTest::newRow("truncated JPEG") << jpeg.left(jpeg.size() / 2) << false << false;
+    QTest::newRow("a text file") << "これは画像ではありません"_ba << false << false;
+    QTest::newRow("nothing") << QByteArray() << false << false;
+}
+
+void PictureStoreTest::storableBytes_keepsJpegAndConvertsTheRest()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, stored);
+    QFETCH(bool, byteForByte);
+
+    const std::optional<QByteArray> bytes = storableBytes(file);
+    QCOMPARE(bytes.has_value(), stored);
+    if (!stored)
+        return;
+    QCOMPARE(*bytes == file, byteForByte);
+    QCOMPARE(sizeOf(*bytes), QSize(64, 48));
+    QVERIFY(bytes->startsWith("\xFF\xD8\xFF"));
+}
+
+void PictureStoreTest::decodeToFit_keepsProportions_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QSize>("bounds");
+    QTest::addColumn<QSize>("shown");
+
+    QTest::newRow("landscape") << QSize(400, 200) << QSize(100, 100) << QSize(100, 50);
+    QTest::newRow("portrait") << QSize(200, 400) << QSize(100, 100) << QSize(50, 100);
+    QTest::newRow("tiny keeps its size") << QSize(10, 8) << QSize(100, 100) << QSize(10, 8);
+}
+
+void PictureStoreTest::decodeToFit_keepsProportions()
+{
+    QFETCH(QSize, picture);
+    QFETCH(QSize, bounds);
+    QFETCH(QSize, shown);
+    QCOMPARE(decodeToFit(encoded(picture, "JPG"), bounds).size(), shown);
+    QVERIFY(decodeToFit("kein Bild"_ba, bounds).isNull());
+}
+
+void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture_data()
+{
+    QTest::addColumn<int>("skID");
+    QTest::addColumn<QString>("refuse");
+    QTest::addColumn<int>("skIDAfter");
+    QTest::addColumn<int>("counterAfter");
+
+    QTest::newRow("first picture: new set 1") << 0 << QString() << 1 << 1;
+    QTest::newRow("another picture: same set") << 5 << QString() << 5 << 0;
+    // The number, the scrap and the row go together or not at all.
+    QTest::newRow("row refused")
+        << 0 << u"CREATE TRIGGER t BEFORE INSERT ON PHOTO_DRA BEGIN SELECT RAISE(ABORT, 'no'); END"_s << 0 << 0;
+    QTest::newRow("numbers used up") << 0 << u"UPDATE IDno SET skID = 32767"_s << 0 << 32767;
+}
+
+void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
+{
+    QFETCH(int, skID);
+    QFETCH(QString, refuse);
+    QFETCH(int, skIDAfter);
+    QFETCH(int, counterAfter);
+    PictureFixture f(skID);
+    if (!refuse.isEmpty())
+        f.db->execute(refuse);
+    const QByteArray jpeg = encoded({8, 8}, "JPG");
+
+    bool thrown = false;
+    try {
+        QCOMPARE(AttachPicture(*f.db, f.scrapRowid, qint16(skID), QString(300, u'説'), jpeg), qint16(skIDAfter));
+    } catch (const DbError&) {
+        thrown = true;
+    }
+
+    QCOMPARE(thrown, !refuse.isEmpty());
+    QCOMPARE(f.number(u"SELECT skID FROM MEMO_IDX"_s), skIDAfter);
+    QCOMPARE(f.number(u"SELECT skID FROM IDno"_s), counterAfter);
+    const QList<PictureEntry> pictures = ListPictures(*f.db, qint16(skIDAfter));
+    QCOMPARE(pictures.size(), thrown ? 0 : 1);
+    if (!thrown) {
+        QCOMPARE(pictures[0].caption, QString(kCaptionLength, u'説'));
+        QCOMPARE(PictureBytes(*f.db, pictures[0].rowid), std::optional<QByteArray>(jpeg));
+    }
+}
+
+void PictureStoreTest::deletingTheLastPicture_clearsTheScrapsSet()
+{
+    PictureFixture f;
+    const QByteArray jpeg = encoded({8, 8}, "JPG");
+    const qint16 set = AttachPicture(*f.db, f.scrapRowid, 0, u"一枚目"_s, jpeg);
+    AttachPicture(*f.db, f.scrapRowid, set, u"二枚目"_s, jpeg);
+    const QList<PictureEntry> pictures = ListPictures(*f.db, set);
+    QCOMPARE(pictures.size(), 2);
+
+    QCOMPARE(DeletePicture(*f.db, f.scrapRowid, set, pictures[0].rowid), set);
+    QCOMPARE(f.number(u"SELECT skID FROM MEMO_IDX"_s), set);
+    QCOMPARE(DeletePicture(*f.db, f.scrapRowid, set, pictures[1].rowid), qint16(0));
+    QCOMPARE(f.number(u"SELECT skID FROM MEMO_IDX"_s), 0);
+    QCOMPARE(f.number(u"SELECT count(*) FROM PHOTO_DRA"_s), 0);
+}
