@@ -140,6 +140,17 @@ int ResultSet::absolutePosition() const
     return (bof() || eof() || m_onDeleted) ? 0 : m_position + 1;
 }
 
+void ResultSet::noteStoredValue(qint64 rowid, const QString& field, const QVariant& value)
+{
+    const int column = fieldIndex(field);
+    if (column < 0)
+        throw DbError(SQLITE_ERROR, QStringLiteral("no field ") + field);
+    for (std::size_t i = 0; i < m_rowids.size(); ++i) {
+        if (m_rowids[i] == rowid)
+            row(int(i))[column] = value;
+    }
+}
+
 int ResultSet::positionOfRowid(qint64 rowid) const
 {
     for (std::size_t i = 0; i < m_view.size(); ++i) {

@@ -80,6 +80,9 @@ public:
     const QVariant& valueAt(int row, int field) const;
     // The rowid of any visible row, row counting from 0.
     qint64 rowidAt(int row) const;
+    // Records in the snapshot a value the caller already wrote to the table itself; nothing when the row is not in
+    // the set. Throws DbError for a field the set does not have.
+    void noteStoredValue(qint64 rowid, const QString& field, const QVariant& value);
     // The 1-based position of the visible row with this rowid, or 0 when it is not (or no longer) there.
     int positionOfRowid(qint64 rowid) const;
 

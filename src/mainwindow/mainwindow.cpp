@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "pictures/pictureswindow.h"
 
 #include "common/colourvalue.h"
 #include "common/helptopics.h"

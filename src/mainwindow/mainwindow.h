@@ -13,6 +13,8 @@
 class Desktop;
 enum class TextSearchField;
 class HelpWindow;
+class PicturesWindow;
+enum class PicturesOpener;
 class QAction;
 class QCalendarWidget;
 class QComboBox;
@@ -160,6 +162,9 @@ private:
 
     // Registration: the sheet for a class clicked in registration mode.
     void openRegistrationSheet(int levNo);
+    // A picture the web pane copied to the clipboard: the pictures window takes it, and it waits there while the
+    // user registers its scrap in registration mode.
+    void openPicturesForWebPicture();
     // The full-text search dialog over the record-view body, and the importance levels editor.
     void openFullTextSearch();
     void openImportanceLevels();
@@ -203,6 +208,12 @@ private:
     void openPicker();
     void enableEntryMarking(bool on);
     void endEntryMarking();
+    // The pictures window for the scrap just registered, or for the one record view shows.
+    void openPicturesOfEntryScrap();
+    void openPicturesOfShownScrap();
+    PicturesWindow* openPicturesWindow(PicturesOpener opener, const std::optional<ScrapIdentity>& scrap,
+                                       const QString& title);
+    void onPictureSetChanged(qint64 scrapRowid, qint16 skID);
     void onResultsReplaced();
     // The shared result set positioned on the scrap record view shows, or null when that scrap is not in it.
     ResultSet* setOnShownScrap();
@@ -244,7 +255,7 @@ private:
     QPointer<QWidget> m_markerColours;
     QPointer<QWidget> m_version;
     // Stepping to another scrap closes the pictures window, once the program has one.
-    QPointer<QWidget> m_pictures;
+    QPointer<PicturesWindow> m_pictures;
     QMenu* m_reserveMenu = nullptr;
     QMenu* m_optionsMenu = nullptr;
     QAction* m_openAction = nullptr;

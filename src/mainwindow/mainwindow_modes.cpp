@@ -4,6 +4,7 @@
 #include "common/session.h"
 #include "geometry.h"
 #include "mainwindow.h"
+#include "pictures/pictureswindow.h"
 #include "mainwindowlog.h"
 
 #include <QAction>
@@ -74,7 +75,7 @@ void MainWindow::CloseOtherWindows()
     // The help viewer is a reference beside the program, not one of its working windows: it stays.
     const QList<QPointer<QWidget>> windows = {m_registration,  m_picker,     m_fullText,   m_treeEditor,
                                               m_levelsEditor,  m_textSearch, m_dateSearch, m_importanceFilter,
-                                              m_markerColours, m_version,    m_pictures};
+                                              m_markerColours, m_version,    m_pictures.data()};
     for (const QPointer<QWidget>& window : windows) {
         if (window && window->isVisible())
             window->close();

@@ -13,6 +13,7 @@
 #include "database/schema.h"
 #include "geometry.h"
 #include "mainwindow.h"
+#include "pictures/pictureswindow.h"
 #include "mainwindowlog.h"
 #include "registration/registrationsheet.h"
 #include "scrap/fieldcaptions.h"
@@ -432,12 +433,19 @@ void MainWindow::openRegistrationSheet(int levNo)
     if (m_registration)
         m_registration->close();
     auto* sheet = new RegistrationSheet(
-        m_session, m_dialogs, [this] { return m_entryBody->toPlainText(); }, m_today, levNo, false, this);
+        m_session, m_dialogs, [this] { return m_entryBody->toPlainText(); }, m_today, levNo,
+        [this]() -> std::optional<WaitingPicture> {
+            return m_pictures ? m_pictures->waitingPicture() : std::nullopt;
+        },
+        this);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     connect(sheet, &RegistrationSheet::helpRequested, this, &MainWindow::showHelp);
     connect(sheet, &RegistrationSheet::registered, this, [this](const ScrapIdentity& scrap) {
         m_entryScrap = scrap;
         m_entryGeneration = m_session.resultsGeneration();
+        // A picture that waited has been stored with the scrap.
+        if (m_pictures)
+            m_pictures->close();
     });
     connect(sheet, &RegistrationSheet::closedWith, this, [this](bool registered) {
         // Marking and pictures wait for the window to close, and only follow a registration made in it.

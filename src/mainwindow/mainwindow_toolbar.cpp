@@ -63,7 +63,7 @@ void MainWindow::BuildEntryToolbar()
         {u"pastM"_s, u"貼付け"_s, u"past"_s, u"文字列を指定位置に貼付け"_s, [this] { shownBody()->paste(); }},
         {u"undoM"_s, u"元へ"_s, u"left"_s, u"直前の状態へ戻します"_s, [this] { shownBody()->undo(); }},
         {u"drawMEMO"_s, u"画像"_s, u"clip"_s, u"スクラップに画像を添付できます。"_s,
-         [this] { m_mode = Mode::Registration; }},
+         [this] { openPicturesOfEntryScrap(); }},
         {u"underLine"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { ToggleMark(m_entryBody); }},
         {u"speak"_s, u"読上げ"_s, u"lip"_s, u"テキストを音声読み上げ"_s, {}},
         {u"bColor"_s, u"背景色"_s, u"moon"_s, u"背景色を変更"_s, [this] { ToggleBodyBackground(m_entryBody); }},
@@ -111,10 +111,7 @@ void MainWindow::BuildRecordToolbar()
         ToolbarButton::gap(QStringLiteral("ph3"), 200),
         {u"speakRT"_s, u"読み上げ"_s, u"lip"_s, u"読み上げ"_s, {}},
         {u"drawMEMO2"_s, u"画像"_s, u"clip"_s, u"添付画像表示・追加・削除"_s,
-         [this] {
-             CloseOtherWindows();
-             m_mode = Mode::RecordView;
-         }},
+         [this] { openPicturesOfShownScrap(); }},
         {u"underLineInd"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { ToggleMark(m_recordBody); }},
         {u"strSerch"_s, u"全文検索"_s, u"magni"_s, u"文字列検索"_s, [this] { openFullTextSearch(); }},
         {u"delMEMO"_s, u"登録抹消"_s, u"del"_s, u"表示中のスクラップを抹消します。"_s, [this] { DeleteShownScrap(); }},

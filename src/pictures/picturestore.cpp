@@ -46,6 +46,12 @@ void SaveCaption(Connection& connection, qint64 rowid, const QString& caption)
     update.bind(1, caption.left(kCaptionLength)).bind(2, rowid).run();
 }
 
+void InsertPictureRow(Connection& connection, qint16 skID, const QString& caption, const QByteArray& jpeg)
+{
+    Query insert(connection, QStringLiteral("INSERT INTO PHOTO_DRA (skID, a01, a02) VALUES (?, ?, ?)"));
+    insert.bind(1, qint64(skID)).bind(2, caption.left(kCaptionLength)).bind(3, jpeg).run();
+}
+
 qint16 AttachPicture(Connection& connection, qint64 scrapRowid, qint16 skID, const QString& caption,
                      const QByteArray& jpeg)
 {
@@ -57,8 +63,7 @@ qint16 AttachPicture(Connection& connection, qint64 scrapRowid, qint16 skID, con
         skID = taken.value;
         setScrapPictureSet(connection, scrapRowid, skID);
     }
-    Query insert(connection, QStringLiteral("INSERT INTO PHOTO_DRA (skID, a01, a02) VALUES (?, ?, ?)"));
-    insert.bind(1, qint64(skID)).bind(2, caption.left(kCaptionLength)).bind(3, jpeg).run();
+    InsertPictureRow(connection, skID, caption, jpeg);
     transaction.commit();
     return skID;
 }

@@ -18,6 +18,15 @@ struct PictureEntry {
 
 inline constexpr int kCaptionLength = 255;
 
+// A picture pasted or dropped before its scrap exists: registration stores it with the scrap.
+struct WaitingPicture {
+    QString caption;
+    QByteArray jpeg;
+};
+
+// Adds a picture row to set skID inside the caller's transaction.
+void InsertPictureRow(Connection& connection, qint16 skID, const QString& caption, const QByteArray& jpeg);
+
 // The pictures of set skID in the order they were stored; none for set 0.
 QList<PictureEntry> ListPictures(Connection& connection, qint16 skID);
 // The stored bytes of one picture, or nullopt when its row is gone.

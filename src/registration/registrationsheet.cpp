@@ -68,13 +68,14 @@ QPushButton* button(const QString& name, const QString& text, QWidget* parent)
 } // namespace
 
 RegistrationSheet::RegistrationSheet(Session& session, UserDialogs& dialogs, std::function<QString()> bodyText,
-                                     const QString& dateStr, int levNo, bool pendingPicture, QWidget* parent)
+                                     const QString& dateStr, int levNo,
+                                     std::function<std::optional<WaitingPicture>()> waitingPicture, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_session(session)
     , m_dialogs(dialogs)
     , m_bodyText(std::move(bodyText))
     , m_levNo(levNo)
-    , m_pendingPicture(pendingPicture)
+    , m_waitingPicture(std::move(waitingPicture))
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("スクラップ登録"));
@@ -107,7 +108,8 @@ RegistrationSheet::RegistrationSheet(Session& session, UserDialogs& dialogs, std
                              QAbstractItemView::AnyKeyPressed);
     m_sheet->setLevelNames(levelNames);
     m_sheet->setValueFontSize(m_session.displayFont.size);
-    fillSheet(m_bodyText ? proposedTitle(m_bodyText()) : QString(), dateStr, pendingPicture);
+    fillSheet(m_bodyText ? proposedTitle(m_bodyText()) : QString(), dateStr,
+              m_waitingPicture && m_waitingPicture().has_value());
     connect(m_sheet, &QTableWidget::cellPressed, this, [this](int row) { onCellPressed(row); });
     connect(m_sheet, &ScrapSheet::valueEdited, this, &RegistrationSheet::onValueEdited);
 
@@ -318,7 +320,8 @@ bool RegistrationSheet::RegisterScrap()
         return false;
     }
     const Registration registration =
-        registerScrap(m_session, index, m_bodyText ? m_bodyText() : QString(), m_pendingPicture);
+        registerScrap(m_session, index, m_bodyText ? m_bodyText() : QString(),
+                      m_waitingPicture ? m_waitingPicture() : std::nullopt);
     switch (registration.outcome) {
     case RegistrationOutcome::Registered:
         break;

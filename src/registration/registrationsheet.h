@@ -2,6 +2,7 @@
 
 #include "common/session.h"
 #include "database/recordstore.h"
+#include "pictures/picturestore.h"
 #include "scrap/importancelevels.h"
 
 #include <QList>
@@ -25,9 +26,11 @@ class RegistrationSheet final : public QWidget {
 public:
     // bodyText gives the entry body as it is now: read for the title when the sheet opens and again for the
     // stored body. dateStr is the creation date shown (yyyy-mm-dd); empty for today. levNo is the tree row of
-    // the chosen class; pendingPicture says a picture waits to be attached, so the scrap takes a picture number.
+    // the chosen class; waitingPicture gives the picture that waits in the pictures window, if any: the scrap then
+    // takes a picture set number and the picture is stored with it.
     RegistrationSheet(Session& session, UserDialogs& dialogs, std::function<QString()> bodyText, const QString& dateStr,
-                      int levNo, bool pendingPicture, QWidget* parent = nullptr);
+                      int levNo, std::function<std::optional<WaitingPicture>()> waitingPicture,
+                      QWidget* parent = nullptr);
     ~RegistrationSheet() override;
 
     int helpTopic() const;
@@ -68,7 +71,7 @@ private:
     UserDialogs& m_dialogs;
     std::function<QString()> m_bodyText;
     int m_levNo;
-    bool m_pendingPicture;
+    std::function<std::optional<WaitingPicture>()> m_waitingPicture;
     bool m_justRegistered = false;
     QList<ImportanceLevel> m_levels;
     QString m_shownLevel;

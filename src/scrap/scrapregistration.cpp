@@ -18,7 +18,8 @@ ResultSource indexTableToAppendTo()
 
 } // namespace
 
-Registration registerScrap(Session& session, ScrapIndex index, const QString& body, bool takePictureNumber)
+Registration registerScrap(Session& session, ScrapIndex index, const QString& body,
+                          const std::optional<WaitingPicture>& picture)
 {
     Connection* connection = session.connection();
     if (!connection)
@@ -30,7 +31,7 @@ Registration registerScrap(Session& session, ScrapIndex index, const QString& bo
         qint16* number;
     };
     QList<Wanted> wanted{{NumberKind::DocNo, &index.docNo}, {NumberKind::pfID, &index.pfID}};
-    if (takePictureNumber)
+    if (picture)
         wanted.append({NumberKind::skID, &index.skID});
     try {
         Transaction transaction(*connection);
@@ -44,6 +45,8 @@ Registration registerScrap(Session& session, ScrapIndex index, const QString& bo
         }
         AddScrapIndex(*session.resultSet(), index);
         AddScrapBody(*connection, index.pfID, body);
+        if (picture)
+            InsertPictureRow(*connection, index.skID, picture->caption, picture->jpeg);
         transaction.commit();
     } catch (const DbError& e) {
         qCWarning(lcScrap) << "cannot store the scrap:" << e.message();

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "database/recordstore.h"
+#include "pictures/picturestore.h"
+
+#include <optional>
 
 class Session;
 
@@ -20,6 +23,7 @@ struct Registration {
 
 // Stores a new scrap: its numbers, its index row appended through the session's shared result set (which is
 // replaced by one holding just that row) and its body row, all in one transaction, so a refusal stores
-// nothing and uses up no number. index.docNo, pfID and skID are set here; skID only with takePictureNumber.
+// nothing and uses up no number. index.docNo, pfID and skID are set here; a waiting picture takes a picture set
+// number and is stored with the scrap, in the same transaction.
 [[nodiscard]] Registration registerScrap(Session& session, ScrapIndex index, const QString& body,
-                                         bool takePictureNumber);
+                                         const std::optional<WaitingPicture>& picture);

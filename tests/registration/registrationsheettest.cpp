@@ -53,8 +53,12 @@ struct SheetFixture {
     }
     void open(const QString& date = {}, int levNo = 1, bool pendingPicture = false)
     {
-        sheet = std::make_unique<RegistrationSheet>(
-            session, dialogs, [this] { return body; }, date, levNo, pendingPicture);
+        const auto waiting = [pendingPicture]() -> std::optional<WaitingPicture> {
+            if (!pendingPicture)
+                return std::nullopt;
+            return WaitingPicture{QStringLiteral("待っている画像"), QByteArray("\xFF\xD8\xFF\xD9", 4)};
+        };
+        sheet = std::make_unique<RegistrationSheet>(session, dialogs, [this] { return body; }, date, levNo, waiting);
         closed = std::make_unique<QSignalSpy>(sheet.get(), &RegistrationSheet::closedWith);
         sheet->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet.get()));
@@ -165,6 +169,9 @@ void RegistrationSheetTest::register_storesIndexAndBodyWithNewNumbers()
                           u"1"_qs, backC, u"3"_qs, u"1"_qs}));
     QCOMPARE(f.row(u"SELECT a01 FROM MEMO_DAT WHERE pfID = 1"_qs), QStringList{f.body});
     QCOMPARE(f.row(u"SELECT DocNo, pfID, skID FROM IDno"_qs), (QStringList{u"1"_qs, u"1"_qs, skID}));
+    // The waiting picture is stored with the scrap, under its new picture set number.
+    QCOMPARE(f.row(u"SELECT skID, a01, length(a02) FROM PHOTO_DRA"_qs),
+             pendingPicture ? (QStringList{skID, u"待っている画像"_qs, u"4"_qs}) : QStringList());
     ResultSet* shared = f.session.resultSet();
     QVERIFY(shared && !shared->isEditing());
     QCOMPARE(shared->rowid(), f.number(u"SELECT rowid FROM MEMO_IDX"_qs));

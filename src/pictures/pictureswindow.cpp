@@ -1,0 +1,378 @@
+#include "pictureswindow.h"
+
+#include "common/colourvalue.h"
+#include "common/helpkey.h"
+#include "common/helptopics.h"
+#include "common/session.h"
+#include "common/toolbarbuttons.h"
+#include "common/twips.h"
+#include "common/userdialogs.h"
+#include "database/dberror.h"
+#include "picturearea.h"
+#include "pictureimage.h"
+#include "picturelog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QToolBar>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Geometry in twips.
+constexpr int kWidth = 8735;
+constexpr int kHeight = 7110;
+constexpr int kLeft = 40;
+constexpr int kCaptionHeight = 1000;
+constexpr int kSideMargins = 240;
+constexpr int kBottomSpare = 520;
+constexpr int kGapWidth = 400;
+constexpr int kPositionPanelWidth = 2000;
+
+const QString kCaptionHint = u"この説明を消して、画像の説明を記入してください。 最大文字数＝255"_s;
+const QString kStoreFailed = u"画像登録に失敗しました。 JPG形式でない可能性があります。"_s;
+
+} // namespace
+
+PicturesWindow::PicturesWindow(Session& session, UserDialogs& dialogs, PicturesOpener opener,
+                               std::optional<ScrapIdentity> scrap, const QString& scrapTitle, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_session(session)
+    , m_dialogs(dialogs)
+    , m_opener(opener)
+    , m_scrap(scrap)
+    , m_viewing(opener == PicturesOpener::RecordView)
+{
+    setObjectName(u"Form5"_s);
+    setWindowTitle(m_viewing ? scrapTitle : u"Tarnwell Zettora"_s);
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(u"Toolbar1"_s);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_caption = new QPlainTextEdit(this);
+    m_caption->setObjectName(u"Text1"_s);
+    QFont font(session.displayFont.name, session.displayFont.size);
+    font.setBold(session.displayFont.bold);
+    font.setItalic(session.displayFont.italic);
+    m_caption->setFont(font);
+    if (!m_viewing)
+        m_caption->setPlainText(kCaptionHint);
+    m_area = new PictureArea(this);
+    m_area->setObjectName(u"imk"_s);
+    connect(m_area, &PictureArea::fileDropped, this, &PicturesWindow::takeFile);
+    connect(m_area, &PictureArea::imageDropped, this, &PicturesWindow::takeImage);
+
+    auto* status = new QStatusBar(this);
+    status->setObjectName(u"StatusBar1"_s);
+    status->setSizeGripEnabled(false);
+    m_position = new QLabel(status);
+    m_position->setObjectName(u"StatusPanel1"_s);
+    m_position->setFixedWidth(twipsToPixels(kPositionPanelWidth));
+    m_hint = new QLabel(u"ヘルプ：F1キー ヘルプを表示するにはカーソルを説明欄に置いて下さい。"_s, status);
+    m_hint->setObjectName(u"StatusPanel2"_s);
+    status->addWidget(m_position);
+    status->addWidget(m_hint, 1);
+
+    connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(HelpTopic::kPictures); });
+    buildToolbar();
+    resize(twipsToPixels(kWidth), twipsToPixels(kHeight));
+    layOut();
+}
+
+PicturesWindow::~PicturesWindow() = default;
+
+bool PicturesWindow::canWrite() const
+{
+    return m_session.connection() && !m_session.isSavedEdition();
+}
+
+void PicturesWindow::buildToolbar()
+{
+    const ToolbarButton gap1 = ToolbarButton::gap(u"ph1"_s, kGapWidth);
+    const ToolbarButton gap2 = ToolbarButton::gap(u"ph2"_s, kGapWidth);
+    const auto quit = [this](const QString& caption, const QString& tip) {
+        return ToolbarButton{u"quit"_s, caption, u"arrow"_s, tip, [this] { close(); }};
+    };
+    const ToolbarButton paste{u"PastPic"_s, u"画像貼付け"_s, u"past"_s, u"クリップボードの画像を貼り付け"_s,
+                              [this] { pastePicture(); }};
+    const ToolbarButton record{u"record"_s, u"登録"_s, u"record2"_s, {}, [this] { storeWaitingPicture(); }};
+    const ToolbarButton toViewingMode{u"ViewMode"_s, u"閲覧モードへ"_s, u"hummer"_s, u"閲覧モードに変更"_s,
+                                      [this] { toViewing(); }};
+    const QString closeTip = u"この画面を閉じます"_s;
+    QList<ToolbarButton> buttons;
+    const bool hasSet = m_scrap && m_scrap->skID != 0;
+    if (m_viewing) {
+        buttons = {gap1, quit(u"閉じる"_s, closeTip)};
+        if (canWrite())
+            buttons << ToolbarButton{u"RecMode"_s, u"登録モードへ"_s, u"hummer"_s, u"登録モードに変更"_s,
+                                     [this] { toAdding(); }};
+        buttons << gap2 << ToolbarButton{u"prev"_s, u"戻る"_s, u"arw6lt"_s, {}, [this] { step(false); }}
+                << ToolbarButton{u"next"_s, u"次へ"_s, u"arw6rt"_s, {}, [this] { step(true); }};
+        if (canWrite())
+            buttons << ToolbarButton{u"del"_s, u"登録抹消"_s, u"del"_s, u"表示中の画像をDBから削除"_s,
+                                     [this] { deleteShownPicture(); }};
+        buttons << ToolbarButton{u"CopyPic"_s, u"画像コピー"_s, u"copy"_s, u"表示中の画像をクリップボードへコピー"_s,
+                                 [this] { copyShownPicture(); }};
+    } else if (m_opener == PicturesOpener::Favourites) {
+        buttons = hasSet ? QList<ToolbarButton>{gap1, quit(u"閉じる"_s, closeTip), toViewingMode, gap2, record}
+                         : QList<ToolbarButton>{gap1, quit(u"キャンセル"_s, {}), record};
+    } else {
+        buttons = hasSet || m_opener == PicturesOpener::RecordView
+                      ? QList<ToolbarButton>{gap1, quit(u"閉じる"_s, closeTip), toViewingMode, gap2, paste, record}
+                      : QList<ToolbarButton>{gap1, quit(u"キャンセル"_s, {}), paste, record};
+    }
+    fillToolbar(m_toolbar, buttons);
+}
+
+void PicturesWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+void PicturesWindow::layOut()
+{
+    const int toolbarHeight = m_toolbar->sizeHint().height();
+    m_toolbar->setGeometry(0, 0, width(), toolbarHeight);
+    auto* status = findChild<QStatusBar*>(u"StatusBar1"_s);
+    const int statusHeight = status->sizeHint().height();
+    status->setGeometry(0, height() - statusHeight, width(), statusHeight);
+    const int left = twipsToPixels(kLeft);
+    const int innerWidth = std::max(0, width() - twipsToPixels(kSideMargins));
+    m_caption->setGeometry(left, toolbarHeight, innerWidth, twipsToPixels(kCaptionHeight));
+    const int areaTop = toolbarHeight + twipsToPixels(kCaptionHeight);
+    m_area->setGeometry(left, areaTop, innerWidth,
+                        std::max(0, height() - areaTop - statusHeight - twipsToPixels(kBottomSpare)));
+}
+
+std::optional<WaitingPicture> PicturesWindow::waitingPicture() const
+{
+    if (!m_waiting)
+        return std::nullopt;
+    return WaitingPicture{m_caption->toPlainText(), *m_waiting};
+}
+
+void PicturesWindow::showFirstPicture()
+{
+    m_pictures.clear();
+    m_index = -1;
+    m_area->clear();
+    m_position->clear();
+    if (!m_scrap || m_scrap->skID == 0 || !m_session.connection())
+        return;
+    try {
+        m_pictures = ListPictures(*m_session.connection(), m_scrap->skID);
+    } catch (const DbError& e) {
+        qCWarning(lcPictures) << "cannot read the pictures of set" << m_scrap->skID << e.message();
+        return;
+    }
+    if (m_pictures.isEmpty())
+        return;
+    m_index = 0;
+    showCurrent();
+}
+
+void PicturesWindow::showCurrent()
+{
+    if (m_index < 0 || m_index >= m_pictures.size())
+        return;
+    const PictureEntry& picture = m_pictures[m_index];
+    m_area->clear();
+    try {
+        // A damaged row shows an empty area with its caption; stepping goes on.
+        if (const std::optional<QByteArray> bytes = PictureBytes(*m_session.connection(), picture.rowid))
+            m_area->showBytes(*bytes);
+    } catch (const DbError& e) {
+        qCWarning(lcPictures) << "cannot read picture" << picture.rowid << e.message();
+    }
+    m_caption->setPlainText(picture.caption);
+    m_rememberedCaption = picture.caption;
+    showPosition();
+}
+
+void PicturesWindow::showPosition()
+{
+    m_position->setText(u"添付画像： %1/%2"_s.arg(m_index + 1).arg(m_pictures.size()));
+}
+
+void PicturesWindow::storeEditedCaption()
+{
+    if (!canWrite() || m_index < 0 || m_index >= m_pictures.size())
+        return;
+    const QString caption = m_caption->toPlainText();
+    if (caption == m_rememberedCaption)
+        return;
+    try {
+        SaveCaption(*m_session.connection(), m_pictures[m_index].rowid, caption);
+        m_pictures[m_index].caption = caption.left(kCaptionLength);
+    } catch (const DbError& e) {
+        qCWarning(lcPictures) << "cannot store the caption:" << e.message();
+    }
+}
+
+void PicturesWindow::step(bool forward)
+{
+    if (m_pictures.isEmpty())
+        return;
+    storeEditedCaption();
+    const int count = int(m_pictures.size());
+    m_index = forward ? (m_index + 1) % count : (m_index + count - 1) % count;
+    showCurrent();
+}
+
+void PicturesWindow::pastePicture()
+{
+    m_area->clear();
+    m_waiting.reset();
+    QClipboard* clipboard = QApplication::clipboard();
+    const QMimeData* data = clipboard->mimeData();
+    if (data && data->hasImage()) {
+        if (const std::optional<QByteArray> jpeg = storableBytes(qvariant_cast<QImage>(data->imageData()))) {
+            waitFor(*jpeg);
+            return;
+        }
+        m_dialogs.critical(u"GetFromClipBrd()　Error !!"_s);
+    } else if (data && data->hasText()) {
+        m_dialogs.critical(u"クリップボードにはテキストがあります。　WEBページ上の何処か余白をクリックし、"
+                           u"クリップボードをクリアしてから画像をコピーしてください。"_s);
+    } else {
+        m_dialogs.critical(u"クリップボードには画像がコピーされていません。 "
+                           u"Windowsエキスプローラからはドラッグ＆ドロップで貼り付けてください。"_s);
+    }
+    clipboard->clear();
+}
+
+void PicturesWindow::waitFor(const QByteArray& jpeg)
+{
+    m_waiting = jpeg;
+    m_area->showBytes(jpeg);
+}
+
+void PicturesWindow::takeFile(const QString& path)
+{
+    if (m_viewing)
+        return;
+    m_area->clear();
+    m_waiting.reset();
+    // The size is checked before anything is read, so a huge file cannot take the memory.
+    QFile file(path);
+    std::optional<QByteArray> jpeg;
+    if (QFileInfo(path).size() <= kMaxPictureBytes && file.open(QIODevice::ReadOnly))
+        jpeg = storableBytes(file.readAll());
+    if (!jpeg) {
+        qCWarning(lcPictures) << "not a picture that can be stored:" << path;
+        m_dialogs.information(kStoreFailed);
+        return;
+    }
+    waitFor(*jpeg);
+}
+
+void PicturesWindow::takeImage(const QImage& image)
+{
+    if (m_viewing)
+        return;
+    m_waiting.reset();
+    m_area->clear();
+    if (const std::optional<QByteArray> jpeg = storableBytes(image))
+        waitFor(*jpeg);
+    else
+        m_dialogs.information(kStoreFailed);
+}
+
+void PicturesWindow::storeWaitingPicture()
+{
+    // Without a scrap the picture waits for the registration of its scrap, which stores it.
+    if (!m_waiting || !m_scrap || !canWrite())
+        return;
+    try {
+        const qint16 skID =
+            AttachPicture(*m_session.connection(), m_scrap->rowid, m_scrap->skID, m_caption->toPlainText(), *m_waiting);
+        noteSet(skID);
+    } catch (const DbError& e) {
+        qCWarning(lcPictures) << "cannot store the picture:" << e.message();
+        m_dialogs.information(kStoreFailed);
+        return;
+    }
+    // Stored once: pressing "登録" again would store the same picture a second time.
+    m_waiting.reset();
+    QApplication::clipboard()->clear();
+    m_dialogs.information(u"表示中の画像を登録しました。 "_s);
+}
+
+void PicturesWindow::noteSet(qint16 skID)
+{
+    if (!m_scrap || m_scrap->skID == skID)
+        return;
+    m_scrap->skID = skID;
+    Q_EMIT pictureSetChanged(m_scrap->rowid, skID);
+}
+
+void PicturesWindow::toAdding()
+{
+    storeEditedCaption();
+    m_viewing = false;
+    buildToolbar();
+    m_area->clear();
+    m_waiting.reset();
+    m_caption->setPlainText(kCaptionHint);
+    m_pictures.clear();
+    m_index = -1;
+}
+
+void PicturesWindow::toViewing()
+{
+    m_viewing = true;
+    buildToolbar();
+    m_area->clear();
+    m_waiting.reset();
+    m_caption->clear();
+    showFirstPicture();
+}
+
+void PicturesWindow::deleteShownPicture()
+{
+    if (!canWrite() || m_index < 0 || m_index >= m_pictures.size())
+        return;
+    if (!m_dialogs.askYesNo(u"表示中の画像をデータベースから削除します。　削除後は復活できません。　実行しますか？"_s,
+                            UserDialogs::Icon::Information))
+        return;
+    try {
+        noteSet(DeletePicture(*m_session.connection(), m_scrap->rowid, m_scrap->skID, m_pictures[m_index].rowid));
+    } catch (const DbError& e) {
+        qCWarning(lcPictures) << "cannot delete the picture:" << e.message();
+        return;
+    }
+    m_area->clear();
+    m_caption->clear();
+    showFirstPicture();
+}
+
+void PicturesWindow::copyShownPicture()
+{
+    if (m_index < 0 || m_index >= m_pictures.size())
+        return;
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->clear();
+    try {
+        if (const std::optional<QByteArray> bytes = PictureBytes(*m_session.connection(), m_pictures[m_index].rowid))
+            clipboard->setImage(QImage::fromData(*bytes));
+    } catch (const DbError& e) {
+        qCWarning(lcPictures) << "cannot copy the picture:" << e.message();
+    }
+}
+
+void PicturesWindow::closeEvent(QCloseEvent* event)
+{
+    m_waiting.reset();
+    if (m_viewing)
+        storeEditedCaption();
+    QWidget::closeEvent(event);
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "database/recordstore.h"
+#include "picturestore.h"
+
+#include <QWidget>
+
+#include <optional>
+
+class PictureArea;
+class QLabel;
+class QPlainTextEdit;
+class QToolBar;
+class Session;
+class UserDialogs;
+
+// Where the pictures window was opened from: it decides the toolbar and whether the window starts by showing or
+// by adding pictures.
+enum class PicturesOpener { Registration, RecordView, Favourites };
+
+// The pictures of one scrap: shown one by one with their captions, stepped through, copied, deleted, and added by
+// pasting or dropping. It works on the scrap it was given, by identity; without one (opened from the web pane) a
+// pasted picture waits for the scrap's registration.
+class PicturesWindow final : public QWidget {
+    Q_OBJECT
+public:
+    PicturesWindow(Session& session, UserDialogs& dialogs, PicturesOpener opener, std::optional<ScrapIdentity> scrap,
+                   const QString& scrapTitle, QWidget* parent = nullptr);
+    ~PicturesWindow() override;
+
+    // The pasted or dropped picture that has not been stored yet.
+    std::optional<WaitingPicture> waitingPicture() const;
+    // Takes the clipboard's picture.
+    void pastePicture();
+    // Shows the scrap's first picture.
+    void showFirstPicture();
+    bool isViewing() const { return m_viewing; }
+
+Q_SIGNALS:
+    // The scrap's picture set number changed (its first picture stored, its last one deleted).
+    void pictureSetChanged(qint64 scrapRowid, qint16 skID);
+    void helpRequested(int topic);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildToolbar();
+    void layOut();
+    void showCurrent();
+    void showPosition();
+    void step(bool forward);
+    void storeEditedCaption();
+    void takeFile(const QString& path);
+    void takeImage(const QImage& image);
+    void waitFor(const QByteArray& jpeg);
+    void storeWaitingPicture();
+    void toAdding();
+    void toViewing();
+    void deleteShownPicture();
+    void copyShownPicture();
+    void noteSet(qint16 skID);
+    bool canWrite() const;
+
+    Session& m_session;
+    UserDialogs& m_dialogs;
+    const PicturesOpener m_opener;
+    std::optional<ScrapIdentity> m_scrap;
+    bool m_viewing = false;
+    QList<PictureEntry> m_pictures;
+    int m_index = -1;
+    QString m_rememberedCaption;
+    std::optional<QByteArray> m_waiting;
+    QToolBar* m_toolbar;
+    QPlainTextEdit* m_caption;
+    PictureArea* m_area;
+    QLabel* m_position;
+    QLabel* m_hint;
+};
