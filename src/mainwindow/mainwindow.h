@@ -208,6 +208,8 @@ private:
     void openPicker();
     void enableEntryMarking(bool on);
     void endEntryMarking();
+    // Asks whether a changed body in record view is to be saved before record view is left.
+    void offerToSaveRecordEdit();
     // The pictures window for the scrap just registered, or for the one record view shows.
     void openPicturesOfEntryScrap();
     void openPicturesOfShownScrap();
@@ -273,6 +275,7 @@ private:
     quint64 m_recordGeneration = 0;
     std::optional<ScrapIdentity> m_entryScrap;
     quint64 m_entryGeneration = 0;
+    QString m_entryRegisteredBody;
     bool m_shown = false;
     bool m_unloading = false;
     QString m_loadedBody;

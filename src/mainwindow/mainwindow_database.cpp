@@ -84,6 +84,7 @@ void MainWindow::OpenOtherDatabase()
     const std::optional<QString> path = m_dialogs.openFile(QStringLiteral("データベースオープン"), kDatabaseFilter);
     if (!path)
         return;
+    offerToSaveRecordEdit();
     DatabaseKind kind = DatabaseKind::None;
     if (!openAndCheck(*path, kind))
         return;

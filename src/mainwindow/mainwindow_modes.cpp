@@ -4,8 +4,8 @@
 #include "common/session.h"
 #include "geometry.h"
 #include "mainwindow.h"
-#include "pictures/pictureswindow.h"
 #include "mainwindowlog.h"
+#include "pictures/pictureswindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -18,6 +18,8 @@ using namespace Geometry;
 
 void MainWindow::onTabSelected()
 {
+    if (m_mode == Mode::RecordView && m_tabs->currentIndex() != TabSearch)
+        offerToSaveRecordEdit();
     m_previousMode = m_mode;
     switch (m_tabs->currentIndex()) {
     case TabBrowser:
@@ -36,6 +38,7 @@ void MainWindow::onTabSelected()
         break;
     case TabSearch:
         if (m_recordView) {
+            CloseModeWindows();
             m_mode = Mode::RecordView;
             ShowTabPanes(TabPane::RecordBody);
             ShowLeftPane(LeftPane::Sheet);
@@ -73,8 +76,8 @@ void MainWindow::CloseModeWindows()
 void MainWindow::CloseOtherWindows()
 {
     // The help viewer is a reference beside the program, not one of its working windows: it stays.
-    const QList<QPointer<QWidget>> windows = {m_registration,  m_picker,     m_fullText,   m_treeEditor,
-                                              m_levelsEditor,  m_textSearch, m_dateSearch, m_importanceFilter,
+    const QList<QPointer<QWidget>> windows = {m_registration,  m_picker,     m_fullText,       m_treeEditor,
+                                              m_levelsEditor,  m_textSearch, m_dateSearch,     m_importanceFilter,
                                               m_markerColours, m_version,    m_pictures.data()};
     for (const QPointer<QWidget>& window : windows) {
         if (window && window->isVisible())

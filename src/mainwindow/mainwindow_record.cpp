@@ -13,8 +13,8 @@
 #include "database/schema.h"
 #include "geometry.h"
 #include "mainwindow.h"
-#include "pictures/pictureswindow.h"
 #include "mainwindowlog.h"
+#include "pictures/pictureswindow.h"
 #include "registration/registrationsheet.h"
 #include "scrap/fieldcaptions.h"
 #include "scrap/importancelevels.h"
@@ -322,6 +322,9 @@ void MainWindow::ToggleMark(QPlainTextEdit* box)
     const QTextCursor selection = box->textCursor();
     if (!scrap || !m_session.connection() || !selection.hasSelection())
         return;
+    // A mark's offsets count in the stored body: in an entry text changed since its registration they would not.
+    if (box == m_entryBody && box->toPlainText() != m_entryRegisteredBody)
+        return;
     const MarkRow mark = BodyMarks::toggle(selection, ColourValue::toColour(m_session.markers.stress));
     try {
         AppendMarkRow(*m_session.connection(), scrap->pfID, mark);
@@ -434,25 +437,34 @@ void MainWindow::openRegistrationSheet(int levNo)
         m_registration->close();
     auto* sheet = new RegistrationSheet(
         m_session, m_dialogs, [this] { return m_entryBody->toPlainText(); }, m_today, levNo,
-        [this]() -> std::optional<WaitingPicture> {
-            return m_pictures ? m_pictures->waitingPicture() : std::nullopt;
-        },
+        [this]() -> std::optional<WaitingPicture> { return m_pictures ? m_pictures->waitingPicture() : std::nullopt; },
         this);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     connect(sheet, &RegistrationSheet::helpRequested, this, &MainWindow::showHelp);
     connect(sheet, &RegistrationSheet::registered, this, [this](const ScrapIdentity& scrap) {
         m_entryScrap = scrap;
         m_entryGeneration = m_session.resultsGeneration();
+        m_entryRegisteredBody = m_entryBody->toPlainText();
         // A picture that waited has been stored with the scrap.
         if (m_pictures)
             m_pictures->close();
     });
     connect(sheet, &RegistrationSheet::closedWith, this, [this](bool registered) {
         // Marking and pictures wait for the window to close, and only follow a registration made in it.
-        enableEntryMarking(registered && m_entryScrap.has_value());
+        if (registered && m_entryScrap)
+            enableEntryMarking(true);
+        else
+            endEntryMarking();
     });
     m_registration = sheet;
     sheet->show();
+}
+
+void MainWindow::offerToSaveRecordEdit()
+{
+    if (m_recordView && m_shownScrap && !m_session.isSavedEdition() && m_recordBody->toPlainText() != m_loadedBody &&
+        m_dialogs.askYesNo(QStringLiteral("スクラップ内容が変更されています。　登録しますか？")))
+        SaveScrapBody();
 }
 
 void MainWindow::endEntryMarking()

@@ -19,13 +19,11 @@ ResultSource indexTableToAppendTo()
 } // namespace
 
 Registration registerScrap(Session& session, ScrapIndex index, const QString& body,
-                          const std::optional<WaitingPicture>& picture)
+                           const std::optional<WaitingPicture>& picture)
 {
     Connection* connection = session.connection();
     if (!connection)
         return {RegistrationOutcome::NoDatabase, {}};
-    if (!session.openResults(indexTableToAppendTo()))
-        return {RegistrationOutcome::CannotOpen, {}};
     struct Wanted {
         NumberKind kind;
         qint16* number;
@@ -43,6 +41,9 @@ Registration registerScrap(Session& session, ScrapIndex index, const QString& bo
                 return {RegistrationOutcome::NumbersExhausted, {}};
             *w.number = taken.value;
         }
+        // Only now is the listing replaced: a registration refused for want of numbers leaves it as it was.
+        if (!session.openResults(indexTableToAppendTo()))
+            return {RegistrationOutcome::CannotOpen, {}};
         AddScrapIndex(*session.resultSet(), index);
         AddScrapBody(*connection, index.pfID, body);
         if (picture)

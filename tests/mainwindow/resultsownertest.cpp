@@ -94,18 +94,26 @@ void ResultsOwnerTest::initTestCase()
 void ResultsOwnerTest::registeringWhileARecordIsShown_leavesRecordViewAndBothScraps_data()
 {
     QTest::addColumn<QString>("edit");
-    QTest::newRow("shown body untouched") << QString();
-    QTest::newRow("shown body edited before leaving") << u"書きかけ"_s;
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("storedBody");
+    QTest::newRow("shown body untouched") << QString() << false << u"本文2"_s;
+    // Leaving record view with a changed body asks first, as stepping does.
+    QTest::newRow("edited, saved on leaving") << u"書きかけ"_s << true << u"書きかけ"_s;
+    QTest::newRow("edited, not saved") << u"書きかけ"_s << false << u"本文2"_s;
 }
 
 void ResultsOwnerTest::registeringWhileARecordIsShown_leavesRecordViewAndBothScraps()
 {
     QFETCH(QString, edit);
+    QFETCH(bool, save);
+    QFETCH(QString, storedBody);
     OwnerFixture f;
     f.start();
     f.showRecord(2);
-    if (!edit.isEmpty())
+    if (!edit.isEmpty()) {
         f.child<QPlainTextEdit>(u"rtBox")->setPlainText(edit);
+        f.dialogs.yesNo.enqueue(save);
+    }
 
     f.registerInEntryPane(u"新しい記事\n本文"_s);
     f.tabs()->setCurrentIndex(MainWindow::TabSearch);
@@ -118,7 +126,7 @@ void ResultsOwnerTest::registeringWhileARecordIsShown_leavesRecordViewAndBothScr
     QCOMPARE(f.child<QTableView>(u"fr")->model()->rowCount(), 0);
     QVERIFY(!f.action(u"delMEMO") && !f.action(u"RecEditMEMO"));
     QCOMPARE(f.column(u"SELECT a01 FROM MEMO_DAT ORDER BY pfID"_s),
-             (QStringList{u"本文1"_s, u"本文2"_s, u"本文3"_s, u"新しい記事\n本文"_s}));
+             (QStringList{u"本文1"_s, storedBody, u"本文3"_s, u"新しい記事\n本文"_s}));
 
     // Listing and opening again shows and deletes exactly the scrap on screen.
     f.clickClass(3);
@@ -148,21 +156,40 @@ void ResultsOwnerTest::openingAnotherCollection_endsRecordViewOfTheFirst()
     QCOMPARE(scalar(*c, u"SELECT count(*) FROM MEMO_DAT"_s), 0);
 }
 
-void ResultsOwnerTest::listingAfterRegistering_endsMarkingOfTheEntryPane()
+void ResultsOwnerTest::entryMarking_endsWithTheRegisteredScrap_data()
 {
+    QTest::addColumn<QString>("then");
+    QTest::newRow("another class listed") << u"list"_s;
+    QTest::newRow("a second sheet cancelled") << u"cancel"_s;
+    QTest::newRow("the entry text replaced") << u"retype"_s;
+}
+
+void ResultsOwnerTest::entryMarking_endsWithTheRegisteredScrap()
+{
+    QFETCH(QString, then);
     OwnerFixture f;
     f.start();
     f.registerInEntryPane(u"登録した記事"_s);
     QVERIFY(f.window->toolbarButton(u"underLine"_s)->isEnabled());
-
-    f.tabs()->setCurrentIndex(MainWindow::TabSearch);
-    f.clickClass(2);
-    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
-
-    QVERIFY(!f.window->justRegistered());
-    QVERIFY(!f.window->toolbarButton(u"underLine"_s)->isEnabled());
-    QVERIFY(!f.window->toolbarButton(u"drawMEMO"_s)->isEnabled());
     auto* entry = f.child<QPlainTextEdit>(u"mData");
+
+    if (then == u"list") {
+        f.tabs()->setCurrentIndex(MainWindow::TabSearch);
+        f.clickClass(2);
+        f.tabs()->setCurrentIndex(MainWindow::TabEntry);
+        QVERIFY(!f.window->justRegistered());
+        QVERIFY(!f.window->toolbarButton(u"underLine"_s)->isEnabled());
+        QVERIFY(!f.window->toolbarButton(u"drawMEMO"_s)->isEnabled());
+    } else if (then == u"cancel") {
+        f.clickClass(3);
+        for (QWidget* sheet : f.window->findChildren<QWidget*>(u"Form3"_s)) {
+            if (sheet->isVisible())
+                sheet->findChild<QPushButton*>(u"Command1_1"_s)->click();
+        }
+        QVERIFY(!f.window->justRegistered());
+    } else {
+        entry->setPlainText(u"別の記事を貼り付けた"_s);
+    }
     QTextCursor cursor = entry->textCursor();
     cursor.setPosition(0);
     cursor.setPosition(2, QTextCursor::KeepAnchor);

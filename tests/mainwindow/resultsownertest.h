@@ -11,7 +11,8 @@ private Q_SLOTS:
     void registeringWhileARecordIsShown_leavesRecordViewAndBothScraps_data();
     void registeringWhileARecordIsShown_leavesRecordViewAndBothScraps();
     void openingAnotherCollection_endsRecordViewOfTheFirst();
-    void listingAfterRegistering_endsMarkingOfTheEntryPane();
+    void entryMarking_endsWithTheRegisteredScrap_data();
+    void entryMarking_endsWithTheRegisteredScrap();
     void failingBodySave_saysSoAndKeepsTheText_data();
     void failingBodySave_saysSoAndKeepsTheText();
 };
