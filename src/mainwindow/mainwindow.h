@@ -74,6 +74,10 @@ public:
     bool justRegistered() const { return m_entryScrap.has_value(); }
     QString statusText(int panel = 0) const;
 
+    // A picture the web pane copied to the clipboard: the pictures window takes it, and it waits there while the
+    // user registers its scrap in registration mode.
+    void openPicturesForWebPicture();
+
 Q_SIGNALS:
     // A class was clicked in registration mode: the registration sheet opens for it.
     void registrationRequested(int levNo);
@@ -162,9 +166,6 @@ private:
 
     // Registration: the sheet for a class clicked in registration mode.
     void openRegistrationSheet(int levNo);
-    // A picture the web pane copied to the clipboard: the pictures window takes it, and it waits there while the
-    // user registers its scrap in registration mode.
-    void openPicturesForWebPicture();
     // The full-text search dialog over the record-view body, and the importance levels editor.
     void openFullTextSearch();
     void openImportanceLevels();

@@ -2,6 +2,7 @@
 #include "mainwindowliststest.h"
 #include "mainwindowrecordtest.h"
 #include "mainwindowtest.h"
+#include "pictureswindowtest.h"
 #include "resultsownertest.h"
 #include "testmain.h"
 #include "typicalroadtest.h"
@@ -11,5 +12,5 @@
 int main(int argc, char* argv[])
 {
     return runTestClasses<QApplication, MainWindowTest, MainWindowListsTest, MainWindowRecordTest, TypicalRoadTest,
-                          ResultsOwnerTest, ListLayoutTest>(argc, argv);
+                          ResultsOwnerTest, ListLayoutTest, PicturesWindowTest>(argc, argv);
 }

@@ -4,7 +4,7 @@
 #include "common/fonts.h"
 #include "database/connection.h"
 #include "database/query.h"
-#include "mainwindowfixture.h"
+#include "threescrapsfixture.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -12,78 +12,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
-
-using namespace Qt::StringLiterals;
-
-namespace {
-
-// Three scraps under 政治 (tree row 2) and none under 経済 (row 3).
-struct OwnerFixture : Fixture {
-    OwnerFixture()
-    {
-        auto c = Connection::openExisting(dbPath());
-        addClass(*c, 1, u"政治"_s, 2);
-        addClass(*c, 1, u"経済"_s, 3);
-        for (int i = 1; i <= 3; ++i) {
-            TestScrap s;
-            s.title = u"記事%1"_s.arg(i);
-            s.major = u"政治"_s;
-            s.levNo = 2;
-            s.docNo = i;
-            s.pfID = i;
-            addScrap(*c, s);
-            addBody(*c, i, u"本文%1"_s.arg(i));
-        }
-        alterCollection(dbPath(), u"UPDATE IDno SET DocNo = 3, pfID = 3"_s);
-    }
-    QString dbPath() const { return folder.path(u"Zettora.mdb"_s); }
-    void clickClass(int row) const
-    {
-        auto* tree = child<QTreeWidget>(u"fg0");
-        Q_EMIT tree->itemClicked(TreeRows::itemAt(tree, row), 0);
-    }
-    void pressListRow(int row) const
-    {
-        auto* list = child<QTableView>(u"fr");
-        Q_EMIT list->pressed(list->model()->index(row - 1, 0));
-    }
-    void press(const QString& key) const
-    {
-        auto* button = window->findChild<QAction*>(key);
-        QVERIFY2(button && button->isEnabled(), qPrintable(key));
-        button->trigger();
-    }
-    // Lists 政治 on the search tab and opens row `row` in record view.
-    void showRecord(int row)
-    {
-        tabs()->setCurrentIndex(MainWindow::TabSearch);
-        clickClass(2);
-        pressListRow(row);
-        QCOMPARE(window->mode(), MainWindow::Mode::RecordView);
-    }
-    // Writes text in the entry pane, clicks 経済 and presses 登録 on the sheet.
-    void registerInEntryPane(const QString& text)
-    {
-        tabs()->setCurrentIndex(MainWindow::TabEntry);
-        child<QPlainTextEdit>(u"mData")->setPlainText(text);
-        clickClass(3);
-        auto* sheet = window->findChild<QWidget*>(u"Form3"_s);
-        QVERIFY(sheet);
-        sheet->findChild<QPushButton*>(u"Command1_0"_s)->click();
-        QCOMPARE(dialogs.lastText(), u"スクラップを登録しました。 画像添付、下線引きが可能です。"_s);
-    }
-    QStringList column(const QString& sql) const
-    {
-        auto c = Connection::openExisting(dbPath());
-        Query q(*c, sql);
-        QStringList values;
-        while (q.next())
-            values << q.text(0);
-        return values;
-    }
-};
-
-} // namespace
 
 void ResultsOwnerTest::initTestCase()
 {
@@ -107,7 +35,7 @@ void ResultsOwnerTest::registeringWhileARecordIsShown_leavesRecordViewAndBothScr
     QFETCH(QString, edit);
     QFETCH(bool, save);
     QFETCH(QString, storedBody);
-    OwnerFixture f;
+    ThreeScrapsFixture f;
     f.start();
     f.showRecord(2);
     if (!edit.isEmpty()) {
@@ -139,7 +67,7 @@ void ResultsOwnerTest::registeringWhileARecordIsShown_leavesRecordViewAndBothScr
 
 void ResultsOwnerTest::openingAnotherCollection_endsRecordViewOfTheFirst()
 {
-    OwnerFixture f;
+    ThreeScrapsFixture f;
     const QString other = f.folder.newCollection(u"Other.mdb"_s);
     f.start();
     f.showRecord(1);
@@ -167,7 +95,7 @@ void ResultsOwnerTest::entryMarking_endsWithTheRegisteredScrap_data()
 void ResultsOwnerTest::entryMarking_endsWithTheRegisteredScrap()
 {
     QFETCH(QString, then);
-    OwnerFixture f;
+    ThreeScrapsFixture f;
     f.start();
     f.registerInEntryPane(u"登録した記事"_s);
     QVERIFY(f.window->toolbarButton(u"underLine"_s)->isEnabled());
@@ -182,10 +110,7 @@ void ResultsOwnerTest::entryMarking_endsWithTheRegisteredScrap()
         QVERIFY(!f.window->toolbarButton(u"drawMEMO"_s)->isEnabled());
     } else if (then == u"cancel") {
         f.clickClass(3);
-        for (QWidget* sheet : f.window->findChildren<QWidget*>(u"Form3"_s)) {
-            if (sheet->isVisible())
-                sheet->findChild<QPushButton*>(u"Command1_1"_s)->click();
-        }
+        f.visibleWindow(u"Form3"_s)->findChild<QPushButton*>(u"Command1_1"_s)->click();
         QVERIFY(!f.window->justRegistered());
     } else {
         entry->setPlainText(u"別の記事を貼り付けた"_s);
@@ -208,7 +133,7 @@ void ResultsOwnerTest::failingBodySave_saysSoAndKeepsTheText_data()
 void ResultsOwnerTest::failingBodySave_saysSoAndKeepsTheText()
 {
     QFETCH(QString, how);
-    OwnerFixture f;
+    ThreeScrapsFixture f;
     alterCollection(f.dbPath(),
                     u"CREATE TRIGGER refuse BEFORE UPDATE ON MEMO_DAT BEGIN SELECT RAISE(ABORT, 'no'); END"_s);
     f.start();
