@@ -11,7 +11,7 @@ QUrl url(int topic)
     static constexpr Page kPages[] = {
         {kMainWindow, "index.html"},      {kWebAndEntry, "mainwindow.html"}, {kSearch, "mainwindow.html"},
         {kRecordView, "mainwindow.html"}, {kSupport, "support.html"},        {kTitleSearch, "search.html"},
-        {kDateSearch, "search.html"},     {kKeywordSearch, "search.html"},
+        {kDateSearch, "search.html"},     {kKeywordSearch, "search.html"},   {kPictures, "mainwindow.html"},
     };
     for (const Page& p : kPages) {
         if (p.topic == topic)
