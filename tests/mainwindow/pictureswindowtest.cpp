@@ -106,6 +106,21 @@ void PicturesWindowTest::recordView_scrapWithoutPictures_showsNothing()
     QCOMPARE(f.position(), QString());
 }
 
+void PicturesWindowTest::recordView_damagedPicture_showsItsCaptionAndStepsOn()
+{
+    PicturesFixture f(2);
+    alterCollection(f.dbPath(), u"UPDATE PHOTO_DRA SET a02 = x'FFD8FF00112233' WHERE a01 = '説明1'"_s);
+    f.start();
+    f.showRecord(2);
+    f.press(u"drawMEMO2"_s);
+    QCOMPARE(f.position(), u"添付画像： 1/2"_s);
+    QCOMPARE(f.caption()->toPlainText(), u"説明1"_s);
+    QVERIFY(f.area()->shownImage().isNull());
+    f.pressPicture(u"next"_s);
+    QCOMPARE(f.position(), u"添付画像： 2/2"_s);
+    QVERIFY(!f.area()->shownImage().isNull());
+}
+
 void PicturesWindowTest::deletingTheLastPicture_listsTheScrapWithout()
 {
     PicturesFixture f(1);

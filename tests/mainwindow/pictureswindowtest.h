@@ -10,6 +10,7 @@ private Q_SLOTS:
 
     void recordView_showsStepsWrapsAndKeepsCaptions();
     void recordView_scrapWithoutPictures_showsNothing();
+    void recordView_damagedPicture_showsItsCaptionAndStepsOn();
     void deletingTheLastPicture_listsTheScrapWithout();
     void afterRegistering_pastesAndStores_data();
     void afterRegistering_pastesAndStores();
