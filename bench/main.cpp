@@ -34,6 +34,7 @@ BenchRegistry allOperations()
     registerFullTextOps(registry);
     registerSearchOps(registry);
     registerTreeOps(registry);
+    registerPictureOps(registry);
     return registry;
 }
 
@@ -138,8 +139,13 @@ void measure(const BenchOp& op, BenchContext& context, int runs)
     printLine(op.name, times, bareTimes);
 }
 
-int runBench(const QCommandLineParser& parser, const GeneratorOptions& options, int runs)
+int runBench(const QCommandLineParser& parser, const GeneratorOptions& options, int runs, const QStringList& only)
 {
+    const BenchRegistry operations = allOperations();
+    for (const QString& name : only) {
+        if (std::none_of(operations.begin(), operations.end(), [&name](const BenchOp& op) { return op.name == name; }))
+            throw std::runtime_error("no operation named " + name.toStdString());
+    }
     std::optional<QTemporaryDir> folder;
     BenchContext context;
     if (parser.positionalArguments().isEmpty()) {
@@ -161,8 +167,10 @@ int runBench(const QCommandLineParser& parser, const GeneratorOptions& options, 
             throw std::runtime_error("cannot copy " + given.toStdString() + " to a temporary folder");
     }
     setUp(context);
-    for (const BenchOp& op : allOperations())
-        measure(op, context, runs);
+    for (const BenchOp& op : operations) {
+        if (only.isEmpty() || only.contains(op.name))
+            measure(op, context, runs);
+    }
     tearDown(context);
     return 0;
 }
@@ -194,7 +202,10 @@ int main(int argc, char* argv[])
     const QCommandLineOption runsOption(
         QStringLiteral("runs"), QStringLiteral("Measured runs of each operation after one warm-up (default 7)."),
         QStringLiteral("N"), QStringLiteral("7"));
-    parser.addOptions({generateOnly, scrapsOption, seedOption, runsOption});
+    const QCommandLineOption opsOption(QStringLiteral("ops"),
+                                       QStringLiteral("Measure only these operations (names separated by commas)."),
+                                       QStringLiteral("NAMES"));
+    parser.addOptions({generateOnly, scrapsOption, seedOption, runsOption, opsOption});
     parser.process(app);
 
     GeneratorOptions options;
@@ -212,7 +223,7 @@ int main(int argc, char* argv[])
             generate(parser.value(generateOnly), options);
             return 0;
         }
-        return runBench(parser, options, runs);
+        return runBench(parser, options, runs, parser.value(opsOption).split(u',', Qt::SkipEmptyParts));
     } catch (const DbError& e) {
         print(stderr, QStringLiteral("zettora-bench: ") + e.message());
     } catch (const std::exception& e) {
