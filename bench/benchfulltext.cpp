@@ -102,9 +102,5 @@ std::vector<double> markBareItems(BenchContext&)
 
 void registerFullTextOps(BenchRegistry& registry)
 {
-    BenchOp mark;
-    mark.name = QStringLiteral("fulltext_mark");
-    mark.runItems = markItems;
-    mark.bareItems = markBareItems;
-    registry.push_back(mark);
+    registry.push_back(itemsOp(QStringLiteral("fulltext_mark"), markItems, markBareItems));
 }

@@ -9,7 +9,6 @@
 
 class Connection;
 class ListingWindow;
-class ResultSet;
 struct sqlite3;
 
 // What every operation may use; set up once before the first measurement.
@@ -17,7 +16,6 @@ struct BenchContext {
     QString path;
     bool writable = false;                  // false for a user's collection: nothing may be written to it
     std::unique_ptr<Connection> connection; // opened as the program opens it
-    std::unique_ptr<ResultSet> shared;      // the program's shared result set slot
     sqlite3* bare = nullptr;                // a plain read-only handle for the bare comparisons
     QString firstMajorClass;
     // The main window on the collection, made by the first operation that needs it.
@@ -48,6 +46,18 @@ inline BenchOp wholeOp(const QString& name, std::function<qint64(BenchContext&)>
     op.name = name;
     op.run = std::move(run);
     op.bare = std::move(bare);
+    return op;
+}
+
+// An operation that times each of its items itself.
+inline BenchOp itemsOp(const QString& name, std::function<std::vector<double>(BenchContext&)> run,
+                       std::function<std::vector<double>(BenchContext&)> bare, bool writes = false)
+{
+    BenchOp op;
+    op.name = name;
+    op.runItems = std::move(run);
+    op.bareItems = std::move(bare);
+    op.writes = writes;
     return op;
 }
 

@@ -333,7 +333,6 @@ std::vector<double> storeBareItems(BenchContext& context)
     bareExec(handle, "PRAGMA synchronous = FULL");
     const QImage& image = clipboardPicture();
     std::vector<double> times;
-    std::vector<qint64> rowids;
     QElapsedTimer timer;
     for (int i = 0; i < kStores; ++i) {
         timer.start();
@@ -347,10 +346,8 @@ std::vector<double> storeBareItems(BenchContext& context)
         times.push_back(elapsedMs(timer));
         if (rc != SQLITE_DONE)
             throw std::runtime_error(std::string("bare insert failed: ") + sqlite3_errmsg(handle));
-        rowids.push_back(sqlite3_last_insert_rowid(handle));
     }
-    for (qint64 rowid : rowids)
-        bareExec(handle, ("DELETE FROM PHOTO_DRA WHERE rowid = " + std::to_string(rowid)).c_str());
+    bareExec(handle, "DELETE FROM PHOTO_DRA WHERE skID = 0 AND a01 = 'bare'");
     sqlite3_close(handle);
     return times;
 }
@@ -359,17 +356,7 @@ std::vector<double> storeBareItems(BenchContext& context)
 
 void registerPictureOps(BenchRegistry& registry)
 {
-    BenchOp show;
-    show.name = QStringLiteral("picture_show");
-    show.runItems = showItems;
-    show.bareItems = showBareItems;
-    show.writes = true; // its pictures are stored into the collection first
-    registry.push_back(show);
-
-    BenchOp store;
-    store.name = QStringLiteral("picture_store");
-    store.runItems = storeItems;
-    store.bareItems = storeBareItems;
-    store.writes = true;
-    registry.push_back(store);
+    // Both write: picture_show stores its pictures into the collection first.
+    registry.push_back(itemsOp(QStringLiteral("picture_show"), showItems, showBareItems, true));
+    registry.push_back(itemsOp(QStringLiteral("picture_store"), storeItems, storeBareItems, true));
 }

@@ -165,16 +165,6 @@ std::vector<double> registerBareItems(BenchContext& context)
 
 void registerRecordOps(BenchRegistry& registry)
 {
-    BenchOp step;
-    step.name = QStringLiteral("step");
-    step.runItems = stepItems;
-    step.bareItems = stepBareItems;
-    registry.push_back(step);
-
-    BenchOp registration;
-    registration.name = QStringLiteral("register");
-    registration.runItems = registerItems;
-    registration.bareItems = registerBareItems;
-    registration.writes = true;
-    registry.push_back(registration);
+    registry.push_back(itemsOp(QStringLiteral("step"), stepItems, stepBareItems));
+    registry.push_back(itemsOp(QStringLiteral("register"), registerItems, registerBareItems, true));
 }

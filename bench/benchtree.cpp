@@ -206,10 +206,5 @@ std::vector<double> moveSaveBareItems(BenchContext& context)
 
 void registerTreeOps(BenchRegistry& registry)
 {
-    BenchOp moveSave;
-    moveSave.name = QStringLiteral("tree_move_save");
-    moveSave.runItems = moveSaveItems;
-    moveSave.bareItems = moveSaveBareItems;
-    moveSave.writes = true;
-    registry.push_back(moveSave);
+    registry.push_back(itemsOp(QStringLiteral("tree_move_save"), moveSaveItems, moveSaveBareItems, true));
 }

@@ -97,7 +97,6 @@ void setUp(BenchContext& context)
 void tearDown(BenchContext& context)
 {
     context.window.reset();
-    context.shared.reset();
     context.connection.reset();
     sqlite3_close(context.bare);
     context.bare = nullptr;

@@ -16,17 +16,6 @@
 
 namespace {
 
-QByteArray encoded(const QSize& size, const char* format)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(QColor(200, 80, 40));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
 // Scrap 2 of the three gets `pictures` pictures in set 7, captioned 説明1, 説明2, ...
 struct PicturesFixture : ThreeScrapsFixture {
     explicit PicturesFixture(int pictures = 0)
@@ -38,7 +27,7 @@ struct PicturesFixture : ThreeScrapsFixture {
         c->execute(u"UPDATE IDno SET skID = 7"_s);
         for (int i = 1; i <= pictures; ++i) {
             Query insert(*c, u"INSERT INTO PHOTO_DRA (skID, a01, a02) VALUES (7, ?, ?)"_s);
-            insert.bind(1, u"説明%1"_s.arg(i)).bind(2, encoded({40 + i, 30}, "JPG")).run();
+            insert.bind(1, u"説明%1"_s.arg(i)).bind(2, encodedPicture({40 + i, 30}, "JPG")).run();
         }
     }
     QWidget* pictures() const { return visibleWindow(u"Form5"_s); }
@@ -196,8 +185,8 @@ void PicturesWindowTest::droppedFiles_data()
     QTest::addColumn<bool>("stored");
     QTest::addColumn<bool>("byteForByte");
 
-    QTest::newRow("JPEG kept as it is") << encoded({64, 48}, "JPG") << true << true;
-    QTest::newRow("PNG stored as JPEG") << encoded({64, 48}, "PNG") << true << false;
+    QTest::newRow("JPEG kept as it is") << encodedPicture({64, 48}, "JPG") << true << true;
+    QTest::newRow("PNG stored as JPEG") << encodedPicture({64, 48}, "PNG") << true << false;
     QTest::newRow("not a picture") << "これは画像ではない"_ba << false << false;
 }
 

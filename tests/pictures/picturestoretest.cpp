@@ -15,17 +15,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray encoded(const QSize& size, const char* format)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(QColor(40, 120, 200));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
 QSize sizeOf(const QByteArray& bytes)
 {
     QBuffer buffer;
@@ -62,10 +51,10 @@ void PictureStoreTest::storableBytes_keepsJpegAndConvertsTheRest_data()
     QTest::addColumn<bool>("stored");
     QTest::addColumn<bool>("byteForByte");
 
-    const QByteArray jpeg = encoded({64, 48}, "JPG");
+    const QByteArray jpeg = encodedPicture({64, 48}, "JPG");
     QTest::newRow("JPEG: kept as it is") << jpeg << true << true;
-    QTest::newRow("PNG: a JPEG of the same size") << encoded({64, 48}, "PNG") << true << false;
-    QTest::newRow("BMP: a JPEG of the same size") << encoded({64, 48}, "BMP") << true << false;
+    QTest::newRow("PNG: a JPEG of the same size") << encodedPicture({64, 48}, "PNG") << true << false;
+    QTest::newRow("BMP: a JPEG of the same size") << encodedPicture({64, 48}, "BMP") << true << false;
     QTest::newRow("truncated JPEG") << jpeg.left(jpeg.size() / 2) << false << false;
     QTest::newRow("a text file") << "これは画像ではありません"_ba << false << false;
     QTest::newRow("nothing") << QByteArray() << false << false;
@@ -102,7 +91,7 @@ void PictureStoreTest::decodeToFit_keepsProportions()
     QFETCH(QSize, picture);
     QFETCH(QSize, bounds);
     QFETCH(QSize, shown);
-    QCOMPARE(decodeToFit(encoded(picture, "JPG"), bounds).size(), shown);
+    QCOMPARE(decodeToFit(encodedPicture(picture, "JPG"), bounds).size(), shown);
     QVERIFY(decodeToFit("kein Bild"_ba, bounds).isNull());
 }
 
@@ -130,7 +119,7 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
     PictureFixture f(skID);
     if (!refuse.isEmpty())
         f.db->execute(refuse);
-    const QByteArray jpeg = encoded({8, 8}, "JPG");
+    const QByteArray jpeg = encodedPicture({8, 8}, "JPG");
 
     bool thrown = false;
     try {
@@ -153,7 +142,7 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
 void PictureStoreTest::deletingTheLastPicture_clearsTheScrapsSet()
 {
     PictureFixture f;
-    const QByteArray jpeg = encoded({8, 8}, "JPG");
+    const QByteArray jpeg = encodedPicture({8, 8}, "JPG");
     const qint16 set = AttachPicture(*f.db, f.scrapRowid, 0, u"一枚目"_s, jpeg);
     AttachPicture(*f.db, f.scrapRowid, set, u"二枚目"_s, jpeg);
     const QList<PictureEntry> pictures = ListPictures(*f.db, set);

@@ -4,7 +4,9 @@
 #include "database/creation.h"
 #include "database/query.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 
 TestFolder::TestFolder() = default;
 
@@ -80,4 +82,15 @@ void addMark(Connection& connection, int pfID, bool selUnder, int startP, int se
                  QStringLiteral("INSERT INTO MEMO_UNDERLINE (pfID, SelUNDER, StartP, SelLen) VALUES (?, ?, ?, ?)"));
     insert.bindAll({pfID, selUnder ? 1 : 0, startP, selLen});
     insert.run();
+}
+
+QByteArray encodedPicture(const QSize& size, const char* format)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(QColor(40, 120, 200));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
 }

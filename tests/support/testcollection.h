@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QSize>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -44,6 +46,9 @@ void addClass(Connection& connection, int ndP, const QString& name, int ndMEMO);
 void addBody(Connection& connection, int pfID, const QString& text);
 void addMark(Connection& connection, int pfID, bool selUnder, int startP, int selLen);
 void addFavourite(Connection& connection, int ndWEB, int ndID, const QString& name, const QString& address);
+
+// A plain picture of the given size encoded in format ("JPG", "PNG", "BMP").
+QByteArray encodedPicture(const QSize& size, const char* format);
 
 // Runs one statement with no values on a file, for setting up odd cases (a dropped table, a changed kind).
 void alterCollection(const QString& path, const QString& sql);
