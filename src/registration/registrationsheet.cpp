@@ -4,6 +4,7 @@
 #include "common/colourvalue.h"
 #include "common/helpkey.h"
 #include "common/helptopics.h"
+#include "common/namedbutton.h"
 #include "common/twips.h"
 #include "common/userdialogs.h"
 #include "database/dberror.h"
@@ -57,14 +58,6 @@ constexpr int kCalendarRight = 240;
 constexpr int kCalendarBottom = 600;
 constexpr int kBottomMargin = 120;
 
-QPushButton* button(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 RegistrationSheet::RegistrationSheet(Session& session, UserDialogs& dialogs, std::function<QString()> bodyText,
@@ -80,8 +73,8 @@ RegistrationSheet::RegistrationSheet(Session& session, UserDialogs& dialogs, std
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("スクラップ登録"));
 
-    m_register = button(QStringLiteral("Command1_0"), QStringLiteral("登録"), this);
-    m_cancel = button(QStringLiteral("Command1_1"), QStringLiteral("キャンセル"), this);
+    m_register = namedButton(QStringLiteral("Command1_0"), QStringLiteral("登録"), this, {.neverDefault = true});
+    m_cancel = namedButton(QStringLiteral("Command1_1"), QStringLiteral("キャンセル"), this, {.neverDefault = true});
     connect(m_register, &QPushButton::clicked, this, [this] { onButtonClicked(0); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { onButtonClicked(1); });
     m_help = new QLabel(QStringLiteral("ヘルプ　F1キー"), this);
@@ -319,9 +312,8 @@ bool RegistrationSheet::RegisterScrap()
         m_dialogs.exclamation(QStringLiteral("作成年月日が日付ではありません。"));
         return false;
     }
-    const Registration registration =
-        registerScrap(m_session, index, m_bodyText ? m_bodyText() : QString(),
-                      m_waitingPicture ? m_waitingPicture() : std::nullopt);
+    const Registration registration = registerScrap(m_session, index, m_bodyText ? m_bodyText() : QString(),
+                                                    m_waitingPicture ? m_waitingPicture() : std::nullopt);
     switch (registration.outcome) {
     case RegistrationOutcome::Registered:
         break;

@@ -2,6 +2,7 @@
 
 #include "common/helpkey.h"
 #include "common/helptopics.h"
+#include "common/namedbutton.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
 #include "database/dberror.h"
@@ -22,14 +23,6 @@ const std::array<QString, 2> kNotADate = {
     QStringLiteral("「から」に入力された日付が正しくありません。　年/月/日（例 2024/01/31）の形で入力してください。"),
     QStringLiteral("「まで」に入力された日付が正しくありません。　年/月/日（例 2024/01/31）の形で入力してください。"),
 };
-
-QPushButton* button(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setMinimumWidth(96);
-    return b;
-}
 
 } // namespace
 
@@ -67,8 +60,8 @@ DateSearchDialog::DateSearchDialog(Session& session, UserDialogs& dialogs, QWidg
 
     auto* help = new QLabel(QStringLiteral(" ヘルプ： F1キー"), this);
     help->setObjectName(QStringLiteral("Label2"));
-    auto* search = button(QStringLiteral("Command1_0"), QStringLiteral("検索"), this);
-    auto* cancel = button(QStringLiteral("Command1_1"), QStringLiteral("キャンセル"), this);
+    auto* search = namedButton(QStringLiteral("Command1_0"), QStringLiteral("検索"), this, {.minimumWidth = 96});
+    auto* cancel = namedButton(QStringLiteral("Command1_1"), QStringLiteral("キャンセル"), this, {.minimumWidth = 96});
     search->setDefault(true);
     connect(search, &QPushButton::clicked, this, &DateSearchDialog::RunDateSearch);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -3,6 +3,7 @@
 #include "common/colourvalue.h"
 #include "common/helpkey.h"
 #include "common/helptopics.h"
+#include "common/namedbutton.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
 #include "fulltextmarker.h"
@@ -20,14 +21,6 @@
 namespace {
 
 constexpr int kHintWidth = 330; // pixels: the hint wraps to about three lines
-
-QPushButton* button(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 } // namespace
 
@@ -61,8 +54,8 @@ FullTextSearchDialog::FullTextSearchDialog(Session& session, UserDialogs& dialog
     hint->setWordWrap(true);
     hint->setFixedWidth(kHintWidth);
 
-    auto* search = button(QStringLiteral("Command1"), QStringLiteral("検索開始"), this);
-    auto* cancel = button(QStringLiteral("Command2"), QStringLiteral("キャンセル"), this);
+    auto* search = namedButton(QStringLiteral("Command1"), QStringLiteral("検索開始"), this, {.neverDefault = true});
+    auto* cancel = namedButton(QStringLiteral("Command2"), QStringLiteral("キャンセル"), this, {.neverDefault = true});
     connect(search, &QPushButton::clicked, this, &FullTextSearchDialog::onSearchClicked);
     connect(m_text1, &QLineEdit::returnPressed, this, &FullTextSearchDialog::onSearchClicked);
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);

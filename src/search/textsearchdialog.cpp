@@ -2,6 +2,7 @@
 
 #include "common/helpkey.h"
 #include "common/helptopics.h"
+#include "common/namedbutton.h"
 #include "common/session.h"
 #include "database/dberror.h"
 #include "searchlog.h"
@@ -18,14 +19,6 @@ namespace {
 
 // The widest text either index field holds.
 constexpr int kMaxTextLength = 255;
-
-QPushButton* button(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setMinimumWidth(96);
-    return b;
-}
 
 } // namespace
 
@@ -55,8 +48,8 @@ TextSearchDialog::TextSearchDialog(Session& session, TextSearchField field, QWid
     auto* help = new QLabel(QStringLiteral(" ヘルプ： F1キー"), this);
     help->setObjectName(QStringLiteral("Label3"));
 
-    auto* search = button(QStringLiteral("Command1_0"), QStringLiteral("検索"), this);
-    auto* cancel = button(QStringLiteral("Command1_1"), QStringLiteral("キャンセル"), this);
+    auto* search = namedButton(QStringLiteral("Command1_0"), QStringLiteral("検索"), this, {.minimumWidth = 96});
+    auto* cancel = namedButton(QStringLiteral("Command1_1"), QStringLiteral("キャンセル"), this, {.minimumWidth = 96});
     search->setDefault(true);
     connect(search, &QPushButton::clicked, this, &TextSearchDialog::RunTextSearch);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

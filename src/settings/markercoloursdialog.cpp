@@ -2,6 +2,7 @@
 
 #include "common/colourvalue.h"
 #include "common/helptopics.h"
+#include "common/namedbutton.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
 #include "database/dberror.h"
@@ -24,15 +25,6 @@ QLabel* sampleLabel(const QString& name, const QString& text, QWidget* parent)
     label->setMinimumWidth(240);
     label->setAutoFillBackground(true);
     return label;
-}
-
-QPushButton* button(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    b->setMinimumWidth(96);
-    return b;
 }
 
 void setRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
@@ -59,9 +51,12 @@ MarkerColoursDialog::MarkerColoursDialog(Session& session, UserDialogs& dialogs,
     // The underline sample sits on the text boxes' white, as the marked passages do.
     setRole(m_underlineSample, QPalette::Window, ColourValue::toColour(ColourValue::kWindow));
 
-    auto* chooseUnderline = button(QStringLiteral("Command1_0"), QStringLiteral("色選択"), this);
-    auto* chooseMarker = button(QStringLiteral("Command1_1"), QStringLiteral("色選択"), this);
-    auto* close = button(QStringLiteral("Command1_2"), QStringLiteral("閉じる"), this);
+    auto* chooseUnderline = namedButton(QStringLiteral("Command1_0"), QStringLiteral("色選択"), this,
+                                        {.neverDefault = true, .minimumWidth = 96});
+    auto* chooseMarker = namedButton(QStringLiteral("Command1_1"), QStringLiteral("色選択"), this,
+                                     {.neverDefault = true, .minimumWidth = 96});
+    auto* close = namedButton(QStringLiteral("Command1_2"), QStringLiteral("閉じる"), this,
+                              {.neverDefault = true, .minimumWidth = 96});
     connect(chooseUnderline, &QPushButton::clicked, this, [this] { ChooseMarkerColour(kUnderlineMarker); });
     connect(chooseMarker, &QPushButton::clicked, this, [this] { ChooseMarkerColour(kFullTextMarker); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
