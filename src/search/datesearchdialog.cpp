@@ -2,10 +2,10 @@
 
 #include "common/helpkey.h"
 #include "common/helptopics.h"
-#include "common/namedbutton.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
 #include "database/dberror.h"
+#include "searchbuttonrow.h"
 #include "searchlog.h"
 #include "searchstatements.h"
 
@@ -60,20 +60,8 @@ DateSearchDialog::DateSearchDialog(Session& session, UserDialogs& dialogs, QWidg
 
     auto* help = new QLabel(QStringLiteral(" ヘルプ： F1キー"), this);
     help->setObjectName(QStringLiteral("Label2"));
-    auto* search = namedButton(QStringLiteral("Command1_0"), QStringLiteral("検索"), this, {.minimumWidth = 96});
-    auto* cancel = namedButton(QStringLiteral("Command1_1"), QStringLiteral("キャンセル"), this, {.minimumWidth = 96});
-    search->setDefault(true);
-    connect(search, &QPushButton::clicked, this, &DateSearchDialog::RunDateSearch);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
     connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(12);
-    buttons->addWidget(help, 1, Qt::AlignLeft | Qt::AlignVCenter);
-    buttons->addWidget(search);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons, 2, 0, 1, 2);
+    layout->addLayout(searchButtonRow(this, help, [this] { RunDateSearch(); }), 2, 0, 1, 2);
     layout->setRowMinimumHeight(2, 40);
 
     FillDateLists();

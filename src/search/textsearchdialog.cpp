@@ -2,9 +2,9 @@
 
 #include "common/helpkey.h"
 #include "common/helptopics.h"
-#include "common/namedbutton.h"
 #include "common/session.h"
 #include "database/dberror.h"
+#include "searchbuttonrow.h"
 #include "searchlog.h"
 #include "searchstatements.h"
 
@@ -48,19 +48,8 @@ TextSearchDialog::TextSearchDialog(Session& session, TextSearchField field, QWid
     auto* help = new QLabel(QStringLiteral(" ヘルプ： F1キー"), this);
     help->setObjectName(QStringLiteral("Label3"));
 
-    auto* search = namedButton(QStringLiteral("Command1_0"), QStringLiteral("検索"), this, {.minimumWidth = 96});
-    auto* cancel = namedButton(QStringLiteral("Command1_1"), QStringLiteral("キャンセル"), this, {.minimumWidth = 96});
-    search->setDefault(true);
-    connect(search, &QPushButton::clicked, this, &TextSearchDialog::RunTextSearch);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
     connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(12);
-    buttons->addWidget(help, 1, Qt::AlignLeft | Qt::AlignVCenter);
-    buttons->addWidget(search);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = searchButtonRow(this, help, [this] { RunTextSearch(); });
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
     layout->setVerticalSpacing(8);
