@@ -119,14 +119,7 @@ struct EditorFixture {
     void scrap(int docNo, const QString& major, const QString& middle, const QString& minor, int levNo,
                int skID = 0) const
     {
-        TestScrap s;
-        s.title = QStringLiteral("記事%1").arg(docNo);
-        s.major = major;
-        s.middle = middle;
-        s.minor = minor;
-        s.levNo = levNo;
-        s.docNo = docNo;
-        s.pfID = docNo;
+        TestScrap s = numberedScrap(docNo, levNo, {major, middle, minor});
         s.skID = skID;
         addScrap(db(), s);
         addBody(db(), docNo, QStringLiteral("本文%1").arg(docNo));

@@ -26,15 +26,7 @@ inline void addTree(Connection& c)
 inline TestScrap scrap(int docNo, int levNo, const QString& major, const QString& middle = {},
                        const QString& minor = {})
 {
-    TestScrap s;
-    s.title = QStringLiteral("記事%1").arg(docNo);
-    s.major = major;
-    s.middle = middle;
-    s.minor = minor;
-    s.levNo = levNo;
-    s.docNo = docNo;
-    s.pfID = docNo;
-    return s;
+    return numberedScrap(docNo, levNo, {major, middle, minor});
 }
 
 // Scraps are inserted out of tree order, so that ordering is something the listing has to do.

@@ -94,3 +94,16 @@ QByteArray encodedPicture(const QSize& size, const char* format)
     image.save(&buffer, format);
     return bytes;
 }
+
+TestScrap numberedScrap(int docNo, int levNo, const QStringList& classPath)
+{
+    TestScrap s;
+    s.title = QStringLiteral("記事%1").arg(docNo);
+    s.major = classPath.value(0);
+    s.middle = classPath.value(1);
+    s.minor = classPath.value(2);
+    s.levNo = levNo;
+    s.docNo = docNo;
+    s.pfID = docNo;
+    return s;
+}

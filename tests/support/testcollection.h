@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -41,6 +42,8 @@ struct TestScrap {
     int levNo = 1;
     int docNo = 0;
 };
+// Scrap "記事N" with document and body number N, filed under the three class names.
+TestScrap numberedScrap(int docNo, int levNo, const QStringList& classPath);
 void addScrap(Connection& connection, const TestScrap& scrap);
 void addClass(Connection& connection, int ndP, const QString& name, int ndMEMO);
 void addBody(Connection& connection, int pfID, const QString& text);
