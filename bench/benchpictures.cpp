@@ -1,4 +1,5 @@
 #include "benchops.h"
+#include "collectiongenerator.h"
 #include "common/toolbarbuttons.h"
 #include "database/connection.h"
 #include "database/query.h"
@@ -59,14 +60,7 @@ QImage busyPicture(int variant)
 
 QByteArray jpegOf(const QImage& image)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(90);
-    if (!writer.write(image))
-        throw std::runtime_error("cannot encode a JPEG picture: " + writer.errorString().toStdString());
-    return bytes;
+    return encodeJpeg(image, 90);
 }
 
 // Notes what the picture area last painted, whichever pictures window it belongs to.

@@ -300,14 +300,7 @@ std::vector<QByteArray> encodePictures()
             painter.fillRect(image.rect(), gradient);
             drawDigit(painter, i + 1, 60, 25);
         }
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "jpeg");
-        writer.setQuality(80);
-        if (!writer.write(image))
-            throw std::runtime_error("cannot encode a JPEG picture: " + writer.errorString().toStdString());
-        pictures.push_back(bytes);
+        pictures.push_back(encodeJpeg(image, 80));
     }
     return pictures;
 }
@@ -457,4 +450,16 @@ void generateCollection(const QString& path, const GeneratorOptions& options)
     Transaction transaction(*connection);
     Generator(*connection, options).run();
     transaction.commit();
+}
+
+QByteArray encodeJpeg(const QImage& image, int quality)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(quality);
+    if (!writer.write(image))
+        throw std::runtime_error("cannot encode a JPEG picture: " + writer.errorString().toStdString());
+    return bytes;
 }

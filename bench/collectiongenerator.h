@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QImage>
 #include <QString>
 
 #include <functional>
@@ -15,4 +17,7 @@ struct GeneratorOptions {
 // three-level class tree, scraps with bodies and marks, and pictures for one scrap in ten. The same options always
 // give the same collection. Needs a QGuiApplication (pictures are encoded as JPEG). Throws DbError, or
 // std::runtime_error when the options are out of range or no JPEG encoder is available.
+// image as JPEG bytes; throws std::runtime_error when no encoder is available.
+QByteArray encodeJpeg(const QImage& image, int quality);
+
 void generateCollection(const QString& path, const GeneratorOptions& options = {});
