@@ -1,5 +1,4 @@
 #include "mainwindow.h"
-#include "pictures/pictureswindow.h"
 
 #include "common/colourvalue.h"
 #include "common/helptopics.h"
@@ -11,6 +10,7 @@
 #include "geometry.h"
 #include "mainwindowlog.h"
 #include "panearea.h"
+#include "pictures/pictureswindow.h"
 #include "scrap/scrapsheet.h"
 #include "scraplistmodel.h"
 #include "splitterbar.h"

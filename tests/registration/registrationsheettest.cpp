@@ -58,7 +58,8 @@ struct SheetFixture {
                 return std::nullopt;
             return WaitingPicture{QStringLiteral("待っている画像"), QByteArray("\xFF\xD8\xFF\xD9", 4)};
         };
-        sheet = std::make_unique<RegistrationSheet>(session, dialogs, [this] { return body; }, date, levNo, waiting);
+        sheet = std::make_unique<RegistrationSheet>(
+            session, dialogs, [this] { return body; }, date, levNo, waiting);
         closed = std::make_unique<QSignalSpy>(sheet.get(), &RegistrationSheet::closedWith);
         sheet->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet.get()));

@@ -326,8 +326,7 @@ void ImportanceLevelsEditorTest::registrationSheet_offersTheLevelsInTheirNewOrde
     Fixture f;
     f.run({u"press 3"_qs, u"up"_qs, u"reg"_qs});
 
-    RegistrationSheet sheet(
-        f.collection.session, f.dialogs, [] { return u"本文"_qs; }, QString(), 1, {});
+    RegistrationSheet sheet(f.collection.session, f.dialogs, [] { return u"本文"_qs; }, QString(), 1, {});
     sheet.show();
     auto* grid = sheet.findChild<QTableWidget*>(u"fg"_qs);
     grid->setCurrentCell(1, 2);
