@@ -35,6 +35,7 @@ BenchRegistry allOperations()
     registerSearchOps(registry);
     registerTreeOps(registry);
     registerPictureOps(registry);
+    registerStartupOps(registry);
     return registry;
 }
 

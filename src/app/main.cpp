@@ -6,6 +6,7 @@
 #include "common/session.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/startupoptions.h"
+#include "startupreport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -39,6 +40,7 @@ int main(int argc, char* argv[])
     QtDesktop desktop;
     Session session;
     MainWindow window(session, dialogs, desktop, options);
+    reportFirstPaint(window);
     window.show();
     return QApplication::exec();
 }
