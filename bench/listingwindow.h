@@ -5,6 +5,7 @@
 #include "common/session.h"
 #include "common/userdialogs.h"
 #include "mainwindow/mainwindow.h"
+#include "web/webpane.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,6 +36,21 @@ public:
     bool openUrl(const QUrl&) override { return false; }
 };
 
+// The bench lists and steps; the web tab is never shown, so no browser is started.
+class NoWebPane final : public WebPane {
+public:
+    QString currentUrl() const override { return {}; }
+    QString currentTitle() const override { return {}; }
+    void navigate(const QString&) override {}
+    void goBack() override {}
+    void goForward() override {}
+    void goHome() override {}
+    void goSearch() override {}
+    void setHomePage(const QString&) override {}
+    void printPage() override {}
+    void copySelection() override {}
+};
+
 // The real main window on the collection, in search mode, as a user would list classes in it.
 class ListingWindow {
 public:
@@ -43,7 +59,7 @@ public:
         StartupOptions options;
         options.programFolder = QCoreApplication::applicationDirPath();
         options.databasePath = path;
-        window = std::make_unique<MainWindow>(session, dialogs, desktop, options);
+        window = std::make_unique<MainWindow>(session, dialogs, desktop, new NoWebPane, options);
         window->show();
         window->findChild<QTabWidget*>(QStringLiteral("SSTab"))->setCurrentIndex(MainWindow::TabSearch);
         QCoreApplication::processEvents();

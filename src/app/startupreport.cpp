@@ -1,5 +1,7 @@
 #include "startupreport.h"
 
+#include "web/webpane.h"
+
 #include <QEvent>
 #include <QObject>
 #include <QTimer>
@@ -31,9 +33,15 @@ protected:
 
 } // namespace
 
-void reportFirstPaint(QWidget& window)
+void reportStartup(QWidget& window, WebPane& web)
 {
     if (qEnvironmentVariableIsEmpty("ZETTORA_STARTUP_REPORT"))
         return;
     window.installEventFilter(new FirstPaintWatcher(&window));
+    auto* once = new QObject(&web);
+    QObject::connect(&web, &WebPane::navigationCompleted, once, [once] {
+        std::fputs("page\n", stdout);
+        std::fflush(stdout);
+        once->deleteLater();
+    });
 }

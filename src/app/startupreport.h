@@ -1,7 +1,9 @@
 #pragma once
 
 class QWidget;
+class WebPane;
 
 // With ZETTORA_STARTUP_REPORT set, the program writes "painted" on standard output once window has painted its
-// first frame, so that a benchmark can time start-up from outside the process.
-void reportFirstPaint(QWidget& window);
+// first frame, and "page" once web has shown its first page, so that a benchmark can time start-up and weigh the
+// process from outside.
+void reportStartup(QWidget& window, WebPane& web);

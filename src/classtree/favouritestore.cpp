@@ -114,3 +114,12 @@ void SaveFavouriteName(Connection& connection, qint16 ndID, const QString& fvNam
     Query rename(connection, QStringLiteral("UPDATE extraNodeWEB SET fvName = ? WHERE ") + firstRowWithId());
     rename.bind(1, fvName).bind(2, qint64(ndID)).run();
 }
+
+QList<FavouriteSite> ListFavourites(Connection& connection)
+{
+    QList<FavouriteSite> sites;
+    Query favourites(connection, QStringLiteral("SELECT fvName, fvAddress FROM extraNodeWEB ORDER BY ndWEB, rowid"));
+    while (favourites.next())
+        sites.append({favourites.text(0), favourites.text(1)});
+    return sites;
+}

@@ -31,3 +31,10 @@ void DeleteFavouriteRow(Connection& connection, qint16 ndID, const QList<qint64>
 // The address of the first favourite with identifier ndID, or nullopt when there is none.
 [[nodiscard]] std::optional<QString> FavouriteAddress(Connection& connection, qint16 ndID);
 void SaveFavouriteName(Connection& connection, qint16 ndID, const QString& fvName);
+
+struct FavouriteSite {
+    QString name;
+    QString address;
+};
+// Every stored favourite in display order.
+[[nodiscard]] QList<FavouriteSite> ListFavourites(Connection& connection);

@@ -14,12 +14,14 @@
 #include "scrap/scrapsheet.h"
 #include "scraplistmodel.h"
 #include "splitterbar.h"
+#include "web/webpane.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDate>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QStatusBar>
@@ -33,6 +35,9 @@
 using namespace Geometry;
 
 namespace {
+
+// Addresses the address box remembers in its list.
+constexpr int kAddressHistory = 30;
 
 QRect twipsRect(int left, int top, int width, int height)
 {
@@ -53,13 +58,14 @@ QWidget* pageWith(QTabWidget* tabs, std::initializer_list<QWidget*> panes)
 
 } // namespace
 
-MainWindow::MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop, const StartupOptions& options,
-                       QWidget* parent)
+MainWindow::MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop, WebPane* web,
+                       const StartupOptions& options, QWidget* parent)
     : QMainWindow(parent)
     , m_session(session)
     , m_dialogs(dialogs)
     , m_desktop(desktop)
     , m_options(options)
+    , m_webPane(web)
 {
     setObjectName(QStringLiteral("Form1"));
     buildControls();
@@ -100,11 +106,11 @@ void MainWindow::buildControls()
 
     m_tabs = new QTabWidget(m_paneArea);
     m_tabs->setObjectName(QStringLiteral("SSTab"));
-    auto* browser = new QLabel(m_tabs);
-    browser->setAutoFillBackground(true);
-    browser->setBackgroundRole(QPalette::Base);
-    m_webPane = browser;
     m_webPane->setObjectName(QStringLiteral("WB"));
+    connect(m_webPane, &WebPane::navigationCompleted, this,
+            [this] { m_addressBox->setEditText(m_webPane->currentUrl()); });
+    connect(m_webPane, &WebPane::textClipRequested, this, &MainWindow::clipTextToEntry);
+    connect(m_webPane, &WebPane::pictureClipRequested, this, &MainWindow::openPicturesForWebPicture);
     m_entryBody = new QPlainTextEdit(m_tabs);
     m_entryBody->setObjectName(QStringLiteral("mData"));
     m_scrapList = new QTableView(m_tabs);
@@ -134,6 +140,8 @@ void MainWindow::buildControls()
     m_addressBox = new QComboBox(this);
     m_addressBox->setObjectName(QStringLiteral("URLbox"));
     m_addressBox->setEditable(true);
+    m_addressBox->setMaxCount(kAddressHistory);
+    m_addressBox->lineEdit()->installEventFilter(this);
     m_addressBox->hide();
 
     setUpSheet();

@@ -34,6 +34,7 @@ struct ResultSource;
 class Session;
 class SplitterBar;
 class UserDialogs;
+class WebPane;
 
 // The main window: toolbar, left pane (tree fg(0) and sheet fg(1) in one place), splitter, tab strip with the
 // browser, entry, list and record-view panes, status bar and menus. Start-up runs in the constructor.
@@ -47,7 +48,8 @@ public:
     enum class LeftPane { Tree, Sheet };
     enum Tab { TabBrowser = 0, TabEntry = 1, TabSearch = 2 };
 
-    MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop, const StartupOptions& options,
+    // The window takes web, the browser of the web tab, as its child.
+    MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop, WebPane* web, const StartupOptions& options,
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -81,8 +83,6 @@ public:
 Q_SIGNALS:
     // A class was clicked in registration mode: the registration sheet opens for it.
     void registrationRequested(int levNo);
-    // The web pane is to show an address.
-    void navigateRequested(const QString& address);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -122,6 +122,12 @@ private:
     void BuildRecordToolbar();
     void ToggleBodyBackground(QPlainTextEdit* box);
     void ToggleAddressBar();
+    // The web pane: the address box's Enter, the start page of the open collection, text and the selection.
+    bool onAddressBoxEvent(QEvent* event);
+    void NavigateToAddressBox();
+    void refreshStartPage();
+    void clipTextToEntry(const QString& text);
+    void ReadWebSelection();
 
     // The scrap list.
     void clearList();
@@ -234,7 +240,7 @@ private:
     ScrapSheet* m_recordSheet = nullptr;
     SplitterBar* m_splitter = nullptr;
     QTabWidget* m_tabs = nullptr;
-    QWidget* m_webPane = nullptr;
+    WebPane* m_webPane = nullptr;
     QPlainTextEdit* m_entryBody = nullptr;
     QTableView* m_scrapList = nullptr;
     QPlainTextEdit* m_recordBody = nullptr;
@@ -272,6 +278,8 @@ private:
     Mode m_previousMode = Mode::Favourites;
     bool m_recordView = false;
     bool m_webShown = false;
+    // An input method is composing in the address box: its Enter confirms the text and must not navigate.
+    bool m_addressComposing = false;
     std::optional<ScrapIdentity> m_shownScrap;
     quint64 m_recordGeneration = 0;
     std::optional<ScrapIdentity> m_entryScrap;

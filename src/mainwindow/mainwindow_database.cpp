@@ -10,6 +10,7 @@
 #include "mainwindow.h"
 #include "mainwindowlog.h"
 #include "settings/displaysettingsstore.h"
+#include "web/webpane.h"
 
 #include <QAction>
 #include <QFont>
@@ -56,6 +57,7 @@ bool MainWindow::openAndCheck(const QString& path, DatabaseKind& kind)
     }
     kind = check.acceptedKind();
     m_session.adoptDatabase(std::move(candidate), path, databaseNameOf(path), kind);
+    refreshStartPage();
     setWindowTitle(captionFor(m_session.databaseName(), kind));
     ReadDisplayFont(*m_session.connection(), m_session.displayFont);
     ApplyDisplayFont();

@@ -6,6 +6,7 @@
 #include "mainwindow.h"
 #include "mainwindowlog.h"
 #include "pictures/pictureswindow.h"
+#include "web/webpane.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -88,9 +89,8 @@ void MainWindow::CloseOtherWindows()
 void MainWindow::ShowFavouritesMode()
 {
     CloseModeWindows();
-    if (!m_webShown) {
-        // The browser goes to its home page here once the web pane exists.
-    }
+    if (!m_webShown)
+        m_webPane->goHome();
     ClearToolbar();
     BuildWebToolbar();
     resetFavouritesTree();

@@ -10,6 +10,7 @@
 #include "search/importancefilterdialog.h"
 #include "search/searchstatements.h"
 #include "search/textsearchdialog.h"
+#include "web/webpane.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,12 +42,12 @@ void MainWindow::BuildWebToolbar()
         {u"bAdress"_s, u"アドレスバー"_s, u"blue"_s, u"アドレスバー表示"_s, [this] { ToggleAddressBar(); }},
         {u"bFavor"_s, u"お気に入り"_s, u"exclam"_s, u"お気に入りに追加"_s, openEditor},
         ToolbarButton::gap(QStringLiteral("ph2"), 400),
-        {u"bPrev"_s, u"戻る"_s, u"arw6lt"_s, {}, {}},
-        {u"bNext"_s, u"進む"_s, u"arw6rt"_s, {}, {}},
-        {u"bHome"_s, u"ホーム"_s, u"home"_s, {}, {}},
-        {u"bSearch"_s, u"検索"_s, u"magni"_s, {}, {}},
-        {u"bPrint"_s, u"印刷"_s, u"print"_s, {}, {}},
-        {u"speak2"_s, u"読上げ"_s, u"lip"_s, u"選択部分を読み上げ"_s, {}},
+        {u"bPrev"_s, u"戻る"_s, u"arw6lt"_s, {}, [this] { m_webPane->goBack(); }},
+        {u"bNext"_s, u"進む"_s, u"arw6rt"_s, {}, [this] { m_webPane->goForward(); }},
+        {u"bHome"_s, u"ホーム"_s, u"home"_s, {}, [this] { m_webPane->goHome(); }},
+        {u"bSearch"_s, u"検索"_s, u"magni"_s, {}, [this] { m_webPane->goSearch(); }},
+        {u"bPrint"_s, u"印刷"_s, u"print"_s, {}, [this] { m_webPane->printPage(); }},
+        {u"speak2"_s, u"読上げ"_s, u"lip"_s, u"選択部分を読み上げ"_s, [this] { ReadWebSelection(); }},
     };
     fillToolbar(m_toolbar, buttons);
 }
@@ -237,7 +238,7 @@ void MainWindow::ToggleAddressBar()
 
 void MainWindow::openTreeEditor()
 {
-    auto* editor = new TreeEditor(m_session, m_dialogs, nullptr,
+    auto* editor = new TreeEditor(m_session, m_dialogs, m_webPane,
                                   m_mode == Mode::Favourites ? TreeKind::Favourites : TreeKind::Classes, this);
     editor->setAttribute(Qt::WA_DeleteOnClose);
     m_treeEditor = editor;
@@ -246,6 +247,7 @@ void MainWindow::openTreeEditor()
         if (m_mode == Mode::Favourites) {
             resetFavouritesTree();
             addFavouriteNodes();
+            refreshStartPage();
             return;
         }
         // Classes may have been deleted with their scraps: a listing made before the editor is stale.

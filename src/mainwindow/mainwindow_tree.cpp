@@ -9,6 +9,7 @@
 #include "database/query.h"
 #include "mainwindow.h"
 #include "mainwindowlog.h"
+#include "web/webpane.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
@@ -90,5 +91,5 @@ void MainWindow::OpenFavourite()
         return;
     }
     m_webShown = true;
-    Q_EMIT navigateRequested(m_addressBox->currentText());
+    m_webPane->navigate(m_addressBox->currentText());
 }

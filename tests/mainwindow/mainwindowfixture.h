@@ -3,6 +3,7 @@
 #include "common/session.h"
 #include "fakedesktop.h"
 #include "fakeuserdialogs.h"
+#include "fakewebpane.h"
 #include "mainwindow/mainwindow.h"
 #include "testcollection.h"
 
@@ -23,6 +24,8 @@ struct Fixture {
     FakeDesktop desktop;
     Session session;
     std::unique_ptr<MainWindow> window;
+    // Owned by the window once it starts.
+    FakeWebPane* web = new FakeWebPane;
 
     // Creates the default collection unless told not to, then starts the window.
     explicit Fixture(bool withDefaultCollection = true)
@@ -30,12 +33,16 @@ struct Fixture {
         if (withDefaultCollection)
             folder.newCollection();
     }
-    MainWindow& start()
+    MainWindow& start() { return start(web); }
+    // Starts the window with another browser, such as the real one.
+    MainWindow& start(WebPane* pane)
     {
+        if (pane != web)
+            delete std::exchange(web, nullptr);
         StartupOptions options;
         options.programFolder = folder.folder();
         options.databasePath = folder.path(QStringLiteral("Zettora.mdb"));
-        window = std::make_unique<MainWindow>(session, dialogs, desktop, options);
+        window = std::make_unique<MainWindow>(session, dialogs, desktop, pane, options);
         window->show();
         return *window;
     }

@@ -1,0 +1,78 @@
+// The web tab: the address box, the start page of the open collection, and text clipped from a page.
+#include "classtree/favouritestore.h"
+#include "common/session.h"
+#include "database/dberror.h"
+#include "mainwindow.h"
+#include "mainwindowlog.h"
+#include "web/startpage.h"
+#include "web/webpane.h"
+
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+bool MainWindow::onAddressBoxEvent(QEvent* event)
+{
+    if (event->type() == QEvent::InputMethod) {
+        m_addressComposing = !static_cast<QInputMethodEvent*>(event)->preeditString().isEmpty();
+        return false;
+    }
+    // The press, not the release: an input method that takes the Enter confirming its conversion may still let the
+    // release through, and that Enter must only confirm.
+    if (event->type() == QEvent::KeyPress && !m_addressComposing) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            NavigateToAddressBox();
+    }
+    return false;
+}
+
+void MainWindow::NavigateToAddressBox()
+{
+    const QString address = m_addressBox->currentText();
+    if (address.isEmpty())
+        return;
+    m_webShown = true;
+    m_webPane->navigate(address);
+}
+
+void MainWindow::refreshStartPage()
+{
+    QList<StartPageLink> links;
+    if (Connection* connection = m_session.connection()) {
+        try {
+            for (const FavouriteSite& site : ListFavourites(*connection))
+                links.append({site.name, site.address});
+        } catch (const DbError& e) {
+            qCWarning(lcMainWindow) << "cannot read the favourites for the start page:" << e.message();
+        }
+    }
+    m_webPane->setHomePage(startPageHtml(m_session.databaseName(), links));
+}
+
+void MainWindow::clipTextToEntry(const QString& text)
+{
+    if (m_session.isSavedEdition() || !m_tabs->isTabEnabled(TabEntry))
+        return;
+    // A draft in the entry pane is added to, never replaced; the text of a scrap already registered is.
+    if (m_entryScrap || m_entryBody->toPlainText().isEmpty()) {
+        clearEntry();
+        m_entryBody->setPlainText(text);
+    } else {
+        QTextCursor end(m_entryBody->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(u'\n' + text);
+    }
+    m_tabs->setCurrentIndex(TabEntry);
+    m_entryBody->moveCursor(QTextCursor::End);
+    m_entryBody->setFocus();
+}
+
+void MainWindow::ReadWebSelection()
+{
+    m_webPane->copySelection();
+    // Reading the clipboard aloud joins here with the speech character.
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// The web search site "bSearch" opens.
+inline constexpr char16_t kSearchPageAddress[] = u"https://www.google.co.jp/";
+
+struct StartPageLink {
+    QString name;
+    QString address;
+};
+
+// The start page of the web tab: the open collection's name and its favourites as links. Everything from the
+// collection is escaped, and an address that is not a web or file address is shown as text, never as a link.
+QString startPageHtml(const QString& collectionName, const QList<StartPageLink>& favourites);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "web/webpane.h"
+
+#include <QStringList>
+
+// Stands in for the browser: records what the main window asked of it, and shows whatever page a test says.
+class FakeWebPane final : public WebPane {
+public:
+    QString currentUrl() const override { return url; }
+    QString currentTitle() const override { return title; }
+    void navigate(const QString& address) override { calls << QStringLiteral("navigate ") + address; }
+    void goBack() override { calls << QStringLiteral("back"); }
+    void goForward() override { calls << QStringLiteral("forward"); }
+    void goHome() override { calls << QStringLiteral("home"); }
+    void goSearch() override { calls << QStringLiteral("search"); }
+    void setHomePage(const QString& html) override { homePage = html; }
+    void printPage() override { calls << QStringLiteral("print"); }
+    void copySelection() override { calls << QStringLiteral("copy"); }
+
+    // A page finished loading, as the engine would report it.
+    void complete(const QString& pageUrl, const QString& pageTitle)
+    {
+        url = pageUrl;
+        title = pageTitle;
+        Q_EMIT navigationCompleted();
+    }
+
+    QStringList calls;
+    QString url;
+    QString title;
+    QString homePage;
+};
