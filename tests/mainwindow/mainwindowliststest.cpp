@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -24,6 +25,8 @@
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
 
 void MainWindowListsTest::initTestCase()
 {
@@ -109,6 +112,76 @@ void MainWindowListsTest::addressBarTwice_restoresTheWebToolbar()
     w.toolbarButton(QStringLiteral("bAdress"))->trigger();
     QVERIFY(box->isHidden());
     QCOMPARE(f.toolbarKeys(), before);
+}
+
+// Each step is one event to the address box: "type:TEXT", "compose:PREEDIT", "commit:TEXT", "press", "release".
+void MainWindowListsTest::addressBoxEnter_navigatesOnlyOutsideAComposition_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("navigations");
+    QTest::newRow("empty box") << QStringList{u"press"_s, u"release"_s} << QStringList{};
+    QTest::newRow("typed text, as typed")
+        << QStringList{u"type: example.com/a b "_s, u"press"_s} << QStringList{u"navigate  example.com/a b "_s};
+    QTest::newRow("release alone") << QStringList{u"type:x"_s, u"release"_s} << QStringList{};
+    // The Enter that confirms a conversion reaches the box while the preedit is still there, or only its release
+    // after the commit; neither navigates. The next Enter does.
+    QTest::newRow("conversion confirmed")
+        << QStringList{u"compose:とうきょう"_s, u"press"_s, u"commit:東京"_s, u"release"_s} << QStringList{};
+    QTest::newRow("Enter after the conversion")
+        << QStringList{u"compose:とうきょう"_s, u"commit:東京"_s, u"release"_s, u"press"_s}
+        << QStringList{u"navigate 東京"_s};
+}
+
+void MainWindowListsTest::addressBoxEnter_navigatesOnlyOutsideAComposition()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, navigations);
+    ListFixture f;
+    MainWindow& w = f.start();
+    f.web->calls.clear();
+    QLineEdit* edit = f.child<QComboBox>(u"URLbox")->lineEdit();
+    for (const QString& step : steps) {
+        const QString value = step.section(u':', 1);
+        if (step.startsWith(u"type:")) {
+            edit->setText(value);
+        } else if (step.startsWith(u"compose:")) {
+            QInputMethodEvent composing(value, {});
+            QApplication::sendEvent(edit, &composing);
+        } else if (step.startsWith(u"commit:")) {
+            QInputMethodEvent commit;
+            commit.setCommitString(value);
+            QApplication::sendEvent(edit, &commit);
+        } else if (step == u"press") {
+            QTest::keyPress(edit, Qt::Key_Return);
+        } else {
+            QTest::keyRelease(edit, Qt::Key_Return);
+        }
+    }
+    QCOMPARE(f.web->calls, navigations);
+    QCOMPARE(w.webShown(), !navigations.isEmpty());
+}
+
+void MainWindowListsTest::webPane_buttonsAndCompletedPages()
+{
+    ListFixture f;
+    MainWindow& w = f.start();
+    QCOMPARE(f.web->calls, QStringList{u"home"_s});
+    QVERIFY(f.web->homePage.contains(u"朝日新聞"_s));
+    for (const char16_t* key : {u"bPrev", u"bNext", u"bHome", u"bSearch", u"bPrint", u"speak2"})
+        w.toolbarButton(QString::fromUtf16(key))->trigger();
+    QCOMPARE(f.web->calls,
+             (QStringList{u"home"_s, u"back"_s, u"forward"_s, u"home"_s, u"search"_s, u"print"_s, u"copy"_s}));
+
+    f.web->complete(u"http://127.0.0.1/記事"_s, u"記事"_s);
+    QCOMPARE(f.child<QComboBox>(u"URLbox")->currentText(), u"http://127.0.0.1/記事"_s);
+
+    // Text clipped from a page: into an empty entry pane, then added to the draft there, never replacing it.
+    Q_EMIT f.web->textClipRequested(u"一つ目"_s);
+    QCOMPARE(f.tabs()->currentIndex(), int(MainWindow::TabEntry));
+    QCOMPARE(w.mode(), MainWindow::Mode::Registration);
+    f.tabs()->setCurrentIndex(MainWindow::TabBrowser);
+    Q_EMIT f.web->textClipRequested(u"二つ目"_s);
+    QCOMPARE(f.child<QPlainTextEdit>(u"mData")->toPlainText(), u"一つ目\n二つ目"_s);
 }
 
 void MainWindowListsTest::firstDataMEMO_onAnEmptyResultSet_onlySetsTheMode()

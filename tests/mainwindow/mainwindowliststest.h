@@ -12,6 +12,9 @@ private Q_SLOTS:
     void toolbarLayouts_haveTheirKeysInOrder();
     void searchToolbar_treeEditorDisabledInASavedEdition();
     void addressBarTwice_restoresTheWebToolbar();
+    void addressBoxEnter_navigatesOnlyOutsideAComposition_data();
+    void addressBoxEnter_navigatesOnlyOutsideAComposition();
+    void webPane_buttonsAndCompletedPages();
     void firstDataMEMO_onAnEmptyResultSet_onlySetsTheMode();
     void clipboardCommands_actOnTheEntryBody();
     void clearMEMO_emptiesTheBodyAndDisablesItsCommands();
