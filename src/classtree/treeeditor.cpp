@@ -416,6 +416,9 @@ void TreeEditor::AddFavourite()
     if (!m_web || !connection)
         return;
     const QString address = m_web->currentUrl();
+    // With no page shown there is nothing to keep.
+    if (address.isEmpty())
+        return;
     // A page title longer than the name column keeps its beginning.
     const QString title = m_web->currentTitle().left(kNameWidth);
     onNodeClicked(root());

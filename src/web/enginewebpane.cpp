@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -26,7 +28,8 @@
 namespace {
 
 // A copied picture reaches the clipboard from the engine a moment later; past this, it is taken as failed.
-constexpr int kPictureCopyTimeoutMs = 5000;
+constexpr int kPictureCopyTimeoutMs = 15000;
+constexpr int kPictureCopyFallbackMs = 2000;
 constexpr int kPdfNameTitleLength = 40;
 
 // A page that opens its pop-up windows in itself: the new window's first address is loaded here instead.
@@ -187,7 +190,9 @@ QMenu* EngineWebPane::contextMenuFor(const QWebEngineContextMenuRequest& request
     menu->setObjectName(QStringLiteral("webContextMenu"));
     // The two ways into a scrap come first, where a user looks for what this program adds.
     if (request.mediaType() == QWebEngineContextMenuRequest::MediaTypeImage) {
-        QAction* clip = menu->addAction(QStringLiteral("画像をスクラップに添付"), this, &EngineWebPane::attachPicture);
+        const QUrl source = request.mediaUrl();
+        QAction* clip =
+            menu->addAction(QStringLiteral("画像をスクラップに添付"), this, [this, source] { attachPicture(source); });
         clip->setObjectName(QStringLiteral("clipPicture"));
     }
     if (const QString text = request.selectedText(); !text.isEmpty()) {
@@ -218,22 +223,47 @@ QMenu* EngineWebPane::contextMenuFor(const QWebEngineContextMenuRequest& request
     return menu;
 }
 
-void EngineWebPane::attachPicture()
+void EngineWebPane::attachPicture(const QUrl& source)
 {
-    QClipboard* clipboard = QGuiApplication::clipboard();
     delete m_pictureWait;
     auto* wait = new QObject(this);
     m_pictureWait = wait;
-    connect(clipboard, &QClipboard::dataChanged, wait, [this, wait] {
+    const auto finish = [this, wait] {
+        if (m_pictureWait != wait)
+            return false;
+        m_pictureWait = nullptr;
         wait->deleteLater();
-        Q_EMIT pictureClipRequested();
+        return true;
+    };
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, wait, [this, finish] {
+        if (finish())
+            Q_EMIT pictureClipRequested();
     });
-    QTimer::singleShot(kPictureCopyTimeoutMs, wait, [this, wait] {
-        wait->deleteLater();
+    // The engine now and then drops a copy made while its page is busy: the picture is then fetched by its address.
+    QTimer::singleShot(kPictureCopyFallbackMs, wait, [this, wait, source] { fetchPicture(source, wait); });
+    QTimer::singleShot(kPictureCopyTimeoutMs, wait, [this, finish] {
+        if (!finish())
+            return;
         qCWarning(lcWeb) << "the picture did not reach the clipboard";
         m_dialogs.exclamation(QStringLiteral("画像をコピーできませんでした。"));
     });
     m_view->triggerPageAction(QWebEnginePage::CopyImageToClipboard);
+}
+
+void EngineWebPane::fetchPicture(const QUrl& source, QObject* wait)
+{
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+    QNetworkReply* reply = m_network->get(QNetworkRequest(source));
+    reply->setParent(wait);
+    connect(reply, &QNetworkReply::finished, wait, [reply] {
+        const QImage image = QImage::fromData(reply->readAll());
+        if (image.isNull()) {
+            qCWarning(lcWeb) << "cannot fetch the picture" << reply->url() << reply->errorString();
+            return;
+        }
+        QGuiApplication::clipboard()->setImage(image);
+    });
 }
 
 void EngineWebPane::offerDownload(QWebEngineDownloadRequest* download)

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QMenu;
+class QNetworkAccessManager;
 class QPrinter;
 class QWebEngineContextMenuRequest;
 class QWebEngineDownloadRequest;
@@ -50,7 +51,8 @@ protected:
 
 private:
     void load(const QUrl& url);
-    void attachPicture();
+    void attachPicture(const QUrl& source);
+    void fetchPicture(const QUrl& source, QObject* wait);
     void offerDownload(QWebEngineDownloadRequest* download);
     void onPdfFinished(const QString& path, bool ok);
     void nameActionsInJapanese();
@@ -67,4 +69,5 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     bool m_printing = false;
     QPointer<QObject> m_pictureWait;
+    QNetworkAccessManager* m_network = nullptr;
 };
