@@ -25,17 +25,22 @@ QString besideBench(const QString& relative)
     return QDir::cleanPath(path);
 }
 
-// Resident kilobytes of a process and all its descendants (the engine runs its pages in child processes).
-qint64 residentTreeKb(qint64 pid)
+qint64 residentKb(qint64 pid)
 {
-    qint64 total = 0;
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (status.open(QIODevice::ReadOnly)) {
         for (const QByteArray& line : status.readAll().split('\n')) {
             if (line.startsWith("VmRSS:"))
-                total += line.mid(6).trimmed().split(' ').value(0).toLongLong();
+                return line.mid(6).trimmed().split(' ').value(0).toLongLong();
         }
     }
+    return 0;
+}
+
+// Resident kilobytes of a process and all its descendants (the engine runs its pages in child processes).
+qint64 residentTreeKb(qint64 pid)
+{
+    qint64 total = residentKb(pid);
     QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
     if (children.open(QIODevice::ReadOnly)) {
         for (const QByteArray& child : children.readAll().split(' ')) {
@@ -66,6 +71,7 @@ struct Start {
     double ms = 0;
     qint64 paintedKb = 0;
     qint64 pageKb = 0;
+    qint64 pageOwnKb = 0;
 };
 
 Start startOnce(const QString& program, bool waitForPage)
@@ -87,6 +93,7 @@ Start startOnce(const QString& program, bool waitForPage)
     if (waitForPage && waitForLine(process, "page", kLineTimeoutMs)) {
         QThread::msleep(500);
         start.pageKb = residentTreeKb(process.processId());
+        start.pageOwnKb = residentKb(process.processId());
     }
     process.kill();
     process.waitForFinished();
@@ -101,8 +108,8 @@ std::vector<double> startTimes(const QString& program, bool isProgram)
         times.push_back(startOnce(program, false).ms);
     if (isProgram) {
         const Start withPage = startOnce(program, true);
-        std::printf("op=startup_memory rss_painted_mb=%.1f rss_home_page_mb=%.1f\n", withPage.paintedKb / 1024.0,
-                    withPage.pageKb / 1024.0);
+        std::printf("op=startup_memory rss_painted_mb=%.1f rss_home_page_mb=%.1f rss_home_page_program_mb=%.1f\n",
+                    withPage.paintedKb / 1024.0, withPage.pageKb / 1024.0, withPage.pageOwnKb / 1024.0);
         std::fflush(stdout);
     }
     return times;

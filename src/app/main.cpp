@@ -26,7 +26,6 @@ extern "C" const char* __asan_default_options()
 
 int main(int argc, char* argv[])
 {
-    EngineWebPane::prepareApplication();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zettora"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwell"));

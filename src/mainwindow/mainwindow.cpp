@@ -141,7 +141,8 @@ void MainWindow::buildControls()
     m_addressBox->setObjectName(QStringLiteral("URLbox"));
     m_addressBox->setEditable(true);
     m_addressBox->setMaxCount(kAddressHistory);
-    m_addressBox->lineEdit()->installEventFilter(this);
+    // The box, not its line edit: the box has the focus and hands its keys to the line edit directly.
+    m_addressBox->installEventFilter(this);
     m_addressBox->hide();
 
     setUpSheet();

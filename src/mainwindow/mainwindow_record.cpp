@@ -499,7 +499,7 @@ void MainWindow::enableEntryMarking(bool on)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_addressBox->lineEdit())
+    if (watched == m_addressBox)
         return onAddressBoxEvent(event) || QMainWindow::eventFilter(watched, event);
     // While a cell is being edited its editor has the keys, so arrows reach the sheet only between edits.
     if (watched == m_recordSheet && event->type() == QEvent::KeyPress) {

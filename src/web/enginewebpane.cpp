@@ -1,101 +1,57 @@
 #include "enginewebpane.h"
 
-#include "common/userdialogs.h"
+#include "browserengine.h"
 #include "startpage.h"
-#include "startpagescheme.h"
 #include "weblog.h"
 
-#include <QClipboard>
-#include <QContextMenuEvent>
-#include <QDateTime>
+#include <QCoreApplication>
 #include <QDir>
-#include <QGuiApplication>
-#include <QMenu>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QPrinter>
-#include <QPrinterInfo>
-#include <QStandardPaths>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QOpenGLContext>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEngineContextMenuRequest>
-#include <QWebEngineDownloadRequest>
-#include <QWebEngineHistory>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
+
+// Qt's own: the graphics context every view that shares one uses. Not in Qt's public headers.
+Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
 
 namespace {
 
-// A copied picture reaches the clipboard from the engine a moment later; past this, it is taken as failed.
-constexpr int kPictureCopyTimeoutMs = 15000;
-constexpr int kPictureCopyFallbackMs = 2000;
-constexpr int kPdfNameTitleLength = 40;
-
-// A page that opens its pop-up windows in itself: the new window's first address is loaded here instead.
-class SingleViewPage final : public QWebEnginePage {
-public:
-    using QWebEnginePage::QWebEnginePage;
-
-protected:
-    QWebEnginePage* createWindow(WebWindowType) override
-    {
-        auto* popup = new QWebEnginePage(profile(), this);
-        connect(popup, &QWebEnginePage::urlChanged, this, [this, popup](const QUrl& url) {
-            if (url.isEmpty())
-                return;
-            setUrl(url);
-            popup->deleteLater();
-        });
-        return popup;
-    }
-};
-
-class PageView final : public QWebEngineView {
-public:
-    PageView(EngineWebPane& pane, QWidget* parent)
-        : QWebEngineView(parent)
-        , m_pane(pane)
-    {}
-
-protected:
-    void contextMenuEvent(QContextMenuEvent* event) override
-    {
-        const QWebEngineContextMenuRequest* request = lastContextMenuRequest();
-        if (!request)
-            return;
-        QMenu* menu = m_pane.contextMenuFor(*request);
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->popup(event->globalPos());
-    }
-
-private:
-    EngineWebPane& m_pane;
-};
-
-QString userFolder(QStandardPaths::StandardLocation location)
+// What the application object makes at its start when asked to share graphics contexts. Made here instead, once
+// the window shows: on X11 it costs start-up ~45 ms before the first frame.
+void shareGraphicsContexts()
 {
-    const QString folder = QStandardPaths::writableLocation(location);
-    QDir().mkpath(folder);
-    return folder;
+    if (qt_gl_global_share_context())
+        return;
+    auto* context = new QOpenGLContext(QCoreApplication::instance());
+    if (!context->create())
+        qCWarning(lcWeb) << "no shared graphics context; the engine draws without one";
+    qt_gl_set_global_share_context(context);
 }
 
-// A file name for the page in the documents folder that no earlier print took.
-QString pdfPathFor(const QString& title)
+// Beside the program once installed; in the build tree where it was built.
+CreateBrowserEngine loadEngineModule()
 {
-    QString name = title.left(kPdfNameTitleLength);
-    for (QChar& c : name) {
-        if (c.isSpace() || c == u'/' || c == u'\\' || c.category() == QChar::Other_Control)
-            c = u'_';
+    const QStringList candidates = {
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(ZETTORA_WEB_MODULE_NAME)),
+        QStringLiteral(ZETTORA_WEB_MODULE_BUILT),
+    };
+    for (const QString& path : candidates) {
+        if (!QFileInfo::exists(path))
+            continue;
+        // Never unloaded: the engine's threads outlive any object of ours.
+        QLibrary module(path);
+        module.setLoadHints(QLibrary::PreventUnloadHint);
+        if (!module.load()) {
+            qCInfo(lcWeb) << "no web engine module at" << path << module.errorString();
+            continue;
+        }
+        if (auto create = reinterpret_cast<CreateBrowserEngine>(module.resolve(kCreateBrowserEngine)))
+            return create;
+        qCWarning(lcWeb) << "the web engine module has no entry point:" << path;
     }
-    if (name.isEmpty() || name.startsWith(u'.'))
-        name.prepend(QStringLiteral("ページ"));
-    const QDir folder(userFolder(QStandardPaths::DocumentsLocation));
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString path = folder.filePath(name + u'-' + stamp + QStringLiteral(".pdf"));
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = folder.filePath(name + u'-' + stamp + u'-' + QString::number(n) + QStringLiteral(".pdf"));
-    return path;
+    return nullptr;
 }
 
 } // namespace
@@ -110,205 +66,67 @@ EngineWebPane::EngineWebPane(UserDialogs& dialogs, QWidget* parent)
     setBackgroundRole(QPalette::Base);
 }
 
-EngineWebPane::~EngineWebPane()
-{
-    // The engine wants its pages gone before their profile.
-    delete m_view;
-    delete m_page;
-    delete m_profile;
-}
-
-void EngineWebPane::prepareApplication()
-{
-    StartPageScheme::registerScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
+EngineWebPane::~EngineWebPane() = default;
 
 void EngineWebPane::paintEvent(QPaintEvent* event)
 {
     WebPane::paintEvent(event);
-    if (!m_view && !m_startScheduled) {
-        m_startScheduled = true;
+    if (!m_startTried) {
+        m_startTried = true;
+        // Queued, so the frame being painted reaches the screen before the engine loads.
         QTimer::singleShot(0, this, &EngineWebPane::start);
     }
 }
 
-void EngineWebPane::start()
+bool EngineWebPane::start()
 {
-    if (m_view)
-        return;
-    // Cookies and cache belong to the user, in the desktop's data and cache folders, never beside a collection.
-    m_profile = new QWebEngineProfile(QStringLiteral("zettora"));
-    m_profile->setPersistentStoragePath(
-        QDir(userFolder(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("web")));
-    m_profile->setCachePath(QDir(userFolder(QStandardPaths::CacheLocation)).filePath(QStringLiteral("web")));
-    m_profile->setHttpAcceptLanguage(QStringLiteral("ja,en;q=0.7"));
-    m_startPage = new StartPageScheme(m_profile);
-    m_startPage->setHtml(m_homeHtml);
-    m_profile->installUrlSchemeHandler(StartPageScheme::name(), m_startPage);
-    connect(m_profile, &QWebEngineProfile::downloadRequested, this, &EngineWebPane::offerDownload);
-
-    m_page = new SingleViewPage(m_profile);
-    m_view = new PageView(*this, this);
-    m_view->setPage(m_page);
-    layout()->addWidget(m_view);
-    nameActionsInJapanese();
-    connect(m_view, &QWebEngineView::loadFinished, this, [this] { Q_EMIT navigationCompleted(); });
-    connect(m_view, &QWebEngineView::pdfPrintingFinished, this, &EngineWebPane::onPdfFinished);
-    connect(m_view, &QWebEngineView::printFinished, this, [this](bool ok) {
-        m_printing = false;
-        if (!ok) {
-            qCWarning(lcWeb) << "printing failed:" << m_view->url();
-            m_dialogs.exclamation(QStringLiteral("印刷できませんでした。"));
-        }
-    });
-    m_view->show();
-    if (!m_pendingUrl.isEmpty())
-        m_view->load(std::exchange(m_pendingUrl, QUrl()));
-}
-
-void EngineWebPane::nameActionsInJapanese()
-{
-    const std::pair<QWebEnginePage::WebAction, const char16_t*> names[] = {
-        {QWebEnginePage::Back, u"戻る"},
-        {QWebEnginePage::Forward, u"進む"},
-        {QWebEnginePage::Reload, u"再読み込み"},
-        {QWebEnginePage::Cut, u"切り取り"},
-        {QWebEnginePage::Copy, u"コピー"},
-        {QWebEnginePage::Paste, u"貼り付け"},
-        {QWebEnginePage::SelectAll, u"すべて選択"},
-        {QWebEnginePage::CopyLinkToClipboard, u"リンクのアドレスをコピー"},
-        {QWebEnginePage::CopyImageToClipboard, u"画像をコピー"},
-    };
-    for (const auto& [action, text] : names)
-        m_page->action(action)->setText(QString::fromUtf16(text));
-}
-
-QMenu* EngineWebPane::contextMenuFor(const QWebEngineContextMenuRequest& request)
-{
-    auto* menu = new QMenu(this);
-    menu->setObjectName(QStringLiteral("webContextMenu"));
-    // The two ways into a scrap come first, where a user looks for what this program adds.
-    if (request.mediaType() == QWebEngineContextMenuRequest::MediaTypeImage) {
-        const QUrl source = request.mediaUrl();
-        QAction* clip =
-            menu->addAction(QStringLiteral("画像をスクラップに添付"), this, [this, source] { attachPicture(source); });
-        clip->setObjectName(QStringLiteral("clipPicture"));
-    }
-    if (const QString text = request.selectedText(); !text.isEmpty()) {
-        QAction* clip = menu->addAction(QStringLiteral("選択した文字でスクラップを作成"), this,
-                                        [this, text] { Q_EMIT textClipRequested(text); });
-        clip->setObjectName(QStringLiteral("clipText"));
-    }
-    if (!menu->isEmpty())
-        menu->addSeparator();
-    if (request.linkUrl().isValid()) {
-        const QUrl link = request.linkUrl();
-        menu->addAction(QStringLiteral("リンクを開く"), this, [this, link] { load(link); });
-        menu->addAction(m_page->action(QWebEnginePage::CopyLinkToClipboard));
-    }
-    if (request.mediaType() == QWebEngineContextMenuRequest::MediaTypeImage)
-        menu->addAction(m_page->action(QWebEnginePage::CopyImageToClipboard));
-    if (request.isContentEditable()) {
-        menu->addAction(m_page->action(QWebEnginePage::Cut));
-        menu->addAction(m_page->action(QWebEnginePage::Copy));
-        menu->addAction(m_page->action(QWebEnginePage::Paste));
-        menu->addAction(m_page->action(QWebEnginePage::SelectAll));
-    } else if (!request.selectedText().isEmpty()) {
-        menu->addAction(m_page->action(QWebEnginePage::Copy));
-    }
-    menu->addSeparator();
-    for (QWebEnginePage::WebAction action : {QWebEnginePage::Back, QWebEnginePage::Forward, QWebEnginePage::Reload})
-        menu->addAction(m_page->action(action));
-    return menu;
-}
-
-void EngineWebPane::attachPicture(const QUrl& source)
-{
-    delete m_pictureWait;
-    auto* wait = new QObject(this);
-    m_pictureWait = wait;
-    const auto finish = [this, wait] {
-        if (m_pictureWait != wait)
-            return false;
-        m_pictureWait = nullptr;
-        wait->deleteLater();
+    m_startTried = true;
+    if (m_engine)
         return true;
-    };
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, wait, [this, finish] {
-        if (finish())
-            Q_EMIT pictureClipRequested();
-    });
-    // The engine now and then drops a copy made while its page is busy: the picture is then fetched by its address.
-    QTimer::singleShot(kPictureCopyFallbackMs, wait, [this, wait, source] { fetchPicture(source, wait); });
-    QTimer::singleShot(kPictureCopyTimeoutMs, wait, [this, finish] {
-        if (!finish())
-            return;
-        qCWarning(lcWeb) << "the picture did not reach the clipboard";
-        m_dialogs.exclamation(QStringLiteral("画像をコピーできませんでした。"));
-    });
-    m_view->triggerPageAction(QWebEnginePage::CopyImageToClipboard);
-}
-
-void EngineWebPane::fetchPicture(const QUrl& source, QObject* wait)
-{
-    if (!m_network)
-        m_network = new QNetworkAccessManager(this);
-    QNetworkReply* reply = m_network->get(QNetworkRequest(source));
-    reply->setParent(wait);
-    connect(reply, &QNetworkReply::finished, wait, [reply] {
-        const QImage image = QImage::fromData(reply->readAll());
-        if (image.isNull()) {
-            qCWarning(lcWeb) << "cannot fetch the picture" << reply->url() << reply->errorString();
-            return;
-        }
-        QGuiApplication::clipboard()->setImage(image);
-    });
-}
-
-void EngineWebPane::offerDownload(QWebEngineDownloadRequest* download)
-{
-    const QString folder = userFolder(QStandardPaths::DownloadLocation);
-    const QString question = QStringLiteral("「%1」をダウンロードして、次のフォルダーに保存しますか？\n%2")
-                                 .arg(download->downloadFileName(), QDir::toNativeSeparators(folder));
-    if (!m_dialogs.askYesNo(question)) {
-        download->cancel();
-        return;
+    shareGraphicsContexts();
+    const CreateBrowserEngine create = loadEngineModule();
+    if (!create) {
+        qCWarning(lcWeb) << "the web engine cannot be loaded; the web tab stays empty";
+        return false;
     }
-    download->setDownloadDirectory(folder);
-    connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this, [this, download] {
-        const QString path = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
-        if (download->state() == QWebEngineDownloadRequest::DownloadCompleted) {
-            m_dialogs.information(QStringLiteral("ダウンロードが終わりました。\n") + QDir::toNativeSeparators(path));
-        } else if (download->state() == QWebEngineDownloadRequest::DownloadInterrupted) {
-            qCWarning(lcWeb) << "download interrupted:" << path << download->interruptReasonString();
-            m_dialogs.exclamation(QStringLiteral("ダウンロードできませんでした。\n") + QDir::toNativeSeparators(path));
-        }
-    });
-    download->accept();
+    BrowserEngine::Events events;
+    events.completed = [this] { Q_EMIT navigationCompleted(); };
+    events.clipText = [this](const QString& text) { Q_EMIT textClipRequested(text); };
+    events.clipPicture = [this] { Q_EMIT pictureClipRequested(); };
+    m_engine.reset(create(m_dialogs, this, std::move(events)));
+    m_engine->setStartPageHtml(m_homeHtml);
+    layout()->addWidget(m_engine->view());
+    m_engine->view()->show();
+    if (!m_pendingUrl.isEmpty())
+        m_engine->load(std::exchange(m_pendingUrl, QUrl()));
+    return true;
+}
+
+QWidget* EngineWebPane::engineView() const
+{
+    return m_engine ? m_engine->view() : nullptr;
 }
 
 QString EngineWebPane::currentUrl() const
 {
-    if (!m_view)
+    if (!m_engine)
         return {};
-    const QUrl url = m_view->url();
+    const QUrl url = m_engine->url();
     // The start page and a blank view are no page of the web: nothing to show in the box or keep as a favourite.
-    if (url.isEmpty() || url.scheme() == QString::fromLatin1(StartPageScheme::name()) ||
-        url == QUrl(QStringLiteral("about:blank")))
+    if (url.isEmpty() || url.scheme() == QLatin1String(kStartPageScheme) || url == QUrl(QStringLiteral("about:blank")))
         return {};
     return url.toString();
 }
 
 QString EngineWebPane::currentTitle() const
 {
-    return currentUrl().isEmpty() ? QString() : m_view->title();
+    return currentUrl().isEmpty() ? QString() : m_engine->title();
 }
 
 void EngineWebPane::load(const QUrl& url)
 {
-    if (m_view)
-        m_view->load(url);
+    if (m_engine)
+        m_engine->load(url);
     else
         m_pendingUrl = url;
 }
@@ -320,19 +138,19 @@ void EngineWebPane::navigate(const QString& address)
 
 void EngineWebPane::goBack()
 {
-    if (m_view && m_view->history()->canGoBack())
-        m_view->back();
+    if (m_engine)
+        m_engine->goBack();
 }
 
 void EngineWebPane::goForward()
 {
-    if (m_view && m_view->history()->canGoForward())
-        m_view->forward();
+    if (m_engine)
+        m_engine->goForward();
 }
 
 void EngineWebPane::goHome()
 {
-    load(StartPageScheme::startPageUrl());
+    load(QUrl(QString::fromUtf16(kStartPageAddress)));
 }
 
 void EngineWebPane::goSearch()
@@ -343,43 +161,18 @@ void EngineWebPane::goSearch()
 void EngineWebPane::setHomePage(const QString& html)
 {
     m_homeHtml = html;
-    if (!m_startPage)
-        return;
-    m_startPage->setHtml(html);
-    if (m_view->url() == StartPageScheme::startPageUrl())
-        m_view->reload();
+    if (m_engine)
+        m_engine->setStartPageHtml(html);
 }
 
 void EngineWebPane::printPage()
 {
-    if (!m_view || m_printing)
-        return;
-    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
-    m_printing = true;
-    if (printer.isNull()) {
-        // No printer on this machine: the page is kept as a PDF rather than lost.
-        m_view->printToPdf(pdfPathFor(m_view->title()));
-        return;
-    }
-    m_printer = std::make_unique<QPrinter>(printer, QPrinter::HighResolution);
-    m_view->print(m_printer.get());
-}
-
-void EngineWebPane::onPdfFinished(const QString& path, bool ok)
-{
-    m_printing = false;
-    if (ok) {
-        m_dialogs.information(QStringLiteral("プリンターが見つからないため、ページを PDF ファイルに保存しました。\n") +
-                              QDir::toNativeSeparators(path));
-        return;
-    }
-    qCWarning(lcWeb) << "cannot save the page as" << path;
-    m_dialogs.exclamation(QStringLiteral("ページを PDF ファイルに保存できませんでした。\n") +
-                          QDir::toNativeSeparators(path));
+    if (m_engine)
+        m_engine->printPage();
 }
 
 void EngineWebPane::copySelection()
 {
-    if (m_view)
-        m_view->triggerPageAction(QWebEnginePage::Copy);
+    if (m_engine)
+        m_engine->copySelection();
 }

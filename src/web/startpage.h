@@ -3,6 +3,10 @@
 #include <QList>
 #include <QString>
 
+// The built-in start page, served by the engine module under a scheme of the program's own.
+inline constexpr char16_t kStartPageAddress[] = u"zettora:start";
+inline constexpr char kStartPageScheme[] = "zettora";
+
 // The web search site "bSearch" opens.
 inline constexpr char16_t kSearchPageAddress[] = u"https://www.google.co.jp/";
 

@@ -1,17 +1,19 @@
 #include "startpagescheme.h"
 
+#include "startpage.h"
+
 #include <QBuffer>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 
 QByteArray StartPageScheme::name()
 {
-    return QByteArrayLiteral("zettora");
+    return QByteArray(kStartPageScheme);
 }
 
 QUrl StartPageScheme::startPageUrl()
 {
-    return QUrl(QStringLiteral("zettora:start"));
+    return QUrl(QString::fromUtf16(kStartPageAddress));
 }
 
 void StartPageScheme::registerScheme()

@@ -10,7 +10,7 @@ public:
 
     static QByteArray name();
     static QUrl startPageUrl();
-    // Must run before the application object exists: the engine learns its schemes only at its start.
+    // Must run before the engine's first profile: the engine learns its schemes only at its start.
     static void registerScheme();
 
     void setHtml(const QString& html) { m_html = html.toUtf8(); }

@@ -1,5 +1,4 @@
 #include "testmain.h"
-#include "web/enginewebpane.h"
 #include "webpanetest.h"
 
 #include <QApplication>
@@ -14,6 +13,5 @@ extern "C" const char* __asan_default_options()
 
 int main(int argc, char* argv[])
 {
-    EngineWebPane::prepareApplication();
     return runTestClasses<QApplication, WebPaneTest>(argc, argv);
 }

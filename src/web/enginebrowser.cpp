@@ -1,0 +1,341 @@
+#include "enginebrowser.h"
+
+#include "common/userdialogs.h"
+#include "startpage.h"
+#include "startpagescheme.h"
+#include "weblog.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QWebEngineContextMenuRequest>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+namespace {
+
+// A copied picture reaches the clipboard from the engine a moment later; past this, it is taken as failed.
+constexpr int kPictureCopyTimeoutMs = 15000;
+constexpr int kPictureCopyFallbackMs = 2000;
+constexpr int kPdfNameTitleLength = 40;
+
+// A page that opens its pop-up windows in itself: the new window's first address is loaded here instead.
+class SingleViewPage final : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    QWebEnginePage* createWindow(WebWindowType) override
+    {
+        auto* popup = new QWebEnginePage(profile(), this);
+        connect(popup, &QWebEnginePage::urlChanged, this, [this, popup](const QUrl& url) {
+            if (url.isEmpty())
+                return;
+            setUrl(url);
+            popup->deleteLater();
+        });
+        return popup;
+    }
+};
+
+class PageView final : public QWebEngineView {
+public:
+    PageView(EngineBrowser& browser, QWidget* parent)
+        : QWebEngineView(parent)
+        , m_browser(browser)
+    {}
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override
+    {
+        const QWebEngineContextMenuRequest* request = lastContextMenuRequest();
+        if (!request)
+            return;
+        QMenu* menu = m_browser.contextMenuFor(*request);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(event->globalPos());
+    }
+
+private:
+    EngineBrowser& m_browser;
+};
+
+QString userFolder(QStandardPaths::StandardLocation location)
+{
+    const QString folder = QStandardPaths::writableLocation(location);
+    QDir().mkpath(folder);
+    return folder;
+}
+
+// A file name for the page in the documents folder that no earlier print took.
+QString pdfPathFor(const QString& title)
+{
+    QString name = title.left(kPdfNameTitleLength);
+    for (QChar& c : name) {
+        if (c.isSpace() || c == u'/' || c == u'\\' || c.category() == QChar::Other_Control)
+            c = u'_';
+    }
+    if (name.isEmpty() || name.startsWith(u'.'))
+        name.prepend(QStringLiteral("ページ"));
+    const QDir folder(userFolder(QStandardPaths::DocumentsLocation));
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString path = folder.filePath(name + u'-' + stamp + QStringLiteral(".pdf"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = folder.filePath(name + u'-' + stamp + u'-' + QString::number(n) + QStringLiteral(".pdf"));
+    return path;
+}
+
+} // namespace
+
+EngineBrowser::EngineBrowser(UserDialogs& dialogs, QWidget* parent, Events events)
+    : m_dialogs(dialogs)
+    , m_events(std::move(events))
+{
+    static const bool schemeRegistered = [] {
+        StartPageScheme::registerScheme();
+        return true;
+    }();
+    Q_UNUSED(schemeRegistered);
+    // Cookies and cache belong to the user, in the desktop's data and cache folders, never beside a collection.
+    m_profile = new QWebEngineProfile(QStringLiteral("zettora"));
+    m_profile->setPersistentStoragePath(
+        QDir(userFolder(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("web")));
+    m_profile->setCachePath(QDir(userFolder(QStandardPaths::CacheLocation)).filePath(QStringLiteral("web")));
+    m_profile->setHttpAcceptLanguage(QStringLiteral("ja,en;q=0.7"));
+    m_startPage = new StartPageScheme(m_profile);
+    m_profile->installUrlSchemeHandler(StartPageScheme::name(), m_startPage);
+    connect(m_profile, &QWebEngineProfile::downloadRequested, this, &EngineBrowser::offerDownload);
+
+    m_page = new SingleViewPage(m_profile);
+    m_view = new PageView(*this, parent);
+    m_view->setPage(m_page);
+    nameActionsInJapanese();
+    connect(m_view, &QWebEngineView::loadFinished, this, [this] { m_events.completed(); });
+    connect(m_view, &QWebEngineView::pdfPrintingFinished, this, &EngineBrowser::onPdfFinished);
+    connect(m_view, &QWebEngineView::printFinished, this, [this](bool ok) {
+        m_printing = false;
+        if (!ok) {
+            qCWarning(lcWeb) << "printing failed:" << m_view->url();
+            m_dialogs.exclamation(QStringLiteral("印刷できませんでした。"));
+        }
+    });
+}
+
+EngineBrowser::~EngineBrowser()
+{
+    // The engine wants its pages gone before their profile.
+    delete m_view;
+    delete m_page;
+    delete m_profile;
+}
+
+void EngineBrowser::nameActionsInJapanese()
+{
+    const std::pair<QWebEnginePage::WebAction, const char16_t*> names[] = {
+        {QWebEnginePage::Back, u"戻る"},
+        {QWebEnginePage::Forward, u"進む"},
+        {QWebEnginePage::Reload, u"再読み込み"},
+        {QWebEnginePage::Cut, u"切り取り"},
+        {QWebEnginePage::Copy, u"コピー"},
+        {QWebEnginePage::Paste, u"貼り付け"},
+        {QWebEnginePage::SelectAll, u"すべて選択"},
+        {QWebEnginePage::CopyLinkToClipboard, u"リンクのアドレスをコピー"},
+        {QWebEnginePage::CopyImageToClipboard, u"画像をコピー"},
+    };
+    for (const auto& [action, text] : names)
+        m_page->action(action)->setText(QString::fromUtf16(text));
+}
+
+QMenu* EngineBrowser::contextMenuFor(const QWebEngineContextMenuRequest& request)
+{
+    auto* menu = new QMenu(m_view);
+    menu->setObjectName(QStringLiteral("webContextMenu"));
+    // The two ways into a scrap come first, where a user looks for what this program adds.
+    if (request.mediaType() == QWebEngineContextMenuRequest::MediaTypeImage) {
+        const QUrl source = request.mediaUrl();
+        QAction* clip =
+            menu->addAction(QStringLiteral("画像をスクラップに添付"), this, [this, source] { attachPicture(source); });
+        clip->setObjectName(QStringLiteral("clipPicture"));
+    }
+    if (const QString text = request.selectedText(); !text.isEmpty()) {
+        QAction* clip = menu->addAction(QStringLiteral("選択した文字でスクラップを作成"), this,
+                                        [this, text] { m_events.clipText(text); });
+        clip->setObjectName(QStringLiteral("clipText"));
+    }
+    if (!menu->isEmpty())
+        menu->addSeparator();
+    if (request.linkUrl().isValid()) {
+        const QUrl link = request.linkUrl();
+        menu->addAction(QStringLiteral("リンクを開く"), this, [this, link] { load(link); });
+        menu->addAction(m_page->action(QWebEnginePage::CopyLinkToClipboard));
+    }
+    if (request.mediaType() == QWebEngineContextMenuRequest::MediaTypeImage)
+        menu->addAction(m_page->action(QWebEnginePage::CopyImageToClipboard));
+    if (request.isContentEditable()) {
+        menu->addAction(m_page->action(QWebEnginePage::Cut));
+        menu->addAction(m_page->action(QWebEnginePage::Copy));
+        menu->addAction(m_page->action(QWebEnginePage::Paste));
+        menu->addAction(m_page->action(QWebEnginePage::SelectAll));
+    } else if (!request.selectedText().isEmpty()) {
+        menu->addAction(m_page->action(QWebEnginePage::Copy));
+    }
+    menu->addSeparator();
+    for (QWebEnginePage::WebAction action : {QWebEnginePage::Back, QWebEnginePage::Forward, QWebEnginePage::Reload})
+        menu->addAction(m_page->action(action));
+    return menu;
+}
+
+void EngineBrowser::attachPicture(const QUrl& source)
+{
+    delete m_pictureWait;
+    auto* wait = new QObject(this);
+    m_pictureWait = wait;
+    const auto finish = [this, wait] {
+        if (m_pictureWait != wait)
+            return false;
+        m_pictureWait = nullptr;
+        wait->deleteLater();
+        return true;
+    };
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, wait, [this, finish] {
+        if (finish())
+            m_events.clipPicture();
+    });
+    // The engine now and then drops a copy made while its page is busy: the picture is then fetched by its address.
+    QTimer::singleShot(kPictureCopyFallbackMs, wait, [this, wait, source] { fetchPicture(source, wait); });
+    QTimer::singleShot(kPictureCopyTimeoutMs, wait, [this, finish] {
+        if (!finish())
+            return;
+        qCWarning(lcWeb) << "the picture did not reach the clipboard";
+        m_dialogs.exclamation(QStringLiteral("画像をコピーできませんでした。"));
+    });
+    m_view->triggerPageAction(QWebEnginePage::CopyImageToClipboard);
+}
+
+void EngineBrowser::fetchPicture(const QUrl& source, QObject* wait)
+{
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+    QNetworkReply* reply = m_network->get(QNetworkRequest(source));
+    reply->setParent(wait);
+    connect(reply, &QNetworkReply::finished, wait, [reply] {
+        const QImage image = QImage::fromData(reply->readAll());
+        if (image.isNull()) {
+            qCWarning(lcWeb) << "cannot fetch the picture" << reply->url() << reply->errorString();
+            return;
+        }
+        QGuiApplication::clipboard()->setImage(image);
+    });
+}
+
+void EngineBrowser::offerDownload(QWebEngineDownloadRequest* download)
+{
+    const QString folder = userFolder(QStandardPaths::DownloadLocation);
+    const QString question = QStringLiteral("「%1」をダウンロードして、次のフォルダーに保存しますか？\n%2")
+                                 .arg(download->downloadFileName(), QDir::toNativeSeparators(folder));
+    if (!m_dialogs.askYesNo(question)) {
+        download->cancel();
+        return;
+    }
+    download->setDownloadDirectory(folder);
+    connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this, [this, download] {
+        const QString path = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
+        if (download->state() == QWebEngineDownloadRequest::DownloadCompleted) {
+            m_dialogs.information(QStringLiteral("ダウンロードが終わりました。\n") + QDir::toNativeSeparators(path));
+        } else if (download->state() == QWebEngineDownloadRequest::DownloadInterrupted) {
+            qCWarning(lcWeb) << "download interrupted:" << path << download->interruptReasonString();
+            m_dialogs.exclamation(QStringLiteral("ダウンロードできませんでした。\n") + QDir::toNativeSeparators(path));
+        }
+    });
+    download->accept();
+}
+
+QWidget* EngineBrowser::view() const
+{
+    return m_view;
+}
+
+void EngineBrowser::load(const QUrl& url)
+{
+    m_view->load(url);
+}
+
+void EngineBrowser::goBack()
+{
+    if (m_view->history()->canGoBack())
+        m_view->back();
+}
+
+void EngineBrowser::goForward()
+{
+    if (m_view->history()->canGoForward())
+        m_view->forward();
+}
+
+QUrl EngineBrowser::url() const
+{
+    return m_view->url();
+}
+
+QString EngineBrowser::title() const
+{
+    return m_view->title();
+}
+
+void EngineBrowser::setStartPageHtml(const QString& html)
+{
+    m_startPage->setHtml(html);
+    if (m_view->url() == StartPageScheme::startPageUrl())
+        m_view->reload();
+}
+
+void EngineBrowser::printPage()
+{
+    if (m_printing)
+        return;
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    m_printing = true;
+    if (printer.isNull()) {
+        // No printer on this machine: the page is kept as a PDF rather than lost.
+        m_view->printToPdf(pdfPathFor(m_view->title()));
+        return;
+    }
+    m_printer = std::make_unique<QPrinter>(printer, QPrinter::HighResolution);
+    m_view->print(m_printer.get());
+}
+
+void EngineBrowser::onPdfFinished(const QString& path, bool ok)
+{
+    m_printing = false;
+    if (ok) {
+        m_dialogs.information(QStringLiteral("プリンターが見つからないため、ページを PDF ファイルに保存しました。\n") +
+                              QDir::toNativeSeparators(path));
+        return;
+    }
+    qCWarning(lcWeb) << "cannot save the page as" << path;
+    m_dialogs.exclamation(QStringLiteral("ページを PDF ファイルに保存できませんでした。\n") +
+                          QDir::toNativeSeparators(path));
+}
+
+void EngineBrowser::copySelection()
+{
+    m_view->triggerPageAction(QWebEnginePage::Copy);
+}
+
+extern "C" Q_DECL_EXPORT BrowserEngine* zettoraCreateBrowserEngine(UserDialogs& dialogs, QWidget* parent,
+                                                                   BrowserEngine::Events events)
+{
+    return new EngineBrowser(dialogs, parent, std::move(events));
+}
