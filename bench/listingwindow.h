@@ -30,10 +30,16 @@ public:
     std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
 };
 
+// Opens nothing; remembers the last file it was handed, so the bench can remove what the program wrote.
 class NoDesktop final : public Desktop {
 public:
-    bool openFile(const QString&) override { return false; }
+    bool openFile(const QString& path) override
+    {
+        lastFile = path;
+        return false;
+    }
     bool openUrl(const QUrl&) override { return false; }
+    QString lastFile;
 };
 
 // The bench lists and steps; the web tab is never shown, so no browser is started.

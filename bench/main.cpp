@@ -35,6 +35,7 @@ BenchRegistry allOperations()
     registerSearchOps(registry);
     registerTreeOps(registry);
     registerPictureOps(registry);
+    registerExportOps(registry);
     registerStartupOps(registry);
     return registry;
 }

@@ -141,6 +141,8 @@ private:
     void showListing(bool opened);
     // The list again after the shared result set was narrowed by importance; commands stay as they are.
     void showFilteredListing();
+    // The list, header included, into a spreadsheet file that the desktop's spreadsheet program opens.
+    void ExportListToExcel();
     // The menu entry that deletes every listed scrap, after asking.
     void DeleteAllSearchResults();
     void onListRowPressed(int row);

@@ -1,6 +1,7 @@
 // The scrap list: filling it from the shared result set, and opening a pressed row.
 #include "classlist.h"
 #include "classtree/classtreeloader.h"
+#include "common/desktop.h"
 #include "common/helptopics.h"
 #include "common/session.h"
 #include "common/twips.h"
@@ -9,15 +10,18 @@
 #include "database/opening.h"
 #include "database/recordstore.h"
 #include "database/resultset.h"
+#include "export/listworkbook.h"
 #include "geometry.h"
 #include "mainwindow.h"
 #include "mainwindowlog.h"
+#include "scrap/fieldcaptions.h"
 #include "scraplistmodel.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTableView>
 #include <QTableWidget>
@@ -161,6 +165,33 @@ void MainWindow::showFilteredListing()
     showResultCount();
     sizeListRows();
     sizeListColumns();
+}
+
+void MainWindow::ExportListToExcel()
+{
+    ListTable table;
+    for (int column = 0; column < m_scrapListModel->columnCount(); ++column) {
+        table.captions << m_scrapListModel->headerData(column, Qt::Horizontal).toString();
+        const bool number =
+            column == Field::pfID || column == Field::backC || column == Field::LevNo || column == Field::DocNo;
+        table.kinds << (number ? CellKind::Number : column == Field::a03 ? CellKind::Date : CellKind::Text);
+    }
+    // The rows the list shows, so a list narrowed by importance sends only those.
+    table.rowCount = m_scrapListModel->rowCount();
+    table.cell = [this](int row, int column) { return m_scrapListModel->cellText(row, column); };
+    const QString path = listWorkbookPath(QStandardPaths::writableLocation(QStandardPaths::TempLocation),
+                                          m_session.databaseName(), QDateTime::currentDateTime());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString error = writeListWorkbook(path, table);
+    QApplication::restoreOverrideCursor();
+    if (!error.isEmpty()) {
+        qCWarning(lcMainWindow) << "cannot write the list to" << path << error;
+        m_dialogs.exclamation(QStringLiteral("一覧表のファイルを作成できませんでした。\n") + path);
+        return;
+    }
+    if (!m_desktop.openFile(path))
+        m_dialogs.information(
+            QStringLiteral("表計算ソフトで開けなかったため、一覧表は次のファイルに保存してあります。\n") + path);
 }
 
 void MainWindow::DeleteAllSearchResults()

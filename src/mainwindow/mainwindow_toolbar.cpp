@@ -86,7 +86,7 @@ void MainWindow::BuildSearchToolbar()
          [this] { openTextSearch(TextSearchField::Keyword); }},
         {u"pDownMEMO"_s, u"重要度絞り込み"_s, u"check"_s, u"検索結果を重要度で絞込み"_s,
          [this] { openImportanceFilter(); }},
-        {u"excelvt"_s, u"Excelへ"_s, u"excel"_s, u"Excelへ一覧表を出力"_s, {}},
+        {u"excelvt"_s, u"Excelへ"_s, u"excel"_s, u"Excelへ一覧表を出力"_s, [this] { ExportListToExcel(); }},
         {u"firstDataMEMO"_s, u"各個表示"_s, u"each"_s, u"任意行クリックで、その行から表示することも出来ます。"_s,
          [this] { showFirstResult(); }},
     };

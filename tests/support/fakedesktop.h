@@ -10,7 +10,7 @@ public:
     bool openFile(const QString& path) override
     {
         opened << path;
-        return true;
+        return opens;
     }
     bool openUrl(const QUrl& url) override
     {
@@ -18,4 +18,6 @@ public:
         return true;
     }
     QStringList opened;
+    // Whether a program on the desktop takes the file.
+    bool opens = true;
 };
