@@ -70,6 +70,7 @@ void registerSearchOps(BenchRegistry& registry);
 void registerTreeOps(BenchRegistry& registry);
 void registerPictureOps(BenchRegistry& registry);
 void registerExportOps(BenchRegistry& registry);
+void registerSavedEditionOps(BenchRegistry& registry);
 void registerStartupOps(BenchRegistry& registry);
 
 // The main window on the context's collection, listing every scrap; the first call builds it.

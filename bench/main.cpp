@@ -36,6 +36,7 @@ BenchRegistry allOperations()
     registerTreeOps(registry);
     registerPictureOps(registry);
     registerExportOps(registry);
+    registerSavedEditionOps(registry);
     registerStartupOps(registry);
     return registry;
 }

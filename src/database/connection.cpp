@@ -57,6 +57,11 @@ void Connection::configure()
     execute(QStringLiteral("PRAGMA synchronous = FULL"));
 }
 
+void Connection::refuseWrites()
+{
+    execute(QStringLiteral("PRAGMA query_only = 1"));
+}
+
 void Connection::execute(const QString& sql)
 {
     Query query(*this, sql);

@@ -25,6 +25,8 @@ public:
 
     // Runs one statement that takes no values (pragmas, schema statements).
     void execute(const QString& sql);
+    // From now on every write through this connection fails: for a saved edition.
+    void refuseWrites();
     bool hasTable(const QString& name) const;
     qint64 lastInsertRowid() const;
 

@@ -70,6 +70,12 @@ Query& Query::bind(int index, const QDate& date)
     return date.isValid() ? bind(index, dateText(date)) : bindNull(index);
 }
 
+Query& Query::bindStored(int index, const Query& source, int column)
+{
+    check(sqlite3_bind_value(m_statement.get(), index, sqlite3_column_value(source.m_statement.get(), column)));
+    return *this;
+}
+
 Query& Query::bind(int index, const QVariant& value)
 {
     if (!value.isValid() || value.isNull())

@@ -27,6 +27,8 @@ public:
     Query& bind(int index, const QVariant& value);
     Query& bindNull(int index);
     Query& bindAll(const QVariantList& values);
+    // The value of column in source's current row, exactly as stored (type and bytes): for copying rows.
+    Query& bindStored(int index, const Query& source, int column);
 
     // Steps once: true when a row is there to read.
     bool next();

@@ -143,6 +143,9 @@ private:
     void showFilteredListing();
     // The list, header included, into a spreadsheet file that the desktop's spreadsheet program opens.
     void ExportListToExcel();
+    // The listed scraps copied into a saved edition in a folder the user chooses, after asking.
+    void MakeSavedEdition();
+    void MakeDisk(const QString& folder);
     // The menu entry that deletes every listed scrap, after asking.
     void DeleteAllSearchResults();
     void onListRowPressed(int row);

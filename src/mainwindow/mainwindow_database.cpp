@@ -49,13 +49,17 @@ bool MainWindow::openAndCheck(const QString& path, DatabaseKind& kind)
         m_dialogs.critical(kNotScrapDatabase);
         return false;
     }
+    kind = check.acceptedKind();
     try {
-        Schema::ensureIndexes(*candidate);
+        // A saved edition is read-only in depth: no write of any window can reach the file.
+        if (kind == DatabaseKind::SavedEdition)
+            candidate->refuseWrites();
+        else
+            Schema::ensureIndexes(*candidate);
     } catch (const DbError& e) {
         // A file that cannot be written (a read-only copy) is still readable without its indexes.
         qCWarning(lcMainWindow) << "cannot add the lookup indexes to" << path << e.message();
     }
-    kind = check.acceptedKind();
     m_session.adoptDatabase(std::move(candidate), path, databaseNameOf(path), kind);
     refreshStartPage();
     setWindowTitle(captionFor(m_session.databaseName(), kind));

@@ -44,7 +44,8 @@ void MainWindow::buildMenus()
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
     m_reserveMenu = addMenu(QStringLiteral("mReserve"), QStringLiteral("保存版"));
-    addMenuAction(m_reserveMenu, QStringLiteral("mReseveDo"), QStringLiteral("保存版作成"));
+    QAction* makeEdition = addMenuAction(m_reserveMenu, QStringLiteral("mReseveDo"), QStringLiteral("保存版作成"));
+    connect(makeEdition, &QAction::triggered, this, &MainWindow::MakeSavedEdition);
     m_reserveMenu->addSeparator()->setObjectName(QStringLiteral("none4"));
     m_searchDeleteAction =
         addMenuAction(m_reserveMenu, QStringLiteral("mSearchDel"), QStringLiteral("検索結果全部削除"));

@@ -1,0 +1,46 @@
+// The saved edition: the listed scraps copied into a read-only collection in a folder the user chooses.
+#include "common/session.h"
+#include "common/userdialogs.h"
+#include "database/resultset.h"
+#include "mainwindow.h"
+#include "savededition/savededitionnotice.h"
+#include "savededition/savededitionwriter.h"
+
+#include <QDir>
+
+void MainWindow::MakeSavedEdition()
+{
+    CloseOtherWindows();
+    const std::optional<QString> folder = m_dialogs.chooseFolder(QStringLiteral("作成場所を指定してください。"));
+    if (!folder)
+        return;
+    if (m_dialogs.askYesNo(QStringLiteral("検索結果の保存版を、") + *folder +
+                           QStringLiteral(" に作成します。　実行しますか？")))
+        MakeDisk(*folder);
+}
+
+void MainWindow::MakeDisk(const QString& folder)
+{
+    ResultSet* listed = m_session.resultSet();
+    Connection* source = m_session.connection();
+    if (!listed || !source)
+        return;
+    SavedEditionNotice notice(this);
+    notice.showText(QStringLiteral("データベースを作成中です。 "));
+    SavedEditionWriter writer;
+    if (!writer.create(QDir(folder).filePath(m_session.databaseName() + QStringLiteral(".mdb")))) {
+        notice.close();
+        m_dialogs.critical(QStringLiteral("データベース作成に失敗しました。以後の処理を中止します。"));
+        return;
+    }
+    notice.showText(QStringLiteral("データを転記中です。 "));
+    const bool ok = writer.copy(*source, *listed, [&notice](int done, int total) { notice.setProgress(done, total); });
+    // The set is left after its last record, as a walk over it leaves it.
+    if (listed->recordCount() > 0) {
+        listed->moveLast();
+        listed->moveNext();
+    }
+    notice.close();
+    m_dialogs.information(ok ? QStringLiteral("保存版を作成しました。")
+                             : QStringLiteral("保存版は正しく作成できませんでした。"));
+}

@@ -1,0 +1,3 @@
+#include "savededitionlog.h"
+
+Q_LOGGING_CATEGORY(lcSavedEdition, "zettora.savededition")

@@ -1,0 +1,155 @@
+#include "savededitionwriter.h"
+
+#include "database/connection.h"
+#include "database/creation.h"
+#include "database/dberror.h"
+#include "database/query.h"
+#include "database/resultset.h"
+#include "database/schema.h"
+#include "database/transaction.h"
+#include "savededitionlog.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// The tables copied whole, in the order they are written; the listed scraps go between Marker and Speak.
+constexpr const char16_t* kSettingsTables[] = {Schema::kStatus,        Schema::kExtraNodeMemo, Schema::kExtraNodeWeb,
+                                               Schema::kMemoUnderline, Schema::kFontSize,      Schema::kMarker};
+
+// Copies rows field by field by position, each value exactly as stored (type and bytes).
+class RowCopier {
+public:
+    RowCopier(Connection& source, Connection& edition, const char16_t* table, const QString& where = QString())
+        : m_read(source,
+                 QStringLiteral("SELECT * FROM ") + Schema::name(table) + where + QStringLiteral(" ORDER BY rowid"))
+        , m_write(edition, insertInto(table, m_read.columnCount()))
+    {}
+    Query& read() { return m_read; }
+    // Copies every row the read statement gives; returns how many.
+    int copyAll()
+    {
+        int rows = 0;
+        while (m_read.next()) {
+            copyCurrent();
+            ++rows;
+        }
+        m_read.reset();
+        return rows;
+    }
+    void copyCurrent()
+    {
+        for (int column = 0; column < m_read.columnCount(); ++column)
+            m_write.bindStored(column + 1, m_read, column);
+        m_write.run();
+        m_write.reset();
+    }
+
+private:
+    static QString insertInto(const char16_t* table, int columns)
+    {
+        QStringList marks;
+        for (int i = 0; i < columns; ++i)
+            marks << QStringLiteral("?");
+        return QStringLiteral("INSERT INTO ") + Schema::name(table) + QStringLiteral(" VALUES (") + marks.join(u',') +
+               u')';
+    }
+
+    Query m_read;
+    Query m_write;
+};
+
+} // namespace
+
+SavedEditionWriter::SavedEditionWriter() = default;
+
+SavedEditionWriter::~SavedEditionWriter()
+{
+    discard();
+}
+
+bool SavedEditionWriter::create(const QString& targetPath)
+{
+    discard();
+    // An existing file of that name, the open collection's own among them, is never touched.
+    if (QFileInfo::exists(targetPath) || QFileInfo(targetPath).isSymLink()) {
+        qCWarning(lcSavedEdition) << "a file of that name is there already:" << targetPath;
+        return false;
+    }
+    QString partial = targetPath + QStringLiteral(".partial");
+    for (int n = 2; QFileInfo::exists(partial); ++n)
+        partial = targetPath + QStringLiteral(".partial") + QString::number(n);
+    try {
+        m_partial = partial;
+        m_edition = Connection::createNew(partial);
+        CreateTables(*m_edition);
+        Schema::ensureIndexes(*m_edition);
+    } catch (const DbError& e) {
+        qCWarning(lcSavedEdition) << "cannot create" << partial << e.message();
+        discard();
+        return false;
+    }
+    m_target = targetPath;
+    return true;
+}
+
+bool SavedEditionWriter::copy(Connection& source, const ResultSet& listed, const Progress& progress)
+{
+    if (!m_edition)
+        return false;
+    try {
+        Transaction transaction(*m_edition);
+        WriteKindMarker(*m_edition, -2);
+        for (const char16_t* table : kSettingsTables)
+            RowCopier(source, *m_edition, table).copyAll();
+
+        RowCopier index(source, *m_edition, Schema::kMemoIdx, QStringLiteral(" WHERE rowid = ?"));
+        RowCopier body(source, *m_edition, Schema::kMemoDat,
+                       QStringLiteral(" WHERE rowid = (SELECT min(rowid) FROM MEMO_DAT WHERE pfID = ?)"));
+        RowCopier pictures(source, *m_edition, Schema::kPhotoDra, QStringLiteral(" WHERE skID = ?"));
+        const int total = listed.recordCount();
+        const int pfID = listed.fieldIndex(QStringLiteral("pfID"));
+        const int skID = listed.fieldIndex(QStringLiteral("skID"));
+        for (int row = 0; row < total; ++row) {
+            index.read().bind(1, listed.rowidAt(row));
+            if (index.copyAll() != 1)
+                throw DbError(DbError::kNoCurrentRow, QStringLiteral("a listed scrap is no longer stored"));
+            body.read().bind(1, listed.valueAt(row, pfID).toLongLong());
+            if (body.copyAll() != 1)
+                throw DbError(DbError::kNoCurrentRow,
+                              QStringLiteral("no body for pfID %1").arg(listed.valueAt(row, pfID).toLongLong()));
+            if (const qint64 set = listed.valueAt(row, skID).toLongLong(); set != 0) {
+                pictures.read().bind(1, set);
+                pictures.copyAll();
+            }
+            if (progress)
+                progress(row + 1, total);
+        }
+        RowCopier(source, *m_edition, Schema::kSpeak).copyAll();
+        transaction.commit();
+    } catch (const DbError& e) {
+        qCWarning(lcSavedEdition) << "cannot copy into" << m_partial << e.message();
+        discard();
+        return false;
+    }
+    m_edition.reset();
+    // Only now does the edition bear its name; an edition made meanwhile by someone else is not replaced.
+    if (!QFile::rename(m_partial, m_target)) {
+        qCWarning(lcSavedEdition) << "cannot give the edition its name:" << m_target;
+        discard();
+        return false;
+    }
+    m_partial.clear();
+    return true;
+}
+
+void SavedEditionWriter::discard()
+{
+    m_edition.reset();
+    if (!m_partial.isEmpty()) {
+        QFile::remove(m_partial);
+        QFile::remove(m_partial + QStringLiteral("-journal"));
+        m_partial.clear();
+    }
+}

@@ -1,0 +1,178 @@
+#include "savededitiontest.h"
+
+#include "database/connection.h"
+#include "database/dberror.h"
+#include "database/query.h"
+#include "database/resultset.h"
+#include "mainwindow/scraplistmodel.h"
+#include "mainwindowfixture.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Five scraps under 政治, every one with a body and a mark; scrap 2 has two pictures, scraps 2 and 4 are 重要.
+struct EditionFixture : Fixture {
+    EditionFixture()
+    {
+        auto c = Connection::openExisting(dbPath());
+        addClass(*c, 1, u"政治"_s, 2);
+        addClass(*c, 1, u"経済"_s, 3);
+        for (int i = 1; i <= 5; ++i) {
+            TestScrap s = numberedScrap(i, i == 5 ? 3 : 2, {i == 5 ? u"経済"_s : u"政治"_s});
+            s.level = (i == 2 || i == 4) ? u"重要"_s : u"普通"_s;
+            s.skID = i == 2 ? 7 : 0;
+            addScrap(*c, s);
+            addBody(*c, i, u"本文%1\n二行目、'引用'"_s.arg(i));
+            addMark(*c, i, true, 0, 2);
+        }
+        for (int n = 1; n <= 2; ++n) {
+            Query insert(*c, u"INSERT INTO PHOTO_DRA (skID, a01, a02) VALUES (7, ?, ?)"_s);
+            insert.bind(1, u"写真%1"_s.arg(n)).bind(2, encodedPicture({30 + n, 20}, "JPG")).run();
+        }
+    }
+    QString dbPath() const { return folder.path(u"Zettora.mdb"_s); }
+    void listPolitics(const QString& level = QString()) const
+    {
+        tabs()->setCurrentIndex(MainWindow::TabSearch);
+        clickNode(child<QTreeWidget>(u"fg0")->topLevelItem(0)->child(0));
+        if (level.isEmpty())
+            return;
+        window->toolbarButton(u"pDownMEMO"_s)->trigger();
+        auto* levels = window->findChild<QWidget*>(u"Form8"_s)->findChild<QComboBox*>();
+        levels->setCurrentIndex(levels->findText(level));
+        Q_EMIT levels->activated(levels->currentIndex());
+    }
+    void makeEdition(const QString& folderPath)
+    {
+        dialogs.paths.enqueue(folderPath);
+        dialogs.yesNo.enqueue(true);
+        action(u"mReseveDo")->trigger();
+    }
+};
+
+QStringList rows(const QString& path, const QString& sql)
+{
+    auto c = Connection::openExisting(path);
+    Query q(*c, sql);
+    QStringList values;
+    while (q.next()) {
+        QStringList fields;
+        for (int i = 0; i < q.columnCount(); ++i)
+            fields << (q.value(i).typeId() == QMetaType::QByteArray ? QString::fromLatin1(q.blob(i).toHex())
+                                                                    : q.value(i).toString());
+        values << fields.join(u'|');
+    }
+    return values;
+}
+
+} // namespace
+
+void SavedEditionTest::mReseveDo_copiesTheListedScraps_data()
+{
+    QTest::addColumn<QString>("level");
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<QList<int>>("docNos");
+    QTest::newRow("listed class, folder with spaces and Japanese")
+        << QString() << u"保存 版/二〇二四 年"_s << QList<int>{1, 2, 3, 4};
+    QTest::newRow("narrowed by importance") << u"重要"_s << u"narrowed"_s << QList<int>{2, 4};
+    // Another file system than the collection's, where one is at hand.
+    if (QFileInfo(u"/dev/shm"_s).isWritable())
+        QTest::newRow("another file system") << QString() << u"/dev/shm"_s << QList<int>{1, 2, 3, 4};
+}
+
+void SavedEditionTest::mReseveDo_copiesTheListedScraps()
+{
+    QFETCH(QString, level);
+    QFETCH(QString, place);
+    QFETCH(QList<int>, docNos);
+    EditionFixture f;
+    f.start();
+    f.listPolitics(level);
+    QTemporaryDir other(place.startsWith(u'/') ? place + u"/zettora-XXXXXX"_s
+                                               : QDir::tempPath() + u"/zettora-XXXXXX"_s);
+    const QString folder = place.startsWith(u'/') ? other.path() : QDir(other.path()).filePath(place);
+    QVERIFY(QDir().mkpath(folder));
+    f.makeEdition(folder);
+    QCOMPARE(f.dialogs.lastText(), u"保存版を作成しました。"_s);
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{u"Zettora.mdb"_s});
+    QVERIFY(f.session.resultSet()->eof());
+
+    const QString edition = QDir(folder).filePath(u"Zettora.mdb"_s);
+    QCOMPARE(rows(edition, u"SELECT dbid FROM DBID"_s), QStringList{u"-2"_s});
+    QCOMPARE(rows(edition, u"SELECT count(*) FROM IDno"_s), QStringList{u"0"_s});
+    QStringList inList;
+    for (int docNo : docNos)
+        inList << QString::number(docNo);
+    const QString listed = u" WHERE DocNo IN ("_s + inList.join(u',') + u") ORDER BY LevNo, DocNo"_s;
+    QCOMPARE(rows(edition, u"SELECT * FROM MEMO_IDX ORDER BY rowid"_s),
+             rows(f.dbPath(), u"SELECT * FROM MEMO_IDX"_s + listed));
+    QCOMPARE(rows(edition, u"SELECT * FROM MEMO_DAT ORDER BY rowid"_s),
+             rows(f.dbPath(), u"SELECT * FROM MEMO_DAT WHERE pfID IN ("_s + inList.join(u',') + u")"_s));
+    // Pictures only of the copied scraps that have them, byte for byte; every mark of every scrap.
+    QCOMPARE(
+        rows(edition, u"SELECT * FROM PHOTO_DRA"_s),
+        rows(f.dbPath(), docNos.contains(2) ? u"SELECT * FROM PHOTO_DRA"_s : u"SELECT * FROM PHOTO_DRA WHERE 0"_s));
+    for (const QString& table : {u"MEMO_UNDERLINE"_s, u"Status"_s, u"extraNodeMEMO"_s, u"extraNodeWEB"_s, u"FontSize"_s,
+                                 u"Marker"_s, u"Speak"_s})
+        QCOMPARE(rows(edition, u"SELECT * FROM "_s + table), rows(f.dbPath(), u"SELECT * FROM "_s + table));
+}
+
+void SavedEditionTest::mReseveDo_failures_leaveNothingBehind_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("the open collection's own folder")
+        << u"own folder"_s << u"データベース作成に失敗しました。以後の処理を中止します。"_s;
+    QTest::newRow("a folder that is a file")
+        << u"file"_s << u"データベース作成に失敗しました。以後の処理を中止します。"_s;
+    QTest::newRow("a listed scrap without its body") << u"no body"_s << u"保存版は正しく作成できませんでした。"_s;
+}
+
+void SavedEditionTest::mReseveDo_failures_leaveNothingBehind()
+{
+    QFETCH(QString, failure);
+    QFETCH(QString, message);
+    EditionFixture f;
+    f.start();
+    f.listPolitics();
+    QTemporaryDir target;
+    QString folder = target.path();
+    if (failure == u"own folder")
+        folder = f.folder.folder();
+    else if (failure == u"file")
+        folder = f.folder.writeFile(u"plain.txt"_s, "not a folder");
+    else
+        alterCollection(f.dbPath(), u"DELETE FROM MEMO_DAT WHERE pfID = 3"_s);
+    const QByteArray before = TestFolder::read(f.dbPath());
+    const QStringList filesBefore = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+
+    f.makeEdition(folder);
+    QCOMPARE(f.dialogs.lastText(), message);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), filesBefore);
+    QCOMPARE(TestFolder::read(f.dbPath()), before);
+}
+
+void SavedEditionTest::edition_opensReadOnlyInDepth()
+{
+    EditionFixture f;
+    f.start();
+    f.listPolitics();
+    QTemporaryDir target;
+    f.makeEdition(target.path());
+    f.dialogs.paths.enqueue(QDir(target.path()).filePath(u"Zettora.mdb"_s));
+    f.action(u"mFileBookOpen")->trigger();
+    QCOMPARE(f.window->windowTitle(), u"Zettora （保存版）"_s);
+    QVERIFY(!f.menuEnabled(u"mReserve"));
+    f.listPolitics();
+    QCOMPARE(f.window->scrapListModel()->rowCount(), 4);
+    QVERIFY(!f.menuEnabled(u"mReserve"));
+    // Whatever a window might try, the storage refuses it.
+    QVERIFY_THROWS_EXCEPTION(DbError, f.session.connection()->execute(u"DELETE FROM MEMO_IDX"_s));
+    QCOMPARE(rows(QDir(target.path()).filePath(u"Zettora.mdb"_s), u"SELECT count(*) FROM MEMO_IDX"_s),
+             QStringList{u"4"_s});
+}

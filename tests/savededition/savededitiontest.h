@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QObject>
+
+class SavedEditionTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void mReseveDo_copiesTheListedScraps_data();
+    void mReseveDo_copiesTheListedScraps();
+    void mReseveDo_failures_leaveNothingBehind_data();
+    void mReseveDo_failures_leaveNothingBehind();
+    void edition_opensReadOnlyInDepth();
+};
