@@ -11,6 +11,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -131,6 +134,8 @@ void SavedEditionTest::mReseveDo_failures_leaveNothingBehind_data()
     QTest::newRow("a folder that is a file")
         << u"file"_s << u"データベース作成に失敗しました。以後の処理を中止します。"_s;
     QTest::newRow("a listed scrap without its body") << u"no body"_s << u"保存版は正しく作成できませんでした。"_s;
+    // The file size limit stands in for a full disk: a write past it fails as one would.
+    QTest::newRow("the disk full half way") << u"full"_s << u"保存版は正しく作成できませんでした。"_s;
 }
 
 void SavedEditionTest::mReseveDo_failures_leaveNothingBehind()
@@ -146,12 +151,23 @@ void SavedEditionTest::mReseveDo_failures_leaveNothingBehind()
         folder = f.folder.folder();
     else if (failure == u"file")
         folder = f.folder.writeFile(u"plain.txt"_s, "not a folder");
-    else
+    else if (failure == u"no body")
         alterCollection(f.dbPath(), u"DELETE FROM MEMO_DAT WHERE pfID = 3"_s);
+    else
+        alterCollection(f.dbPath(), u"UPDATE MEMO_DAT SET a01 = printf('%.*c', 3000000, 'x') WHERE pfID = 3"_s);
     const QByteArray before = TestFolder::read(f.dbPath());
     const QStringList filesBefore = QDir(folder).entryList(QDir::Files | QDir::Hidden);
 
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    if (failure == u"full") {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = unlimited;
+        full.rlim_cur = 1 << 20;
+        setrlimit(RLIMIT_FSIZE, &full);
+    }
     f.makeEdition(folder);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
     QCOMPARE(f.dialogs.lastText(), message);
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), filesBefore);
     QCOMPARE(TestFolder::read(f.dbPath()), before);
