@@ -1,0 +1,3 @@
+#include "speechlog.h"
+
+Q_LOGGING_CATEGORY(lcSpeech, "zettora.speech")

@@ -1,0 +1,9 @@
+#include "speechtest.h"
+#include "testmain.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char* argv[])
+{
+    return runTestClasses<QCoreApplication, SpeechTest>(argc, argv);
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QObject>
+
+class SpeechTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void speedTag_data();
+    void speedTag();
+    void japanese_withKanji_isReadAsJapanese();
+    void speed_andCharacters_changeWhatIsHeard();
+    void stop_cutsALongReadAtOnce();
+};
