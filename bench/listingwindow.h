@@ -5,6 +5,7 @@
 #include "common/session.h"
 #include "common/userdialogs.h"
 #include "mainwindow/mainwindow.h"
+#include "speech/speechoutput.h"
 #include "web/webpane.h"
 
 #include <QAction>
@@ -55,6 +56,19 @@ public:
     void setHomePage(const QString&) override {}
     void printPage() override {}
     void copySelection() override {}
+    QString selectedText() const override { return {}; }
+};
+
+// The bench never reads aloud.
+class NoSpeech final : public SpeechOutput {
+public:
+    bool load(const QString&, const QString&) override { return false; }
+    bool setLanguage(int) override { return false; }
+    void moveTo(int, int) override {}
+    void show() override {}
+    void stop() override {}
+    void speak(const QString&) override {}
+    void unload() override {}
 };
 
 // The real main window on the collection, in search mode, as a user would list classes in it.
@@ -65,7 +79,7 @@ public:
         StartupOptions options;
         options.programFolder = QCoreApplication::applicationDirPath();
         options.databasePath = path;
-        window = std::make_unique<MainWindow>(session, dialogs, desktop, new NoWebPane, options);
+        window = std::make_unique<MainWindow>(session, dialogs, desktop, new NoWebPane, speech, options);
         window->show();
         window->findChild<QTabWidget*>(QStringLiteral("SSTab"))->setCurrentIndex(MainWindow::TabSearch);
         QCoreApplication::processEvents();
@@ -93,6 +107,7 @@ public:
 
     SilentDialogs dialogs;
     NoDesktop desktop;
+    NoSpeech speech;
     Session session;
     std::unique_ptr<MainWindow> window;
 };

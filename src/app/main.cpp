@@ -6,6 +6,7 @@
 #include "common/session.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/startupoptions.h"
+#include "speech/characterspeech.h"
 #include "startupreport.h"
 #include "web/enginewebpane.h"
 
@@ -49,7 +50,8 @@ int main(int argc, char* argv[])
     QtDesktop desktop;
     Session session;
     auto* web = new EngineWebPane(dialogs);
-    MainWindow window(session, dialogs, desktop, web, options);
+    CharacterSpeech speech;
+    MainWindow window(session, dialogs, desktop, web, speech, options);
     reportStartup(window, *web);
     window.show();
     return QApplication::exec();

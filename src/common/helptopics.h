@@ -18,6 +18,7 @@ inline constexpr int kClassTreeEditor = 18;
 inline constexpr int kSupport = 28;
 inline constexpr int kRegistration = 29;
 inline constexpr int kPictures = 30;
+inline constexpr int kReadingAloud = 32;
 inline constexpr int kRecordView = 34;
 inline constexpr int kDeleteAll = 35;
 inline constexpr int kMarkerColours = 10065;

@@ -58,13 +58,14 @@ QWidget* pageWith(QTabWidget* tabs, std::initializer_list<QWidget*> panes)
 
 } // namespace
 
-MainWindow::MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop, WebPane* web,
+MainWindow::MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop, WebPane* web, SpeechOutput& speech,
                        const StartupOptions& options, QWidget* parent)
     : QMainWindow(parent)
     , m_session(session)
     , m_dialogs(dialogs)
     , m_desktop(desktop)
     , m_options(options)
+    , m_speech(speech)
     , m_webPane(web)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -175,6 +176,7 @@ void MainWindow::startUp()
     setWindowTitle(QStringLiteral("Tarnwell Zettora"));
     m_addressBox->hide();
     OpenDefaultDatabase();
+    LoadSpeechCharacter();
     if (m_session.connection() && !m_session.openResults(ResultSource::wholeTable(Schema::name(Schema::kMemoIdx))))
         qCWarning(lcMainWindow) << "cannot open the index table at start-up";
     {

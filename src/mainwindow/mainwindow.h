@@ -32,6 +32,7 @@ class ScrapListModel;
 class ScrapSheet;
 struct ResultSource;
 class Session;
+class SpeechOutput;
 class SplitterBar;
 class UserDialogs;
 class WebPane;
@@ -48,9 +49,9 @@ public:
     enum class LeftPane { Tree, Sheet };
     enum Tab { TabBrowser = 0, TabEntry = 1, TabSearch = 2 };
 
-    // The window takes web, the browser of the web tab, as its child.
-    MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop, WebPane* web, const StartupOptions& options,
-               QWidget* parent = nullptr);
+    // The window takes web, the browser of the web tab, as its child; speech is the speech character it drives.
+    MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop, WebPane* web, SpeechOutput& speech,
+               const StartupOptions& options, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     Mode mode() const { return m_mode; }
@@ -127,7 +128,13 @@ private:
     void NavigateToAddressBox();
     void refreshStartPage();
     void clipTextToEntry(const QString& text);
-    void ReadWebSelection();
+    // Reading aloud: the stored character loaded, its language, and the three reads (0 the web selection, 1 the
+    // entry text, 2 the clipboard or the shown scrap).
+    void LoadSpeechCharacter();
+    void SetSpeechLanguage(int index);
+    void UnloadSpeechCharacter();
+    void ReadAloud(int mode);
+    void openSpeechSettings();
 
     // The scrap list.
     void clearList();
@@ -238,6 +245,7 @@ private:
     UserDialogs& m_dialogs;
     Desktop& m_desktop;
     StartupOptions m_options;
+    SpeechOutput& m_speech;
 
     QToolBar* m_toolbar = nullptr;
     QWidget* m_paneArea = nullptr;
@@ -283,6 +291,10 @@ private:
     Mode m_previousMode = Mode::Favourites;
     bool m_recordView = false;
     bool m_webShown = false;
+    // The loaded speech character's name (empty when none), its speed, and whether it was shown since loading.
+    QString m_speechName;
+    qint16 m_speechSpeed = 0;
+    bool m_speechShown = false;
     // An input method is composing in the address box: its Enter confirms the text and must not navigate.
     bool m_addressComposing = false;
     std::optional<ScrapIdentity> m_shownScrap;

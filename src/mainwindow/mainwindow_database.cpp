@@ -129,6 +129,8 @@ void MainWindow::OpenOtherDatabase()
     }
     m_helpTopic = HelpTopic::kWebAndEntry;
     m_webShown = false;
+    UnloadSpeechCharacter();
+    LoadSpeechCharacter();
 }
 
 void MainWindow::CreateScrapDatabase()

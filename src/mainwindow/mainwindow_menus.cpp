@@ -66,7 +66,8 @@ void MainWindow::buildMenus()
                 markers->open();
             });
     options->addSeparator()->setObjectName(QStringLiteral("none5"));
-    addMenuAction(options, QStringLiteral("mOptRead"), QStringLiteral("読み上げ各種設定"));
+    connect(addMenuAction(options, QStringLiteral("mOptRead"), QStringLiteral("読み上げ各種設定")), &QAction::triggered,
+            this, &MainWindow::openSpeechSettings);
     connect(addMenuAction(options, QStringLiteral("mOptImportant"), QStringLiteral("スクラップ重要度")),
             &QAction::triggered, this, &MainWindow::openImportanceLevels);
 

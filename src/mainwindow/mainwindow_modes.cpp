@@ -164,6 +164,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     m_unloading = true;
     m_session.closeResults();
     m_session.closeConnection();
+    UnloadSpeechCharacter();
     CloseOtherWindows();
     if (m_helpWindow)
         m_helpWindow->close();

@@ -47,7 +47,7 @@ void MainWindow::BuildWebToolbar()
         {u"bHome"_s, u"ホーム"_s, u"home"_s, {}, [this] { m_webPane->goHome(); }},
         {u"bSearch"_s, u"検索"_s, u"magni"_s, {}, [this] { m_webPane->goSearch(); }},
         {u"bPrint"_s, u"印刷"_s, u"print"_s, {}, [this] { m_webPane->printPage(); }},
-        {u"speak2"_s, u"読上げ"_s, u"lip"_s, u"選択部分を読み上げ"_s, [this] { ReadWebSelection(); }},
+        {u"speak2"_s, u"読上げ"_s, u"lip"_s, u"選択部分を読み上げ"_s, [this] { ReadAloud(0); }},
     };
     fillToolbar(m_toolbar, buttons);
 }
@@ -66,7 +66,7 @@ void MainWindow::BuildEntryToolbar()
         {u"drawMEMO"_s, u"画像"_s, u"clip"_s, u"スクラップに画像を添付できます。"_s,
          [this] { openPicturesOfEntryScrap(); }},
         {u"underLine"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { ToggleMark(m_entryBody); }},
-        {u"speak"_s, u"読上げ"_s, u"lip"_s, u"テキストを音声読み上げ"_s, {}},
+        {u"speak"_s, u"読上げ"_s, u"lip"_s, u"テキストを音声読み上げ"_s, [this] { ReadAloud(1); }},
         {u"bColor"_s, u"背景色"_s, u"moon"_s, u"背景色を変更"_s, [this] { ToggleBodyBackground(m_entryBody); }},
     };
     fillToolbar(m_toolbar, buttons);
@@ -110,7 +110,7 @@ void MainWindow::BuildRecordToolbar()
         {u"RecEditMEMO"_s, u"登録"_s, u"record2"_s, u"スクラップ編集後このボタンで登録してください。"_s,
          [this] { SaveScrapBody(); }},
         ToolbarButton::gap(QStringLiteral("ph3"), 200),
-        {u"speakRT"_s, u"読み上げ"_s, u"lip"_s, u"読み上げ"_s, {}},
+        {u"speakRT"_s, u"読み上げ"_s, u"lip"_s, u"読み上げ"_s, [this] { ReadAloud(2); }},
         {u"drawMEMO2"_s, u"画像"_s, u"clip"_s, u"添付画像表示・追加・削除"_s, [this] { openPicturesOfShownScrap(); }},
         {u"underLineInd"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { ToggleMark(m_recordBody); }},
         {u"strSerch"_s, u"全文検索"_s, u"magni"_s, u"文字列検索"_s, [this] { openFullTextSearch(); }},

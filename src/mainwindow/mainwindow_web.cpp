@@ -70,9 +70,3 @@ void MainWindow::clipTextToEntry(const QString& text)
     m_entryBody->moveCursor(QTextCursor::End);
     m_entryBody->setFocus();
 }
-
-void MainWindow::ReadWebSelection()
-{
-    m_webPane->copySelection();
-    // Reading the clipboard aloud joins here with the speech character.
-}

@@ -31,6 +31,7 @@ public:
     virtual void setStartPageHtml(const QString& html) = 0;
     virtual void printPage() = 0;
     virtual void copySelection() = 0;
+    virtual QString selectedText() const = 0;
 };
 
 // The module's one entry point, looked up by name.

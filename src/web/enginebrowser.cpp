@@ -334,6 +334,11 @@ void EngineBrowser::copySelection()
     m_view->triggerPageAction(QWebEnginePage::Copy);
 }
 
+QString EngineBrowser::selectedText() const
+{
+    return m_view->selectedText();
+}
+
 extern "C" Q_DECL_EXPORT BrowserEngine* zettoraCreateBrowserEngine(UserDialogs& dialogs, QWidget* parent,
                                                                    BrowserEngine::Events events)
 {

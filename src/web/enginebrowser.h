@@ -37,6 +37,7 @@ public:
     void setStartPageHtml(const QString& html) override;
     void printPage() override;
     void copySelection() override;
+    QString selectedText() const override;
 
 private:
     void attachPicture(const QUrl& source);

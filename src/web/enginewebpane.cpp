@@ -176,3 +176,8 @@ void EngineWebPane::copySelection()
     if (m_engine)
         m_engine->copySelection();
 }
+
+QString EngineWebPane::selectedText() const
+{
+    return m_engine ? m_engine->selectedText() : QString();
+}

@@ -33,6 +33,7 @@ public:
     void setHomePage(const QString& html) override;
     void printPage() override;
     void copySelection() override;
+    QString selectedText() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

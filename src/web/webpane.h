@@ -24,6 +24,8 @@ public:
     virtual void printPage() = 0;
     // The selection of the page onto the clipboard, replacing what was there.
     virtual void copySelection() = 0;
+    // The text selected on the page now (the clipboard receives it only a moment after copySelection()).
+    virtual QString selectedText() const = 0;
 
 Q_SIGNALS:
     // A page finished loading: currentUrl() and currentTitle() are its.

@@ -3,6 +3,7 @@
 #include "mainwindowrecordtest.h"
 #include "mainwindowtest.h"
 #include "pictureswindowtest.h"
+#include "readaloudtest.h"
 #include "resultsownertest.h"
 #include "testmain.h"
 #include "typicalroadtest.h"
@@ -12,5 +13,5 @@
 int main(int argc, char* argv[])
 {
     return runTestClasses<QApplication, MainWindowTest, MainWindowListsTest, MainWindowRecordTest, TypicalRoadTest,
-                          ResultsOwnerTest, ListLayoutTest, PicturesWindowTest>(argc, argv);
+                          ResultsOwnerTest, ListLayoutTest, PicturesWindowTest, ReadAloudTest>(argc, argv);
 }

@@ -2,6 +2,7 @@
 
 #include "common/session.h"
 #include "fakedesktop.h"
+#include "fakespeechoutput.h"
 #include "fakeuserdialogs.h"
 #include "fakewebpane.h"
 #include "mainwindow/mainwindow.h"
@@ -22,6 +23,7 @@ struct Fixture {
     TestFolder folder;
     FakeUserDialogs dialogs;
     FakeDesktop desktop;
+    FakeSpeechOutput speech;
     Session session;
     std::unique_ptr<MainWindow> window;
     // Owned by the window once it starts.
@@ -42,7 +44,7 @@ struct Fixture {
         StartupOptions options;
         options.programFolder = folder.folder();
         options.databasePath = folder.path(QStringLiteral("Zettora.mdb"));
-        window = std::make_unique<MainWindow>(session, dialogs, desktop, pane, options);
+        window = std::make_unique<MainWindow>(session, dialogs, desktop, pane, speech, options);
         window->show();
         return *window;
     }

@@ -17,6 +17,7 @@ public:
     void setHomePage(const QString& html) override { homePage = html; }
     void printPage() override { calls << QStringLiteral("print"); }
     void copySelection() override { calls << QStringLiteral("copy"); }
+    QString selectedText() const override { return selection; }
 
     // A page finished loading, as the engine would report it.
     void complete(const QString& pageUrl, const QString& pageTitle)
@@ -30,4 +31,5 @@ public:
     QString url;
     QString title;
     QString homePage;
+    QString selection;
 };

@@ -1,0 +1,91 @@
+#include "characterspeech.h"
+
+#include "common/twips.h"
+#include "qtaudiosink.h"
+#include "speechcharacterwindow.h"
+#include "speechlog.h"
+#include "speechplayer.h"
+#include "speechvoices.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+CharacterSpeech::CharacterSpeech()
+    : m_sink(std::make_unique<QtAudioSink>())
+    , m_player(std::make_unique<SpeechPlayer>(*m_sink))
+{}
+
+CharacterSpeech::~CharacterSpeech()
+{
+    unload();
+}
+
+bool CharacterSpeech::load(const QString& name, const QString& loadName)
+{
+    unload();
+    for (const SpeechCharacter& character : kSpeechCharacters) {
+        if (loadName != QString::fromUtf16(character.loadName))
+            continue;
+        if (!SpeechSynthesizer::available()) {
+            qCWarning(lcSpeech) << "the speech engine cannot start";
+            return false;
+        }
+        m_voice.variant = character.variant;
+        m_voice.pitch = character.pitch;
+        m_voice.range = character.range;
+        m_window = std::make_unique<SpeechCharacterWindow>(name, QStringLiteral(":/characters/") + loadName +
+                                                                     QStringLiteral(".svg"));
+        m_loaded = true;
+        return true;
+    }
+    return false;
+}
+
+bool CharacterSpeech::setLanguage(int code)
+{
+    for (const SpeechLanguage& language : kSpeechLanguages) {
+        if (language.code == code && SpeechSynthesizer::hasVoice(language.voice)) {
+            m_voice.language = language.voice;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CharacterSpeech::moveTo(int x, int y)
+{
+    if (!m_window)
+        return;
+    QPoint place(twipsToPixels(x), twipsToPixels(y));
+    // Kept on a smaller screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        place.setX(std::clamp(place.x(), area.left(), std::max(area.left(), area.right() - m_window->width())));
+        place.setY(std::clamp(place.y(), area.top(), std::max(area.top(), area.bottom() - m_window->height())));
+    }
+    m_window->move(place);
+}
+
+void CharacterSpeech::show()
+{
+    if (m_window)
+        m_window->show();
+}
+
+void CharacterSpeech::stop()
+{
+    m_player->stop();
+}
+
+void CharacterSpeech::speak(const QString& tagged)
+{
+    if (m_loaded)
+        m_player->speak(tagged, m_voice);
+}
+
+void CharacterSpeech::unload()
+{
+    m_player->stop();
+    m_window.reset();
+    m_loaded = false;
+}
