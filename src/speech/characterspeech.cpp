@@ -10,10 +10,18 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+// The pictures live in this static library; the linker keeps its resources only when they are asked for.
+static void loadCharacterPictures()
+{
+    Q_INIT_RESOURCE(characters);
+}
+
 CharacterSpeech::CharacterSpeech()
     : m_sink(std::make_unique<QtAudioSink>())
     , m_player(std::make_unique<SpeechPlayer>(*m_sink))
-{}
+{
+    loadCharacterPictures();
+}
 
 CharacterSpeech::~CharacterSpeech()
 {
