@@ -71,6 +71,9 @@ void registerTreeOps(BenchRegistry& registry);
 void registerPictureOps(BenchRegistry& registry);
 void registerExportOps(BenchRegistry& registry);
 void registerSavedEditionOps(BenchRegistry& registry);
+void registerSpeechOps(BenchRegistry& registry);
+// Reads text aloud with Genie in the espeak-ng voice language into a WAV file at path; false when that failed.
+bool writeSpeechWav(const QString& path, const QString& text, const char* language);
 void registerStartupOps(BenchRegistry& registry);
 
 // The main window on the context's collection, listing every scrap; the first call builds it.

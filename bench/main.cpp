@@ -37,6 +37,7 @@ BenchRegistry allOperations()
     registerPictureOps(registry);
     registerExportOps(registry);
     registerSavedEditionOps(registry);
+    registerSpeechOps(registry);
     registerStartupOps(registry);
     return registry;
 }
@@ -207,7 +208,17 @@ int main(int argc, char* argv[])
     const QCommandLineOption opsOption(QStringLiteral("ops"),
                                        QStringLiteral("Measure only these operations (names separated by commas)."),
                                        QStringLiteral("NAMES"));
-    parser.addOptions({generateOnly, scrapsOption, seedOption, runsOption, opsOption});
+    const QCommandLineOption speakOption(
+        QStringLiteral("speak-wav"),
+        QStringLiteral("Only read TEXT (see --text, --language) aloud into a WAV file at PATH and stop."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption textOption(QStringLiteral("text"), QStringLiteral("Text for --speak-wav."),
+                                        QStringLiteral("TEXT"));
+    const QCommandLineOption languageOption(QStringLiteral("language"),
+                                            QStringLiteral("espeak-ng voice for --speak-wav (default ja)."),
+                                            QStringLiteral("VOICE"), QStringLiteral("ja"));
+    parser.addOptions(
+        {generateOnly, scrapsOption, seedOption, runsOption, opsOption, speakOption, textOption, languageOption});
     parser.process(app);
 
     GeneratorOptions options;
@@ -221,6 +232,10 @@ int main(int argc, char* argv[])
     }
 
     try {
+        if (parser.isSet(speakOption)) {
+            const QByteArray language = parser.value(languageOption).toLatin1();
+            return writeSpeechWav(parser.value(speakOption), parser.value(textOption), language.constData()) ? 0 : 1;
+        }
         if (parser.isSet(generateOnly)) {
             generate(parser.value(generateOnly), options);
             return 0;
