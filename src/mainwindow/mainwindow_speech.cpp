@@ -31,17 +31,22 @@ const SpeechCharacter* characterNamed(const QString& name)
 
 } // namespace
 
-void MainWindow::LoadSpeechCharacter()
+// The stored speech settings of the open collection; nullopt when there are none or they cannot be read.
+static std::optional<SpeechSettings> storedSpeechSettings(Connection* connection)
 {
-    Connection* connection = m_session.connection();
     if (!connection)
-        return;
-    std::optional<SpeechSettings> settings;
+        return std::nullopt;
     try {
-        settings = ReadSpeechSettings(*connection);
+        return ReadSpeechSettings(*connection);
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot read the speech settings:" << e.message();
     }
+    return std::nullopt;
+}
+
+void MainWindow::LoadSpeechCharacter()
+{
+    const std::optional<SpeechSettings> settings = storedSpeechSettings(m_session.connection());
     if (!settings)
         return;
     const SpeechCharacter* character = characterNamed(settings->character);
@@ -115,13 +120,7 @@ void MainWindow::openSpeechSettings()
     Connection* connection = m_session.connection();
     if (!connection)
         return;
-    std::optional<SpeechSettings> stored;
-    try {
-        stored = ReadSpeechSettings(*connection);
-    } catch (const DbError& e) {
-        qCWarning(lcMainWindow) << "cannot read the speech settings:" << e.message();
-    }
-    SpeechSettingsDialog dialog(stored, this);
+    SpeechSettingsDialog dialog(storedSpeechSettings(connection), this);
     connect(&dialog, &SpeechSettingsDialog::helpRequested, this, &MainWindow::showHelp);
     if (dialog.exec() != QDialog::Accepted)
         return;
