@@ -7,6 +7,17 @@
 #include <memory>
 
 struct sqlite3;
+class Connection;
+
+// Told of every transaction a Transaction opens on a connection: what must be written in the same transaction as
+// the rows it changed (the search index) is written at committing.
+class TransactionObserver {
+public:
+    virtual ~TransactionObserver() = default;
+    virtual void transactionBegun(Connection& connection) = 0;
+    // Called before COMMIT; may write. Must not throw.
+    virtual void transactionCommitting(Connection& connection) = 0;
+};
 
 // One open scrap database file. Owns the engine handle; every failure is thrown as DbError.
 class Connection final {
@@ -30,10 +41,15 @@ public:
     bool hasTable(const QString& name) const;
     qint64 lastInsertRowid() const;
 
+    // The one observer of this connection's transactions, or null. Not owned.
+    void setTransactionObserver(TransactionObserver* observer) { m_observer = observer; }
+    TransactionObserver* transactionObserver() const { return m_observer; }
+
 private:
     Connection(const QString& path, int flags);
     void configure();
 
     QString m_path;
     SQLite::Database m_db;
+    TransactionObserver* m_observer = nullptr;
 };

@@ -18,5 +18,6 @@ public:
     void commit();
 
 private:
+    Connection& m_connection;
     std::optional<SQLite::Transaction> m_transaction;
 };

@@ -4,6 +4,7 @@
 #include "common/helptopics.h"
 #include "common/session.h"
 #include "common/twips.h"
+#include "database/connection.h"
 #include "database/opening.h"
 #include "database/resultset.h"
 #include "database/schema.h"
@@ -74,7 +75,10 @@ MainWindow::MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop,
     startUp();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    stopBodyIndex();
+}
 
 void MainWindow::buildControls()
 {
@@ -160,6 +164,7 @@ void MainWindow::buildControls()
     bar->addWidget(m_statusSimple, 1);
     bar->addWidget(m_statusPanel1);
     bar->addWidget(m_statusPanel2, 1);
+    buildBodySearch();
 }
 
 void MainWindow::startUp()

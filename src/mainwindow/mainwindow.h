@@ -10,7 +10,11 @@
 #include <array>
 #include <optional>
 
+class BodyIndexer;
 class Desktop;
+class QLineEdit;
+class QProgressBar;
+class TransactionObserver;
 enum class TextSearchField;
 class HelpWindow;
 class PicturesWindow;
@@ -69,6 +73,7 @@ public:
     int resultPosition() const { return m_resultPosition; }
     ScrapListModel* scrapListModel() const { return m_scrapListModel; }
     QTreeWidgetItem* currentNode() const { return m_currentNode; }
+    BodyIndexer* bodyIndexer() const { return m_bodyIndexer; }
     // The scrap record view shows, while it shows one of the shared result set.
     std::optional<ScrapIdentity> shownScrap() const { return m_shownScrap; }
     // The scrap registered from the entry pane, while marks made there belong to it.
@@ -241,6 +246,15 @@ private:
     bool takeShownScrapFromSet();
     void showSearchPanes();
 
+    // Body search.
+    void buildBodySearch();
+    void startBodyIndex();
+    void stopBodyIndex();
+    void addBodySearchField();
+    void focusBodySearch();
+    void runBodySearch();
+    void markBodySearchWords();
+
     Session& m_session;
     UserDialogs& m_dialogs;
     Desktop& m_desktop;
@@ -297,6 +311,17 @@ private:
     bool m_speechShown = false;
     // An input method is composing in the address box: its Enter confirms the text and must not navigate.
     bool m_addressComposing = false;
+    // Body search: the worker keeping the index, the keeper writing it at each commit, where the index lives and
+    // whether this connection can use it; the field and what is typed in it; the words record view marks.
+    BodyIndexer* m_bodyIndexer = nullptr;
+    std::unique_ptr<TransactionObserver> m_indexKeeper;
+    QString m_bodyIndexSchema = QStringLiteral("main");
+    bool m_bodyIndexUsable = false;
+    QPointer<QLineEdit> m_bodySearchBox;
+    QString m_bodySearchText;
+    QStringList m_bodySearchWords;
+    QProgressBar* m_indexProgress = nullptr;
+    QAction* m_bodySearchAction = nullptr;
     std::optional<ScrapIdentity> m_shownScrap;
     quint64 m_recordGeneration = 0;
     std::optional<ScrapIdentity> m_entryScrap;

@@ -60,7 +60,9 @@ bool MainWindow::openAndCheck(const QString& path, DatabaseKind& kind)
         // A file that cannot be written (a read-only copy) is still readable without its indexes.
         qCWarning(lcMainWindow) << "cannot add the lookup indexes to" << path << e.message();
     }
+    stopBodyIndex();
     m_session.adoptDatabase(std::move(candidate), path, databaseNameOf(path), kind);
+    startBodyIndex();
     refreshStartPage();
     setWindowTitle(captionFor(m_session.databaseName(), kind));
     ReadDisplayFont(*m_session.connection(), m_session.displayFont);

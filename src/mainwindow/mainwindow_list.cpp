@@ -141,6 +141,7 @@ void MainWindow::sizeListColumns()
 void MainWindow::runSearch(const ResultSource& source)
 {
     const WaitCursor wait;
+    m_bodySearchWords.clear();
     const bool opened = openForListing(m_session, *m_scrapListModel, source);
     if (opened && m_session.resultSet()->recordCount() == 0) {
         // An empty search leaves the status bar as it was; only a listing of a class reports its 0.

@@ -51,6 +51,12 @@ void MainWindow::buildMenus()
         addMenuAction(m_reserveMenu, QStringLiteral("mSearchDel"), QStringLiteral("検索結果全部削除"));
     connect(m_searchDeleteAction, &QAction::triggered, this, &MainWindow::DeleteAllSearchResults);
 
+    QMenu* search = addMenu(QStringLiteral("mSearch"), QStringLiteral("検索"));
+    m_bodySearchAction = addMenuAction(search, QStringLiteral("mSearchBody"), QStringLiteral("本文検索"));
+    m_bodySearchAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    m_bodySearchAction->setShortcutContext(Qt::WindowShortcut);
+    connect(m_bodySearchAction, &QAction::triggered, this, &MainWindow::focusBodySearch);
+
     m_optionsMenu = addMenu(QStringLiteral("mOpt"), QStringLiteral("オプション"));
     QMenu* options = m_optionsMenu;
     connect(addMenuAction(options, QStringLiteral("mOptFont"), QStringLiteral("フォント・サイズ")), &QAction::triggered,

@@ -125,6 +125,7 @@ void MainWindow::ShowSearchMode()
 void MainWindow::showSearchPanes()
 {
     m_loadedBody.clear();
+    m_bodySearchWords.clear();
     CloseOtherWindows();
     m_recordView = false;
     m_shownScrap.reset();
@@ -163,6 +164,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // Each step runs even when an earlier one failed; none of them can refuse the close.
     m_unloading = true;
     m_session.closeResults();
+    stopBodyIndex();
     m_session.closeConnection();
     UnloadSpeechCharacter();
     CloseOtherWindows();

@@ -11,6 +11,7 @@
 #include "database/recordstore.h"
 #include "database/resultset.h"
 #include "database/schema.h"
+#include "database/transaction.h"
 #include "geometry.h"
 #include "mainwindow.h"
 #include "mainwindowlog.h"
@@ -139,6 +140,7 @@ void MainWindow::ShowRecordMode()
     FillSheetFromRecord();
     LoadScrapBody();
     ReplayMarks();
+    markBodySearchWords();
     ArrangePanes(m_leftPaneWidths[1]);
     m_helpTopic = HelpTopic::kRecordView;
 }
@@ -208,8 +210,12 @@ bool MainWindow::SaveScrapBody()
         return false;
     const QString text = m_recordBody->toPlainText();
     try {
-        if (::SaveScrapBody(*m_session.connection(), m_shownScrap->pfID, text))
+        // In a transaction, so the body index is written with the body.
+        Transaction transaction(*m_session.connection());
+        if (::SaveScrapBody(*m_session.connection(), m_shownScrap->pfID, text)) {
+            transaction.commit();
             return true;
+        }
         qCWarning(lcMainWindow) << "the scrap" << m_shownScrap->docNo << "has no body row to save into";
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot save the body:" << e.message();
@@ -247,6 +253,7 @@ void MainWindow::StepScrap(bool forward)
     ShowScrapPosition(m_resultPosition);
     LoadScrapBody();
     ReplayMarks();
+    markBodySearchWords();
     // While the full-text dialog is open, every scrap stepped to shows its hits at once.
     if (auto* fullText = qobject_cast<FullTextSearchDialog*>(m_fullText.data()))
         fullText->MarkAllHits();

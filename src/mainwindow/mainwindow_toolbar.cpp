@@ -91,6 +91,7 @@ void MainWindow::BuildSearchToolbar()
          [this] { showFirstResult(); }},
     };
     fillToolbar(m_toolbar, buttons);
+    addBodySearchField();
     if (m_session.isSavedEdition())
         toolbarButton(QStringLiteral("sTree"))->setEnabled(false);
 }

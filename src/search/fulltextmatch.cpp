@@ -1,23 +1,64 @@
 #include "fulltextmatch.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace FullText {
 namespace {
 
-constexpr char32_t kFullWidthFirst = 0xFF01; // "！"
-constexpr char32_t kFullWidthLast = 0xFF5E;  // "～"
-constexpr char32_t kFullWidthOffset = 0xFF01 - 0x21;
-
-char32_t comparable(char32_t c)
+std::u32string foldSlowly(char32_t c)
 {
-    if (c >= kFullWidthFirst && c <= kFullWidthLast)
-        c -= kFullWidthOffset;
-    return QChar::toCaseFolded(c);
+    const QString normal = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_KC);
+    std::u32string folded;
+    for (const uint unit : normal.toUcs4())
+        folded += char32_t(QChar::toCaseFolded(unit));
+    return folded;
 }
 
+// Every character of the BMP folded once: searching the index folds hundreds of megabytes character by character.
+class BmpFolds final {
+public:
+    BmpFolds()
+    {
+        m_pool.reserve(0x10000 + 4096);
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            const std::u32string folded = (c >= 0xD800 && c < 0xE000) ? std::u32string(1, c) : foldSlowly(c);
+            m_entries[c] = {quint32(m_pool.size()), quint32(folded.size())};
+            m_pool += folded;
+        }
+    }
+    std::u32string_view at(char32_t c) const
+    {
+        const Entry& e = m_entries[c];
+        return std::u32string_view(m_pool).substr(e.offset, e.length);
+    }
+
+private:
+    struct Entry {
+        quint32 offset;
+        quint32 length;
+    };
+    std::vector<Entry> m_entries = std::vector<Entry>(0x10000);
+    std::u32string m_pool;
+};
+
+} // namespace
+
+std::u32string_view foldedChar(char32_t c)
+{
+    static const BmpFolds bmp;
+    if (c < 0x10000)
+        return bmp.at(c);
+    thread_local std::u32string wide;
+    wide = foldSlowly(c);
+    return wide;
+}
+
+namespace {
+
 // The comparison form with, for each of its units, the body position of the character it came from; one more
-// entry holds the body's length. Folding may turn a character outside the BMP into one inside or back.
+// entry holds the body's length. One character may fold into several, or into one outside the BMP.
 struct Folded {
     QString text;
     QList<int> origin;
@@ -31,14 +72,15 @@ Folded fold(const QString& body)
     for (int i = 0; i < body.size();) {
         const bool pair = body.at(i).isHighSurrogate() && i + 1 < body.size() && body.at(i + 1).isLowSurrogate();
         const char32_t c = pair ? QChar::surrogateToUcs4(body.at(i), body.at(i + 1)) : body.at(i).unicode();
-        const char32_t f = comparable(c);
-        if (QChar::requiresSurrogates(f)) {
-            folded.text += QChar(QChar::highSurrogate(f));
-            folded.text += QChar(QChar::lowSurrogate(f));
-            folded.origin << i << i;
-        } else {
-            folded.text += QChar(char16_t(f));
-            folded.origin << i;
+        for (const char32_t f : foldedChar(c)) {
+            if (QChar::requiresSurrogates(f)) {
+                folded.text += QChar(QChar::highSurrogate(f));
+                folded.text += QChar(QChar::lowSurrogate(f));
+                folded.origin << i << i;
+            } else {
+                folded.text += QChar(char16_t(f));
+                folded.origin << i;
+            }
         }
         i += pair ? 2 : 1;
     }
@@ -48,8 +90,13 @@ Folded fold(const QString& body)
 
 Hit hitAt(const Folded& body, int index, int length)
 {
+    // A hit that ends inside what one character folded into takes in that whole character.
     const int start = body.origin.at(index);
-    return {start, body.origin.at(index + length) - start};
+    const int last = body.origin.at(index + length - 1);
+    int end = index + length;
+    while (body.origin.at(end) == last)
+        ++end;
+    return {start, body.origin.at(end) - start};
 }
 
 } // namespace

@@ -3,9 +3,16 @@
 #include <QList>
 #include <QString>
 
-// Finding a word in a scrap body as full-text search compares: letter case is ignored (Unicode case folding),
-// and full-width Latin letters, digits and signs equal their half-width forms.
+#include <string_view>
+
+// Finding a word in a scrap body as full-text search compares: each character is taken in its compatibility form
+// (NFKC: full-width Latin letters, digits and signs equal their half-width forms, half-width katakana the full-width
+// ones) and letter case is ignored (Unicode case folding).
 namespace FullText {
+
+// The comparison form of one character: usually one character, sometimes none or several. The view stays valid
+// until the next call on the same thread.
+std::u32string_view foldedChar(char32_t c);
 
 // A place in the body, in the body's own UTF-16 units, 0-based.
 struct Hit {

@@ -200,6 +200,7 @@ void SchemaTest::ensureIndexes_restoresMissingIndexes_data()
     QTest::newRow("bodies") << u"MEMO_DAT_pfID"_s << u"'MEMO_DAT'|'pfID'"_s;
     QTest::newRow("underlines") << u"MEMO_UNDERLINE_pfID"_s << u"'MEMO_UNDERLINE'|'pfID'"_s;
     QTest::newRow("pictures") << u"PHOTO_DRA_skID"_s << u"'PHOTO_DRA'|'skID'"_s;
+    QTest::newRow("index rows by body") << u"MEMO_IDX_pfID"_s << u"'MEMO_IDX'|'pfID'"_s;
 }
 
 void SchemaTest::ensureIndexes_restoresMissingIndexes()
@@ -215,7 +216,7 @@ void SchemaTest::ensureIndexes_restoresMissingIndexes()
         auto connection = Connection::openExisting(path);
         QCOMPARE(rowsOf(*connection, lookup), QStringList{tableAndColumn});
     }
-    for (const char16_t* name : {u"MEMO_DAT_pfID", u"MEMO_UNDERLINE_pfID", u"PHOTO_DRA_skID"})
+    for (const char16_t* name : {u"MEMO_DAT_pfID", u"MEMO_UNDERLINE_pfID", u"PHOTO_DRA_skID", u"MEMO_IDX_pfID"})
         alterCollection(path, u"DROP INDEX \""_s + QString::fromUtf16(name) + u'"');
 
     auto connection = Connection::openExisting(path);

@@ -6,14 +6,17 @@
 #include "fakeuserdialogs.h"
 #include "fakewebpane.h"
 #include "mainwindow/mainwindow.h"
+#include "search/bodyindexer.h"
 #include "testcollection.h"
 
 #include <QAction>
+#include <QDeadlineTimer>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QThread>
 #include <QTreeWidget>
 
 #include <memory>
@@ -46,7 +49,16 @@ struct Fixture {
         options.databasePath = folder.path(QStringLiteral("Zettora.mdb"));
         window = std::make_unique<MainWindow>(session, dialogs, desktop, pane, speech, options);
         window->show();
+        waitForBodyIndex();
         return *window;
+    }
+    // The index of the bodies is brought in step beside the window: tests that compare files wait for it, without
+    // letting the window paint (some tests look at the window before its first frame).
+    void waitForBodyIndex() const
+    {
+        QDeadlineTimer deadline(20000);
+        while (window->bodyIndexer()->isRunning() && !deadline.hasExpired())
+            QThread::msleep(5);
     }
     template <typename T> T* child(const char16_t* name) const
     {

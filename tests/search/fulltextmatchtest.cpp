@@ -80,6 +80,9 @@ void FullTextMatchTest::findAll_findsEveryHitWithoutOverlap_data()
     QTest::newRow("kana of the other script is another word") << u"カタカナ"_qs << u"かた"_qs << Hits{};
     QTest::newRow("positions after a pair count two units") << u"😀ab😀AB"_qs << u"ab"_qs << Hits{{2, 2}, {6, 2}};
     QTest::newRow("across a line break") << u"a\nb ab"_qs << u"ab"_qs << Hits{{4, 2}};
+    QTest::newRow("half-width katakana, full-width word") << u"xｶﾀｶﾅ"_qs << u"カタ"_qs << Hits{{1, 2}};
+    QTest::newRow("a hit inside what one character folds into takes it whole")
+        << u"5㌔先"_qs << u"キ"_qs << Hits{{1, 1}};
     QTest::newRow("not there") << u"abc"_qs << u"abd"_qs << Hits{};
     QTest::newRow("empty word") << u"abc"_qs << QString() << Hits{};
 }

@@ -1,3 +1,4 @@
+#include "bodyindextest.h"
 #include "fulltextmatchtest.h"
 #include "fulltextsearchdialogtest.h"
 #include "indexsearchformstest.h"
@@ -8,6 +9,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, FullTextMatchTest, FullTextSearchDialogTest, SearchStatementsTest,
-                          IndexSearchFormsTest>(argc, argv);
+    return runTestClasses<QApplication, BodyIndexTest, FullTextMatchTest, FullTextSearchDialogTest,
+                          SearchStatementsTest, IndexSearchFormsTest>(argc, argv);
 }

@@ -1,0 +1,557 @@
+#include "bodyindex.h"
+
+#include "database/connection.h"
+#include "database/dberror.h"
+#include "database/query.h"
+#include "database/transaction.h"
+#include "fulltextmatch.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QStandardPaths>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace BodyIndex {
+namespace {
+
+constexpr int kVersion = 1;
+constexpr char kTokenizerName[] = "zettora_bigram";
+constexpr char kContainsFunction[] = "zettora_contains";
+constexpr int kRowsPerTransaction = 200;
+
+// Where a row of the log comes from.
+enum Kind : int { BodyRow = 0, LabelRow = 1 };
+
+// ---- folding UTF-8 -------------------------------------------------------------------------------------------
+
+// One folded character with the bytes of the source character it came from.
+struct Unit {
+    char32_t c;
+    int start;
+    int end;
+};
+
+// Decodes UTF-8 leniently (a broken sequence is one U+FFFD) and folds every character.
+template <typename Out> void foldUtf8(const unsigned char* text, int bytes, Out&& out)
+{
+    for (int i = 0; i < bytes;) {
+        const unsigned char lead = text[i];
+        char32_t c = 0xFFFD;
+        int length = 1;
+        if (lead < 0x80) {
+            c = lead;
+        } else {
+            const int extra = lead >= 0xF8 ? -1 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+            if (extra > 0 && i + extra < bytes) {
+                char32_t value = lead & (0x3F >> extra);
+                bool proper = true;
+                for (int k = 1; k <= extra && proper; ++k) {
+                    proper = (text[i + k] & 0xC0) == 0x80;
+                    value = (value << 6) | (text[i + k] & 0x3F);
+                }
+                if (proper) {
+                    c = value;
+                    length = extra + 1;
+                }
+            }
+        }
+        for (const char32_t f : FullText::foldedChar(c))
+            out(Unit{f, i, i + length});
+        i += length;
+    }
+}
+
+std::u32string foldedText(sqlite3_value* value)
+{
+    std::u32string folded;
+    const auto* text = sqlite3_value_text(value);
+    const int bytes = sqlite3_value_bytes(value);
+    folded.reserve(std::size_t(bytes));
+    foldUtf8(text, bytes, [&folded](const Unit& unit) { folded += unit.c; });
+    return folded;
+}
+
+int appendUtf8(char* out, char32_t c)
+{
+    if (c < 0x80) {
+        out[0] = char(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out[0] = char(0xC0 | (c >> 6));
+        out[1] = char(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = char(0xE0 | (c >> 12));
+        out[1] = char(0x80 | ((c >> 6) & 0x3F));
+        out[2] = char(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = char(0xF0 | (c >> 18));
+    out[1] = char(0x80 | ((c >> 12) & 0x3F));
+    out[2] = char(0x80 | ((c >> 6) & 0x3F));
+    out[3] = char(0x80 | (c & 0x3F));
+    return 4;
+}
+
+// ---- the tokenizer -------------------------------------------------------------------------------------------
+
+// The tokenizer keeps no state; FTS5 only needs a pointer that is not null.
+int kTokenizerInstance = 0;
+
+int createTokenizer(void*, const char**, int, Fts5Tokenizer** out)
+{
+    *out = reinterpret_cast<Fts5Tokenizer*>(&kTokenizerInstance);
+    return SQLITE_OK;
+}
+
+void deleteTokenizer(Fts5Tokenizer*) {}
+
+// A text gives one token per pair of neighbouring characters, and a last one for its last character alone, so that
+// a one-character word is a prefix query and longer words are phrases of pairs. A query gives pairs only, unless it
+// is one character.
+int tokenize(Fts5Tokenizer*, void* context, int flags, const char* text, int bytes,
+             int (*emit)(void*, int, const char*, int, int, int))
+{
+    thread_local std::vector<Unit> units;
+    units.clear();
+    units.reserve(std::size_t(bytes));
+    foldUtf8(reinterpret_cast<const unsigned char*>(text), bytes, [](const Unit& unit) { units.push_back(unit); });
+    std::array<char, 8> token{};
+    for (std::size_t k = 0; k + 1 < units.size(); ++k) {
+        int length = appendUtf8(token.data(), units[k].c);
+        length += appendUtf8(token.data() + length, units[k + 1].c);
+        const int rc = emit(context, 0, token.data(), length, units[k].start, units[k + 1].end);
+        if (rc != SQLITE_OK)
+            return rc;
+    }
+    const bool query = (flags & FTS5_TOKENIZE_QUERY) != 0;
+    if (!units.empty() && (!query || units.size() == 1)) {
+        const Unit& last = units.back();
+        return emit(context, 0, token.data(), appendUtf8(token.data(), last.c), last.start, last.end);
+    }
+    return SQLITE_OK;
+}
+
+fts5_tokenizer kTokenizer{createTokenizer, deleteTokenizer, tokenize};
+
+fts5_api* fts5Of(sqlite3* handle)
+{
+    fts5_api* api = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(handle, "SELECT fts5(?1)", -1, &statement, nullptr) == SQLITE_OK) {
+        sqlite3_bind_pointer(statement, 1, static_cast<void*>(&api), "fts5_api_ptr", nullptr);
+        sqlite3_step(statement);
+    }
+    sqlite3_finalize(statement);
+    return api;
+}
+
+// ---- the comparison a scan uses ------------------------------------------------------------------------------
+
+void freeFolded(void* folded)
+{
+    delete static_cast<std::u32string*>(folded);
+}
+
+// zettora_contains(text, word): 1 when the folded text holds the folded word. The word is folded once per statement.
+void contains(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    if (sqlite3_value_type(arguments[0]) != SQLITE_TEXT || sqlite3_value_type(arguments[1]) != SQLITE_TEXT) {
+        sqlite3_result_int(context, 0);
+        return;
+    }
+    auto* word = static_cast<std::u32string*>(sqlite3_get_auxdata(context, 1));
+    if (!word) {
+        word = new std::u32string(foldedText(arguments[1]));
+        sqlite3_set_auxdata(context, 1, word, freeFolded);
+        word = static_cast<std::u32string*>(sqlite3_get_auxdata(context, 1));
+        if (!word) {
+            sqlite3_result_error_nomem(context);
+            return;
+        }
+    }
+    sqlite3_result_int(context, !word->empty() && foldedText(arguments[0]).find(*word) != std::u32string::npos);
+}
+
+// ---- the index's tables --------------------------------------------------------------------------------------
+
+QString qualified(const QString& schema, const char* name)
+{
+    return schema + u'.' + QLatin1StringView(name);
+}
+
+QString ofSchema(QString sql, const QString& schema)
+{
+    return sql.replace(QStringLiteral("S."), schema + u'.');
+}
+
+// The triggers that log changes, as the catalog keeps their text. Only a collection has them: a saved edition is
+// never written.
+struct TriggerDef {
+    const char* name;
+    const char* sql;
+};
+constexpr std::array<TriggerDef, 6> kTriggers{{
+    {"zettora_body_added", "CREATE TRIGGER zettora_body_added AFTER INSERT ON MEMO_DAT BEGIN "
+                           "INSERT INTO zettora_index_log(kind, ref, indexed) VALUES (0, NEW.rowid, 0); "
+                           "UPDATE zettora_index_state SET row_count = row_count + 1, rowid_sum = rowid_sum + "
+                           "NEW.rowid WHERE name = 'MEMO_DAT'; END"},
+    {"zettora_body_deleted", "CREATE TRIGGER zettora_body_deleted AFTER DELETE ON MEMO_DAT BEGIN "
+                             "INSERT INTO zettora_index_log(kind, ref, indexed, old1) SELECT 0, OLD.rowid, 1, OLD.a01 "
+                             "WHERE NOT EXISTS (SELECT 1 FROM zettora_index_log WHERE kind = 0 AND ref = OLD.rowid); "
+                             "UPDATE zettora_index_state SET row_count = row_count - 1, rowid_sum = rowid_sum - "
+                             "OLD.rowid WHERE name = 'MEMO_DAT'; END"},
+    {"zettora_body_changed",
+     "CREATE TRIGGER zettora_body_changed AFTER UPDATE ON MEMO_DAT "
+     "WHEN NEW.a01 IS NOT OLD.a01 OR NEW.rowid IS NOT OLD.rowid BEGIN "
+     "INSERT INTO zettora_index_log(kind, ref, indexed, old1) SELECT 0, OLD.rowid, 1, OLD.a01 "
+     "WHERE NOT EXISTS (SELECT 1 FROM zettora_index_log WHERE kind = 0 AND ref = OLD.rowid); "
+     "INSERT INTO zettora_index_log(kind, ref, indexed) SELECT 0, NEW.rowid, 0 WHERE NEW.rowid IS NOT OLD.rowid; "
+     "UPDATE zettora_index_state SET rowid_sum = rowid_sum - OLD.rowid + NEW.rowid WHERE name = 'MEMO_DAT'; END"},
+    {"zettora_label_added", "CREATE TRIGGER zettora_label_added AFTER INSERT ON MEMO_IDX BEGIN "
+                            "INSERT INTO zettora_index_log(kind, ref, indexed) VALUES (1, NEW.rowid, 0); "
+                            "UPDATE zettora_index_state SET row_count = row_count + 1, rowid_sum = rowid_sum + "
+                            "NEW.rowid WHERE name = 'MEMO_IDX'; END"},
+    {"zettora_label_deleted",
+     "CREATE TRIGGER zettora_label_deleted AFTER DELETE ON MEMO_IDX BEGIN "
+     "INSERT INTO zettora_index_log(kind, ref, indexed, old1, old2) SELECT 1, OLD.rowid, 1, OLD.a02, OLD.a07 "
+     "WHERE NOT EXISTS (SELECT 1 FROM zettora_index_log WHERE kind = 1 AND ref = OLD.rowid); "
+     "UPDATE zettora_index_state SET row_count = row_count - 1, rowid_sum = rowid_sum - OLD.rowid WHERE name = "
+     "'MEMO_IDX'; END"},
+    {"zettora_label_changed",
+     "CREATE TRIGGER zettora_label_changed AFTER UPDATE ON MEMO_IDX "
+     "WHEN NEW.a02 IS NOT OLD.a02 OR NEW.a07 IS NOT OLD.a07 OR NEW.rowid IS NOT OLD.rowid BEGIN "
+     "INSERT INTO zettora_index_log(kind, ref, indexed, old1, old2) SELECT 1, OLD.rowid, 1, OLD.a02, OLD.a07 "
+     "WHERE NOT EXISTS (SELECT 1 FROM zettora_index_log WHERE kind = 1 AND ref = OLD.rowid); "
+     "INSERT INTO zettora_index_log(kind, ref, indexed) SELECT 1, NEW.rowid, 0 WHERE NEW.rowid IS NOT OLD.rowid; "
+     "UPDATE zettora_index_state SET rowid_sum = rowid_sum - OLD.rowid + NEW.rowid WHERE name = 'MEMO_IDX'; END"},
+}};
+
+// The body table keeps no text (contentless): the bodies are in MEMO_DAT already.
+constexpr std::array<const char*, 5> kTables{
+    "CREATE VIRTUAL TABLE S.zettora_body_index USING fts5(body, content='', columnsize=0, "
+    "tokenize='zettora_bigram')",
+    "CREATE VIRTUAL TABLE S.zettora_label_index USING fts5(title, keyword, content='', columnsize=0, "
+    "tokenize='zettora_bigram')",
+    "CREATE TABLE S.zettora_index_log (seq INTEGER PRIMARY KEY AUTOINCREMENT, kind INTEGER NOT NULL, "
+    "ref INTEGER NOT NULL, indexed INTEGER NOT NULL, old1 TEXT, old2 TEXT)",
+    "CREATE INDEX S.zettora_index_log_ref ON zettora_index_log(kind, ref)",
+    "CREATE TABLE S.zettora_index_state (name TEXT PRIMARY KEY, row_count INTEGER NOT NULL, rowid_sum INTEGER NOT "
+    "NULL, "
+    "stamp TEXT)",
+};
+constexpr std::array<const char*, 4> kTableNames{"zettora_body_index", "zettora_label_index", "zettora_index_log",
+                                                 "zettora_index_state"};
+
+struct Fingerprint {
+    qint64 rows = 0;
+    qint64 rowidSum = 0;
+    friend bool operator==(const Fingerprint&, const Fingerprint&) = default;
+};
+
+Fingerprint measured(Connection& connection, const char* table)
+{
+    Query query(connection,
+                QStringLiteral("SELECT count(*), coalesce(sum(rowid), 0) FROM main.") + QLatin1StringView(table));
+    query.next();
+    return {query.integer(0), query.integer(1)};
+}
+
+std::optional<Fingerprint> stored(Connection& connection, const QString& schema, const char* name)
+{
+    Query query(
+        connection,
+        ofSchema(QStringLiteral("SELECT row_count, rowid_sum FROM S.zettora_index_state WHERE name = ?"), schema));
+    query.bind(1, QString::fromLatin1(name));
+    if (!query.next())
+        return std::nullopt;
+    return Fingerprint{query.integer(0), query.integer(1)};
+}
+
+QString storedStamp(Connection& connection, const QString& schema)
+{
+    Query query(connection,
+                ofSchema(QStringLiteral("SELECT stamp FROM S.zettora_index_state WHERE name = 'version'"), schema));
+    return query.next() ? query.text(0) : QString();
+}
+
+bool triggersAsExpected(Connection& connection)
+{
+    Query query(connection, QStringLiteral("SELECT name, sql FROM main.sqlite_schema WHERE type = 'trigger' AND "
+                                           "name LIKE 'zettora\\_%' ESCAPE '\\'"));
+    int found = 0;
+    while (query.next()) {
+        const QString name = query.text(0);
+        const auto def = std::find_if(kTriggers.cbegin(), kTriggers.cend(),
+                                      [&name](const TriggerDef& t) { return name == QLatin1StringView(t.name); });
+        if (def == kTriggers.cend() || query.text(1) != QLatin1StringView(def->sql))
+            return false;
+        ++found;
+    }
+    return found == int(kTriggers.size());
+}
+
+void dropEverything(Connection& connection, const QString& schema)
+{
+    if (schema == QLatin1StringView(kMainSchema)) {
+        Query triggers(connection, QStringLiteral("SELECT name FROM main.sqlite_schema WHERE type = 'trigger' AND "
+                                                  "name LIKE 'zettora\\_%' ESCAPE '\\'"));
+        QStringList names;
+        while (triggers.next())
+            names << triggers.text(0);
+        for (const QString& name : names)
+            connection.execute(QStringLiteral("DROP TRIGGER main.\"") + name + u'"');
+    }
+    for (const char* table : kTableNames)
+        connection.execute(QStringLiteral("DROP TABLE IF EXISTS ") + qualified(schema, table));
+}
+
+void resetInTransaction(Connection& connection, const QString& schema, const QString& stamp)
+{
+    dropEverything(connection, schema);
+    for (const char* sql : kTables)
+        connection.execute(ofSchema(QString::fromLatin1(sql), schema));
+    if (schema == QLatin1StringView(kMainSchema)) {
+        for (const TriggerDef& trigger : kTriggers)
+            connection.execute(QString::fromLatin1(trigger.sql));
+    }
+    Query version(connection,
+                  ofSchema(QStringLiteral("INSERT INTO S.zettora_index_state(name, row_count, rowid_sum, stamp) "
+                                          "VALUES ('version', ?, 0, ?)"),
+                           schema));
+    version.bind(1, kVersion).bind(2, stamp).run();
+    for (const char* table : {"MEMO_DAT", "MEMO_IDX"}) {
+        const Fingerprint now = measured(connection, table);
+        Query state(connection, ofSchema(QStringLiteral("INSERT INTO S.zettora_index_state(name, row_count, rowid_sum) "
+                                                        "VALUES (?, ?, ?)"),
+                                         schema));
+        state.bind(1, QString::fromLatin1(table)).bind(2, now.rows).bind(3, now.rowidSum).run();
+    }
+    connection.execute(ofSchema(QStringLiteral("INSERT INTO S.zettora_index_log(kind, ref, indexed) "
+                                               "SELECT 0, rowid, 0 FROM main.MEMO_DAT"),
+                                schema));
+    connection.execute(ofSchema(QStringLiteral("INSERT INTO S.zettora_index_log(kind, ref, indexed) "
+                                               "SELECT 1, rowid, 0 FROM main.MEMO_IDX"),
+                                schema));
+}
+
+// The statements one catching up uses, prepared once.
+class CatchUp final {
+public:
+    CatchUp(Connection& connection, const QString& schema)
+        : m_firstEntry(connection, ofSchema(QStringLiteral("SELECT indexed, old1, old2 FROM S.zettora_index_log "
+                                                           "WHERE kind = ? AND ref = ? ORDER BY seq LIMIT 1"),
+                                            schema))
+        , m_dropEntries(connection,
+                        ofSchema(QStringLiteral("DELETE FROM S.zettora_index_log WHERE kind = ? AND ref = ?"), schema))
+        , m_body(connection, QStringLiteral("SELECT a01 FROM main.MEMO_DAT WHERE rowid = ?"))
+        , m_label(connection, QStringLiteral("SELECT a02, a07 FROM main.MEMO_IDX WHERE rowid = ?"))
+        , m_unindexBody(connection, ofSchema(QStringLiteral("INSERT INTO S.zettora_body_index(zettora_body_index, "
+                                                            "rowid, body) VALUES ('delete', ?, ?)"),
+                                             schema))
+        , m_unindexLabel(connection, ofSchema(QStringLiteral("INSERT INTO S.zettora_label_index(zettora_label_index, "
+                                                             "rowid, title, keyword) VALUES ('delete', ?, ?, ?)"),
+                                              schema))
+        , m_indexBody(connection,
+                      ofSchema(QStringLiteral("INSERT INTO S.zettora_body_index(rowid, body) VALUES (?, ?)"), schema))
+        , m_indexLabel(connection, ofSchema(QStringLiteral("INSERT INTO S.zettora_label_index(rowid, title, keyword) "
+                                                           "VALUES (?, ?, ?)"),
+                                            schema))
+    {}
+
+    void take(int kind, qint64 ref)
+    {
+        m_firstEntry.bind(1, kind).bind(2, ref);
+        if (m_firstEntry.next() && m_firstEntry.integer(0) != 0)
+            unindex(kind, ref);
+        m_firstEntry.reset();
+        Query& current = kind == BodyRow ? m_body : m_label;
+        current.reset();
+        current.bind(1, ref);
+        if (current.next()) {
+            Query& index = kind == BodyRow ? m_indexBody : m_indexLabel;
+            index.reset();
+            index.bind(1, ref);
+            for (int column = 0; column < current.columnCount(); ++column)
+                index.bindStored(column + 2, current, column);
+            index.run();
+        }
+        m_dropEntries.reset();
+        m_dropEntries.bind(1, kind).bind(2, ref).run();
+    }
+
+private:
+    // The values as they were indexed go back in exactly as stored, or the contentless table would keep tokens.
+    void unindex(int kind, qint64 ref)
+    {
+        Query& unindex = kind == BodyRow ? m_unindexBody : m_unindexLabel;
+        unindex.reset();
+        unindex.bind(1, ref);
+        unindex.bindStored(2, m_firstEntry, 1);
+        if (kind == LabelRow)
+            unindex.bindStored(3, m_firstEntry, 2);
+        unindex.run();
+    }
+
+    Query m_firstEntry;
+    Query m_dropEntries;
+    Query m_body;
+    Query m_label;
+    Query m_unindexBody;
+    Query m_unindexLabel;
+    Query m_indexBody;
+    Query m_indexLabel;
+};
+
+} // namespace
+
+void registerFunctions(Connection& connection)
+{
+    sqlite3* handle = connection.handle();
+    fts5_api* api = fts5Of(handle);
+    if (!api)
+        throw DbError(SQLITE_ERROR, QStringLiteral("this SQLite has no FTS5"));
+    int rc = api->xCreateTokenizer(api, kTokenizerName, nullptr, &kTokenizer, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(handle, kContainsFunction, 2,
+                                        SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, contains,
+                                        nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw DbError(rc,
+                      QStringLiteral("cannot register the body search: ") + QString::fromUtf8(sqlite3_errmsg(handle)));
+}
+
+QString cacheFileFor(const QString& editionPath)
+{
+    const QFileInfo info(editionPath);
+    const QString canonical = info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
+    const QByteArray key = QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex();
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/search-index/") +
+           QString::fromLatin1(key) + QStringLiteral(".sqlite");
+}
+
+void attachCache(Connection& connection, const QString& cacheFile)
+{
+    // The file is made here: a connection opened without the right to create files cannot attach a new one.
+    QFile file(cacheFile);
+    if (!QDir().mkpath(QFileInfo(cacheFile).absolutePath()) || !file.open(QIODevice::Append))
+        throw DbError(SQLITE_CANTOPEN, QStringLiteral("cannot make ") + cacheFile);
+    file.close();
+    Query attach(connection, QStringLiteral("ATTACH DATABASE ? AS ") + QLatin1StringView(kCacheSchema));
+    attach.bind(1, cacheFile).run();
+}
+
+bool isInstalled(Connection& connection, const QString& schema)
+{
+    Query query(connection, ofSchema(QStringLiteral("SELECT count(*) FROM S.sqlite_schema WHERE type = 'table' AND "
+                                                    "name IN ('zettora_body_index', 'zettora_label_index', "
+                                                    "'zettora_index_log', 'zettora_index_state')"),
+                                     schema));
+    return query.next() && query.integer(0) == qint64(kTableNames.size());
+}
+
+bool verifyOrReset(Connection& connection, const QString& schema, const QString& stamp)
+{
+    bool sound = isInstalled(connection, schema);
+    if (sound) {
+        Query version(connection, ofSchema(QStringLiteral("SELECT row_count FROM S.zettora_index_state "
+                                                          "WHERE name = 'version'"),
+                                           schema));
+        sound = version.next() && version.integer(0) == kVersion && storedStamp(connection, schema) == stamp;
+    }
+    if (sound && schema == QLatin1StringView(kMainSchema))
+        sound = triggersAsExpected(connection);
+    for (const char* table : {"MEMO_DAT", "MEMO_IDX"}) {
+        if (sound)
+            sound = stored(connection, schema, table) == measured(connection, table);
+    }
+    if (sound)
+        return false;
+    reset(connection, schema, stamp);
+    return true;
+}
+
+void reset(Connection& connection, const QString& schema, const QString& stamp)
+{
+    Transaction transaction(connection);
+    resetInTransaction(connection, schema, stamp);
+    transaction.commit();
+}
+
+qint64 pendingCount(Connection& connection, const QString& schema)
+{
+    Query query(connection, ofSchema(QStringLiteral("SELECT count(*) FROM S.zettora_index_log"), schema));
+    return query.next() ? query.integer(0) : 0;
+}
+
+qint64 lastLogged(Connection& connection, const QString& schema)
+{
+    Query query(connection, ofSchema(QStringLiteral("SELECT coalesce(max(seq), 0) FROM S.zettora_index_log"), schema));
+    return query.next() ? query.integer(0) : 0;
+}
+
+int catchUp(Connection& connection, const QString& schema, int maxRows, qint64 afterEntry)
+{
+    std::vector<std::pair<int, qint64>> rows;
+    {
+        Query entries(connection, ofSchema(QStringLiteral("SELECT kind, ref FROM S.zettora_index_log WHERE seq > ? "
+                                                          "ORDER BY seq LIMIT ?"),
+                                           schema));
+        entries.bind(1, afterEntry).bind(2, qint64(maxRows) * 2);
+        QSet<QPair<int, qint64>> seen;
+        while (int(rows.size()) < maxRows && entries.next()) {
+            const QPair<int, qint64> row(int(entries.integer(0)), entries.integer(1));
+            if (!seen.contains(row)) {
+                seen.insert(row);
+                rows.emplace_back(row.first, row.second);
+            }
+        }
+    }
+    if (rows.empty())
+        return 0;
+    CatchUp step(connection, schema);
+    for (const auto& [kind, ref] : rows)
+        step.take(kind, ref);
+    return int(rows.size());
+}
+
+bool rebuild(Connection& connection, const QString& schema, const QString& stamp,
+             const std::function<void(qint64, qint64)>& progress, const std::function<bool()>& shouldStop)
+{
+    reset(connection, schema, stamp);
+    return catchUpAll(connection, schema, progress, shouldStop);
+}
+
+bool catchUpAll(Connection& connection, const QString& schema, const std::function<void(qint64, qint64)>& progress,
+                const std::function<bool()>& shouldStop)
+{
+    const qint64 total = pendingCount(connection, schema);
+    qint64 done = 0;
+    for (;;) {
+        if (shouldStop && shouldStop())
+            return false;
+        Transaction transaction(connection);
+        const int taken = catchUp(connection, schema, kRowsPerTransaction);
+        transaction.commit();
+        if (taken == 0)
+            return true;
+        done += taken;
+        if (progress)
+            progress(std::min(done, total), total);
+    }
+}
+
+} // namespace BodyIndex

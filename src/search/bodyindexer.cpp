@@ -1,0 +1,136 @@
+#include "bodyindexer.h"
+
+#include "bodyindex.h"
+#include "database/dberror.h"
+#include "database/query.h"
+#include "searchlog.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+
+namespace {
+
+constexpr int kRowsAtCommit = 64;
+constexpr int kBusyRetries = 50;
+
+} // namespace
+
+BodyIndexer::BodyIndexer(QObject* parent)
+    : QObject(parent)
+{}
+
+BodyIndexer::~BodyIndexer()
+{
+    stop();
+}
+
+void BodyIndexer::start(const QString& path, const QString& schema, const QString& cacheFile, const QString& stamp)
+{
+    stop();
+    m_path = path;
+    m_schema = schema;
+    m_cacheFile = cacheFile;
+    m_stamp = stamp;
+    m_verified = false;
+    m_running = true;
+    m_worker = std::thread([this] { run(true); });
+}
+
+void BodyIndexer::resume()
+{
+    if (m_running.load() || m_path.isEmpty() || !m_verified.load())
+        return;
+    if (m_worker.joinable())
+        m_worker.join();
+    m_running = true;
+    m_worker = std::thread([this] { run(false); });
+}
+
+void BodyIndexer::stop()
+{
+    m_stop = true;
+    if (m_worker.joinable())
+        m_worker.join();
+    m_stop = false;
+    m_running = false;
+}
+
+void BodyIndexer::run(bool verify)
+{
+    bool complete = false;
+    // The window's connection may hold the file for a moment; the worker waits rather than giving up.
+    for (int attempt = 0; attempt < kBusyRetries && !m_stop.load(); ++attempt) {
+        try {
+            auto connection = Connection::openExisting(m_path);
+            BodyIndex::registerFunctions(*connection);
+            if (!m_cacheFile.isEmpty())
+                BodyIndex::attachCache(*connection, m_cacheFile);
+            if (verify) {
+                const bool rebuilding = BodyIndex::verifyOrReset(*connection, m_schema, m_stamp);
+                verify = false;
+                m_verified = true;
+                Q_EMIT verified(rebuilding);
+            }
+            complete = BodyIndex::catchUpAll(
+                *connection, m_schema, [this](qint64 done, qint64 total) { Q_EMIT progress(done, total); },
+                [this] { return m_stop.load(); });
+            break;
+        } catch (const DbError& e) {
+            if (e.code() != SQLITE_BUSY && e.code() != SQLITE_LOCKED) {
+                qCWarning(lcSearch) << "the body index of" << m_path << "cannot be kept:" << e.message();
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+    m_running = false;
+    Q_EMIT finished(complete);
+}
+
+IndexKeeper::IndexKeeper(QString schema, std::function<void()> leftOver)
+    : m_schema(std::move(schema))
+    , m_leftOver(std::move(leftOver))
+{}
+
+void IndexKeeper::transactionBegun(Connection& connection)
+{
+    try {
+        m_begunAfter = BodyIndex::isInstalled(connection, m_schema) ? BodyIndex::lastLogged(connection, m_schema) : -1;
+    } catch (const DbError& e) {
+        m_begunAfter = -1;
+        qCWarning(lcSearch) << "cannot read the body index's log:" << e.message();
+    }
+}
+
+void IndexKeeper::transactionCommitting(Connection& connection)
+{
+    if (m_begunAfter < 0)
+        return;
+    // A failure leaves the rows logged, which a search still finds: the transaction itself goes on to commit.
+    try {
+        connection.execute(QStringLiteral("SAVEPOINT body_index"));
+    } catch (const DbError& e) {
+        qCWarning(lcSearch) << "cannot keep the body index:" << e.message();
+        return;
+    }
+    bool leftOver = false;
+    try {
+        const int taken = BodyIndex::catchUp(connection, m_schema, kRowsAtCommit, m_workerBusy ? m_begunAfter : 0);
+        if (failureForTest)
+            failureForTest();
+        leftOver = taken == kRowsAtCommit;
+        connection.execute(QStringLiteral("RELEASE body_index"));
+    } catch (const DbError& e) {
+        qCWarning(lcSearch) << "the body index was not kept at this commit:" << e.message();
+        try {
+            connection.execute(QStringLiteral("ROLLBACK TO body_index"));
+            connection.execute(QStringLiteral("RELEASE body_index"));
+        } catch (const DbError& inner) {
+            qCWarning(lcSearch) << "cannot undo the body index's writes:" << inner.message();
+        }
+        leftOver = true;
+    }
+    if (leftOver && m_leftOver)
+        m_leftOver();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "database/connection.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+// Keeps the body index of the open file in step, away from the window's thread: on opening it checks the index
+// (bringing it in anew when the file was changed where no trigger saw it) and catches up every logged row, on a
+// connection of its own, in short transactions so the window's writes are never held up for long.
+class BodyIndexer final : public QObject {
+    Q_OBJECT
+public:
+    explicit BodyIndexer(QObject* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(BodyIndexer)
+    ~BodyIndexer() override;
+
+    // Starts on the file at path, whose index is in schema (with the cache file attached for a saved edition).
+    // Stops what ran before.
+    void start(const QString& path, const QString& schema, const QString& cacheFile, const QString& stamp);
+    // Catches up again what is logged, unless it is running already.
+    void resume();
+    // Stops and waits for the worker.
+    void stop();
+
+    bool isRunning() const { return m_running.load(); }
+    // The index was checked against the file since start().
+    bool isVerified() const { return m_verified.load(); }
+
+Q_SIGNALS:
+    // Emitted from the worker; queued to the receivers.
+    void verified(bool rebuilding);
+    void progress(qint64 done, qint64 total);
+    void finished(bool complete);
+
+private:
+    void run(bool verify);
+
+    QString m_path;
+    QString m_schema;
+    QString m_cacheFile;
+    QString m_stamp;
+    std::thread m_worker;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_running{false};
+    std::atomic<bool> m_verified{false};
+};
+
+// Catches up, at every commit on the window's connection, the rows its transaction logged, so the index is written
+// in the same transaction as the rows. Rows beyond a few dozen (a whole class deleted) are left to the worker: a
+// search compares them one by one until then.
+class IndexKeeper final : public TransactionObserver {
+public:
+    IndexKeeper(QString schema, std::function<void()> leftOver);
+    void transactionBegun(Connection& connection) override;
+    void transactionCommitting(Connection& connection) override;
+    // When set, only the rows of the committing transaction are taken, not older ones the worker is busy with.
+    void setWorkerBusy(bool busy) { m_workerBusy = busy; }
+    // Test seam: runs between taking the rows and committing; throwing there stands for a failed index write.
+    std::function<void()> failureForTest;
+
+private:
+    QString m_schema;
+    std::function<void()> m_leftOver;
+    qint64 m_begunAfter = 0;
+    bool m_workerBusy = false;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "database/resultset.h"
+
+#include <QString>
+#include <QStringList>
+
+// The words of a body search as typed: blanks (half- or full-width) separate words, all of which must occur; a part
+// in double quotes (half- or full-width) is one word as it stands, blanks included. A quote without its closing one
+// is an ordinary character. Nothing is query syntax.
+QStringList parseBodySearch(const QString& typed);
+
+// How a body search finds its rows: through the index in schema (rows logged but not yet caught up compared one by
+// one), or, when the index cannot be trusted yet, by comparing every body.
+enum class BodySearchWay { Index, Scan };
+
+// The MEMO_IDX rows whose body, title or keyword holds every word, ordered as the title search orders. Needs the
+// functions of BodyIndex::registerFunctions on the connection it opens on.
+ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, const QString& schema);

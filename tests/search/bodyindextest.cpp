@@ -1,0 +1,268 @@
+#include "bodyindextest.h"
+
+#include "classtree/classtreestore.h"
+#include "common/session.h"
+#include "database/connection.h"
+#include "database/dberror.h"
+#include "database/query.h"
+#include "database/recordstore.h"
+#include "database/resultset.h"
+#include "database/transaction.h"
+#include "search/bodyindex.h"
+#include "search/bodyindexer.h"
+#include "search/bodysearch.h"
+#include "testcollection.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using DocNos = QList<int>;
+
+namespace {
+
+const QString kMain = QString::fromLatin1(BodyIndex::kMainSchema);
+
+struct Scrap {
+    int docNo;
+    const char16_t* title;
+    const char16_t* keyword;
+    const char16_t* body;
+    const char16_t* major = u"政治";
+};
+
+const Scrap kScraps[] = {
+    {1, u"都政", u"会議", u"東京都庁で会議が開かれた。"},
+    {2, u"鉄道", u"", u"大阪から京都線に乗る。"},
+    {3, u"米紙", u"", u"New York Times の記事を読む。"},
+    {4, u"全角", u"", u"ＮＥＷ　ＹＯＲＫ（全角）の話。", u"経済"},
+    {5, u"半角", u"", u"ｶﾀｶﾅで書かれた看板。"},
+    {6, u"一字", u"", u"京"},
+    {7, u"記号", u"", u"式は \"quoted\" * NEAR AND - (x) OR で終わる。"},
+    {8, u"York", u"", u"本文に地名なし。"},
+};
+
+// A collection of the scraps above, its index made and caught up as the program's worker does.
+struct Collection {
+    TestFolder folder;
+    QString path = folder.newCollection();
+    std::unique_ptr<Connection> connection;
+
+    Collection()
+    {
+        open();
+        for (const Scrap& s : kScraps) {
+            TestScrap scrap;
+            scrap.title = QString::fromUtf16(s.title);
+            scrap.keyword = QString::fromUtf16(s.keyword);
+            scrap.major = QString::fromUtf16(s.major);
+            scrap.docNo = s.docNo;
+            scrap.pfID = s.docNo;
+            addScrap(*connection, scrap);
+            addBody(*connection, s.docNo, QString::fromUtf16(s.body));
+        }
+        verifyAndCatchUp();
+    }
+    void open()
+    {
+        connection = Connection::openExisting(path);
+        BodyIndex::registerFunctions(*connection);
+    }
+    bool verifyAndCatchUp()
+    {
+        const bool rebuilt = BodyIndex::verifyOrReset(*connection, kMain, QString());
+        BodyIndex::catchUpAll(*connection, kMain, {}, {});
+        return rebuilt;
+    }
+    DocNos search(const QString& typed, BodySearchWay way = BodySearchWay::Index)
+    {
+        const auto set = ResultSet::open(*connection, BuildBodySearchQuery(parseBodySearch(typed), way, kMain));
+        DocNos found;
+        for (int row = 0; row < set->recordCount(); ++row)
+            found << set->valueAt(row, set->fieldIndex(u"DocNo"_s)).toInt();
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+    void saveBody(int pfID, const QString& text)
+    {
+        Transaction transaction(*connection);
+        QVERIFY(SaveScrapBody(*connection, qint16(pfID), text));
+        transaction.commit();
+    }
+};
+
+} // namespace
+
+void BodyIndexTest::search_findsSubstringsAsTheMarkerDoes_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<DocNos>("found");
+
+    QTest::newRow("one kanji") << u"京"_s << DocNos{1, 2, 6};
+    QTest::newRow("two kanji, inside a longer word") << u"京都"_s << DocNos{1, 2};
+    QTest::newRow("four kanji") << u"東京都庁"_s << DocNos{1};
+    QTest::newRow("the last two characters of a body") << u"る。"_s << (DocNos{2, 7});
+    QTest::newRow("Latin words in any case and width, each anywhere") << u"new YORK"_s << DocNos{3, 4};
+    QTest::newRow("a quoted phrase keeps its blank") << u"\"new york\""_s << DocNos{3, 4};
+    QTest::newRow("a phrase in another order") << u"\"york new\""_s << DocNos{};
+    QTest::newRow("full-width blank between words") << u"東京　会議"_s << DocNos{1};
+    QTest::newRow("half-width katakana by full-width") << u"カタカナ"_s << DocNos{5};
+    QTest::newRow("one word in the body, one in the title") << u"会議 都政"_s << DocNos{1};
+    QTest::newRow("a title alone") << u"york"_s << DocNos{3, 4, 8};
+    QTest::newRow("a keyword alone") << u"会議"_s << DocNos{1};
+    QTest::newRow("a word nowhere") << u"名古屋"_s << DocNos{};
+    QTest::newRow("star as text") << u"*"_s << DocNos{7};
+    QTest::newRow("NEAR as text") << u"NEAR"_s << DocNos{7};
+    QTest::newRow("AND OR as text") << u"and or"_s << DocNos{7};
+    QTest::newRow("minus and brackets") << u"- (x)"_s << DocNos{7};
+    QTest::newRow("a quote left open is a character") << u"\"quoted"_s << DocNos{7};
+    QTest::newRow("a quote alone") << u"\""_s << DocNos{7};
+    QTest::newRow("a word of a thousand characters") << QString(1000, u'字') << DocNos{};
+}
+
+void BodyIndexTest::search_findsSubstringsAsTheMarkerDoes()
+{
+    QFETCH(QString, typed);
+    QFETCH(DocNos, found);
+    Collection collection;
+    QCOMPARE(collection.search(typed, BodySearchWay::Index), found);
+    QCOMPARE(collection.search(typed, BodySearchWay::Scan), found);
+}
+
+void BodyIndexTest::writesOfTheProgram_keepTheIndexInStep_data()
+{
+    QTest::addColumn<QString>("write");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<DocNos>("found");
+
+    QTest::newRow("an edited body by its new text") << u"edit"_s << u"名古屋"_s << DocNos{2};
+    QTest::newRow("an edited body not by its old text") << u"edit"_s << u"大阪"_s << DocNos{};
+    QTest::newRow("a deleted scrap") << u"delete"_s << u"京"_s << DocNos{2, 6};
+    QTest::newRow("the scraps of a deleted class") << u"class"_s << u"york"_s << DocNos{3, 8};
+}
+
+void BodyIndexTest::writesOfTheProgram_keepTheIndexInStep()
+{
+    QFETCH(QString, write);
+    QFETCH(QString, typed);
+    QFETCH(DocNos, found);
+    Collection collection;
+    IndexKeeper keeper(kMain, {});
+    collection.connection->setTransactionObserver(&keeper);
+    if (write == u"edit") {
+        collection.saveBody(2, u"名古屋から京都線に乗る。"_s);
+    } else if (write == u"delete") {
+        auto set =
+            ResultSet::open(*collection.connection, ResultSource::fromTable(u"MEMO_IDX"_s, u" WHERE DocNo = 1"_s));
+        set->moveFirst();
+        DeleteCurrentScrap(*collection.connection, *set);
+    } else {
+        QCOMPARE(DeleteClassEverywhere(*collection.connection, ClassPath{u"経済"_s, {}, {}}, {}), ClassWrite::Done);
+    }
+    QCOMPARE(BodyIndex::pendingCount(*collection.connection, kMain), 0);
+    QCOMPARE(collection.search(typed), found);
+    collection.connection->setTransactionObserver(nullptr);
+}
+
+void BodyIndexTest::aFailedIndexWrite_leavesTheBodyFoundByItsNewText()
+{
+    Collection collection;
+    IndexKeeper keeper(kMain, {});
+    keeper.failureForTest = [] { throw DbError(SQLITE_FULL, u"disk full"_s); };
+    collection.connection->setTransactionObserver(&keeper);
+    collection.saveBody(2, u"名古屋から京都線に乗る。"_s);
+    collection.connection->setTransactionObserver(nullptr);
+
+    QCOMPARE(LoadScrapBody(*collection.connection, 2).value(), u"名古屋から京都線に乗る。"_s);
+    QVERIFY(BodyIndex::pendingCount(*collection.connection, kMain) > 0);
+    QCOMPARE(collection.search(u"名古屋"_s), DocNos{2});
+    QCOMPARE(collection.search(u"大阪"_s), DocNos{});
+    // The next opening takes the logged row into the index.
+    QVERIFY(!collection.verifyAndCatchUp());
+    QCOMPARE(BodyIndex::pendingCount(*collection.connection, kMain), 0);
+    QCOMPARE(collection.search(u"名古屋"_s), DocNos{2});
+    QCOMPARE(collection.search(u"大阪"_s), DocNos{});
+}
+
+void BodyIndexTest::aFailedTransaction_leavesBodyAndIndexAsTheyWere()
+{
+    Collection collection;
+    IndexKeeper keeper(kMain, {});
+    collection.connection->setTransactionObserver(&keeper);
+    try {
+        Transaction transaction(*collection.connection);
+        QVERIFY(SaveScrapBody(*collection.connection, 2, u"名古屋から京都線に乗る。"_s));
+        Query(*collection.connection, u"INSERT INTO no_such_table VALUES (1)"_s).run();
+        transaction.commit();
+        QFAIL("the write should have failed");
+    } catch (const DbError&) {
+    }
+    collection.connection->setTransactionObserver(nullptr);
+    QCOMPARE(BodyIndex::pendingCount(*collection.connection, kMain), 0);
+    QCOMPARE(collection.search(u"大阪"_s), DocNos{2});
+    QCOMPARE(collection.search(u"名古屋"_s), DocNos{});
+}
+
+void BodyIndexTest::changesMadeElsewhere_areFoundAndCaughtUp_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("rebuilt");
+
+    QTest::newRow("a body changed") << u"UPDATE MEMO_DAT SET a01 = '名古屋から京都線に乗る。' WHERE pfID = 2"_s
+                                    << false;
+    QTest::newRow("a body changed behind dropped triggers")
+        << u"DROP TRIGGER zettora_body_changed; UPDATE MEMO_DAT SET a01 = '名古屋から京都線に乗る。' WHERE pfID = 2"_s
+        << true;
+    QTest::newRow("rows renumbered without the triggers")
+        << u"DROP TRIGGER zettora_body_added; DROP TRIGGER zettora_body_deleted; "
+           "CREATE TABLE t AS SELECT * FROM MEMO_DAT; DELETE FROM MEMO_DAT; "
+           "INSERT INTO MEMO_DAT SELECT * FROM t ORDER BY pfID DESC; DROP TABLE t; "
+           "UPDATE MEMO_DAT SET a01 = '名古屋から京都線に乗る。' WHERE pfID = 2"_s
+        << true;
+}
+
+void BodyIndexTest::changesMadeElsewhere_areFoundAndCaughtUp()
+{
+    QFETCH(QString, sql);
+    QFETCH(bool, rebuilt);
+    Collection collection;
+    collection.connection.reset();
+    QProcess shell;
+    shell.start(u"sqlite3"_s, {collection.path, sql});
+    QVERIFY(shell.waitForFinished(10000));
+    QCOMPARE(shell.readAllStandardError(), QByteArray());
+    QCOMPARE(shell.exitCode(), 0);
+
+    collection.open();
+    QCOMPARE(collection.verifyAndCatchUp(), rebuilt);
+    QCOMPARE(collection.search(u"名古屋"_s), DocNos{2});
+    QCOMPARE(collection.search(u"大阪"_s), DocNos{});
+    QCOMPARE(collection.search(u"京"_s), (DocNos{1, 2, 6}));
+}
+
+void BodyIndexTest::theFile_staysWritableInThePlainShell()
+{
+    Collection collection;
+    collection.connection.reset();
+    QProcess shell;
+    shell.start(u"sqlite3"_s, {collection.path,
+                               u"INSERT INTO MEMO_DAT(pfID, a01) VALUES (9, '札幌の雪まつり'); "
+                               "INSERT INTO MEMO_IDX(a02, pfID, DocNo, LevNo) VALUES ('雪', 9, 9, 1); "
+                               "UPDATE MEMO_IDX SET a02 = '改題' WHERE DocNo = 3; DELETE FROM MEMO_DAT WHERE pfID = 6; "
+                               "PRAGMA integrity_check; VACUUM; SELECT count(*) FROM MEMO_DAT;"_s});
+    QVERIFY(shell.waitForFinished(10000));
+    QCOMPARE(shell.readAllStandardError(), QByteArray());
+    QCOMPARE(shell.readAllStandardOutput(), QByteArray("ok\n8\n"));
+
+    collection.open();
+    collection.verifyAndCatchUp();
+    QCOMPARE(collection.search(u"雪まつり"_s), DocNos{9});
+    QCOMPARE(collection.search(u"改題"_s), DocNos{3});
+    QCOMPARE(collection.search(u"米紙"_s), DocNos{});
+    QCOMPARE(collection.search(u"京"_s), (DocNos{1, 2}));
+}

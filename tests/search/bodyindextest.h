@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QObject>
+
+class BodyIndexTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void search_findsSubstringsAsTheMarkerDoes_data();
+    void search_findsSubstringsAsTheMarkerDoes();
+    void writesOfTheProgram_keepTheIndexInStep_data();
+    void writesOfTheProgram_keepTheIndexInStep();
+    void aFailedIndexWrite_leavesTheBodyFoundByItsNewText();
+    void aFailedTransaction_leavesBodyAndIndexAsTheyWere();
+    void changesMadeElsewhere_areFoundAndCaughtUp_data();
+    void changesMadeElsewhere_areFoundAndCaughtUp();
+    void theFile_staysWritableInThePlainShell();
+};
