@@ -1,3 +1,4 @@
+#include "bodysearchtest.h"
 #include "listlayouttest.h"
 #include "mainwindowliststest.h"
 #include "mainwindowrecordtest.h"
@@ -13,5 +14,6 @@
 int main(int argc, char* argv[])
 {
     return runTestClasses<QApplication, MainWindowTest, MainWindowListsTest, MainWindowRecordTest, TypicalRoadTest,
-                          ResultsOwnerTest, ListLayoutTest, PicturesWindowTest, ReadAloudTest>(argc, argv);
+                          ResultsOwnerTest, ListLayoutTest, PicturesWindowTest, ReadAloudTest, BodySearchTest>(argc,
+                                                                                                               argv);
 }

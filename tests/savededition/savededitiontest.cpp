@@ -9,6 +9,8 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -191,4 +193,14 @@ void SavedEditionTest::edition_opensReadOnlyInDepth()
     QVERIFY_THROWS_EXCEPTION(DbError, f.session.connection()->execute(u"DELETE FROM MEMO_IDX"_s));
     QCOMPARE(rows(QDir(target.path()).filePath(u"Zettora.mdb"_s), u"SELECT count(*) FROM MEMO_IDX"_s),
              QStringList{u"4"_s});
+    // Its bodies are searched through an index kept in the user's cache, never in the edition.
+    f.waitForBodyIndex();
+    const QByteArray before = TestFolder::read(QDir(target.path()).filePath(u"Zettora.mdb"_s));
+    auto* field = f.child<QLineEdit>(u"BodySearch");
+    field->setText(u"本文2"_s);
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(f.window->resultCount(), 1);
+    QCOMPARE(f.session.resultSet()->valueAt(0, f.session.resultSet()->fieldIndex(u"DocNo"_s)).toInt(), 2);
+    QCOMPARE(TestFolder::read(QDir(target.path()).filePath(u"Zettora.mdb"_s)), before);
+    QVERIFY(!QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/search-index"_s).isEmpty());
 }

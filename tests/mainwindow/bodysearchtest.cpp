@@ -1,0 +1,126 @@
+#include "bodysearchtest.h"
+
+#include "database/resultset.h"
+#include "search/fulltextmarker.h"
+#include "threescrapsfixture.h"
+
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+using DocNos = QList<int>;
+
+namespace {
+
+// Bodies "本文1" to "本文3", with a longer second one.
+struct SearchFixture : ThreeScrapsFixture {
+    SearchFixture()
+    {
+        alterCollection(dbPath(), u"UPDATE MEMO_DAT SET a01 = '本文2の続き、本文を二度' WHERE pfID = 2"_s);
+        start();
+        tabs()->setCurrentIndex(MainWindow::TabSearch);
+    }
+    QLineEdit* field() const { return child<QLineEdit>(u"BodySearch"); }
+    void search(const QString& typed) const
+    {
+        field()->setText(typed);
+        QTest::keyClick(field(), Qt::Key_Return);
+    }
+    DocNos listed() const
+    {
+        DocNos docNos;
+        const ResultSet* set = session.resultSet();
+        for (int row = 0; set && row < set->recordCount(); ++row)
+            docNos << set->valueAt(row, set->fieldIndex(u"DocNo"_s)).toInt();
+        return docNos;
+    }
+    int marked() const { return FullTextMarker::markedLength(child<QPlainTextEdit>(u"rtBox")->document()); }
+};
+
+} // namespace
+
+void BodySearchTest::enter_listsTheScrapsHoldingEveryWord_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<DocNos>("listed");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("message");
+
+    const QString none = u"検索条件に合致するスクラップはありません。"_s;
+    QTest::newRow("in every body") << u"本文"_s << DocNos{1, 2, 3} << u"検索総数： 3"_s << QString();
+    QTest::newRow("in one") << u"本文2"_s << DocNos{2} << u"検索総数： 1"_s << QString();
+    QTest::newRow("two words") << u"本文　続き"_s << DocNos{2} << u"検索総数： 1"_s << QString();
+    QTest::newRow("a body word and a title word") << u"二度 記事2"_s << DocNos{2} << u"検索総数： 1"_s << QString();
+    QTest::newRow("nowhere") << u"見当たらない"_s << DocNos{} << QString() << none;
+    QTest::newRow("blanks only") << u" 　 "_s << DocNos{} << QString() << QString();
+    QTest::newRow("query syntax") << u"本文* OR NEAR(\""_s << DocNos{} << QString() << none;
+}
+
+void BodySearchTest::enter_listsTheScrapsHoldingEveryWord()
+{
+    QFETCH(QString, typed);
+    QFETCH(DocNos, listed);
+    QFETCH(QString, status);
+    QFETCH(QString, message);
+    SearchFixture f;
+    f.search(typed);
+    QCOMPARE(f.listed(), listed);
+    QCOMPARE(f.window->resultCount(), listed.size());
+    QCOMPARE(f.dialogs.lastText(), message);
+    QCOMPARE(f.child<QLabel>(u"StatusPanel1")->text(), status);
+    QCOMPARE(f.field()->text(), typed);
+}
+
+void BodySearchTest::enterConfirmingAConversion_doesNotSearch()
+{
+    SearchFixture f;
+    QInputMethodEvent composing(u"ほんぶん"_s, {});
+    QCoreApplication::sendEvent(f.field(), &composing);
+    QTest::keyClick(f.field(), Qt::Key_Return);
+    QInputMethodEvent confirmed;
+    confirmed.setCommitString(u"本文"_s);
+    QCoreApplication::sendEvent(f.field(), &confirmed);
+    QCOMPARE(f.listed(), DocNos{});
+    QCOMPARE(f.field()->text(), u"本文"_s);
+    QTest::keyClick(f.field(), Qt::Key_Return);
+    QCOMPARE(f.listed(), (DocNos{1, 2, 3}));
+}
+
+void BodySearchTest::shortcut_bringsTheFieldFromAnotherTab()
+{
+    SearchFixture f;
+    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
+    f.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    QTest::keySequence(f.window.get(), QKeySequence(u"Ctrl+Shift+F"_s));
+    QCOMPARE(f.tabs()->currentIndex(), int(MainWindow::TabSearch));
+    QTRY_COMPARE(QApplication::focusWidget(), f.field());
+    QCOMPARE(f.action(u"mSearchBody")->text(), u"本文検索"_s);
+}
+
+void BodySearchTest::recordView_marksTheWordsOnEveryStepUntilLeft()
+{
+    SearchFixture f;
+    f.search(u"本文 2"_s);
+    f.search(u"本文"_s);
+    f.press(u"firstDataMEMO"_s);
+    QCOMPARE(f.marked(), 2);
+    f.press(u"nextMEMO"_s);
+    QCOMPARE(f.marked(), 4);
+    f.press(u"Back2Search"_s);
+    f.showRecord(1);
+    QCOMPARE(f.marked(), 0);
+}
+
+void BodySearchTest::bodyEditedInRecordView_isFoundByItsNewText()
+{
+    SearchFixture f;
+    f.showRecord(1);
+    f.child<QPlainTextEdit>(u"rtBox")->setPlainText(u"改訂版の文章"_s);
+    f.press(u"RecEditMEMO"_s);
+    f.press(u"Back2Search"_s);
+    f.search(u"改訂"_s);
+    QCOMPARE(f.listed(), DocNos{1});
+    f.search(u"本文"_s);
+    QCOMPARE(f.listed(), (DocNos{2, 3}));
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QObject>
+
+class BodySearchTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void enter_listsTheScrapsHoldingEveryWord_data();
+    void enter_listsTheScrapsHoldingEveryWord();
+    void enterConfirmingAConversion_doesNotSearch();
+    void shortcut_bringsTheFieldFromAnotherTab();
+    void recordView_marksTheWordsOnEveryStepUntilLeft();
+    void bodyEditedInRecordView_isFoundByItsNewText();
+};
