@@ -67,6 +67,7 @@ void registerListingOps(BenchRegistry& registry);
 void registerRecordOps(BenchRegistry& registry);
 void registerFullTextOps(BenchRegistry& registry);
 void registerSearchOps(BenchRegistry& registry);
+void registerBodySearchOps(BenchRegistry& registry);
 void registerTreeOps(BenchRegistry& registry);
 void registerPictureOps(BenchRegistry& registry);
 void registerExportOps(BenchRegistry& registry);

@@ -4,6 +4,7 @@
 #include "database/creation.h"
 #include "database/query.h"
 #include "database/transaction.h"
+#include "search/bodyindex.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -159,11 +160,31 @@ std::vector<Level> readLevels(Connection& connection)
     return levels;
 }
 
+// Words no template uses, from blocks of rare kanji, so that a body search has words of known frequency: one of
+// 64 kanji (about 500 bodies each), one of 64 two-kanji names (about 500), one of 1,024 four-character words
+// (about 30) and one of 8 district names (about 4,000). They come from a random stream of their own, so the rest
+// of each body is what it was before they were added.
+QString rareSentence(QRandomGenerator& rng)
+{
+    const auto kanji = [](char32_t c) { return QString::fromUcs4(&c, 1); };
+    const quint32 single = rng.bounded(64u);
+    const quint32 pair = rng.bounded(64u);
+    const quint32 four = rng.bounded(1024u);
+    const quint32 district = rng.bounded(8u);
+    return QStringLiteral("現地では") + kanji(BenchWords::kDistrictFirst + 2 * district) +
+           kanji(BenchWords::kDistrictFirst + 2 * district + 1) + QStringLiteral("の") +
+           kanji(BenchWords::kSingleFirst + single) + QStringLiteral("氏が") +
+           kanji(BenchWords::kPairFirst + 2 * pair) + kanji(BenchWords::kPairFirst + 2 * pair + 1) +
+           QStringLiteral("と") + kanji(BenchWords::kFourFirst + four % 32) +
+           kanji(BenchWords::kFourFirst + 32 + four / 32) + QStringLiteral("計画について語った。");
+}
+
 // Sentences are drawn once from templates, so bodies are cheap to stitch yet not all alike.
 class TextMaker final {
 public:
-    explicit TextMaker(QRandomGenerator& rng)
+    TextMaker(QRandomGenerator& rng, quint32 rareSeed)
         : m_rng(rng)
+        , m_rareRng(rareSeed)
     {
         m_sentences.reserve(kSentencePool);
         for (int i = 0; i < kSentencePool; ++i)
@@ -226,7 +247,7 @@ public:
         body.reserve(length + 100);
         if (m_rng.bounded(10) < 7)
             body += headline() + u'\n';
-        body += u'　';
+        body += u'　' + rareSentence(m_rareRng);
         while (body.size() < length) {
             body += m_sentences[m_rng.bounded(quint32(m_sentences.size()))];
             if (m_rng.bounded(4) == 0)
@@ -263,6 +284,7 @@ private:
     }
 
     QRandomGenerator& m_rng;
+    QRandomGenerator m_rareRng;
     std::vector<QString> m_sentences;
 };
 
@@ -314,7 +336,7 @@ public:
         , m_tree(buildTree())
         , m_levels(readLevels(connection))
         , m_pictures(encodePictures())
-        , m_text(m_rng)
+        , m_text(m_rng, options.seed ^ 0x5EEDu)
     {
         for (const ClassNode& node : m_tree)
             m_byDepth[node.depth - 1].push_back(&node);
@@ -450,6 +472,10 @@ void generateCollection(const QString& path, const GeneratorOptions& options)
     Transaction transaction(*connection);
     Generator(*connection, options).run();
     transaction.commit();
+    if (options.bodyIndex) {
+        BodyIndex::registerFunctions(*connection);
+        BodyIndex::rebuild(*connection, QString::fromLatin1(BodyIndex::kMainSchema), QString(), {}, {});
+    }
 }
 
 QByteArray encodeJpeg(const QImage& image, int quality)

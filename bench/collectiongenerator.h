@@ -11,7 +11,17 @@ struct GeneratorOptions {
     quint32 seed = 20240601;
     // Told now and then how many scraps are written; the last call has done == total.
     std::function<void(int done, int total)> progress;
+    // Builds the body index after the scraps, as the program would on opening.
+    bool bodyIndex = true;
 };
+
+// The rare words the generator puts into every body, by the first code point of each block.
+namespace BenchWords {
+inline constexpr char32_t kSingleFirst = 0x9C00;   // one kanji of 64
+inline constexpr char32_t kPairFirst = 0x9D00;     // two kanji, 64 pairs
+inline constexpr char32_t kFourFirst = 0x9E00;     // two kanji of 32 + 32, then 計画
+inline constexpr char32_t kDistrictFirst = 0x9F00; // two kanji, 8 pairs
+} // namespace BenchWords
 
 // Makes a new collection at path with the program's own creation code and fills it, in one transaction, with a
 // three-level class tree, scraps with bodies and marks, and pictures for one scrap in ten. The same options always

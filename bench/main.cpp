@@ -33,6 +33,7 @@ BenchRegistry allOperations()
     registerRecordOps(registry);
     registerFullTextOps(registry);
     registerSearchOps(registry);
+    registerBodySearchOps(registry);
     registerTreeOps(registry);
     registerPictureOps(registry);
     registerExportOps(registry);

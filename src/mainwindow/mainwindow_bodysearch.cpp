@@ -195,7 +195,7 @@ void MainWindow::runBodySearch()
         }
     }
     const BodySearchWay way = indexed ? BodySearchWay::Index : BodySearchWay::Scan;
-    runSearch(BuildBodySearchQuery(words, way, m_bodyIndexSchema));
+    runSearch(BuildBodySearchQuery(words, way, m_bodyIndexSchema, waiting == 0));
     if (m_session.resultSet() && m_session.resultSet()->recordCount() > 0) {
         m_bodySearchWords = words;
         if (!indexed || waiting > kRowsMakingSearchSlow)

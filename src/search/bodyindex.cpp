@@ -25,7 +25,7 @@
 namespace BodyIndex {
 namespace {
 
-constexpr int kVersion = 1;
+constexpr int kVersion = 2;
 constexpr char kTokenizerName[] = "zettora_bigram";
 constexpr char kContainsFunction[] = "zettora_contains";
 constexpr int kRowsPerTransaction = 200;
@@ -199,38 +199,38 @@ QString ofSchema(QString sql, const QString& schema)
 }
 
 // The triggers that log changes, as the catalog keeps their text. Only a collection has them: a saved edition is
-// never written.
+// never written. A body is indexed under its pfID as record view shows it: the first MEMO_DAT row of that number.
+// So the body triggers run before the change and log that first row as it still is; the index rows of MEMO_IDX are
+// indexed under their rowid, whose count and sum the triggers also keep (a VACUUM may renumber rowids unseen).
 struct TriggerDef {
     const char* name;
     const char* sql;
 };
+#define ZETTORA_LOG_BODY(number)                                                                                       \
+    "INSERT INTO zettora_index_log(kind, ref, indexed, old1) SELECT 0, " number ", "                                   \
+    "EXISTS (SELECT 1 FROM MEMO_DAT WHERE pfID = " number "), "                                                        \
+    "(SELECT a01 FROM MEMO_DAT WHERE pfID = " number " ORDER BY rowid LIMIT 1) WHERE " number " IS NOT NULL AND "       \
+    "NOT EXISTS (SELECT 1 FROM zettora_index_log WHERE kind = 0 AND ref = " number "); "
 constexpr std::array<TriggerDef, 6> kTriggers{{
-    {"zettora_body_added", "CREATE TRIGGER zettora_body_added AFTER INSERT ON MEMO_DAT BEGIN "
-                           "INSERT INTO zettora_index_log(kind, ref, indexed) VALUES (0, NEW.rowid, 0); "
-                           "UPDATE zettora_index_state SET row_count = row_count + 1, rowid_sum = rowid_sum + "
-                           "NEW.rowid WHERE name = 'MEMO_DAT'; END"},
-    {"zettora_body_deleted", "CREATE TRIGGER zettora_body_deleted AFTER DELETE ON MEMO_DAT BEGIN "
-                             "INSERT INTO zettora_index_log(kind, ref, indexed, old1) SELECT 0, OLD.rowid, 1, OLD.a01 "
-                             "WHERE NOT EXISTS (SELECT 1 FROM zettora_index_log WHERE kind = 0 AND ref = OLD.rowid); "
-                             "UPDATE zettora_index_state SET row_count = row_count - 1, rowid_sum = rowid_sum - "
-                             "OLD.rowid WHERE name = 'MEMO_DAT'; END"},
-    {"zettora_body_changed",
-     "CREATE TRIGGER zettora_body_changed AFTER UPDATE ON MEMO_DAT "
-     "WHEN NEW.a01 IS NOT OLD.a01 OR NEW.rowid IS NOT OLD.rowid BEGIN "
-     "INSERT INTO zettora_index_log(kind, ref, indexed, old1) SELECT 0, OLD.rowid, 1, OLD.a01 "
-     "WHERE NOT EXISTS (SELECT 1 FROM zettora_index_log WHERE kind = 0 AND ref = OLD.rowid); "
-     "INSERT INTO zettora_index_log(kind, ref, indexed) SELECT 0, NEW.rowid, 0 WHERE NEW.rowid IS NOT OLD.rowid; "
-     "UPDATE zettora_index_state SET rowid_sum = rowid_sum - OLD.rowid + NEW.rowid WHERE name = 'MEMO_DAT'; END"},
-    {"zettora_label_added", "CREATE TRIGGER zettora_label_added AFTER INSERT ON MEMO_IDX BEGIN "
-                            "INSERT INTO zettora_index_log(kind, ref, indexed) VALUES (1, NEW.rowid, 0); "
-                            "UPDATE zettora_index_state SET row_count = row_count + 1, rowid_sum = rowid_sum + "
-                            "NEW.rowid WHERE name = 'MEMO_IDX'; END"},
+    {"zettora_body_adding", "CREATE TRIGGER zettora_body_adding BEFORE INSERT ON MEMO_DAT BEGIN " ZETTORA_LOG_BODY(
+                                "NEW.pfID") "END"},
+    {"zettora_body_deleting", "CREATE TRIGGER zettora_body_deleting BEFORE DELETE ON MEMO_DAT BEGIN " ZETTORA_LOG_BODY(
+                                  "OLD.pfID") "END"},
+    {"zettora_body_changing",
+     "CREATE TRIGGER zettora_body_changing BEFORE UPDATE ON MEMO_DAT "
+     "WHEN NEW.a01 IS NOT OLD.a01 OR NEW.pfID IS NOT OLD.pfID OR NEW.rowid IS NOT OLD.rowid BEGIN " ZETTORA_LOG_BODY(
+         "OLD.pfID") ZETTORA_LOG_BODY("NEW.pfID") "END"},
+    {"zettora_label_added",
+     "CREATE TRIGGER zettora_label_added AFTER INSERT ON MEMO_IDX BEGIN "
+     "INSERT INTO zettora_index_log(kind, ref, indexed) VALUES (1, NEW.rowid, 0); "
+     "UPDATE zettora_index_state SET row_count = row_count + 1, rowid_sum = rowid_sum + NEW.rowid "
+     "WHERE name = 'MEMO_IDX'; END"},
     {"zettora_label_deleted",
      "CREATE TRIGGER zettora_label_deleted AFTER DELETE ON MEMO_IDX BEGIN "
      "INSERT INTO zettora_index_log(kind, ref, indexed, old1, old2) SELECT 1, OLD.rowid, 1, OLD.a02, OLD.a07 "
      "WHERE NOT EXISTS (SELECT 1 FROM zettora_index_log WHERE kind = 1 AND ref = OLD.rowid); "
-     "UPDATE zettora_index_state SET row_count = row_count - 1, rowid_sum = rowid_sum - OLD.rowid WHERE name = "
-     "'MEMO_IDX'; END"},
+     "UPDATE zettora_index_state SET row_count = row_count - 1, rowid_sum = rowid_sum - OLD.rowid "
+     "WHERE name = 'MEMO_IDX'; END"},
     {"zettora_label_changed",
      "CREATE TRIGGER zettora_label_changed AFTER UPDATE ON MEMO_IDX "
      "WHEN NEW.a02 IS NOT OLD.a02 OR NEW.a07 IS NOT OLD.a07 OR NEW.rowid IS NOT OLD.rowid BEGIN "
@@ -239,6 +239,7 @@ constexpr std::array<TriggerDef, 6> kTriggers{{
      "INSERT INTO zettora_index_log(kind, ref, indexed) SELECT 1, NEW.rowid, 0 WHERE NEW.rowid IS NOT OLD.rowid; "
      "UPDATE zettora_index_state SET rowid_sum = rowid_sum - OLD.rowid + NEW.rowid WHERE name = 'MEMO_IDX'; END"},
 }};
+#undef ZETTORA_LOG_BODY
 
 // The body table keeps no text (contentless): the bodies are in MEMO_DAT already.
 constexpr std::array<const char*, 5> kTables{
@@ -333,7 +334,7 @@ void resetInTransaction(Connection& connection, const QString& schema, const QSt
                                           "VALUES ('version', ?, 0, ?)"),
                            schema));
     version.bind(1, kVersion).bind(2, stamp).run();
-    for (const char* table : {"MEMO_DAT", "MEMO_IDX"}) {
+    for (const char* table : {"MEMO_IDX"}) {
         const Fingerprint now = measured(connection, table);
         Query state(connection, ofSchema(QStringLiteral("INSERT INTO S.zettora_index_state(name, row_count, rowid_sum) "
                                                         "VALUES (?, ?, ?)"),
@@ -341,7 +342,7 @@ void resetInTransaction(Connection& connection, const QString& schema, const QSt
         state.bind(1, QString::fromLatin1(table)).bind(2, now.rows).bind(3, now.rowidSum).run();
     }
     connection.execute(ofSchema(QStringLiteral("INSERT INTO S.zettora_index_log(kind, ref, indexed) "
-                                               "SELECT 0, rowid, 0 FROM main.MEMO_DAT"),
+                                               "SELECT DISTINCT 0, pfID, 0 FROM main.MEMO_DAT WHERE pfID IS NOT NULL"),
                                 schema));
     connection.execute(ofSchema(QStringLiteral("INSERT INTO S.zettora_index_log(kind, ref, indexed) "
                                                "SELECT 1, rowid, 0 FROM main.MEMO_IDX"),
@@ -357,7 +358,7 @@ public:
                                             schema))
         , m_dropEntries(connection,
                         ofSchema(QStringLiteral("DELETE FROM S.zettora_index_log WHERE kind = ? AND ref = ?"), schema))
-        , m_body(connection, QStringLiteral("SELECT a01 FROM main.MEMO_DAT WHERE rowid = ?"))
+        , m_body(connection, QStringLiteral("SELECT a01 FROM main.MEMO_DAT WHERE pfID = ? ORDER BY rowid LIMIT 1"))
         , m_label(connection, QStringLiteral("SELECT a02, a07 FROM main.MEMO_IDX WHERE rowid = ?"))
         , m_unindexBody(connection, ofSchema(QStringLiteral("INSERT INTO S.zettora_body_index(zettora_body_index, "
                                                             "rowid, body) VALUES ('delete', ?, ?)"),
@@ -474,10 +475,8 @@ bool verifyOrReset(Connection& connection, const QString& schema, const QString&
     }
     if (sound && schema == QLatin1StringView(kMainSchema))
         sound = triggersAsExpected(connection);
-    for (const char* table : {"MEMO_DAT", "MEMO_IDX"}) {
-        if (sound)
-            sound = stored(connection, schema, table) == measured(connection, table);
-    }
+    if (sound)
+        sound = stored(connection, schema, "MEMO_IDX") == measured(connection, "MEMO_IDX");
     if (sound)
         return false;
     reset(connection, schema, stamp);

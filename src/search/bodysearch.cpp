@@ -24,29 +24,24 @@ QString matchExpression(const QString& word)
     return u'"' + escaped + (folded.size() == 1 ? QStringLiteral("\"*") : QStringLiteral("\""));
 }
 
-// Rows logged but not caught up are left out of what the index says and compared one by one instead.
-QString bodyRows(BodySearchWay way, const QString& schema)
+QString matchAll(const QStringList& words, const QString& joiner)
 {
-    if (way == BodySearchWay::Scan)
-        return QStringLiteral("SELECT rowid FROM main.MEMO_DAT WHERE zettora_contains(a01, ?)");
-    return QStringLiteral("SELECT rowid FROM S.zettora_body_index WHERE zettora_body_index MATCH ? "
-                          "EXCEPT SELECT ref FROM S.zettora_index_log WHERE kind = 0 "
-                          "UNION SELECT rowid FROM main.MEMO_DAT WHERE rowid IN "
-                          "(SELECT ref FROM S.zettora_index_log WHERE kind = 0) AND zettora_contains(a01, ?)")
-        .replace(QStringLiteral("S."), schema + u'.');
+    QStringList expressions;
+    for (const QString& word : words)
+        expressions << matchExpression(word);
+    return expressions.join(joiner);
 }
 
-QString labelRows(BodySearchWay way, const QString& schema)
+QString inSchema(QString sql, const QString& schema)
 {
-    if (way == BodySearchWay::Scan)
-        return QStringLiteral(
-            "SELECT rowid FROM main.MEMO_IDX WHERE zettora_contains(a02, ?) OR zettora_contains(a07, ?)");
-    return QStringLiteral("SELECT rowid FROM S.zettora_label_index WHERE zettora_label_index MATCH ? "
-                          "EXCEPT SELECT ref FROM S.zettora_index_log WHERE kind = 1 "
-                          "UNION SELECT rowid FROM main.MEMO_IDX WHERE rowid IN "
-                          "(SELECT ref FROM S.zettora_index_log WHERE kind = 1) "
-                          "AND (zettora_contains(a02, ?) OR zettora_contains(a07, ?))")
-        .replace(QStringLiteral("S."), schema + u'.');
+    return sql.replace(QStringLiteral("S."), schema + u'.');
+}
+
+// A word in the title, the keyword or the first body of a scrap, read from the rows themselves.
+QString holdsWord()
+{
+    return QStringLiteral("(zettora_contains(a02, ?) OR zettora_contains(a07, ?) OR EXISTS (SELECT 1 FROM "
+                          "main.MEMO_DAT d WHERE d.pfID = MEMO_IDX.pfID AND zettora_contains(d.a01, ?)))");
 }
 
 } // namespace
@@ -85,27 +80,55 @@ QStringList parseBodySearch(const QString& typed)
     return words;
 }
 
-ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, const QString& schema)
+ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, const QString& schema, bool logEmpty)
 {
-    QString tail = QStringLiteral(" WHERE ");
+    const QString order = QStringLiteral(" ORDER BY +LevNo, DocNo");
     QVariantList values;
-    bool first = true;
-    for (const QString& word : words) {
-        if (!first)
-            tail += QStringLiteral(" AND ");
-        first = false;
-        tail +=
-            QStringLiteral("rowid IN (SELECT rowid FROM main.MEMO_IDX WHERE pfID IN (SELECT pfID FROM main.MEMO_DAT "
-                           "WHERE rowid IN (") +
-            bodyRows(way, schema) + QStringLiteral(")) UNION ") + labelRows(way, schema) + u')';
-        if (way == BodySearchWay::Index)
-            values << matchExpression(word) << word << matchExpression(word) << word << word;
-        else
+    if (words.isEmpty())
+        return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), QStringLiteral(" WHERE 0") + order);
+    if (way == BodySearchWay::Scan) {
+        QStringList conditions;
+        for (const QString& word : words) {
+            conditions << holdsWord();
             values << word << word << word;
+        }
+        return ResultSource::fromTable(QStringLiteral("MEMO_IDX"),
+                                       QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND ")) + order,
+                                       values);
     }
-    if (first)
-        tail += QStringLiteral("0");
-    // "+" keeps SQLite from walking an index on LevNo row by row, as the title search does.
-    return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), tail + QStringLiteral(" ORDER BY +LevNo, DocNo"),
-                                   values);
+    // Scraps whose body holds every word come from one query of the body index. The rest must have some word in
+    // their title or keyword: those few are checked word by word against their rows.
+    QString bodies = QStringLiteral("SELECT rowid FROM S.zettora_body_index WHERE zettora_body_index MATCH ?");
+    values << matchAll(words, QStringLiteral(" AND "));
+    if (!logEmpty) {
+        // Logged bodies are not yet (or no longer) what the index holds: they are compared one by one.
+        bodies += QStringLiteral(" EXCEPT SELECT ref FROM S.zettora_index_log WHERE kind = 0 UNION SELECT pfID FROM "
+                                 "main.MEMO_DAT WHERE pfID IN (SELECT ref FROM S.zettora_index_log WHERE kind = 0)");
+        for (const QString& word : words) {
+            bodies += QStringLiteral(" AND zettora_contains(a01, ?)");
+            values << word;
+        }
+    }
+    QString labels = QStringLiteral("SELECT rowid FROM S.zettora_label_index WHERE zettora_label_index MATCH ?");
+    values << matchAll(words, QStringLiteral(" OR "));
+    if (!logEmpty) {
+        labels += QStringLiteral(" EXCEPT SELECT ref FROM S.zettora_index_log WHERE kind = 1 UNION SELECT rowid FROM "
+                                 "main.MEMO_IDX WHERE rowid IN (SELECT ref FROM S.zettora_index_log WHERE kind = 1)");
+        QStringList any;
+        for (const QString& word : words) {
+            any << QStringLiteral("zettora_contains(a02, ?) OR zettora_contains(a07, ?)");
+            values << word << word;
+        }
+        labels += QStringLiteral(" AND (") + any.join(QStringLiteral(" OR ")) + u')';
+    }
+    QString labelled = QStringLiteral("SELECT rowid FROM main.MEMO_IDX WHERE rowid IN (") + labels + u')';
+    if (words.size() > 1) {
+        for (const QString& word : words) {
+            labelled += QStringLiteral(" AND ") + holdsWord();
+            values << word << word << word;
+        }
+    }
+    const QString tail = QStringLiteral(" WHERE rowid IN (SELECT rowid FROM main.MEMO_IDX WHERE pfID IN (") + bodies +
+                         QStringLiteral(") UNION ") + labelled + u')' + order;
+    return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), inSchema(tail, schema), values);
 }

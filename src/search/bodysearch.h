@@ -14,6 +14,8 @@ QStringList parseBodySearch(const QString& typed);
 // one), or, when the index cannot be trusted yet, by comparing every body.
 enum class BodySearchWay { Index, Scan };
 
-// The MEMO_IDX rows whose body, title or keyword holds every word, ordered as the title search orders. Needs the
-// functions of BodyIndex::registerFunctions on the connection it opens on.
-ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, const QString& schema);
+// The MEMO_IDX rows whose body, title or keyword holds every word (each may be in any of them), ordered as the title
+// search orders. logEmpty, when the caller knows the log has no rows, spares the statement their comparison. Needs
+// the functions of BodyIndex::registerFunctions on the connection it opens on.
+ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, const QString& schema,
+                                  bool logEmpty = false);

@@ -79,9 +79,10 @@ struct Collection {
         BodyIndex::catchUpAll(*connection, kMain, {}, {});
         return rebuilt;
     }
-    DocNos search(const QString& typed, BodySearchWay way = BodySearchWay::Index)
+    DocNos search(const QString& typed, BodySearchWay way = BodySearchWay::Index, bool logEmpty = false)
     {
-        const auto set = ResultSet::open(*connection, BuildBodySearchQuery(parseBodySearch(typed), way, kMain));
+        const auto set =
+            ResultSet::open(*connection, BuildBodySearchQuery(parseBodySearch(typed), way, kMain, logEmpty));
         DocNos found;
         for (int row = 0; row < set->recordCount(); ++row)
             found << set->valueAt(row, set->fieldIndex(u"DocNo"_s)).toInt();
@@ -113,6 +114,8 @@ void BodyIndexTest::search_findsSubstringsAsTheMarkerDoes_data()
     QTest::newRow("full-width blank between words") << u"東京　会議"_s << DocNos{1};
     QTest::newRow("half-width katakana by full-width") << u"カタカナ"_s << DocNos{5};
     QTest::newRow("one word in the body, one in the title") << u"会議 都政"_s << DocNos{1};
+    QTest::newRow("one word in a title, the other in the body") << u"都 鉄"_s << DocNos{2};
+    QTest::newRow("a title word and a body word of another scrap") << u"鉄道 東京"_s << DocNos{};
     QTest::newRow("a title alone") << u"york"_s << DocNos{3, 4, 8};
     QTest::newRow("a keyword alone") << u"会議"_s << DocNos{1};
     QTest::newRow("a word nowhere") << u"名古屋"_s << DocNos{};
@@ -131,6 +134,7 @@ void BodyIndexTest::search_findsSubstringsAsTheMarkerDoes()
     QFETCH(DocNos, found);
     Collection collection;
     QCOMPARE(collection.search(typed, BodySearchWay::Index), found);
+    QCOMPARE(collection.search(typed, BodySearchWay::Index, true), found);
     QCOMPARE(collection.search(typed, BodySearchWay::Scan), found);
 }
 
@@ -216,12 +220,12 @@ void BodyIndexTest::changesMadeElsewhere_areFoundAndCaughtUp_data()
     QTest::newRow("a body changed") << u"UPDATE MEMO_DAT SET a01 = '名古屋から京都線に乗る。' WHERE pfID = 2"_s
                                     << false;
     QTest::newRow("a body changed behind dropped triggers")
-        << u"DROP TRIGGER zettora_body_changed; UPDATE MEMO_DAT SET a01 = '名古屋から京都線に乗る。' WHERE pfID = 2"_s
+        << u"DROP TRIGGER zettora_body_changing; UPDATE MEMO_DAT SET a01 = '名古屋から京都線に乗る。' WHERE pfID = 2"_s
         << true;
-    QTest::newRow("rows renumbered without the triggers")
-        << u"DROP TRIGGER zettora_body_added; DROP TRIGGER zettora_body_deleted; "
-           "CREATE TABLE t AS SELECT * FROM MEMO_DAT; DELETE FROM MEMO_DAT; "
-           "INSERT INTO MEMO_DAT SELECT * FROM t ORDER BY pfID DESC; DROP TABLE t; "
+    QTest::newRow("index rows renumbered behind dropped triggers")
+        << u"DROP TRIGGER zettora_label_added; DROP TRIGGER zettora_label_deleted; "
+           "CREATE TABLE t AS SELECT * FROM MEMO_IDX; DELETE FROM MEMO_IDX; "
+           "INSERT INTO MEMO_IDX SELECT * FROM t ORDER BY DocNo DESC; DROP TABLE t; "
            "UPDATE MEMO_DAT SET a01 = '名古屋から京都線に乗る。' WHERE pfID = 2"_s
         << true;
 }
@@ -243,6 +247,7 @@ void BodyIndexTest::changesMadeElsewhere_areFoundAndCaughtUp()
     QCOMPARE(collection.search(u"名古屋"_s), DocNos{2});
     QCOMPARE(collection.search(u"大阪"_s), DocNos{});
     QCOMPARE(collection.search(u"京"_s), (DocNos{1, 2, 6}));
+    QCOMPARE(collection.search(u"米紙"_s), DocNos{3});
 }
 
 void BodyIndexTest::theFile_staysWritableInThePlainShell()

@@ -1,0 +1,164 @@
+#include "benchops.h"
+#include "collectiongenerator.h"
+#include "database/connection.h"
+#include "database/resultset.h"
+#include "database/query.h"
+#include "listingwindow.h"
+#include "search/bodyindex.h"
+#include "search/bodyindexer.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QThread>
+
+#include <stdexcept>
+
+namespace {
+
+QString kanji(char32_t c)
+{
+    return QString::fromUcs4(&c, 1);
+}
+
+// The words searched, with how many scraps the generated collection holds them in (checked before timing).
+struct Words {
+    QString typed;
+    QStringList parts; // for the bare scan, each LIKE '%part%'
+    qint64 fewest;
+    qint64 most;
+};
+
+Words oneKanji()
+{
+    const QString w = kanji(BenchWords::kSingleFirst);
+    return {w, {w}, 100, 1000};
+}
+
+Words twoKanji()
+{
+    const QString w = kanji(BenchWords::kPairFirst) + kanji(BenchWords::kPairFirst + 1);
+    return {w, {w}, 100, 1000};
+}
+
+Words fourCharacters()
+{
+    const QString w = kanji(BenchWords::kFourFirst) + kanji(BenchWords::kFourFirst + 32) + QStringLiteral("計画");
+    return {w, {w}, 10, 100};
+}
+
+Words twoWords()
+{
+    const QString district = kanji(BenchWords::kDistrictFirst) + kanji(BenchWords::kDistrictFirst + 1);
+    const QString pair = kanji(BenchWords::kPairFirst + 2) + kanji(BenchWords::kPairFirst + 3);
+    return {district + u' ' + pair, {district, pair}, 10, 100};
+}
+
+Words common()
+{
+    return {QStringLiteral("関係者"), {QStringLiteral("関係者")}, 10001, 32767};
+}
+
+// The window's worker has checked the index of the collection it opened.
+ListingWindow& readyWindow(BenchContext& context)
+{
+    ListingWindow& listing = listingWindowOf(context);
+    QDeadlineTimer deadline(600000);
+    while (listing.window->bodyIndexer()->isRunning() && !deadline.hasExpired())
+        QThread::msleep(10);
+    QCoreApplication::processEvents();
+    return listing;
+}
+
+// From the Enter in the field until the list is filled and drawn.
+qint64 bodySearch(BenchContext& context, const QString& typed)
+{
+    ListingWindow& listing = readyWindow(context);
+    auto* field = listing.window->findChild<QLineEdit*>(QStringLiteral("BodySearch"));
+    if (!field)
+        throw std::runtime_error("the search toolbar has no body search field");
+    field->setText(typed);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(field, &enter);
+    QCoreApplication::processEvents();
+    return listing.window->resultCount();
+}
+
+// What a LIKE scan of every body finds: the searched words are in no title or keyword.
+qint64 bareScan(BenchContext& context, const Words& words)
+{
+    QByteArray sql = "SELECT rowid FROM MEMO_DAT WHERE a01 LIKE ?";
+    for (qsizetype i = 1; i < words.parts.size(); ++i)
+        sql += " AND a01 LIKE ?";
+    std::vector<QByteArray> patterns;
+    for (const QString& part : words.parts)
+        patterns.push_back((u'%' + part + u'%').toUtf8());
+    return bareStepAll(context.bare, sql.constData(), patterns);
+}
+
+BenchOp searchOp(const QString& name, Words (*words)())
+{
+    return wholeOp(
+        name, [words](BenchContext& context) { return bodySearch(context, words().typed); },
+        [words, name](BenchContext& context) {
+            const Words w = words();
+            const qint64 found = bareScan(context, w);
+            if (found < w.fewest || found > w.most)
+                throw std::runtime_error(name.toStdString() + ": the generated collection holds the word in " +
+                                         std::to_string(found) + " bodies");
+            return found;
+        });
+}
+
+// The scraps body_search_common finds, listed by their rowids: what listing them costs without any search.
+qint64 listCommonRows(BenchContext& context)
+{
+    ListingWindow& listing = readyWindow(context);
+    static bool made = false;
+    if (!made) {
+        listing.session.connection()->execute(
+            QStringLiteral("CREATE TEMP TABLE bench_common AS SELECT i.rowid AS id FROM MEMO_IDX i WHERE i.pfID IN "
+                           "(SELECT pfID FROM MEMO_DAT WHERE a01 LIKE '%関係者%')"));
+        made = true;
+    }
+    listing.window->runSearch(ResultSource::fromTable(
+        QStringLiteral("MEMO_IDX"),
+        QStringLiteral(" WHERE rowid IN (SELECT id FROM temp.bench_common) ORDER BY +LevNo, DocNo")));
+    QCoreApplication::processEvents();
+    return listing.window->resultCount();
+}
+
+// Making the whole index anew on the generated collection; beside it, reading every body once.
+std::vector<double> indexBuild(BenchContext& context)
+{
+    readyWindow(context);
+    BodyIndex::registerFunctions(*context.connection);
+    QElapsedTimer timer;
+    timer.start();
+    BodyIndex::rebuild(*context.connection, QString::fromLatin1(BodyIndex::kMainSchema), QString(), {}, {});
+    return {double(timer.nsecsElapsed()) / 1e6};
+}
+
+std::vector<double> readAllBodies(BenchContext& context)
+{
+    QElapsedTimer timer;
+    timer.start();
+    bareStepAll(context.bare, "SELECT a01 FROM MEMO_DAT");
+    return {double(timer.nsecsElapsed()) / 1e6};
+}
+
+} // namespace
+
+void registerBodySearchOps(BenchRegistry& registry)
+{
+    registry.push_back(searchOp(QStringLiteral("body_search_1"), oneKanji));
+    registry.push_back(searchOp(QStringLiteral("body_search_2"), twoKanji));
+    registry.push_back(searchOp(QStringLiteral("body_search_3"), fourCharacters));
+    registry.push_back(searchOp(QStringLiteral("body_search_and"), twoWords));
+    registry.push_back(searchOp(QStringLiteral("body_search_common"), common));
+    registry.push_back(wholeOp(QStringLiteral("list_common_rows"), listCommonRows,
+                               [](BenchContext& context) { return bareScan(context, common()); }));
+    registry.push_back(itemsOp(QStringLiteral("index_build"), indexBuild, readAllBodies, true));
+}
