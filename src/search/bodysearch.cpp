@@ -37,11 +37,25 @@ QString inSchema(QString sql, const QString& schema)
     return sql.replace(QStringLiteral("S."), schema + u'.');
 }
 
-// A word in the title, the keyword or the first body of a scrap, read from the rows themselves.
+// A word in the title, the keyword or the body of a scrap, read from the rows themselves.
 QString holdsWord()
 {
     return QStringLiteral("(zettora_contains(a02, ?) OR zettora_contains(a07, ?) OR EXISTS (SELECT 1 FROM "
                           "main.MEMO_DAT d WHERE d.pfID = MEMO_IDX.pfID AND zettora_contains(d.a01, ?)))");
+}
+
+// The same with the body asked of the index: reading and folding every candidate's body costs far more. Logged
+// bodies are still read.
+QString holdsWordIndexed(bool logEmpty)
+{
+    if (logEmpty)
+        return QStringLiteral("(rowid IN (SELECT rowid FROM S.zettora_label_index WHERE zettora_label_index MATCH ?) "
+                              "OR pfID IN (SELECT rowid FROM S.zettora_body_index WHERE zettora_body_index MATCH ?))");
+    return QStringLiteral("(zettora_contains(a02, ?) OR zettora_contains(a07, ?) OR (pfID IN (SELECT rowid FROM "
+                          "S.zettora_body_index WHERE zettora_body_index MATCH ?) AND pfID NOT IN (SELECT ref FROM "
+                          "S.zettora_index_log WHERE kind = 0)) OR EXISTS (SELECT 1 FROM main.MEMO_DAT d WHERE d.pfID = "
+                          "MEMO_IDX.pfID AND d.pfID IN (SELECT ref FROM S.zettora_index_log WHERE kind = 0) AND "
+                          "zettora_contains(d.a01, ?)))");
 }
 
 } // namespace
@@ -124,11 +138,15 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
     QString labelled = QStringLiteral("SELECT rowid FROM main.MEMO_IDX WHERE rowid IN (") + labels + u')';
     if (words.size() > 1) {
         for (const QString& word : words) {
-            labelled += QStringLiteral(" AND ") + holdsWord();
-            values << word << word << word;
+            labelled += QStringLiteral(" AND ") + holdsWordIndexed(logEmpty);
+            if (logEmpty)
+                values << matchExpression(word) << matchExpression(word);
+            else
+                values << word << word << matchExpression(word) << word;
         }
     }
-    const QString tail = QStringLiteral(" WHERE rowid IN (SELECT rowid FROM main.MEMO_IDX WHERE pfID IN (") + bodies +
-                         QStringLiteral(") UNION ") + labelled + u')' + order;
+    // Two lists of rowids SQLite takes in turn (an OR of two IN): a UNION would sort both once more.
+    const QString tail =
+        QStringLiteral(" WHERE pfID IN (") + bodies + QStringLiteral(") OR rowid IN (") + labelled + u')' + order;
     return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), inSchema(tail, schema), values);
 }
