@@ -196,6 +196,13 @@ void MainWindow::runBodySearch()
     }
     const BodySearchWay way = indexed ? BodySearchWay::Index : BodySearchWay::Scan;
     runSearch(BuildBodySearchQuery(words, way, m_bodyIndexSchema, waiting == 0));
+    if (!m_session.resultSet() && indexed) {
+        // An index damaged since it was checked: this search reads every body, and the worker makes it anew.
+        qCWarning(lcMainWindow) << "the body index cannot be read; searching every body";
+        indexed = false;
+        runSearch(BuildBodySearchQuery(words, BodySearchWay::Scan, m_bodyIndexSchema));
+        startBodyIndex();
+    }
     if (m_session.resultSet() && m_session.resultSet()->recordCount() > 0) {
         m_bodySearchWords = words;
         if (!indexed || waiting > kRowsMakingSearchSlow)

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -209,13 +210,13 @@ struct TriggerDef {
 #define ZETTORA_LOG_BODY(number)                                                                                       \
     "INSERT INTO zettora_index_log(kind, ref, indexed, old1) SELECT 0, " number ", "                                   \
     "EXISTS (SELECT 1 FROM MEMO_DAT WHERE pfID = " number "), "                                                        \
-    "(SELECT a01 FROM MEMO_DAT WHERE pfID = " number " ORDER BY rowid LIMIT 1) WHERE " number " IS NOT NULL AND "       \
+    "(SELECT a01 FROM MEMO_DAT WHERE pfID = " number " ORDER BY rowid LIMIT 1) WHERE " number " IS NOT NULL AND "      \
     "NOT EXISTS (SELECT 1 FROM zettora_index_log WHERE kind = 0 AND ref = " number "); "
 constexpr std::array<TriggerDef, 6> kTriggers{{
-    {"zettora_body_adding", "CREATE TRIGGER zettora_body_adding BEFORE INSERT ON MEMO_DAT BEGIN " ZETTORA_LOG_BODY(
-                                "NEW.pfID") "END"},
-    {"zettora_body_deleting", "CREATE TRIGGER zettora_body_deleting BEFORE DELETE ON MEMO_DAT BEGIN " ZETTORA_LOG_BODY(
-                                  "OLD.pfID") "END"},
+    {"zettora_body_adding",
+     "CREATE TRIGGER zettora_body_adding BEFORE INSERT ON MEMO_DAT BEGIN " ZETTORA_LOG_BODY("NEW.pfID") "END"},
+    {"zettora_body_deleting",
+     "CREATE TRIGGER zettora_body_deleting BEFORE DELETE ON MEMO_DAT BEGIN " ZETTORA_LOG_BODY("OLD.pfID") "END"},
     {"zettora_body_changing",
      "CREATE TRIGGER zettora_body_changing BEFORE UPDATE ON MEMO_DAT "
      "WHEN NEW.a01 IS NOT OLD.a01 OR NEW.pfID IS NOT OLD.pfID OR NEW.rowid IS NOT OLD.rowid BEGIN " ZETTORA_LOG_BODY(
@@ -446,6 +447,10 @@ QString cacheFileFor(const QString& editionPath)
 
 void attachCache(Connection& connection, const QString& cacheFile)
 {
+    Query attached(connection, QStringLiteral("SELECT 1 FROM pragma_database_list WHERE name = ?"));
+    attached.bind(1, QString::fromLatin1(kCacheSchema));
+    if (attached.next())
+        return;
     // The file is made here: a connection opened without the right to create files cannot attach a new one.
     QFile file(cacheFile);
     if (!QDir().mkpath(QFileInfo(cacheFile).absolutePath()) || !file.open(QIODevice::Append))
@@ -475,12 +480,42 @@ bool verifyOrReset(Connection& connection, const QString& schema, const QString&
     }
     if (sound && schema == QLatin1StringView(kMainSchema))
         sound = triggersAsExpected(connection);
+    // Opening each index table reads its own records: one damaged elsewhere fails here (and is taken out by the
+    // caller).
+    if (sound) {
+        for (const char* table : {"zettora_body_index", "zettora_label_index"}) {
+            Query probe(connection, QStringLiteral("SELECT rowid FROM ") + qualified(schema, table) +
+                                        QStringLiteral(" WHERE ") + QLatin1StringView(table) +
+                                        QStringLiteral(" MATCH 'x' LIMIT 1"));
+            probe.next();
+        }
+    }
     if (sound)
         sound = stored(connection, schema, "MEMO_IDX") == measured(connection, "MEMO_IDX");
     if (sound)
         return false;
     reset(connection, schema, stamp);
     return true;
+}
+
+void forgetDamagedIndex(Connection& connection, const QString& schema)
+{
+    // A virtual table whose module refuses to open cannot be dropped: its catalog row goes, then its own tables.
+    connection.execute(QStringLiteral("PRAGMA writable_schema = ON"));
+    const auto off = qScopeGuard([&connection] {
+        try {
+            connection.execute(QStringLiteral("PRAGMA writable_schema = OFF"));
+        } catch (const DbError&) {
+        }
+    });
+    connection.execute(ofSchema(QStringLiteral("DELETE FROM S.sqlite_schema WHERE type = 'table' AND name IN "
+                                               "('zettora_body_index', 'zettora_label_index')"),
+                                schema));
+    for (const char* table : {"zettora_body_index", "zettora_label_index"}) {
+        for (const char* shadow : {"_data", "_idx", "_config", "_docsize", "_content"})
+            connection.execute(QStringLiteral("DROP TABLE IF EXISTS ") + qualified(schema, table) +
+                               QLatin1StringView(shadow));
+    }
 }
 
 void reset(Connection& connection, const QString& schema, const QString& stamp)

@@ -27,7 +27,7 @@ void registerFunctions(Connection& connection);
 
 // The file a saved edition's index is kept in, in the user's cache folder.
 QString cacheFileFor(const QString& editionPath);
-// Attaches the cache file under kCacheSchema. Throws DbError.
+// Attaches the cache file under kCacheSchema, unless something is attached there already. Throws DbError.
 void attachCache(Connection& connection, const QString& cacheFile);
 
 // True when the index's tables are in schema (read from the catalog only: cheap enough for every opening).
@@ -36,8 +36,11 @@ void attachCache(Connection& connection, const QString& cacheFile);
 // Checks the index against the file: its version, its triggers, the row counts and rowid sums the triggers keep,
 // and for a saved edition the file's size and time. When anything is off the index is made anew, empty, with every
 // row logged for catching up. stamp identifies a saved edition's file (empty for a collection). Returns true when
-// the index had to be made anew. Throws DbError.
+// the index had to be made anew. Throws DbError, also when an index table cannot be opened (see forgetDamagedIndex).
 bool verifyOrReset(Connection& connection, const QString& schema, const QString& stamp);
+// Takes index tables that can no longer be opened (damaged by another tool) out of the file's catalog, with what
+// they stored; the connection must be opened anew before the index is made again. Throws DbError.
+void forgetDamagedIndex(Connection& connection, const QString& schema);
 // Empties the index and logs every row, creating the tables and triggers first. Throws DbError.
 void reset(Connection& connection, const QString& schema, const QString& stamp);
 

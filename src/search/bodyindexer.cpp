@@ -59,6 +59,7 @@ void BodyIndexer::stop()
 void BodyIndexer::run(bool verify)
 {
     bool complete = false;
+    bool repaired = false;
     // The window's connection may hold the file for a moment; the worker waits rather than giving up.
     for (int attempt = 0; attempt < kBusyRetries && !m_stop.load(); ++attempt) {
         try {
@@ -79,6 +80,11 @@ void BodyIndexer::run(bool verify)
         } catch (const DbError& e) {
             if (e.code() != SQLITE_BUSY && e.code() != SQLITE_LOCKED) {
                 qCWarning(lcSearch) << "the body index of" << m_path << "cannot be kept:" << e.message();
+                // Once, an index another tool damaged is taken out, and made anew on a fresh connection.
+                if (verify && !repaired && repairDamagedIndex()) {
+                    repaired = true;
+                    continue;
+                }
                 break;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -86,6 +92,20 @@ void BodyIndexer::run(bool verify)
     }
     m_running = false;
     Q_EMIT finished(complete);
+}
+
+bool BodyIndexer::repairDamagedIndex()
+{
+    try {
+        auto connection = Connection::openExisting(m_path);
+        if (!m_cacheFile.isEmpty())
+            BodyIndex::attachCache(*connection, m_cacheFile);
+        BodyIndex::forgetDamagedIndex(*connection, m_schema);
+        return true;
+    } catch (const DbError& e) {
+        qCWarning(lcSearch) << "the damaged body index of" << m_path << "cannot be taken out:" << e.message();
+        return false;
+    }
 }
 
 IndexKeeper::IndexKeeper(QString schema, std::function<void()> leftOver)

@@ -39,6 +39,7 @@ Q_SIGNALS:
 
 private:
     void run(bool verify);
+    bool repairDamagedIndex();
 
     QString m_path;
     QString m_schema;

@@ -14,6 +14,7 @@
 #include "testcollection.h"
 
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -270,4 +271,23 @@ void BodyIndexTest::theFile_staysWritableInThePlainShell()
     QCOMPARE(collection.search(u"改題"_s), DocNos{3});
     QCOMPARE(collection.search(u"米紙"_s), DocNos{});
     QCOMPARE(collection.search(u"京"_s), (DocNos{1, 2}));
+}
+
+void BodyIndexTest::aDamagedIndex_isMadeAnewByTheWorker()
+{
+    Collection collection;
+    collection.connection.reset();
+    QProcess shell;
+    shell.start(u"sqlite3"_s, {collection.path, u"DELETE FROM zettora_body_index_data"_s});
+    QVERIFY(shell.waitForFinished(10000));
+    QCOMPARE(shell.exitCode(), 0);
+
+    BodyIndexer indexer;
+    QSignalSpy finished(&indexer, &BodyIndexer::finished);
+    indexer.start(collection.path, kMain, QString(), QString());
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.first().first().toBool(), true);
+    collection.open();
+    QCOMPARE(BodyIndex::pendingCount(*collection.connection, kMain), 0);
+    QCOMPARE(collection.search(u"京"_s, BodySearchWay::Index, true), (DocNos{1, 2, 6}));
 }

@@ -14,4 +14,5 @@ private Q_SLOTS:
     void changesMadeElsewhere_areFoundAndCaughtUp_data();
     void changesMadeElsewhere_areFoundAndCaughtUp();
     void theFile_staysWritableInThePlainShell();
+    void aDamagedIndex_isMadeAnewByTheWorker();
 };
