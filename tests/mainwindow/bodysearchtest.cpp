@@ -124,3 +124,14 @@ void BodySearchTest::bodyEditedInRecordView_isFoundByItsNewText()
     f.search(u"本文"_s);
     QCOMPARE(f.listed(), (DocNos{2, 3}));
 }
+
+void BodySearchTest::deleteAllResults_takesTheFoundScrapsOutOfTheIndex()
+{
+    SearchFixture f;
+    f.search(u"続き"_s);
+    QCOMPARE(f.listed(), DocNos{2});
+    f.dialogs.yesNo.enqueue(true);
+    f.action(u"mSearchDel")->trigger();
+    f.search(u"本文"_s);
+    QCOMPARE(f.listed(), (DocNos{1, 3}));
+}

@@ -11,4 +11,5 @@ private Q_SLOTS:
     void shortcut_bringsTheFieldFromAnotherTab();
     void recordView_marksTheWordsOnEveryStepUntilLeft();
     void bodyEditedInRecordView_isFoundByItsNewText();
+    void deleteAllResults_takesTheFoundScrapsOutOfTheIndex();
 };
