@@ -4,6 +4,7 @@
 #include "common/qtdesktop.h"
 #include "common/qtuserdialogs.h"
 #include "common/session.h"
+#include "legacyimport/importcommand.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/startupoptions.h"
 #include "speech/characterspeech.h"
@@ -15,7 +16,10 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTextStream>
 #include <QTranslator>
+
+#include <cstdio>
 
 #ifdef __SANITIZE_ADDRESS__
 // The engine's own library frees some objects through a base of another size; that is not ours to find.
@@ -27,6 +31,13 @@ extern "C" const char* __asan_default_options()
 
 int main(int argc, char* argv[])
 {
+    // A conversion from the shell opens no window, so it needs no display.
+    if (LegacyImport::isImportCommand(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return LegacyImport::runImportCommand(QCoreApplication::arguments(), out, err);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zettora"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwell"));

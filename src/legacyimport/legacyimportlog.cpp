@@ -1,0 +1,3 @@
+#include "legacyimportlog.h"
+
+Q_LOGGING_CATEGORY(lcLegacyImport, "zettora.legacyimport")

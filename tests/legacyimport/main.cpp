@@ -1,0 +1,10 @@
+#include "accessfiletest.h"
+#include "importtest.h"
+#include "testmain.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char* argv[])
+{
+    return runTestClasses<QCoreApplication, AccessFileTest, ImportTest>(argc, argv);
+}
