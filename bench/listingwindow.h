@@ -25,7 +25,7 @@ public:
     void critical(const QString& text) override { qWarning("zettora-bench: %s", qPrintable(text)); }
     bool askYesNo(const QString&, Icon) override { return false; }
     std::optional<QString> openFile(const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> chooseFolder(const QString&) override { return std::nullopt; }
     std::optional<QColor> chooseColour(const QColor&) override { return std::nullopt; }
     std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }

@@ -64,11 +64,11 @@ std::optional<QString> QtUserDialogs::openFile(const QString& caption, const QSt
     return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 
-std::optional<QString> QtUserDialogs::saveFile(const QString& caption, const QString& filter)
+std::optional<QString> QtUserDialogs::saveFile(const QString& caption, const QString& filter, const QString& suggestion)
 {
     // The program refuses an existing file itself, with its own message, so Qt's overwrite question is off.
-    const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, QString(), filter, nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);
+    const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, suggestion, filter,
+                                                      nullptr, QFileDialog::DontConfirmOverwrite);
     return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 

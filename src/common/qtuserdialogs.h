@@ -10,7 +10,7 @@ public:
     void critical(const QString& text) override;
     bool askYesNo(const QString& text, Icon icon) override;
     std::optional<QString> openFile(const QString& title, const QString& filter) override;
-    std::optional<QString> saveFile(const QString& title, const QString& filter) override;
+    std::optional<QString> saveFile(const QString& title, const QString& filter, const QString& suggestion) override;
     std::optional<QString> chooseFolder(const QString& prompt) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;

@@ -21,7 +21,9 @@ public:
 
     // std::nullopt when the user cancels. Filters are in Qt's form: "Database (*.mdb)".
     virtual std::optional<QString> openFile(const QString& title, const QString& filter) = 0;
-    virtual std::optional<QString> saveFile(const QString& title, const QString& filter) = 0;
+    // suggestion: the path the dialog proposes (folder and name), or empty.
+    virtual std::optional<QString> saveFile(const QString& title, const QString& filter,
+                                            const QString& suggestion = QString()) = 0;
     virtual std::optional<QString> chooseFolder(const QString& prompt) = 0;
     virtual std::optional<QColor> chooseColour(const QColor& initial) = 0;
     virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;

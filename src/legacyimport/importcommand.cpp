@@ -20,8 +20,16 @@ int runImportCommand(const QStringList& arguments, QTextStream& out, QTextStream
         err << "使い方: zettora --import 旧形式.mdb 新しいファイル.mdb\n";
         return 2;
     }
+    Options options;
+    // The window that runs this as its child reads each table's progress from these lines.
+    if (qEnvironmentVariableIsSet(kProgressVariable)) {
+        options.progress = [&out](const QString& table, qint64 rows) {
+            out << kProgressPrefix << table << '\t' << rows << '\n';
+            out.flush();
+        };
+    }
     try {
-        const Report report = convert(arguments.at(2), arguments.at(3));
+        const Report report = convert(arguments.at(2), arguments.at(3), options);
         out << report.text() << '\n';
         return 0;
     } catch (const ImportError& e) {

@@ -43,6 +43,9 @@ class WebPane;
 
 // The main window: toolbar, left pane (tree fg(0) and sheet fg(1) in one place), splitter, tab strip with the
 // browser, entry, list and record-view panes, status bar and menus. Start-up runs in the constructor.
+// True when the file at path is an Access (Jet or ACE) database, by its header.
+bool looksLikeAccessFile(const QString& path);
+
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
@@ -113,6 +116,10 @@ private:
     // Opening and creating collections.
     void OpenDefaultDatabase();
     void OpenOtherDatabase();
+    void openDatabaseAt(const QString& path);
+    // Importing an old Access collection through a child process, then opening the result.
+    void ImportOldCollection();
+    void importFrom(const QString& oldPath);
     void CreateScrapDatabase();
     void ApplyDisplayFont();
 
@@ -296,6 +303,7 @@ private:
     QMenu* m_optionsMenu = nullptr;
     QAction* m_openAction = nullptr;
     QAction* m_createAction = nullptr;
+    QAction* m_importAction = nullptr;
     QAction* m_searchDeleteAction = nullptr;
     QAction* m_versionAction = nullptr;
     QStringList m_sheetValues;

@@ -92,9 +92,23 @@ void MainWindow::OpenOtherDatabase()
     const std::optional<QString> path = m_dialogs.openFile(QStringLiteral("データベースオープン"), kDatabaseFilter);
     if (!path)
         return;
+    // The old program's Access file is not refused outright: the user may convert it.
+    if (looksLikeAccessFile(*path)) {
+        if (m_dialogs.askYesNo(
+                QStringLiteral("旧形式（Access）の Zettora データベースです。　新しい形式に変換して開きますか？")))
+            importFrom(*path);
+        else
+            m_dialogs.critical(kNotScrapDatabase);
+        return;
+    }
+    openDatabaseAt(*path);
+}
+
+void MainWindow::openDatabaseAt(const QString& path)
+{
     offerToSaveRecordEdit();
     DatabaseKind kind = DatabaseKind::None;
-    if (!openAndCheck(*path, kind))
+    if (!openAndCheck(path, kind))
         return;
     m_previousMode = m_mode;
     m_tabs->setEnabled(true);

@@ -38,6 +38,8 @@ void MainWindow::buildMenus()
     connect(m_openAction, &QAction::triggered, this, &MainWindow::OpenOtherDatabase);
     m_createAction = addMenuAction(file, QStringLiteral("mFileBookCreate"), QStringLiteral("Zettora新規作成"));
     connect(m_createAction, &QAction::triggered, this, &MainWindow::CreateScrapDatabase);
+    m_importAction = addMenuAction(file, QStringLiteral("mFileImport"), QStringLiteral("旧形式のZettoraを取り込む…"));
+    connect(m_importAction, &QAction::triggered, this, &MainWindow::ImportOldCollection);
     file->addSeparator()->setObjectName(QStringLiteral("none1"));
     QAction* quit = addMenuAction(file, QStringLiteral("mFileQuit"), QStringLiteral("終了"));
     quit->setShortcut(QKeySequence::Quit);

@@ -1,4 +1,5 @@
 #include "bodysearchtest.h"
+#include "importwindowtest.h"
 #include "listlayouttest.h"
 #include "mainwindowliststest.h"
 #include "mainwindowrecordtest.h"
@@ -14,6 +15,6 @@
 int main(int argc, char* argv[])
 {
     return runTestClasses<QApplication, MainWindowTest, MainWindowListsTest, MainWindowRecordTest, TypicalRoadTest,
-                          ResultsOwnerTest, ListLayoutTest, PicturesWindowTest, ReadAloudTest, BodySearchTest>(argc,
-                                                                                                               argv);
+                          ResultsOwnerTest, ListLayoutTest, PicturesWindowTest, ReadAloudTest, BodySearchTest,
+                          ImportWindowTest>(argc, argv);
 }

@@ -47,6 +47,9 @@ struct Fixture {
         StartupOptions options;
         options.programFolder = folder.folder();
         options.databasePath = folder.path(QStringLiteral("Zettora.mdb"));
+#ifdef ZETTORA_PROGRAM
+        options.importProgram = QStringLiteral(ZETTORA_PROGRAM);
+#endif
         window = std::make_unique<MainWindow>(session, dialogs, desktop, pane, speech, options);
         window->show();
         waitForBodyIndex();

@@ -18,8 +18,9 @@ std::optional<QString> FakeUserDialogs::openFile(const QString& title, const QSt
     return nextPath(title, filter);
 }
 
-std::optional<QString> FakeUserDialogs::saveFile(const QString& title, const QString& filter)
+std::optional<QString> FakeUserDialogs::saveFile(const QString& title, const QString& filter, const QString& suggestion)
 {
+    saveSuggestions << suggestion;
     return nextPath(title, filter);
 }
 

@@ -23,7 +23,7 @@ public:
     void critical(const QString& text) override { m_messages.append({Kind::Critical, text}); }
     bool askYesNo(const QString& text, Icon icon) override;
     std::optional<QString> openFile(const QString& title, const QString& filter) override;
-    std::optional<QString> saveFile(const QString& title, const QString& filter) override;
+    std::optional<QString> saveFile(const QString& title, const QString& filter, const QString& suggestion) override;
     std::optional<QString> chooseFolder(const QString& prompt) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;
@@ -37,6 +37,8 @@ public:
     // What the colour and font dialogs were opened on, in order.
     QList<QColor> colourInitials;
     QList<QFont> fontInitials;
+    // What the save dialogs proposed, in order.
+    QStringList saveSuggestions;
 
     // What was shown.
     const QList<Message>& messages() const { return m_messages; }
