@@ -72,6 +72,7 @@ void registerTreeOps(BenchRegistry& registry);
 void registerPictureOps(BenchRegistry& registry);
 void registerExportOps(BenchRegistry& registry);
 void registerSavedEditionOps(BenchRegistry& registry);
+void registerImportOps(BenchRegistry& registry);
 void registerSpeechOps(BenchRegistry& registry);
 // Reads text aloud with Genie in the espeak-ng voice language into a WAV file at path; false when that failed.
 bool writeSpeechWav(const QString& path, const QString& text, const char* language);

@@ -38,6 +38,7 @@ BenchRegistry allOperations()
     registerPictureOps(registry);
     registerExportOps(registry);
     registerSavedEditionOps(registry);
+    registerImportOps(registry);
     registerSpeechOps(registry);
     registerStartupOps(registry);
     return registry;

@@ -1,4 +1,5 @@
 #include "accessfiletest.h"
+#include "fuzztest.h"
 #include "importtest.h"
 #include "testmain.h"
 
@@ -6,5 +7,5 @@
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QCoreApplication, AccessFileTest, ImportTest>(argc, argv);
+    return runTestClasses<QCoreApplication, AccessFileTest, ImportTest, ImportFuzzTest>(argc, argv);
 }

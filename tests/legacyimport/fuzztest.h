@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QObject>
+
+class ImportFuzzTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void damagedFiles_convertOrFailCleanly();
+};
