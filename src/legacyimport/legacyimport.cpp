@@ -108,8 +108,11 @@ private:
                 throw Cancelled{};
             ++count.read;
             std::vector<QVariant> values;
+            m_rowChanges.clear();
             for (std::size_t i = 0; i < from.size(); ++i)
                 values.push_back(value(table, table.columns[i], row.at(std::size_t(from[i]))));
+            for (const QString& change : std::as_const(m_rowChanges))
+                m_report.changes << whose(name, values, count.read) + change;
             if (!adjustRow(name, values))
                 return true;
             insert.reset();
@@ -154,10 +157,10 @@ private:
                            : v.kind == Kind::Integer ? QString::number(v.integer)
                                                      : QString::number(v.real);
             if (column.type == ColumnType::Text && text.size() > column.width) {
-                m_report.changes << QStringLiteral("%1.%2：%3 文字を %4 文字に切り詰めました。")
-                                        .arg(QString::fromUtf16(table.name), QString::fromUtf16(column.name))
-                                        .arg(text.size())
-                                        .arg(column.width);
+                m_rowChanges << QStringLiteral("%1.%2 の %3 文字を %4 文字に切り詰めました。")
+                                    .arg(QString::fromUtf16(table.name), QString::fromUtf16(column.name))
+                                    .arg(text.size())
+                                    .arg(column.width);
                 text.truncate(column.width);
             }
             return text;
@@ -166,11 +169,28 @@ private:
         return QVariant();
     }
 
+    // The scrap a changed value belongs to, by its title where the row leads to one.
+    QString whose(const QString& table, const std::vector<QVariant>& values, qint64 row) const
+    {
+        QString title;
+        if (table == Schema::name(Schema::kMemoIdx))
+            title = values[1].toString();
+        else if (table == Schema::name(Schema::kMemoDat) || table == Schema::name(Schema::kMemoUnderline))
+            title = m_titles.value(values[0].toLongLong());
+        else if (table == Schema::name(Schema::kPhotoDra))
+            title = m_pictureTitles.value(values[0].toLongLong());
+        if (!title.isNull())
+            return QStringLiteral("「%1」：").arg(title);
+        return QStringLiteral("%1 の %2 行目：").arg(table).arg(row);
+    }
+
     // Bodies lose their CRs, marks follow their characters; false drops the row.
     bool adjustRow(const QString& table, std::vector<QVariant>& values)
     {
         if (table == Schema::name(Schema::kMemoIdx)) {
             m_titles.insert(values[8].toLongLong(), values[1].toString());
+            if (values[7].toLongLong() != 0)
+                m_pictureTitles.insert(values[7].toLongLong(), values[1].toString());
         } else if (table == Schema::name(Schema::kMemoDat) && values[1].typeId() == QMetaType::QString) {
             const qint64 pfID = values[0].toLongLong();
             const QString old = values[1].toString();
@@ -226,7 +246,9 @@ private:
     Connection& m_target;
     const Options& m_options;
     Report m_report;
-    QHash<qint64, QString> m_titles;
+    QHash<qint64, QString> m_titles;        // by pfID
+    QHash<qint64, QString> m_pictureTitles; // by skID
+    QStringList m_rowChanges;
     QHash<qint64, Body> m_bodies;
 };
 
