@@ -165,6 +165,7 @@ void MainWindow::buildControls()
     bar->addWidget(m_statusPanel1);
     bar->addWidget(m_statusPanel2, 1);
     buildBodySearch();
+    buildBackups();
 }
 
 void MainWindow::startUp()

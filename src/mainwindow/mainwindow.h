@@ -10,6 +10,7 @@
 #include <array>
 #include <optional>
 
+class BackupWorker;
 class BodyIndexer;
 class Desktop;
 class QLineEdit;
@@ -77,6 +78,7 @@ public:
     ScrapListModel* scrapListModel() const { return m_scrapListModel; }
     QTreeWidgetItem* currentNode() const { return m_currentNode; }
     BodyIndexer* bodyIndexer() const { return m_bodyIndexer; }
+    BackupWorker* backupWorker() const { return m_backupWorker; }
     // The scrap record view shows, while it shows one of the shared result set.
     std::optional<ScrapIdentity> shownScrap() const { return m_shownScrap; }
     // The scrap registered from the entry pane, while marks made there belong to it.
@@ -119,6 +121,12 @@ private:
     void openDatabaseAt(const QString& path);
     // Importing an old Access collection through a child process, then opening the result.
     void ImportOldCollection();
+    // Backups.
+    void buildBackups();
+    void backUpIfDue();
+    void BackUpNow();
+    void backUpAfterChanges();
+    void RestoreFromBackup();
     void importFrom(const QString& oldPath);
     void CreateScrapDatabase();
     void ApplyDisplayFont();
@@ -304,6 +312,11 @@ private:
     QAction* m_openAction = nullptr;
     QAction* m_createAction = nullptr;
     QAction* m_importAction = nullptr;
+    QAction* m_backupAction = nullptr;
+    QAction* m_restoreAction = nullptr;
+    BackupWorker* m_backupWorker = nullptr;
+    qint64 m_changesAtOpen = 0;
+    bool m_backupAnnounced = false;
     QAction* m_searchDeleteAction = nullptr;
     QAction* m_versionAction = nullptr;
     QStringList m_sheetValues;

@@ -61,8 +61,10 @@ bool MainWindow::openAndCheck(const QString& path, DatabaseKind& kind)
         qCWarning(lcMainWindow) << "cannot add the lookup indexes to" << path << e.message();
     }
     stopBodyIndex();
+    backUpAfterChanges();
     m_session.adoptDatabase(std::move(candidate), path, databaseNameOf(path), kind);
     startBodyIndex();
+    backUpIfDue();
     refreshStartPage();
     setWindowTitle(captionFor(m_session.databaseName(), kind));
     ReadDisplayFont(*m_session.connection(), m_session.displayFont);

@@ -40,6 +40,10 @@ void MainWindow::buildMenus()
     connect(m_createAction, &QAction::triggered, this, &MainWindow::CreateScrapDatabase);
     m_importAction = addMenuAction(file, QStringLiteral("mFileImport"), QStringLiteral("旧形式のZettoraを取り込む…"));
     connect(m_importAction, &QAction::triggered, this, &MainWindow::ImportOldCollection);
+    m_backupAction = addMenuAction(file, QStringLiteral("mFileBackup"), QStringLiteral("今すぐバックアップ"));
+    connect(m_backupAction, &QAction::triggered, this, &MainWindow::BackUpNow);
+    m_restoreAction = addMenuAction(file, QStringLiteral("mFileRestore"), QStringLiteral("バックアップから復元…"));
+    connect(m_restoreAction, &QAction::triggered, this, &MainWindow::RestoreFromBackup);
     file->addSeparator()->setObjectName(QStringLiteral("none1"));
     QAction* quit = addMenuAction(file, QStringLiteral("mFileQuit"), QStringLiteral("終了"));
     quit->setShortcut(QKeySequence::Quit);

@@ -165,6 +165,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
     m_unloading = true;
     m_session.closeResults();
     stopBodyIndex();
+    hide();
+    backUpAfterChanges();
     m_session.closeConnection();
     UnloadSpeechCharacter();
     CloseOtherWindows();

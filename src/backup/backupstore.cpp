@@ -1,0 +1,250 @@
+#include "backupstore.h"
+
+#include "database/connection.h"
+#include "database/dberror.h"
+#include "database/query.h"
+#include "database/schema.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QStandardPaths>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <numeric>
+#include <thread>
+
+namespace Backups {
+namespace {
+
+// Milliseconds too: two backups asked for within one second must not share a name.
+const QString kNameFormat = QStringLiteral("yyyyMMdd-HHmmss-zzz");
+constexpr int kDaily = 7;
+constexpr int kWeekly = 4;
+constexpr int kMonthly = 12;
+
+RowCounts countRows(Connection& connection)
+{
+    RowCounts counts{};
+    int i = 0;
+    for (const Schema::Table& table : Schema::tables()) {
+        Query count(connection, QStringLiteral("SELECT count(*) FROM \"") + QString::fromUtf16(table.name) + u'"');
+        count.next();
+        counts[std::size_t(i++)] = count.integer(0);
+    }
+    return counts;
+}
+
+std::optional<QDateTime> timeOf(const QString& fileName)
+{
+    if (!fileName.endsWith(QStringLiteral(".mdb")))
+        return std::nullopt;
+    const QDateTime when = QDateTime::fromString(fileName.chopped(4), kNameFormat);
+    return when.isValid() ? std::optional(when) : std::nullopt;
+}
+
+// The online backup, page by page, waiting out the window's brief locks instead of failing on them.
+void copyDatabase(Connection& source, const QString& target)
+{
+    sqlite3* destination = nullptr;
+    const QByteArray path = target.toUtf8();
+    int rc = sqlite3_open_v2(path.constData(), &destination, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_backup* backup = sqlite3_backup_init(destination, "main", source.handle(), "main");
+        if (!backup) {
+            rc = sqlite3_errcode(destination);
+        } else {
+            do {
+                rc = sqlite3_backup_step(backup, 256);
+                if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
+            const int finish = sqlite3_backup_finish(backup);
+            rc = rc == SQLITE_DONE ? finish : rc;
+        }
+    }
+    const QString message = QString::fromUtf8(sqlite3_errmsg(destination));
+    sqlite3_close(destination);
+    if (rc != SQLITE_OK)
+        throw DbError(rc, QStringLiteral("backup: ") + message);
+}
+
+qint64 dataVersion(Connection& connection)
+{
+    Query version(connection, QStringLiteral("PRAGMA data_version"));
+    return version.next() ? version.integer(0) : -1;
+}
+
+} // namespace
+
+QString folderFor(const QString& collectionPath)
+{
+    const QFileInfo info(collectionPath);
+    const QString canonical = info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
+    const QString hash =
+        QString::fromLatin1(QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/backups/") +
+           info.completeBaseName() + u'-' + hash;
+}
+
+QList<Entry> list(const QString& folder)
+{
+    QList<Entry> entries;
+    for (const QFileInfo& file : QDir(folder).entryInfoList({QStringLiteral("*.mdb")}, QDir::Files)) {
+        const std::optional<QDateTime> when = timeOf(file.fileName());
+        if (!when)
+            continue;
+        Entry entry{file.absoluteFilePath(), *when, -1, file.size()};
+        try {
+            auto connection = Connection::openExisting(entry.path);
+            connection->refuseWrites();
+            Query scraps(*connection, QStringLiteral("SELECT count(*) FROM MEMO_IDX"));
+            entry.scraps = scraps.next() ? scraps.integer(0) : -1;
+        } catch (const DbError&) {
+        }
+        entries << entry;
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.when > b.when; });
+    return entries;
+}
+
+bool isDue(const QString& folder, const QDateTime& now)
+{
+    for (const QFileInfo& file : QDir(folder).entryInfoList({QStringLiteral("*.mdb")}, QDir::Files)) {
+        const std::optional<QDateTime> when = timeOf(file.fileName());
+        if (when && when->secsTo(now) < 24 * 3600)
+            return false;
+    }
+    return true;
+}
+
+std::optional<QString> verify(const QString& backup, const RowCounts& expected)
+{
+    try {
+        auto connection = Connection::openExisting(backup);
+        Query check(*connection, QStringLiteral("PRAGMA integrity_check"));
+        if (!check.next() || check.text(0) != QStringLiteral("ok"))
+            return QStringLiteral("integrity_check: ") + check.text(0);
+        if (countRows(*connection) != expected)
+            return QStringLiteral("the row counts differ from the collection's");
+    } catch (const DbError& e) {
+        return e.message();
+    }
+    return std::nullopt;
+}
+
+QList<int> kept(const QList<QDateTime>& when)
+{
+    QList<int> order(when.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&when](int a, int b) { return when[a] > when[b]; });
+    QSet<int> keep;
+    // The newest backup of each of the last periods that have one.
+    const auto keepNewestPer = [&](int periods, auto period) {
+        QSet<qint64> seen;
+        for (int i : order) {
+            const qint64 key = period(when[i]);
+            if (seen.contains(key))
+                continue;
+            if (seen.size() == periods)
+                break;
+            seen.insert(key);
+            keep.insert(i);
+        }
+    };
+    keepNewestPer(kDaily, [](const QDateTime& t) { return t.date().toJulianDay(); });
+    keepNewestPer(kWeekly, [](const QDateTime& t) {
+        int year = 0;
+        const int week = t.date().weekNumber(&year);
+        return qint64(year) * 100 + week;
+    });
+    keepNewestPer(kMonthly, [](const QDateTime& t) { return qint64(t.date().year()) * 100 + t.date().month(); });
+    QList<int> result(keep.cbegin(), keep.cend());
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+Outcome make(const QString& source, const QString& folder, const QDateTime& now)
+{
+    Outcome outcome;
+    if (!QDir().mkpath(folder)) {
+        outcome.message = QStringLiteral("cannot make ") + folder;
+        return outcome;
+    }
+    QString name = now.toString(kNameFormat);
+    const QString target = QDir(folder).filePath(name + QStringLiteral(".mdb"));
+    const QString partial = target + QStringLiteral(".partial");
+    const auto removePartial = [&partial] {
+        QFile::remove(partial);
+        QFile::remove(partial + QStringLiteral("-journal"));
+    };
+    removePartial();
+    try {
+        auto connection = Connection::openExisting(source);
+        // The copy releases the file between steps so the window can write; when it did, counts and copy may be of
+        // different moments, and the copy is made again.
+        std::optional<QString> failure = QStringLiteral("the collection kept changing during the copy");
+        for (int attempt = 0; attempt < 3 && failure; ++attempt) {
+            removePartial();
+            const qint64 before = dataVersion(*connection);
+            copyDatabase(*connection, partial);
+            const RowCounts counts = countRows(*connection);
+            if (dataVersion(*connection) != before)
+                continue;
+            failure = verify(partial, counts);
+            if (failure)
+                break;
+        }
+        if (failure) {
+            removePartial();
+            outcome.message = *failure;
+            return outcome;
+        }
+        if (QFileInfo::exists(target) || !QFile::rename(partial, target)) {
+            removePartial();
+            outcome.message = QStringLiteral("cannot name the backup ") + target;
+            return outcome;
+        }
+    } catch (const DbError& e) {
+        removePartial();
+        outcome.message = e.message();
+        return outcome;
+    }
+    // Only now that a new one counts do old ones go.
+    QList<QDateTime> times;
+    QStringList paths;
+    for (const QFileInfo& file : QDir(folder).entryInfoList({QStringLiteral("*.mdb")}, QDir::Files)) {
+        if (const std::optional<QDateTime> when = timeOf(file.fileName())) {
+            times << *when;
+            paths << file.absoluteFilePath();
+        }
+    }
+    const QList<int> keep = kept(times);
+    for (int i = 0; i < paths.size(); ++i) {
+        if (!keep.contains(i))
+            QFile::remove(paths[i]);
+    }
+    outcome.done = true;
+    outcome.path = target;
+    return outcome;
+}
+
+std::optional<QString> restore(const Entry& backup, const QString& collectionPath)
+{
+    const QFileInfo collection(collectionPath);
+    const QString base = collection.absoluteDir().filePath(collection.completeBaseName() + QStringLiteral("（復元 ") +
+                                                           backup.when.toString(QStringLiteral("yyyy-MM-dd HHmm")));
+    QString target = base + QStringLiteral("）.mdb");
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = base + QStringLiteral(" %1）.mdb").arg(n);
+    if (!QFile::copy(backup.path, target))
+        return std::nullopt;
+    return target;
+}
+
+} // namespace Backups

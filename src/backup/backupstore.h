@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QMetaType>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// Verified copies of a collection in the user's data folder, made with SQLite's online backup, kept as 7 daily,
+// 4 weekly and 12 monthly ones.
+namespace Backups {
+
+struct Entry {
+    QString path;
+    QDateTime when; // local time the copy was made, from its name
+    qint64 scraps = 0;
+    qint64 bytes = 0;
+};
+
+// Rows of the twelve tables, in schema order.
+using RowCounts = std::array<qint64, 12>;
+
+struct Outcome {
+    bool done = false;
+    QString path;    // the verified backup
+    QString message; // why not
+};
+
+// <data>/backups/<collection name>-<short hash of its path>
+QString folderFor(const QString& collectionPath);
+// Newest first; files that are not backups of ours are left out.
+QList<Entry> list(const QString& folder);
+// True when no backup in folder was made in the last 24 hours.
+bool isDue(const QString& folder, const QDateTime& now = QDateTime::currentDateTime());
+
+// Copies the collection at source into folder under a name of the moment, verifies the copy (integrity_check and
+// the row counts of the twelve tables as they were when copied) and, once it counts, removes what the rotation no
+// longer keeps. A copy that fails verification is removed. Never throws.
+Outcome make(const QString& source, const QString& folder, const QDateTime& now = QDateTime::currentDateTime());
+
+// The checks a copy must pass; nullopt when it passed, else what failed.
+std::optional<QString> verify(const QString& backup, const RowCounts& expected);
+
+// Which of the backups taken at these times the rotation keeps (indexes into when, any order).
+QList<int> kept(const QList<QDateTime>& when);
+
+// Copies a backup to a new file beside the collection, never over an existing one; the new path, or nullopt.
+std::optional<QString> restore(const Entry& backup, const QString& collectionPath);
+
+} // namespace Backups
+
+Q_DECLARE_METATYPE(Backups::Outcome)

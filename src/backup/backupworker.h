@@ -1,0 +1,30 @@
+#pragma once
+
+#include "backupstore.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <thread>
+
+// Makes one backup at a time on a thread of its own, with its own connection, so the window goes on.
+class BackupWorker final : public QObject {
+    Q_OBJECT
+public:
+    explicit BackupWorker(QObject* parent = nullptr);
+    ~BackupWorker() override;
+
+    // False when a backup is being made already.
+    bool start(const QString& collectionPath);
+    bool isRunning() const { return m_running.load(); }
+    // Waits for the backup being made, if any.
+    void wait();
+
+Q_SIGNALS:
+    // Emitted from the worker; queued to the receivers.
+    void finished(const Backups::Outcome& outcome);
+
+private:
+    std::thread m_thread;
+    std::atomic<bool> m_running{false};
+};

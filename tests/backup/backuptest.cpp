@@ -1,0 +1,162 @@
+#include "backuptest.h"
+
+#include "backup/backupstore.h"
+#include "backup/backupworker.h"
+#include "database/connection.h"
+#include "mainwindowfixture.h"
+#include "testcollection.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+using Dates = QList<QDateTime>;
+using Indexes = QList<int>;
+
+namespace {
+
+// A collection of n scraps with bodies.
+QString collectionWith(const TestFolder& folder, int n)
+{
+    const QString path = folder.newCollection();
+    auto connection = Connection::openExisting(path);
+    for (int i = 1; i <= n; ++i) {
+        TestScrap scrap = numberedScrap(i, 1, {});
+        addScrap(*connection, scrap);
+        addBody(*connection, i, u"本文%1"_s.arg(i));
+    }
+    return path;
+}
+
+QDateTime day(int d, int hour = 12)
+{
+    return QDateTime(QDate(2026, 1, 1).addDays(d), QTime(hour, 0));
+}
+
+} // namespace
+
+void BackupTest::make_copiesVerifiesAndRotates()
+{
+    TestFolder folder;
+    const QString path = collectionWith(folder, 5);
+    const QString backups = folder.path(u"backups"_s);
+    QVERIFY(Backups::isDue(backups, day(0)));
+    const Backups::Outcome first = Backups::make(path, backups, day(0));
+    QVERIFY2(first.done, qPrintable(first.message));
+    QVERIFY(!Backups::isDue(backups, day(0, 20)));
+    QVERIFY(Backups::isDue(backups, day(1, 13)));
+    const QList<Backups::Entry> entries = Backups::list(backups);
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(entries.first().scraps, 5);
+    QCOMPARE(entries.first().when, day(0));
+    // Ten daily backups: the seven newest days stay (they hold the newest of both weeks and of the month).
+    for (int d = 1; d < 10; ++d)
+        QVERIFY(Backups::make(path, backups, day(d)).done);
+    QCOMPARE(Backups::list(backups).size(), 7);
+    QCOMPARE(Backups::list(backups).last().when, day(3));
+    QCOMPARE(QDir(backups).entryList(QDir::Files).filter(u"partial"_s), QStringList());
+}
+
+void BackupTest::verify_refusesADamagedCopy_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("a page overwritten") << u"page"_s;
+    QTest::newRow("cut short") << u"cut"_s;
+    QTest::newRow("a row fewer than the collection had") << u"rows"_s;
+}
+
+void BackupTest::verify_refusesADamagedCopy()
+{
+    QFETCH(QString, damage);
+    TestFolder folder;
+    const QString path = collectionWith(folder, 40);
+    const Backups::Outcome made = Backups::make(path, folder.path(u"backups"_s), day(0));
+    QVERIFY(made.done);
+    Backups::RowCounts counts{};
+    {
+        auto connection = Connection::openExisting(made.path);
+        int i = 0;
+        for (const char* table : {"DBID", "MEMO_IDX", "MEMO_DAT", "MEMO_UNDERLINE", "PHOTO_DRA", "IDno",
+                                  "extraNodeMEMO", "extraNodeWEB", "Status", "FontSize", "Marker", "Speak"})
+            counts[std::size_t(i++)] = scalar(*connection, u"SELECT count(*) FROM \""_s + QLatin1String(table) + u'"');
+    }
+    QVERIFY(!Backups::verify(made.path, counts));
+    QFile file(made.path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    if (damage == u"page") {
+        file.seek(4096 * 2 + 100);
+        file.write(QByteArray(3000, '\x5a'));
+    } else if (damage == u"cut") {
+        file.resize(file.size() / 2);
+    } else {
+        file.close();
+        alterCollection(made.path, u"DELETE FROM MEMO_DAT WHERE pfID = 7"_s);
+    }
+    file.close();
+    QVERIFY(Backups::verify(made.path, counts).has_value());
+}
+
+void BackupTest::kept_rotation_data()
+{
+    QTest::addColumn<Dates>("when");
+    QTest::addColumn<Indexes>("kept");
+
+    QTest::newRow("two the same day: the newer") << Dates{day(0, 9), day(0, 18)} << Indexes{1};
+    Dates weeks;
+    for (int w = 0; w < 6; ++w)
+        weeks << day(7 * w);
+    QTest::newRow("one a week for six weeks: daily keeps all six") << weeks << Indexes{0, 1, 2, 3, 4, 5};
+    Dates months;
+    for (int m = 0; m < 15; ++m)
+        months << QDateTime(QDate(2025, 1, 10).addMonths(m), QTime(8, 0));
+    QTest::newRow("one a month for fifteen months: the newest twelve")
+        << months << Indexes{3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+}
+
+void BackupTest::kept_rotation()
+{
+    QFETCH(Dates, when);
+    QFETCH(Indexes, kept);
+    QCOMPARE(Backups::kept(when), kept);
+}
+
+void BackupTest::restore_writesANewFileBesideTheCollection()
+{
+    TestFolder folder;
+    const QString path = collectionWith(folder, 3);
+    const Backups::Outcome made = Backups::make(path, folder.path(u"backups"_s), day(0));
+    const Backups::Entry entry = Backups::list(folder.path(u"backups"_s)).first();
+    const std::optional<QString> first = Backups::restore(entry, path);
+    const std::optional<QString> second = Backups::restore(entry, path);
+    QVERIFY(first && second && *first != *second);
+    QCOMPARE(QFileInfo(*first).absolutePath(), QFileInfo(path).absolutePath());
+    QVERIFY(first->endsWith(u"（復元 2026-01-01 1200）.mdb"_s));
+    auto connection = Connection::openExisting(*second);
+    QCOMPARE(scalar(*connection, u"SELECT count(*) FROM MEMO_DAT"_s), 3);
+    QCOMPARE(TestFolder::read(made.path), TestFolder::read(*first));
+}
+
+void BackupTest::window_backsUpNowAndRestores()
+{
+    Fixture f;
+    f.start();
+    // The first opening backs up at once, since no backup is there yet.
+    const QString backups = Backups::folderFor(f.session.databasePath());
+    QTRY_COMPARE_WITH_TIMEOUT(Backups::list(backups).size(), 1, 10000);
+    QSignalSpy finished(f.window->backupWorker(), &BackupWorker::finished);
+    f.action(u"mFileBackup")->trigger();
+    QVERIFY(finished.wait(10000));
+    QVERIFY2(f.window->statusBar()->currentMessage().startsWith(u"バックアップしました："_s),
+             qPrintable(f.window->statusBar()->currentMessage()));
+    const QString collection = f.session.databasePath();
+    QTimer::singleShot(0, f.window.get(), [&f] {
+        if (auto* dialog = f.window->findChild<QWidget*>(u"frmRestore"_s))
+            dialog->findChild<QPushButton*>(u"cmdRestore"_s)->click();
+    });
+    f.action(u"mFileRestore")->trigger();
+    QVERIFY(f.session.databasePath() != collection);
+    QVERIFY(f.session.databasePath().contains(u"（復元 "_s));
+}

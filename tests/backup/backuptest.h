@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QObject>
+
+class BackupTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void make_copiesVerifiesAndRotates();
+    void verify_refusesADamagedCopy_data();
+    void verify_refusesADamagedCopy();
+    void kept_rotation_data();
+    void kept_rotation();
+    void restore_writesANewFileBesideTheCollection();
+    void window_backsUpNowAndRestores();
+};
