@@ -11,6 +11,7 @@
 #include <optional>
 
 class BackupWorker;
+class QLockFile;
 class BodyIndexer;
 class Desktop;
 class QLineEdit;
@@ -336,6 +337,8 @@ private:
     // whether this connection can use it; the field and what is typed in it; the words record view marks.
     BodyIndexer* m_bodyIndexer = nullptr;
     std::unique_ptr<TransactionObserver> m_indexKeeper;
+    // Held while a collection is open for writing, so a second program refuses it.
+    std::unique_ptr<QLockFile> m_collectionLock;
     QString m_bodyIndexSchema = QStringLiteral("main");
     bool m_bodyIndexUsable = false;
     QPointer<QLineEdit> m_bodySearchBox;

@@ -13,7 +13,10 @@
 #include "web/webpane.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
+#include <QLockFile>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -23,6 +26,8 @@ namespace {
 const QString kDatabaseFilter = QStringLiteral("Database (*.mdb)");
 const QString kOpenFailed = QStringLiteral("データベース・オープンに失敗しました。");
 const QString kNotScrapDatabase = QStringLiteral("Zettora 用データベースを選択してください。");
+const QString kInUse =
+    QStringLiteral("このデータベースは他の Zettora で使用中です。　そちらを閉じてから開いてください。");
 
 QString captionFor(const QString& name, DatabaseKind kind)
 {
@@ -50,6 +55,23 @@ bool MainWindow::openAndCheck(const QString& path, DatabaseKind& kind)
         return false;
     }
     kind = check.acceptedKind();
+    // One program writes a collection at a time; a lock its crashed owner left behind is taken over.
+    std::unique_ptr<QLockFile> lock;
+    if (kind == DatabaseKind::Scrap) {
+        const QFileInfo file(path);
+        lock =
+            std::make_unique<QLockFile>(file.absoluteDir().filePath(u'.' + file.fileName() + QStringLiteral(".lock")));
+        lock->setStaleLockTime(0);
+        if (!lock->tryLock(0)) {
+            if (lock->error() == QLockFile::LockFailedError) {
+                qCWarning(lcMainWindow) << "in use by another program:" << path;
+                m_dialogs.critical(kInUse);
+                return false;
+            }
+            // A folder where no lock can be made (read-only media) leaves nothing to guard.
+            lock.reset();
+        }
+    }
     try {
         // A saved edition is read-only in depth: no write of any window can reach the file.
         if (kind == DatabaseKind::SavedEdition)
@@ -63,6 +85,7 @@ bool MainWindow::openAndCheck(const QString& path, DatabaseKind& kind)
     stopBodyIndex();
     backUpAfterChanges();
     m_session.adoptDatabase(std::move(candidate), path, databaseNameOf(path), kind);
+    m_collectionLock = std::move(lock);
     startBodyIndex();
     backUpIfDue();
     refreshStartPage();

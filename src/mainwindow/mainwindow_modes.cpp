@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QLockFile>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -168,6 +169,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     hide();
     backUpAfterChanges();
     m_session.closeConnection();
+    m_collectionLock.reset();
     UnloadSpeechCharacter();
     CloseOtherWindows();
     if (m_helpWindow)

