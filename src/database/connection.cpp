@@ -55,6 +55,11 @@ void Connection::configure()
     // A write that returned must be on disk; a busy file is waited for briefly rather than failed at once.
     sqlite3_busy_timeout(handle(), 2000);
     execute(QStringLiteral("PRAGMA synchronous = FULL"));
+    // A collection may come from anyone: its schema cannot reach functions with effects, nor corrupt memory.
+    sqlite3_db_config(handle(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(handle(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    execute(QStringLiteral("PRAGMA cell_size_check = ON"));
+    execute(QStringLiteral("PRAGMA mmap_size = 0"));
 }
 
 void Connection::refuseWrites()

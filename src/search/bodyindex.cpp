@@ -501,12 +501,15 @@ bool verifyOrReset(Connection& connection, const QString& schema, const QString&
 void forgetDamagedIndex(Connection& connection, const QString& schema)
 {
     // A virtual table whose module refuses to open cannot be dropped: its catalog row goes, then its own tables.
+    // Defensive mode forbids editing the catalog, so it is lifted for this alone.
+    sqlite3_db_config(connection.handle(), SQLITE_DBCONFIG_DEFENSIVE, 0, nullptr);
     connection.execute(QStringLiteral("PRAGMA writable_schema = ON"));
     const auto off = qScopeGuard([&connection] {
         try {
             connection.execute(QStringLiteral("PRAGMA writable_schema = OFF"));
         } catch (const DbError&) {
         }
+        sqlite3_db_config(connection.handle(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     });
     connection.execute(ofSchema(QStringLiteral("DELETE FROM S.sqlite_schema WHERE type = 'table' AND name IN "
                                                "('zettora_body_index', 'zettora_label_index')"),
