@@ -1,8 +1,9 @@
+#include "backup/backupstore.h"
 #include "benchops.h"
 #include "collectiongenerator.h"
 #include "database/connection.h"
-#include "database/resultset.h"
 #include "database/query.h"
+#include "database/resultset.h"
 #include "listingwindow.h"
 #include "search/bodyindex.h"
 #include "search/bodyindexer.h"
@@ -10,8 +11,10 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <stdexcept>
@@ -141,6 +144,27 @@ std::vector<double> indexBuild(BenchContext& context)
     return {double(timer.nsecsElapsed()) / 1e6};
 }
 
+// A verified backup of the whole collection, as the program makes it on opening; beside it, copying the file.
+std::vector<double> backupItems(BenchContext& context)
+{
+    QTemporaryDir folder;
+    QElapsedTimer timer;
+    timer.start();
+    const Backups::Outcome outcome = Backups::make(context.path, folder.path());
+    if (!outcome.done)
+        throw std::runtime_error("the backup failed: " + outcome.message.toStdString());
+    return {double(timer.nsecsElapsed()) / 1e6};
+}
+
+std::vector<double> copyFile(BenchContext& context)
+{
+    QTemporaryDir folder;
+    QElapsedTimer timer;
+    timer.start();
+    QFile::copy(context.path, folder.filePath(QStringLiteral("copy.mdb")));
+    return {double(timer.nsecsElapsed()) / 1e6};
+}
+
 std::vector<double> readAllBodies(BenchContext& context)
 {
     QElapsedTimer timer;
@@ -161,4 +185,5 @@ void registerBodySearchOps(BenchRegistry& registry)
     registry.push_back(wholeOp(QStringLiteral("list_common_rows"), listCommonRows,
                                [](BenchContext& context) { return bareScan(context, common()); }));
     registry.push_back(itemsOp(QStringLiteral("index_build"), indexBuild, readAllBodies, true));
+    registry.push_back(itemsOp(QStringLiteral("backup"), backupItems, copyFile));
 }

@@ -79,6 +79,8 @@ public:
         StartupOptions options;
         options.programFolder = QCoreApplication::applicationDirPath();
         options.databasePath = path;
+        // The generated collection is thrown away: no copy of it goes to the user's data folder.
+        options.backups = false;
         window = std::make_unique<MainWindow>(session, dialogs, desktop, new NoWebPane, speech, options);
         window->show();
         window->findChild<QTabWidget*>(QStringLiteral("SSTab"))->setCurrentIndex(MainWindow::TabSearch);

@@ -99,7 +99,7 @@ void MainWindow::buildBackups()
 void MainWindow::backUpIfDue()
 {
     Connection* connection = m_session.connection();
-    if (!connection || m_session.isSavedEdition())
+    if (!connection || m_session.isSavedEdition() || !m_options.backups)
         return;
     m_changesAtOpen = sqlite3_total_changes64(connection->handle());
     if (Backups::isDue(Backups::folderFor(m_session.databasePath())))
@@ -119,7 +119,8 @@ void MainWindow::backUpAfterChanges()
 {
     Connection* connection = m_session.connection();
     m_backupWorker->wait();
-    if (!connection || m_session.isSavedEdition() || sqlite3_total_changes64(connection->handle()) == m_changesAtOpen)
+    if (!connection || m_session.isSavedEdition() || !m_options.backups ||
+        sqlite3_total_changes64(connection->handle()) == m_changesAtOpen)
         return;
     const Backups::Outcome outcome =
         Backups::make(m_session.databasePath(), Backups::folderFor(m_session.databasePath()));
