@@ -5,6 +5,7 @@
 #include "database/connection.h"
 #include "mainwindowfixture.h"
 #include "testcollection.h"
+#include "threescrapsfixture.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -193,4 +194,30 @@ void BackupTest::secondProgram_isRefused_aStaleLockTakenOver()
     if (!opened)
         QCOMPARE(second.dialogs.lastText(),
                  u"このデータベースは他の Zettora で使用中です。　そちらを閉じてから開いてください。"_s);
+}
+
+void BackupTest::fullDisk_registrationFailsAndNothingIsLost()
+{
+    ThreeScrapsFixture f;
+    f.start();
+    Connection& connection = *f.session.connection();
+    // The file may not grow by a page: the registration of a long body meets a full disk half way.
+    connection.execute(u"PRAGMA max_page_count = %1"_s.arg(scalar(connection, u"PRAGMA page_count"_s)));
+    const QString body = QString(20000, u'記');
+    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
+    f.child<QPlainTextEdit>(u"mData")->setPlainText(body);
+    f.clickClass(3);
+    QWidget* sheet = f.visibleWindow(u"Form3"_s);
+    QVERIFY(sheet);
+    sheet->findChild<QPushButton*>(u"Command1_0"_s)->click();
+    QCOMPARE(f.dialogs.lastText(), u"スクラップ登録に失敗しました。"_s);
+    QCOMPARE(scalar(connection, u"SELECT count(*) FROM MEMO_IDX"_s), 3);
+    QCOMPARE(scalar(connection, u"SELECT count(*) FROM MEMO_DAT"_s), 3);
+    QCOMPARE(scalar(connection, u"SELECT DocNo FROM IDno"_s), 3);
+    QCOMPARE(f.child<QPlainTextEdit>(u"mData")->toPlainText(), body);
+    // With room again the same registration goes through.
+    connection.execute(u"PRAGMA max_page_count = 1073741823"_s);
+    sheet->findChild<QPushButton*>(u"Command1_0"_s)->click();
+    QCOMPARE(f.dialogs.lastText(), u"スクラップを登録しました。 画像添付、下線引きが可能です。"_s);
+    QCOMPARE(scalar(connection, u"SELECT count(*) FROM MEMO_IDX"_s), 4);
 }

@@ -14,4 +14,5 @@ private Q_SLOTS:
     void window_backsUpNowAndRestores();
     void secondProgram_isRefused_aStaleLockTakenOver_data();
     void secondProgram_isRefused_aStaleLockTakenOver();
+    void fullDisk_registrationFailsAndNothingIsLost();
 };
