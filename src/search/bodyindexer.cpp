@@ -115,11 +115,11 @@ IndexKeeper::IndexKeeper(QString schema, std::function<void()> leftOver)
 
 void IndexKeeper::transactionBegun(Connection& connection)
 {
+    // One read per transaction: before the worker installed the index there is no log, and nothing to keep.
     try {
-        m_begunAfter = BodyIndex::isInstalled(connection, m_schema) ? BodyIndex::lastLogged(connection, m_schema) : -1;
-    } catch (const DbError& e) {
+        m_begunAfter = BodyIndex::lastLogged(connection, m_schema);
+    } catch (const DbError&) {
         m_begunAfter = -1;
-        qCWarning(lcSearch) << "cannot read the body index's log:" << e.message();
     }
 }
 

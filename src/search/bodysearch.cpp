@@ -51,11 +51,12 @@ QString holdsWordIndexed(bool logEmpty)
     if (logEmpty)
         return QStringLiteral("(rowid IN (SELECT rowid FROM S.zettora_label_index WHERE zettora_label_index MATCH ?) "
                               "OR pfID IN (SELECT rowid FROM S.zettora_body_index WHERE zettora_body_index MATCH ?))");
-    return QStringLiteral("(zettora_contains(a02, ?) OR zettora_contains(a07, ?) OR (pfID IN (SELECT rowid FROM "
-                          "S.zettora_body_index WHERE zettora_body_index MATCH ?) AND pfID NOT IN (SELECT ref FROM "
-                          "S.zettora_index_log WHERE kind = 0)) OR EXISTS (SELECT 1 FROM main.MEMO_DAT d WHERE d.pfID = "
-                          "MEMO_IDX.pfID AND d.pfID IN (SELECT ref FROM S.zettora_index_log WHERE kind = 0) AND "
-                          "zettora_contains(d.a01, ?)))");
+    return QStringLiteral(
+        "(zettora_contains(a02, ?) OR zettora_contains(a07, ?) OR (pfID IN (SELECT rowid FROM "
+        "S.zettora_body_index WHERE zettora_body_index MATCH ?) AND pfID NOT IN (SELECT ref FROM "
+        "S.zettora_index_log WHERE kind = 0)) OR EXISTS (SELECT 1 FROM main.MEMO_DAT d WHERE d.pfID = "
+        "MEMO_IDX.pfID AND d.pfID IN (SELECT ref FROM S.zettora_index_log WHERE kind = 0) AND "
+        "zettora_contains(d.a01, ?)))");
 }
 
 } // namespace

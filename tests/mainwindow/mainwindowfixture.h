@@ -21,6 +21,16 @@
 
 #include <memory>
 
+// The program the window runs for an import: the built one where the test knows it.
+inline QString importProgram()
+{
+#ifdef ZETTORA_PROGRAM
+    return QStringLiteral(ZETTORA_PROGRAM);
+#else
+    return {};
+#endif
+}
+
 // A main window started on a collection in a folder of its own, with scripted dialogs.
 struct Fixture {
     TestFolder folder;
@@ -47,9 +57,7 @@ struct Fixture {
         StartupOptions options;
         options.programFolder = folder.folder();
         options.databasePath = folder.path(QStringLiteral("Zettora.mdb"));
-#ifdef ZETTORA_PROGRAM
-        options.importProgram = QStringLiteral(ZETTORA_PROGRAM);
-#endif
+        options.importProgram = importProgram();
         window = std::make_unique<MainWindow>(session, dialogs, desktop, pane, speech, options);
         window->show();
         waitForBodyIndex();
