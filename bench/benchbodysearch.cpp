@@ -1,4 +1,5 @@
 #include "backup/backupstore.h"
+#include "backup/backupworker.h"
 #include "benchops.h"
 #include "collectiongenerator.h"
 #include "database/connection.h"
@@ -11,11 +12,13 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <stdexcept>
 
@@ -165,6 +168,60 @@ std::vector<double> copyFile(BenchContext& context)
     return {double(timer.nsecsElapsed()) / 1e6};
 }
 
+// The longest the window's event loop waits between two turns while a backup is made beside it, as on opening.
+double longestStall(const std::function<bool()>& busy)
+{
+    QEventLoop loop;
+    QTimer ticks;
+    ticks.setTimerType(Qt::PreciseTimer);
+    ticks.setInterval(1);
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QObject::connect(&ticks, &QTimer::timeout, &loop, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+        if (!busy())
+            loop.quit();
+    });
+    clock.start();
+    ticks.start();
+    loop.exec();
+    return double(longest) / 1e6;
+}
+
+std::vector<double> backupStall(BenchContext& context)
+{
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    BackupWorker worker;
+    worker.start(context.path);
+    const double stall = longestStall([&worker] { return worker.isRunning(); });
+    worker.wait();
+    qunsetenv("XDG_DATA_HOME");
+    return {stall};
+}
+
+// The same loop for as long as a backup takes, with nothing beside it.
+std::vector<double> idleStall(BenchContext&)
+{
+    QElapsedTimer clock;
+    clock.start();
+    return {longestStall([&clock] { return clock.elapsed() < 1200; })};
+}
+
+// The check of the whole file made before a collection is written to, on the worker.
+std::vector<double> quickCheck(BenchContext& context)
+{
+    QElapsedTimer timer;
+    timer.start();
+    Query check(*context.connection, QStringLiteral("PRAGMA quick_check(1)"));
+    if (!check.next() || check.text(0) != QLatin1StringView("ok"))
+        throw std::runtime_error("the collection is damaged");
+    return {double(timer.nsecsElapsed()) / 1e6};
+}
+
 std::vector<double> readAllBodies(BenchContext& context)
 {
     QElapsedTimer timer;
@@ -186,4 +243,6 @@ void registerBodySearchOps(BenchRegistry& registry)
                                [](BenchContext& context) { return bareScan(context, common()); }));
     registry.push_back(itemsOp(QStringLiteral("index_build"), indexBuild, readAllBodies, true));
     registry.push_back(itemsOp(QStringLiteral("backup"), backupItems, copyFile));
+    registry.push_back(itemsOp(QStringLiteral("backup_stall"), backupStall, idleStall));
+    registry.push_back(itemsOp(QStringLiteral("quick_check"), quickCheck, copyFile));
 }

@@ -47,6 +47,7 @@ void Session::adoptDatabase(std::unique_ptr<Connection> connection, const QStrin
     m_databasePath = path;
     m_databaseName = name;
     m_databaseKind = kind;
+    m_readOnly = kind == DatabaseKind::SavedEdition;
 }
 
 void Session::closeConnection()

@@ -51,6 +51,10 @@ public:
     const QString& databaseName() const { return m_databaseName; }
     DatabaseKind databaseKind() const { return m_databaseKind; }
     bool isSavedEdition() const { return m_databaseKind == DatabaseKind::SavedEdition; }
+    // Nothing may be written: a saved edition, or a collection that cannot or must not be written (write-protected,
+    // in use by another program, damaged, or with triggers and views of unknown origin).
+    bool isReadOnly() const { return m_readOnly; }
+    void setReadOnly() { m_readOnly = true; }
 
     ClassPath currentClass;
     DisplayFont displayFont;
@@ -72,4 +76,5 @@ private:
     QString m_databasePath;
     QString m_databaseName;
     DatabaseKind m_databaseKind = DatabaseKind::None;
+    bool m_readOnly = false;
 };

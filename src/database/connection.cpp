@@ -3,10 +3,14 @@
 #include "dberror.h"
 #include "query.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <SQLiteCpp/Exception.h>
 #include <sqlite3.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,6 +69,20 @@ void Connection::configure()
 void Connection::refuseWrites()
 {
     execute(QStringLiteral("PRAGMA query_only = 1"));
+}
+
+void Connection::allowWrites()
+{
+    execute(QStringLiteral("PRAGMA query_only = 0"));
+}
+
+bool Connection::isWriteProtected() const
+{
+    if (sqlite3_db_readonly(handle(), "main") == 1)
+        return true;
+    // The effective user decides, as it does for SQLite's own opening.
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_path).absolutePath());
+    return faccessat(AT_FDCWD, folder.constData(), W_OK, AT_EACCESS) != 0;
 }
 
 void Connection::execute(const QString& sql)

@@ -36,8 +36,12 @@ public:
 
     // Runs one statement that takes no values (pragmas, schema statements).
     void execute(const QString& sql);
-    // From now on every write through this connection fails: for a saved edition.
+    // From now on every write through this connection fails: for a saved edition, or until a check passed.
     void refuseWrites();
+    void allowWrites();
+    // True when the file or its folder cannot be written (read-only media, no permission): SQLite then opened it
+    // for reading only, or could not make its journal beside it.
+    [[nodiscard]] bool isWriteProtected() const;
     bool hasTable(const QString& name) const;
     qint64 lastInsertRowid() const;
 

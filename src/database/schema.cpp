@@ -164,6 +164,27 @@ void createTables(Connection& connection)
     ensureIndexes(connection);
 }
 
+QStringList missingParts(Connection& connection)
+{
+    QStringList missing;
+    for (const Table& table : tables()) {
+        Query info(connection, QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+        info.bind(1, name(table.name));
+        QStringList present;
+        while (info.next())
+            present << info.text(0).toLower();
+        if (present.isEmpty()) {
+            missing << name(table.name);
+            continue;
+        }
+        for (const Column& column : table.columns) {
+            if (!present.contains(name(column.name).toLower()))
+                missing << name(table.name) + u'.' + name(column.name);
+        }
+    }
+    return missing;
+}
+
 void ensureIndexes(Connection& connection)
 {
     for (const IndexDef& index : kIndexes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <span>
 
@@ -46,6 +47,8 @@ const Column* column(const Table& table, const QString& name);
 // The statement that creates a table: widths and ISO dates are checked by the engine itself.
 QString createStatement(const Table& table);
 void createTables(Connection& connection);
+// The tables and columns (as "TABLE.column") the file lacks; empty for a sound collection. Throws DbError.
+QStringList missingParts(Connection& connection);
 // Lookup indexes the engine needs for speed; created when missing, so older files get them on opening.
 void ensureIndexes(Connection& connection);
 

@@ -192,6 +192,8 @@ void MainWindow::startUp()
         m_tabs->setCurrentIndex(TabBrowser);
     }
     onTabSelected();
+    if (m_session.isReadOnly() && !m_session.isSavedEdition())
+        showReadOnlyLayout();
     m_shown = false;
     m_helpTopic = HelpTopic::kMainWindow;
     resize(twipsToPixels(kInitialWidth), twipsToPixels(kInitialHeight));

@@ -12,6 +12,7 @@
 
 class BackupWorker;
 class QLockFile;
+class Connection;
 class BodyIndexer;
 class Desktop;
 class QLineEdit;
@@ -223,6 +224,13 @@ private:
     void onPaneAreaResized();
     void onSplitterDropped(const QPoint& globalPos);
     bool openAndCheck(const QString& path, DatabaseKind& kind);
+    // Why the open collection may not be written.
+    enum class ReadOnlyReason { None, WriteProtected, ForeignSchema, InUse, Damaged };
+    bool lockCollection(const QString& path, std::unique_ptr<QLockFile>& lock, bool& inUse);
+    static ReadOnlyReason readOnlyReasonOf(Connection& connection);
+    static QString readOnlyNotice(ReadOnlyReason reason);
+    void onFileChecked(quint64 run, bool sound, const QString& problem);
+    void showReadOnlyLayout();
     void applyOpenedDatabaseMenus();
     void showVersion();
     void openReadMe();
@@ -317,6 +325,7 @@ private:
     QAction* m_restoreAction = nullptr;
     BackupWorker* m_backupWorker = nullptr;
     qint64 m_changesAtOpen = 0;
+    ReadOnlyReason m_readOnlyReason = ReadOnlyReason::None;
     bool m_backupAnnounced = false;
     QAction* m_searchDeleteAction = nullptr;
     QAction* m_versionAction = nullptr;

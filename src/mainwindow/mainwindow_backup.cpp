@@ -99,16 +99,15 @@ void MainWindow::buildBackups()
 void MainWindow::backUpIfDue()
 {
     Connection* connection = m_session.connection();
-    if (!connection || m_session.isSavedEdition() || !m_options.backups)
+    if (!connection || m_session.isReadOnly() || !m_options.backups)
         return;
-    m_changesAtOpen = sqlite3_total_changes64(connection->handle());
     if (Backups::isDue(Backups::folderFor(m_session.databasePath())))
         m_backupWorker->start(m_session.databasePath());
 }
 
 void MainWindow::BackUpNow()
 {
-    if (!m_session.connection() || m_session.isSavedEdition())
+    if (!m_session.connection() || m_session.isReadOnly())
         return;
     m_backupWorker->wait();
     m_backupAnnounced = true;
@@ -119,7 +118,7 @@ void MainWindow::backUpAfterChanges()
 {
     Connection* connection = m_session.connection();
     m_backupWorker->wait();
-    if (!connection || m_session.isSavedEdition() || !m_options.backups ||
+    if (!connection || m_session.isReadOnly() || !m_options.backups ||
         sqlite3_total_changes64(connection->handle()) == m_changesAtOpen)
         return;
     const Backups::Outcome outcome =

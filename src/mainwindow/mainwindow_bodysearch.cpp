@@ -84,6 +84,7 @@ void MainWindow::buildBodySearch()
         m_indexProgress->setValue(int(done));
         m_indexProgress->show();
     });
+    connect(m_bodyIndexer, &BodyIndexer::fileChecked, this, &MainWindow::onFileChecked);
     connect(m_bodyIndexer, &BodyIndexer::finished, this, [this] {
         m_indexProgress->hide();
         if (m_indexKeeper)
@@ -100,7 +101,7 @@ void MainWindow::startBodyIndex()
     Connection* connection = m_session.connection();
     if (!connection)
         return;
-    const bool edition = m_session.isSavedEdition();
+    const bool edition = m_session.isReadOnly();
     m_bodyIndexSchema = QString::fromLatin1(edition ? BodyIndex::kCacheSchema : BodyIndex::kMainSchema);
     const QString cacheFile = edition ? BodyIndex::cacheFileFor(m_session.databasePath()) : QString();
     try {

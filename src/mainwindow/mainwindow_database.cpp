@@ -9,6 +9,8 @@
 #include "database/schema.h"
 #include "mainwindow.h"
 #include "mainwindowlog.h"
+#include "search/bodyindex.h"
+#include "search/bodyindexer.h"
 #include "settings/displaysettingsstore.h"
 #include "web/webpane.h"
 
@@ -26,12 +28,13 @@ namespace {
 const QString kDatabaseFilter = QStringLiteral("Database (*.mdb)");
 const QString kOpenFailed = QStringLiteral("データベース・オープンに失敗しました。");
 const QString kNotScrapDatabase = QStringLiteral("Zettora 用データベースを選択してください。");
-const QString kInUse =
-    QStringLiteral("このデータベースは他の Zettora で使用中です。　そちらを閉じてから開いてください。");
+const QString kInUse = QStringLiteral("このデータベースは他の Zettora で使用中です。　読み取り専用で開きますか？");
 
-QString captionFor(const QString& name, DatabaseKind kind)
+QString captionFor(const QString& name, DatabaseKind kind, bool readOnly)
 {
-    return kind == DatabaseKind::SavedEdition ? name + QStringLiteral(" （保存版）") : name;
+    if (kind == DatabaseKind::SavedEdition)
+        return name + QStringLiteral(" （保存版）");
+    return readOnly ? name + QStringLiteral(" （読み取り専用）") : name;
 }
 
 } // namespace
@@ -55,29 +58,21 @@ bool MainWindow::openAndCheck(const QString& path, DatabaseKind& kind)
         return false;
     }
     kind = check.acceptedKind();
-    // One program writes a collection at a time; a lock its crashed owner left behind is taken over.
+    ReadOnlyReason readOnly = ReadOnlyReason::None;
     std::unique_ptr<QLockFile> lock;
     if (kind == DatabaseKind::Scrap) {
-        const QFileInfo file(path);
-        lock =
-            std::make_unique<QLockFile>(file.absoluteDir().filePath(u'.' + file.fileName() + QStringLiteral(".lock")));
-        lock->setStaleLockTime(0);
-        if (!lock->tryLock(0)) {
-            if (lock->error() == QLockFile::LockFailedError) {
-                qCWarning(lcMainWindow) << "in use by another program:" << path;
-                m_dialogs.critical(kInUse);
-                return false;
-            }
-            // A folder where no lock can be made (read-only media) leaves nothing to guard.
-            lock.reset();
-        }
+        readOnly = readOnlyReasonOf(*candidate);
+        bool inUse = false;
+        if (readOnly == ReadOnlyReason::None && !lockCollection(path, lock, inUse))
+            return false;
+        if (inUse)
+            readOnly = ReadOnlyReason::InUse;
     }
     try {
-        // A saved edition is read-only in depth: no write of any window can reach the file.
-        if (kind == DatabaseKind::SavedEdition)
-            candidate->refuseWrites();
-        else
+        // Nothing writes a file before its check passed; a saved edition is read-only in depth.
+        if (kind == DatabaseKind::Scrap && readOnly == ReadOnlyReason::None)
             Schema::ensureIndexes(*candidate);
+        candidate->refuseWrites();
     } catch (const DbError& e) {
         // A file that cannot be written (a read-only copy) is still readable without its indexes.
         qCWarning(lcMainWindow) << "cannot add the lookup indexes to" << path << e.message();
@@ -85,15 +80,116 @@ bool MainWindow::openAndCheck(const QString& path, DatabaseKind& kind)
     stopBodyIndex();
     backUpAfterChanges();
     m_session.adoptDatabase(std::move(candidate), path, databaseNameOf(path), kind);
+    m_readOnlyReason = readOnly;
+    if (readOnly != ReadOnlyReason::None)
+        m_session.setReadOnly();
+    m_changesAtOpen = 0;
     m_collectionLock = std::move(lock);
     startBodyIndex();
-    backUpIfDue();
     refreshStartPage();
-    setWindowTitle(captionFor(m_session.databaseName(), kind));
+    setWindowTitle(captionFor(m_session.databaseName(), kind, readOnly != ReadOnlyReason::None));
     ReadDisplayFont(*m_session.connection(), m_session.displayFont);
     ApplyDisplayFont();
     ReadBackColor(*m_session.connection(), m_session.markers);
+    if (readOnly == ReadOnlyReason::Damaged)
+        m_dialogs.critical(readOnlyNotice(readOnly));
+    else if (readOnly != ReadOnlyReason::None && readOnly != ReadOnlyReason::InUse)
+        m_dialogs.information(readOnlyNotice(readOnly));
     return true;
+}
+
+// One program writes a collection at a time; a lock its crashed owner left behind is taken over. Another program's
+// collection may be read: false when the user would rather not, and lock stays empty when it is read.
+bool MainWindow::lockCollection(const QString& path, std::unique_ptr<QLockFile>& lock, bool& inUse)
+{
+    const QFileInfo file(path);
+    // The collection open here is opened again with the lock this window holds.
+    if (m_collectionLock && file.canonicalFilePath() == QFileInfo(m_session.databasePath()).canonicalFilePath()) {
+        lock = std::move(m_collectionLock);
+        return true;
+    }
+    lock = std::make_unique<QLockFile>(file.absoluteDir().filePath(u'.' + file.fileName() + QStringLiteral(".lock")));
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0))
+        return true;
+    inUse = lock->error() == QLockFile::LockFailedError;
+    // A folder where no lock can be made (read-only media) leaves nothing to guard.
+    lock.reset();
+    if (!inUse)
+        return true;
+    qCWarning(lcMainWindow) << "in use by another program:" << path;
+    return m_dialogs.askYesNo(kInUse);
+}
+
+MainWindow::ReadOnlyReason MainWindow::readOnlyReasonOf(Connection& connection)
+{
+    if (connection.isWriteProtected())
+        return ReadOnlyReason::WriteProtected;
+    try {
+        // Without one of its tables or columns a collection cannot take a scrap; what it has can still be read.
+        if (const QStringList missing = Schema::missingParts(connection); !missing.isEmpty()) {
+            qCWarning(lcMainWindow) << connection.path() << "lacks" << missing;
+            return ReadOnlyReason::Damaged;
+        }
+        const QStringList foreign = BodyIndex::foreignTriggersAndViews(connection);
+        if (foreign.isEmpty())
+            return ReadOnlyReason::None;
+        qCWarning(lcMainWindow) << "triggers or views of unknown origin in" << connection.path() << foreign;
+    } catch (const DbError& e) {
+        qCWarning(lcMainWindow) << "cannot read the schema of" << connection.path() << e.message();
+    }
+    return ReadOnlyReason::ForeignSchema;
+}
+
+QString MainWindow::readOnlyNotice(ReadOnlyReason reason)
+{
+    switch (reason) {
+    case ReadOnlyReason::WriteProtected:
+        return QStringLiteral(
+            "このデータベースには書き込めません（書き込みできない場所か、書き込みの許可がありません）。"
+            "　読み取り専用で開きました。");
+    case ReadOnlyReason::ForeignSchema:
+        return QStringLiteral("このデータベースには Zettora が作っていないトリガーまたはビューがあります。"
+                              "　安全のため読み取り専用で開きました。");
+    case ReadOnlyReason::Damaged:
+        return QStringLiteral("このデータベースは壊れています。　これ以上壊れないよう読み取り専用にしました。"
+                              "　ファイルメニューの「バックアップから復元…」で以前の状態に戻せます。");
+    case ReadOnlyReason::InUse:
+    case ReadOnlyReason::None:
+        break;
+    }
+    return {};
+}
+
+// The file's check ended on the worker: a sound collection may now be written and backed up; a damaged one is
+// shown read-only from here on.
+void MainWindow::onFileChecked(quint64 run, bool sound, const QString& problem)
+{
+    Connection* connection = m_session.connection();
+    if (!connection || run != m_bodyIndexer->runNumber())
+        return;
+    if (sound) {
+        if (m_session.isReadOnly())
+            return;
+        try {
+            connection->allowWrites();
+        } catch (const DbError& e) {
+            qCWarning(lcMainWindow) << "cannot allow writes:" << e.message();
+            return;
+        }
+        backUpIfDue();
+        return;
+    }
+    qCWarning(lcMainWindow) << "damaged:" << m_session.databasePath() << problem;
+    if (m_readOnlyReason == ReadOnlyReason::Damaged)
+        return;
+    m_readOnlyReason = ReadOnlyReason::Damaged;
+    if (!m_session.isSavedEdition()) {
+        m_session.setReadOnly();
+        setWindowTitle(captionFor(m_session.databaseName(), m_session.databaseKind(), true));
+        showReadOnlyLayout();
+    }
+    m_dialogs.critical(readOnlyNotice(ReadOnlyReason::Damaged));
 }
 
 void MainWindow::applyOpenedDatabaseMenus()
@@ -137,7 +233,7 @@ void MainWindow::openDatabaseAt(const QString& path)
         return;
     m_previousMode = m_mode;
     m_tabs->setEnabled(true);
-    if (kind == DatabaseKind::Scrap) {
+    if (!m_session.isReadOnly()) {
         {
             const QSignalBlocker block(m_tabs);
             for (int tab : {TabBrowser, TabEntry, TabSearch})
@@ -152,26 +248,36 @@ void MainWindow::openDatabaseAt(const QString& path)
         m_entryBody->setFocus();
         applyOpenedDatabaseMenus();
     } else {
-        {
-            const QSignalBlocker block(m_tabs);
-            m_tabs->setTabEnabled(TabSearch, true);
-            m_tabs->setCurrentIndex(TabSearch);
-            m_tabs->setTabEnabled(TabBrowser, false);
-            m_tabs->setTabEnabled(TabEntry, false);
-        }
-        ShowTabPanes(TabPane::List);
-        m_mode = Mode::Search;
-        ShowSearchMode();
-        m_recordView = false;
-        for (QAction* action : {m_openAction, m_createAction, m_searchDeleteAction})
-            action->setEnabled(false);
-        m_reserveMenu->menuAction()->setEnabled(false);
-        m_optionsMenu->menuAction()->setEnabled(false);
+        showReadOnlyLayout();
     }
     m_helpTopic = HelpTopic::kWebAndEntry;
     m_webShown = false;
     UnloadSpeechCharacter();
     LoadSpeechCharacter();
+}
+
+// A file nothing may be written to shows its scraps in the search tab only, as a saved edition does.
+void MainWindow::showReadOnlyLayout()
+{
+    offerToSaveRecordEdit();
+    {
+        const QSignalBlocker block(m_tabs);
+        m_tabs->setTabEnabled(TabSearch, true);
+        m_tabs->setCurrentIndex(TabSearch);
+        m_tabs->setTabEnabled(TabBrowser, false);
+        m_tabs->setTabEnabled(TabEntry, false);
+    }
+    ShowTabPanes(TabPane::List);
+    m_mode = Mode::Search;
+    ShowSearchMode();
+    m_recordView = false;
+    // A read-only collection still lets the user open or make another one, and restore a backup of this one.
+    const bool edition = m_session.isSavedEdition();
+    m_openAction->setEnabled(!edition);
+    m_createAction->setEnabled(!edition);
+    m_searchDeleteAction->setEnabled(false);
+    m_reserveMenu->menuAction()->setEnabled(false);
+    m_optionsMenu->menuAction()->setEnabled(false);
 }
 
 void MainWindow::CreateScrapDatabase()

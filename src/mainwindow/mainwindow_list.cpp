@@ -110,7 +110,7 @@ void MainWindow::showListing(bool opened)
     m_resultCount = m_session.resultSet()->recordCount();
     showResultCount();
     if (m_resultCount != 0) {
-        enableResultMenus(!m_session.isSavedEdition());
+        enableResultMenus(!m_session.isReadOnly());
         enableResultCommands(true);
     } else {
         enableResultMenus(false);

@@ -42,7 +42,7 @@ void MainWindow::openPicturesOfShownScrap()
 
 void MainWindow::openPicturesForWebPicture()
 {
-    if (m_session.isSavedEdition())
+    if (m_session.isReadOnly())
         return;
     openPicturesWindow(PicturesOpener::Favourites, std::nullopt, QString())->pastePicture();
     // The picture waits in the window while the user writes and registers its scrap.

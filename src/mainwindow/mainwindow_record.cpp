@@ -122,20 +122,20 @@ void MainWindow::ShowRecordMode()
     m_leftPaneWidths = {kLeftPaneWidthRecordView, kLeftPaneWidthRecordView};
     ClearToolbar();
     BuildRecordToolbar();
-    const bool edition = m_session.isSavedEdition();
+    const bool readOnly = m_session.isReadOnly();
     for (const char16_t* key : {u"RecEditMEMO", u"underLineInd", u"delMEMO"}) {
         if (QAction* action = toolbarButton(QString::fromUtf16(key)))
-            action->setEnabled(!edition);
+            action->setEnabled(!readOnly);
     }
-    m_recordBody->setReadOnly(edition);
+    m_recordBody->setReadOnly(readOnly);
     QStringList levelNames;
     for (const ImportanceLevel& level : readLevels(m_session.connection()))
         levelNames << level.name;
     m_recordSheet->setLevelNames(levelNames);
-    m_recordSheet->setReadOnly(edition);
-    m_recordSheet->setEditTriggers(edition ? QAbstractItemView::NoEditTriggers
-                                           : QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                                                 QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    m_recordSheet->setReadOnly(readOnly);
+    m_recordSheet->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                                            : QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                                                  QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     m_recordSheet->setValueFontSize(m_session.displayFont.size);
     FillSheetFromRecord();
     LoadScrapBody();
@@ -206,7 +206,7 @@ void MainWindow::ReplayMarks()
 
 bool MainWindow::SaveScrapBody()
 {
-    if (!m_session.connection() || !m_shownScrap || m_session.isSavedEdition())
+    if (!m_session.connection() || !m_shownScrap || m_session.isReadOnly())
         return false;
     const QString text = m_recordBody->toPlainText();
     try {
@@ -288,7 +288,7 @@ void MainWindow::StepScrapChecked(bool forward)
 
 void MainWindow::DeleteShownScrap()
 {
-    if (!setOnShownScrap() || !m_session.connection() || m_session.isSavedEdition())
+    if (!setOnShownScrap() || !m_session.connection() || m_session.isReadOnly())
         return;
     if (!m_dialogs.askYesNo(QStringLiteral("表示中のスクラップと添付画像をデータベースから削除します。　"
                                            "削除後は復活できません。　実行しますか？")))
@@ -342,7 +342,7 @@ void MainWindow::ToggleMark(QPlainTextEdit* box)
 
 void MainWindow::onSheetCellPressed(int row, int column)
 {
-    if (m_session.isSavedEdition() || column != ScrapSheet::kValueColumn)
+    if (m_session.isReadOnly() || column != ScrapSheet::kValueColumn)
         return;
     if (row >= kRowMajor && row <= kRowMinor) {
         m_calendar->hide();
@@ -403,7 +403,7 @@ void MainWindow::onSheetValueEdited(int row)
     if (text == m_sheetValues.value(row))
         return;
     const QString field = typedFieldOfRow(row);
-    if (m_session.isSavedEdition() || field.isEmpty()) {
+    if (m_session.isReadOnly() || field.isEmpty()) {
         setSheetValue(row, m_sheetValues.value(row));
         return;
     }
@@ -431,7 +431,7 @@ void MainWindow::onSheetValueEdited(int row)
 
 void MainWindow::onCalendarClicked(const QDate& date)
 {
-    if (m_mode != Mode::RecordView || m_session.isSavedEdition())
+    if (m_mode != Mode::RecordView || m_session.isReadOnly())
         return;
     // As if typed: the date is checked and stored like any edit of the cell.
     m_recordSheet->item(kRowDate, ScrapSheet::kValueColumn)->setText(dateText(date));
@@ -469,7 +469,7 @@ void MainWindow::openRegistrationSheet(int levNo)
 
 void MainWindow::offerToSaveRecordEdit()
 {
-    if (m_recordView && m_shownScrap && !m_session.isSavedEdition() && m_recordBody->toPlainText() != m_loadedBody &&
+    if (m_recordView && m_shownScrap && !m_session.isReadOnly() && m_recordBody->toPlainText() != m_loadedBody &&
         m_dialogs.askYesNo(QStringLiteral("スクラップ内容が変更されています。　登録しますか？")))
         SaveScrapBody();
 }

@@ -92,7 +92,7 @@ void MainWindow::BuildSearchToolbar()
     };
     fillToolbar(m_toolbar, buttons);
     addBodySearchField();
-    if (m_session.isSavedEdition())
+    if (m_session.isReadOnly())
         toolbarButton(QStringLiteral("sTree"))->setEnabled(false);
 }
 

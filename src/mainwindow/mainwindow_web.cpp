@@ -55,7 +55,7 @@ void MainWindow::refreshStartPage()
 
 void MainWindow::clipTextToEntry(const QString& text)
 {
-    if (m_session.isSavedEdition() || !m_tabs->isTabEnabled(TabEntry))
+    if (m_session.isReadOnly() || !m_tabs->isTabEnabled(TabEntry))
         return;
     // A draft in the entry pane is added to, never replaced; the text of a scrap already registered is.
     if (m_entryScrap || m_entryBody->toPlainText().isEmpty()) {

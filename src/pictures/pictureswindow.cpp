@@ -91,7 +91,7 @@ PicturesWindow::~PicturesWindow() = default;
 
 bool PicturesWindow::canWrite() const
 {
-    return m_session.connection() && !m_session.isSavedEdition();
+    return m_session.connection() && !m_session.isReadOnly();
 }
 
 void PicturesWindow::buildToolbar()

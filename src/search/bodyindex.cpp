@@ -290,6 +290,13 @@ QString storedStamp(Connection& connection, const QString& schema)
     return query.next() ? query.text(0) : QString();
 }
 
+bool isOurTrigger(const QString& name, const QString& sql)
+{
+    return std::any_of(kTriggers.cbegin(), kTriggers.cend(), [&](const TriggerDef& t) {
+        return name == QLatin1StringView(t.name) && sql == QLatin1StringView(t.sql);
+    });
+}
+
 bool triggersAsExpected(Connection& connection)
 {
     Query query(connection, QStringLiteral("SELECT name, sql FROM main.sqlite_schema WHERE type = 'trigger' AND "
@@ -460,6 +467,18 @@ void attachCache(Connection& connection, const QString& cacheFile)
     attach.bind(1, cacheFile).run();
 }
 
+QStringList foreignTriggersAndViews(Connection& connection)
+{
+    QStringList foreign;
+    Query query(connection, QStringLiteral("SELECT type, name, sql FROM main.sqlite_schema "
+                                           "WHERE type IN ('trigger', 'view') ORDER BY name"));
+    while (query.next()) {
+        if (query.text(0) == QLatin1StringView("view") || !isOurTrigger(query.text(1), query.text(2)))
+            foreign << query.text(1);
+    }
+    return foreign;
+}
+
 bool isInstalled(Connection& connection, const QString& schema)
 {
     Query query(connection, ofSchema(QStringLiteral("SELECT count(*) FROM S.sqlite_schema WHERE type = 'table' AND "
@@ -543,13 +562,20 @@ qint64 lastLogged(Connection& connection, const QString& schema)
 int catchUp(Connection& connection, const QString& schema, int maxRows, qint64 afterEntry)
 {
     std::vector<std::pair<int, qint64>> rows;
+    std::vector<qint64> unkeyed;
     {
-        Query entries(connection, ofSchema(QStringLiteral("SELECT kind, ref FROM S.zettora_index_log WHERE seq > ? "
-                                                          "ORDER BY seq LIMIT ?"),
-                                           schema));
+        Query entries(connection,
+                      ofSchema(QStringLiteral("SELECT kind, ref, seq, typeof(ref) = 'integer' FROM S.zettora_index_log "
+                                              "WHERE seq > ? ORDER BY seq LIMIT ?"),
+                               schema));
         entries.bind(1, afterEntry).bind(2, qint64(maxRows) * 2);
         QSet<QPair<int, qint64>> seen;
-        while (int(rows.size()) < maxRows && entries.next()) {
+        while (int(rows.size() + unkeyed.size()) < maxRows && entries.next()) {
+            // A number that is not a whole number (another tool's doing) can key no index row: its entry goes.
+            if (entries.integer(3) == 0) {
+                unkeyed.push_back(entries.integer(2));
+                continue;
+            }
             const QPair<int, qint64> row(int(entries.integer(0)), entries.integer(1));
             if (!seen.contains(row)) {
                 seen.insert(row);
@@ -557,12 +583,19 @@ int catchUp(Connection& connection, const QString& schema, int maxRows, qint64 a
             }
         }
     }
-    if (rows.empty())
-        return 0;
-    CatchUp step(connection, schema);
-    for (const auto& [kind, ref] : rows)
-        step.take(kind, ref);
-    return int(rows.size());
+    if (!unkeyed.empty()) {
+        Query drop(connection, ofSchema(QStringLiteral("DELETE FROM S.zettora_index_log WHERE seq = ?"), schema));
+        for (qint64 seq : unkeyed) {
+            drop.reset();
+            drop.bind(1, seq).run();
+        }
+    }
+    if (!rows.empty()) {
+        CatchUp step(connection, schema);
+        for (const auto& [kind, ref] : rows)
+            step.take(kind, ref);
+    }
+    return int(rows.size() + unkeyed.size());
 }
 
 bool rebuild(Connection& connection, const QString& schema, const QString& stamp,

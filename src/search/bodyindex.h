@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -29,6 +30,10 @@ void registerFunctions(Connection& connection);
 QString cacheFileFor(const QString& editionPath);
 // Attaches the cache file under kCacheSchema, unless something is attached there already. Throws DbError.
 void attachCache(Connection& connection, const QString& cacheFile);
+
+// The triggers and views of the file's own schema that this program did not make (a trigger of ours whose text was
+// changed included). Such a file is not trusted to be written. Throws DbError.
+[[nodiscard]] QStringList foreignTriggersAndViews(Connection& connection);
 
 // True when the index's tables are in schema (read from the catalog only: cheap enough for every opening).
 [[nodiscard]] bool isInstalled(Connection& connection, const QString& schema);

@@ -33,6 +33,8 @@ void BodyIndexer::start(const QString& path, const QString& schema, const QStrin
     m_cacheFile = cacheFile;
     m_stamp = stamp;
     m_verified = false;
+    m_fileChecked = false;
+    ++m_run;
     m_running = true;
     m_worker = std::thread([this] { run(true); });
 }
@@ -56,6 +58,33 @@ void BodyIndexer::stop()
     m_running = false;
 }
 
+bool BodyIndexer::checkFile(Connection& connection)
+{
+    // A stop interrupts the check: on a large file it reads every page.
+    sqlite3_progress_handler(
+        connection.handle(), 10000,
+        [](void* self) -> int { return static_cast<BodyIndexer*>(self)->m_stop.load() ? 1 : 0; }, this);
+    QString problem;
+    try {
+        Query check(connection, QStringLiteral("PRAGMA main.quick_check(1)"));
+        if (!check.next() || check.text(0) != QLatin1StringView("ok"))
+            problem = check.text(0);
+    } catch (const DbError& e) {
+        if (e.code() == SQLITE_BUSY || e.code() == SQLITE_LOCKED || m_stop.load()) {
+            sqlite3_progress_handler(connection.handle(), 0, nullptr, nullptr);
+            throw;
+        }
+        problem = e.message();
+    }
+    sqlite3_progress_handler(connection.handle(), 0, nullptr, nullptr);
+    const bool sound = problem.isEmpty();
+    if (!sound)
+        qCWarning(lcSearch) << "the check of" << m_path << "found:" << problem;
+    m_fileChecked = true;
+    Q_EMIT fileChecked(m_run, sound, problem);
+    return sound;
+}
+
 void BodyIndexer::run(bool verify)
 {
     bool complete = false;
@@ -64,6 +93,8 @@ void BodyIndexer::run(bool verify)
     for (int attempt = 0; attempt < kBusyRetries && !m_stop.load(); ++attempt) {
         try {
             auto connection = Connection::openExisting(m_path);
+            if (!m_fileChecked.load() && !checkFile(*connection))
+                break;
             BodyIndex::registerFunctions(*connection);
             if (!m_cacheFile.isEmpty())
                 BodyIndex::attachCache(*connection, m_cacheFile);
@@ -80,6 +111,12 @@ void BodyIndexer::run(bool verify)
         } catch (const DbError& e) {
             if (e.code() != SQLITE_BUSY && e.code() != SQLITE_LOCKED) {
                 qCWarning(lcSearch) << "the body index of" << m_path << "cannot be kept:" << e.message();
+                // A file that cannot even be opened for the check is as damaged as one the check refuses.
+                if (!m_fileChecked.load() && !m_stop.load()) {
+                    m_fileChecked = true;
+                    Q_EMIT fileChecked(m_run, false, e.message());
+                    break;
+                }
                 // Once, an index another tool damaged is taken out, and made anew on a fresh connection.
                 if (verify && !repaired && repairDamagedIndex()) {
                     repaired = true;

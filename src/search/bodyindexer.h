@@ -9,7 +9,8 @@
 #include <functional>
 #include <thread>
 
-// Keeps the body index of the open file in step, away from the window's thread: on opening it checks the index
+// Keeps the body index of the open file in step, away from the window's thread: on opening it first checks the whole
+// file (PRAGMA quick_check, before anything writes to it), then the index
 // (bringing it in anew when the file was changed where no trigger saw it) and catches up every logged row, on a
 // connection of its own, in short transactions so the window's writes are never held up for long.
 class BodyIndexer final : public QObject {
@@ -30,15 +31,22 @@ public:
     bool isRunning() const { return m_running.load(); }
     // The index was checked against the file since start().
     bool isVerified() const { return m_verified.load(); }
+    // The file's check has ended since start(), whatever it found.
+    bool isFileChecked() const { return m_fileChecked.load(); }
+    // Counts start()s, so a report of an earlier file can be told from one of the file now open.
+    quint64 runNumber() const { return m_run; }
 
 Q_SIGNALS:
     // Emitted from the worker; queued to the receivers.
+    // The file's check ended: sound, or damaged with the first problem found. A damaged file's index is left alone.
+    void fileChecked(quint64 run, bool sound, const QString& problem);
     void verified(bool rebuilding);
     void progress(qint64 done, qint64 total);
     void finished(bool complete);
 
 private:
     void run(bool verify);
+    bool checkFile(Connection& connection);
     bool repairDamagedIndex();
 
     QString m_path;
@@ -49,6 +57,8 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_verified{false};
+    std::atomic<bool> m_fileChecked{false};
+    quint64 m_run = 0;
 };
 
 // Catches up, at every commit on the window's connection, the rows its transaction logged, so the index is written

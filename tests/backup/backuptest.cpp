@@ -189,11 +189,12 @@ void BackupTest::secondProgram_isRefused_aStaleLockTakenOver()
     second.start();
     const QString own = second.session.databasePath();
     second.dialogs.paths.enqueue(shared);
+    second.dialogs.yesNo.enqueue(false);
     second.action(u"mFileBookOpen")->trigger();
     QCOMPARE(second.session.databasePath(), opened ? shared : own);
     if (!opened)
         QCOMPARE(second.dialogs.lastText(),
-                 u"このデータベースは他の Zettora で使用中です。　そちらを閉じてから開いてください。"_s);
+                 u"このデータベースは他の Zettora で使用中です。　読み取り専用で開きますか？"_s);
 }
 
 void BackupTest::fullDisk_registrationFailsAndNothingIsLost()

@@ -70,6 +70,8 @@ struct Fixture {
         QDeadlineTimer deadline(20000);
         while (window->bodyIndexer()->isRunning() && !deadline.hasExpired())
             QThread::msleep(5);
+        // The file's check lifts the refusal of writes through a queued call; only that call is delivered.
+        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
     }
     template <typename T> T* child(const char16_t* name) const
     {

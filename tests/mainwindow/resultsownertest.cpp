@@ -134,9 +134,10 @@ void ResultsOwnerTest::failingBodySave_saysSoAndKeepsTheText()
 {
     QFETCH(QString, how);
     ThreeScrapsFixture f;
+    f.start();
+    // Made after opening: a file that has a trigger of unknown origin when it is opened is not written at all.
     alterCollection(f.dbPath(),
                     u"CREATE TRIGGER refuse BEFORE UPDATE ON MEMO_DAT BEGIN SELECT RAISE(ABORT, 'no'); END"_s);
-    f.start();
     f.showRecord(2);
     auto* body = f.child<QPlainTextEdit>(u"rtBox");
     body->setPlainText(u"失いたくない文章"_s);

@@ -1,0 +1,266 @@
+#include "readonlytest.h"
+
+#include "database/connection.h"
+#include "database/dberror.h"
+#include "mainwindowfixture.h"
+#include "testcollection.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QRandomGenerator>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kInUse = u"このデータベースは他の Zettora で使用中です。　読み取り専用で開きますか？"_s;
+const QString kForeign = u"このデータベースには Zettora が作っていないトリガーまたはビューがあります。"
+                         u"　安全のため読み取り専用で開きました。"_s;
+const QString kProtected = u"このデータベースには書き込めません（書き込みできない場所か、書き込みの許可がありません）。"
+                           u"　読み取り専用で開きました。"_s;
+const QString kDamaged = u"このデータベースは壊れています。　これ以上壊れないよう読み取り専用にしました。"
+                         u"　ファイルメニューの「バックアップから復元…」で以前の状態に戻せます。"_s;
+
+QString collectionWith(const TestFolder& folder, const QString& name, int n)
+{
+    const QString path = folder.newCollection(name);
+    auto connection = Connection::openExisting(path);
+    for (int i = 1; i <= n; ++i) {
+        TestScrap scrap = numberedScrap(i, 1, {});
+        addScrap(*connection, scrap);
+        addBody(*connection, i, u"本文%1の記事"_s.arg(i));
+        addMark(*connection, i, true, 0, 2);
+    }
+    return path;
+}
+
+QByteArray fileHash(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1)
+                                          : QByteArray();
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// Overwrites one page with bytes no b-tree page can hold.
+void spoilPageOf(const QString& path, const QString& table)
+{
+    qint64 root = 0;
+    qint64 pageSize = 0;
+    {
+        auto connection = Connection::openExisting(path);
+        root = scalar(*connection, u"SELECT rootpage FROM sqlite_schema WHERE name = '%1'"_s.arg(table));
+        pageSize = scalar(*connection, u"PRAGMA page_size"_s);
+    }
+    QByteArray bytes = readAll(path);
+    bytes.replace((root - 1) * pageSize, pageSize, QByteArray(pageSize, '\xff'));
+    writeAll(path, bytes);
+}
+
+// Opens path in the window the way ファイル → Zettoraを開く does, with the answer to a question if one comes.
+void openThroughMenu(Fixture& f, const QString& path, bool answer = true)
+{
+    f.dialogs.paths.enqueue(path);
+    f.dialogs.yesNo.enqueue(answer);
+    f.action(u"mFileBookOpen")->trigger();
+    f.waitForBodyIndex();
+    f.dialogs.yesNo.clear();
+}
+
+// One of the ways a copy is damaged; each draws its own details from random.
+QByteArray damaged(const QByteArray& sound, int way, QRandomGenerator& random, qint64 pageSize)
+{
+    QByteArray bytes = sound;
+    const qint64 pages = bytes.size() / pageSize;
+    switch (way) {
+    case 0: // bytes flipped anywhere
+        for (int i = 0, n = 1 + random.bounded(64); i < n; ++i)
+            bytes[random.bounded(bytes.size())] ^= char(1 + random.bounded(255));
+        break;
+    case 1: // cut short
+        bytes.truncate(random.bounded(bytes.size()));
+        break;
+    case 2: // whole pages zeroed
+        for (int i = 0, n = 1 + random.bounded(3); i < n; ++i) {
+            const qint64 page = random.bounded(pages);
+            bytes.replace(page * pageSize, pageSize, QByteArray(pageSize, '\0'));
+        }
+        break;
+    case 3: // the header and the catalog page
+        for (int i = 0, n = 1 + random.bounded(8); i < n; ++i)
+            bytes[random.bounded(int(pageSize))] = char(random.bounded(256));
+        break;
+    }
+    return bytes;
+}
+
+// Damage made with SQL: a table gone, or a column holding what it never holds.
+const QStringList kSqlDamage = {
+    u"DROP TABLE MEMO_DAT"_s,
+    u"DROP TABLE MEMO_IDX"_s,
+    u"DROP TABLE IDno"_s,
+    u"DROP TABLE MEMO_UNDERLINE"_s,
+    u"DROP TABLE extraNodeMEMO"_s,
+    u"DROP TABLE PHOTO_DRA"_s,
+    u"UPDATE MEMO_IDX SET DocNo = 'x', LevNo = X'00ff', a04 = 3.5"_s,
+    u"UPDATE MEMO_DAT SET a01 = X'fffe00', pfID = 'y'"_s,
+    u"UPDATE MEMO_UNDERLINE SET startP = -5, selLen = 'z'"_s,
+    u"UPDATE IDno SET DocNo = NULL, pfID = 'a'"_s,
+    u"DELETE FROM DBID"_s,
+    u"ALTER TABLE MEMO_DAT RENAME COLUMN a01 TO b01"_s,
+};
+
+} // namespace
+
+void ReadOnlyOpeningTest::opening_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("opened");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a sound collection") << u"sound"_s << true << true << false << QString();
+    QTest::newRow("in use, read it: Yes") << u"in use"_s << true << true << true << kInUse;
+    QTest::newRow("in use, read it: No") << u"in use"_s << false << false << false << kInUse;
+    QTest::newRow("a trigger of unknown origin") << u"trigger"_s << true << true << true << kForeign;
+    QTest::newRow("a view") << u"view"_s << true << true << true << kForeign;
+    QTest::newRow("a trigger of ours whose text was changed") << u"our trigger"_s << true << true << true << kForeign;
+    QTest::newRow("no permission to write") << u"protected"_s << true << true << true << kProtected;
+    QTest::newRow("a table missing") << u"no table"_s << true << true << true << kDamaged;
+    QTest::newRow("damaged where the opening does not look") << u"damaged"_s << true << true << true << kDamaged;
+}
+
+void ReadOnlyOpeningTest::opening()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, answer);
+    QFETCH(bool, opened);
+    QFETCH(bool, readOnly);
+    QFETCH(QString, message);
+    TestFolder other;
+    const QString target = collectionWith(other, u"Other.mdb"_s, 3);
+    Fixture f;
+    f.start();
+    const QString own = f.session.databasePath();
+    std::unique_ptr<QLockFile> holder;
+    if (how == u"in use") {
+        holder = std::make_unique<QLockFile>(other.path(u".Other.mdb.lock"_s));
+        QVERIFY(holder->tryLock(0));
+    } else if (how == u"trigger") {
+        alterCollection(target, u"CREATE TRIGGER t AFTER INSERT ON MEMO_IDX BEGIN DELETE FROM MEMO_DAT; END"_s);
+    } else if (how == u"view") {
+        alterCollection(target, u"CREATE VIEW v AS SELECT * FROM MEMO_IDX"_s);
+    } else if (how == u"our trigger") {
+        alterCollection(target, u"CREATE TRIGGER zettora_body_adding BEFORE INSERT ON MEMO_DAT BEGIN "
+                                u"DELETE FROM MEMO_IDX; END"_s);
+    } else if (how == u"no table") {
+        alterCollection(target, u"DROP TABLE MEMO_UNDERLINE"_s);
+    } else if (how == u"damaged") {
+        spoilPageOf(target, u"MEMO_DAT"_s);
+    }
+    const QByteArray before = fileHash(target);
+    QList<std::pair<QString, QFile::Permissions>> folders;
+    if (how == u"protected") {
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        // Permissions bind everyone but the superuser, who is made an ordinary user for the opening: the folders
+        // above are opened to others for as long.
+        for (QDir dir(other.folder()); !(QFile::permissions(dir.path()) & QFile::ExeOther); dir.cdUp())
+            folders.append({dir.path(), QFile::permissions(dir.path())});
+        for (const auto& [folder, permissions] : folders)
+            QVERIFY(QFile::setPermissions(folder, permissions | QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(other.folder(),
+                                      QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(geteuid() != 0 || (setegid(65534) == 0 && seteuid(65534) == 0));
+    }
+    openThroughMenu(f, target, answer);
+    if (how == u"protected") {
+        QVERIFY(getuid() != 0 || (seteuid(0) == 0 && setegid(0) == 0));
+        for (const auto& [folder, permissions] : folders)
+            QFile::setPermissions(folder, permissions);
+    }
+
+    QCOMPARE(f.session.databasePath(), opened ? target : own);
+    QCOMPARE(f.dialogs.lastText(), message);
+    QCOMPARE(f.session.isReadOnly(), readOnly);
+    QCOMPARE(f.window->windowTitle().endsWith(u"（読み取り専用）"_s), readOnly);
+    QCOMPARE(f.tabs()->isTabEnabled(MainWindow::TabEntry), !readOnly);
+    QCOMPARE(scalar(*f.session.connection(), u"PRAGMA query_only"_s), readOnly ? 1 : 0);
+    if (readOnly) {
+        // Nothing reaches the file, not even a write no window offers.
+        QVERIFY_THROWS_EXCEPTION(DbError, f.session.connection()->execute(u"DELETE FROM MEMO_IDX"_s));
+        f.window->close();
+        QCOMPARE(fileHash(target), before);
+    }
+}
+
+// Each copy ends in a message or in a collection that lists and shows its scraps; whichever, the window goes on and
+// the collection it had open is opened again without trouble.
+void ReadOnlyOpeningTest::damagedCopies_endInAMessageOrAUsableCollection()
+{
+    TestFolder other;
+    const QString target = collectionWith(other, u"Copy.mdb"_s, 40);
+    Fixture f;
+    f.start();
+    const QString own = f.session.databasePath();
+    const QByteArray sound = readAll(target);
+    qint64 pageSize = 0;
+    {
+        auto connection = Connection::openExisting(target);
+        pageSize = scalar(*connection, u"PRAGMA page_size"_s);
+    }
+    QRandomGenerator random(20261208);
+    QElapsedTimer clock;
+    clock.start();
+    int copies = 0;
+    int refused = 0;
+    int readOnly = 0;
+    for (; copies < 300 && clock.elapsed() < 90000; ++copies) {
+        const int way = copies % 5;
+        if (way < 4) {
+            writeAll(target, damaged(sound, way, random, pageSize));
+        } else {
+            writeAll(target, sound);
+            alterCollection(target, kSqlDamage[random.bounded(int(kSqlDamage.size()))]);
+        }
+        f.dialogs.clear();
+        openThroughMenu(f, target);
+        const QString context = u"copy %1 (way %2)"_s.arg(copies).arg(way);
+        if (f.session.databasePath() != target) {
+            QVERIFY2(!f.dialogs.lastText().isEmpty(), qPrintable(context));
+            QVERIFY2(f.session.databasePath() == own, qPrintable(context));
+            ++refused;
+        } else {
+            readOnly += f.session.isReadOnly() ? 1 : 0;
+            f.tabs()->setCurrentIndex(MainWindow::TabSearch);
+            auto* field = f.child<QLineEdit>(u"BodySearch");
+            field->setText(u"本文"_s);
+            QTest::keyClick(field, Qt::Key_Return);
+            if (QAction* each = f.window->toolbarButton(u"firstDataMEMO"_s); each && each->isEnabled())
+                each->trigger();
+        }
+        openThroughMenu(f, own);
+        QVERIFY2(f.session.databasePath() == own, qPrintable(context));
+    }
+    qInfo("copies=%d refused=%d read-only=%d", copies, refused, readOnly);
+    QVERIFY(copies >= 100);
+    QVERIFY(refused > 0);
+    QVERIFY(readOnly > 0);
+}

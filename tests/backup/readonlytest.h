@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QObject>
+
+class ReadOnlyOpeningTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void opening_data();
+    void opening();
+    void damagedCopies_endInAMessageOrAUsableCollection();
+};
