@@ -22,6 +22,11 @@ inline constexpr int kReadingAloud = 32;
 inline constexpr int kRecordView = 34;
 inline constexpr int kDeleteAll = 35;
 inline constexpr int kMarkerColours = 10065;
+// Windows of our own, numbered after the others.
+inline constexpr int kImport = 40;
+inline constexpr int kBackups = 41;
+inline constexpr int kVersion = 42;
+inline constexpr int kSavedEdition = 43;
 
 // The page and anchor that explain a topic; unknown topics open the first page.
 QUrl url(int topic);
