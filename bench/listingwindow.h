@@ -23,7 +23,7 @@ public:
     void information(const QString&) override {}
     void exclamation(const QString&) override {}
     void critical(const QString& text) override { qWarning("zettora-bench: %s", qPrintable(text)); }
-    bool askYesNo(const QString&, Icon) override { return false; }
+    bool askYesNo(const QString&, Icon, Default, int) override { return false; }
     std::optional<QString> openFile(const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> saveFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> chooseFolder(const QString&) override { return std::nullopt; }

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <QTranslator>
 
@@ -54,8 +55,10 @@ int main(int argc, char* argv[])
     StartupOptions options;
     options.programFolder = QCoreApplication::applicationDirPath();
     const QStringList args = QCoreApplication::arguments();
-    options.databasePath = args.size() > 1 ? QFileInfo(args.at(1)).absoluteFilePath()
-                                           : QDir(options.programFolder).filePath(QStringLiteral("Zettora.mdb"));
+    options.databasePath =
+        args.size() > 1 ? QFileInfo(args.at(1)).absoluteFilePath()
+                        : defaultCollectionPath(options.programFolder,
+                                                QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 
     QtUserDialogs dialogs;
     QtDesktop desktop;

@@ -477,7 +477,8 @@ void TreeEditor::deleteFavourite()
         return;
     }
     if (!m_dialogs.askYesNo(m_selected->text(0) +
-                            QStringLiteral(" を削除します。　削除後は復活できません。　実行しますか？")))
+                                QStringLiteral(" を削除します。　削除後は復活できません。　実行しますか？"),
+                            UserDialogs::Icon::Question, UserDialogs::Default::No))
         return;
     if (!DeleteNodeRow())
         return;

@@ -161,7 +161,8 @@ void TreeEditor::DeleteClass()
     if (!connection || !node || node == root())
         return;
     if (!m_dialogs.askYesNo(node->text(0) + QStringLiteral(" フォルダとこのフォルダに含まれる全フォルダ・スクラップを"
-                                                           "削除します。。　削除後は復活できません。　実行しますか？")))
+                                                           "削除します。。　削除後は復活できません。　実行しますか？"),
+                            UserDialogs::Icon::Question, UserDialogs::Default::No))
         return;
     const ClassWrite result = DeleteClassEverywhere(*connection, classPathOf(node), classRows(node));
     if (result == ClassWrite::ScrapRowsFailed) {
@@ -218,7 +219,8 @@ void TreeEditor::CloseClassTree()
     if (root()->childCount() == 0 ||
         m_dialogs.askYesNo(QStringLiteral("分類ツリー編集結果を登録せずにこの画面を閉じますか？　"
                                           "編集結果はツールバー２「登録」ボタンで登録します。\n"
-                                          "登録しない場合は「はい」を、する場合は「いいえ」をクリックしてください。")))
+                                          "登録しない場合は「はい」を、する場合は「いいえ」をクリックしてください。"),
+                           UserDialogs::Icon::Question, UserDialogs::Default::No))
         close();
 }
 

@@ -5,8 +5,16 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
 
 namespace {
+
+// Where file dialogs start when the program proposes nothing: the user's documents.
+QString documents()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
 
 QString title()
 {
@@ -51,30 +59,41 @@ void QtUserDialogs::critical(const QString& text)
     show(QMessageBox::Critical, text);
 }
 
-bool QtUserDialogs::askYesNo(const QString& text, Icon icon)
+bool QtUserDialogs::askYesNo(const QString& text, Icon icon, Default answer, int helpTopic)
 {
     QMessageBox box(toQt(icon), title(), text, QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    box.setDefaultButton(answer == Default::Yes ? QMessageBox::Yes : QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    QAbstractButton* help = helpTopic != 0 && m_showHelp ? box.addButton(QMessageBox::Help) : nullptr;
+    if (help)
+        help->setText(QStringLiteral("ヘルプ"));
+    // Help closes a message box: the topic is shown and the same question asked again.
+    for (;;) {
+        box.exec();
+        if (!help || box.clickedButton() != help)
+            return box.clickedButton() == box.button(QMessageBox::Yes);
+        m_showHelp(helpTopic);
+    }
 }
 
 std::optional<QString> QtUserDialogs::openFile(const QString& caption, const QString& filter)
 {
-    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, QString(), filter);
+    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, documents(), filter);
     return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 
 std::optional<QString> QtUserDialogs::saveFile(const QString& caption, const QString& filter, const QString& suggestion)
 {
     // The program refuses an existing file itself, with its own message, so Qt's overwrite question is off.
-    const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, suggestion, filter,
-                                                      nullptr, QFileDialog::DontConfirmOverwrite);
+    const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), caption,
+                                                      suggestion.isEmpty() ? documents() : suggestion, filter, nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
     return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 
 std::optional<QString> QtUserDialogs::chooseFolder(const QString& prompt)
 {
-    const QString path = QFileDialog::getExistingDirectory(QApplication::activeWindow(), prompt);
+    const QString path = QFileDialog::getExistingDirectory(QApplication::activeWindow(), prompt, documents());
     return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 

@@ -8,7 +8,7 @@ public:
     void information(const QString& text) override;
     void exclamation(const QString& text) override;
     void critical(const QString& text) override;
-    bool askYesNo(const QString& text, Icon icon) override;
+    bool askYesNo(const QString& text, Icon icon, Default answer, int helpTopic) override;
     std::optional<QString> openFile(const QString& title, const QString& filter) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter, const QString& suggestion) override;
     std::optional<QString> chooseFolder(const QString& prompt) override;

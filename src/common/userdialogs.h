@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Every message box and common dialog the program shows goes through this interface, so that tests can
@@ -17,7 +18,11 @@ public:
     virtual void information(const QString& text) = 0;
     virtual void exclamation(const QString& text) = 0;
     virtual void critical(const QString& text) = 0;
-    virtual bool askYesNo(const QString& text, Icon icon = Icon::Question) = 0;
+    // The answer Enter gives: Yes, unless Yes destroys something.
+    enum class Default { Yes, No };
+    // helpTopic, when not 0, adds a ヘルプ button that shows that topic and asks again.
+    virtual bool askYesNo(const QString& text, Icon icon = Icon::Question, Default answer = Default::Yes,
+                          int helpTopic = 0) = 0;
 
     // std::nullopt when the user cancels. Filters are in Qt's form: "Database (*.mdb)".
     virtual std::optional<QString> openFile(const QString& title, const QString& filter) = 0;
@@ -27,6 +32,12 @@ public:
     virtual std::optional<QString> chooseFolder(const QString& prompt) = 0;
     virtual std::optional<QColor> chooseColour(const QColor& initial) = 0;
     virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
+
+    // What shows a help topic for a question's ヘルプ button.
+    void setHelpHandler(std::function<void(int)> handler) { m_showHelp = std::move(handler); }
+
+protected:
+    std::function<void(int)> m_showHelp;
 };
 
 inline constexpr char16_t kMessageTitle[] = u"Tarnwell Zettora";

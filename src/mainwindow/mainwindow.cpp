@@ -4,6 +4,7 @@
 #include "common/helptopics.h"
 #include "common/session.h"
 #include "common/twips.h"
+#include "common/userdialogs.h"
 #include "database/connection.h"
 #include "database/opening.h"
 #include "database/resultset.h"
@@ -71,6 +72,7 @@ MainWindow::MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop,
     , m_webPane(web)
 {
     setObjectName(QStringLiteral("Form1"));
+    m_dialogs.setHelpHandler([this](int topic) { showHelp(topic); });
     buildControls();
     buildMenus();
     startUp();
@@ -78,6 +80,7 @@ MainWindow::MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop,
 
 MainWindow::~MainWindow()
 {
+    m_dialogs.setHelpHandler({});
     stopBodyIndex();
 }
 

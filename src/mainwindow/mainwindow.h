@@ -224,6 +224,8 @@ private:
     void onPaneAreaResized();
     void onSplitterDropped(const QPoint& globalPos);
     bool openAndCheck(const QString& path, DatabaseKind& kind);
+    // F1 in a window of ours that has no help key of its own shows topic.
+    void giveHelpKey(QWidget* window, int topic);
     // Why the open collection may not be written.
     enum class ReadOnlyReason { None, WriteProtected, ForeignSchema, InUse, Damaged };
     bool lockCollection(const QString& path, std::unique_ptr<QLockFile>& lock, bool& inUse);

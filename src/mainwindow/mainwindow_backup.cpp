@@ -1,6 +1,7 @@
 // Backups of the open collection: made on opening when due, on closing after changes and on request; restored as a
 // new file beside the collection.
 #include "backup/backupworker.h"
+#include "common/helptopics.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
 #include "database/connection.h"
@@ -138,6 +139,7 @@ void MainWindow::RestoreFromBackup()
         return;
     }
     RestoreDialog dialog(entries, this);
+    giveHelpKey(&dialog, HelpTopic::kBackups);
     if (dialog.exec() != QDialog::Accepted || dialog.chosen() < 0)
         return;
     const std::optional<QString> restored = Backups::restore(entries[dialog.chosen()], collection);

@@ -1,4 +1,5 @@
 // Bringing an old Access collection in: the files asked for, the conversion in a child process, its report.
+#include "common/helptopics.h"
 #include "common/userdialogs.h"
 #include "database/creation.h"
 #include "legacyimport/importprocess.h"
@@ -51,6 +52,7 @@ void MainWindow::importFrom(const QString& oldPath)
         m_options.importProgram.isEmpty() ? QCoreApplication::applicationFilePath() : m_options.importProgram;
     ImportProcess process(program);
     ImportProgressWindow progress(oldPath, this);
+    giveHelpKey(&progress, HelpTopic::kImport);
     ImportProcess::Outcome outcome;
     QEventLoop loop;
     connect(&process, &ImportProcess::progressed, &progress, &ImportProgressWindow::showProgress);
@@ -68,6 +70,7 @@ void MainWindow::importFrom(const QString& oldPath)
         return;
     }
     auto* report = new ImportReportWindow(outcome.report, this);
+    giveHelpKey(report, HelpTopic::kImport);
     report->setAttribute(Qt::WA_DeleteOnClose);
     report->show();
     openDatabaseAt(target);

@@ -198,7 +198,8 @@ void MainWindow::ExportListToExcel()
 void MainWindow::DeleteAllSearchResults()
 {
     m_helpTopic = HelpTopic::kDeleteAll;
-    if (!m_dialogs.askYesNo(QStringLiteral("検索結果を全部削除します。　削除後は復活できません。　実行しますか？")))
+    if (!m_dialogs.askYesNo(QStringLiteral("検索結果を全部削除します。　削除後は復活できません。　実行しますか？"),
+                            UserDialogs::Icon::Question, UserDialogs::Default::No, HelpTopic::kDeleteAll))
         return;
     ResultSet* set = m_session.resultSet();
     if (set && m_session.connection() && set->recordCount() > 0) {

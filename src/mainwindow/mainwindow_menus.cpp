@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -74,6 +75,7 @@ void MainWindow::buildMenus()
             [this] {
                 auto* markers = new MarkerColoursDialog(m_session, m_dialogs, this);
                 markers->setAttribute(Qt::WA_DeleteOnClose);
+                connect(markers, &MarkerColoursDialog::helpRequested, this, &MainWindow::showHelp);
                 m_markerColours = markers;
                 markers->open();
             });
@@ -101,6 +103,11 @@ void MainWindow::buildMenus()
     connect(addHelpKey(this), &QAction::triggered, this, [this] { showHelp(m_helpTopic); });
 }
 
+void MainWindow::giveHelpKey(QWidget* window, int topic)
+{
+    connect(addHelpKey(window), &QAction::triggered, this, [this, topic] { showHelp(topic); });
+}
+
 void MainWindow::showHelp(int topic)
 {
     if (!m_helpWindow)
@@ -110,12 +117,18 @@ void MainWindow::showHelp(int topic)
 
 void MainWindow::openReadMe()
 {
-    m_desktop.openFile(QDir(m_options.programFolder).filePath(QStringLiteral("ReadMe.txt")));
+    // Beside the program in a build or a portable copy; where the FHS puts it in an installed one.
+    const QDir program(m_options.programFolder);
+    const QString beside = program.filePath(QStringLiteral("ReadMe.txt"));
+    const QString installed = program.filePath(QStringLiteral("../share/doc/zettora/ReadMe.txt"));
+    m_desktop.openFile(QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside
+                                                                                  : QDir::cleanPath(installed));
 }
 
 void MainWindow::showVersion()
 {
     auto* about = new VersionDialog(this);
+    giveHelpKey(about, HelpTopic::kVersion);
     about->setAttribute(Qt::WA_DeleteOnClose);
     m_version = about;
     about->open();

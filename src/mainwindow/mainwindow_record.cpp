@@ -291,7 +291,8 @@ void MainWindow::DeleteShownScrap()
     if (!setOnShownScrap() || !m_session.connection() || m_session.isReadOnly())
         return;
     if (!m_dialogs.askYesNo(QStringLiteral("表示中のスクラップと添付画像をデータベースから削除します。　"
-                                           "削除後は復活できません。　実行しますか？")))
+                                           "削除後は復活できません。　実行しますか？"),
+                            UserDialogs::Icon::Question, UserDialogs::Default::No))
         return;
     CloseOtherWindows();
     // Whatever ran meanwhile, only the scrap on screen is deleted.

@@ -1,4 +1,5 @@
 // The saved edition: the listed scraps copied into a read-only collection in a folder the user chooses.
+#include "common/helptopics.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
 #include "database/resultset.h"
@@ -26,6 +27,7 @@ void MainWindow::MakeDisk(const QString& folder)
     if (!listed || !source)
         return;
     SavedEditionNotice notice(this);
+    giveHelpKey(&notice, HelpTopic::kSavedEdition);
     notice.showText(QStringLiteral("データベースを作成中です。 "));
     SavedEditionWriter writer;
     if (!writer.create(QDir(folder).filePath(m_session.databaseName() + QStringLiteral(".mdb")))) {

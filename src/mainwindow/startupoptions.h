@@ -9,3 +9,8 @@ struct StartupOptions {
     QString importProgram; // runs `--import` for the window's imports: this program itself unless given
     bool backups = true;   // off only where a collection is a throwaway (the bench's)
 };
+
+// The collection opened when none is named: Zettora.mdb beside the program when it is there or could be (a portable
+// copy, the build tree); otherwise, for an installed program, the user's own in userDataFolder, created with the
+// default rows when missing.
+QString defaultCollectionPath(const QString& programFolder, const QString& userDataFolder);

@@ -342,7 +342,7 @@ void PicturesWindow::deleteShownPicture()
     if (!canWrite() || m_index < 0 || m_index >= m_pictures.size())
         return;
     if (!m_dialogs.askYesNo(u"表示中の画像をデータベースから削除します。　削除後は復活できません。　実行しますか？"_s,
-                            UserDialogs::Icon::Information))
+                            UserDialogs::Icon::Information, UserDialogs::Default::No))
         return;
     try {
         noteSet(DeletePicture(*m_session.connection(), m_scrap->rowid, m_scrap->skID, m_pictures[m_index].rowid));

@@ -11,10 +11,11 @@ namespace FullTextMarker {
 namespace {
 
 // What the marker sets; the format from before is kept under user properties, one per property.
-constexpr std::array<int, 4> kOwnProperties{QTextFormat::FontWeight, QTextFormat::FontFamilies,
-                                            QTextFormat::ForegroundBrush, QTextFormat::BackgroundBrush};
+constexpr std::array<int, 7> kOwnProperties{QTextFormat::FontWeight,         QTextFormat::FontFamilies,
+                                            QTextFormat::ForegroundBrush,    QTextFormat::BackgroundBrush,
+                                            QTextFormat::TextUnderlineStyle, QTextFormat::FontItalic,
+                                            QTextFormat::FontStrikeOut};
 constexpr int kMarked = QTextFormat::UserProperty + 0x5A00;
-constexpr int kUnderlinedBefore = kMarked + 1;
 constexpr int kSavedBase = kMarked + 2;
 
 struct Piece {
@@ -39,13 +40,16 @@ QTextCharFormat markerFormat(const QTextCharFormat& before, const Style& style)
     QTextCharFormat format;
     if (!before.hasProperty(kMarked)) {
         format.setProperty(kMarked, true);
-        format.setProperty(kUnderlinedBefore, before.fontUnderline());
         for (std::size_t i = 0; i < kOwnProperties.size(); ++i) {
             if (before.hasProperty(kOwnProperties[i]))
                 format.setProperty(kSavedBase + int(i), before.property(kOwnProperties[i]));
         }
     }
+    // The marker's look alone: bold, black, upright, neither underlined nor struck out.
     format.setFontWeight(QFont::Bold);
+    format.setFontItalic(false);
+    format.setFontUnderline(false);
+    format.setFontStrikeOut(false);
     format.setForeground(QColor(Qt::black));
     if (!style.fontName.isEmpty())
         format.setFontFamilies({style.fontName});
@@ -55,12 +59,13 @@ QTextCharFormat markerFormat(const QTextCharFormat& before, const Style& style)
 
 QTextCharFormat restoredFormat(QTextCharFormat format)
 {
-    // An underline toggled since marking brought its own colour, which is the one to keep.
-    const bool toggledSince = format.fontUnderline() != format.boolProperty(kUnderlinedBefore);
+    // The marker shows no underline: one there now was toggled on since, with its own colour, and both stay.
+    const bool toggledSince = format.fontUnderline();
     for (std::size_t i = 0; i < kOwnProperties.size(); ++i) {
         const int property = kOwnProperties[i];
         const int saved = kSavedBase + int(i);
-        const bool keep = property == QTextFormat::ForegroundBrush && toggledSince;
+        const bool keep =
+            toggledSince && (property == QTextFormat::ForegroundBrush || property == QTextFormat::TextUnderlineStyle);
         if (!keep && format.hasProperty(saved))
             format.setProperty(property, format.property(saved));
         else if (!keep)
@@ -68,7 +73,6 @@ QTextCharFormat restoredFormat(QTextCharFormat format)
         format.clearProperty(saved);
     }
     format.clearProperty(kMarked);
-    format.clearProperty(kUnderlinedBefore);
     return format;
 }
 

@@ -110,9 +110,8 @@ void FullTextSearchDialog::onSearchClicked()
 
 void FullTextSearchDialog::closeEvent(QCloseEvent* event)
 {
+    // The automatic marking ends; the marks shown stay until the scrap is shown again.
     m_fullTextWord.clear();
-    if (m_body)
-        FullTextMarker::clearMarks(m_body->document());
     QWidget::closeEvent(event);
     Q_EMIT closed();
 }

@@ -1,6 +1,7 @@
 #include "markercoloursdialog.h"
 
 #include "common/colourvalue.h"
+#include "common/helpkey.h"
 #include "common/helptopics.h"
 #include "common/namedbutton.h"
 #include "common/session.h"
@@ -9,6 +10,7 @@
 #include "displaysettingsstore.h"
 #include "settingslog.h"
 
+#include <QAction>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -60,6 +62,7 @@ MarkerColoursDialog::MarkerColoursDialog(Session& session, UserDialogs& dialogs,
     connect(chooseUnderline, &QPushButton::clicked, this, [this] { ChooseMarkerColour(kUnderlineMarker); });
     connect(chooseMarker, &QPushButton::clicked, this, [this] { ChooseMarkerColour(kFullTextMarker); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
+    connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
 
     auto* layout = new QGridLayout(this);
     layout->setHorizontalSpacing(16);

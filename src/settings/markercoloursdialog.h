@@ -17,6 +17,12 @@ public:
     MarkerColoursDialog(Session& session, UserDialogs& dialogs, QWidget* parent = nullptr);
 
     int helpTopic() const;
+
+Q_SIGNALS:
+    // F1 was pressed.
+    void helpRequested(int topic);
+
+public:
     // which: 0 the underline colour, 1 the full-text marker colour.
     void ChooseMarkerColour(int which);
 

@@ -5,6 +5,7 @@
 #include "mainwindowrecordtest.h"
 #include "mainwindowtest.h"
 #include "pictureswindowtest.h"
+#include "questionstest.h"
 #include "readaloudtest.h"
 #include "resultsownertest.h"
 #include "testmain.h"
@@ -16,5 +17,5 @@ int main(int argc, char* argv[])
 {
     return runTestClasses<QApplication, MainWindowTest, MainWindowListsTest, MainWindowRecordTest, TypicalRoadTest,
                           ResultsOwnerTest, ListLayoutTest, PicturesWindowTest, ReadAloudTest, BodySearchTest,
-                          ImportWindowTest>(argc, argv);
+                          ImportWindowTest, QuestionsTest>(argc, argv);
 }

@@ -12,6 +12,6 @@ private Q_SLOTS:
     void blanksOnly_doNothingAndKeepTheEarlierWord();
     void marks_takeTheSessionsMarkerColourAndDisplayFont();
     void step_marksTheNextBodySilently();
-    void closing_clearsTheMarksAndEndsTheMarking_data();
-    void closing_clearsTheMarksAndEndsTheMarking();
+    void closing_endsTheMarkingButKeepsTheMarksShown_data();
+    void closing_endsTheMarkingButKeepsTheMarksShown();
 };

@@ -1,8 +1,8 @@
 #include "fakeuserdialogs.h"
 
-bool FakeUserDialogs::askYesNo(const QString& text, Icon)
+bool FakeUserDialogs::askYesNo(const QString& text, Icon, Default answer, int helpTopic)
 {
-    m_messages.append({Kind::Question, text});
+    m_messages.append({Kind::Question, text, answer, helpTopic});
     return yesNo.isEmpty() ? false : yesNo.dequeue();
 }
 

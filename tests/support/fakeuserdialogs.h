@@ -16,12 +16,14 @@ public:
     struct Message {
         Kind kind;
         QString text;
+        Default answer = Default::Yes; // questions only: what Enter answers
+        int helpTopic = 0;             // questions only
     };
 
     void information(const QString& text) override { m_messages.append({Kind::Information, text}); }
     void exclamation(const QString& text) override { m_messages.append({Kind::Exclamation, text}); }
     void critical(const QString& text) override { m_messages.append({Kind::Critical, text}); }
-    bool askYesNo(const QString& text, Icon icon) override;
+    bool askYesNo(const QString& text, Icon icon, Default answer, int helpTopic) override;
     std::optional<QString> openFile(const QString& title, const QString& filter) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter, const QString& suggestion) override;
     std::optional<QString> chooseFolder(const QString& prompt) override;
