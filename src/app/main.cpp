@@ -42,6 +42,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zettora"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
+    // Lets a Wayland desktop match the window to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("net.tarnwell.Zettora"));
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     installFontSubstitutes();
     Images::installIconTheme();

@@ -26,7 +26,9 @@ bool canWrite(const QString& folder)
 QString defaultCollectionPath(const QString& programFolder, const QString& userDataFolder)
 {
     const QString beside = QDir(programFolder).filePath(kCollectionName);
-    if (QFileInfo::exists(beside) || canWrite(programFolder))
+    // An installed program is one even for the superuser, who could write into its folder.
+    const bool installed = QFileInfo::exists(QDir(programFolder).filePath(QStringLiteral("../share/doc/zettora")));
+    if (QFileInfo::exists(beside) || (!installed && canWrite(programFolder)))
         return beside;
     const QString own = QDir(userDataFolder).filePath(kCollectionName);
     if (QFileInfo::exists(own))

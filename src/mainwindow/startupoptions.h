@@ -11,6 +11,6 @@ struct StartupOptions {
 };
 
 // The collection opened when none is named: Zettora.mdb beside the program when it is there or could be (a portable
-// copy, the build tree); otherwise, for an installed program, the user's own in userDataFolder, created with the
-// default rows when missing.
+// copy, the build tree); otherwise, for an installed program (its folder not writable, or ../share/doc/zettora beside
+// it), the user's own in userDataFolder, created with the default rows when missing.
 QString defaultCollectionPath(const QString& programFolder, const QString& userDataFolder);

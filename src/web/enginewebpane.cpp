@@ -35,6 +35,8 @@ CreateBrowserEngine loadEngineModule()
 {
     const QStringList candidates = {
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(ZETTORA_WEB_MODULE_NAME)),
+        QDir::cleanPath(
+            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(ZETTORA_WEB_MODULE_INSTALLED))),
         QStringLiteral(ZETTORA_WEB_MODULE_BUILT),
     };
     for (const QString& path : candidates) {
