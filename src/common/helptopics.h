@@ -2,6 +2,8 @@
 
 #include <QUrl>
 
+#include <span>
+
 // Help topic numbers of the windows; each one is an anchor in the help pages.
 namespace HelpTopic {
 
@@ -27,6 +29,9 @@ inline constexpr int kImport = 40;
 inline constexpr int kBackups = 41;
 inline constexpr int kVersion = 42;
 inline constexpr int kSavedEdition = 43;
+
+// Every topic a window of the program opens; each has its page.
+std::span<const int> all();
 
 // The page and anchor that explain a topic; unknown topics open the first page.
 QUrl url(int topic);

@@ -1,4 +1,5 @@
 #include "colourvaluetest.h"
+#include "helppagestest.h"
 #include "sessiontest.h"
 #include "testmain.h"
 #include "toolbarbuttonstest.h"
@@ -7,5 +8,5 @@
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, ColourValueTest, SessionTest, ToolbarButtonsTest>(argc, argv);
+    return runTestClasses<QApplication, ColourValueTest, HelpPagesTest, SessionTest, ToolbarButtonsTest>(argc, argv);
 }
