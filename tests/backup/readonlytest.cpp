@@ -3,6 +3,7 @@
 #include "database/connection.h"
 #include "database/dberror.h"
 #include "mainwindowfixture.h"
+#include "ordinaryuser.h"
 #include "testcollection.h"
 
 #include <QCryptographicHash>
@@ -13,7 +14,7 @@
 #include <QLockFile>
 #include <QRandomGenerator>
 
-#include <unistd.h>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -177,25 +178,16 @@ void ReadOnlyOpeningTest::opening()
         spoilPageOf(target, u"MEMO_DAT"_s);
     }
     const QByteArray before = fileHash(target);
-    QList<std::pair<QString, QFile::Permissions>> folders;
+    std::optional<OrdinaryUser> user;
     if (how == u"protected") {
         QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-        // Permissions bind everyone but the superuser, who is made an ordinary user for the opening: the folders
-        // above are opened to others for as long.
-        for (QDir dir(other.folder()); !(QFile::permissions(dir.path()) & QFile::ExeOther); dir.cdUp())
-            folders.append({dir.path(), QFile::permissions(dir.path())});
-        for (const auto& [folder, permissions] : folders)
-            QVERIFY(QFile::setPermissions(folder, permissions | QFile::ReadOther | QFile::ExeOther));
         QVERIFY(QFile::setPermissions(other.folder(),
                                       QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
-        QVERIFY(geteuid() != 0 || (setegid(65534) == 0 && seteuid(65534) == 0));
+        user.emplace(QStringList{other.folder()});
+        QVERIFY(user->bound());
     }
     openThroughMenu(f, target, answer);
-    if (how == u"protected") {
-        QVERIFY(getuid() != 0 || (seteuid(0) == 0 && setegid(0) == 0));
-        for (const auto& [folder, permissions] : folders)
-            QFile::setPermissions(folder, permissions);
-    }
+    user.reset();
 
     QCOMPARE(f.session.databasePath(), opened ? target : own);
     QCOMPARE(f.dialogs.lastText(), message);

@@ -4,6 +4,7 @@
 #include "common/helpwindow.h"
 #include "common/qtuserdialogs.h"
 #include "mainwindowfixture.h"
+#include "ordinaryuser.h"
 #include "threescrapsfixture.h"
 
 #include <QApplication>
@@ -13,8 +14,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
-
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using Default = UserDialogs::Default;
@@ -138,20 +137,16 @@ void QuestionsTest::defaultCollection_installedProgram_makesTheUsersOwnOnce()
                                   QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
     QVERIFY(QFile::setPermissions(data.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
-    QList<std::pair<QString, QFile::Permissions>> above;
-    for (QDir dir(QFileInfo(data.folder()).path()); !(QFile::permissions(dir.path()) & QFile::ExeOther); dir.cdUp())
-        above.append({dir.path(), QFile::permissions(dir.path())});
-    for (const auto& [folder, permissions] : above)
-        QVERIFY(QFile::setPermissions(folder, permissions | QFile::ExeOther));
-    // Permissions bind everyone but the superuser, who is made an ordinary user for the choice.
-    const bool superuser = geteuid() == 0;
-    QVERIFY(!superuser || (setegid(65534) == 0 && seteuid(65534) == 0));
-    const QString first = defaultCollectionPath(program.folder(), userFolder);
-    const QDateTime made = QFileInfo(first).lastModified();
-    const QString second = defaultCollectionPath(program.folder(), userFolder);
-    QVERIFY(!superuser || (seteuid(0) == 0 && setegid(0) == 0));
-    for (const auto& [folder, permissions] : above)
-        QFile::setPermissions(folder, permissions);
+    QString first;
+    QString second;
+    QDateTime made;
+    {
+        const OrdinaryUser user({data.folder()});
+        QVERIFY(user.bound());
+        first = defaultCollectionPath(program.folder(), userFolder);
+        made = QFileInfo(first).lastModified();
+        second = defaultCollectionPath(program.folder(), userFolder);
+    }
     QFile::setPermissions(program.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     QCOMPARE(first, QDir(userFolder).filePath(u"Zettora.mdb"_s));
