@@ -62,13 +62,16 @@ void QtUserDialogs::critical(const QString& text)
 bool QtUserDialogs::askYesNo(const QString& text, Icon icon, Default answer, int helpTopic)
 {
     QMessageBox box(toQt(icon), title(), text, QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
-    box.setDefaultButton(answer == Default::Yes ? QMessageBox::Yes : QMessageBox::No);
+    auto* preset = qobject_cast<QPushButton*>(box.button(answer == Default::Yes ? QMessageBox::Yes : QMessageBox::No));
     box.setEscapeButton(QMessageBox::No);
     QAbstractButton* help = helpTopic != 0 && m_showHelp ? box.addButton(QMessageBox::Help) : nullptr;
     if (help)
         help->setText(QStringLiteral("ヘルプ"));
     // Help closes a message box: the topic is shown and the same question asked again.
     for (;;) {
+        // Asked again after ヘルプ, Enter must not land on ヘルプ, which kept the focus.
+        box.setDefaultButton(preset);
+        preset->setFocus();
         box.exec();
         if (!help || box.clickedButton() != help)
             return box.clickedButton() == box.button(QMessageBox::Yes);

@@ -88,7 +88,7 @@ void QuestionsTest::realQuestion_helpShowsTheTopicAndAsksAgain()
         if (++asked == 1)
             box->button(QMessageBox::Help)->click();
         else
-            QTest::keyClick(box, Qt::Key_Return);
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
     });
     press.start();
     const bool said = dialogs.askYesNo(u"削除しますか？"_s, UserDialogs::Icon::Question, answer, HelpTopic::kDeleteAll);
