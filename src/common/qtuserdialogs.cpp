@@ -64,9 +64,12 @@ bool QtUserDialogs::askYesNo(const QString& text, Icon icon, Default answer, int
     QMessageBox box(toQt(icon), title(), text, QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     auto* preset = qobject_cast<QPushButton*>(box.button(answer == Default::Yes ? QMessageBox::Yes : QMessageBox::No));
     box.setEscapeButton(QMessageBox::No);
-    QAbstractButton* help = helpTopic != 0 && m_showHelp ? box.addButton(QMessageBox::Help) : nullptr;
-    if (help)
+    QPushButton* help = helpTopic != 0 && m_showHelp ? box.addButton(QMessageBox::Help) : nullptr;
+    if (help) {
         help->setText(QStringLiteral("ヘルプ"));
+        // Enter answers the question even where a click on ヘルプ left the focus.
+        help->setAutoDefault(false);
+    }
     // Help closes a message box: the topic is shown and the same question asked again.
     for (;;) {
         // Asked again after ヘルプ, Enter must not land on ヘルプ, which kept the focus.
