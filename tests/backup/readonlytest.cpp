@@ -6,7 +6,6 @@
 #include "ordinaryuser.h"
 #include "testcollection.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -41,39 +40,19 @@ QString collectionWith(const TestFolder& folder, const QString& name, int n)
     return path;
 }
 
-QByteArray fileHash(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1)
-                                          : QByteArray();
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
 // Overwrites one page with bytes no b-tree page can hold.
-void spoilPageOf(const QString& path, const QString& table)
+void spoilPageOf(const TestFolder& folder, const QString& name, const QString& table)
 {
     qint64 root = 0;
     qint64 pageSize = 0;
     {
-        auto connection = Connection::openExisting(path);
+        auto connection = Connection::openExisting(folder.path(name));
         root = scalar(*connection, u"SELECT rootpage FROM sqlite_schema WHERE name = '%1'"_s.arg(table));
         pageSize = scalar(*connection, u"PRAGMA page_size"_s);
     }
-    QByteArray bytes = readAll(path);
+    QByteArray bytes = TestFolder::read(folder.path(name));
     bytes.replace((root - 1) * pageSize, pageSize, QByteArray(pageSize, '\xff'));
-    writeAll(path, bytes);
+    folder.writeFile(name, bytes);
 }
 
 // Opens path in the window the way ファイル → Zettoraを開く does, with the answer to a question if one comes.
@@ -133,20 +112,24 @@ const QStringList kSqlDamage = {
 
 void ReadOnlyOpeningTest::opening_data()
 {
-    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("how"); // SQL run on the file, or one of: in use, protected, spoiled
     QTest::addColumn<bool>("answer");
     QTest::addColumn<bool>("opened");
     QTest::addColumn<bool>("readOnly");
     QTest::addColumn<QString>("message");
-    QTest::newRow("a sound collection") << u"sound"_s << true << true << false << QString();
+    QTest::newRow("a sound collection") << QString() << true << true << false << QString();
     QTest::newRow("in use, read it: Yes") << u"in use"_s << true << true << true << kInUse;
     QTest::newRow("in use, read it: No") << u"in use"_s << false << false << false << kInUse;
-    QTest::newRow("a trigger of unknown origin") << u"trigger"_s << true << true << true << kForeign;
-    QTest::newRow("a view") << u"view"_s << true << true << true << kForeign;
-    QTest::newRow("a trigger of ours whose text was changed") << u"our trigger"_s << true << true << true << kForeign;
+    QTest::newRow("a trigger of unknown origin")
+        << u"CREATE TRIGGER t AFTER INSERT ON MEMO_IDX BEGIN DELETE FROM MEMO_DAT; END"_s << true << true << true
+        << kForeign;
+    QTest::newRow("a view") << u"CREATE VIEW v AS SELECT * FROM MEMO_IDX"_s << true << true << true << kForeign;
+    QTest::newRow("a trigger of ours whose text was changed")
+        << u"CREATE TRIGGER zettora_body_adding BEFORE INSERT ON MEMO_DAT BEGIN DELETE FROM MEMO_IDX; END"_s << true
+        << true << true << kForeign;
     QTest::newRow("no permission to write") << u"protected"_s << true << true << true << kProtected;
-    QTest::newRow("a table missing") << u"no table"_s << true << true << true << kDamaged;
-    QTest::newRow("damaged where the opening does not look") << u"damaged"_s << true << true << true << kDamaged;
+    QTest::newRow("a table missing") << u"DROP TABLE MEMO_UNDERLINE"_s << true << true << true << kDamaged;
+    QTest::newRow("damaged where the opening does not look") << u"spoiled"_s << true << true << true << kDamaged;
 }
 
 void ReadOnlyOpeningTest::opening()
@@ -161,23 +144,14 @@ void ReadOnlyOpeningTest::opening()
     Fixture f;
     f.start();
     const QString own = f.session.databasePath();
-    std::unique_ptr<QLockFile> holder;
-    if (how == u"in use") {
-        holder = std::make_unique<QLockFile>(other.path(u".Other.mdb.lock"_s));
-        QVERIFY(holder->tryLock(0));
-    } else if (how == u"trigger") {
-        alterCollection(target, u"CREATE TRIGGER t AFTER INSERT ON MEMO_IDX BEGIN DELETE FROM MEMO_DAT; END"_s);
-    } else if (how == u"view") {
-        alterCollection(target, u"CREATE VIEW v AS SELECT * FROM MEMO_IDX"_s);
-    } else if (how == u"our trigger") {
-        alterCollection(target, u"CREATE TRIGGER zettora_body_adding BEFORE INSERT ON MEMO_DAT BEGIN "
-                                u"DELETE FROM MEMO_IDX; END"_s);
-    } else if (how == u"no table") {
-        alterCollection(target, u"DROP TABLE MEMO_UNDERLINE"_s);
-    } else if (how == u"damaged") {
-        spoilPageOf(target, u"MEMO_DAT"_s);
-    }
-    const QByteArray before = fileHash(target);
+    QLockFile holder(other.path(u".Other.mdb.lock"_s));
+    if (how == u"in use")
+        QVERIFY(holder.tryLock(0));
+    else if (how == u"spoiled")
+        spoilPageOf(other, u"Other.mdb"_s, u"MEMO_DAT"_s);
+    else if (!how.isEmpty() && how != u"protected")
+        alterCollection(target, how);
+    const QByteArray before = TestFolder::read(target);
     std::optional<OrdinaryUser> user;
     if (how == u"protected") {
         QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
@@ -199,7 +173,7 @@ void ReadOnlyOpeningTest::opening()
         // Nothing reaches the file, not even a write no window offers.
         QVERIFY_THROWS_EXCEPTION(DbError, f.session.connection()->execute(u"DELETE FROM MEMO_IDX"_s));
         f.window->close();
-        QCOMPARE(fileHash(target), before);
+        QCOMPARE(TestFolder::read(target), before);
     }
 }
 
@@ -212,7 +186,7 @@ void ReadOnlyOpeningTest::damagedCopies_endInAMessageOrAUsableCollection()
     Fixture f;
     f.start();
     const QString own = f.session.databasePath();
-    const QByteArray sound = readAll(target);
+    const QByteArray sound = TestFolder::read(target);
     qint64 pageSize = 0;
     {
         auto connection = Connection::openExisting(target);
@@ -227,9 +201,9 @@ void ReadOnlyOpeningTest::damagedCopies_endInAMessageOrAUsableCollection()
     for (; copies < 300 && clock.elapsed() < 90000; ++copies) {
         const int way = copies % 5;
         if (way < 4) {
-            writeAll(target, damaged(sound, way, random, pageSize));
+            other.writeFile(u"Copy.mdb"_s, damaged(sound, way, random, pageSize));
         } else {
-            writeAll(target, sound);
+            other.writeFile(u"Copy.mdb"_s, sound);
             alterCollection(target, kSqlDamage[random.bounded(int(kSqlDamage.size()))]);
         }
         f.dialogs.clear();

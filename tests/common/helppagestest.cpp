@@ -67,11 +67,6 @@ template <typename T> T* child(const HelpWindow& window, const QString& name)
 
 } // namespace
 
-void HelpPagesTest::initTestCase()
-{
-    QVERIFY(!HelpWindow::pages().isEmpty());
-}
-
 void HelpPagesTest::page_linksPicturesAndAnchorsResolve_data()
 {
     QTest::addColumn<QUrl>("page");

@@ -5,7 +5,6 @@
 class HelpPagesTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void page_linksPicturesAndAnchorsResolve_data();
     void page_linksPicturesAndAnchorsResolve();
     void topic_hasItsPageAndAnchor_data();
