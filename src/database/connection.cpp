@@ -47,7 +47,7 @@ std::unique_ptr<Connection> Connection::openExisting(const QString& path)
 std::unique_ptr<Connection> Connection::createNew(const QString& path)
 {
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
-        throw DbError(SQLITE_CANTOPEN, QStringLiteral("a file of that name already exists: ") + path);
+        throw DbError(DbError::kFileExists, QStringLiteral("a file of that name already exists: ") + path);
     std::unique_ptr<Connection> connection(
         new Connection(path, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE | SQLite::OPEN_NOMUTEX));
     connection->configure();

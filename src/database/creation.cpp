@@ -116,7 +116,7 @@ void createScrapDatabaseFile(const QString& path)
 {
     const QFileInfo target(path);
     if (target.exists() || target.isSymLink())
-        throw DbError(SQLITE_CANTOPEN, QStringLiteral("a file of that name already exists: ") + path);
+        throw DbError(DbError::kFileExists, QStringLiteral("a file of that name already exists: ") + path);
     // Not derived from the target's name, which may already be as long as a file name can be.
     const QString partial =
         target.absolutePath() + u"/.zettora-creating-" + QString::number(QRandomGenerator::global()->generate64(), 16);

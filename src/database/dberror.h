@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QString>
 
 #include <stdexcept>
@@ -10,6 +12,7 @@ public:
     static constexpr int kWidthExceeded = -1000;
     static constexpr int kNoCurrentRow = -1001;
     static constexpr int kNotUpdatable = -1002;
+    static constexpr int kFileExists = -1003;
     static constexpr int kSqliteNotADb = 26; // SQLITE_NOTADB, without pulling sqlite3.h into every caller
 
     DbError(int code, const QString& message)
@@ -22,6 +25,11 @@ public:
     // The file exists but is not a database the engine can read (an old Access file, a picture, ...).
     bool notADatabase() const { return (m_code & 0xFF) == kSqliteNotADb; }
     const QString& message() const { return m_message; }
+    // Why it failed, in words the user understands, for the second line of a failure message.
+    QString reason() const;
+
+    // The failure of what, told with this error's reason; the engine's message goes to the log.
+    Failure failure(const QString& what) const { return {what, reason(), m_message}; }
 
 private:
     int m_code;
