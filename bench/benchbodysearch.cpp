@@ -72,7 +72,7 @@ ListingWindow& readyWindow(BenchContext& context)
 {
     ListingWindow& listing = listingWindowOf(context);
     QDeadlineTimer deadline(600000);
-    while (listing.window->bodyIndexer()->isRunning() && !deadline.hasExpired())
+    while (listing.collection->bodyIndexer()->isRunning() && !deadline.hasExpired())
         QThread::msleep(10);
     QCoreApplication::processEvents();
     return listing;
@@ -153,9 +153,9 @@ std::vector<double> backupItems(BenchContext& context)
     QTemporaryDir folder;
     QElapsedTimer timer;
     timer.start();
-    const Backups::Outcome outcome = Backups::make(context.path, folder.path());
-    if (!outcome.done)
-        throw std::runtime_error("the backup failed: " + outcome.message.toStdString());
+    const Result<QString> made = Backups::make(context.path, folder.path());
+    if (!made)
+        throw std::runtime_error("the backup failed: " + made.failure().detail.toStdString());
     return {double(timer.nsecsElapsed()) / 1e6};
 }
 

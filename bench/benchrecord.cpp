@@ -120,7 +120,7 @@ std::vector<double> registerItems(BenchContext& context)
         index.a04 = context.firstMajorClass;
         index.backC = QStringLiteral("-2147483629");
         index.levNo = 2;
-        if (registerScrap(session, index, kBody, std::nullopt).outcome != RegistrationOutcome::Registered)
+        if (!registerScrap(session, index, kBody, std::nullopt).ok())
             throw std::runtime_error("a registration failed during the benchmark");
         times.push_back(elapsedMs(timer));
     }

@@ -220,8 +220,7 @@ private:
         std::optional<WaitingPicture> picture;
         if (m_rng.bounded(4) == 0)
             picture = WaitingPicture{QStringLiteral("登録時の写真"), m_jpeg};
-        const Registration registration = registerScrap(m_session, index, text(m_rng.bounded(20, 3000)), picture);
-        if (registration.outcome != RegistrationOutcome::Registered)
+        if (!registerScrap(m_session, index, text(m_rng.bounded(20, 3000)), picture).ok())
             throw std::runtime_error("a registration was refused");
     }
 

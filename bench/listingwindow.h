@@ -1,6 +1,7 @@
 #pragma once
 
 #include "classtree/treerows.h"
+#include "collection/collection.h"
 #include "common/desktop.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
@@ -81,7 +82,8 @@ public:
         options.databasePath = path;
         // The generated collection is thrown away: no copy of it goes to the user's data folder.
         options.backups = false;
-        window = std::make_unique<MainWindow>(session, dialogs, desktop, new NoWebPane, speech, options);
+        collection = std::make_unique<Collection>(session, dialogs, Collection::Options{.backups = false});
+        window = std::make_unique<MainWindow>(session, *collection, dialogs, desktop, new NoWebPane, speech, options);
         window->show();
         window->findChild<QTabWidget*>(QStringLiteral("SSTab"))->setCurrentIndex(MainWindow::TabSearch);
         QCoreApplication::processEvents();
@@ -111,5 +113,6 @@ public:
     NoDesktop desktop;
     NoSpeech speech;
     Session session;
+    std::unique_ptr<Collection> collection;
     std::unique_ptr<MainWindow> window;
 };

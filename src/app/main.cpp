@@ -1,4 +1,5 @@
 // Wires the program together: the real dialogs and desktop, the session, and the main window.
+#include "collection/collection.h"
 #include "common/fonts.h"
 #include "common/images.h"
 #include "common/qtdesktop.h"
@@ -65,9 +66,10 @@ int main(int argc, char* argv[])
     QtUserDialogs dialogs;
     QtDesktop desktop;
     Session session;
+    Collection collection(session, dialogs, {.backups = options.backups});
     auto* web = new EngineWebPane(dialogs);
     CharacterSpeech speech;
-    MainWindow window(session, dialogs, desktop, web, speech, options);
+    MainWindow window(session, collection, dialogs, desktop, web, speech, options);
     reportStartup(window, *web);
     window.show();
     return QApplication::exec();

@@ -27,6 +27,9 @@ const QString kNameFormat = QStringLiteral("yyyyMMdd-HHmmss-zzz");
 constexpr int kDaily = 7;
 constexpr int kWeekly = 4;
 constexpr int kMonthly = 12;
+// A partial copy older than this belongs to no backup still running.
+constexpr qint64 kPartialLifeSeconds = 3600;
+const QString kNotSound = QStringLiteral("バックアップを確かめられませんでした。");
 
 RowCounts countRows(Connection& connection)
 {
@@ -123,19 +126,21 @@ bool isDue(const QString& folder, const QDateTime& now)
     return true;
 }
 
-std::optional<QString> verify(const QString& backup, const RowCounts& expected)
+Done verify(const QString& backup, const RowCounts& expected)
 {
     try {
         auto connection = Connection::openExisting(backup);
         Query check(*connection, QStringLiteral("PRAGMA integrity_check"));
         if (!check.next() || check.text(0) != QStringLiteral("ok"))
-            return QStringLiteral("integrity_check: ") + check.text(0);
+            return Failure{kNotSound, QStringLiteral("コピーの検査で壊れた箇所が見つかりました。"),
+                           QStringLiteral("integrity_check: ") + check.text(0)};
         if (countRows(*connection) != expected)
-            return QStringLiteral("the row counts differ from the collection's");
+            return Failure{kNotSound, QStringLiteral("コピーの件数が元のデータベースと一致しません。"),
+                           QStringLiteral("the row counts differ from the collection's")};
     } catch (const DbError& e) {
-        return e.message();
+        return e.failure(kNotSound);
     }
-    return std::nullopt;
+    return {};
 }
 
 QList<int> kept(const QList<QDateTime>& when)
@@ -169,13 +174,11 @@ QList<int> kept(const QList<QDateTime>& when)
     return result;
 }
 
-Outcome make(const QString& source, const QString& folder, const QDateTime& now)
+Result<QString> make(const QString& source, const QString& folder, const QDateTime& now)
 {
-    Outcome outcome;
-    if (!QDir().mkpath(folder)) {
-        outcome.message = QStringLiteral("cannot make ") + folder;
-        return outcome;
-    }
+    const QString failed = QStringLiteral("バックアップを作れませんでした。");
+    if (!QDir().mkpath(folder))
+        return Failure{failed, QStringLiteral("バックアップの保存先フォルダを作れません。"), folder};
     QString name = now.toString(kNameFormat);
     const QString target = QDir(folder).filePath(name + QStringLiteral(".mdb"));
     const QString partial = target + QStringLiteral(".partial");
@@ -188,32 +191,30 @@ Outcome make(const QString& source, const QString& folder, const QDateTime& now)
         auto connection = Connection::openExisting(source);
         // The copy releases the file between steps so the window can write; when it did, counts and copy may be of
         // different moments, and the copy is made again.
-        std::optional<QString> failure = QStringLiteral("the collection kept changing during the copy");
-        for (int attempt = 0; attempt < 3 && failure; ++attempt) {
+        Done copied = Failure{failed, QStringLiteral("コピーの間もデータベースが変わり続けました。"),
+                              QStringLiteral("the collection kept changing during the copy")};
+        for (int attempt = 0; attempt < 3 && !copied; ++attempt) {
             removePartial();
             const qint64 before = dataVersion(*connection);
             copyDatabase(*connection, partial);
             const RowCounts counts = countRows(*connection);
             if (dataVersion(*connection) != before)
                 continue;
-            failure = verify(partial, counts);
-            if (failure)
+            copied = verify(partial, counts);
+            if (!copied)
                 break;
         }
-        if (failure) {
+        if (!copied) {
             removePartial();
-            outcome.message = *failure;
-            return outcome;
+            return copied.failure().as(failed);
         }
         if (QFileInfo::exists(target) || !QFile::rename(partial, target)) {
             removePartial();
-            outcome.message = QStringLiteral("cannot name the backup ") + target;
-            return outcome;
+            return Failure{failed, QStringLiteral("コピーに名前を付けられません。"), target};
         }
     } catch (const DbError& e) {
         removePartial();
-        outcome.message = e.message();
-        return outcome;
+        return e.failure(failed);
     }
     // Only now that a new one counts do old ones go.
     QList<QDateTime> times;
@@ -229,12 +230,18 @@ Outcome make(const QString& source, const QString& folder, const QDateTime& now)
         if (!keep.contains(i))
             QFile::remove(paths[i]);
     }
-    outcome.done = true;
-    outcome.path = target;
-    return outcome;
+    // A copy whose program was killed half way is never finished: its partial file and journal go too, once they
+    // are old enough that no backup running now can own them.
+    const QDateTime stale = QDateTime::currentDateTime().addSecs(-kPartialLifeSeconds);
+    for (const QFileInfo& file :
+         QDir(folder).entryInfoList({QStringLiteral("*.partial"), QStringLiteral("*.partial-journal")}, QDir::Files)) {
+        if (file.lastModified() < stale)
+            QFile::remove(file.absoluteFilePath());
+    }
+    return target;
 }
 
-std::optional<QString> restore(const Entry& backup, const QString& collectionPath)
+Result<QString> restore(const Entry& backup, const QString& collectionPath)
 {
     const QFileInfo collection(collectionPath);
     const QString base = collection.absoluteDir().filePath(collection.completeBaseName() + QStringLiteral("（復元 ") +
@@ -243,7 +250,11 @@ std::optional<QString> restore(const Entry& backup, const QString& collectionPat
     for (int n = 2; QFileInfo::exists(target); ++n)
         target = base + QStringLiteral(" %1）.mdb").arg(n);
     if (!QFile::copy(backup.path, target))
-        return std::nullopt;
+        return Failure{
+            QStringLiteral("バックアップを復元できませんでした。"),
+            QStringLiteral(
+                "データベースのフォルダに新しいファイルを作れません（空きがないか、書き込みの許可がありません）。"),
+            target};
     return target;
 }
 

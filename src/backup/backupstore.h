@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QMetaType>
@@ -22,12 +24,6 @@ struct Entry {
 // Rows of the twelve tables, in schema order.
 using RowCounts = std::array<qint64, 12>;
 
-struct Outcome {
-    bool done = false;
-    QString path;    // the verified backup
-    QString message; // why not
-};
-
 // <data>/backups/<collection name>-<short hash of its path>
 QString folderFor(const QString& collectionPath);
 // Newest first; files that are not backups of ours are left out.
@@ -37,18 +33,19 @@ bool isDue(const QString& folder, const QDateTime& now = QDateTime::currentDateT
 
 // Copies the collection at source into folder under a name of the moment, verifies the copy (integrity_check and
 // the row counts of the twelve tables as they were when copied) and, once it counts, removes what the rotation no
-// longer keeps. A copy that fails verification is removed. Never throws.
-Outcome make(const QString& source, const QString& folder, const QDateTime& now = QDateTime::currentDateTime());
+// longer keeps (and partial copies of killed programs). A copy that fails verification is removed. Gives the
+// verified backup's path. Never throws.
+Result<QString> make(const QString& source, const QString& folder, const QDateTime& now = QDateTime::currentDateTime());
 
-// The checks a copy must pass; nullopt when it passed, else what failed.
-std::optional<QString> verify(const QString& backup, const RowCounts& expected);
+// The checks a copy must pass.
+Done verify(const QString& backup, const RowCounts& expected);
 
 // Which of the backups taken at these times the rotation keeps (indexes into when, any order).
 QList<int> kept(const QList<QDateTime>& when);
 
-// Copies a backup to a new file beside the collection, never over an existing one; the new path, or nullopt.
-std::optional<QString> restore(const Entry& backup, const QString& collectionPath);
+// Copies a backup to a new file beside the collection, never over an existing one; gives the new path.
+Result<QString> restore(const Entry& backup, const QString& collectionPath);
 
 } // namespace Backups
 
-Q_DECLARE_METATYPE(Backups::Outcome)
+Q_DECLARE_METATYPE(Result<QString>)

@@ -3,7 +3,7 @@
 BackupWorker::BackupWorker(QObject* parent)
     : QObject(parent)
 {
-    qRegisterMetaType<Backups::Outcome>();
+    qRegisterMetaType<Result<QString>>();
 }
 
 BackupWorker::~BackupWorker()
@@ -18,9 +18,9 @@ bool BackupWorker::start(const QString& collectionPath)
     wait();
     m_running = true;
     m_thread = std::thread([this, collectionPath] {
-        const Backups::Outcome outcome = Backups::make(collectionPath, Backups::folderFor(collectionPath));
+        const Result<QString> made = Backups::make(collectionPath, Backups::folderFor(collectionPath));
         m_running = false;
-        Q_EMIT finished(outcome);
+        Q_EMIT finished(made);
     });
     return true;
 }

@@ -22,7 +22,7 @@ public:
 
 Q_SIGNALS:
     // Emitted from the worker; queued to the receivers.
-    void finished(const Backups::Outcome& outcome);
+    void finished(const Result<QString>& made);
 
 private:
     std::thread m_thread;

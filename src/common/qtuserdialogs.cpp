@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -10,10 +12,14 @@
 
 namespace {
 
-// Where file dialogs start when the program proposes nothing: the user's documents.
-QString documents()
+// The first of the folders that exists: where a file dialog starts when the program proposes nothing.
+QString firstExisting(const QStringList& folders)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    for (const QString& folder : folders) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
 }
 
 QString title()
@@ -43,6 +49,11 @@ void show(QMessageBox::Icon icon, const QString& text)
 }
 
 } // namespace
+
+QString QtUserDialogs::startFolder() const
+{
+    return firstExisting({m_startFolder, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
+}
 
 void QtUserDialogs::information(const QString& text)
 {
@@ -84,7 +95,7 @@ bool QtUserDialogs::askYesNo(const QString& text, Icon icon, Default answer, int
 
 std::optional<QString> QtUserDialogs::openFile(const QString& caption, const QString& filter)
 {
-    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, documents(), filter);
+    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, startFolder(), filter);
     return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 
@@ -92,14 +103,14 @@ std::optional<QString> QtUserDialogs::saveFile(const QString& caption, const QSt
 {
     // The program refuses an existing file itself, with its own message, so Qt's overwrite question is off.
     const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), caption,
-                                                      suggestion.isEmpty() ? documents() : suggestion, filter, nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);
+                                                      suggestion.isEmpty() ? startFolder() : suggestion, filter,
+                                                      nullptr, QFileDialog::DontConfirmOverwrite);
     return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 
 std::optional<QString> QtUserDialogs::chooseFolder(const QString& prompt)
 {
-    const QString path = QFileDialog::getExistingDirectory(QApplication::activeWindow(), prompt, documents());
+    const QString path = QFileDialog::getExistingDirectory(QApplication::activeWindow(), prompt, startFolder());
     return path.isEmpty() ? std::nullopt : std::optional(path);
 }
 

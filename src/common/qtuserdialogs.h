@@ -14,4 +14,8 @@ public:
     std::optional<QString> chooseFolder(const QString& prompt) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;
+
+private:
+    // The open collection's folder, else the documents folder, else home: the first that exists.
+    QString startFolder() const;
 };

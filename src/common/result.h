@@ -9,9 +9,9 @@
 // Why something the user asked for did not happen: what failed and, on a line of its own, why, in words the user
 // understands. The detail (the engine's own words, a path) is for the log.
 struct Failure {
-    QString what;
-    QString why;
-    QString detail;
+    QString what{};
+    QString why{};
+    QString detail{};
 
     // The text the user is shown.
     QString message() const { return why.isEmpty() ? what : what + u'\n' + why; }
@@ -21,8 +21,7 @@ struct Failure {
 
 // What an operation that can fail gives back: its value, or the failure with the text the user is shown. Every
 // function returning one must have its result looked at.
-template <typename T = void>
-class [[nodiscard]] Result {
+template <typename T = void> class [[nodiscard]] Result {
 public:
     Result(T value)
         : m_state(std::in_place_index<0>, std::move(value))
@@ -49,8 +48,7 @@ private:
     std::variant<T, Failure> m_state;
 };
 
-template <>
-class [[nodiscard]] Result<void> {
+template <> class [[nodiscard]] Result<void> {
 public:
     Result() = default;
     Result(Failure failure)

@@ -2,6 +2,7 @@
 
 #include "database/connection.h"
 #include "database/resultset.h"
+#include "database/schema.h"
 
 Session::Session() = default;
 
@@ -19,6 +20,11 @@ bool Session::openResults(const ResultSource& source)
     const bool opened = set != nullptr;
     replaceResults(std::move(set));
     return opened;
+}
+
+bool Session::openAllScraps()
+{
+    return openResults(ResultSource::wholeTable(Schema::name(Schema::kMemoIdx)));
 }
 
 void Session::closeResults()
@@ -42,17 +48,29 @@ void Session::announceResultsChanged()
 void Session::adoptDatabase(std::unique_ptr<Connection> connection, const QString& path, const QString& name,
                             DatabaseKind kind)
 {
-    closeResults();
+    closeConnection();
     m_connection = std::move(connection);
+    m_closingAnnounced = false;
     m_databasePath = path;
     m_databaseName = name;
     m_databaseKind = kind;
     m_readOnly = kind == DatabaseKind::SavedEdition;
 }
 
+void Session::announceClosing()
+{
+    if (!m_connection || m_closingAnnounced)
+        return;
+    m_closingAnnounced = true;
+    Q_EMIT collectionClosing();
+}
+
 void Session::closeConnection()
 {
+    announceClosing();
     // The result set reads through the connection, so it never outlives it.
     closeResults();
     m_connection.reset();
+    m_readOnly = false;
+    ++m_collectionId;
 }

@@ -39,13 +39,21 @@ public:
     // cannot be opened.
     [[nodiscard]] bool openResults(const ResultSource& source);
     void closeResults();
+    // The set on every scrap, as at start-up.
+    [[nodiscard]] bool openAllScraps();
     // Tells the views that rows of the set were narrowed or dropped in place.
     void announceResultsChanged();
 
-    // Makes connection the open database; the shared result set of the previous one is closed first.
+    // Makes connection the open database; the previous one is closed first (see closeConnection).
     void adoptDatabase(std::unique_ptr<Connection> connection, const QString& path, const QString& name,
                        DatabaseKind kind);
+    // Announces the close (once), then closes the shared result set and the connection.
     void closeConnection();
+    // Tells the windows bound to the open collection that it closes, while its connection still works, so they
+    // save what they hold and close. Said once per collection.
+    void announceClosing();
+    // Counts the collections opened in this run: a window bound to one tells by it that another is open now.
+    quint64 collectionId() const { return m_collectionId; }
 
     const QString& databasePath() const { return m_databasePath; }
     const QString& databaseName() const { return m_databaseName; }
@@ -66,6 +74,8 @@ Q_SIGNALS:
     void resultsReplaced();
     // Rows of the same set were filtered or dropped.
     void resultsChanged();
+    // The open collection is about to close or be replaced; its connection still works.
+    void collectionClosing();
 
 private:
     void replaceResults(std::unique_ptr<ResultSet> set);
@@ -77,4 +87,6 @@ private:
     QString m_databaseName;
     DatabaseKind m_databaseKind = DatabaseKind::None;
     bool m_readOnly = false;
+    quint64 m_collectionId = 0;
+    bool m_closingAnnounced = false;
 };

@@ -35,9 +35,12 @@ public:
 
     // What shows a help topic for a question's ヘルプ button.
     void setHelpHandler(std::function<void(int)> handler) { m_showHelp = std::move(handler); }
+    // Where file dialogs start when the caller proposes nothing: the open collection's folder.
+    void setStartFolder(const QString& folder) { m_startFolder = folder; }
 
 protected:
     std::function<void(int)> m_showHelp;
+    QString m_startFolder;
 };
 
 inline constexpr char16_t kMessageTitle[] = u"Tarnwell Zettora";

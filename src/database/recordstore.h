@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/scrapidentity.h"
+
 #include <QList>
 #include <QString>
 
@@ -27,15 +29,6 @@ struct ScrapIndex {
     QString backC;
     qint32 levNo = 1;
     qint16 docNo = 0;
-};
-
-// Who a scrap is: its index row and its numbers. Commands act on the scrap on screen by these, never on
-// whatever record of a result set happens to be current.
-struct ScrapIdentity {
-    qint64 rowid = 0; // of its MEMO_IDX row
-    qint16 docNo = 0;
-    qint16 pfID = 0;
-    qint16 skID = 0;
 };
 
 enum class NumberKind { DocNo, skID, pfID };

@@ -1,5 +1,10 @@
 #include "bodymarks.h"
 
+#include "common/colourvalue.h"
+#include "common/session.h"
+#include "database/dberror.h"
+#include "mainwindowlog.h"
+
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -25,8 +30,9 @@ void replay(QTextDocument* document, const QList<MarkRow>& marks, const QColor& 
     QTextCursor cursor(document);
     cursor.beginEditBlock();
     for (const MarkRow& mark : marks) {
-        const int start = std::clamp(mark.startP, 0, end);
-        const int stop = std::clamp(mark.startP + std::max(mark.selLen, 0), start, end);
+        // In 64 bits: a mark from another tool may start and run near the limit of an int.
+        const int start = int(std::clamp<qint64>(mark.startP, 0, end));
+        const int stop = int(std::clamp<qint64>(qint64(mark.startP) + std::max(mark.selLen, 0), start, end));
         if (stop == start)
             continue;
         cursor.setPosition(start);
@@ -72,3 +78,15 @@ MarkRow toggle(QTextCursor selection, const QColor& stress)
 }
 
 } // namespace BodyMarks
+
+Done BodyMarks::toggleAndLog(Session& session, qint16 pfID, const QTextCursor& selection)
+{
+    const MarkRow mark = toggle(selection, ColourValue::toColour(session.markers.stress));
+    try {
+        AppendMarkRow(*session.connection(), pfID, mark);
+    } catch (const DbError& e) {
+        qCWarning(lcMainWindow) << "cannot log the mark:" << e.message();
+        return e.failure(QStringLiteral("下線を記録できませんでした。"));
+    }
+    return {};
+}

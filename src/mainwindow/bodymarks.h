@@ -1,11 +1,13 @@
 #pragma once
 
+#include "common/result.h"
 #include "database/recordstore.h"
 
 #include <QColor>
 #include <QList>
 
 class QTextCursor;
+class Session;
 class QTextDocument;
 
 // Marks on a scrap body: passages drawn in the marker colour and underlined, replayed from the marking log.
@@ -18,5 +20,7 @@ void replay(QTextDocument* document, const QList<MarkRow>& marks, const QColor& 
 bool isMarkedWhole(const QTextCursor& selection);
 // Marks the selection, or unmarks it when it is marked as a whole; returns the action for the log.
 MarkRow toggle(QTextCursor selection, const QColor& stress);
+// Toggles the selection in the marker colour of the open collection and logs it for the body pfID.
+[[nodiscard]] Done toggleAndLog(Session& session, qint16 pfID, const QTextCursor& selection);
 
 } // namespace BodyMarks

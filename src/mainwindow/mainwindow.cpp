@@ -1,20 +1,16 @@
 #include "mainwindow.h"
 
-#include "common/colourvalue.h"
+#include "collection/collection.h"
 #include "common/helptopics.h"
 #include "common/session.h"
 #include "common/twips.h"
 #include "common/userdialogs.h"
-#include "database/connection.h"
-#include "database/opening.h"
-#include "database/resultset.h"
-#include "database/schema.h"
 #include "geometry.h"
 #include "mainwindowlog.h"
 #include "panearea.h"
-#include "pictures/pictureswindow.h"
+#include "recordview.h"
 #include "scrap/scrapsheet.h"
-#include "scraplistmodel.h"
+#include "scraplistcontroller.h"
 #include "splitterbar.h"
 #include "web/webpane.h"
 
@@ -24,9 +20,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -41,6 +37,9 @@ namespace {
 
 // Addresses the address box remembers in its list.
 constexpr int kAddressHistory = 30;
+// Below this many scraps a catching up is over before a progress bar could be read.
+constexpr qint64 kScrapsWorthShowing = 250;
+constexpr int kStatusMessageMs = 15000;
 
 QRect twipsRect(int left, int top, int width, int height)
 {
@@ -61,27 +60,73 @@ QWidget* pageWith(QTabWidget* tabs, std::initializer_list<QWidget*> panes)
 
 } // namespace
 
-MainWindow::MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop, WebPane* web, SpeechOutput& speech,
-                       const StartupOptions& options, QWidget* parent)
+MainWindow::MainWindow(Session& session, Collection& collection, UserDialogs& dialogs, Desktop& desktop, WebPane* web,
+                       SpeechOutput& speech, const StartupOptions& options, QWidget* parent)
     : QMainWindow(parent)
     , m_session(session)
+    , m_collection(collection)
     , m_dialogs(dialogs)
     , m_desktop(desktop)
     , m_options(options)
     , m_speech(speech)
+    , m_children(this, [this](int topic) { showHelp(topic); })
     , m_webPane(web)
 {
     setObjectName(QStringLiteral("Form1"));
     m_dialogs.setHelpHandler([this](int topic) { showHelp(topic); });
     buildControls();
     buildMenus();
+    connect(&m_collection, &Collection::opened, this, &MainWindow::onCollectionOpened);
+    connect(&m_collection, &Collection::turnedReadOnly, this, [this] {
+        setWindowTitle(m_collection.caption());
+        showReadOnlyLayout();
+    });
+    connect(&m_collection, &Collection::backupReported, this,
+            [this](const QString& text) { statusBar()->showMessage(text, kStatusMessageMs); });
+    connect(&m_collection, &Collection::indexProgress, this, [this](qint64 done, qint64 total) {
+        if (total < kScrapsWorthShowing)
+            return;
+        m_indexProgress->setRange(0, int(total));
+        m_indexProgress->setValue(int(done));
+        m_indexProgress->show();
+    });
+    connect(&m_collection, &Collection::indexFinished, m_indexProgress, &QWidget::hide);
     startUp();
 }
 
 MainWindow::~MainWindow()
 {
     m_dialogs.setHelpHandler({});
-    stopBodyIndex();
+}
+
+ScrapListModel* MainWindow::scrapListModel() const
+{
+    return m_list->model();
+}
+
+int MainWindow::resultCount() const
+{
+    return m_list->resultCount();
+}
+
+int MainWindow::resultPosition() const
+{
+    return m_record->position();
+}
+
+std::optional<ScrapIdentity> MainWindow::shownScrap() const
+{
+    return m_record->shownScrap();
+}
+
+const QString& MainWindow::loadedBody() const
+{
+    return m_record->loadedBody();
+}
+
+void MainWindow::runSearch(const ResultSource& source)
+{
+    m_list->runSearch(source);
 }
 
 void MainWindow::buildControls()
@@ -124,17 +169,16 @@ void MainWindow::buildControls()
     m_entryBody->setObjectName(QStringLiteral("mData"));
     m_scrapList = new QTableView(m_tabs);
     m_scrapList->setObjectName(QStringLiteral("fr"));
-    m_scrapListModel = new ScrapListModel(m_session, this);
     connect(&m_session, &Session::resultsReplaced, this, &MainWindow::onResultsReplaced);
-    m_scrapList->setModel(m_scrapListModel);
-    m_scrapList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_scrapList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_scrapList->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_scrapList->setWordWrap(false);
-    m_scrapList->horizontalHeader()->setSectionsClickable(false);
-    m_scrapList->verticalHeader()->setSectionsClickable(false);
-    connect(m_scrapList, &QTableView::pressed, this,
-            [this](const QModelIndex& index) { onListRowPressed(index.row() + 1); });
+    m_list = new ScrapListController(
+        m_session, m_collection, m_dialogs, m_desktop, m_scrapList, [this](int topic) { showHelp(topic); }, this);
+    connect(m_list, &ScrapListController::listed, this, &MainWindow::onListed);
+    connect(m_list, &ScrapListController::counted, this, [this](int count) {
+        setStatusPanels(QStringLiteral("検索総数： ") + QString::number(count), statusText(2));
+    });
+    connect(m_list, &ScrapListController::notice, this,
+            [this](const QString& text) { setStatusPanels(statusText(1), text); });
+    connect(m_list, &ScrapListController::rowPressed, this, [this](int row) { ShowRecordMode(row); });
     m_recordBody = new QPlainTextEdit(m_tabs);
     m_recordBody->setObjectName(QStringLiteral("rtBox"));
     m_tabs->addTab(pageWith(m_tabs, {m_webPane}), QStringLiteral("ブラウザ"));
@@ -154,7 +198,16 @@ void MainWindow::buildControls()
     m_addressBox->installEventFilter(this);
     m_addressBox->hide();
 
-    setUpSheet();
+    m_record = new RecordView(m_session, m_dialogs, m_children, m_recordSheet, m_recordBody, m_calendar, this);
+    connect(m_record, &RecordView::shown, this, [this](int position, int count) {
+        setStatusPanels(QStringLiteral("スクラップ： %1/%2").arg(position).arg(count), statusText(2));
+    });
+    connect(m_record, &RecordView::ended, this, [this] {
+        m_recordView = false;
+        if (m_mode == Mode::RecordView && !m_unloading)
+            showSearchPanes();
+    });
+    m_entryBody->installEventFilter(this);
 
     auto* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -168,8 +221,12 @@ void MainWindow::buildControls()
     bar->addWidget(m_statusSimple, 1);
     bar->addWidget(m_statusPanel1);
     bar->addWidget(m_statusPanel2, 1);
-    buildBodySearch();
-    buildBackups();
+    m_indexProgress = new QProgressBar(bar);
+    m_indexProgress->setObjectName(QStringLiteral("IndexProgress"));
+    m_indexProgress->setFormat(QStringLiteral("本文の索引を作成中　%v / %m"));
+    m_indexProgress->setMinimumWidth(260);
+    m_indexProgress->hide();
+    bar->addPermanentWidget(m_indexProgress);
 }
 
 void MainWindow::startUp()
@@ -187,7 +244,7 @@ void MainWindow::startUp()
     m_addressBox->hide();
     OpenDefaultDatabase();
     LoadSpeechCharacter();
-    if (m_session.connection() && !m_session.openResults(ResultSource::wholeTable(Schema::name(Schema::kMemoIdx))))
+    if (m_session.connection() && !m_session.openAllScraps())
         qCWarning(lcMainWindow) << "cannot open the index table at start-up";
     {
         // Tab 0 is already current, so the tab-click handling is run by hand.
@@ -197,7 +254,6 @@ void MainWindow::startUp()
     onTabSelected();
     if (m_session.isReadOnly() && !m_session.isSavedEdition())
         showReadOnlyLayout();
-    m_shown = false;
     m_helpTopic = HelpTopic::kMainWindow;
     resize(twipsToPixels(kInitialWidth), twipsToPixels(kInitialHeight));
 }

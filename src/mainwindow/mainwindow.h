@@ -1,7 +1,7 @@
 #pragma once
 
-#include "database/opening.h"
-#include "database/recordstore.h"
+#include "childwindows.h"
+#include "common/scrapidentity.h"
 #include "startupoptions.h"
 
 #include <QMainWindow>
@@ -10,45 +10,41 @@
 #include <array>
 #include <optional>
 
-class BackupWorker;
-class QLockFile;
-class Connection;
-class BodyIndexer;
+class Collection;
 class Desktop;
-class QLineEdit;
-class QProgressBar;
-class TransactionObserver;
-enum class TextSearchField;
 class HelpWindow;
 class PicturesWindow;
-enum class PicturesOpener;
-class QAction;
 class QCalendarWidget;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
 class QTabWidget;
 class QTableView;
-class QTableWidget;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
-class ResultSet;
+class RecordView;
+class ScrapListController;
 class ScrapListModel;
 class ScrapSheet;
-struct ResultSource;
 class Session;
 class SpeechOutput;
 class SplitterBar;
 class UserDialogs;
 class WebPane;
+enum class PicturesOpener;
+enum class TextSearchField;
+struct ResultSource;
 
-// The main window: toolbar, left pane (tree fg(0) and sheet fg(1) in one place), splitter, tab strip with the
-// browser, entry, list and record-view panes, status bar and menus. Start-up runs in the constructor.
 // True when the file at path is an Access (Jet or ACE) database, by its header.
 bool looksLikeAccessFile(const QString& path);
 
+// The main window, a view of the open collection: toolbar, left pane (tree fg(0) and sheet fg(1) in one place),
+// splitter, tab strip with the browser, entry, list and record-view panes, status bar and menus. The list and record
+// view have controllers of their own; the collection's life is the Collection's. Start-up runs in the constructor.
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
@@ -60,8 +56,8 @@ public:
     enum Tab { TabBrowser = 0, TabEntry = 1, TabSearch = 2 };
 
     // The window takes web, the browser of the web tab, as its child; speech is the speech character it drives.
-    MainWindow(Session& session, UserDialogs& dialogs, Desktop& desktop, WebPane* web, SpeechOutput& speech,
-               const StartupOptions& options, QWidget* parent = nullptr);
+    MainWindow(Session& session, Collection& collection, UserDialogs& dialogs, Desktop& desktop, WebPane* web,
+               SpeechOutput& speech, const StartupOptions& options, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     Mode mode() const { return m_mode; }
@@ -69,23 +65,23 @@ public:
     bool recordViewFlag() const { return m_recordView; }
     bool webShown() const { return m_webShown; }
     int leftPaneWidth(int grid) const { return m_leftPaneWidths[grid]; }
+    Collection& collection() const { return m_collection; }
+    RecordView* recordView() const { return m_record; }
+    ScrapListModel* scrapListModel() const;
 
     // The splitter dropped on target at x twips from target's left edge.
     void dropSplitter(QWidget* target, int x);
     QAction* toolbarButton(const QString& key) const;
     // A title, keyword or date search: opens the shared result set on source and lists it.
     void runSearch(const ResultSource& source);
-    int resultCount() const { return m_resultCount; }
-    int resultPosition() const { return m_resultPosition; }
-    ScrapListModel* scrapListModel() const { return m_scrapListModel; }
+    int resultCount() const;
+    int resultPosition() const;
     QTreeWidgetItem* currentNode() const { return m_currentNode; }
-    BodyIndexer* bodyIndexer() const { return m_bodyIndexer; }
-    BackupWorker* backupWorker() const { return m_backupWorker; }
     // The scrap record view shows, while it shows one of the shared result set.
-    std::optional<ScrapIdentity> shownScrap() const { return m_shownScrap; }
+    std::optional<ScrapIdentity> shownScrap() const;
     // The scrap registered from the entry pane, while marks made there belong to it.
     std::optional<ScrapIdentity> entryScrap() const { return m_entryScrap; }
-    const QString& loadedBody() const { return m_loadedBody; }
+    const QString& loadedBody() const;
     bool justRegistered() const { return m_entryScrap.has_value(); }
     QString statusText(int panel = 0) const;
 
@@ -104,38 +100,46 @@ protected:
 
 private:
     // Layout and panes.
+    void buildControls();
+    void buildMenus();
+    void startUp();
     void ArrangePanes(int leftWidth);
     void SetLeftPaneWidth();
     void ShowLeftPane(LeftPane which);
     void ShowTabPanes(TabPane which);
+    void onPaneAreaResized();
+    void onSplitterDropped(const QPoint& globalPos);
+    int windowWidth() const;
+    void setStatusSimple(const QString& text);
+    void setStatusPanels(const QString& panel1, const QString& panel2);
 
     // Modes.
     void onTabSelected();
     void ShowFavouritesMode();
     void ShowRegistrationMode();
     void ShowSearchMode();
+    void showSearchPanes();
+    void ShowRecordMode(int position);
     void CloseModeWindows();
-    void CloseOtherWindows();
+    // Record view is left only when its edited body is saved, or the user let it go.
+    [[nodiscard]] bool leaveRecordView();
+    void enableResultCommands(bool ok);
+    void enableResultMenus(bool ok);
+    void onListed(int count);
 
-    // Opening and creating collections.
+    // The open collection: opening, creating, importing, backing up, restoring.
     void OpenDefaultDatabase();
     void OpenOtherDatabase();
     void openDatabaseAt(const QString& path);
-    // Importing an old Access collection through a child process, then opening the result.
-    void ImportOldCollection();
-    // Backups.
-    void buildBackups();
-    void backUpIfDue();
-    void BackUpNow();
-    void backUpAfterChanges();
-    void RestoreFromBackup();
-    void importFrom(const QString& oldPath);
+    void onCollectionOpened();
+    void showReadOnlyLayout();
+    void applyOpenedDatabaseMenus();
     void CreateScrapDatabase();
+    void ImportOldCollection();
+    void importFrom(const QString& oldPath);
+    void BackUpNow();
+    void RestoreFromBackup();
     void ApplyDisplayFont();
-
-    // Enabling of the search-result commands and menu entries.
-    void enableResultCommands(bool ok);
-    void enableResultMenus(bool ok);
 
     // Toolbars: one layout per mode, each button bound to its handler where the layout is built.
     void ClearToolbar();
@@ -143,13 +147,51 @@ private:
     void BuildEntryToolbar();
     void BuildSearchToolbar();
     void BuildRecordToolbar();
+    void addBodySearchField();
+    void focusBodySearch();
     void ToggleBodyBackground(QPlainTextEdit* box);
     void ToggleAddressBar();
-    // The web pane: the address box's Enter, the start page of the open collection, text and the selection.
+    // The body box the text commands act on: record view's in record view, else the entry pane's.
+    QPlainTextEdit* shownBody() const;
+    void cutText();
+    void copyText();
+    void clearEntry();
+    void showFirstResult();
+    void openClassTreeEditor();
+    void openTreeEditor();
+    void openTextSearch(TextSearchField field);
+    void openDateSearch();
+    void openImportanceFilter();
+    void openFullTextSearch();
+    void openImportanceLevels();
+    void MakeSavedEdition();
+    void DeleteAllSearchResults();
+
+    // The tree pane: the classification tree or the favourites.
+    void resetTree(const QString& rootText);
+    void showClassTree();
+    void showFavouritesTree();
+    void onTreeNodeClicked(QTreeWidgetItem* item);
+    void OpenFavourite();
+
+    // The entry pane: its registration, marks and pictures.
+    void openRegistrationSheet(int levNo);
+    void toggleEntryMark();
+    void enableEntryMarking(bool on);
+    void endEntryMarking();
+    void onResultsReplaced();
+    void openPicturesOfEntryScrap();
+    void openPicturesOfShownScrap();
+    PicturesWindow* openPicturesWindow(PicturesOpener opener, const std::optional<ScrapIdentity>& scrap,
+                                       const QString& title);
+    void onPictureSetChanged(qint64 scrapRowid, qint16 skID);
+
+    // The web pane: the address box's Enter, the start page of the open collection, text clipped to the entry.
     bool onAddressBoxEvent(QEvent* event);
     void NavigateToAddressBox();
     void refreshStartPage();
     void clipTextToEntry(const QString& text);
+
     // Reading aloud: the stored character loaded, its language, and the three reads (0 the web selection, 1 the
     // entry text, 2 the clipboard or the shown scrap).
     void LoadSpeechCharacter();
@@ -158,134 +200,21 @@ private:
     void ReadAloud(int mode);
     void openSpeechSettings();
 
-    // The scrap list.
-    void clearList();
-    void showListHeader();
-    void DispList();
-    void sizeListRows();
-    void showResultCount();
-    void takeClassPathFromNode();
-    void ListScrapsOfClass();
-    // Fills the list from the shared result set and enables the commands by what it found.
-    void showListing(bool opened);
-    // The list again after the shared result set was narrowed by importance; commands stay as they are.
-    void showFilteredListing();
-    // The list, header included, into a spreadsheet file that the desktop's spreadsheet program opens.
-    void ExportListToExcel();
-    // The listed scraps copied into a saved edition in a folder the user chooses, after asking.
-    void MakeSavedEdition();
-    void MakeDisk(const QString& folder);
-    // The menu entry that deletes every listed scrap, after asking.
-    void DeleteAllSearchResults();
-    void onListRowPressed(int row);
-
-    // The tree pane: the classification tree or the favourites.
-    void resetClassTree();
-    void addClassNodes();
-    void resetFavouritesTree();
-    void addFavouriteNodes();
-    void onTreeNodeClicked(QTreeWidgetItem* item);
-    void OpenFavourite();
-
-    // Record view: the sheet and body of the current scrap of the shared result set.
-    void ShowRecordMode();
-    void ShowScrapPosition(int position);
-    void FillSheetFromRecord();
-    void LoadScrapBody();
-    void ReplayMarks();
-    // False when the body could not be stored; the text then stays in the box.
-    bool SaveScrapBody();
-    void StepScrap(bool forward);
-    void StepScrapChecked(bool forward);
-    void DeleteShownScrap();
-    // Marks or unmarks the selection of a body box and logs it for the scrap that box shows.
-    void ToggleMark(QPlainTextEdit* box);
-    // A sheet cell pressed, and a value cell whose edit ended.
-    void onSheetCellPressed(int row, int column);
-    void onSheetValueEdited(int row);
-
-    // Registration: the sheet for a class clicked in registration mode.
-    void openRegistrationSheet(int levNo);
-    // The full-text search dialog over the record-view body, and the importance levels editor.
-    void openFullTextSearch();
-    void openImportanceLevels();
-    // The tree editor for the classes, or for the favourites in favourites mode.
-    void openTreeEditor();
-
-    // Status bar: one text across, or the two panels of search mode.
-    void setStatusSimple(const QString& text);
-    void setStatusPanels(const QString& panel1, const QString& panel2);
-
+    // Help: F1 in a window of ours that has no help key of its own shows topic.
     void showHelp(int topic);
-
-    void buildControls();
-    void buildMenus();
-    void startUp();
-    void onPaneAreaResized();
-    void onSplitterDropped(const QPoint& globalPos);
-    bool openAndCheck(const QString& path, DatabaseKind& kind);
-    // F1 in a window of ours that has no help key of its own shows topic.
     void giveHelpKey(QWidget* window, int topic);
-    // Why the open collection may not be written.
-    enum class ReadOnlyReason { None, WriteProtected, ForeignSchema, InUse, Damaged };
-    bool lockCollection(const QString& path, std::unique_ptr<QLockFile>& lock, bool& inUse);
-    static ReadOnlyReason readOnlyReasonOf(Connection& connection);
-    static QString readOnlyNotice(ReadOnlyReason reason);
-    void onFileChecked(quint64 run, bool sound, const QString& problem);
-    void showReadOnlyLayout();
-    void applyOpenedDatabaseMenus();
     void showVersion();
     void openReadMe();
     QMenu* addMenu(const QString& name, const QString& caption);
     QAction* addMenuAction(QMenu* menu, const QString& name, const QString& caption);
-    int windowWidth() const;
-    // The body box the text commands act on: record view's in record view, else the entry pane's.
-    QPlainTextEdit* shownBody() const;
-    void cutText();
-    void copyText();
-    void clearEntry();
-    void openClassTreeEditor();
-    void showFirstResult();
-    void openTextSearch(TextSearchField field);
-    void openDateSearch();
-    void openImportanceFilter();
-    void sizeListColumns();
-    void resetTree(const QString& rootText);
-    void setUpSheet();
-    void setSheetValue(int row, const QString& text);
-    void restoreSheetValue(int row, const QString& message);
-    void onCalendarClicked(const QDate& date);
-    void openPicker();
-    void enableEntryMarking(bool on);
-    void endEntryMarking();
-    // Asks whether a changed body in record view is to be saved before record view is left.
-    void offerToSaveRecordEdit();
-    // The pictures window for the scrap just registered, or for the one record view shows.
-    void openPicturesOfEntryScrap();
-    void openPicturesOfShownScrap();
-    PicturesWindow* openPicturesWindow(PicturesOpener opener, const std::optional<ScrapIdentity>& scrap,
-                                       const QString& title);
-    void onPictureSetChanged(qint64 scrapRowid, qint16 skID);
-    void onResultsReplaced();
-    // The shared result set positioned on the scrap record view shows, or null when that scrap is not in it.
-    ResultSet* setOnShownScrap();
-    bool takeShownScrapFromSet();
-    void showSearchPanes();
-
-    // Body search.
-    void buildBodySearch();
-    void startBodyIndex();
-    void stopBodyIndex();
-    void addBodySearchField();
-    void focusBodySearch();
-    void runBodySearch();
-    void markBodySearchWords();
 
     Session& m_session;
+    Collection& m_collection;
     UserDialogs& m_dialogs;
     Desktop& m_desktop;
     StartupOptions m_options;
     SpeechOutput& m_speech;
+    ChildWindows m_children;
 
     QToolBar* m_toolbar = nullptr;
     QWidget* m_paneArea = nullptr;
@@ -302,37 +231,23 @@ private:
     QLabel* m_statusSimple = nullptr;
     QLabel* m_statusPanel1 = nullptr;
     QLabel* m_statusPanel2 = nullptr;
-    HelpWindow* m_helpWindow = nullptr;
-    ScrapListModel* m_scrapListModel = nullptr;
+    QProgressBar* m_indexProgress = nullptr;
+    QPointer<HelpWindow> m_helpWindow;
+    RecordView* m_record = nullptr;
+    ScrapListController* m_list = nullptr;
     QTreeWidgetItem* m_currentNode = nullptr;
-    // The windows this one opened; leaving a mode closes some of them, the help viewer never.
-    QPointer<QWidget> m_picker;
-    QPointer<QWidget> m_registration;
-    QPointer<QWidget> m_fullText;
-    QPointer<QWidget> m_treeEditor;
-    QPointer<QWidget> m_levelsEditor;
-    QPointer<QWidget> m_textSearch;
-    QPointer<QWidget> m_dateSearch;
-    QPointer<QWidget> m_importanceFilter;
-    QPointer<QWidget> m_markerColours;
-    QPointer<QWidget> m_version;
-    // Stepping to another scrap closes the pictures window, once the program has one.
-    QPointer<PicturesWindow> m_pictures;
+    QPointer<QLineEdit> m_bodySearchBox;
+    QString m_bodySearchText;
+
     QMenu* m_reserveMenu = nullptr;
     QMenu* m_optionsMenu = nullptr;
     QAction* m_openAction = nullptr;
     QAction* m_createAction = nullptr;
-    QAction* m_importAction = nullptr;
     QAction* m_backupAction = nullptr;
     QAction* m_restoreAction = nullptr;
-    BackupWorker* m_backupWorker = nullptr;
-    qint64 m_changesAtOpen = 0;
-    ReadOnlyReason m_readOnlyReason = ReadOnlyReason::None;
-    bool m_backupAnnounced = false;
     QAction* m_searchDeleteAction = nullptr;
     QAction* m_versionAction = nullptr;
-    QStringList m_sheetValues;
-    QString m_today;
+    QAction* m_bodySearchAction = nullptr;
 
     Mode m_mode = Mode::Favourites;
     Mode m_previousMode = Mode::Favourites;
@@ -344,29 +259,11 @@ private:
     bool m_speechShown = false;
     // An input method is composing in the address box: its Enter confirms the text and must not navigate.
     bool m_addressComposing = false;
-    // Body search: the worker keeping the index, the keeper writing it at each commit, where the index lives and
-    // whether this connection can use it; the field and what is typed in it; the words record view marks.
-    BodyIndexer* m_bodyIndexer = nullptr;
-    std::unique_ptr<TransactionObserver> m_indexKeeper;
-    // Held while a collection is open for writing, so a second program refuses it.
-    std::unique_ptr<QLockFile> m_collectionLock;
-    QString m_bodyIndexSchema = QStringLiteral("main");
-    bool m_bodyIndexUsable = false;
-    QPointer<QLineEdit> m_bodySearchBox;
-    QString m_bodySearchText;
-    QStringList m_bodySearchWords;
-    QProgressBar* m_indexProgress = nullptr;
-    QAction* m_bodySearchAction = nullptr;
-    std::optional<ScrapIdentity> m_shownScrap;
-    quint64 m_recordGeneration = 0;
     std::optional<ScrapIdentity> m_entryScrap;
     quint64 m_entryGeneration = 0;
     QString m_entryRegisteredBody;
-    bool m_shown = false;
+    QString m_today;
     bool m_unloading = false;
-    QString m_loadedBody;
     int m_helpTopic = 0;
-    int m_resultCount = 0;
-    int m_resultPosition = 0;
     std::array<int, 2> m_leftPaneWidths{};
 };

@@ -9,6 +9,8 @@
 #include "versiondialog.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
@@ -39,8 +41,8 @@ void MainWindow::buildMenus()
     connect(m_openAction, &QAction::triggered, this, &MainWindow::OpenOtherDatabase);
     m_createAction = addMenuAction(file, QStringLiteral("mFileBookCreate"), QStringLiteral("Zettora新規作成"));
     connect(m_createAction, &QAction::triggered, this, &MainWindow::CreateScrapDatabase);
-    m_importAction = addMenuAction(file, QStringLiteral("mFileImport"), QStringLiteral("旧形式のZettoraを取り込む…"));
-    connect(m_importAction, &QAction::triggered, this, &MainWindow::ImportOldCollection);
+    connect(addMenuAction(file, QStringLiteral("mFileImport"), QStringLiteral("旧形式のZettoraを取り込む…")),
+            &QAction::triggered, this, &MainWindow::ImportOldCollection);
     m_backupAction = addMenuAction(file, QStringLiteral("mFileBackup"), QStringLiteral("今すぐバックアップ"));
     connect(m_backupAction, &QAction::triggered, this, &MainWindow::BackUpNow);
     m_restoreAction = addMenuAction(file, QStringLiteral("mFileRestore"), QStringLiteral("バックアップから復元…"));
@@ -73,11 +75,7 @@ void MainWindow::buildMenus()
             });
     connect(addMenuAction(options, QStringLiteral("mOptMark"), QStringLiteral("マーカー色")), &QAction::triggered, this,
             [this] {
-                auto* markers = new MarkerColoursDialog(m_session, m_dialogs, this);
-                markers->setAttribute(Qt::WA_DeleteOnClose);
-                connect(markers, &MarkerColoursDialog::helpRequested, this, &MainWindow::showHelp);
-                m_markerColours = markers;
-                markers->open();
+                m_children.open(ChildWindows::Kind::MarkerColours, new MarkerColoursDialog(m_session, m_dialogs, this));
             });
     options->addSeparator()->setObjectName(QStringLiteral("none5"));
     connect(addMenuAction(options, QStringLiteral("mOptRead"), QStringLiteral("読み上げ各種設定")), &QAction::triggered,
@@ -110,8 +108,28 @@ void MainWindow::giveHelpKey(QWidget* window, int topic)
 
 void MainWindow::showHelp(int topic)
 {
-    if (!m_helpWindow)
+    if (!m_helpWindow) {
         m_helpWindow = new HelpWindow(this);
+        ChildWindows::centre(m_helpWindow, QApplication::activeWindow() ? QApplication::activeWindow() : this);
+    }
+    // Asked from a modal window (the tree editor, the restore dialog), help stands over it, where the user can reach
+    // it, until that window closes; the window manager keeps a modal window above everything else of its parent.
+    auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    QWidget* owner = modal ? static_cast<QWidget*>(modal) : this;
+    if (m_helpWindow->parentWidget() != owner) {
+        const QPoint at = m_helpWindow->pos();
+        m_helpWindow->setParent(owner, Qt::Window);
+        m_helpWindow->move(at);
+        if (modal)
+            connect(modal, &QDialog::finished, this, [this, at] {
+                if (m_helpWindow && m_helpWindow->parentWidget() != this) {
+                    const bool shown = m_helpWindow->isVisible();
+                    m_helpWindow->setParent(this, Qt::Window);
+                    m_helpWindow->move(at);
+                    m_helpWindow->setVisible(shown);
+                }
+            });
+    }
     m_helpWindow->showTopic(topic);
 }
 
@@ -129,7 +147,5 @@ void MainWindow::showVersion()
 {
     auto* about = new VersionDialog(this);
     giveHelpKey(about, HelpTopic::kVersion);
-    about->setAttribute(Qt::WA_DeleteOnClose);
-    m_version = about;
-    about->open();
+    m_children.open(ChildWindows::Kind::Version, about);
 }

@@ -1,27 +1,37 @@
-// The tabs and the modes they select.
+// The tabs and the modes they select, and closing the window.
+#include "collection/collection.h"
 #include "common/helptopics.h"
 #include "common/helpwindow.h"
 #include "common/session.h"
 #include "geometry.h"
 #include "mainwindow.h"
-#include "mainwindowlog.h"
-#include "pictures/pictureswindow.h"
+#include "recordview.h"
+#include "scraplistcontroller.h"
+#include "speech/speechoutput.h"
 #include "web/webpane.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QLockFile>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
-#include <QToolBar>
 
 using namespace Geometry;
+using Kind = ChildWindows::Kind;
+
+bool MainWindow::leaveRecordView()
+{
+    return !m_recordView || m_record->leave();
+}
 
 void MainWindow::onTabSelected()
 {
-    if (m_mode == Mode::RecordView && m_tabs->currentIndex() != TabSearch)
-        offerToSaveRecordEdit();
+    // Leaving record view with a body that could not be saved keeps the user on it, with the text.
+    if (m_mode == Mode::RecordView && m_tabs->currentIndex() != TabSearch && !leaveRecordView()) {
+        const QSignalBlocker block(m_tabs);
+        m_tabs->setCurrentIndex(TabSearch);
+        return;
+    }
     m_previousMode = m_mode;
     switch (m_tabs->currentIndex()) {
     case TabBrowser:
@@ -53,7 +63,6 @@ void MainWindow::onTabSelected()
             m_mode = Mode::Search;
             ShowTabPanes(TabPane::List);
             ShowSearchMode();
-            m_recordView = false;
             m_helpTopic = HelpTopic::kSearch;
         }
         break;
@@ -64,27 +73,11 @@ void MainWindow::onTabSelected()
 
 void MainWindow::CloseModeWindows()
 {
-    QList<QPointer<QWidget>> windows;
     if (m_previousMode == Mode::Registration)
-        windows = {m_dateSearch, m_levelsEditor, m_treeEditor, m_registration, m_picker, m_importanceFilter};
+        m_children.close({Kind::DateSearch, Kind::LevelsEditor, Kind::TreeEditor, Kind::Registration, Kind::Picker,
+                          Kind::ImportanceFilter});
     else if (m_previousMode == Mode::RecordView)
-        windows = {m_picker, m_fullText, m_textSearch};
-    for (const QPointer<QWidget>& window : windows) {
-        if (window)
-            window->close();
-    }
-}
-
-void MainWindow::CloseOtherWindows()
-{
-    // The help viewer is a reference beside the program, not one of its working windows: it stays.
-    const QList<QPointer<QWidget>> windows = {m_registration,  m_picker,     m_fullText,       m_treeEditor,
-                                              m_levelsEditor,  m_textSearch, m_dateSearch,     m_importanceFilter,
-                                              m_markerColours, m_version,    m_pictures.data()};
-    for (const QPointer<QWidget>& window : windows) {
-        if (window && window->isVisible())
-            window->close();
-    }
+        m_children.close({Kind::Picker, Kind::FullText, Kind::TextSearch});
 }
 
 void MainWindow::ShowFavouritesMode()
@@ -94,8 +87,7 @@ void MainWindow::ShowFavouritesMode()
         m_webPane->goHome();
     ClearToolbar();
     BuildWebToolbar();
-    resetFavouritesTree();
-    addFavouriteNodes();
+    showFavouritesTree();
     ShowLeftPane(LeftPane::Tree);
     SetLeftPaneWidth();
     ArrangePanes(m_leftPaneWidths[1]);
@@ -105,14 +97,10 @@ void MainWindow::ShowFavouritesMode()
 void MainWindow::ShowRegistrationMode()
 {
     CloseModeWindows();
-    resetClassTree();
-    addClassNodes();
+    showClassTree();
     ClearToolbar();
     BuildEntryToolbar();
-    for (const char16_t* key : {u"drawMEMO", u"underLine"}) {
-        if (QAction* action = toolbarButton(QString::fromUtf16(key)))
-            action->setEnabled(m_entryScrap.has_value());
-    }
+    enableEntryMarking(m_entryScrap.has_value());
     ShowLeftPane(LeftPane::Tree);
     ArrangePanes(m_leftPaneWidths[1]);
 }
@@ -125,16 +113,13 @@ void MainWindow::ShowSearchMode()
 
 void MainWindow::showSearchPanes()
 {
-    m_loadedBody.clear();
-    m_bodySearchWords.clear();
-    CloseOtherWindows();
+    m_children.closeAll();
+    m_record->end();
     m_recordView = false;
-    m_shownScrap.reset();
     m_mode = Mode::Search;
     ShowLeftPane(LeftPane::Tree);
-    clearList();
-    resetClassTree();
-    addClassNodes();
+    m_list->clear();
+    showClassTree();
     ShowTabPanes(TabPane::List);
     SetLeftPaneWidth();
     ArrangePanes(m_leftPaneWidths[1]);
@@ -144,6 +129,32 @@ void MainWindow::showSearchPanes()
     enableResultCommands(false);
     m_reserveMenu->menuAction()->setEnabled(false);
     m_helpTopic = HelpTopic::kSearch;
+}
+
+void MainWindow::ShowRecordMode(int position)
+{
+    m_record->setSearchWords(m_list->searchWords());
+    if (!m_record->show(position))
+        return;
+    m_recordView = true;
+    m_mode = Mode::RecordView;
+    {
+        const QSignalBlocker block(m_tabs);
+        m_tabs->setCurrentIndex(TabSearch);
+    }
+    ShowTabPanes(TabPane::RecordBody);
+    ShowLeftPane(LeftPane::Sheet);
+    m_leftPaneWidths = {kLeftPaneWidthRecordView, kLeftPaneWidthRecordView};
+    ClearToolbar();
+    BuildRecordToolbar();
+    const bool readOnly = m_session.isReadOnly();
+    for (const char16_t* key : {u"RecEditMEMO", u"underLineInd", u"delMEMO"}) {
+        if (QAction* action = toolbarButton(QString::fromUtf16(key)))
+            action->setEnabled(!readOnly);
+    }
+    ArrangePanes(m_leftPaneWidths[1]);
+    enableResultMenus(false);
+    m_helpTopic = HelpTopic::kRecordView;
 }
 
 void MainWindow::enableResultCommands(bool ok)
@@ -160,18 +171,29 @@ void MainWindow::enableResultMenus(bool ok)
     m_reserveMenu->menuAction()->setEnabled(ok);
 }
 
+void MainWindow::onListed(int count)
+{
+    if (count < 0) {
+        enableResultMenus(false);
+        return;
+    }
+    enableResultMenus(count > 0 && !m_session.isReadOnly());
+    enableResultCommands(count > 0);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Each step runs even when an earlier one failed; none of them can refuse the close.
+    // A body that could not be saved keeps the window open, with the text.
+    if (!m_unloading && !leaveRecordView()) {
+        event->ignore();
+        return;
+    }
     m_unloading = true;
-    m_session.closeResults();
-    stopBodyIndex();
     hide();
-    backUpAfterChanges();
-    m_session.closeConnection();
-    m_collectionLock.reset();
+    // Every window saves what it holds first (a caption being typed), then the collection closes.
+    m_children.closeAll();
+    m_collection.close();
     UnloadSpeechCharacter();
-    CloseOtherWindows();
     if (m_helpWindow)
         m_helpWindow->close();
     event->accept();

@@ -1,7 +1,6 @@
 // Reading aloud: the speech character stored in the collection, its settings window and the three reads.
 #include "common/session.h"
 #include "common/userdialogs.h"
-#include "database/dberror.h"
 #include "mainwindow.h"
 #include "mainwindowlog.h"
 #include "speech/speechoutput.h"
@@ -30,19 +29,6 @@ const SpeechCharacter* characterNamed(const QString& name)
 }
 
 } // namespace
-
-// The stored speech settings of the open collection; nullopt when there are none or they cannot be read.
-static std::optional<SpeechSettings> storedSpeechSettings(Connection* connection)
-{
-    if (!connection)
-        return std::nullopt;
-    try {
-        return ReadSpeechSettings(*connection);
-    } catch (const DbError& e) {
-        qCWarning(lcMainWindow) << "cannot read the speech settings:" << e.message();
-    }
-    return std::nullopt;
-}
 
 void MainWindow::LoadSpeechCharacter()
 {
@@ -126,12 +112,10 @@ void MainWindow::openSpeechSettings()
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     UnloadSpeechCharacter();
-    try {
-        WriteSpeechSettings(*connection, dialog.character(), dialog.languageIndex(), dialog.speed());
-    } catch (const DbError& e) {
-        qCWarning(lcMainWindow) << "cannot store the speech settings:" << e.message();
-    }
+    const Done stored = storeSpeechSettings(*connection, dialog.character(), dialog.languageIndex(), dialog.speed());
     LoadSpeechCharacter();
     m_speechShown = false;
     QApplication::restoreOverrideCursor();
+    if (!stored)
+        m_dialogs.critical(stored.message());
 }

@@ -1,31 +1,67 @@
 // The toolbar layouts of the modes, each button bound to what it does.
 #include "classtree/treeeditor.h"
 #include "common/colourvalue.h"
+#include "common/helptopics.h"
 #include "common/session.h"
 #include "common/toolbarbuttons.h"
-#include "database/resultset.h"
 #include "mainwindow.h"
-#include "mainwindowlog.h"
+#include "recordview.h"
+#include "scraplistcontroller.h"
 #include "search/datesearchdialog.h"
+#include "search/fulltextsearchdialog.h"
 #include "search/importancefilterdialog.h"
 #include "search/searchstatements.h"
 #include "search/textsearchdialog.h"
+#include "settings/importancelevelseditor.h"
 #include "web/webpane.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QToolBar>
 
 using namespace Qt::StringLiterals;
+using Kind = ChildWindows::Kind;
 
 namespace {
 
 const char* const kBackColourProperty = "backColourValue";
+
+// Enter in the field runs the search, unless an input method is composing: then its Enter confirms the conversion.
+class EnterKeyFilter final : public QObject {
+public:
+    EnterKeyFilter(QObject* parent, std::function<void()> entered)
+        : QObject(parent)
+        , m_entered(std::move(entered))
+    {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::InputMethod) {
+            m_composing = !static_cast<QInputMethodEvent*>(event)->preeditString().isEmpty();
+        } else if (event->type() == QEvent::KeyPress && !m_composing) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                m_entered();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_entered;
+    // The press, not the release, is watched: an input method may let the release of its Enter through.
+    bool m_composing = false;
+};
 
 } // namespace
 
@@ -65,7 +101,7 @@ void MainWindow::BuildEntryToolbar()
         {u"undoM"_s, u"元へ"_s, u"left"_s, u"直前の状態へ戻します"_s, [this] { shownBody()->undo(); }},
         {u"drawMEMO"_s, u"画像"_s, u"clip"_s, u"スクラップに画像を添付できます。"_s,
          [this] { openPicturesOfEntryScrap(); }},
-        {u"underLine"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { ToggleMark(m_entryBody); }},
+        {u"underLine"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { toggleEntryMark(); }},
         {u"speak"_s, u"読上げ"_s, u"lip"_s, u"テキストを音声読み上げ"_s, [this] { ReadAloud(1); }},
         {u"bColor"_s, u"背景色"_s, u"moon"_s, u"背景色を変更"_s, [this] { ToggleBodyBackground(m_entryBody); }},
     };
@@ -86,7 +122,7 @@ void MainWindow::BuildSearchToolbar()
          [this] { openTextSearch(TextSearchField::Keyword); }},
         {u"pDownMEMO"_s, u"重要度絞り込み"_s, u"check"_s, u"検索結果を重要度で絞込み"_s,
          [this] { openImportanceFilter(); }},
-        {u"excelvt"_s, u"Excelへ"_s, u"excel"_s, u"Excelへ一覧表を出力"_s, [this] { ExportListToExcel(); }},
+        {u"excelvt"_s, u"Excelへ"_s, u"excel"_s, u"Excelへ一覧表を出力"_s, [this] { m_list->exportToSpreadsheet(); }},
         {u"firstDataMEMO"_s, u"各個表示"_s, u"each"_s, u"任意行クリックで、その行から表示することも出来ます。"_s,
          [this] { showFirstResult(); }},
     };
@@ -100,22 +136,27 @@ void MainWindow::BuildRecordToolbar()
 {
     const ToolbarButton buttons[] = {
         ToolbarButton::gap(QStringLiteral("ph1"), 200),
-        {u"Back2Search"_s, u"戻る"_s, u"arrow"_s, u"検索モードへ戻る"_s, [this] { ShowSearchMode(); }},
-        {u"prevMEMO"_s, u"戻る"_s, u"arw6lt"_s, u"前のスクラップを表示"_s, [this] { StepScrapChecked(false); }},
-        {u"nextMEMO"_s, u"次へ"_s, u"arw6rt"_s, u"次のスクラップを表示"_s, [this] { StepScrapChecked(true); }},
+        {u"Back2Search"_s, u"戻る"_s, u"arrow"_s, u"検索モードへ戻る"_s,
+         [this] {
+             if (leaveRecordView())
+                 ShowSearchMode();
+         }},
+        {u"prevMEMO"_s, u"戻る"_s, u"arw6lt"_s, u"前のスクラップを表示"_s, [this] { m_record->step(false); }},
+        {u"nextMEMO"_s, u"次へ"_s, u"arw6rt"_s, u"次のスクラップを表示"_s, [this] { m_record->step(true); }},
         ToolbarButton::gap(QStringLiteral("ph2"), 200),
         {u"cutM"_s, u"切取り"_s, u"cut"_s, u"文字列を切取り、クリップボードにコピー"_s, [this] { cutText(); }},
         {u"copyM"_s, u"コピー"_s, u"copy"_s, u"文字列をコピーし、クリップボードにコピー"_s, [this] { copyText(); }},
         {u"pastM"_s, u"貼付け"_s, u"past"_s, u"文字列を指定位置に貼付け"_s, [this] { shownBody()->paste(); }},
         {u"undoM"_s, u"元へ戻す"_s, u"left"_s, u"直前の状態へ戻します"_s, [this] { shownBody()->undo(); }},
         {u"RecEditMEMO"_s, u"登録"_s, u"record2"_s, u"スクラップ編集後このボタンで登録してください。"_s,
-         [this] { SaveScrapBody(); }},
+         [this] { m_record->saveBody(); }},
         ToolbarButton::gap(QStringLiteral("ph3"), 200),
         {u"speakRT"_s, u"読み上げ"_s, u"lip"_s, u"読み上げ"_s, [this] { ReadAloud(2); }},
         {u"drawMEMO2"_s, u"画像"_s, u"clip"_s, u"添付画像表示・追加・削除"_s, [this] { openPicturesOfShownScrap(); }},
-        {u"underLineInd"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { ToggleMark(m_recordBody); }},
+        {u"underLineInd"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { m_record->toggleMark(); }},
         {u"strSerch"_s, u"全文検索"_s, u"magni"_s, u"文字列検索"_s, [this] { openFullTextSearch(); }},
-        {u"delMEMO"_s, u"登録抹消"_s, u"del"_s, u"表示中のスクラップを抹消します。"_s, [this] { DeleteShownScrap(); }},
+        {u"delMEMO"_s, u"登録抹消"_s, u"del"_s, u"表示中のスクラップを抹消します。"_s,
+         [this] { m_record->deleteShown(); }},
         {u"rtColor"_s, u"背景色"_s, u"moon"_s, u"背景色を変更"_s, [this] { ToggleBodyBackground(m_recordBody); }},
     };
     fillToolbar(m_toolbar, buttons);
@@ -161,7 +202,7 @@ void MainWindow::clearEntry()
 void MainWindow::openClassTreeEditor()
 {
     if (m_mode == Mode::Search) {
-        clearList();
+        m_list->clear();
         enableResultCommands(false);
         m_reserveMenu->menuAction()->setEnabled(false);
     }
@@ -170,46 +211,92 @@ void MainWindow::openClassTreeEditor()
 
 void MainWindow::showFirstResult()
 {
+    // With nothing listed the mode still changes, and nothing is shown.
     m_mode = Mode::RecordView;
-    ResultSet* set = m_session.resultSet();
-    if (set && set->recordCount() > 0) {
-        set->moveFirst();
-        m_resultPosition = 1;
-        ShowRecordMode();
-        ShowScrapPosition(m_resultPosition);
-        enableResultMenus(false);
-    }
+    ShowRecordMode(1);
 }
 
 void MainWindow::openTextSearch(TextSearchField field)
 {
     ShowSearchMode();
-    auto* dialog = new TextSearchDialog(m_session, field, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    m_textSearch = dialog;
-    connect(dialog, &TextSearchDialog::searchRequested, this, &MainWindow::runSearch);
-    connect(dialog, &TextSearchDialog::helpRequested, this, &MainWindow::showHelp);
-    dialog->open();
+    auto* dialog = m_children.open(Kind::TextSearch, new TextSearchDialog(m_session, field, this));
+    connect(dialog, &TextSearchDialog::searchRequested, m_list, &ScrapListController::runSearch);
 }
 
 void MainWindow::openDateSearch()
 {
     ShowSearchMode();
-    auto* dialog = new DateSearchDialog(m_session, m_dialogs, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    m_dateSearch = dialog;
-    connect(dialog, &DateSearchDialog::searchRequested, this, &MainWindow::runSearch);
-    connect(dialog, &DateSearchDialog::helpRequested, this, &MainWindow::showHelp);
-    dialog->open();
+    auto* dialog = m_children.open(Kind::DateSearch, new DateSearchDialog(m_session, m_dialogs, this));
+    connect(dialog, &DateSearchDialog::searchRequested, m_list, &ScrapListController::runSearch);
 }
 
 void MainWindow::openImportanceFilter()
 {
-    auto* dialog = new ImportanceFilterDialog(m_session, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    m_importanceFilter = dialog;
-    connect(dialog, &ImportanceFilterDialog::filterApplied, this, [this] { showFilteredListing(); });
-    dialog->open();
+    auto* dialog = m_children.open(Kind::ImportanceFilter, new ImportanceFilterDialog(m_session, this));
+    connect(dialog, &ImportanceFilterDialog::filterApplied, m_list, &ScrapListController::showFiltered);
+}
+
+void MainWindow::openFullTextSearch()
+{
+    m_children.closeAll();
+    m_children.open(Kind::FullText, new FullTextSearchDialog(m_session, m_dialogs, m_recordBody, this));
+}
+
+void MainWindow::openImportanceLevels()
+{
+    m_children.open(Kind::LevelsEditor, new ImportanceLevelsEditor(m_session, m_dialogs, this));
+}
+
+void MainWindow::MakeSavedEdition()
+{
+    m_children.closeAll();
+    m_list->makeSavedEdition();
+}
+
+void MainWindow::DeleteAllSearchResults()
+{
+    m_helpTopic = HelpTopic::kDeleteAll;
+    if (m_list->deleteAll())
+        ShowSearchMode();
+}
+
+void MainWindow::addBodySearchField()
+{
+    auto* spacer = new QWidget(m_toolbar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_toolbar->addWidget(spacer)->setObjectName(QStringLiteral("phBodySearch"));
+    // The field is made anew with each toolbar layout; what was typed in it stays.
+    auto* box = new QLineEdit(m_toolbar);
+    box->setObjectName(QStringLiteral("BodySearch"));
+    box->setPlaceholderText(QStringLiteral("本文を検索"));
+    box->setToolTip(QStringLiteral("本文・標題・キーワードを検索（Ctrl+Shift+F）"));
+    box->setClearButtonEnabled(true);
+    box->setMinimumWidth(220);
+    box->setText(m_bodySearchText);
+    box->installEventFilter(new EnterKeyFilter(box, [this] {
+        m_list->runBodySearch(m_bodySearchText);
+        if (m_bodySearchBox)
+            m_bodySearchBox->setFocus();
+    }));
+    connect(box, &QLineEdit::textChanged, this, [this](const QString& text) { m_bodySearchText = text; });
+    m_toolbar->addWidget(box)->setObjectName(QStringLiteral("BodySearchField"));
+    m_bodySearchBox = box;
+}
+
+void MainWindow::focusBodySearch()
+{
+    if (!m_session.connection() || (m_mode == Mode::RecordView && !leaveRecordView()))
+        return;
+    if (m_mode != Mode::Search) {
+        if (m_tabs->currentIndex() != TabSearch)
+            m_tabs->setCurrentIndex(TabSearch);
+        else
+            ShowSearchMode();
+    }
+    if (m_bodySearchBox) {
+        m_bodySearchBox->setFocus(Qt::ShortcutFocusReason);
+        m_bodySearchBox->selectAll();
+    }
 }
 
 void MainWindow::ToggleBodyBackground(QPlainTextEdit* box)
@@ -239,23 +326,17 @@ void MainWindow::ToggleAddressBar()
 
 void MainWindow::openTreeEditor()
 {
-    auto* editor = new TreeEditor(m_session, m_dialogs, m_webPane,
-                                  m_mode == Mode::Favourites ? TreeKind::Favourites : TreeKind::Classes, this);
-    editor->setAttribute(Qt::WA_DeleteOnClose);
-    m_treeEditor = editor;
-    connect(editor, &TreeEditor::helpRequested, this, &MainWindow::showHelp);
+    const TreeKind kind = m_mode == Mode::Favourites ? TreeKind::Favourites : TreeKind::Classes;
+    auto* editor = m_children.open(Kind::TreeEditor, new TreeEditor(m_session, m_dialogs, m_webPane, kind, this));
     connect(editor, &TreeEditor::closed, this, [this] {
         if (m_mode == Mode::Favourites) {
-            resetFavouritesTree();
-            addFavouriteNodes();
+            showFavouritesTree();
             refreshStartPage();
             return;
         }
         // Classes may have been deleted with their scraps: a listing made before the editor is stale.
         if (m_mode == Mode::Search)
             m_session.closeResults();
-        resetClassTree();
-        addClassNodes();
+        showClassTree();
     });
-    editor->open();
 }

@@ -2,13 +2,11 @@
 #include "classtree/classtreeloader.h"
 #include "classtree/favouritestore.h"
 #include "classtree/treerows.h"
-#include "common/images.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
-#include "database/dberror.h"
-#include "database/query.h"
 #include "mainwindow.h"
 #include "mainwindowlog.h"
+#include "scraplistcontroller.h"
 #include "web/webpane.h"
 
 #include <QComboBox>
@@ -24,29 +22,20 @@ constexpr int kKeyRole = Qt::UserRole;
 void MainWindow::resetTree(const QString& rootText)
 {
     m_treePane->clear();
-    auto* root = new QTreeWidgetItem(m_treePane, QStringList{rootText});
-    m_currentNode = root;
+    m_currentNode = new QTreeWidgetItem(m_treePane, QStringList{rootText});
 }
 
-void MainWindow::resetClassTree()
+void MainWindow::showClassTree()
 {
     resetTree(QStringLiteral("スクラップ分類"));
-}
-
-void MainWindow::addClassNodes()
-{
     if (m_session.connection())
         loadClassTree(m_treePane, *m_session.connection());
     m_currentNode = m_treePane->topLevelItem(0);
 }
 
-void MainWindow::resetFavouritesTree()
+void MainWindow::showFavouritesTree()
 {
     resetTree(QStringLiteral("お気に入りサイト"));
-}
-
-void MainWindow::addFavouriteNodes()
-{
     if (m_session.connection())
         loadFavourites(m_treePane, *m_session.connection());
     m_currentNode = m_treePane->topLevelItem(0);
@@ -66,12 +55,13 @@ void MainWindow::onTreeNodeClicked(QTreeWidgetItem* item)
             m_dialogs.exclamation(QStringLiteral("スクラップが空白なので登録画面を表示しません。"));
             return;
         }
-        takeClassPathFromNode();
+        m_session.currentClass = classPathOf(item);
         openRegistrationSheet(TreeRows::rowOf(item));
         Q_EMIT registrationRequested(TreeRows::rowOf(item));
         break;
     case Mode::Search:
-        ListScrapsOfClass();
+        m_session.currentClass = classPathOf(item);
+        m_list->listClass(m_session.currentClass);
         break;
     default:
         break;
@@ -86,8 +76,8 @@ void MainWindow::OpenFavourite()
     try {
         if (const std::optional<QString> address = FavouriteAddress(*m_session.connection(), id))
             m_addressBox->setEditText(*address);
-    } catch (const DbError& e) {
-        qCWarning(lcMainWindow) << "cannot read the favourite" << id << e.message();
+    } catch (const std::exception& e) {
+        qCWarning(lcMainWindow) << "cannot read the favourite" << id << e.what();
         return;
     }
     m_webShown = true;

@@ -1,7 +1,6 @@
 // The web tab: the address box, the start page of the open collection, and text clipped from a page.
 #include "classtree/favouritestore.h"
 #include "common/session.h"
-#include "database/dberror.h"
 #include "mainwindow.h"
 #include "mainwindowlog.h"
 #include "web/startpage.h"
@@ -46,8 +45,8 @@ void MainWindow::refreshStartPage()
         try {
             for (const FavouriteSite& site : ListFavourites(*connection))
                 links.append({site.name, site.address});
-        } catch (const DbError& e) {
-            qCWarning(lcMainWindow) << "cannot read the favourites for the start page:" << e.message();
+        } catch (const std::exception& e) {
+            qCWarning(lcMainWindow) << "cannot read the favourites for the start page:" << e.what();
         }
     }
     m_webPane->setHomePage(startPageHtml(m_session.databaseName(), links));

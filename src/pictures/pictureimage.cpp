@@ -3,9 +3,14 @@
 #include "picturelog.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -95,4 +100,25 @@ QImage decodeToFit(const QByteArray& bytes, const QSize& bounds)
     if (fit.isValid() && (size.width() > fit.width() || size.height() > fit.height()))
         reader.setScaledSize(size.scaled(fit, Qt::KeepAspectRatio));
     return reader.read();
+}
+
+std::optional<QByteArray> readPictureFile(const QString& path)
+{
+    // Non-blocking, so that opening a pipe with no writer returns at once.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat status {};
+    QFile file;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kMaxPictureBytes ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        qCWarning(lcPictures) << "not a picture file that can be read:" << path;
+        return std::nullopt;
+    }
+    // A file that grew since it was looked at is read no further than the limit.
+    QByteArray bytes = file.read(kMaxPictureBytes + 1);
+    if (bytes.size() > kMaxPictureBytes)
+        return std::nullopt;
+    return bytes;
 }

@@ -15,9 +15,13 @@ inline constexpr int kJpegQuality = 90;
 // The bytes a picture is stored with. A JPEG that decodes whole is kept byte for byte (no second lossy compression,
 // its metadata kept); any other picture Qt reads becomes a JPEG. nullopt for anything that is no picture, a
 // damaged or truncated one, or one over the limits.
-std::optional<QByteArray> storableBytes(const QByteArray& fileBytes);
+[[nodiscard]] std::optional<QByteArray> storableBytes(const QByteArray& fileBytes);
 // A picture from the clipboard as JPEG bytes; nullopt for a null or oversized image.
-std::optional<QByteArray> storableBytes(const QImage& image);
+[[nodiscard]] std::optional<QByteArray> storableBytes(const QImage& image);
+
+// The bytes of a dropped file: nullopt unless it is a regular file (never a pipe, a device or a directory, which
+// would block or never end) of at most kMaxPictureBytes. Opening never waits.
+[[nodiscard]] std::optional<QByteArray> readPictureFile(const QString& path);
 
 // Decodes stored bytes no larger than bounds (keeping proportions; a small picture keeps its size), decoding at
 // that size rather than decoding everything and scaling. A null image when the bytes do not decode.

@@ -47,6 +47,7 @@ PicturesWindow::PicturesWindow(Session& session, UserDialogs& dialogs, PicturesO
                                std::optional<ScrapIdentity> scrap, const QString& scrapTitle, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_session(session)
+    , m_collection(session, this, [this] { close(); })
     , m_dialogs(dialogs)
     , m_opener(opener)
     , m_scrap(scrap)
@@ -91,7 +92,16 @@ PicturesWindow::~PicturesWindow() = default;
 
 bool PicturesWindow::canWrite() const
 {
-    return m_session.connection() && !m_session.isReadOnly();
+    return m_collection.connection() && !m_session.isReadOnly();
+}
+
+void PicturesWindow::enablePictureCommands()
+{
+    const bool shown = m_index >= 0 && m_index < m_pictures.size();
+    for (const QString& key : {u"del"_s, u"CopyPic"_s}) {
+        if (QAction* action = findToolbarButton(m_toolbar, key))
+            action->setEnabled(shown);
+    }
 }
 
 void PicturesWindow::buildToolbar()
@@ -130,6 +140,7 @@ void PicturesWindow::buildToolbar()
                       : QList<ToolbarButton>{gap1, quit(u"キャンセル"_s, {}), paste, record};
     }
     fillToolbar(m_toolbar, buttons);
+    enablePictureCommands();
 }
 
 void PicturesWindow::resizeEvent(QResizeEvent* event)
@@ -166,10 +177,12 @@ void PicturesWindow::showFirstPicture()
     m_index = -1;
     m_area->clear();
     m_position->clear();
-    if (!m_scrap || m_scrap->skID == 0 || !m_session.connection())
+    enablePictureCommands();
+    Connection* connection = m_collection.connection();
+    if (!m_scrap || m_scrap->skID == 0 || !connection)
         return;
     try {
-        m_pictures = ListPictures(*m_session.connection(), m_scrap->skID);
+        m_pictures = ListPictures(*connection, m_scrap->skID);
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot read the pictures of set" << m_scrap->skID << e.message();
         return;
@@ -188,14 +201,17 @@ void PicturesWindow::showCurrent()
     m_area->clear();
     try {
         // A damaged row shows an empty area with its caption; stepping goes on.
-        if (const std::optional<QByteArray> bytes = PictureBytes(*m_session.connection(), picture.rowid))
-            m_area->showBytes(*bytes);
+        if (Connection* connection = m_collection.connection()) {
+            if (const std::optional<QByteArray> bytes = PictureBytes(*connection, picture.rowid))
+                m_area->showBytes(*bytes);
+        }
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot read picture" << picture.rowid << e.message();
     }
     m_caption->setPlainText(picture.caption);
     m_rememberedCaption = picture.caption;
     showPosition();
+    enablePictureCommands();
 }
 
 void PicturesWindow::showPosition()
@@ -211,10 +227,11 @@ void PicturesWindow::storeEditedCaption()
     if (caption == m_rememberedCaption)
         return;
     try {
-        SaveCaption(*m_session.connection(), m_pictures[m_index].rowid, caption);
+        SaveCaption(*m_collection.connection(), m_pictures[m_index].rowid, caption);
         m_pictures[m_index].caption = caption.left(kCaptionLength);
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot store the caption:" << e.message();
+        m_dialogs.critical(e.failure(u"画像の説明を保存できませんでした。"_s).message());
     }
 }
 
@@ -262,11 +279,9 @@ void PicturesWindow::takeFile(const QString& path)
         return;
     m_area->clear();
     m_waiting.reset();
-    // The size is checked before anything is read, so a huge file cannot take the memory.
-    QFile file(path);
-    std::optional<QByteArray> jpeg;
-    if (QFileInfo(path).size() <= kMaxPictureBytes && file.open(QIODevice::ReadOnly))
-        jpeg = storableBytes(file.readAll());
+    // Only a regular file of bounded size is read: a pipe or a device would block the window or never end.
+    const std::optional<QByteArray> bytes = readPictureFile(path);
+    const std::optional<QByteArray> jpeg = bytes ? storableBytes(*bytes) : std::nullopt;
     if (!jpeg) {
         qCWarning(lcPictures) << "not a picture that can be stored:" << path;
         m_dialogs.information(kStoreFailed);
@@ -293,12 +308,12 @@ void PicturesWindow::storeWaitingPicture()
     if (!m_waiting || !m_scrap || !canWrite())
         return;
     try {
-        const qint16 skID =
-            AttachPicture(*m_session.connection(), m_scrap->rowid, m_scrap->skID, m_caption->toPlainText(), *m_waiting);
+        const qint16 skID = AttachPicture(*m_collection.connection(), m_scrap->rowid, m_scrap->skID,
+                                          m_caption->toPlainText(), *m_waiting);
         noteSet(skID);
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot store the picture:" << e.message();
-        m_dialogs.information(kStoreFailed);
+        m_dialogs.information(e.failure(kStoreFailed).message());
         return;
     }
     // Stored once: pressing "登録" again would store the same picture a second time.
@@ -325,6 +340,7 @@ void PicturesWindow::toAdding()
     m_caption->setPlainText(kCaptionHint);
     m_pictures.clear();
     m_index = -1;
+    enablePictureCommands();
 }
 
 void PicturesWindow::toViewing()
@@ -345,9 +361,10 @@ void PicturesWindow::deleteShownPicture()
                             UserDialogs::Icon::Information, UserDialogs::Default::No))
         return;
     try {
-        noteSet(DeletePicture(*m_session.connection(), m_scrap->rowid, m_scrap->skID, m_pictures[m_index].rowid));
+        noteSet(DeletePicture(*m_collection.connection(), m_scrap->rowid, m_scrap->skID, m_pictures[m_index].rowid));
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot delete the picture:" << e.message();
+        m_dialogs.critical(e.failure(u"画像を削除できませんでした。"_s).message());
         return;
     }
     m_area->clear();
@@ -361,8 +378,11 @@ void PicturesWindow::copyShownPicture()
         return;
     QClipboard* clipboard = QApplication::clipboard();
     clipboard->clear();
+    Connection* connection = m_collection.connection();
+    if (!connection)
+        return;
     try {
-        if (const std::optional<QByteArray> bytes = PictureBytes(*m_session.connection(), m_pictures[m_index].rowid))
+        if (const std::optional<QByteArray> bytes = PictureBytes(*connection, m_pictures[m_index].rowid))
             clipboard->setImage(QImage::fromData(*bytes));
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot copy the picture:" << e.message();

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "database/recordstore.h"
+#include "common/collectionbinding.h"
+#include "common/scrapidentity.h"
 #include "picturestore.h"
 
 #include <QWidget>
@@ -19,8 +20,9 @@ class UserDialogs;
 enum class PicturesOpener { Registration, RecordView, Favourites };
 
 // The pictures of one scrap: shown one by one with their captions, stepped through, copied, deleted, and added by
-// pasting or dropping. It works on the scrap it was given, by identity; without one (opened from the web pane) a
-// pasted picture waits for the scrap's registration.
+// pasting or dropping. It works on the scrap it was given, by identity, in the collection open when it was made (it
+// closes with that collection); without a scrap (opened from the web pane) a pasted picture waits for the scrap's
+// registration.
 class PicturesWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -62,8 +64,11 @@ private:
     void copyShownPicture();
     void noteSet(qint16 skID);
     bool canWrite() const;
+    // Commands on the shown picture only while one is shown.
+    void enablePictureCommands();
 
     Session& m_session;
+    CollectionBinding m_collection;
     UserDialogs& m_dialogs;
     const PicturesOpener m_opener;
     std::optional<ScrapIdentity> m_scrap;

@@ -65,6 +65,7 @@ RegistrationSheet::RegistrationSheet(Session& session, UserDialogs& dialogs, std
                                      std::function<std::optional<WaitingPicture>()> waitingPicture, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_session(session)
+    , m_collection(session, this, [this] { close(); })
     , m_dialogs(dialogs)
     , m_bodyText(std::move(bodyText))
     , m_levNo(levNo)
@@ -312,25 +313,20 @@ bool RegistrationSheet::RegisterScrap()
         m_dialogs.exclamation(QStringLiteral("作成年月日が日付ではありません。"));
         return false;
     }
-    const Registration registration = registerScrap(m_session, index, m_bodyText ? m_bodyText() : QString(),
-                                                    m_waitingPicture ? m_waitingPicture() : std::nullopt);
-    switch (registration.outcome) {
-    case RegistrationOutcome::Registered:
-        break;
-    case RegistrationOutcome::NoDatabase:
-    case RegistrationOutcome::CannotOpen:
-        m_dialogs.critical(QStringLiteral("DB Open error !"));
+    // Nothing of one collection is registered into another opened meanwhile.
+    if (!m_collection.isCurrent()) {
+        m_dialogs.critical(QStringLiteral("スクラップ登録に失敗しました。\n"
+                                          "この登録画面を開いた後に、別のデータベースが開かれました。"));
         return true;
-    case RegistrationOutcome::CounterMissing:
-        m_dialogs.critical(QStringLiteral("Critical Error DB broken"));
-        return true;
-    case RegistrationOutcome::NumbersExhausted:
-    case RegistrationOutcome::WriteFailed:
-        m_dialogs.critical(QStringLiteral("スクラップ登録に失敗しました。"));
+    }
+    const Result<ScrapIdentity> registration = registerScrap(m_session, index, m_bodyText ? m_bodyText() : QString(),
+                                                             m_waitingPicture ? m_waitingPicture() : std::nullopt);
+    if (!registration) {
+        m_dialogs.critical(registration.message());
         return true;
     }
     m_justRegistered = true;
-    Q_EMIT registered(registration.scrap);
+    Q_EMIT registered(*registration);
     m_dialogs.information(QStringLiteral("スクラップを登録しました。 画像添付、下線引きが可能です。"));
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/collectionbinding.h"
 #include "common/session.h"
 #include "database/recordstore.h"
 #include "pictures/picturestore.h"
@@ -68,6 +69,7 @@ private:
     void setValue(int row, const QString& text);
 
     Session& m_session;
+    CollectionBinding m_collection;
     UserDialogs& m_dialogs;
     std::function<QString()> m_bodyText;
     int m_levNo;

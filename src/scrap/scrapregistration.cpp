@@ -16,14 +16,17 @@ ResultSource indexTableToAppendTo()
     return ResultSource::fromTable(Schema::name(Schema::kMemoIdx), QStringLiteral(" WHERE 0"));
 }
 
+const QString kOpenError = QStringLiteral("DB Open error !");
+const QString kFailed = QStringLiteral("スクラップ登録に失敗しました。");
+
 } // namespace
 
-Registration registerScrap(Session& session, ScrapIndex index, const QString& body,
-                           const std::optional<WaitingPicture>& picture)
+Result<ScrapIdentity> registerScrap(Session& session, ScrapIndex index, const QString& body,
+                                    const std::optional<WaitingPicture>& picture)
 {
     Connection* connection = session.connection();
     if (!connection)
-        return {RegistrationOutcome::NoDatabase, {}};
+        return Failure{kOpenError, QStringLiteral("データベースが開かれていません。")};
     struct Wanted {
         NumberKind kind;
         qint16* number;
@@ -36,14 +39,15 @@ Registration registerScrap(Session& session, ScrapIndex index, const QString& bo
         for (const Wanted& w : wanted) {
             const TakenNumber taken = TakeNextNumber(*connection, w.kind);
             if (taken.counterMissing)
-                return {RegistrationOutcome::CounterMissing, {}};
+                return Failure{QStringLiteral("Critical Error DB broken"),
+                               QStringLiteral("番号を管理する行（IDno）がデータベースにありません。")};
             if (taken.value < 0)
-                return {RegistrationOutcome::NumbersExhausted, {}};
+                return Failure{kFailed, QStringLiteral("スクラップの番号を使い切りました。")};
             *w.number = taken.value;
         }
         // Only now is the listing replaced: a registration refused for want of numbers leaves it as it was.
         if (!session.openResults(indexTableToAppendTo()))
-            return {RegistrationOutcome::CannotOpen, {}};
+            return Failure{kOpenError, QStringLiteral("スクラップの索引表を開けません。")};
         AddScrapIndex(*session.resultSet(), index);
         AddScrapBody(*connection, index.pfID, body);
         if (picture)
@@ -54,7 +58,7 @@ Registration registerScrap(Session& session, ScrapIndex index, const QString& bo
         // The rolled-back row is still in the set's snapshot; reading the table again drops it.
         if (!session.openResults(indexTableToAppendTo()))
             qCWarning(lcScrap) << "cannot reopen the index table after a failed registration";
-        return {RegistrationOutcome::WriteFailed, {}};
+        return e.failure(kFailed);
     }
-    return {RegistrationOutcome::Registered, {session.resultSet()->rowid(), index.docNo, index.pfID, index.skID}};
+    return ScrapIdentity{session.resultSet()->rowid(), index.docNo, index.pfID, index.skID};
 }

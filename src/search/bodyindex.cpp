@@ -490,6 +490,20 @@ bool isInstalled(Connection& connection, const QString& schema)
 
 bool verifyOrReset(Connection& connection, const QString& schema, const QString& stamp)
 {
+    if (isSound(connection, schema, stamp))
+        return false;
+    reset(connection, schema, stamp);
+    return true;
+}
+
+qint64 scrapCount(Connection& connection)
+{
+    Query count(connection, QStringLiteral("SELECT count(*) FROM MEMO_IDX"));
+    return count.next() ? count.integer(0) : 0;
+}
+
+bool isSound(Connection& connection, const QString& schema, const QString& stamp)
+{
     bool sound = isInstalled(connection, schema);
     if (sound) {
         Query version(connection, ofSchema(QStringLiteral("SELECT row_count FROM S.zettora_index_state "
@@ -511,10 +525,7 @@ bool verifyOrReset(Connection& connection, const QString& schema, const QString&
     }
     if (sound)
         sound = stored(connection, schema, "MEMO_IDX") == measured(connection, "MEMO_IDX");
-    if (sound)
-        return false;
-    reset(connection, schema, stamp);
-    return true;
+    return sound;
 }
 
 void forgetDamagedIndex(Connection& connection, const QString& schema)

@@ -43,6 +43,10 @@ void attachCache(Connection& connection, const QString& cacheFile);
 // row logged for catching up. stamp identifies a saved edition's file (empty for a collection). Returns true when
 // the index had to be made anew. Throws DbError, also when an index table cannot be opened (see forgetDamagedIndex).
 bool verifyOrReset(Connection& connection, const QString& schema, const QString& stamp);
+// The same checks without making anything anew: true when the index may be searched as it is. Throws DbError.
+[[nodiscard]] bool isSound(Connection& connection, const QString& schema, const QString& stamp);
+// The scraps of the file, for progress the user can read. Throws DbError.
+[[nodiscard]] qint64 scrapCount(Connection& connection);
 // Takes index tables that can no longer be opened (damaged by another tool) out of the file's catalog, with what
 // they stored; the connection must be opened anew before the index is made again. Throws DbError.
 void forgetDamagedIndex(Connection& connection, const QString& schema);

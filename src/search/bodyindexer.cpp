@@ -25,15 +25,13 @@ BodyIndexer::~BodyIndexer()
     stop();
 }
 
-void BodyIndexer::start(const QString& path, const QString& schema, const QString& cacheFile, const QString& stamp)
+void BodyIndexer::start(Job job)
 {
     stop();
-    m_path = path;
-    m_schema = schema;
-    m_cacheFile = cacheFile;
-    m_stamp = stamp;
+    m_job = std::move(job);
     m_verified = false;
     m_fileChecked = false;
+    m_prepared = false;
     ++m_run;
     m_running = true;
     m_worker = std::thread([this] { run(true); });
@@ -41,7 +39,7 @@ void BodyIndexer::start(const QString& path, const QString& schema, const QStrin
 
 void BodyIndexer::resume()
 {
-    if (m_running.load() || m_path.isEmpty() || !m_verified.load())
+    if (m_running.load() || m_job.path.isEmpty() || m_job.readOnly || !m_verified.load())
         return;
     if (m_worker.joinable())
         m_worker.join();
@@ -79,7 +77,7 @@ bool BodyIndexer::checkFile(Connection& connection)
     sqlite3_progress_handler(connection.handle(), 0, nullptr, nullptr);
     const bool sound = problem.isEmpty();
     if (!sound)
-        qCWarning(lcSearch) << "the check of" << m_path << "found:" << problem;
+        qCWarning(lcSearch) << "the check of" << m_job.path << "found:" << problem;
     m_fileChecked = true;
     Q_EMIT fileChecked(m_run, sound, problem);
     return sound;
@@ -92,25 +90,46 @@ void BodyIndexer::run(bool verify)
     // The window's connection may hold the file for a moment; the worker waits rather than giving up.
     for (int attempt = 0; attempt < kBusyRetries && !m_stop.load(); ++attempt) {
         try {
-            auto connection = Connection::openExisting(m_path);
+            auto connection = Connection::openExisting(m_job.path);
             if (!m_fileChecked.load() && !checkFile(*connection))
                 break;
             BodyIndex::registerFunctions(*connection);
-            if (!m_cacheFile.isEmpty())
-                BodyIndex::attachCache(*connection, m_cacheFile);
+            if (!m_job.cacheFile.isEmpty())
+                BodyIndex::attachCache(*connection, m_job.cacheFile);
+            if (m_job.readOnly) {
+                // A file nobody may write is searched with the index it has, when that index is sound.
+                m_verified = BodyIndex::isSound(*connection, m_job.schema, m_job.stamp);
+                complete = m_verified.load();
+                break;
+            }
+            if (m_job.prepare && !m_prepared) {
+                try {
+                    m_job.prepare(*connection);
+                } catch (const DbError& e) {
+                    if (e.code() == SQLITE_BUSY || e.code() == SQLITE_LOCKED)
+                        throw;
+                    qCWarning(lcSearch) << "cannot prepare" << m_job.path << e.message();
+                }
+                m_prepared = true;
+            }
             if (verify) {
-                const bool rebuilding = BodyIndex::verifyOrReset(*connection, m_schema, m_stamp);
+                const bool rebuilding = BodyIndex::verifyOrReset(*connection, m_job.schema, m_job.stamp);
                 verify = false;
                 m_verified = true;
                 Q_EMIT verified(rebuilding);
             }
+            const qint64 scraps = BodyIndex::scrapCount(*connection);
             complete = BodyIndex::catchUpAll(
-                *connection, m_schema, [this](qint64 done, qint64 total) { Q_EMIT progress(done, total); },
+                *connection, m_job.schema,
+                [this, scraps](qint64 done, qint64 total) {
+                    // The log holds a body and a title row for each scrap: the user counts scraps.
+                    Q_EMIT progress(total > 0 ? done * scraps / total : 0, scraps);
+                },
                 [this] { return m_stop.load(); });
             break;
         } catch (const DbError& e) {
             if (e.code() != SQLITE_BUSY && e.code() != SQLITE_LOCKED) {
-                qCWarning(lcSearch) << "the body index of" << m_path << "cannot be kept:" << e.message();
+                qCWarning(lcSearch) << "the body index of" << m_job.path << "cannot be kept:" << e.message();
                 // A file that cannot even be opened for the check is as damaged as one the check refuses.
                 if (!m_fileChecked.load() && !m_stop.load()) {
                     m_fileChecked = true;
@@ -134,13 +153,13 @@ void BodyIndexer::run(bool verify)
 bool BodyIndexer::repairDamagedIndex()
 {
     try {
-        auto connection = Connection::openExisting(m_path);
-        if (!m_cacheFile.isEmpty())
-            BodyIndex::attachCache(*connection, m_cacheFile);
-        BodyIndex::forgetDamagedIndex(*connection, m_schema);
+        auto connection = Connection::openExisting(m_job.path);
+        if (!m_job.cacheFile.isEmpty())
+            BodyIndex::attachCache(*connection, m_job.cacheFile);
+        BodyIndex::forgetDamagedIndex(*connection, m_job.schema);
         return true;
     } catch (const DbError& e) {
-        qCWarning(lcSearch) << "the damaged body index of" << m_path << "cannot be taken out:" << e.message();
+        qCWarning(lcSearch) << "the damaged body index of" << m_job.path << "cannot be taken out:" << e.message();
         return false;
     }
 }

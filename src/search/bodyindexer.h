@@ -20,9 +20,20 @@ public:
     Q_DISABLE_COPY_MOVE(BodyIndexer)
     ~BodyIndexer() override;
 
-    // Starts on the file at path, whose index is in schema (with the cache file attached for a saved edition).
-    // Stops what ran before.
-    void start(const QString& path, const QString& schema, const QString& cacheFile, const QString& stamp);
+    struct Job {
+        QString path{};
+        // Where the index lives, with the cache file attached there for a saved edition, and the edition's stamp.
+        QString schema{};
+        QString cacheFile{};
+        QString stamp{};
+        // Nothing is written: the index is used as the file has it, or searches read every body.
+        bool readOnly = false;
+        // Runs on the worker's connection once the file's check passed, before the index is touched.
+        std::function<void(Connection&)> prepare{};
+    };
+
+    // Starts on a file; stops what ran before.
+    void start(Job job);
     // Catches up again what is logged, unless it is running already.
     void resume();
     // Stops and waits for the worker.
@@ -37,7 +48,7 @@ public:
     quint64 runNumber() const { return m_run; }
 
 Q_SIGNALS:
-    // Emitted from the worker; queued to the receivers.
+    // Emitted from the worker; queued to the receivers. progress counts scraps.
     // The file's check ended: sound, or damaged with the first problem found. A damaged file's index is left alone.
     void fileChecked(quint64 run, bool sound, const QString& problem);
     void verified(bool rebuilding);
@@ -49,15 +60,13 @@ private:
     bool checkFile(Connection& connection);
     bool repairDamagedIndex();
 
-    QString m_path;
-    QString m_schema;
-    QString m_cacheFile;
-    QString m_stamp;
+    Job m_job;
     std::thread m_worker;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_verified{false};
     std::atomic<bool> m_fileChecked{false};
+    bool m_prepared = false;
     quint64 m_run = 0;
 };
 

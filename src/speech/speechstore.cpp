@@ -1,7 +1,9 @@
 #include "speechstore.h"
 
+#include "database/dberror.h"
 #include "database/query.h"
 #include "database/transaction.h"
+#include "speechlog.h"
 
 std::optional<SpeechSettings> ReadSpeechSettings(Connection& connection)
 {
@@ -25,4 +27,28 @@ void WriteSpeechSettings(Connection& connection, const std::optional<QString>& c
         Query(connection, QStringLiteral("UPDATE Speak SET LanguageID = ?") + first).bind(1, *languageIndex).run();
     Query(connection, QStringLiteral("UPDATE Speak SET Speed = ?") + first).bind(1, speed).run();
     transaction.commit();
+}
+
+std::optional<SpeechSettings> storedSpeechSettings(Connection* connection)
+{
+    if (!connection)
+        return std::nullopt;
+    try {
+        return ReadSpeechSettings(*connection);
+    } catch (const DbError& e) {
+        qCWarning(lcSpeech) << "cannot read the speech settings:" << e.message();
+    }
+    return std::nullopt;
+}
+
+Done storeSpeechSettings(Connection& connection, const std::optional<QString>& character,
+                         std::optional<int> languageIndex, int speed)
+{
+    try {
+        WriteSpeechSettings(connection, character, languageIndex, speed);
+    } catch (const DbError& e) {
+        qCWarning(lcSpeech) << "cannot store the speech settings:" << e.message();
+        return e.failure(QStringLiteral("読み上げの設定を保存できませんでした。"));
+    }
+    return {};
 }

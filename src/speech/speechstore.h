@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QString>
 
 #include <optional>
@@ -19,3 +21,10 @@ struct SpeechSettings {
 // always. Throws DbError.
 void WriteSpeechSettings(Connection& connection, const std::optional<QString>& character,
                          std::optional<int> languageIndex, int speed);
+
+// The open collection's settings for the windows: none when there is no collection or its row cannot be read
+// (logged).
+[[nodiscard]] std::optional<SpeechSettings> storedSpeechSettings(Connection* connection);
+// WriteSpeechSettings with the failure told in words.
+[[nodiscard]] Done storeSpeechSettings(Connection& connection, const std::optional<QString>& character,
+                                       std::optional<int> languageIndex, int speed);

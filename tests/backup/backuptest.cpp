@@ -46,20 +46,33 @@ void BackupTest::make_copiesVerifiesAndRotates()
     const QString path = collectionWith(folder, 5);
     const QString backups = folder.path(u"backups"_s);
     QVERIFY(Backups::isDue(backups, day(0)));
-    const Backups::Outcome first = Backups::make(path, backups, day(0));
-    QVERIFY2(first.done, qPrintable(first.message));
+    const Result<QString> first = Backups::make(path, backups, day(0));
+    QVERIFY2(first, qPrintable(first.message()));
     QVERIFY(!Backups::isDue(backups, day(0, 20)));
     QVERIFY(Backups::isDue(backups, day(1, 13)));
     const QList<Backups::Entry> entries = Backups::list(backups);
     QCOMPARE(entries.size(), 1);
     QCOMPARE(entries.first().scraps, 5);
     QCOMPARE(entries.first().when, day(0));
+    // A copy whose program was killed half way, an hour and more ago, and one that may still be running.
+    for (const QString& name : {u"20250101-000000-000.mdb.partial"_s, u"20250101-000000-000.mdb.partial-journal"_s,
+                                u"20990101-000000-000.mdb.partial"_s}) {
+        QFile stray(QDir(backups).filePath(name));
+        QVERIFY(stray.open(QIODevice::WriteOnly));
+        stray.write("half");
+        stray.close();
+        const QDateTime when =
+            name.startsWith(u"2025"_s) ? QDateTime::currentDateTime().addSecs(-7200) : QDateTime::currentDateTime();
+        QVERIFY(stray.open(QIODevice::Append));
+        QVERIFY(stray.setFileTime(when, QFileDevice::FileModificationTime));
+    }
     // Ten daily backups: the seven newest days stay (they hold the newest of both weeks and of the month).
     for (int d = 1; d < 10; ++d)
-        QVERIFY(Backups::make(path, backups, day(d)).done);
+        QVERIFY(Backups::make(path, backups, day(d)));
     QCOMPARE(Backups::list(backups).size(), 7);
     QCOMPARE(Backups::list(backups).last().when, day(3));
-    QCOMPARE(QDir(backups).entryList(QDir::Files).filter(u"partial"_s), QStringList());
+    QCOMPARE(QDir(backups).entryList(QDir::Files).filter(u"partial"_s),
+             QStringList{u"20990101-000000-000.mdb.partial"_s});
 }
 
 void BackupTest::verify_refusesADamagedCopy_data()
@@ -75,18 +88,18 @@ void BackupTest::verify_refusesADamagedCopy()
     QFETCH(QString, damage);
     TestFolder folder;
     const QString path = collectionWith(folder, 40);
-    const Backups::Outcome made = Backups::make(path, folder.path(u"backups"_s), day(0));
-    QVERIFY(made.done);
+    const Result<QString> made = Backups::make(path, folder.path(u"backups"_s), day(0));
+    QVERIFY(made);
     Backups::RowCounts counts{};
     {
-        auto connection = Connection::openExisting(made.path);
+        auto connection = Connection::openExisting(*made);
         int i = 0;
         for (const char* table : {"DBID", "MEMO_IDX", "MEMO_DAT", "MEMO_UNDERLINE", "PHOTO_DRA", "IDno",
                                   "extraNodeMEMO", "extraNodeWEB", "Status", "FontSize", "Marker", "Speak"})
             counts[std::size_t(i++)] = scalar(*connection, u"SELECT count(*) FROM \""_s + QLatin1String(table) + u'"');
     }
-    QVERIFY(!Backups::verify(made.path, counts));
-    QFile file(made.path);
+    QVERIFY(Backups::verify(*made, counts));
+    QFile file(*made);
     QVERIFY(file.open(QIODevice::ReadWrite));
     if (damage == u"page") {
         file.seek(4096 * 2 + 100);
@@ -95,10 +108,12 @@ void BackupTest::verify_refusesADamagedCopy()
         file.resize(file.size() / 2);
     } else {
         file.close();
-        alterCollection(made.path, u"DELETE FROM MEMO_DAT WHERE pfID = 7"_s);
+        alterCollection(*made, u"DELETE FROM MEMO_DAT WHERE pfID = 7"_s);
     }
     file.close();
-    QVERIFY(Backups::verify(made.path, counts).has_value());
+    const Done verified = Backups::verify(*made, counts);
+    QVERIFY(!verified);
+    QVERIFY(!verified.failure().why.isEmpty());
 }
 
 void BackupTest::kept_rotation_data()
@@ -129,16 +144,16 @@ void BackupTest::restore_writesANewFileBesideTheCollection()
 {
     TestFolder folder;
     const QString path = collectionWith(folder, 3);
-    const Backups::Outcome made = Backups::make(path, folder.path(u"backups"_s), day(0));
+    const Result<QString> made = Backups::make(path, folder.path(u"backups"_s), day(0));
     const Backups::Entry entry = Backups::list(folder.path(u"backups"_s)).first();
-    const std::optional<QString> first = Backups::restore(entry, path);
-    const std::optional<QString> second = Backups::restore(entry, path);
+    const Result<QString> first = Backups::restore(entry, path);
+    const Result<QString> second = Backups::restore(entry, path);
     QVERIFY(first && second && *first != *second);
     QCOMPARE(QFileInfo(*first).absolutePath(), QFileInfo(path).absolutePath());
     QVERIFY(first->endsWith(u"（復元 2026-01-01 1200）.mdb"_s));
     auto connection = Connection::openExisting(*second);
     QCOMPARE(scalar(*connection, u"SELECT count(*) FROM MEMO_DAT"_s), 3);
-    QCOMPARE(TestFolder::read(made.path), TestFolder::read(*first));
+    QCOMPARE(TestFolder::read(*made), TestFolder::read(*first));
 }
 
 void BackupTest::window_backsUpNowAndRestores()
@@ -148,7 +163,7 @@ void BackupTest::window_backsUpNowAndRestores()
     // The first opening backs up at once, since no backup is there yet.
     const QString backups = Backups::folderFor(f.session.databasePath());
     QTRY_COMPARE_WITH_TIMEOUT(Backups::list(backups).size(), 1, 10000);
-    QSignalSpy finished(f.window->backupWorker(), &BackupWorker::finished);
+    QSignalSpy finished(f.collection.backupWorker(), &BackupWorker::finished);
     f.action(u"mFileBackup")->trigger();
     QVERIFY(finished.wait(10000));
     QVERIFY2(f.window->statusBar()->currentMessage().startsWith(u"バックアップしました："_s),
@@ -211,7 +226,7 @@ void BackupTest::fullDisk_registrationFailsAndNothingIsLost()
     QWidget* sheet = f.visibleWindow(u"Form3"_s);
     QVERIFY(sheet);
     sheet->findChild<QPushButton*>(u"Command1_0"_s)->click();
-    QCOMPARE(f.dialogs.lastText(), u"スクラップ登録に失敗しました。"_s);
+    QCOMPARE(f.dialogs.lastText(), u"スクラップ登録に失敗しました。\nディスクの空きがありません。"_s);
     QCOMPARE(scalar(connection, u"SELECT count(*) FROM MEMO_IDX"_s), 3);
     QCOMPARE(scalar(connection, u"SELECT count(*) FROM MEMO_DAT"_s), 3);
     QCOMPARE(scalar(connection, u"SELECT DocNo FROM IDno"_s), 3);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "collection/collection.h"
 #include "common/session.h"
 #include "fakedesktop.h"
 #include "fakespeechoutput.h"
@@ -38,6 +39,7 @@ struct Fixture {
     FakeDesktop desktop;
     FakeSpeechOutput speech;
     Session session;
+    Collection collection{session, dialogs, {}};
     std::unique_ptr<MainWindow> window;
     // Owned by the window once it starts.
     FakeWebPane* web = new FakeWebPane;
@@ -58,20 +60,20 @@ struct Fixture {
         options.programFolder = folder.folder();
         options.databasePath = folder.path(QStringLiteral("Zettora.mdb"));
         options.importProgram = importProgram();
-        window = std::make_unique<MainWindow>(session, dialogs, desktop, pane, speech, options);
+        window = std::make_unique<MainWindow>(session, collection, dialogs, desktop, pane, speech, options);
         window->show();
         waitForBodyIndex();
         return *window;
     }
     // The index of the bodies is brought in step beside the window: tests that compare files wait for it, without
     // letting the window paint (some tests look at the window before its first frame).
-    void waitForBodyIndex() const
+    void waitForBodyIndex()
     {
         QDeadlineTimer deadline(20000);
-        while (window->bodyIndexer()->isRunning() && !deadline.hasExpired())
+        while (collection.bodyIndexer()->isRunning() && !deadline.hasExpired())
             QThread::msleep(5);
         // The file's check lifts the refusal of writes through a queued call; only that call is delivered.
-        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+        QCoreApplication::sendPostedEvents(&collection, QEvent::MetaCall);
     }
     template <typename T> T* child(const char16_t* name) const
     {

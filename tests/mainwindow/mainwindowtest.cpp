@@ -29,7 +29,9 @@
 
 namespace {
 
-const QString kOpenFailed = QStringLiteral("データベース・オープンに失敗しました。");
+// What failed, and on a second line why.
+const QString kOpenFailed = QStringLiteral(
+    "データベース・オープンに失敗しました。\nファイルを開けません（見つからないか、開く許可がありません）。");
 const QString kNotScrapDatabase = QStringLiteral("Zettora 用データベースを選択してください。");
 
 } // namespace
@@ -469,7 +471,8 @@ void MainWindowTest::create_existingFile_isRefusedAndLeftUnchanged()
 
     f.action(u"mFileBookCreate")->trigger();
 
-    QCOMPARE(f.dialogs.texts(), QStringList{QStringLiteral("データベース作成に失敗しました。")});
+    QCOMPARE(f.dialogs.texts(),
+             QStringList{QStringLiteral("データベース作成に失敗しました。\n同じ名前のファイルが既にあります。")});
     QCOMPARE(f.dialogs.messages().first().kind, FakeUserDialogs::Kind::Critical);
     QCOMPARE(TestFolder::read(existing), QByteArray("my own notes"));
     // No temporary file of the creation is left; the open collection's lock is its own.

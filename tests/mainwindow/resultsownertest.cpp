@@ -145,7 +145,7 @@ void ResultsOwnerTest::failingBodySave_saysSoAndKeepsTheText()
 
     f.press(how);
 
-    QCOMPARE(f.dialogs.lastText(), u"スクラップを保存できませんでした。"_s);
+    QCOMPARE(f.dialogs.lastText(), u"スクラップを保存できませんでした。\n値がデータベースの決まりに合いません。"_s);
     QCOMPARE(body->toPlainText(), u"失いたくない文章"_s);
     QCOMPARE(f.window->statusText(1), u"スクラップ： 2/3"_s);
     QCOMPARE(f.column(u"SELECT a01 FROM MEMO_DAT WHERE pfID = 2"_s), QStringList{u"本文2"_s});

@@ -284,7 +284,7 @@ void BodyIndexTest::aDamagedIndex_isMadeAnewByTheWorker()
 
     BodyIndexer indexer;
     QSignalSpy finished(&indexer, &BodyIndexer::finished);
-    indexer.start(collection.path, kMain, QString(), QString());
+    indexer.start({.path = collection.path, .schema = kMain});
     QVERIFY(finished.wait(20000));
     QCOMPARE(finished.first().first().toBool(), true);
     collection.open();

@@ -1,0 +1,360 @@
+#include "collection.h"
+
+#include "backup/backupworker.h"
+#include "collectionlock.h"
+#include "collectionlog.h"
+#include "common/session.h"
+#include "common/userdialogs.h"
+#include "database/connection.h"
+#include "database/creation.h"
+#include "database/dberror.h"
+#include "database/opening.h"
+#include "database/schema.h"
+#include "search/bodyindex.h"
+#include "search/bodyindexer.h"
+#include "settings/displaysettingsstore.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <sqlite3.h>
+
+namespace {
+
+const QString kOpenFailed = QStringLiteral("データベース・オープンに失敗しました。");
+const QString kNotScrapDatabase = QStringLiteral("Zettora 用データベースを選択してください。");
+const QString kInUse = QStringLiteral("このデータベースは他の Zettora で使用中です。　読み取り専用で開きますか？");
+
+// A saved edition's index is kept apart from it and made anew whenever the file's size or time differs.
+QString editionStamp(const QString& path)
+{
+    const QFileInfo info(path);
+    return QString::number(info.size()) + u':' + QString::number(info.lastModified().toMSecsSinceEpoch());
+}
+
+} // namespace
+
+Collection::Collection(Session& session, UserDialogs& dialogs, Options options, QObject* parent)
+    : QObject(parent)
+    , m_session(session)
+    , m_dialogs(dialogs)
+    , m_options(options)
+{
+    m_indexer = new BodyIndexer(this);
+    connect(m_indexer, &BodyIndexer::fileChecked, this, &Collection::onFileChecked);
+    connect(m_indexer, &BodyIndexer::progress, this, &Collection::indexProgress);
+    connect(m_indexer, &BodyIndexer::finished, this, [this] {
+        if (m_indexKeeper)
+            static_cast<IndexKeeper*>(m_indexKeeper.get())->setWorkerBusy(false);
+        Q_EMIT indexFinished();
+    });
+    m_backupWorker = new BackupWorker(this);
+    connect(m_backupWorker, &BackupWorker::finished, this, [this](const Result<QString>& made) {
+        if (!made)
+            qCWarning(lcCollection) << "the backup failed:" << made.failure().detail;
+        if (!made)
+            Q_EMIT backupReported(QStringLiteral("バックアップを作れませんでした：") + made.failure().why);
+        else if (m_backupAnnounced)
+            Q_EMIT backupReported(QStringLiteral("バックアップしました：") + *made);
+        m_backupAnnounced = false;
+    });
+}
+
+Collection::~Collection()
+{
+    stopIndex();
+}
+
+bool Collection::isOpen() const
+{
+    return m_session.connection() != nullptr;
+}
+
+QString Collection::path() const
+{
+    return m_session.databasePath();
+}
+
+QString Collection::caption() const
+{
+    if (m_session.isSavedEdition())
+        return m_session.databaseName() + QStringLiteral(" （保存版）");
+    return m_session.isReadOnly() ? m_session.databaseName() + QStringLiteral(" （読み取り専用）")
+                                  : m_session.databaseName();
+}
+
+bool Collection::isWritable() const
+{
+    return isOpen() && m_writable && !m_session.isReadOnly();
+}
+
+bool Collection::isIndexChecked() const
+{
+    return m_indexer->isVerified();
+}
+
+Done Collection::open(const QString& path)
+{
+    std::unique_ptr<Connection> candidate;
+    try {
+        candidate = OpenSharedConnection(path);
+    } catch (const DbError& e) {
+        qCWarning(lcCollection) << "cannot open" << path << e.message();
+        if (e.notADatabase())
+            return Failure{kNotScrapDatabase, {}, e.message()};
+        return e.failure(kOpenFailed);
+    }
+    const KindCheck check = CheckDatabaseKind(*candidate);
+    if (!check.accepted()) {
+        qCWarning(lcCollection) << "not a scrap database:" << path << "kind" << check.kind;
+        return Failure{kNotScrapDatabase, {}, path};
+    }
+    const DatabaseKind kind = check.acceptedKind();
+    ReadOnlyReason readOnly = ReadOnlyReason::None;
+    std::unique_ptr<CollectionLock> lock;
+    if (kind == DatabaseKind::Scrap) {
+        readOnly = readOnlyReasonOf(*candidate);
+        if (readOnly == ReadOnlyReason::None) {
+            // The collection open here is opened again under the lock this program holds.
+            CollectionLock::Taken taken = CollectionLock::Taken::Locked;
+            if (m_lock && m_lock->covers(path))
+                lock = std::move(m_lock);
+            else
+                lock = CollectionLock::take(path, taken);
+            if (taken == CollectionLock::Taken::InUse) {
+                qCWarning(lcCollection) << "in use by another program:" << path;
+                if (!m_dialogs.askYesNo(kInUse)) {
+                    // What was open stays open, under its own lock.
+                    return Failure{};
+                }
+                readOnly = ReadOnlyReason::InUse;
+            }
+        }
+    }
+    try {
+        // Nothing writes a file before its check has passed; a saved edition is read-only in depth.
+        candidate->refuseWrites();
+    } catch (const DbError& e) {
+        return e.failure(kOpenFailed);
+    }
+    close();
+    m_session.adoptDatabase(std::move(candidate), path, databaseNameOf(path), kind);
+    m_readOnlyReason = readOnly;
+    if (readOnly != ReadOnlyReason::None)
+        m_session.setReadOnly();
+    m_lock = std::move(lock);
+    m_writable = false;
+    m_changesAtOpen = 0;
+    startIndex();
+    ReadDisplayFont(*m_session.connection(), m_session.displayFont);
+    ReadBackColor(*m_session.connection(), m_session.markers);
+    Q_EMIT opened();
+    if (readOnly == ReadOnlyReason::Damaged)
+        m_dialogs.critical(readOnlyNotice(readOnly));
+    else if (readOnly != ReadOnlyReason::None && readOnly != ReadOnlyReason::InUse)
+        m_dialogs.information(readOnlyNotice(readOnly));
+    return {};
+}
+
+void Collection::close()
+{
+    if (!isOpen()) {
+        m_lock.reset();
+        return;
+    }
+    // Every window saves what it holds into this collection while it is still open.
+    m_session.announceClosing();
+    stopIndex();
+    backUpAfterChanges();
+    m_session.closeConnection();
+    m_lock.reset();
+    m_writable = false;
+    m_readOnlyReason = ReadOnlyReason::None;
+}
+
+Collection::ReadOnlyReason Collection::readOnlyReasonOf(Connection& connection) const
+{
+    if (connection.isWriteProtected())
+        return ReadOnlyReason::WriteProtected;
+    try {
+        // Without one of its tables or columns a collection cannot take a scrap; what it has can still be read.
+        if (const QStringList missing = Schema::missingParts(connection); !missing.isEmpty()) {
+            qCWarning(lcCollection) << connection.path() << "lacks" << missing;
+            return ReadOnlyReason::Damaged;
+        }
+        const QStringList foreign = BodyIndex::foreignTriggersAndViews(connection);
+        if (foreign.isEmpty())
+            return ReadOnlyReason::None;
+        qCWarning(lcCollection) << "triggers or views of unknown origin in" << connection.path() << foreign;
+    } catch (const DbError& e) {
+        qCWarning(lcCollection) << "cannot read the schema of" << connection.path() << e.message();
+    }
+    return ReadOnlyReason::ForeignSchema;
+}
+
+QString Collection::readOnlyNotice(ReadOnlyReason reason) const
+{
+    switch (reason) {
+    case ReadOnlyReason::WriteProtected:
+        return QStringLiteral(
+            "このデータベースには書き込めません（書き込みできない場所か、書き込みの許可がありません）。"
+            "　読み取り専用で開きました。");
+    case ReadOnlyReason::ForeignSchema:
+        return QStringLiteral("このデータベースには Zettora が作っていないトリガーまたはビューがあります。"
+                              "　安全のため読み取り専用で開きました。");
+    case ReadOnlyReason::Damaged:
+        return QStringLiteral("このデータベースは壊れています。　これ以上壊れないよう読み取り専用にしました。"
+                              "　ファイルメニューの「バックアップから復元…」で以前の状態に戻せます。");
+    case ReadOnlyReason::NumbersInUseTwice:
+        return QStringLiteral("このデータベースには同じ番号のスクラップが複数あります。"
+                              "　削除や保存で別のスクラップを壊さないよう、読み取り専用で開きました。");
+    case ReadOnlyReason::InUse:
+    case ReadOnlyReason::None:
+        break;
+    }
+    return {};
+}
+
+void Collection::startIndex()
+{
+    stopIndex();
+    m_indexUsable = false;
+    Connection* connection = m_session.connection();
+    if (!connection)
+        return;
+    // A saved edition keeps its index in the user's cache; any other read-only file is searched with the index it
+    // has, and nothing is written to it.
+    const bool edition = m_session.isSavedEdition();
+    const bool readOnly = m_session.isReadOnly() && !edition;
+    m_indexSchema = QString::fromLatin1(edition ? BodyIndex::kCacheSchema : BodyIndex::kMainSchema);
+    BodyIndexer::Job job;
+    job.path = m_session.databasePath();
+    job.schema = m_indexSchema;
+    job.cacheFile = edition ? BodyIndex::cacheFileFor(job.path) : QString();
+    job.stamp = edition ? editionStamp(job.path) : QString();
+    job.readOnly = readOnly;
+    try {
+        BodyIndex::registerFunctions(*connection);
+        if (edition)
+            BodyIndex::attachCache(*connection, job.cacheFile);
+        m_indexUsable = true;
+    } catch (const DbError& e) {
+        // Without its index a body search still answers, by reading every body.
+        qCWarning(lcCollection) << "the body index cannot be used:" << e.message();
+        return;
+    }
+    if (!edition && !readOnly) {
+        auto keeper = std::make_unique<IndexKeeper>(m_indexSchema,
+                                                    [this] { QTimer::singleShot(0, m_indexer, &BodyIndexer::resume); });
+        keeper->setWorkerBusy(true);
+        connection->setTransactionObserver(keeper.get());
+        m_indexKeeper = std::move(keeper);
+        // Lookup indexes a file from elsewhere lacks are made once the file's check has passed, never before.
+        job.prepare = [](Connection& worker) { Schema::ensureIndexes(worker); };
+    }
+    m_indexer->start(job);
+}
+
+void Collection::stopIndex()
+{
+    m_indexer->stop();
+    if (Connection* connection = m_session.connection())
+        connection->setTransactionObserver(nullptr);
+    m_indexKeeper.reset();
+}
+
+void Collection::remakeIndex()
+{
+    startIndex();
+}
+
+// The file's check ended on the worker: a sound collection may now be written and backed up; a damaged one is
+// read-only from here on.
+void Collection::onFileChecked(quint64 run, bool sound, const QString& problem)
+{
+    Connection* connection = m_session.connection();
+    if (!connection || run != m_indexer->runNumber())
+        return;
+    if (sound) {
+        if (m_session.isReadOnly())
+            return;
+        try {
+            connection->allowWrites();
+        } catch (const DbError& e) {
+            qCWarning(lcCollection) << "cannot allow writes:" << e.message();
+            return;
+        }
+        m_writable = true;
+        m_changesAtOpen = sqlite3_total_changes64(connection->handle());
+        backUpIfDue();
+        return;
+    }
+    qCWarning(lcCollection) << "damaged:" << m_session.databasePath() << problem;
+    if (m_readOnlyReason == ReadOnlyReason::Damaged)
+        return;
+    m_readOnlyReason = ReadOnlyReason::Damaged;
+    if (!m_session.isSavedEdition()) {
+        m_session.setReadOnly();
+        Q_EMIT turnedReadOnly();
+    }
+    m_dialogs.critical(readOnlyNotice(ReadOnlyReason::Damaged));
+}
+
+void Collection::backUpIfDue()
+{
+    if (!isWritable() || !m_options.backups)
+        return;
+    if (Backups::isDue(Backups::folderFor(path())))
+        m_backupWorker->start(path());
+}
+
+Done Collection::backUpNow()
+{
+    if (!isOpen() || m_session.isReadOnly())
+        return Failure{QStringLiteral("バックアップを作れませんでした。"),
+                       QStringLiteral("このデータベースは読み取り専用です。"), path()};
+    m_backupWorker->wait();
+    m_backupAnnounced = true;
+    m_backupWorker->start(path());
+    return {};
+}
+
+void Collection::backUpAfterChanges()
+{
+    Connection* connection = m_session.connection();
+    m_backupWorker->wait();
+    if (!connection || !m_writable || m_session.isReadOnly() || !m_options.backups ||
+        sqlite3_total_changes64(connection->handle()) == m_changesAtOpen)
+        return;
+    const Result<QString> made = Backups::make(path(), Backups::folderFor(path()));
+    if (!made)
+        qCWarning(lcCollection) << "the backup on closing failed:" << made.failure().detail;
+}
+
+QList<Backups::Entry> Collection::backups() const
+{
+    return isOpen() ? Backups::list(Backups::folderFor(path())) : QList<Backups::Entry>{};
+}
+
+Result<QString> Collection::restoreCopy(const Backups::Entry& backup) const
+{
+    return Backups::restore(backup, path());
+}
+
+QString Collection::filePathFor(const QString& answer)
+{
+    return withDatabaseExtension(answer);
+}
+
+Result<QString> Collection::create(const QString& answer)
+{
+    const QString path = filePathFor(answer);
+    try {
+        createScrapDatabaseFile(path);
+    } catch (const DbError& e) {
+        qCWarning(lcCollection) << "cannot create" << path << e.message();
+        return e.failure(QStringLiteral("データベース作成に失敗しました。"));
+    }
+    return path;
+}

@@ -1,0 +1,128 @@
+// The entry pane: registering its text as a scrap, marking it, and the pictures of the scrap registered or shown.
+#include "bodymarks.h"
+#include "common/session.h"
+#include "common/userdialogs.h"
+#include "mainwindow.h"
+#include "pictures/pictureswindow.h"
+#include "recordview.h"
+#include "registration/registrationsheet.h"
+#include "scrap/scrapsheet.h"
+#include "scraplistcontroller.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+using Kind = ChildWindows::Kind;
+
+void MainWindow::openRegistrationSheet(int levNo)
+{
+    auto* sheet = new RegistrationSheet(
+        m_session, m_dialogs, [this] { return m_entryBody->toPlainText(); }, m_today, levNo,
+        [this]() -> std::optional<WaitingPicture> {
+            auto* pictures = m_children.find<PicturesWindow>(Kind::Pictures);
+            return pictures ? pictures->waitingPicture() : std::nullopt;
+        },
+        this);
+    connect(sheet, &RegistrationSheet::registered, this, [this](const ScrapIdentity& scrap) {
+        m_entryScrap = scrap;
+        m_entryGeneration = m_session.resultsGeneration();
+        m_entryRegisteredBody = m_entryBody->toPlainText();
+        // A picture that waited has been stored with the scrap.
+        m_children.close(Kind::Pictures);
+    });
+    connect(sheet, &RegistrationSheet::closedWith, this, [this](bool registered) {
+        // Marking and pictures wait for the window to close, and only follow a registration made in it.
+        if (registered && m_entryScrap)
+            enableEntryMarking(true);
+        else
+            endEntryMarking();
+    });
+    m_children.open(Kind::Registration, sheet);
+}
+
+void MainWindow::toggleEntryMark()
+{
+    const QTextCursor selection = m_entryBody->textCursor();
+    // A mark's offsets count in the stored body: in an entry text changed since its registration they would not.
+    if (!m_entryScrap || !selection.hasSelection() || m_entryBody->toPlainText() != m_entryRegisteredBody)
+        return;
+    if (const Done logged = BodyMarks::toggleAndLog(m_session, m_entryScrap->pfID, selection); !logged)
+        m_dialogs.critical(logged.message());
+}
+
+void MainWindow::enableEntryMarking(bool on)
+{
+    for (const char16_t* key : {u"drawMEMO", u"underLine"}) {
+        if (QAction* action = toolbarButton(QString::fromUtf16(key)))
+            action->setEnabled(on);
+    }
+}
+
+void MainWindow::endEntryMarking()
+{
+    m_entryScrap.reset();
+    enableEntryMarking(false);
+}
+
+void MainWindow::onResultsReplaced()
+{
+    // Marks in the entry pane belong to the scrap just registered, which the set no longer holds.
+    if (m_entryScrap && m_session.resultsGeneration() != m_entryGeneration)
+        endEntryMarking();
+}
+
+PicturesWindow* MainWindow::openPicturesWindow(PicturesOpener opener, const std::optional<ScrapIdentity>& scrap,
+                                               const QString& title)
+{
+    auto* window = new PicturesWindow(m_session, m_dialogs, opener, scrap, title, this);
+    connect(window, &PicturesWindow::pictureSetChanged, this, &MainWindow::onPictureSetChanged);
+    return m_children.open(Kind::Pictures, window);
+}
+
+void MainWindow::openPicturesOfEntryScrap()
+{
+    m_mode = Mode::Registration;
+    if (m_entryScrap)
+        openPicturesWindow(PicturesOpener::Registration, m_entryScrap, QString());
+}
+
+void MainWindow::openPicturesOfShownScrap()
+{
+    m_children.closeAll();
+    m_mode = Mode::RecordView;
+    if (const std::optional<ScrapIdentity> shown = m_record->shownScrap())
+        openPicturesWindow(PicturesOpener::RecordView, shown, m_recordSheet->value(ScrapSheet::TitleRow))
+            ->showFirstPicture();
+}
+
+void MainWindow::openPicturesForWebPicture()
+{
+    if (m_session.isReadOnly())
+        return;
+    openPicturesWindow(PicturesOpener::Favourites, std::nullopt, QString())->pastePicture();
+    // The picture waits in the window while the user writes and registers its scrap.
+    m_tabs->setCurrentIndex(TabEntry);
+}
+
+void MainWindow::onPictureSetChanged(qint64 scrapRowid, qint16 skID)
+{
+    if (m_entryScrap && m_entryScrap->rowid == scrapRowid)
+        m_entryScrap->skID = skID;
+    m_record->notePictureSet(scrapRowid, skID);
+    m_list->notePictureSet(scrapRowid, skID);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_addressBox)
+        return onAddressBoxEvent(event) || QMainWindow::eventFilter(watched, event);
+    if (watched == m_entryBody && event->type() == QEvent::KeyRelease) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Delete || key == Qt::Key_Backspace) && m_entryBody->toPlainText().isEmpty())
+            endEntryMarking();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

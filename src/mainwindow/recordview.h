@@ -1,0 +1,92 @@
+#pragma once
+
+#include "childwindows.h"
+#include "common/result.h"
+#include "common/scrapidentity.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <optional>
+
+class QCalendarWidget;
+class QDate;
+class QPlainTextEdit;
+class ResultSet;
+class ScrapSheet;
+class Session;
+class UserDialogs;
+
+// Record view's controller: the scrap of the shared result set it shows (by identity), its sheet and body, stepping,
+// saving the body, marking, editing the sheet and deleting. The main window lays out the panes and the toolbar.
+class RecordView final : public QObject {
+    Q_OBJECT
+public:
+    RecordView(Session& session, UserDialogs& dialogs, ChildWindows& children, ScrapSheet* sheet, QPlainTextEdit* body,
+               QCalendarWidget* calendar, QObject* parent = nullptr);
+
+    // Shows the scrap at position (1-based) of the shared result set; false when there is none.
+    [[nodiscard]] bool show(int position);
+    bool isShowing() const { return m_shown.has_value(); }
+    std::optional<ScrapIdentity> shownScrap() const { return m_shown; }
+    const QString& loadedBody() const { return m_loadedBody; }
+    int position() const { return m_position; }
+    int count() const { return m_count; }
+    // Words of the last body search, marked on every scrap shown until the next search.
+    void setSearchWords(const QStringList& words) { m_searchWords = words; }
+
+    // Before record view is left: an edited body is offered for saving. False when the user wanted it saved and the
+    // save failed: record view then stays, with the text kept.
+    [[nodiscard]] bool leave();
+    // Stops showing, without asking.
+    void end();
+
+    void step(bool forward);
+    // "登録": the edited body stored; a failure is told and the text stays.
+    void saveBody();
+    void deleteShown();
+    // Marks or unmarks the selection and logs it for the shown scrap.
+    void toggleMark();
+    // The pictures window stored or deleted the scrap's first or last picture.
+    void notePictureSet(qint64 rowid, qint16 skID);
+
+Q_SIGNALS:
+    // The scrap at position of count is shown.
+    void shown(int position, int count);
+    // The set was replaced, or its last scrap deleted: the list shows again.
+    void ended();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ResultSet* setOnShownScrap() const;
+    bool takeShownScrap();
+    void fill();
+    void fillSheet();
+    void loadBody();
+    void replayMarks();
+    void markSearchWords();
+    [[nodiscard]] Done storeBody();
+    void setSheetValue(int row, const QString& text);
+    void restoreSheetValue(int row, const QString& message);
+    void onSheetCellPressed(int row, int column);
+    void onSheetValueEdited(int row);
+    void onCalendarClicked(const QDate& date);
+    void openPicker();
+    void onResultsReplaced();
+
+    Session& m_session;
+    UserDialogs& m_dialogs;
+    ChildWindows& m_children;
+    ScrapSheet* m_sheet;
+    QPlainTextEdit* m_body;
+    QCalendarWidget* m_calendar;
+    std::optional<ScrapIdentity> m_shown;
+    quint64 m_generation = 0;
+    QString m_loadedBody;
+    QStringList m_sheetValues;
+    QStringList m_searchWords;
+    int m_position = 0;
+    int m_count = 0;
+};

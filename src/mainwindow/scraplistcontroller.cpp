@@ -1,0 +1,308 @@
+#include "scraplistcontroller.h"
+
+#include "classlist.h"
+#include "collection/collection.h"
+#include "common/desktop.h"
+#include "common/helpkey.h"
+#include "common/helptopics.h"
+#include "common/session.h"
+#include "common/twips.h"
+#include "common/userdialogs.h"
+#include "database/connection.h"
+#include "database/dberror.h"
+#include "database/recordstore.h"
+#include "database/resultset.h"
+#include "export/listworkbook.h"
+#include "mainwindowlog.h"
+#include "savededition/savededitionnotice.h"
+#include "savededition/savededitionwriter.h"
+#include "scrap/fieldcaptions.h"
+#include "scraplistmodel.h"
+#include "search/bodyindex.h"
+#include "search/bodysearch.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QHeaderView>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QTableView>
+
+namespace {
+
+// Extra room beside the widest text of an auto-sized column.
+constexpr int kColumnPadding = 100;
+// With more rows than this waiting, a search compares so many bodies one by one that the user is told.
+constexpr qint64 kRowsMakingSearchSlow = 1000;
+
+const QString kNothingFound = QStringLiteral("検索条件に合致するスクラップはありません。");
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    Q_DISABLE_COPY_MOVE(WaitCursor)
+};
+
+} // namespace
+
+ScrapListController::ScrapListController(Session& session, Collection& collection, UserDialogs& dialogs,
+                                         Desktop& desktop, QTableView* list, std::function<void(int)> showHelp,
+                                         QObject* parent)
+    : QObject(parent)
+    , m_session(session)
+    , m_collection(collection)
+    , m_dialogs(dialogs)
+    , m_desktop(desktop)
+    , m_list(list)
+    , m_model(new ScrapListModel(session, this))
+    , m_showHelp(std::move(showHelp))
+{
+    m_list->setModel(m_model);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setWordWrap(false);
+    m_list->horizontalHeader()->setSectionsClickable(false);
+    m_list->verticalHeader()->setSectionsClickable(false);
+    connect(m_list, &QTableView::pressed, this,
+            [this](const QModelIndex& index) { Q_EMIT rowPressed(index.row() + 1); });
+}
+
+void ScrapListController::clear()
+{
+    m_model->clear();
+}
+
+// Opens source as the session's set, which the list takes over in one step instead of emptying first.
+bool ScrapListController::openForListing(const ResultSource& source)
+{
+    m_model->setListReplacements(true);
+    const auto restore = qScopeGuard([this] { m_model->setListReplacements(false); });
+    return m_session.openResults(source);
+}
+
+void ScrapListController::listClass(const ClassPath& path)
+{
+    const WaitCursor wait;
+    m_searchWords.clear();
+    const std::optional<ResultSource> source = BuildClassListQuery(path);
+    if (!source)
+        clear();
+    showListing(source && openForListing(*source));
+}
+
+void ScrapListController::showListing(bool opened)
+{
+    if (!opened) {
+        Q_EMIT listed(-1);
+        return;
+    }
+    m_list->horizontalHeader()->setVisible(true);
+    m_model->showResults();
+    sizeRows();
+    m_resultCount = m_session.resultSet()->recordCount();
+    Q_EMIT counted(m_resultCount);
+    Q_EMIT listed(m_resultCount);
+    if (m_resultCount == 0)
+        m_dialogs.information(kNothingFound);
+    sizeColumns();
+}
+
+void ScrapListController::sizeRows()
+{
+    QFont font = m_list->font();
+    font.setPointSize(m_session.displayFont.size);
+    m_list->setFont(font);
+    m_list->horizontalHeader()->setFont(font);
+    // Every row the same height, 26 twips per point, so the view never measures rows one by one.
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setMinimumSectionSize(1);
+    m_list->verticalHeader()->setDefaultSectionSize(twipsToPixels(26 * m_session.displayFont.size));
+}
+
+void ScrapListController::sizeColumns()
+{
+    const QList<int> widths = m_model->columnWidths(m_list->font());
+    // Qt draws a cell's text inside the style's margins and beside a grid line, which the 100 twips do not cover:
+    // without them the widest text of a column is cut short.
+    const QFontMetrics metrics(m_list->font());
+    int margins = 2 * m_list->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, m_list->horizontalHeader());
+    for (int column = 0; m_model->rowCount() > 0 && column < widths.size(); ++column) {
+        const QModelIndex first = m_model->index(0, column);
+        margins = std::max(margins, m_list->sizeHintForIndex(first).width() -
+                                        metrics.horizontalAdvance(m_model->cellText(0, column)));
+    }
+    const int extra = twipsToPixels(kColumnPadding) + margins + (m_list->showGrid() ? 1 : 0);
+    for (int column = 0; column < widths.size(); ++column)
+        m_list->setColumnWidth(column, widths[column] + extra);
+}
+
+void ScrapListController::runSearch(const ResultSource& source)
+{
+    const WaitCursor wait;
+    m_searchWords.clear();
+    const bool opened = openForListing(source);
+    if (opened && m_session.resultSet()->recordCount() == 0) {
+        // An empty search leaves the status bar as it was; only a listing of a class reports its 0.
+        m_resultCount = 0;
+        clear();
+        m_list->horizontalHeader()->setVisible(true);
+        Q_EMIT listed(0);
+        m_dialogs.information(kNothingFound);
+        return;
+    }
+    showListing(opened);
+}
+
+void ScrapListController::runBodySearch(const QString& typed)
+{
+    const QStringList words = parseBodySearch(typed);
+    Connection* connection = m_session.connection();
+    if (words.isEmpty() || !connection)
+        return;
+    const QString schema = m_collection.indexSchema();
+    bool indexed = false;
+    qint64 waiting = 0;
+    if (m_collection.isIndexUsable() && m_collection.isIndexChecked()) {
+        try {
+            indexed = BodyIndex::isInstalled(*connection, schema);
+            waiting = indexed ? BodyIndex::pendingCount(*connection, schema) : 0;
+        } catch (const DbError& e) {
+            qCWarning(lcMainWindow) << "cannot read the body index:" << e.message();
+        }
+    }
+    if (!m_collection.isIndexUsable()) {
+        try {
+            BodyIndex::registerFunctions(*connection);
+        } catch (const DbError& e) {
+            qCWarning(lcMainWindow) << "cannot search the bodies:" << e.message();
+            m_dialogs.critical(e.failure(QStringLiteral("本文を検索できませんでした。")).message());
+            return;
+        }
+    }
+    const BodySearchWay way = indexed ? BodySearchWay::Index : BodySearchWay::Scan;
+    runSearch(BuildBodySearchQuery(words, way, schema, waiting == 0));
+    if (!m_session.resultSet() && indexed) {
+        // An index damaged since it was checked: this search reads every body, and the worker makes it anew.
+        qCWarning(lcMainWindow) << "the body index cannot be read; searching every body";
+        indexed = false;
+        runSearch(BuildBodySearchQuery(words, BodySearchWay::Scan, schema));
+        if (!m_session.isReadOnly())
+            m_collection.remakeIndex();
+    }
+    if (m_session.resultSet() && m_session.resultSet()->recordCount() > 0) {
+        m_searchWords = words;
+        if (!indexed || waiting > kRowsMakingSearchSlow)
+            Q_EMIT notice(
+                m_session.isReadOnly() && !m_session.isSavedEdition()
+                    ? QStringLiteral("このデータベースの本文の索引は使えないため、すべての本文を順に調べました"
+                                     "（時間がかかります）。")
+                    : QStringLiteral("本文の索引を作成中のため、すべての本文を順に調べました"
+                                     "（時間がかかります）。"));
+    }
+}
+
+void ScrapListController::showFiltered()
+{
+    const WaitCursor wait;
+    m_resultCount = m_session.resultSet() ? m_session.resultSet()->recordCount() : 0;
+    clear();
+    m_list->horizontalHeader()->setVisible(true);
+    m_model->showResults();
+    Q_EMIT counted(m_resultCount);
+    sizeRows();
+    sizeColumns();
+}
+
+void ScrapListController::notePictureSet(qint64 rowid, qint16 skID)
+{
+    ResultSet* set = m_session.resultSet();
+    if (!set)
+        return;
+    try {
+        set->noteStoredValue(rowid, QStringLiteral("skID"), skID);
+    } catch (const DbError& e) {
+        qCWarning(lcMainWindow) << "cannot note the picture set in the listing:" << e.message();
+    }
+    m_session.announceResultsChanged();
+}
+
+void ScrapListController::exportToSpreadsheet()
+{
+    ListTable table;
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        table.captions << m_model->headerData(column, Qt::Horizontal).toString();
+        const bool number =
+            column == Field::pfID || column == Field::backC || column == Field::LevNo || column == Field::DocNo;
+        table.kinds << (number ? CellKind::Number : column == Field::a03 ? CellKind::Date : CellKind::Text);
+    }
+    // The rows the list shows, so a list narrowed by importance sends only those.
+    table.rowCount = m_model->rowCount();
+    table.cell = [this](int row, int column) { return m_model->cellText(row, column); };
+    const QString path = listWorkbookPath(QStandardPaths::writableLocation(QStandardPaths::TempLocation),
+                                          m_session.databaseName(), QDateTime::currentDateTime());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString error = writeListWorkbook(path, table);
+    QApplication::restoreOverrideCursor();
+    if (!error.isEmpty()) {
+        qCWarning(lcMainWindow) << "cannot write the list to" << path << error;
+        m_dialogs.exclamation(QStringLiteral("一覧表のファイルを作成できませんでした。\n") + path);
+        return;
+    }
+    if (!m_desktop.openFile(path))
+        m_dialogs.information(
+            QStringLiteral("表計算ソフトで開けなかったため、一覧表は次のファイルに保存してあります。\n") + path);
+}
+
+void ScrapListController::makeSavedEdition()
+{
+    const std::optional<QString> folder = m_dialogs.chooseFolder(QStringLiteral("作成場所を指定してください。"));
+    if (!folder || !m_dialogs.askYesNo(QStringLiteral("検索結果の保存版を、") + *folder +
+                                       QStringLiteral(" に作成します。　実行しますか？")))
+        return;
+    ResultSet* listed = m_session.resultSet();
+    Connection* source = m_session.connection();
+    if (!listed || !source)
+        return;
+    SavedEditionNotice notice(m_list->window());
+    connect(addHelpKey(&notice), &QAction::triggered, this, [this] { m_showHelp(HelpTopic::kSavedEdition); });
+    notice.showText(QStringLiteral("データベースを作成中です。 "));
+    SavedEditionWriter writer;
+    if (!writer.create(QDir(*folder).filePath(m_session.databaseName() + QStringLiteral(".mdb")))) {
+        notice.close();
+        m_dialogs.critical(QStringLiteral("データベース作成に失敗しました。以後の処理を中止します。"));
+        return;
+    }
+    notice.showText(QStringLiteral("データを転記中です。 "));
+    const bool ok = writer.copy(*source, *listed, [&notice](int done, int total) { notice.setProgress(done, total); });
+    // The set is left after its last record, as a walk over it leaves it.
+    if (listed->recordCount() > 0) {
+        listed->moveLast();
+        listed->moveNext();
+    }
+    notice.close();
+    m_dialogs.information(ok ? QStringLiteral("保存版を作成しました。")
+                             : QStringLiteral("保存版は正しく作成できませんでした。"));
+}
+
+bool ScrapListController::deleteAll()
+{
+    if (!m_dialogs.askYesNo(QStringLiteral("検索結果を全部削除します。　削除後は復活できません。　実行しますか？"),
+                            UserDialogs::Icon::Question, UserDialogs::Default::No, HelpTopic::kDeleteAll))
+        return false;
+    ResultSet* set = m_session.resultSet();
+    if (set && m_session.connection() && set->recordCount() > 0) {
+        try {
+            DeleteAllResults(*m_session.connection(), *set);
+        } catch (const DbError& e) {
+            // Nothing was deleted: the transaction rolled back.
+            qCWarning(lcMainWindow) << "cannot delete the search results:" << e.message();
+            m_dialogs.critical(e.failure(QStringLiteral("検索結果を削除できませんでした。")).message());
+            return false;
+        }
+    }
+    return true;
+}
