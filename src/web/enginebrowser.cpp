@@ -3,6 +3,7 @@
 #include "common/userdialogs.h"
 #include "startpage.h"
 #include "startpagescheme.h"
+#include "webaddress.h"
 #include "weblog.h"
 
 #include <QClipboard>
@@ -37,13 +38,29 @@ public:
     using QWebEnginePage::QWebEnginePage;
 
 protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
+    {
+        // A local file is opened by the user alone (address box, favourite, history), never by a page.
+        const bool byUser =
+            type == NavigationTypeTyped || type == NavigationTypeBackForward || type == NavigationTypeReload;
+        if (url.scheme() == u"file" && !byUser) {
+            qCWarning(lcWeb) << "a page may not lead to a local file:" << url;
+            return false;
+        }
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+
     QWebEnginePage* createWindow(WebWindowType) override
     {
         auto* popup = new QWebEnginePage(profile(), this);
         connect(popup, &QWebEnginePage::urlChanged, this, [this, popup](const QUrl& url) {
             if (url.isEmpty())
                 return;
-            setUrl(url);
+            // Loaded here on the page's behalf, so only where the page itself could lead.
+            if (isWebAddress(url))
+                setUrl(url);
+            else
+                qCWarning(lcWeb) << "a pop-up of" << this->url() << "may not open" << url.scheme() << "addresses";
             popup->deleteLater();
         });
         return popup;
@@ -178,7 +195,9 @@ QMenu* EngineBrowser::contextMenuFor(const QWebEngineContextMenuRequest& request
         menu->addSeparator();
     if (request.linkUrl().isValid()) {
         const QUrl link = request.linkUrl();
-        menu->addAction(QStringLiteral("リンクを開く"), this, [this, link] { load(link); });
+        // Opened from here the link skips the engine's own checks of what a page may lead to.
+        if (isWebAddress(link))
+            menu->addAction(QStringLiteral("リンクを開く"), this, [this, link] { load(link); });
         menu->addAction(m_page->action(QWebEnginePage::CopyLinkToClipboard));
     }
     if (request.mediaType() == QWebEngineContextMenuRequest::MediaTypeImage)
@@ -269,6 +288,11 @@ QWidget* EngineBrowser::view() const
 
 void EngineBrowser::load(const QUrl& url)
 {
+    // A script or data address would run with the rights of the page shown.
+    if (!isOpenable(url) && url != StartPageScheme::startPageUrl()) {
+        qCWarning(lcWeb) << "refused to load a" << url.scheme() << "address";
+        return;
+    }
     m_view->load(url);
 }
 

@@ -7,6 +7,10 @@ class WebPaneTest : public QObject {
 private Q_SLOTS:
     void startPage_escapesAndLinksOnlyWebAddresses_data();
     void startPage_escapesAndLinksOnlyWebAddresses();
+    void navigate_opensOnlyWebAndFileAddresses_data();
+    void navigate_opensOnlyWebAndFileAddresses();
+    void startPage_readsNoFileNorOtherOrigin_data();
+    void startPage_readsNoFileNorOtherOrigin();
     void startUp_engineAfterTheFirstFrame_thenTheStartPage();
     void addressBox_loadsThePageAndFollowsIt();
     void favourite_keepsItsPageAcrossTabs_homeAfterAnotherCollection();
