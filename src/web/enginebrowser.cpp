@@ -31,6 +31,9 @@ namespace {
 constexpr int kPictureCopyTimeoutMs = 15000;
 constexpr int kPictureCopyFallbackMs = 2000;
 constexpr int kPdfNameTitleLength = 40;
+// The pictures window stores no larger picture: kMaxPictureBytes in src/pictures/pictureimage.h, a library this
+// module does not link.
+constexpr qint64 kMaxPictureBytes = 100LL * 1024 * 1024;
 
 // A page that opens its pop-up windows in itself: the new window's first address is loaded here instead.
 class SingleViewPage final : public QWebEnginePage {
@@ -216,26 +219,28 @@ QMenu* EngineBrowser::contextMenuFor(const QWebEngineContextMenuRequest& request
     return menu;
 }
 
+bool EngineBrowser::endPictureWait(QObject* wait)
+{
+    if (m_pictureWait != wait)
+        return false;
+    m_pictureWait = nullptr;
+    wait->deleteLater();
+    return true;
+}
+
 void EngineBrowser::attachPicture(const QUrl& source)
 {
     delete m_pictureWait;
     auto* wait = new QObject(this);
     m_pictureWait = wait;
-    const auto finish = [this, wait] {
-        if (m_pictureWait != wait)
-            return false;
-        m_pictureWait = nullptr;
-        wait->deleteLater();
-        return true;
-    };
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, wait, [this, finish] {
-        if (finish())
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, wait, [this, wait] {
+        if (endPictureWait(wait))
             m_events.clipPicture();
     });
     // The engine now and then drops a copy made while its page is busy: the picture is then fetched by its address.
     QTimer::singleShot(kPictureCopyFallbackMs, wait, [this, wait, source] { fetchPicture(source, wait); });
-    QTimer::singleShot(kPictureCopyTimeoutMs, wait, [this, finish] {
-        if (!finish())
+    QTimer::singleShot(kPictureCopyTimeoutMs, wait, [this, wait] {
+        if (!endPictureWait(wait))
             return;
         qCWarning(lcWeb) << "the picture did not reach the clipboard";
         m_dialogs.exclamation(QStringLiteral("画像をコピーできませんでした。"));
@@ -245,12 +250,48 @@ void EngineBrowser::attachPicture(const QUrl& source)
 
 void EngineBrowser::fetchPicture(const QUrl& source, QObject* wait)
 {
-    if (!m_network)
+    // Fetched here, past the engine's checks: a page's picture may name a local file.
+    if (!isWebAddress(source)) {
+        qCWarning(lcWeb) << "no picture fetched from a" << source.scheme() << "address";
+        return;
+    }
+    if (!m_network) {
         m_network = new QNetworkAccessManager(this);
+        m_network->setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+    }
     QNetworkReply* reply = m_network->get(QNetworkRequest(source));
     reply->setParent(wait);
-    connect(reply, &QNetworkReply::finished, wait, [reply] {
-        const QImage image = QImage::fromData(reply->readAll());
+    auto received = std::make_shared<QByteArray>();
+    const auto dropTooLarge = [this, reply, wait](qint64 size) {
+        qCWarning(lcWeb) << "the picture" << reply->url() << "is larger than" << kMaxPictureBytes << "bytes:" << size;
+        QObject::disconnect(reply, nullptr, wait, nullptr);
+        reply->abort();
+        if (endPictureWait(wait))
+            m_dialogs.exclamation(QStringLiteral("画像が大きすぎるため、添付できません。"));
+    };
+    connect(reply, &QNetworkReply::redirected, wait, [reply](const QUrl& target) {
+        const bool downgrade = reply->url().scheme() == u"https" && target.scheme() == u"http";
+        if (isWebAddress(target) && !downgrade) {
+            Q_EMIT reply->redirectAllowed();
+            return;
+        }
+        qCWarning(lcWeb) << "the picture" << reply->url() << "leads to a" << target.scheme() << "address";
+        reply->abort();
+    });
+    // The announced length first, then what arrives, since a server need not announce it or may lie.
+    connect(reply, &QNetworkReply::metaDataChanged, wait, [reply, dropTooLarge] {
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (announced > kMaxPictureBytes)
+            dropTooLarge(announced);
+    });
+    connect(reply, &QNetworkReply::readyRead, wait, [reply, received, dropTooLarge] {
+        received->append(reply->readAll());
+        if (received->size() > kMaxPictureBytes)
+            dropTooLarge(received->size());
+    });
+    connect(reply, &QNetworkReply::finished, wait, [reply, received] {
+        received->append(reply->readAll());
+        const QImage image = reply->error() == QNetworkReply::NoError ? QImage::fromData(*received) : QImage();
         if (image.isNull()) {
             qCWarning(lcWeb) << "cannot fetch the picture" << reply->url() << reply->errorString();
             return;

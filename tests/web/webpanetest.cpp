@@ -28,6 +28,8 @@ namespace {
 constexpr int kLoadMs = 60000;
 // What a click on a page starts has long begun by then; a refused one shows no sign of its own to wait for.
 constexpr int kSettleMs = 1000;
+// The pictures window's limit, kMaxPictureBytes.
+constexpr qint64 kPictureLimit = 100LL * 1024 * 1024;
 
 QByteArray pngOf(QSize size)
 {
@@ -446,6 +448,47 @@ void WebPaneTest::contextMenu_picture_waitsForTheRegisteredScrap()
     QVERIFY(picture.next());
     QVERIFY(stored.loadFromData(picture.blob(0)));
     QCOMPARE(stored.size(), QSize(200, 150));
+}
+
+void WebPaneTest::pictureFetch_dropsAPictureOverTheLimit_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("announced");
+    QTest::addColumn<bool>("attached");
+    QTest::newRow("small") << qint64(0) << true << true;
+    QTest::newRow("over the limit, announced") << kPictureLimit + 1 << true << false;
+    QTest::newRow("over the limit, not announced") << kPictureLimit + 1 << false << false;
+}
+
+void WebPaneTest::pictureFetch_dropsAPictureOverTheLimit()
+{
+    QFETCH(qint64, size);
+    QFETCH(bool, announced);
+    QFETCH(bool, attached);
+    WebFixture f;
+    f.startWithEngine();
+    QTRY_COMPARE_WITH_TIMEOUT(f.shownUrl(), QUrl(u"zettora:start"_s), kLoadMs);
+    QVERIFY(f.openByAddressBox(u"/a"_s));
+    QApplication::clipboard()->clear();
+    QMenu* menu = f.rightClick({100, 75});
+    QVERIFY(menu);
+    QAction* clip = menu->findChild<QAction*>(u"clipPicture"_s);
+    QVERIFY(clip);
+    // With the picture gone from the page the engine copies nothing, and the program fetches it by its address.
+    f.runScript(u"document.querySelector('img').remove()"_s);
+    f.server.add(u"/pic.png"_s, {"image/png", pngOf({200, 150}), {}, size, announced});
+    clip->trigger();
+    menu->close();
+    if (attached) {
+        QTRY_VERIFY2_WITH_TIMEOUT(f.visibleWindow(u"Form5"_s), qPrintable(f.dialogs.texts().join(u'|')), kLoadMs);
+        QVERIFY(f.dialogs.messages().isEmpty());
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(f.dialogs.texts(), QStringList{u"画像が大きすぎるため、添付できません。"_s}, kLoadMs);
+        QVERIFY(!f.visibleWindow(u"Form5"_s));
+        QVERIFY(QApplication::clipboard()->image().isNull());
+    }
+    // Once for the page, once by the program.
+    QCOMPARE(f.server.requested().count(u"/pic.png"_s), 2);
 }
 
 void WebPaneTest::popup_opensInTheSameView()

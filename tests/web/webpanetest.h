@@ -17,6 +17,8 @@ private Q_SLOTS:
     void addWEB_storesTheShownPage();
     void contextMenu_textSelection_fillsTheEntryPane();
     void contextMenu_picture_waitsForTheRegisteredScrap();
+    void pictureFetch_dropsAPictureOverTheLimit_data();
+    void pictureFetch_dropsAPictureOverTheLimit();
     void popup_opensInTheSameView();
     void print_withoutAPrinter_savesAPdfAndSaysWhere();
     void download_isOfferedAndSaysWhereItWent();
