@@ -3,6 +3,7 @@
 #include "common/userdialogs.h"
 #include "startpage.h"
 #include "startpagescheme.h"
+#include "webaddress.h"
 #include "weblog.h"
 
 #include <QClipboard>
@@ -30,6 +31,9 @@ namespace {
 constexpr int kPictureCopyTimeoutMs = 15000;
 constexpr int kPictureCopyFallbackMs = 2000;
 constexpr int kPdfNameTitleLength = 40;
+// The pictures window stores no larger picture: kMaxPictureBytes in src/pictures/pictureimage.h, a library this
+// module does not link.
+constexpr qint64 kMaxPictureBytes = 100LL * 1024 * 1024;
 
 // A page that opens its pop-up windows in itself: the new window's first address is loaded here instead.
 class SingleViewPage final : public QWebEnginePage {
@@ -37,13 +41,29 @@ public:
     using QWebEnginePage::QWebEnginePage;
 
 protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
+    {
+        // A local file is opened by the user alone (address box, favourite, history), never by a page.
+        const bool byUser =
+            type == NavigationTypeTyped || type == NavigationTypeBackForward || type == NavigationTypeReload;
+        if (url.scheme() == u"file" && !byUser) {
+            qCWarning(lcWeb) << "a page may not lead to a local file:" << url;
+            return false;
+        }
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+
     QWebEnginePage* createWindow(WebWindowType) override
     {
         auto* popup = new QWebEnginePage(profile(), this);
         connect(popup, &QWebEnginePage::urlChanged, this, [this, popup](const QUrl& url) {
             if (url.isEmpty())
                 return;
-            setUrl(url);
+            // Loaded here on the page's behalf, so only where the page itself could lead.
+            if (isWebAddress(url))
+                setUrl(url);
+            else
+                qCWarning(lcWeb) << "a pop-up of" << this->url() << "may not open" << url.scheme() << "addresses";
             popup->deleteLater();
         });
         return popup;
@@ -178,7 +198,9 @@ QMenu* EngineBrowser::contextMenuFor(const QWebEngineContextMenuRequest& request
         menu->addSeparator();
     if (request.linkUrl().isValid()) {
         const QUrl link = request.linkUrl();
-        menu->addAction(QStringLiteral("リンクを開く"), this, [this, link] { load(link); });
+        // Opened from here the link skips the engine's own checks of what a page may lead to.
+        if (isWebAddress(link))
+            menu->addAction(QStringLiteral("リンクを開く"), this, [this, link] { load(link); });
         menu->addAction(m_page->action(QWebEnginePage::CopyLinkToClipboard));
     }
     if (request.mediaType() == QWebEngineContextMenuRequest::MediaTypeImage)
@@ -197,26 +219,28 @@ QMenu* EngineBrowser::contextMenuFor(const QWebEngineContextMenuRequest& request
     return menu;
 }
 
+bool EngineBrowser::endPictureWait(QObject* wait)
+{
+    if (m_pictureWait != wait)
+        return false;
+    m_pictureWait = nullptr;
+    wait->deleteLater();
+    return true;
+}
+
 void EngineBrowser::attachPicture(const QUrl& source)
 {
     delete m_pictureWait;
     auto* wait = new QObject(this);
     m_pictureWait = wait;
-    const auto finish = [this, wait] {
-        if (m_pictureWait != wait)
-            return false;
-        m_pictureWait = nullptr;
-        wait->deleteLater();
-        return true;
-    };
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, wait, [this, finish] {
-        if (finish())
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, wait, [this, wait] {
+        if (endPictureWait(wait))
             m_events.clipPicture();
     });
     // The engine now and then drops a copy made while its page is busy: the picture is then fetched by its address.
     QTimer::singleShot(kPictureCopyFallbackMs, wait, [this, wait, source] { fetchPicture(source, wait); });
-    QTimer::singleShot(kPictureCopyTimeoutMs, wait, [this, finish] {
-        if (!finish())
+    QTimer::singleShot(kPictureCopyTimeoutMs, wait, [this, wait] {
+        if (!endPictureWait(wait))
             return;
         qCWarning(lcWeb) << "the picture did not reach the clipboard";
         m_dialogs.exclamation(QStringLiteral("画像をコピーできませんでした。"));
@@ -226,12 +250,48 @@ void EngineBrowser::attachPicture(const QUrl& source)
 
 void EngineBrowser::fetchPicture(const QUrl& source, QObject* wait)
 {
-    if (!m_network)
+    // Fetched here, past the engine's checks: a page's picture may name a local file.
+    if (!isWebAddress(source)) {
+        qCWarning(lcWeb) << "no picture fetched from a" << source.scheme() << "address";
+        return;
+    }
+    if (!m_network) {
         m_network = new QNetworkAccessManager(this);
+        m_network->setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+    }
     QNetworkReply* reply = m_network->get(QNetworkRequest(source));
     reply->setParent(wait);
-    connect(reply, &QNetworkReply::finished, wait, [reply] {
-        const QImage image = QImage::fromData(reply->readAll());
+    auto received = std::make_shared<QByteArray>();
+    const auto dropTooLarge = [this, reply, wait](qint64 size) {
+        qCWarning(lcWeb) << "the picture" << reply->url() << "is larger than" << kMaxPictureBytes << "bytes:" << size;
+        QObject::disconnect(reply, nullptr, wait, nullptr);
+        reply->abort();
+        if (endPictureWait(wait))
+            m_dialogs.exclamation(QStringLiteral("画像が大きすぎるため、添付できません。"));
+    };
+    connect(reply, &QNetworkReply::redirected, wait, [reply](const QUrl& target) {
+        const bool downgrade = reply->url().scheme() == u"https" && target.scheme() == u"http";
+        if (isWebAddress(target) && !downgrade) {
+            Q_EMIT reply->redirectAllowed();
+            return;
+        }
+        qCWarning(lcWeb) << "the picture" << reply->url() << "leads to a" << target.scheme() << "address";
+        reply->abort();
+    });
+    // The announced length first, then what arrives, since a server need not announce it or may lie.
+    connect(reply, &QNetworkReply::metaDataChanged, wait, [reply, dropTooLarge] {
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (announced > kMaxPictureBytes)
+            dropTooLarge(announced);
+    });
+    connect(reply, &QNetworkReply::readyRead, wait, [reply, received, dropTooLarge] {
+        received->append(reply->readAll());
+        if (received->size() > kMaxPictureBytes)
+            dropTooLarge(received->size());
+    });
+    connect(reply, &QNetworkReply::finished, wait, [reply, received] {
+        received->append(reply->readAll());
+        const QImage image = reply->error() == QNetworkReply::NoError ? QImage::fromData(*received) : QImage();
         if (image.isNull()) {
             qCWarning(lcWeb) << "cannot fetch the picture" << reply->url() << reply->errorString();
             return;
@@ -269,6 +329,11 @@ QWidget* EngineBrowser::view() const
 
 void EngineBrowser::load(const QUrl& url)
 {
+    // A script or data address would run with the rights of the page shown.
+    if (!isOpenable(url) && url != StartPageScheme::startPageUrl()) {
+        qCWarning(lcWeb) << "refused to load a" << url.scheme() << "address";
+        return;
+    }
     m_view->load(url);
 }
 

@@ -1,7 +1,9 @@
 #include "enginewebpane.h"
 
 #include "browserengine.h"
+#include "common/userdialogs.h"
 #include "startpage.h"
+#include "webaddress.h"
 #include "weblog.h"
 
 #include <QCoreApplication>
@@ -17,6 +19,8 @@ Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
 Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
 
 namespace {
+
+constexpr int kLoggedAddressLength = 200;
 
 // What the application object makes at its start when asked to share graphics contexts. Made here instead, once
 // the window shows: on X11 it costs start-up ~45 ms before the first frame.
@@ -135,7 +139,17 @@ void EngineWebPane::load(const QUrl& url)
 
 void EngineWebPane::navigate(const QString& address)
 {
-    load(QUrl::fromUserInput(address));
+    if (address.trimmed().isEmpty())
+        return;
+    const QUrl url = openableAddress(address);
+    if (url.isEmpty()) {
+        // A favourite may come from anyone: a script address would run in the page shown, with its rights.
+        qCWarning(lcWeb) << "refused to open" << address.left(kLoggedAddressLength);
+        m_dialogs.exclamation(
+            QStringLiteral("このアドレスは開けません。　開けるのは http、https、file のアドレスだけです。"));
+        return;
+    }
+    load(url);
 }
 
 void EngineWebPane::goBack()

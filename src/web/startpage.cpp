@@ -1,21 +1,17 @@
 #include "startpage.h"
 
+#include "webaddress.h"
+
 #include <QUrl>
 
 namespace {
 
-bool isLinkable(const QUrl& url)
-{
-    static const QStringList schemes = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"),
-                                        QStringLiteral("ftp")};
-    return url.isValid() && schemes.contains(url.scheme());
-}
-
 QString favouriteItem(const StartPageLink& favourite)
 {
     const QString name = (favourite.name.isEmpty() ? favourite.address : favourite.name).toHtmlEscaped();
-    const QUrl url = QUrl::fromUserInput(favourite.address);
-    if (!isLinkable(url))
+    const QUrl url = openableAddress(favourite.address);
+    // A page never leads to a local file; such a favourite opens from the tree.
+    if (!isWebAddress(url))
         return QStringLiteral("<li>%1　<span class=\"address\">%2</span></li>")
             .arg(name, favourite.address.toHtmlEscaped());
     const QString href = QString::fromUtf8(url.toEncoded()).toHtmlEscaped();
@@ -35,6 +31,8 @@ QString startPageHtml(const QString& collectionName, const QList<StartPageLink>&
     const QString collection =
         collectionName.isEmpty() ? QStringLiteral("（開いていません）") : collectionName.toHtmlEscaped();
     return QStringLiteral("<!DOCTYPE html><html lang=\"ja\"><head><meta charset=\"utf-8\">"
+                          "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+                          "style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'\">"
                           "<title>スタートページ</title><style>"
                           "body{font-family:sans-serif;margin:2em;color:#222;background:#fff}"
                           "h1{font-size:1.4em;border-bottom:1px solid #ccc;padding-bottom:.3em}"

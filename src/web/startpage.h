@@ -16,5 +16,6 @@ struct StartPageLink {
 };
 
 // The start page of the web tab: the open collection's name and its favourites as links. Everything from the
-// collection is escaped, and an address that is not a web or file address is shown as text, never as a link.
+// collection is escaped, and an address that is not a web address is shown as text, never as a link. The page runs
+// no script and fetches nothing.
 QString startPageHtml(const QString& collectionName, const QList<StartPageLink>& favourites);

@@ -20,7 +20,9 @@ void StartPageScheme::registerScheme()
 {
     QWebEngineUrlScheme scheme(name());
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
+    // Its page is shown with favourites from a collection: it reads no local file and no other origin, and no web
+    // page can show it.
+    scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::NoAccessAllowed);
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 

@@ -1,6 +1,7 @@
 #include "webpanetest.h"
 
 #include "classtree/treeeditor.h"
+#include "database/connection.h"
 #include "pageserver.h"
 #include "threescrapsfixture.h"
 #include "web/enginewebpane.h"
@@ -25,6 +26,10 @@ namespace {
 
 // The engine's first start and every load run under the sanitizers here: generous, but bounded.
 constexpr int kLoadMs = 60000;
+// What a click on a page starts has long begun by then; a refused one shows no sign of its own to wait for.
+constexpr int kSettleMs = 1000;
+// The pictures window's limit, kMaxPictureBytes.
+constexpr qint64 kPictureLimit = 100LL * 1024 * 1024;
 
 QByteArray pngOf(QSize size)
 {
@@ -74,9 +79,9 @@ struct WebFixture : ThreeScrapsFixture {
     QUrl shownUrl() const { return view() ? view()->url() : QUrl(); }
     QComboBox* addressBox() const { return child<QComboBox>(u"URLbox"); }
     // Loads path by the address box and waits until the page is complete.
-    bool openByAddressBox(const QString& path)
+    bool openByAddressBox(const QString& path) { return openByAddressBox(server.url(path)); }
+    bool openByAddressBox(const QUrl& url)
     {
-        const QUrl url = server.url(path);
         addressBox()->setEditText(url.toString());
         QTest::keyClick(addressBox(), Qt::Key_Return);
         return waitFor(url);
@@ -86,7 +91,8 @@ struct WebFixture : ThreeScrapsFixture {
         QElapsedTimer timer;
         timer.start();
         while (timer.elapsed() < kLoadMs) {
-            if (shownUrl() == url && addressBox()->currentText() == pane->currentUrl())
+            // The engine reports no end for a load begun while this one still loads: this one must have ended.
+            if (shownUrl() == url && !view()->page()->isLoading() && addressBox()->currentText() == pane->currentUrl())
                 return true;
             QTest::qWait(20);
         }
@@ -114,11 +120,16 @@ struct WebFixture : ThreeScrapsFixture {
         const auto menu = [this] { return pane->findChild<QMenu*>(u"webContextMenu"_s); };
         return clickUntil(Qt::RightButton, pos, [&menu] { return menu() != nullptr; }) ? menu() : nullptr;
     }
-    void runScript(const QString& script) const
+    void runScript(const QString& script) const { scriptValue(script); }
+    QVariant scriptValue(const QString& script) const
     {
-        bool done = false;
-        view()->page()->runJavaScript(script, [&done](const QVariant&) { done = true; });
-        QTRY_VERIFY_WITH_TIMEOUT(done, kLoadMs);
+        std::optional<QVariant> value;
+        view()->page()->runJavaScript(script, [&value](const QVariant& result) { value = result; });
+        QElapsedTimer timer;
+        timer.start();
+        while (!value && timer.elapsed() < kLoadMs)
+            QTest::qWait(20);
+        return value.value_or(QVariant());
     }
 };
 
@@ -140,6 +151,9 @@ void WebPaneTest::startPage_escapesAndLinksOnlyWebAddresses_data()
     QTest::newRow("script address") << u"罠"_s << u"javascript:alert(1)"_s
                                     << QStringList{u"<li>罠　<span class=\"address\">javascript:alert(1)</span>"_s}
                                     << QStringList{u"href=\"javascript"_s};
+    QTest::newRow("file address") << u"手元"_s << u"file:///home/a.html"_s
+                                  << QStringList{u"<li>手元　<span class=\"address\">file:///home/a.html</span>"_s}
+                                  << QStringList{u"href"_s};
     QTest::newRow("address without scheme")
         << u"毎日"_s << u"mainichi.jp"_s << QStringList{u"href=\"http://mainichi.jp\""_s} << QStringList{};
 }
@@ -156,6 +170,139 @@ void WebPaneTest::startPage_escapesAndLinksOnlyWebAddresses()
     for (const QString& part : absent)
         QVERIFY2(!page.contains(part), qPrintable(part));
     QVERIFY(startPageHtml(QString(), {}).contains(u"お気に入りサイトはまだありません。"_s));
+}
+
+namespace {
+
+// Where the address reaches the browser.
+enum class Road { Favourite, AddressBox, LinkOnWebPage, LinkOnLocalPage };
+
+} // namespace
+
+void WebPaneTest::navigate_opensOnlyWebAndFileAddresses_data()
+{
+    // %1 is the served pages' host and port, %2 the port alone, %3 a local page; a script let through asks for /ran.
+    QTest::addColumn<Road>("road");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("shows"); // empty: the page shown before stays
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<bool>("refused");
+    const QString script = u"fetch('http://%1/ran')"_s;
+    QTest::newRow("javascript") << Road::Favourite << u"javascript:"_s + script << QString() << false << true;
+    QTest::newRow("JaVaScRiPt") << Road::Favourite << u"JaVaScRiPt:"_s + script << QString() << false << true;
+    QTest::newRow("blank, javascript") << Road::Favourite << u" javascript:"_s + script << QString() << false << true;
+    QTest::newRow("data") << Road::Favourite << u"data:text/html,<script>"_s + script + u"</script>"_s << QString()
+                          << false << true;
+    QTest::newRow("file from a web page") << Road::LinkOnWebPage << u"%3"_s << QString() << false << false;
+    QTest::newRow("file from a local page") << Road::LinkOnLocalPage << u"%3"_s << QString() << false << false;
+    QTest::newRow("javascript link of a page")
+        << Road::LinkOnWebPage << u"javascript:"_s + script << QString() << true << false;
+    QTest::newRow("http") << Road::Favourite << u"http://%1/b"_s << u"http://%1/b"_s << false << false;
+    QTest::newRow("https") << Road::Favourite << u"https://%1/b"_s << u"https://%1/b"_s << false << false;
+    QTest::newRow("bare host") << Road::AddressBox << u"localhost:%2/b"_s << u"http://localhost:%2/b"_s << false
+                               << false;
+    QTest::newRow("file typed") << Road::AddressBox << u"%3"_s << u"%3"_s << false << false;
+}
+
+void WebPaneTest::navigate_opensOnlyWebAndFileAddresses()
+{
+    QFETCH(Road, road);
+    QFETCH(QString, address);
+    QFETCH(QString, shows);
+    QFETCH(bool, runs);
+    QFETCH(bool, refused);
+    WebFixture f;
+    const QString local = QUrl::fromLocalFile(f.folder.writeFile(u"local.html"_s, html(u"手元"_s, {}))).toString();
+    const auto fill = [&](const QString& text) {
+        return QString(text)
+            .replace(u"%1"_s, f.server.hostAndPort())
+            .replace(u"%2"_s, QString::number(f.server.serverPort()))
+            .replace(u"%3"_s, local);
+    };
+    address = fill(address);
+    shows = fill(shows);
+    const QByteArray linkPage =
+        html(u"リンク"_s, u"<a id=\"go\" href=\""_s + address.toHtmlEscaped() + u"\">先へ</a>"_s);
+    f.server.add(u"/link"_s, {"text/html", linkPage});
+    {
+        auto c = Connection::openExisting(f.dbPath());
+        addFavourite(*c, 11, 10, u"お気に入り"_s, address);
+    }
+    f.startWithEngine();
+    QTRY_COMPARE_WITH_TIMEOUT(f.shownUrl(), QUrl(u"zettora:start"_s), kLoadMs);
+    // Given on a page that runs scripts, unlike the start page, so that a script let through shows.
+    QUrl before = f.server.url(u"/a"_s);
+    if (road == Road::LinkOnWebPage)
+        before = f.server.url(u"/link"_s);
+    else if (road == Road::LinkOnLocalPage)
+        before = QUrl::fromLocalFile(f.folder.writeFile(u"link.html"_s, linkPage));
+    QVERIFY(f.openByAddressBox(before));
+    QStringList shown;
+    QObject::connect(f.view(), &QWebEngineView::urlChanged, f.view(),
+                     [&shown](const QUrl& url) { shown.append(url.toString()); });
+
+    switch (road) {
+    case Road::Favourite: {
+        QTreeWidgetItem* root = f.child<QTreeWidget>(u"fg0")->topLevelItem(0);
+        f.clickNode(root->child(root->childCount() - 1));
+        break;
+    }
+    case Road::AddressBox:
+        f.addressBox()->setEditText(address);
+        QTest::keyClick(f.addressBox(), Qt::Key_Return);
+        break;
+    case Road::LinkOnWebPage:
+    case Road::LinkOnLocalPage:
+        f.runScript(u"document.getElementById('go').click()"_s);
+        break;
+    }
+    if (!shows.isEmpty())
+        QVERIFY(f.waitFor(QUrl(shows)));
+    if (runs) {
+        QTRY_VERIFY_WITH_TIMEOUT(f.server.requested().contains(u"/ran"_s), kLoadMs);
+    } else {
+        QTest::qWait(kSettleMs);
+        QVERIFY(f.openByAddressBox(u"/b"_s));
+        QVERIFY2(!f.server.requested().contains(u"/ran"_s), qPrintable(f.server.requested().join(u' ')));
+    }
+    const QStringList expected = {shows, f.server.url(u"/b"_s).toString()};
+    for (const QString& url : shown)
+        QVERIFY2(expected.contains(url), qPrintable(url));
+    QCOMPARE(f.dialogs.texts(),
+             refused ? QStringList{u"このアドレスは開けません。　開けるのは http、https、file のアドレスだけです。"_s}
+                     : QStringList{});
+}
+
+void WebPaneTest::startPage_readsNoFileNorOtherOrigin_data()
+{
+    // %1 is the address read; the promise ends in its text.
+    QTest::addColumn<QString>("read");
+    QTest::addColumn<bool>("local");
+    const QString fetch = u"fetch('%1').then(r => r.text())"_s;
+    const QString request = u"new Promise((ok, no) => { const r = new XMLHttpRequest(); r.open('GET', '%1'); "
+                            "r.onload = () => ok(r.responseText); r.onerror = no; r.send(); })"_s;
+    QTest::newRow("local file, fetch") << fetch << true;
+    QTest::newRow("local file, request") << request << true;
+    QTest::newRow("other origin, fetch") << fetch << false;
+    QTest::newRow("other origin, request") << request << false;
+}
+
+void WebPaneTest::startPage_readsNoFileNorOtherOrigin()
+{
+    QFETCH(QString, read);
+    QFETCH(bool, local);
+    WebFixture f;
+    f.server.add(u"/secret"_s, {"text/plain", "secret", "Access-Control-Allow-Origin: *\r\n"});
+    const QUrl target =
+        local ? QUrl::fromLocalFile(f.folder.writeFile(u"secret.txt"_s, "secret")) : f.server.url(u"/secret"_s);
+    f.startWithEngine();
+    QTRY_COMPARE_WITH_TIMEOUT(f.shownUrl(), QUrl(u"zettora:start"_s), kLoadMs);
+    f.runScript(u"window.outcome = 'pending'; "_s + read.arg(target.toString()) +
+                u".then(text => window.outcome = 'read ' + text, () => window.outcome = 'failed')"_s);
+    QString outcome;
+    QTRY_VERIFY_WITH_TIMEOUT((outcome = f.scriptValue(u"window.outcome"_s).toString()) != u"pending"_s, kLoadMs);
+    QCOMPARE(outcome, u"failed"_s);
+    QVERIFY(!f.server.requested().contains(u"/secret"_s));
 }
 
 void WebPaneTest::startUp_engineAfterTheFirstFrame_thenTheStartPage()
@@ -301,6 +448,47 @@ void WebPaneTest::contextMenu_picture_waitsForTheRegisteredScrap()
     QVERIFY(picture.next());
     QVERIFY(stored.loadFromData(picture.blob(0)));
     QCOMPARE(stored.size(), QSize(200, 150));
+}
+
+void WebPaneTest::pictureFetch_dropsAPictureOverTheLimit_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("announced");
+    QTest::addColumn<bool>("attached");
+    QTest::newRow("small") << qint64(0) << true << true;
+    QTest::newRow("over the limit, announced") << kPictureLimit + 1 << true << false;
+    QTest::newRow("over the limit, not announced") << kPictureLimit + 1 << false << false;
+}
+
+void WebPaneTest::pictureFetch_dropsAPictureOverTheLimit()
+{
+    QFETCH(qint64, size);
+    QFETCH(bool, announced);
+    QFETCH(bool, attached);
+    WebFixture f;
+    f.startWithEngine();
+    QTRY_COMPARE_WITH_TIMEOUT(f.shownUrl(), QUrl(u"zettora:start"_s), kLoadMs);
+    QVERIFY(f.openByAddressBox(u"/a"_s));
+    QApplication::clipboard()->clear();
+    QMenu* menu = f.rightClick({100, 75});
+    QVERIFY(menu);
+    QAction* clip = menu->findChild<QAction*>(u"clipPicture"_s);
+    QVERIFY(clip);
+    // With the picture gone from the page the engine copies nothing, and the program fetches it by its address.
+    f.runScript(u"document.querySelector('img').remove()"_s);
+    f.server.add(u"/pic.png"_s, {"image/png", pngOf({200, 150}), {}, size, announced});
+    clip->trigger();
+    menu->close();
+    if (attached) {
+        QTRY_VERIFY2_WITH_TIMEOUT(f.visibleWindow(u"Form5"_s), qPrintable(f.dialogs.texts().join(u'|')), kLoadMs);
+        QVERIFY(f.dialogs.messages().isEmpty());
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(f.dialogs.texts(), QStringList{u"画像が大きすぎるため、添付できません。"_s}, kLoadMs);
+        QVERIFY(!f.visibleWindow(u"Form5"_s));
+        QVERIFY(QApplication::clipboard()->image().isNull());
+    }
+    // Once for the page, once by the program.
+    QCOMPARE(f.server.requested().count(u"/pic.png"_s), 2);
 }
 
 void WebPaneTest::popup_opensInTheSameView()
