@@ -180,16 +180,16 @@ void MainWindow::ExportListToExcel()
     // The rows the list shows, so a list narrowed by importance sends only those.
     table.rowCount = m_scrapListModel->rowCount();
     table.cell = [this](int row, int column) { return m_scrapListModel->cellText(row, column); };
-    const QString path = listWorkbookPath(QStandardPaths::writableLocation(QStandardPaths::TempLocation),
-                                          m_session.databaseName(), QDateTime::currentDateTime());
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString error = writeListWorkbook(path, table);
+    const Result<QString> written =
+        writeListWorkbook(listWorkbookFolder(), m_session.databaseName(), QDateTime::currentDateTime(), table);
     QApplication::restoreOverrideCursor();
-    if (!error.isEmpty()) {
-        qCWarning(lcMainWindow) << "cannot write the list to" << path << error;
-        m_dialogs.exclamation(QStringLiteral("一覧表のファイルを作成できませんでした。\n") + path);
+    if (!written) {
+        qCWarning(lcMainWindow) << "cannot write the list:" << written.failure().detail;
+        m_dialogs.exclamation(written.message());
         return;
     }
+    const QString& path = *written;
     if (!m_desktop.openFile(path))
         m_dialogs.information(
             QStringLiteral("表計算ソフトで開けなかったため、一覧表は次のファイルに保存してあります。\n") + path);
