@@ -30,19 +30,20 @@ void MainWindow::MakeDisk(const QString& folder)
     giveHelpKey(&notice, HelpTopic::kSavedEdition);
     notice.showText(QStringLiteral("データベースを作成中です。 "));
     SavedEditionWriter writer;
-    if (!writer.create(QDir(folder).filePath(m_session.databaseName() + QStringLiteral(".mdb")))) {
+    if (const Done created = writer.create(QDir(folder).filePath(m_session.databaseName() + QStringLiteral(".mdb")));
+        !created) {
         notice.close();
-        m_dialogs.critical(QStringLiteral("データベース作成に失敗しました。以後の処理を中止します。"));
+        m_dialogs.critical(created.message());
         return;
     }
     notice.showText(QStringLiteral("データを転記中です。 "));
-    const bool ok = writer.copy(*source, *listed, [&notice](int done, int total) { notice.setProgress(done, total); });
+    const Done copied =
+        writer.copy(*source, *listed, [&notice](int done, int total) { notice.setProgress(done, total); });
     // The set is left after its last record, as a walk over it leaves it.
     if (listed->recordCount() > 0) {
         listed->moveLast();
         listed->moveNext();
     }
     notice.close();
-    m_dialogs.information(ok ? QStringLiteral("保存版を作成しました。")
-                             : QStringLiteral("保存版は正しく作成できませんでした。"));
+    m_dialogs.information(copied ? QStringLiteral("保存版を作成しました。") : copied.message());
 }
