@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -18,11 +20,14 @@ struct ListTable {
     std::function<QString(int row, int column)> cell;
 };
 
-// Writes the table as the first worksheet of a new .xlsx at path: row 1 the captions, then one row per list row,
-// column A onwards. Texts stay texts whatever they look like ("=1+1", "0012"); a number column's cell becomes a
-// number and a date column's a date shown yyyy/mm/dd when its text reads as one, else it stays text. Returns an
-// empty string on success, else what went wrong.
-QString writeListWorkbook(const QString& path, const ListTable& table);
+// The user's own folder the lists go into: a folder of the program's per-user cache.
+QString listWorkbookFolder();
 
-// The file the list goes into: in folder, named after the collection and the moment.
-QString listWorkbookPath(const QString& folder, const QString& collectionName, const QDateTime& when);
+// Writes the table as the first worksheet of a new .xlsx in folder: row 1 the captions, then one row per list row,
+// column A onwards. Texts stay texts exactly as listed whatever they look like ("=1+1", "0012", "_x0041_"); a
+// number column's cell becomes a number and a date column's a date shown yyyy/mm/dd when its text reads as one
+// (a number the sheet cannot hold exactly stays text), else it stays text. The folder is made for the user alone
+// when missing and refused when it is a link or someone else's; the file is named after the collection and the
+// moment and never replaces a file or follows a link. Returns the path written.
+Result<QString> writeListWorkbook(const QString& folder, const QString& collectionName, const QDateTime& when,
+                                  const ListTable& table);

@@ -15,7 +15,7 @@
 
 namespace {
 
-// Where the character stands when it is loaded, in twips.
+// Where the character stands when it is loaded, in screen pixels (moved in to stay on a smaller screen).
 constexpr int kCharacterX = 1050;
 constexpr int kCharacterY = 600;
 

@@ -26,7 +26,6 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QTableView>
 
@@ -242,16 +241,16 @@ void ScrapListController::exportToSpreadsheet()
     // The rows the list shows, so a list narrowed by importance sends only those.
     table.rowCount = m_model->rowCount();
     table.cell = [this](int row, int column) { return m_model->cellText(row, column); };
-    const QString path = listWorkbookPath(QStandardPaths::writableLocation(QStandardPaths::TempLocation),
-                                          m_session.databaseName(), QDateTime::currentDateTime());
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString error = writeListWorkbook(path, table);
+    const Result<QString> written =
+        writeListWorkbook(listWorkbookFolder(), m_session.databaseName(), QDateTime::currentDateTime(), table);
     QApplication::restoreOverrideCursor();
-    if (!error.isEmpty()) {
-        qCWarning(lcMainWindow) << "cannot write the list to" << path << error;
-        m_dialogs.exclamation(QStringLiteral("一覧表のファイルを作成できませんでした。\n") + path);
+    if (!written) {
+        qCWarning(lcMainWindow) << "cannot write the list:" << written.failure().detail;
+        m_dialogs.exclamation(written.message());
         return;
     }
+    const QString& path = *written;
     if (!m_desktop.openFile(path))
         m_dialogs.information(
             QStringLiteral("表計算ソフトで開けなかったため、一覧表は次のファイルに保存してあります。\n") + path);
@@ -271,21 +270,22 @@ void ScrapListController::makeSavedEdition()
     connect(addHelpKey(&notice), &QAction::triggered, this, [this] { m_showHelp(HelpTopic::kSavedEdition); });
     notice.showText(QStringLiteral("データベースを作成中です。 "));
     SavedEditionWriter writer;
-    if (!writer.create(QDir(*folder).filePath(m_session.databaseName() + QStringLiteral(".mdb")))) {
+    if (const Done created = writer.create(QDir(*folder).filePath(m_session.databaseName() + QStringLiteral(".mdb")));
+        !created) {
         notice.close();
-        m_dialogs.critical(QStringLiteral("データベース作成に失敗しました。以後の処理を中止します。"));
+        m_dialogs.critical(created.message());
         return;
     }
     notice.showText(QStringLiteral("データを転記中です。 "));
-    const bool ok = writer.copy(*source, *listed, [&notice](int done, int total) { notice.setProgress(done, total); });
+    const Done copied =
+        writer.copy(*source, *listed, [&notice](int done, int total) { notice.setProgress(done, total); });
     // The set is left after its last record, as a walk over it leaves it.
     if (listed->recordCount() > 0) {
         listed->moveLast();
         listed->moveNext();
     }
     notice.close();
-    m_dialogs.information(ok ? QStringLiteral("保存版を作成しました。")
-                             : QStringLiteral("保存版は正しく作成できませんでした。"));
+    m_dialogs.information(copied ? QStringLiteral("保存版を作成しました。") : copied.message());
 }
 
 bool ScrapListController::deleteAll()

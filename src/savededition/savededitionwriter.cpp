@@ -12,19 +12,22 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
 namespace {
 
 // The tables copied whole, in the order they are written; the listed scraps go between Marker and Speak.
 constexpr const char16_t* kSettingsTables[] = {Schema::kStatus,        Schema::kExtraNodeMemo, Schema::kExtraNodeWeb,
                                                Schema::kMemoUnderline, Schema::kFontSize,      Schema::kMarker};
 
-// Copies rows field by field by position, each value exactly as stored (type and bytes).
+// Copies rows column by column by name, each value exactly as stored (type and bytes): a file rebuilt by another tool
+// may hold the columns in another order, or more of them.
 class RowCopier {
 public:
     RowCopier(Connection& source, Connection& edition, const char16_t* table, const QString& where = QString())
-        : m_read(source,
-                 QStringLiteral("SELECT * FROM ") + Schema::name(table) + where + QStringLiteral(" ORDER BY rowid"))
-        , m_write(edition, insertInto(table, m_read.columnCount()))
+        : m_read(source, QStringLiteral("SELECT ") + columnList(table) + QStringLiteral(" FROM ") +
+                             Schema::name(table) + where + QStringLiteral(" ORDER BY rowid"))
+        , m_write(edition, insertInto(table))
     {}
     Query& read() { return m_read; }
     // Copies every row the read statement gives; returns how many.
@@ -47,13 +50,19 @@ public:
     }
 
 private:
-    static QString insertInto(const char16_t* table, int columns)
+    static QStringList columnNames(const char16_t* table)
     {
-        QStringList marks;
-        for (int i = 0; i < columns; ++i)
-            marks << QStringLiteral("?");
-        return QStringLiteral("INSERT INTO ") + Schema::name(table) + QStringLiteral(" VALUES (") + marks.join(u',') +
-               u')';
+        QStringList names;
+        for (const Schema::Column& column : Schema::table(Schema::name(table))->columns)
+            names << u'"' + QString::fromUtf16(column.name) + u'"';
+        return names;
+    }
+    static QString columnList(const char16_t* table) { return columnNames(table).join(QStringLiteral(", ")); }
+    static QString insertInto(const char16_t* table)
+    {
+        const QStringList marks(columnNames(table).size(), QStringLiteral("?"));
+        return QStringLiteral("INSERT INTO ") + Schema::name(table) + QStringLiteral(" (") + columnList(table) +
+               QStringLiteral(") VALUES (") + marks.join(u',') + u')';
     }
 
     Query m_read;
@@ -69,13 +78,18 @@ SavedEditionWriter::~SavedEditionWriter()
     discard();
 }
 
-bool SavedEditionWriter::create(const QString& targetPath)
+Done SavedEditionWriter::create(const QString& targetPath)
 {
+    const QString what = QStringLiteral("データベース作成に失敗しました。以後の処理を中止します。");
     discard();
     // An existing file of that name, the open collection's own among them, is never touched.
     if (QFileInfo::exists(targetPath) || QFileInfo(targetPath).isSymLink()) {
         qCWarning(lcSavedEdition) << "a file of that name is there already:" << targetPath;
-        return false;
+        return DbError(DbError::kFileExists, targetPath).failure(what);
+    }
+    if (!QFileInfo(QFileInfo(targetPath).path()).isDir()) {
+        qCWarning(lcSavedEdition) << "no such folder:" << targetPath;
+        return Failure{what, QStringLiteral("保存先のフォルダが見つからないか、フォルダではありません。"), targetPath};
     }
     QString partial = targetPath + QStringLiteral(".partial");
     for (int n = 2; QFileInfo::exists(partial); ++n)
@@ -88,16 +102,18 @@ bool SavedEditionWriter::create(const QString& targetPath)
     } catch (const DbError& e) {
         qCWarning(lcSavedEdition) << "cannot create" << partial << e.message();
         discard();
-        return false;
+        return e.failure(what);
     }
     m_target = targetPath;
-    return true;
+    return {};
 }
 
-bool SavedEditionWriter::copy(Connection& source, const ResultSet& listed, const Progress& progress)
+Done SavedEditionWriter::copy(Connection& source, const ResultSet& listed, const Progress& progress)
 {
+    const QString what = QStringLiteral("保存版は正しく作成できませんでした。");
     if (!m_edition)
-        return false;
+        return Failure{what, QStringLiteral("保存版のデータベースが作成されていません。"), {}};
+    std::optional<Failure> failed;
     try {
         Transaction transaction(*m_edition);
         WriteKindMarker(*m_edition, -2);
@@ -111,14 +127,19 @@ bool SavedEditionWriter::copy(Connection& source, const ResultSet& listed, const
         const int total = listed.recordCount();
         const int pfID = listed.fieldIndex(QStringLiteral("pfID"));
         const int skID = listed.fieldIndex(QStringLiteral("skID"));
+        const int title = listed.fieldIndex(QStringLiteral("a02"));
         for (int row = 0; row < total; ++row) {
             index.read().bind(1, listed.rowidAt(row));
             if (index.copyAll() != 1)
                 throw DbError(DbError::kNoCurrentRow, QStringLiteral("a listed scrap is no longer stored"));
             body.read().bind(1, listed.valueAt(row, pfID).toLongLong());
-            if (body.copyAll() != 1)
-                throw DbError(DbError::kNoCurrentRow,
-                              QStringLiteral("no body for pfID %1").arg(listed.valueAt(row, pfID).toLongLong()));
+            if (body.copyAll() != 1) {
+                failed = Failure{
+                    what,
+                    QStringLiteral("スクラップ「%1」の本文がありません。").arg(listed.valueAt(row, title).toString()),
+                    QStringLiteral("no body for pfID %1").arg(listed.valueAt(row, pfID).toLongLong())};
+                break;
+            }
             if (const qint64 set = listed.valueAt(row, skID).toLongLong(); set != 0) {
                 pictures.read().bind(1, set);
                 pictures.copyAll();
@@ -126,22 +147,31 @@ bool SavedEditionWriter::copy(Connection& source, const ResultSet& listed, const
             if (progress)
                 progress(row + 1, total);
         }
-        RowCopier(source, *m_edition, Schema::kSpeak).copyAll();
-        transaction.commit();
+        if (!failed) {
+            RowCopier(source, *m_edition, Schema::kSpeak).copyAll();
+            transaction.commit();
+        }
     } catch (const DbError& e) {
-        qCWarning(lcSavedEdition) << "cannot copy into" << m_partial << e.message();
+        failed = e.failure(what);
+    }
+    if (failed) {
+        qCWarning(lcSavedEdition) << "cannot copy into" << m_partial << failed->detail;
         discard();
-        return false;
+        return *failed;
     }
     m_edition.reset();
     // Only now does the edition bear its name; an edition made meanwhile by someone else is not replaced.
     if (!QFile::rename(m_partial, m_target)) {
         qCWarning(lcSavedEdition) << "cannot give the edition its name:" << m_target;
         discard();
-        return false;
+        return Failure{
+            what,
+            QStringLiteral(
+                "作成したファイルに名前を付けられませんでした（同じ名前のファイルが作られた可能性があります）。"),
+            m_target};
     }
     m_partial.clear();
-    return true;
+    return {};
 }
 
 void SavedEditionWriter::discard()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QString>
 
 #include <functional>
@@ -20,11 +22,11 @@ public:
     SavedEditionWriter();
     ~SavedEditionWriter();
 
-    // Makes the empty edition for targetPath. False when a file of that name exists or the folder cannot be written.
-    bool create(const QString& targetPath);
-    // Copies into the edition create() made and gives it its final name. False when any step failed; nothing is
+    // Makes the empty edition for targetPath. Fails when a file of that name exists or the folder cannot be written.
+    Done create(const QString& targetPath);
+    // Copies into the edition create() made and gives it its final name. Fails when any step failed; nothing is
     // then left behind.
-    bool copy(Connection& source, const ResultSet& listed, const Progress& progress);
+    Done copy(Connection& source, const ResultSet& listed, const Progress& progress);
 
 private:
     void discard();

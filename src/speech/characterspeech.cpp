@@ -1,14 +1,10 @@
 #include "characterspeech.h"
 
-#include "common/twips.h"
 #include "qtaudiosink.h"
 #include "speechcharacterwindow.h"
 #include "speechlog.h"
 #include "speechplayer.h"
 #include "speechvoices.h"
-
-#include <QGuiApplication>
-#include <QScreen>
 
 // The pictures live in this static library; the linker keeps its resources only when they are asked for.
 static void loadCharacterPictures()
@@ -62,22 +58,16 @@ bool CharacterSpeech::setLanguage(int code)
 
 void CharacterSpeech::moveTo(int x, int y)
 {
-    if (!m_window)
-        return;
-    QPoint place(twipsToPixels(x), twipsToPixels(y));
-    // Kept on a smaller screen.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        place.setX(std::clamp(place.x(), area.left(), std::max(area.left(), area.right() - m_window->width())));
-        place.setY(std::clamp(place.y(), area.top(), std::max(area.top(), area.bottom() - m_window->height())));
-    }
-    m_window->move(place);
+    if (m_window)
+        m_window->placeOnScreen(QPoint(x, y));
 }
 
 void CharacterSpeech::show()
 {
-    if (m_window)
-        m_window->show();
+    if (!m_window)
+        return;
+    m_window->show();
+    m_shown = true;
 }
 
 void CharacterSpeech::stop()
@@ -87,8 +77,12 @@ void CharacterSpeech::stop()
 
 void CharacterSpeech::speak(const QString& tagged)
 {
-    if (m_loaded)
-        m_player->speak(tagged, m_voice);
+    if (!m_loaded)
+        return;
+    // A character put away from its menu comes back with the next read.
+    if (m_shown && m_window->isHidden())
+        m_window->show();
+    m_player->speak(tagged, m_voice);
 }
 
 void CharacterSpeech::unload()
@@ -96,4 +90,5 @@ void CharacterSpeech::unload()
     m_player->stop();
     m_window.reset();
     m_loaded = false;
+    m_shown = false;
 }

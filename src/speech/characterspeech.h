@@ -31,4 +31,5 @@ private:
     std::unique_ptr<SpeechCharacterWindow> m_window;
     VoiceChoice m_voice;
     bool m_loaded = false;
+    bool m_shown = false;
 };

@@ -59,12 +59,22 @@ void QtAudioSink::write(const QByteArray& samples)
 
 void QtAudioSink::feed()
 {
-    if (!m_device || m_pending.isEmpty())
+    if (!m_device)
         return;
-    const qint64 room = m_audio->bytesFree();
-    const qint64 written = m_device->write(m_pending.constData(), std::min<qint64>(room, m_pending.size()));
-    if (written > 0)
-        m_pending.remove(0, written);
+    if (!m_pending.isEmpty()) {
+        const qint64 room = m_audio->bytesFree();
+        const qint64 written = m_device->write(m_pending.constData(), std::min<qint64>(room, m_pending.size()));
+        if (written > 0)
+            m_pending.remove(0, written);
+    }
+    // The device plays on between writes; the player learns here that it may synthesise further.
+    notifyHeard();
+}
+
+qint64 QtAudioSink::unheardBytes() const
+{
+    // What waits here and what the device holds but has not played.
+    return m_pending.size() + (m_audio ? std::max<qint64>(0, m_audio->bufferSize() - m_audio->bytesFree()) : 0);
 }
 
 void QtAudioSink::stop()

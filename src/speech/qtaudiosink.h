@@ -17,6 +17,7 @@ public:
     void start(int sampleRate) override;
     void write(const QByteArray& samples) override;
     void stop() override;
+    qint64 unheardBytes() const override;
 
 private:
     void feed();

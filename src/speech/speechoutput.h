@@ -12,7 +12,7 @@ public:
     virtual bool load(const QString& name, const QString& loadName) = 0;
     // False when no voice speaks the language of that code.
     virtual bool setLanguage(int code) = 0;
-    // Where the character stands on the screen, in twips.
+    // Where the character stands on the screen, in screen pixels; it is kept wholly on the screen.
     virtual void moveTo(int x, int y) = 0;
     virtual void show() = 0;
     virtual void stop() = 0;

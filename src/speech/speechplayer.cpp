@@ -10,16 +10,23 @@
 SpeechPlayer::SpeechPlayer(AudioSink& sink, QObject* parent)
     : QObject(parent)
     , m_sink(sink)
-{}
+{
+    m_sink.onHeard([this] { noteHeard(0); });
+}
 
 SpeechPlayer::~SpeechPlayer()
 {
     stop();
+    m_sink.onHeard({});
 }
 
 void SpeechPlayer::stop()
 {
-    m_cancel = true;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_cancel = true;
+    }
+    m_room.notify_all();
     if (m_worker.joinable())
         m_worker.join();
     m_cancel = false;
@@ -28,6 +35,32 @@ void SpeechPlayer::stop()
     if (m_speaking)
         m_sink.stop();
     m_speaking = false;
+    const std::lock_guard lock(m_mutex);
+    m_posted = 0;
+    m_unheard = 0;
+}
+
+bool SpeechPlayer::waitForRoom(qint64 bytes)
+{
+    std::unique_lock lock(m_mutex);
+    m_room.wait(lock, [&] {
+        const qint64 ahead = m_posted + m_unheard;
+        return m_cancel || ahead == 0 || ahead + bytes <= m_aheadLimit;
+    });
+    if (m_cancel)
+        return false;
+    m_posted += bytes;
+    return true;
+}
+
+void SpeechPlayer::noteHeard(qint64 delivered)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_posted -= delivered;
+        m_unheard = m_sink.unheardBytes();
+    }
+    m_room.notify_all();
 }
 
 void SpeechPlayer::speak(const QString& tagged, VoiceChoice voice)
@@ -37,20 +70,25 @@ void SpeechPlayer::speak(const QString& tagged, VoiceChoice voice)
     if (request.speed > 0)
         voice.wordsPerMinute = wordsPerMinute(request.speed);
     const quint64 generation = m_generation;
+    const int rate = SpeechSynthesizer::sampleRate();
+    m_aheadLimit = qint64(rate) * qint64(sizeof(qint16)) * kAheadMs / 1000;
     m_speaking = true;
-    m_sink.start(SpeechSynthesizer::sampleRate());
+    m_sink.start(rate);
     m_worker = std::thread([this, generation, voice, text = request.text] {
         const bool japanese = std::strcmp(voice.language, "ja") == 0;
         const QString spoken = japanese ? toKana(text) : text;
         SpeechSynthesizer::synthesize(spoken, voice, [&](const qint16* samples, int count) {
-            if (m_cancel)
+            const qsizetype bytes = qsizetype(count) * qsizetype(sizeof(qint16));
+            if (!waitForRoom(bytes))
                 return false;
-            QByteArray piece(reinterpret_cast<const char*>(samples), qsizetype(count) * qsizetype(sizeof(qint16)));
+            QByteArray piece(reinterpret_cast<const char*>(samples), bytes);
             QMetaObject::invokeMethod(
                 this,
                 [this, generation, piece] {
-                    if (generation == m_generation)
-                        m_sink.write(piece);
+                    if (generation != m_generation)
+                        return;
+                    m_sink.write(piece);
+                    noteHeard(piece.size());
                 },
                 Qt::QueuedConnection);
             return true;

@@ -51,14 +51,17 @@ namespace SpeechSynthesizer {
 
 bool available()
 {
-    const QMutexLocker lock(&engineMutex());
-    return startedRate() > 0;
+    return sampleRate() > 0;
 }
 
 int sampleRate()
 {
-    const QMutexLocker lock(&engineMutex());
-    return std::max(startedRate(), 0);
+    // Known for good once the engine started, so it is answered while a read waiting for playback holds the engine.
+    static const int rate = [] {
+        const QMutexLocker lock(&engineMutex());
+        return std::max(startedRate(), 0);
+    }();
+    return rate;
 }
 
 bool hasVoice(const char* language)

@@ -13,7 +13,8 @@ struct VoiceChoice {
     int wordsPerMinute = 175;
 };
 
-// espeak-ng, synthesising into buffers. The engine is one per process: calls are serialised.
+// espeak-ng, synthesising into buffers. The engine is one per process: calls are serialised, and synthesize() holds
+// it for the whole read, waits for playback included, so a read is stopped before a voice is asked for.
 namespace SpeechSynthesizer {
 
 // False when the engine cannot start (no data files).

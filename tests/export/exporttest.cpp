@@ -1,6 +1,7 @@
 #include "exporttest.h"
 
 #include "database/connection.h"
+#include "export/listworkbook.h"
 #include "mainwindow/scraplistmodel.h"
 #include "mainwindowfixture.h"
 
@@ -9,6 +10,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -91,7 +95,9 @@ void ExportTest::excelvt_writesTheListAsASpreadsheetReadBackByLibreOffice()
     w.toolbarButton(u"excelvt"_s)->trigger();
     QCOMPARE(f.desktop.opened.size(), 1);
     const QString path = f.desktop.opened.first();
-    QVERIFY2(path.startsWith(QStandardPaths::writableLocation(QStandardPaths::TempLocation)), qPrintable(path));
+    // In a folder of the user's own that nobody else may enter, not in the shared temporary folder.
+    QVERIFY2(path.startsWith(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)), qPrintable(path));
+    QCOMPARE(QFile::permissions(QFileInfo(path).path()) & 0x77, QFileDevice::Permissions()); // group and others
     QVERIFY2(QFileInfo(path).fileName().startsWith(u"Zettora_"_s), qPrintable(path));
     QVERIFY(path.endsWith(u".xlsx"_s));
 
@@ -159,4 +165,84 @@ void ExportTest::excelvt_narrowedList_noSpreadsheetProgram_saysWhereTheFileIs()
     const QList<QStringList> sheet = readWithLibreOffice(path);
     QCOMPARE(sheet.size(), 2);
     QCOMPARE(sheet.at(1).value(1), u"=1+1"_s);
+}
+
+void ExportTest::excelvt_cellTexts_comeBackExactly()
+{
+    // Escaped forms written literally, control characters, characters XML cannot hold, a formula, plain Japanese.
+    const QStringList titles{u"_x0041_ and _x005F_"_s,
+                             u"_x005F_x0041_"_s,
+                             u"__x00af__x0041__"_s,
+                             u"a\u0001b\u001Fc\td\u0007"_s,
+                             u"行\r末"_s,
+                             u"前\uFFFE中\uFFFF後"_s,
+                             u"=1+1"_s,
+                             u"予算案、衆院を通過"_s};
+    Fixture f;
+    auto c = Connection::openExisting(f.folder.path(u"Zettora.mdb"_s));
+    addClass(*c, 1, u"政治"_s, 2);
+    for (int i = 0; i < titles.size(); ++i) {
+        TestScrap s = numberedScrap(i + 1, 2, {u"政治"_s});
+        s.title = titles.at(i);
+        addScrap(*c, s);
+    }
+    // A number a double cannot hold exactly.
+    c->execute(u"UPDATE MEMO_IDX SET DocNo = 9007199254740993 WHERE DocNo = 8"_s);
+    c.reset();
+    f.start();
+    f.tabs()->setCurrentIndex(MainWindow::TabSearch);
+    f.clickNode(f.child<QTreeWidget>(u"fg0")->topLevelItem(0)->child(0));
+    f.press(u"excelvt");
+
+    const QList<QStringList> sheet = readWithLibreOffice(f.desktop.opened.value(0));
+    QStringList shown;
+    for (const QStringList& row : sheet.mid(1))
+        shown << row.value(1);
+    QCOMPARE(shown, titles);
+    QCOMPARE(sheet.last().value(11), u"9007199254740993"_s);
+}
+
+void ExportTest::writeListWorkbook_neverReplacesNorFollows_data()
+{
+    QTest::addColumn<QString>("planted");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("two exports in one second") << QString() << false;
+    QTest::newRow("a link to a file at the name") << u"victim.txt"_s << false;
+    QTest::newRow("a link to nowhere at the name") << u"made.xlsx"_s << false;
+    QTest::newRow("the folder a link elsewhere") << u"folder link"_s << true;
+}
+
+void ExportTest::writeListWorkbook_neverReplacesNorFollows()
+{
+    QFETCH(QString, planted);
+    QFETCH(bool, refused);
+    TestFolder home;
+    const QString victim = home.writeFile(u"victim.txt"_s, "kept");
+    const QByteArray folder = QFile::encodeName(home.path(u"lists"_s));
+    if (planted == u"folder link")
+        QCOMPARE(::symlink(QFile::encodeName(home.folder()).constData(), folder.constData()), 0);
+    else
+        QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+    if (planted.contains(u'.'))
+        QCOMPARE(::symlink(QFile::encodeName(home.path(planted)).constData(),
+                           QFile::encodeName(home.path(u"lists/政治_20240301-093015.xlsx"_s)).constData()),
+                 0);
+
+    const ListTable table{{u"標題"_s}, {CellKind::Text}, 1, [](int, int) { return u"予算案"_s; }};
+    const QDateTime when(QDate(2024, 3, 1), QTime(9, 30, 15));
+    QSet<QString> written;
+    for (int i = 0; i < 2; ++i) {
+        const Result<QString> result = writeListWorkbook(QFile::decodeName(folder), u"政治"_s, when, table);
+        QCOMPARE(result.ok(), !refused);
+        if (!result) {
+            QVERIFY(result.message().startsWith(u"一覧表のファイルを作成できませんでした。\n"_s));
+            continue;
+        }
+        QVERIFY(!QFileInfo(*result).isSymLink() && TestFolder::read(*result).startsWith("PK"));
+        written << *result;
+    }
+    QCOMPARE(written.size(), refused ? 0 : 2);
+    // Nothing was written through a link.
+    QCOMPARE(TestFolder::read(victim), QByteArray("kept"));
+    QCOMPARE(QDir(home.folder()).entryList(QDir::Files | QDir::System), QStringList{u"victim.txt"_s});
 }

@@ -7,4 +7,7 @@ class ExportTest : public QObject {
 private Q_SLOTS:
     void excelvt_writesTheListAsASpreadsheetReadBackByLibreOffice();
     void excelvt_narrowedList_noSpreadsheetProgram_saysWhereTheFileIs();
+    void excelvt_cellTexts_comeBackExactly();
+    void writeListWorkbook_neverReplacesNorFollows_data();
+    void writeListWorkbook_neverReplacesNorFollows();
 };

@@ -132,12 +132,16 @@ void SavedEditionTest::mReseveDo_failures_leaveNothingBehind_data()
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QString>("message");
     QTest::newRow("the open collection's own folder")
-        << u"own folder"_s << u"データベース作成に失敗しました。以後の処理を中止します。"_s;
-    QTest::newRow("a folder that is a file")
-        << u"file"_s << u"データベース作成に失敗しました。以後の処理を中止します。"_s;
-    QTest::newRow("a listed scrap without its body") << u"no body"_s << u"保存版は正しく作成できませんでした。"_s;
+        << u"own folder"_s
+        << u"データベース作成に失敗しました。以後の処理を中止します。\n同じ名前のファイルが既にあります。"_s;
+    QTest::newRow("a folder that is a file") << u"file"_s
+                                             << u"データベース作成に失敗しました。以後の処理を中止します。\n"
+                                                "保存先のフォルダが見つからないか、フォルダではありません。"_s;
+    QTest::newRow("a listed scrap without its body")
+        << u"no body"_s << u"保存版は正しく作成できませんでした。\nスクラップ「記事3」の本文がありません。"_s;
     // The file size limit stands in for a full disk: a write past it fails as one would.
-    QTest::newRow("the disk full half way") << u"full"_s << u"保存版は正しく作成できませんでした。"_s;
+    QTest::newRow("the disk full half way")
+        << u"full"_s << u"保存版は正しく作成できませんでした。\nディスクの読み書きに失敗しました。"_s;
 }
 
 void SavedEditionTest::mReseveDo_failures_leaveNothingBehind()
@@ -173,6 +177,37 @@ void SavedEditionTest::mReseveDo_failures_leaveNothingBehind()
     QCOMPARE(f.dialogs.lastText(), message);
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), filesBefore);
     QCOMPARE(TestFolder::read(f.dbPath()), before);
+}
+
+void SavedEditionTest::mReseveDo_columnsInAnotherOrder_copiedByName()
+{
+    EditionFixture f;
+    // Each copied table rebuilt by plain SQL, its columns reversed behind one of another tool's.
+    QHash<QString, QString> columns;
+    for (const QString& table : {u"MEMO_IDX"_s, u"MEMO_DAT"_s, u"PHOTO_DRA"_s, u"MEMO_UNDERLINE"_s, u"Status"_s,
+                                 u"extraNodeMEMO"_s, u"extraNodeWEB"_s, u"FontSize"_s, u"Marker"_s, u"Speak"_s}) {
+        const QStringList names = rows(f.dbPath(), u"SELECT '\"' || name || '\"' FROM pragma_table_info('"_s + table +
+                                                       u"') ORDER BY cid DESC"_s);
+        columns[table] = QStringList(names.rbegin(), names.rend()).join(u',');
+        alterCollection(f.dbPath(), u"CREATE TABLE rebuilt AS SELECT 'another tool' AS note, "_s + names.join(u',') +
+                                        u" FROM "_s + table + u" ORDER BY rowid"_s);
+        alterCollection(f.dbPath(), u"DROP TABLE "_s + table);
+        alterCollection(f.dbPath(), u"ALTER TABLE rebuilt RENAME TO "_s + table);
+    }
+    f.start();
+    f.listPolitics();
+    QTemporaryDir target;
+    f.makeEdition(target.path());
+    QCOMPARE(f.dialogs.lastText(), u"保存版を作成しました。"_s);
+    const QString edition = QDir(target.path()).filePath(u"Zettora.mdb"_s);
+    for (auto [table, names] : columns.asKeyValueRange()) {
+        const QString listed = table == u"MEMO_IDX"   ? u" WHERE DocNo < 5"_s
+                               : table == u"MEMO_DAT" ? u" WHERE pfID < 5"_s
+                                                      : QString();
+        const QString select = u"SELECT "_s + names + u" FROM "_s + table;
+        QCOMPARE(rows(edition, select + u" ORDER BY rowid"_s),
+                 rows(f.dbPath(), select + listed + u" ORDER BY rowid"_s));
+    }
 }
 
 void SavedEditionTest::edition_opensReadOnlyInDepth()

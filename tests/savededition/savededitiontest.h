@@ -9,5 +9,6 @@ private Q_SLOTS:
     void mReseveDo_copiesTheListedScraps();
     void mReseveDo_failures_leaveNothingBehind_data();
     void mReseveDo_failures_leaveNothingBehind();
+    void mReseveDo_columnsInAnotherOrder_copiedByName();
     void edition_opensReadOnlyInDepth();
 };

@@ -1,9 +1,9 @@
 #include "speechtest.h"
 #include "testmain.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QCoreApplication, SpeechTest>(argc, argv);
+    return runTestClasses<QApplication, SpeechTest>(argc, argv);
 }

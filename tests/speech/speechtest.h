@@ -10,4 +10,7 @@ private Q_SLOTS:
     void japanese_withKanji_isReadAsJapanese();
     void speed_andCharacters_changeWhatIsHeard();
     void stop_cutsALongReadAtOnce();
+    void speak_staysABoundedStretchAheadOfWhatIsHeard();
+    void characterWindow_keptOnScreen_hiddenByItsMenu_data();
+    void characterWindow_keptOnScreen_hiddenByItsMenu();
 };
