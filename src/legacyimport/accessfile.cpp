@@ -142,12 +142,13 @@ void readLongValue(const LongValueReader& reader, const unsigned char* field, in
         value.heldLength = bytes;
         keep(row, bytes);
     } else {
-        // A chain may not visit a row twice nor have more links than the file has pages: a damaged one could
-        // otherwise loop for ever.
+        // The links are walked and checked before anything is kept, so that a loop or a damaged length costs no
+        // memory; a chain may not visit a row twice nor have more links than the file has pages.
+        QList<quint32> links;
         QSet<quint32> visited;
         for (quint32 pageRow = readU32(field + 4); pageRow != 0;) {
             qsizetype bytes = 0;
-            const unsigned char* row = visited.size() < reader.pageCount && !visited.contains(pageRow)
+            const unsigned char* row = links.size() < reader.pageCount && !visited.contains(pageRow)
                                            ? findLongValueRow(reader, pageRow, bytes)
                                            : nullptr;
             if (!row || bytes < 4) {
@@ -155,13 +156,21 @@ void readLongValue(const LongValueReader& reader, const unsigned char* field, in
                 break;
             }
             visited.insert(pageRow);
+            links.append(pageRow);
             pageRow = readU32(row);
             value.heldLength += bytes - 4;
-            keep(row + 4, bytes - 4);
         }
-        if (value.chainBroken && visited.isEmpty()) {
+        if (links.isEmpty() && value.chainBroken) {
             value.damage = AccessValue::Damage::Unreadable;
             return;
+        }
+        if (std::min(stored, value.heldLength) <= reader.limit) {
+            value.bytes.reserve(qsizetype(std::min(stored, value.heldLength)));
+            for (const quint32 pageRow : std::as_const(links)) {
+                qsizetype bytes = 0;
+                if (const unsigned char* row = findLongValueRow(reader, pageRow, bytes))
+                    keep(row + 4, bytes - 4);
+            }
         }
     }
     if (std::min(stored, value.heldLength) > reader.limit) {

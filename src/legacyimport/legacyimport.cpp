@@ -110,32 +110,30 @@ private:
         Query insert(m_target, QStringLiteral("INSERT INTO ") + quoted(name) + u'(' + names.join(u',') +
                                    QStringLiteral(") VALUES (") + marks.join(u',') + u')');
         TableCount count{name, 0, 0};
-        const qint64 longValueLimit =
-            name == Schema::name(Schema::kPhotoDra) ? kMaxPictureBytes : std::numeric_limits<qint64>::max();
-        m_source.readRows(
-            name,
-            [&](const std::vector<AccessValue>& row) {
-                if (m_options.cancelled && m_options.cancelled())
-                    throw Cancelled{};
-                ++count.read;
-                std::vector<QVariant> values;
-                m_rowChanges.clear();
-                for (std::size_t i = 0; i < from.size(); ++i)
-                    values.push_back(value(table, table.columns[i], row.at(std::size_t(from[i]))));
-                for (const QString& change : std::as_const(m_rowChanges))
-                    m_report.changes << whose(name, values, count.read) + change;
-                if (!adjustRow(name, values))
-                    return true;
-                insert.reset();
-                for (std::size_t i = 0; i < values.size(); ++i)
-                    insert.bind(int(i) + 1, values[i]);
-                insert.run();
-                ++count.written;
-                if (m_options.progress && count.read % 50 == 0)
-                    m_options.progress(name, count.read);
+        const auto copy = [&](const std::vector<AccessValue>& row) {
+            if (m_options.cancelled && m_options.cancelled())
+                throw Cancelled{};
+            ++count.read;
+            std::vector<QVariant> values;
+            m_rowChanges.clear();
+            for (std::size_t i = 0; i < from.size(); ++i)
+                values.push_back(value(table, table.columns[i], row.at(std::size_t(from[i]))));
+            for (const QString& change : std::as_const(m_rowChanges))
+                m_report.changes << whose(name, values, count.read) + change;
+            if (!adjustRow(name, values))
                 return true;
-            },
-            longValueLimit);
+            insert.reset();
+            for (std::size_t i = 0; i < values.size(); ++i)
+                insert.bind(int(i) + 1, values[i]);
+            insert.run();
+            ++count.written;
+            if (m_options.progress && count.read % 50 == 0)
+                m_options.progress(name, count.read);
+            return true;
+        };
+        m_source.readRows(name, copy,
+                          name == Schema::name(Schema::kPhotoDra) ? kMaxPictureBytes
+                                                                  : std::numeric_limits<qint64>::max());
         if (m_options.progress)
             m_options.progress(name, count.read);
         m_report.tables << count;
@@ -227,11 +225,10 @@ private:
             return;
         case Damage::TooLarge:
             ++m_report.valuesRefused;
-            m_rowChanges << QStringLiteral(
-                                "%1 の画像（%2 バイト）は上限の %3 バイトを超えるため、取り込みませんでした。")
+            m_rowChanges << QStringLiteral("%1 の画像（%2 バイト）は上限の %3 MB を超えるため、取り込みませんでした。")
                                 .arg(where)
                                 .arg(std::min(v.storedLength, v.heldLength))
-                                .arg(kMaxPictureBytes);
+                                .arg(kMaxPictureBytes / (1024 * 1024));
             return;
         }
     }
