@@ -3,6 +3,7 @@
 #include "legacyimportlog.h"
 
 #include <QFileInfo>
+#include <QSet>
 #include <QtEndian>
 
 #include <algorithm>
@@ -33,18 +34,38 @@ quint32 readU32(const unsigned char* p)
     return qFromLittleEndian<quint32>(p);
 }
 
-// libmdb takes any page a pointer names; a long value's row must sit on a data page that has that many rows.
-const unsigned char* findLongValueRow(MdbHandle* mdb, quint32 pageRow, size_t& bytes)
+// What a long value may cost: the file's pages bound every chain, the caller's limit the bytes kept.
+struct LongValueReader {
+    MdbHandle* mdb = nullptr;
+    qint64 pageCount = 0;
+    qint64 limit = std::numeric_limits<qint64>::max();
+};
+
+// libmdb takes any page and row offset a pointer names; the row must sit inside a data page of this file.
+const unsigned char* findLongValueRow(const LongValueReader& reader, quint32 pageRow, qsizetype& bytes)
 {
+    MdbHandle* mdb = reader.mdb;
+    const qint64 pageNumber = pageRow >> 8;
     void* buffer = nullptr;
-    int start = 0;
-    if ((pageRow >> 8) == 0 || mdb_find_pg_row(mdb, int(pageRow), &buffer, &start, &bytes) != 0)
+    int unusedStart = 0;
+    size_t unusedSize = 0;
+    if (pageNumber == 0 || pageNumber >= reader.pageCount ||
+        mdb_find_pg_row(mdb, int(pageRow), &buffer, &unusedStart, &unusedSize) != 0)
         return nullptr;
     const auto* page = static_cast<const unsigned char*>(buffer);
-    const int rows = qFromLittleEndian<quint16>(page + mdb->fmt->row_count_offset);
-    if (page[0] != MDB_PAGE_DATA || int(pageRow & 0xFF) >= rows)
+    const int pageSize = mdb->fmt->pg_size;
+    const int countAt = mdb->fmt->row_count_offset;
+    const int rows = qFromLittleEndian<quint16>(page + countAt);
+    const int row = int(pageRow & 0xFF);
+    if (page[0] != MDB_PAGE_DATA || row >= rows)
         return nullptr;
-    return page + start;
+    // A row runs from its offset to the one before it, the first to the page's end.
+    const int begin = qFromLittleEndian<quint16>(page + countAt + 2 + 2 * row) & kOffsetMask;
+    const int end = row == 0 ? pageSize : qFromLittleEndian<quint16>(page + countAt + 2 * row) & kOffsetMask;
+    if (begin < countAt + 2 + 2 * rows || begin > end || end > pageSize)
+        return nullptr;
+    bytes = end - begin;
+    return page + begin;
 }
 
 // Jet 4 text is UTF-16LE, or after FF FE runs of one byte per character and of UTF-16LE, each 0x00 switching runs.
@@ -87,51 +108,82 @@ QDateTime dateFromStored(double stored, const QString& column)
     return QDateTime(date, QTime(0, 0), Qt::UTC).addSecs(seconds);
 }
 
-// Memo and OLE values live in the row (inline), in one row of an LVAL page, or in a chain of LVAL rows.
-QByteArray readLongValue(MdbHandle* mdb, const unsigned char* field, int size, const QString& column)
+// Memo and OLE values live in the row (inline), in one row of an LVAL page, or in a chain of LVAL rows. The value
+// keeps the bytes the row's length and the pages agree on; where they differ, value.damage says so.
+void readLongValue(const LongValueReader& reader, const unsigned char* field, int size, AccessValue& value)
 {
     if (size == 0)
-        return {};
-    if (size < kLongValueHeader)
-        throw AccessError(QStringLiteral("The long value in column %1 has a damaged header.").arg(column));
+        return;
+    if (size < kLongValueHeader) {
+        value.damage = AccessValue::Damage::Unreadable;
+        return;
+    }
     const quint32 header = readU32(field);
-    const qsizetype length = qsizetype(header & kLongValueLengthMask);
-    if (header & kLongValueInline) {
-        if (size - kLongValueHeader < length)
-            throw AccessError(
-                QStringLiteral("The long value in column %1 is shorter than its header says.").arg(column));
-        return QByteArray(reinterpret_cast<const char*>(field + kLongValueHeader), length);
-    }
-    quint32 pageRow = readU32(field + 4);
-    const auto damaged = [&column] {
-        return AccessError(
-            QStringLiteral("The long value in column %1 points to a page that cannot be read.").arg(column));
+    const qint64 stored = header & kLongValueLengthMask;
+    value.storedLength = stored;
+    // Bytes beyond the limit are never kept; one more than it tells that the value is over.
+    const qint64 cap = stored <= reader.limit ? stored : reader.limit + 1;
+    const auto keep = [&value, cap](const unsigned char* bytes, qint64 available) {
+        const qint64 taken = std::min(available, cap - value.bytes.size());
+        if (taken > 0)
+            value.bytes.append(reinterpret_cast<const char*>(bytes), qsizetype(taken));
     };
-    if (header & kLongValueSinglePage) {
-        size_t bytes = 0;
-        const unsigned char* row = findLongValueRow(mdb, pageRow, bytes);
-        if (!row || qsizetype(bytes) < length)
-            throw damaged();
-        return QByteArray(reinterpret_cast<const char*>(row), length);
+    if (header & kLongValueInline) {
+        value.heldLength = size - kLongValueHeader;
+        keep(field + kLongValueHeader, value.heldLength);
+    } else if (header & kLongValueSinglePage) {
+        qsizetype bytes = 0;
+        const unsigned char* row = findLongValueRow(reader, readU32(field + 4), bytes);
+        if (!row) {
+            value.chainBroken = true;
+            value.damage = AccessValue::Damage::Unreadable;
+            return;
+        }
+        value.heldLength = bytes;
+        keep(row, bytes);
+    } else {
+        // The links are walked and checked before anything is kept, so that a loop or a damaged length costs no
+        // memory; a chain may not visit a row twice nor have more links than the file has pages.
+        QList<quint32> links;
+        QSet<quint32> visited;
+        for (quint32 pageRow = readU32(field + 4); pageRow != 0;) {
+            qsizetype bytes = 0;
+            const unsigned char* row = links.size() < reader.pageCount && !visited.contains(pageRow)
+                                           ? findLongValueRow(reader, pageRow, bytes)
+                                           : nullptr;
+            if (!row || bytes < 4) {
+                value.chainBroken = true;
+                break;
+            }
+            visited.insert(pageRow);
+            links.append(pageRow);
+            pageRow = readU32(row);
+            value.heldLength += bytes - 4;
+        }
+        if (links.isEmpty() && value.chainBroken) {
+            value.damage = AccessValue::Damage::Unreadable;
+            return;
+        }
+        if (std::min(stored, value.heldLength) <= reader.limit) {
+            value.bytes.reserve(qsizetype(std::min(stored, value.heldLength)));
+            for (const quint32 pageRow : std::as_const(links)) {
+                qsizetype bytes = 0;
+                if (const unsigned char* row = findLongValueRow(reader, pageRow, bytes))
+                    keep(row + 4, bytes - 4);
+            }
+        }
     }
-    QByteArray value;
-    // A damaged length must not turn into a huge allocation before the chain proves it.
-    value.reserve(std::min<qsizetype>(length, 1 << 20));
-    while (value.size() < length) {
-        size_t bytes = 0;
-        // Each link adds at least one byte, so a looping chain ends once the length is reached.
-        const unsigned char* row = findLongValueRow(mdb, pageRow, bytes);
-        if (!row || bytes <= 4)
-            throw damaged();
-        pageRow = readU32(row);
-        const qsizetype chunk = std::min(qsizetype(bytes) - 4, length - value.size());
-        value.append(reinterpret_cast<const char*>(row + 4), chunk);
+    if (std::min(stored, value.heldLength) > reader.limit) {
+        value.bytes = QByteArray();
+        value.damage = AccessValue::Damage::TooLarge;
+    } else if (value.heldLength != stored) {
+        value.damage = AccessValue::Damage::Cut;
     }
-    return value;
 }
 
-AccessValue decodeField(MdbHandle* mdb, const MdbColumn& column, const MdbField& field)
+AccessValue decodeField(const LongValueReader& reader, const MdbColumn& column, const MdbField& field)
 {
+    MdbHandle* mdb = reader.mdb;
     AccessValue value;
     const QString name = QString::fromUtf8(column.name);
     // A Yes/No column has no storage of its own: its null bit is its value.
@@ -144,7 +196,7 @@ AccessValue decodeField(MdbHandle* mdb, const MdbColumn& column, const MdbField&
         return value;
     const auto* data = mdb->pg_buf + field.start;
     const int size = field.siz;
-    if (field.start < 0 || size < 0 || field.start + size > int(sizeof(mdb->pg_buf)))
+    if (field.start < 0 || size < 0 || qint64(field.start) + size > qint64(sizeof(mdb->pg_buf)))
         throw AccessError(QStringLiteral("The value in column %1 lies outside its page.").arg(name));
     const auto need = [&](int bytes) {
         if (size < bytes)
@@ -191,15 +243,19 @@ AccessValue decodeField(MdbHandle* mdb, const MdbColumn& column, const MdbField&
         value.kind = AccessValue::Kind::Text;
         value.text = decodeText(data, size);
         break;
-    case MDB_MEMO: {
-        const QByteArray raw = readLongValue(mdb, data, size, name);
-        value.kind = AccessValue::Kind::Text;
-        value.text = decodeText(reinterpret_cast<const unsigned char*>(raw.constData()), raw.size());
+    case MDB_MEMO:
+        readLongValue(reader, data, size, value);
+        if (value.damage != AccessValue::Damage::Unreadable && value.damage != AccessValue::Damage::TooLarge) {
+            value.kind = AccessValue::Kind::Text;
+            value.text =
+                decodeText(reinterpret_cast<const unsigned char*>(value.bytes.constData()), value.bytes.size());
+        }
+        value.bytes = QByteArray();
         break;
-    }
     case MDB_OLE:
-        value.kind = AccessValue::Kind::Binary;
-        value.bytes = readLongValue(mdb, data, size, name);
+        readLongValue(reader, data, size, value);
+        if (value.damage != AccessValue::Damage::Unreadable && value.damage != AccessValue::Damage::TooLarge)
+            value.kind = AccessValue::Kind::Binary;
         break;
     default:
         // Binary, replication ids and decimals are handed on as stored.
@@ -227,6 +283,7 @@ struct AccessFile::Private {
 
     QString path;
     HandlePtr mdb;
+    qint64 pageCount = 0;
     QList<Table> tables;
 
     const Table& table(const QString& name) const
@@ -272,6 +329,7 @@ std::unique_ptr<AccessFile> AccessFile::open(const QString& path)
     const qint64 pageSize = d->mdb->fmt->pg_size;
     if (pageSize <= 0 || info.size() % pageSize != 0)
         throw AccessError(QStringLiteral("The file %1 is incomplete: it ends in the middle of a page.").arg(path));
+    d->pageCount = info.size() / pageSize;
 
     GPtrArray* catalog = mdb_read_catalog(d->mdb.get(), MDB_TABLE);
     if (!catalog)
@@ -305,11 +363,13 @@ QStringList AccessFile::columnNames(const QString& table) const
     return d->table(table).columns;
 }
 
-qint64 AccessFile::readRows(const QString& table, const std::function<bool(const std::vector<AccessValue>&)>& row) const
+qint64 AccessFile::readRows(const QString& table, const std::function<bool(const std::vector<AccessValue>&)>& row,
+                            qint64 longValueLimit) const
 {
     const Private::Table& t = d->table(table);
     const TablePtr def = d->load(t);
     MdbHandle* mdb = d->mdb.get();
+    const LongValueReader reader{mdb, d->pageCount, std::max<qint64>(longValueLimit, 0)};
     const guint columnCount = def->num_cols;
     std::vector<const MdbColumn*> columns(columnCount);
     for (guint c = 0; c < columnCount; ++c)
@@ -332,7 +392,7 @@ qint64 AccessFile::readRows(const QString& table, const std::function<bool(const
             const MdbField& field = fields[c];
             if (field.colnum < 0 || guint(field.colnum) >= columnCount)
                 throw AccessError(QStringLiteral("A row of table %1 has a damaged layout.").arg(t.name));
-            values[field.colnum] = decodeField(mdb, *columns[field.colnum], field);
+            values[field.colnum] = decodeField(reader, *columns[field.colnum], field);
         }
         ++delivered;
         if (!row(values))

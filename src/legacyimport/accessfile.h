@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -33,6 +34,14 @@ struct AccessValue {
     QString text;       // Text: text and memo columns, whole and exact
     QDateTime date;     // Date: the stored date and time of day, in UTC so that no zone shifts it
     QByteArray bytes;   // Binary: OLE and binary columns, byte for byte
+
+    // A memo or OLE value whose pages do not hold what its row says: Cut keeps the bytes both agree on, Unreadable
+    // and TooLarge keep nothing (kind Null).
+    enum class Damage { None, Cut, Unreadable, TooLarge };
+    Damage damage = Damage::None;
+    qint64 storedLength = 0;  // memo and OLE: the length the row gives
+    qint64 heldLength = 0;    // memo and OLE: the bytes its pages hold, up to where their chain ends, loops or breaks
+    bool chainBroken = false; // the chain looped, ran past the file's page count or led to a page that cannot be read
 };
 
 // An old program's Access 2000 (Jet 4) file, opened for reading only.
@@ -52,8 +61,9 @@ public:
     QStringList columnNames(const QString& table) const;
     // Calls row() for every row in storage order with one value per column (same order as columnNames); stops early
     // when row() returns false. Returns the number of rows delivered. Throws AccessError when a page or row cannot be
-    // read.
-    qint64 readRows(const QString& table, const std::function<bool(const std::vector<AccessValue>&)>& row) const;
+    // read. A memo or OLE value longer than longValueLimit bytes is not read (Damage::TooLarge).
+    qint64 readRows(const QString& table, const std::function<bool(const std::vector<AccessValue>&)>& row,
+                    qint64 longValueLimit = std::numeric_limits<qint64>::max()) const;
 
 private:
     struct Private;

@@ -7,6 +7,7 @@
 #include "database/query.h"
 #include "database/schema.h"
 #include "database/transaction.h"
+#include "legacyimportlog.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,8 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace LegacyImport {
 namespace {
@@ -21,6 +24,9 @@ namespace {
 using Schema::ColumnType;
 
 struct Cancelled {};
+
+// The pictures window's kMaxPictureBytes (pictures/pictureimage.h), kept here so that the import refuses what it would.
+constexpr qint64 kMaxPictureBytes = 100LL * 1024 * 1024;
 
 QString quoted(const QString& name)
 {
@@ -50,6 +56,7 @@ public:
         checkTables();
         for (const Schema::Table& table : Schema::tables())
             copyTable(table);
+        checkNumbers();
         return m_report;
     }
 
@@ -103,7 +110,7 @@ private:
         Query insert(m_target, QStringLiteral("INSERT INTO ") + quoted(name) + u'(' + names.join(u',') +
                                    QStringLiteral(") VALUES (") + marks.join(u',') + u')');
         TableCount count{name, 0, 0};
-        m_source.readRows(name, [&](const std::vector<AccessValue>& row) {
+        const auto copy = [&](const std::vector<AccessValue>& row) {
             if (m_options.cancelled && m_options.cancelled())
                 throw Cancelled{};
             ++count.read;
@@ -123,7 +130,10 @@ private:
             if (m_options.progress && count.read % 50 == 0)
                 m_options.progress(name, count.read);
             return true;
-        });
+        };
+        m_source.readRows(name, copy,
+                          name == Schema::name(Schema::kPhotoDra) ? kMaxPictureBytes
+                                                                  : std::numeric_limits<qint64>::max());
         if (m_options.progress)
             m_options.progress(name, count.read);
         m_report.tables << count;
@@ -132,13 +142,23 @@ private:
     QVariant value(const Schema::Table& table, const Schema::Column& column, const AccessValue& v)
     {
         using Kind = AccessValue::Kind;
+        noteDamage(table, column, v);
         if (v.kind == Kind::Null)
             return QVariant();
         switch (column.type) {
         case ColumnType::Integer:
         case ColumnType::YesNo:
-            if (v.kind == Kind::Real)
+            if (v.kind == Kind::Real) {
+                // Rounding a real outside 64 bits is undefined; no number of ours is that large.
+                if (!std::isfinite(v.real) || std::abs(v.real) >= 9.2e18) {
+                    ++m_report.valuesRefused;
+                    m_rowChanges << QStringLiteral("%1.%2 の %3 は整数にできないため取り込みませんでした。")
+                                        .arg(QString::fromUtf16(table.name), QString::fromUtf16(column.name))
+                                        .arg(v.real);
+                    return QVariant();
+                }
                 return qint64(qRound64(v.real));
+            }
             if (v.kind == Kind::Text)
                 return v.text.toLongLong();
             return v.integer;
@@ -169,6 +189,50 @@ private:
         return QVariant();
     }
 
+    // A memo or picture whose pages did not hold what its row says: what came across is told with the scrap.
+    void noteDamage(const Schema::Table& table, const Schema::Column& column, const AccessValue& v)
+    {
+        using Damage = AccessValue::Damage;
+        const QString where = QString::fromUtf16(table.name) + u'.' + QString::fromUtf16(column.name);
+        switch (v.damage) {
+        case Damage::None:
+            return;
+        case Damage::Cut:
+            ++m_report.valuesCut;
+            if (v.heldLength > v.storedLength)
+                m_rowChanges << QStringLiteral(
+                                    "%1 はページに %2 バイトありますが、記録された長さの %3 バイトに切り詰めました。")
+                                    .arg(where)
+                                    .arg(v.heldLength)
+                                    .arg(v.storedLength);
+            else if (v.chainBroken)
+                m_rowChanges << QStringLiteral("%1 のページのつながりが途中で壊れていたため、読めた %2 "
+                                               "バイトだけを取り込みました（記録された長さは %3 バイト）。")
+                                    .arg(where)
+                                    .arg(v.heldLength)
+                                    .arg(v.storedLength);
+            else
+                m_rowChanges << QStringLiteral("%1 はページに %2 バイトしかないため、その %2 "
+                                               "バイトだけを取り込みました（記録された長さは %3 バイト）。")
+                                    .arg(where)
+                                    .arg(v.heldLength)
+                                    .arg(v.storedLength);
+            return;
+        case Damage::Unreadable:
+            ++m_report.valuesRefused;
+            m_rowChanges
+                << QStringLiteral("%1 は壊れたページを指していて読めないため、取り込みませんでした。").arg(where);
+            return;
+        case Damage::TooLarge:
+            ++m_report.valuesRefused;
+            m_rowChanges << QStringLiteral("%1 の画像（%2 バイト）は上限の %3 MB を超えるため、取り込みませんでした。")
+                                .arg(where)
+                                .arg(std::min(v.storedLength, v.heldLength))
+                                .arg(kMaxPictureBytes / (1024 * 1024));
+            return;
+        }
+    }
+
     // The scrap a changed value belongs to, by its title where the row leads to one.
     QString whose(const QString& table, const std::vector<QVariant>& values, qint64 row) const
     {
@@ -189,6 +253,7 @@ private:
     {
         if (table == Schema::name(Schema::kMemoIdx)) {
             m_titles.insert(values[8].toLongLong(), values[1].toString());
+            m_titlesByDocNo.insert(values[11].toLongLong(), values[1].toString());
             if (values[7].toLongLong() != 0)
                 m_pictureTitles.insert(values[7].toLongLong(), values[1].toString());
         } else if (table == Schema::name(Schema::kMemoDat) && values[1].typeId() == QMetaType::QString) {
@@ -201,6 +266,8 @@ private:
             values[1] = text;
         } else if (table == Schema::name(Schema::kMemoUnderline)) {
             return adjustMark(values);
+        } else if (table == Schema::name(Schema::kExtraNodeWeb)) {
+            m_favouriteNames.insert(values[1].toLongLong(), values[2].toString());
         }
         return true;
     }
@@ -211,30 +278,127 @@ private:
         const auto body = m_bodies.constFind(pfID);
         if (body == m_bodies.cend() || values[2].isNull() || values[3].isNull())
             return true;
-        const int start = values[2].toInt();
-        const int end = start + values[3].toInt();
-        int newStart = shiftedStart(start, body->crlf);
-        int newEnd = shiftedEnd(end, body->crlf);
-        if (newStart != start || newEnd != end)
-            ++m_report.marksShifted;
+        const qint64 start = values[2].toLongLong();
+        const qint64 length = values[3].toLongLong();
+        const qint64 oldLength = body->length + body->crlf.size();
         const QString scrap = QStringLiteral("「%1」").arg(m_titles.value(pfID));
-        if (newStart >= body->length || newEnd <= newStart) {
-            m_report.changes << scrap + QStringLiteral("：本文の外を指す下線（%1 から %2 文字）を除きました。")
-                                            .arg(start)
-                                            .arg(end - start);
+        const auto outside = [&] {
+            m_report.changes
+                << scrap +
+                       QStringLiteral("：本文の外を指す下線（%1 から %2 文字）を除きました。").arg(start).arg(length);
             return false;
-        }
-        if (newEnd > body->length) {
+        };
+        // Both come from the file as they are: checked against the body first, their sum cannot overflow.
+        if (start < 0 || start >= oldLength || length <= 0)
+            return outside();
+        const bool beyond = length > oldLength - start;
+        const qint64 newStart = shiftedStart(start, body->crlf);
+        const qint64 newEnd = beyond ? body->length : shiftedEnd(start + length, body->crlf);
+        if (newEnd <= newStart)
+            return outside();
+        if (newStart != start || (beyond ? !body->crlf.isEmpty() : newEnd != start + length))
+            ++m_report.marksShifted;
+        if (beyond) {
             m_report.changes << scrap +
                                     QStringLiteral(
                                         "：本文の終わりを越える下線（%1 から %2 文字）を本文の終わりまでにしました。")
                                         .arg(start)
-                                        .arg(end - start);
-            newEnd = body->length;
+                                        .arg(length);
         }
         values[2] = newStart;
         values[3] = newEnd - newStart;
         return true;
+    }
+
+    // Counters behind a number in use would hand it out again, so a new scrap would share another's body or pictures.
+    void checkNumbers()
+    {
+        struct Counter {
+            const char16_t* column;
+            QString inUse; // the numbers in use, as one column n
+            const QHash<qint64, QString>* titles;
+        };
+        const Counter counters[] = {
+            {u"DocNo", QStringLiteral("SELECT DocNo AS n FROM MEMO_IDX"), &m_titlesByDocNo},
+            {u"pfID",
+             QStringLiteral(
+                 "SELECT pfID AS n FROM MEMO_IDX UNION ALL SELECT pfID FROM MEMO_DAT UNION ALL SELECT pfID FROM "
+                 "MEMO_UNDERLINE"),
+             &m_titles},
+            {u"skID", QStringLiteral("SELECT skID AS n FROM MEMO_IDX UNION ALL SELECT skID FROM PHOTO_DRA"),
+             &m_pictureTitles},
+            {u"ndID", QStringLiteral("SELECT ndID AS n FROM extraNodeWEB"), &m_favouriteNames},
+        };
+        for (const Counter& counter : counters) {
+            const QString column = QString::fromUtf16(counter.column);
+            Query largest(m_target, QStringLiteral("SELECT max(n) FROM (") + counter.inUse +
+                                        QStringLiteral(") WHERE typeof(n) = 'integer'"));
+            if (!largest.next() || largest.isNull(0))
+                continue;
+            const qint64 inUse = largest.integer(0);
+            Query current(m_target, QStringLiteral("SELECT ") + quoted(column) +
+                                        QStringLiteral(" FROM IDno ORDER BY rowid LIMIT 1"));
+            // A saved edition keeps no counter row: it never hands out numbers.
+            if (!current.next() || (!current.isNull(0) && current.integer(0) >= inUse))
+                continue;
+            const QString was = current.isNull(0) ? QStringLiteral("空") : QString::number(current.integer(0));
+            Query move(m_target, QStringLiteral("UPDATE IDno SET ") + quoted(column) +
+                                     QStringLiteral(" = ? WHERE rowid = (SELECT min(rowid) FROM IDno)"));
+            move.bind(1, inUse).run();
+            qCWarning(lcLegacyImport).noquote() << "counter" << column << "moved from" << was << "to" << inUse;
+            ++m_report.countersMoved;
+            m_report.changes << owner(counter.column, *counter.titles, inUse) +
+                                    QStringLiteral("：IDno.%1 の %2 を、使われている最大の %1 %3 まで進めました。")
+                                        .arg(column, was)
+                                        .arg(inUse);
+        }
+        reportShared(Schema::kMemoIdx, u"DocNo", u"a02");
+        reportShared(Schema::kMemoIdx, u"pfID", u"a02");
+        reportShared(Schema::kMemoIdx, u"skID", u"a02");
+        reportShared(Schema::kExtraNodeWeb, u"ndID", u"fvName");
+    }
+
+    QString owner(const char16_t* column, const QHash<qint64, QString>& titles, qint64 number) const
+    {
+        const auto title = titles.constFind(number);
+        if (title == titles.cend())
+            return QStringLiteral("IDno");
+        return QString::fromUtf16(column) == u"ndID" ? QStringLiteral("お気に入り「%1」").arg(*title)
+                                                     : QStringLiteral("「%1」").arg(*title);
+    }
+
+    // Numbers in use more than once are left as they are but told, with every row that holds them.
+    void reportShared(const char16_t* table, const char16_t* column, const char16_t* nameColumn)
+    {
+        const QString name = QString::fromUtf16(column);
+        const QString from = QStringLiteral(" FROM ") + quoted(QString::fromUtf16(table));
+        const QString number = quoted(name);
+        // skID 0 is a scrap without pictures, which many share.
+        const QString used = number + (name == u"skID" ? QStringLiteral(" <> 0") : QStringLiteral(" IS NOT NULL"));
+        Query shared(m_target, QStringLiteral("SELECT ") + number + u',' + quoted(QString::fromUtf16(nameColumn)) +
+                                   from + QStringLiteral(" WHERE ") + number + QStringLiteral(" IN (SELECT ") + number +
+                                   from + QStringLiteral(" WHERE ") + used + QStringLiteral(" GROUP BY ") + number +
+                                   QStringLiteral(" HAVING count(*) > 1) ORDER BY ") + number +
+                                   QStringLiteral(", rowid"));
+        const QString whose = name == u"ndID" ? QStringLiteral("お気に入り") : QString();
+        QStringList names;
+        qint64 value = 0;
+        const auto flush = [&] {
+            if (names.isEmpty())
+                return;
+            ++m_report.numbersShared;
+            qCWarning(lcLegacyImport).noquote() << name << value << "is used" << names.size() << "times";
+            m_report.changes << whose + names.join(u'、') +
+                                    QStringLiteral("：同じ %1 %2 を使っています。").arg(name).arg(value);
+            names.clear();
+        };
+        while (shared.next()) {
+            if (!names.isEmpty() && shared.integer(0) != value)
+                flush();
+            value = shared.integer(0);
+            names << QStringLiteral("「%1」").arg(shared.text(1));
+        }
+        flush();
     }
 
     struct Body {
@@ -248,33 +412,44 @@ private:
     Report m_report;
     QHash<qint64, QString> m_titles;        // by pfID
     QHash<qint64, QString> m_pictureTitles; // by skID
+    QHash<qint64, QString> m_titlesByDocNo;
+    QHash<qint64, QString> m_favouriteNames; // by ndID
     QStringList m_rowChanges;
     QHash<qint64, Body> m_bodies;
 };
 
 } // namespace
 
-int shiftedStart(int start, const QList<int>& crlf)
+qint64 shiftedStart(qint64 start, const QList<int>& crlf)
 {
     // A start between CR and LF begins at the line break.
-    return start - int(std::lower_bound(crlf.cbegin(), crlf.cend(), start) - crlf.cbegin());
+    return start - (std::lower_bound(crlf.cbegin(), crlf.cend(), start) - crlf.cbegin());
 }
 
-int shiftedEnd(int end, const QList<int>& crlf)
+qint64 shiftedEnd(qint64 end, const QList<int>& crlf)
 {
     // An end between CR and LF takes in the whole line break.
-    return end - int(std::lower_bound(crlf.cbegin(), crlf.cend(), end - 1) - crlf.cbegin());
+    return end - (std::lower_bound(crlf.cbegin(), crlf.cend(), end - 1) - crlf.cbegin());
 }
 
 QString Report::text() const
 {
     QStringList lines;
-    lines << (kind == -2 ? QStringLiteral("保存版を取り込みました。")
-                         : QStringLiteral("データベースを取り込みました。"));
+    QString done =
+        kind == -2 ? QStringLiteral("保存版を取り込みました。") : QStringLiteral("データベースを取り込みました。");
+    // A damaged value must never read as a conversion where everything came across.
+    if (valuesCut + valuesRefused > 0)
+        done += QStringLiteral("　ただし、壊れていたか大きすぎた値が %1 件あり、切り詰めたか取り込みませんでした。")
+                    .arg(valuesCut + valuesRefused);
+    lines << done;
     for (const TableCount& count : tables)
         lines << QStringLiteral("%1：%2 行読み込み、%3 行書き込み").arg(count.table).arg(count.read).arg(count.written);
     lines << QStringLiteral("改行の変わった本文に合わせて位置を直した下線：%1").arg(marksShifted);
     lines << QStringLiteral("時刻を除いた作成日：%1").arg(timesDropped);
+    lines << QStringLiteral("切り詰めた値：%1").arg(valuesCut);
+    lines << QStringLiteral("取り込まなかった値：%1").arg(valuesRefused);
+    lines << QStringLiteral("使われている番号まで進めた IDno の番号：%1").arg(countersMoved);
+    lines << QStringLiteral("複数のスクラップやお気に入りで使われている番号：%1").arg(numbersShared);
     if (!changes.isEmpty()) {
         lines << QStringLiteral("変更した値：");
         lines << changes;

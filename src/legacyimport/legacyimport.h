@@ -35,6 +35,10 @@ struct Report {
     QStringList changes;
     int marksShifted = 0;
     int timesDropped = 0;
+    int valuesCut = 0;     // memos and pictures whose pages did not hold what their rows say
+    int valuesRefused = 0; // values left out: unreadable, or pictures over the pictures window's limit
+    int countersMoved = 0; // IDno counters moved up to the largest number in use
+    int numbersShared = 0; // numbers in use by more than one scrap or favourite
     QString text() const;
 };
 
@@ -53,7 +57,7 @@ inline const QString kCancelled = QStringLiteral("取り込みを中止しまし
 
 // The text offset a mark's start or end has once each CRLF of its body before it is one "\n". crlf holds the
 // positions of the CRs in the old body, ascending.
-int shiftedStart(int start, const QList<int>& crlf);
-int shiftedEnd(int end, const QList<int>& crlf);
+qint64 shiftedStart(qint64 start, const QList<int>& crlf);
+qint64 shiftedEnd(qint64 end, const QList<int>& crlf);
 
 } // namespace LegacyImport

@@ -13,8 +13,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTest>
 #include <QTextStream>
+#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 using Offsets = QList<int>;
@@ -46,6 +48,40 @@ QString sha256(const QByteArray& bytes)
 QString fileNames(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden).join(u',');
+}
+
+constexpr qsizetype kPageSize = 4096;    // a Jet 4 page
+constexpr qint64 kLinkBytes = 4072;      // the bytes one full long-value page holds after its pointer
+constexpr int kHangMs = 60000;           // far above the largest case under the sanitizers; past it, a hang
+constexpr int kPictureLimit = 100 << 20; // the pictures window's limit
+
+QByteArray le32(std::initializer_list<quint32> numbers)
+{
+    QByteArray bytes;
+    for (const quint32 number : numbers)
+        bytes.append(reinterpret_cast<const char*>(&number), 4); // the machine is little-endian, as Jet is
+    return bytes;
+}
+
+// The one place the sample holds the pattern; a pattern found twice would damage the wrong row.
+qsizetype onlyAt(const QByteArray& bytes, const QByteArray& pattern)
+{
+    const qsizetype at = bytes.indexOf(pattern);
+    if (at < 0 || bytes.indexOf(pattern, at + 1) >= 0)
+        qFatal("the sample does not hold the pattern once");
+    return at;
+}
+
+QByteArray patched(QByteArray bytes, const QByteArray& pattern, const QByteArray& with)
+{
+    return bytes.replace(onlyAt(bytes, pattern), with.size(), with);
+}
+
+// Where the row a long value's page-and-row pointer names begins.
+qsizetype rowAt(const QByteArray& bytes, quint32 pageRow)
+{
+    const qsizetype page = qsizetype(pageRow >> 8) * kPageSize;
+    return page + (qFromLittleEndian<quint16>(bytes.constData() + page + 14 + 2 * (pageRow & 0xFF)) & 0x1FFF);
 }
 
 } // namespace
@@ -207,6 +243,126 @@ void ImportTest::existingTargetOrCancel_leaveNothingWritten()
         QCOMPARE(e.message(), LegacyImport::kCancelled);
     }
     QCOMPARE(fileNames(folder.folder()), u"there.mdb"_s);
+}
+
+void ImportTest::damagedFile_convertsAndTellsWhatChanged_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("query"); // on the new file, with the undamaged sample's conversion as "clean"
+    QTest::addColumn<qint64>("value");
+
+    const QByteArray original = TestFolder::read(sample(u"collection-small.mdb"_s));
+    const QJsonObject content = manifestOf(u"collection-small.mdb"_s).value(u"content"_s).toObject();
+    const auto title = [&](const QString& column, qint64 number) -> QString {
+        QString found;
+        for (const QJsonValue row : content.value(u"MEMO_IDX"_s).toArray())
+            found = row[column].toInteger() == number ? row[u"a02"_s].toString() : found;
+        return u"「"_s + found + u"」"_s;
+    };
+    const QString damaged = u"データベースを取り込みました。　ただし、壊れていたか大きすぎた値が 1 件あり、"
+                            u"切り詰めたか取り込みませんでした。"_s;
+
+    // The body over 64 KB (pfID 37) is 89,944 bytes in a chain of 23 pages; its second page leads back to its first.
+    QByteArray looping = patched(original, le32({89944}), le32({0x3FFFFFFF}));
+    const auto first = qFromLittleEndian<quint32>(looping.constData() + onlyAt(looping, le32({0x3FFFFFFF})) + 4);
+    const auto second = qFromLittleEndian<quint32>(looping.constData() + rowAt(looping, first));
+    QTest::newRow("memo chain looping back, its stored length the largest")
+        << looping.replace(rowAt(looping, second), 4, le32({first}))
+        << QStringList{damaged, title(u"pfID"_s, 37) + u"：MEMO_DAT.a01 のページのつながりが途中で壊れていたため、"
+                                                       u"読めた 8144 バイトだけを取り込みました（記録された長さは "
+                                                       u"1073741823 バイト）。"_s}
+        << u"SELECT length(d.a01) FROM MEMO_DAT d JOIN clean.MEMO_DAT c USING (pfID) WHERE pfID = 37 AND "
+           u"substr(c.a01, 1, length(d.a01)) = d.a01"_s
+        << qint64(4013);
+
+    // The picture of 59,079 bytes (skID 19) is a chain; the one of 1,545 bytes sits in one page (0x40 in its length).
+    const QString picture = title(u"skID"_s, 19) + u"：PHOTO_DRA.a02 "_s;
+    const QString left = u"SELECT count(*) FROM PHOTO_DRA WHERE a02 IS NULL"_s;
+    QTest::newRow("huge stored length")
+        << patched(original, le32({59079}), le32({0x10000000}))
+        << QStringList{damaged, picture + u"はページに 59079 バイトしかないため、その 59079 バイトだけを取り込みました"
+                                          u"（記録された長さは 268435456 バイト）。"_s}
+        << u"SELECT count(*) FROM PHOTO_DRA p JOIN clean.PHOTO_DRA c ON p.rowid = c.rowid AND p.a02 = c.a02"_s
+        << qint64(40);
+    QTest::newRow("stored length shorter than the data")
+        << patched(original, le32({0x40000000 | 1545}), le32({0x40000000 | 1}))
+        << QStringList{damaged, title(u"skID"_s, 9) + u"：PHOTO_DRA.a02 はページに 1545 バイトありますが、"
+                                                      u"記録された長さの 1 バイトに切り詰めました。"_s}
+        << u"SELECT sum(length(a02)) FROM PHOTO_DRA WHERE length(a02) < 1000"_s << qint64(1);
+    QTest::newRow("chain pointing past the file's end")
+        << patched(original, le32({59079}), le32({59079, quint32(original.size() / kPageSize + 5) << 8}))
+        << QStringList{damaged, picture + u"は壊れたページを指していて読めないため、取り込みませんでした。"_s} << left
+        << qint64(1);
+
+    // Just over the limit, in a chain of pages added after the file's own.
+    QByteArray huge = original;
+    const qint64 links = kPictureLimit / kLinkBytes + 1;
+    const auto added = quint32(huge.size() / kPageSize);
+    QByteArray page = QByteArray("\x01\x01\0\0LVAL\0\0\0\0\x01\0\x14\0", 16).leftJustified(kPageSize, '\0');
+    for (qint64 link = 1; link <= links; ++link)
+        huge += page.replace(20, 4, le32({link < links ? (added + quint32(link)) << 8 : 0}));
+    QTest::newRow("picture over the pictures window's limit")
+        << patched(huge, le32({59079}), le32({quint32(links * kLinkBytes), added << 8}))
+        << QStringList{damaged,
+                       picture + u"の画像（%1 バイト）は上限の 100 MB を超えるため、取り込みませんでした。"_s.arg(
+                                     links * kLinkBytes)}
+        << left << qint64(1);
+
+    // The first mark is pfID 2 from 541 for 21.
+    QTest::newRow("mark starting near 2^31")
+        << patched(original, le32({2, 541, 21}), le32({2, 0x7FFFFFF0, 0x7FFFFFF0}))
+        << QStringList{title(u"pfID"_s, 2) + u"：本文の外を指す下線（2147483632 から 2147483632 文字）を除きました。"_s}
+        << u"SELECT count(*) FROM MEMO_UNDERLINE"_s << qint64(543);
+    QTest::newRow("mark running past 2^31")
+        << patched(original, le32({2, 541, 21}), le32({2, 541, 0x7FFFFFFF}))
+        << QStringList{title(u"pfID"_s, 2) + u"：本文の終わりを越える下線（541 から 2147483647 文字）を"
+                                             u"本文の終わりまでにしました。"_s}
+        << u"SELECT StartP + SelLen = length(a01) FROM MEMO_UNDERLINE JOIN MEMO_DAT USING (pfID) "
+           u"ORDER BY MEMO_UNDERLINE.rowid LIMIT 1"_s
+        << qint64(1);
+
+    // IDno holds ndID, ndMEMO, skID, pfID, DocNo; a MEMO_IDX row holds skID, pfID, LevNo, DocNo side by side.
+    const QString favourite = content.value(u"extraNodeWEB"_s).toArray().last()[u"fvName"_s].toString();
+    QTest::newRow("counters behind the numbers in use")
+        << patched(original, le32({9, 0, 20, 200, 200}), le32({3, 0, 5, 150, 10}))
+        << QStringList{u"お気に入り「%1」：IDno.ndID の 3 を、使われている最大の ndID 9 まで進めました。"_s.arg(
+                           favourite),
+                       title(u"skID"_s, 20) + u"：IDno.skID の 5 を、使われている最大の skID 20 まで進めました。"_s,
+                       title(u"pfID"_s, 200) + u"：IDno.pfID の 150 を、使われている最大の pfID 200 まで進めました。"_s,
+                       title(u"DocNo"_s, 200) +
+                           u"：IDno.DocNo の 10 を、使われている最大の DocNo 200 まで進めました。"_s}
+        << u"SELECT count(*) FROM IDno WHERE (ndID, ndMEMO, skID, pfID, DocNo) = (9, 0, 20, 200, 200)"_s << qint64(1);
+    QTest::newRow("numbers used twice")
+        << patched(patched(original, le32({0, 2, 9, 2}), le32({0, 2, 9, 1})), le32({1, 3, 16, 3}), le32({1, 1, 16, 3}))
+        << QStringList{title(u"pfID"_s, 1) + u"、"_s + title(u"pfID"_s, 2) + u"：同じ DocNo 1 を使っています。"_s,
+                       title(u"pfID"_s, 1) + u"、"_s + title(u"pfID"_s, 3) + u"：同じ pfID 1 を使っています。"_s}
+        << u"SELECT count(*) FROM MEMO_IDX WHERE DocNo = 1 OR pfID = 1"_s << qint64(3);
+}
+
+void ImportTest::damagedFile_convertsAndTellsWhatChanged()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, query);
+    QFETCH(qint64, value);
+    TestFolder folder;
+    LegacyImport::convert(sample(u"collection-small.mdb"_s), folder.path(u"clean.mdb"_s));
+    QProcess import;
+    import.start(QStringLiteral(ZETTORA_PROGRAM),
+                 {u"--import"_s, folder.writeFile(u"old.mdb"_s, bytes), folder.path(u"new.mdb"_s)});
+    if (!import.waitForFinished(kHangMs)) {
+        import.kill();
+        QFAIL("the import did not end");
+    }
+    QVERIFY2(import.exitStatus() == QProcess::NormalExit && import.exitCode() == 0, import.readAllStandardError());
+    const QStringList printed = QString::fromUtf8(import.readAllStandardOutput()).split(u'\n');
+    for (const QString& line : lines)
+        QVERIFY2(printed.contains(line), qPrintable(line + u"\nnot in\n"_s + printed.join(u'\n')));
+
+    auto connection = OpenSharedConnection(folder.path(u"new.mdb"_s));
+    Query(*connection, u"ATTACH DATABASE ? AS clean"_s).bind(1, folder.path(u"clean.mdb"_s)).run();
+    QCOMPARE(scalar(*connection, query), value);
 }
 
 void ImportTest::command_exitCodes_data()

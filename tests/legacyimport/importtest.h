@@ -11,6 +11,8 @@ private Q_SLOTS:
     void markOffsets_followTheirCharacters_data();
     void markOffsets_followTheirCharacters();
     void existingTargetOrCancel_leaveNothingWritten();
+    void damagedFile_convertsAndTellsWhatChanged_data();
+    void damagedFile_convertsAndTellsWhatChanged();
     void command_exitCodes_data();
     void command_exitCodes();
 };
