@@ -16,7 +16,8 @@ ImportProcess::ImportProcess(QString program, QObject* parent)
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
             qCWarning(lcLegacyImport) << "cannot start" << m_program << m_process.errorString();
-            Q_EMIT finished({false, QString(), QStringLiteral("取り込みを始められませんでした。")});
+            Q_EMIT finished(Failure{QStringLiteral("取り込みを始められませんでした。"),
+                                    QStringLiteral("変換に使うプログラムを起動できません：") + m_program});
         }
     });
 }
@@ -69,24 +70,21 @@ void ImportProcess::readOutput()
 void ImportProcess::onFinished(int exitCode, QProcess::ExitStatus status)
 {
     readOutput();
-    Outcome outcome;
     if (m_cancelled) {
         removePartial();
-        outcome.message = LegacyImport::kCancelled;
+        Q_EMIT finished(Failure{LegacyImport::kCancelled});
     } else if (status == QProcess::NormalExit && exitCode == 0) {
-        outcome.done = true;
-        outcome.report = m_report.join(u'\n');
+        Q_EMIT finished(m_report.join(u'\n'));
     } else if (status == QProcess::NormalExit && exitCode == 1) {
-        outcome.message = QString::fromUtf8(m_process.readAllStandardError()).trimmed();
+        Q_EMIT finished(Failure{QString::fromUtf8(m_process.readAllStandardError()).trimmed()});
     } else {
         // A crash of the child on a damaged file: whatever it began to write goes.
         qCWarning(lcLegacyImport) << "the import stopped abnormally:" << status << exitCode
                                   << m_process.readAllStandardError();
         removePartial();
-        outcome.message =
-            QStringLiteral("取り込み中に変換処理が異常終了しました。ファイルが壊れている可能性があります。");
+        Q_EMIT finished(Failure{QStringLiteral("取り込み中に変換処理が異常終了しました。"),
+                                QStringLiteral("ファイルが壊れている可能性があります。")});
     }
-    Q_EMIT finished(outcome);
 }
 
 void ImportProcess::removePartial() const

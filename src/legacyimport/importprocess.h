@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QObject>
 #include <QProcess>
 #include <QString>
@@ -16,15 +18,10 @@ public:
     // Stops the child and removes what it had begun to write; finished() follows.
     void cancel();
 
-    struct Outcome {
-        bool done = false;
-        QString report;  // the child's report when done
-        QString message; // why not, in words for the user
-    };
-
 Q_SIGNALS:
     void progressed(const QString& table, qint64 rows);
-    void finished(const ImportProcess::Outcome& outcome);
+    // The child's report, or why there is none.
+    void finished(const Result<QString>& report);
 
 private:
     void readOutput();

@@ -1,7 +1,11 @@
 #include "importwindows.h"
 
+#include "importprocess.h"
+#include "legacyimport.h"
+
 #include <QApplication>
 #include <QClipboard>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,8 +44,30 @@ ImportProgressWindow::ImportProgressWindow(const QString& oldPath, QWidget* pare
 
 void ImportProgressWindow::showProgress(const QString& table, qint64 rows)
 {
-    m_table->setText(QStringLiteral("テーブル：") + table);
-    m_rows->setText(QString::number(rows) + QStringLiteral(" 行"));
+    m_table->setText(QStringLiteral("取り込み中：") + LegacyImport::contentOf(table));
+    m_rows->setText(QString::number(rows) + QStringLiteral(" 件"));
+}
+
+Result<QString> ImportProgressWindow::run(const QString& program, const QString& oldPath, const QString& target,
+                                          QWidget* parent, const std::function<void(QWidget*)>& prepare)
+{
+    ImportProcess process(program);
+    ImportProgressWindow progress(oldPath, parent);
+    if (prepare)
+        prepare(&progress);
+    Result<QString> outcome = Failure{LegacyImport::kCancelled};
+    QEventLoop loop;
+    connect(&process, &ImportProcess::progressed, &progress, &ImportProgressWindow::showProgress);
+    connect(&progress, &ImportProgressWindow::cancelRequested, &process, &ImportProcess::cancel);
+    connect(&process, &ImportProcess::finished, &loop, [&](const Result<QString>& report) {
+        outcome = report;
+        loop.quit();
+    });
+    process.start(QFileInfo(oldPath).absoluteFilePath(), target);
+    progress.show();
+    loop.exec();
+    progress.hide();
+    return outcome;
 }
 
 // Esc and the close box cancel like the button; the window goes when the conversion has stopped.

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QDialog>
 #include <QString>
+
+#include <functional>
 
 class QLabel;
 class QPlainTextEdit;
@@ -12,6 +16,11 @@ class ImportProgressWindow final : public QDialog {
 public:
     explicit ImportProgressWindow(const QString& oldPath, QWidget* parent = nullptr);
     void showProgress(const QString& table, qint64 rows);
+
+    // Converts oldPath into target with program run as a child, this window showing its progress over parent
+    // (prepared by the caller: help, place) until it ends; gives the conversion's report.
+    [[nodiscard]] static Result<QString> run(const QString& program, const QString& oldPath, const QString& target,
+                                             QWidget* parent, const std::function<void(QWidget*)>& prepare);
 
 Q_SIGNALS:
     void cancelRequested();

@@ -245,7 +245,7 @@ private:
             title = m_pictureTitles.value(values[0].toLongLong());
         if (!title.isNull())
             return QStringLiteral("「%1」：").arg(title);
-        return QStringLiteral("%1 の %2 行目：").arg(table).arg(row);
+        return QStringLiteral("%1の %2 件目：").arg(contentOf(table)).arg(row);
     }
 
     // Bodies lose their CRs, marks follow their characters; false drops the row.
@@ -432,6 +432,25 @@ qint64 shiftedEnd(qint64 end, const QList<int>& crlf)
     return end - (std::lower_bound(crlf.cbegin(), crlf.cend(), end - 1) - crlf.cbegin());
 }
 
+QString contentOf(const QString& table)
+{
+    static const QHash<QString, QString> contents{
+        {QStringLiteral("DBID"), QStringLiteral("データベースの種類")},
+        {QStringLiteral("MEMO_IDX"), QStringLiteral("スクラップ")},
+        {QStringLiteral("MEMO_DAT"), QStringLiteral("本文")},
+        {QStringLiteral("MEMO_UNDERLINE"), QStringLiteral("下線")},
+        {QStringLiteral("PHOTO_DRA"), QStringLiteral("添付画像")},
+        {QStringLiteral("IDno"), QStringLiteral("番号")},
+        {QStringLiteral("extraNodeMEMO"), QStringLiteral("分類")},
+        {QStringLiteral("extraNodeWEB"), QStringLiteral("お気に入り")},
+        {QStringLiteral("Status"), QStringLiteral("重要度")},
+        {QStringLiteral("FontSize"), QStringLiteral("表示フォント")},
+        {QStringLiteral("Marker"), QStringLiteral("マーカー色")},
+        {QStringLiteral("Speak"), QStringLiteral("読み上げの設定")},
+    };
+    return contents.value(table, table);
+}
+
 QString Report::text() const
 {
     QStringList lines;
@@ -443,7 +462,10 @@ QString Report::text() const
                     .arg(valuesCut + valuesRefused);
     lines << done;
     for (const TableCount& count : tables)
-        lines << QStringLiteral("%1：%2 行読み込み、%3 行書き込み").arg(count.table).arg(count.read).arg(count.written);
+        lines << QStringLiteral("%1：%2 件読み込み、%3 件書き込み")
+                     .arg(contentOf(count.table))
+                     .arg(count.read)
+                     .arg(count.written);
     lines << QStringLiteral("改行の変わった本文に合わせて位置を直した下線：%1").arg(marksShifted);
     lines << QStringLiteral("時刻を除いた作成日：%1").arg(timesDropped);
     lines << QStringLiteral("切り詰めた値：%1").arg(valuesCut);

@@ -60,4 +60,7 @@ inline const QString kCancelled = QStringLiteral("取り込みを中止しまし
 qint64 shiftedStart(qint64 start, const QList<int>& crlf);
 qint64 shiftedEnd(qint64 end, const QList<int>& crlf);
 
+// What a table of a collection holds, in the words the import's windows and report use ("MEMO_IDX": スクラップ).
+QString contentOf(const QString& table);
+
 } // namespace LegacyImport

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "collection/collection.h"
+#include "common/enterkeyfilter.h"
 #include "common/helptopics.h"
 #include "common/session.h"
 #include "common/twips.h"
@@ -11,6 +12,7 @@
 #include "recordview.h"
 #include "scrap/scrapsheet.h"
 #include "scraplistcontroller.h"
+#include "speechreader.h"
 #include "splitterbar.h"
 #include "web/webpane.h"
 
@@ -195,9 +197,11 @@ void MainWindow::buildControls()
     m_addressBox->setEditable(true);
     m_addressBox->setMaxCount(kAddressHistory);
     // The box, not its line edit: the box has the focus and hands its keys to the line edit directly.
-    m_addressBox->installEventFilter(this);
+    new EnterKeyFilter(
+        m_addressBox, [this] { NavigateToAddressBox(); }, EnterKeyFilter::Key::PassedOn);
     m_addressBox->hide();
 
+    m_reader = new SpeechReader(m_session, m_dialogs, m_speech, this, [this](int topic) { showHelp(topic); });
     m_record = new RecordView(m_session, m_dialogs, m_children, m_recordSheet, m_recordBody, m_calendar, this);
     connect(m_record, &RecordView::shown, this, [this](int position, int count) {
         setStatusPanels(QStringLiteral("スクラップ： %1/%2").arg(position).arg(count), statusText(2));
@@ -243,7 +247,7 @@ void MainWindow::startUp()
     setWindowTitle(QStringLiteral("Tarnwell Zettora"));
     m_addressBox->hide();
     OpenDefaultDatabase();
-    LoadSpeechCharacter();
+    m_reader->load();
     if (m_session.connection() && !m_session.openAllScraps())
         qCWarning(lcMainWindow) << "cannot open the index table at start-up";
     {

@@ -32,6 +32,7 @@ class ScrapListModel;
 class ScrapSheet;
 class Session;
 class SpeechOutput;
+class SpeechReader;
 class SplitterBar;
 class UserDialogs;
 class WebPane;
@@ -186,19 +187,13 @@ private:
                                        const QString& title);
     void onPictureSetChanged(qint64 scrapRowid, qint16 skID);
 
-    // The web pane: the address box's Enter, the start page of the open collection, text clipped to the entry.
-    bool onAddressBoxEvent(QEvent* event);
+    // The web pane: the address box, the start page of the open collection, text clipped to the entry.
     void NavigateToAddressBox();
     void refreshStartPage();
     void clipTextToEntry(const QString& text);
 
-    // Reading aloud: the stored character loaded, its language, and the three reads (0 the web selection, 1 the
-    // entry text, 2 the clipboard or the shown scrap).
-    void LoadSpeechCharacter();
-    void SetSpeechLanguage(int index);
-    void UnloadSpeechCharacter();
+    // Reading aloud: 0 the web selection, 1 the entry text, 2 the clipboard or the shown scrap.
     void ReadAloud(int mode);
-    void openSpeechSettings();
 
     // Help: F1 in a window of ours that has no help key of its own shows topic.
     void showHelp(int topic);
@@ -235,6 +230,7 @@ private:
     QPointer<HelpWindow> m_helpWindow;
     RecordView* m_record = nullptr;
     ScrapListController* m_list = nullptr;
+    SpeechReader* m_reader = nullptr;
     QTreeWidgetItem* m_currentNode = nullptr;
     QPointer<QLineEdit> m_bodySearchBox;
     QString m_bodySearchText;
@@ -253,12 +249,6 @@ private:
     Mode m_previousMode = Mode::Favourites;
     bool m_recordView = false;
     bool m_webShown = false;
-    // The loaded speech character's name (empty when none), its speed, and whether it was shown since loading.
-    QString m_speechName;
-    qint16 m_speechSpeed = 0;
-    bool m_speechShown = false;
-    // An input method is composing in the address box: its Enter confirms the text and must not navigate.
-    bool m_addressComposing = false;
     std::optional<ScrapIdentity> m_entryScrap;
     quint64 m_entryGeneration = 0;
     QString m_entryRegisteredBody;

@@ -4,15 +4,14 @@
 #include "common/helptopics.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
-#include "legacyimport/importprocess.h"
 #include "legacyimport/importwindows.h"
 #include "mainwindow.h"
 #include "recordview.h"
+#include "speechreader.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
@@ -103,8 +102,8 @@ void MainWindow::openDatabaseAt(const QString& path)
     }
     m_helpTopic = HelpTopic::kWebAndEntry;
     m_webShown = false;
-    UnloadSpeechCharacter();
-    LoadSpeechCharacter();
+    m_reader->unload();
+    m_reader->load();
 }
 
 // Whatever opened it, the window shows the collection now open.
@@ -189,27 +188,16 @@ void MainWindow::importFrom(const QString& oldPath)
     }
     const QString program =
         m_options.importProgram.isEmpty() ? QCoreApplication::applicationFilePath() : m_options.importProgram;
-    ImportProcess process(program);
-    ImportProgressWindow progress(oldPath, this);
-    giveHelpKey(&progress, HelpTopic::kImport);
-    ChildWindows::centre(&progress, this);
-    ImportProcess::Outcome outcome;
-    QEventLoop loop;
-    connect(&process, &ImportProcess::progressed, &progress, &ImportProgressWindow::showProgress);
-    connect(&progress, &ImportProgressWindow::cancelRequested, &process, &ImportProcess::cancel);
-    connect(&process, &ImportProcess::finished, &loop, [&](const ImportProcess::Outcome& result) {
-        outcome = result;
-        loop.quit();
-    });
-    process.start(old.absoluteFilePath(), target);
-    progress.show();
-    loop.exec();
-    progress.hide();
-    if (!outcome.done) {
-        m_dialogs.critical(outcome.message);
+    const Result<QString> converted =
+        ImportProgressWindow::run(program, oldPath, target, this, [this](QWidget* progress) {
+            giveHelpKey(progress, HelpTopic::kImport);
+            ChildWindows::centre(progress, this);
+        });
+    if (!converted) {
+        m_dialogs.critical(converted.message());
         return;
     }
-    auto* report = new ImportReportWindow(outcome.report, this);
+    auto* report = new ImportReportWindow(*converted, this);
     giveHelpKey(report, HelpTopic::kImport);
     report->setAttribute(Qt::WA_DeleteOnClose);
     ChildWindows::centre(report, this);

@@ -10,7 +10,6 @@
 #include "scraplistcontroller.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -117,8 +116,6 @@ void MainWindow::onPictureSetChanged(qint64 scrapRowid, qint16 skID)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_addressBox)
-        return onAddressBoxEvent(event) || QMainWindow::eventFilter(watched, event);
     if (watched == m_entryBody && event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if ((key == Qt::Key_Delete || key == Qt::Key_Backspace) && m_entryBody->toPlainText().isEmpty())

@@ -6,6 +6,7 @@
 #include "mainwindow.h"
 #include "settings/fontchoice.h"
 #include "settings/markercoloursdialog.h"
+#include "speechreader.h"
 #include "versiondialog.h"
 
 #include <QAction>
@@ -79,7 +80,7 @@ void MainWindow::buildMenus()
             });
     options->addSeparator()->setObjectName(QStringLiteral("none5"));
     connect(addMenuAction(options, QStringLiteral("mOptRead"), QStringLiteral("読み上げ各種設定")), &QAction::triggered,
-            this, &MainWindow::openSpeechSettings);
+            this, [this] { m_reader->openSettings(); });
     connect(addMenuAction(options, QStringLiteral("mOptImportant"), QStringLiteral("スクラップ重要度")),
             &QAction::triggered, this, &MainWindow::openImportanceLevels);
 

@@ -8,6 +8,7 @@
 #include "recordview.h"
 #include "scraplistcontroller.h"
 #include "speech/speechoutput.h"
+#include "speechreader.h"
 #include "web/webpane.h"
 
 #include <QAction>
@@ -193,7 +194,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // Every window saves what it holds first (a caption being typed), then the collection closes.
     m_children.closeAll();
     m_collection.close();
-    UnloadSpeechCharacter();
+    m_reader->unload();
     if (m_helpWindow)
         m_helpWindow->close();
     event->accept();

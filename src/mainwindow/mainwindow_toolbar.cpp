@@ -1,6 +1,7 @@
 // The toolbar layouts of the modes, each button bound to what it does.
 #include "classtree/treeeditor.h"
 #include "common/colourvalue.h"
+#include "common/enterkeyfilter.h"
 #include "common/helptopics.h"
 #include "common/session.h"
 #include "common/toolbarbuttons.h"
@@ -19,8 +20,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -33,35 +32,6 @@ using Kind = ChildWindows::Kind;
 namespace {
 
 const char* const kBackColourProperty = "backColourValue";
-
-// Enter in the field runs the search, unless an input method is composing: then its Enter confirms the conversion.
-class EnterKeyFilter final : public QObject {
-public:
-    EnterKeyFilter(QObject* parent, std::function<void()> entered)
-        : QObject(parent)
-        , m_entered(std::move(entered))
-    {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::InputMethod) {
-            m_composing = !static_cast<QInputMethodEvent*>(event)->preeditString().isEmpty();
-        } else if (event->type() == QEvent::KeyPress && !m_composing) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                m_entered();
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> m_entered;
-    // The press, not the release, is watched: an input method may let the release of its Enter through.
-    bool m_composing = false;
-};
 
 } // namespace
 
@@ -273,11 +243,11 @@ void MainWindow::addBodySearchField()
     box->setClearButtonEnabled(true);
     box->setMinimumWidth(220);
     box->setText(m_bodySearchText);
-    box->installEventFilter(new EnterKeyFilter(box, [this] {
+    new EnterKeyFilter(box, [this] {
         m_list->runBodySearch(m_bodySearchText);
         if (m_bodySearchBox)
             m_bodySearchBox->setFocus();
-    }));
+    });
     connect(box, &QLineEdit::textChanged, this, [this](const QString& text) { m_bodySearchText = text; });
     m_toolbar->addWidget(box)->setObjectName(QStringLiteral("BodySearchField"));
     m_bodySearchBox = box;

@@ -7,27 +7,9 @@
 #include "web/webpane.h"
 
 #include <QComboBox>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
-
-bool MainWindow::onAddressBoxEvent(QEvent* event)
-{
-    if (event->type() == QEvent::InputMethod) {
-        m_addressComposing = !static_cast<QInputMethodEvent*>(event)->preeditString().isEmpty();
-        return false;
-    }
-    // The press, not the release: an input method that takes the Enter confirming its conversion may still let the
-    // release through, and that Enter must only confirm.
-    if (event->type() == QEvent::KeyPress && !m_addressComposing) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            NavigateToAddressBox();
-    }
-    return false;
-}
 
 void MainWindow::NavigateToAddressBox()
 {

@@ -64,7 +64,7 @@ void ImportWindowTest::import_convertsReportsAndOpens()
     QCOMPARE(f.dialogs.saveSuggestions.last(), sample(QFileInfo(file).completeBaseName() + u"（変換）.mdb"_s));
     auto* report = f.window->findChild<ImportReportWindow*>(u"frmImportReport"_s);
     QVERIFY(report);
-    QVERIFY2(report->reportText().contains(u"MEMO_DAT："_s), qPrintable(report->reportText()));
+    QVERIFY2(report->reportText().contains(u"本文："_s), qPrintable(report->reportText()));
     QCOMPARE(f.session.databasePath(), target);
     QVERIFY(f.window->windowTitle().startsWith(u"変換後"_s));
 }

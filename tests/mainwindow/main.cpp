@@ -1,4 +1,5 @@
 #include "bodysearchtest.h"
+#include "collectionownertest.h"
 #include "importwindowtest.h"
 #include "listlayouttest.h"
 #include "mainwindowliststest.h"
@@ -17,5 +18,5 @@ int main(int argc, char* argv[])
 {
     return runTestClasses<QApplication, MainWindowTest, MainWindowListsTest, MainWindowRecordTest, TypicalRoadTest,
                           ResultsOwnerTest, ListLayoutTest, PicturesWindowTest, ReadAloudTest, BodySearchTest,
-                          ImportWindowTest, QuestionsTest>(argc, argv);
+                          ImportWindowTest, QuestionsTest, CollectionOwnerTest>(argc, argv);
 }

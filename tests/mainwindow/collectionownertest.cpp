@@ -1,0 +1,286 @@
+#include "collectionownertest.h"
+
+#include "common/helpwindow.h"
+#include "pictures/picturearea.h"
+#include "pictures/pictureswindow.h"
+#include "threescrapsfixture.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QToolBar>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kInUse = u"このデータベースは他の Zettora で使用中です。　読み取り専用で開きますか？"_s;
+
+// Three scraps; the second has one picture in set 7.
+struct PictureFixture : ThreeScrapsFixture {
+    PictureFixture()
+    {
+        auto c = Connection::openExisting(dbPath());
+        c->execute(u"UPDATE MEMO_IDX SET skID = 7 WHERE DocNo = 2"_s);
+        c->execute(u"UPDATE IDno SET skID = 7"_s);
+        Query insert(*c, u"INSERT INTO PHOTO_DRA (skID, a01, a02) VALUES (7, '元の説明', ?)"_s);
+        insert.bind(1, encodedPicture({40, 30}, "JPG")).run();
+    }
+    // Another collection beside the first, with three scraps of its own and no pictures.
+    QString otherCollection() const
+    {
+        const QString path = folder.newCollection(u"Other.mdb"_s);
+        auto c = Connection::openExisting(path);
+        addClass(*c, 1, u"国際"_s, 2);
+        for (int i = 1; i <= 3; ++i) {
+            addScrap(*c, numberedScrap(i, 2, {u"国際"_s}));
+            addBody(*c, i, u"別の本文%1"_s.arg(i));
+        }
+        return path;
+    }
+    QWidget* pictures() const { return visibleWindow(u"Form5"_s); }
+    void pressPicture(const QString& key) const
+    {
+        QAction* button = pictures()->findChild<QToolBar*>(u"Toolbar1"_s)->findChild<QAction*>(key);
+        QVERIFY2(button && button->isEnabled(), qPrintable(key));
+        button->trigger();
+    }
+    void openOther(const QString& path)
+    {
+        dialogs.paths.enqueue(path);
+        action(u"mFileBookOpen")->trigger();
+    }
+};
+
+QString pictureRows(const QString& path)
+{
+    auto c = Connection::openExisting(path);
+    QStringList rows;
+    Query query(*c, u"SELECT skID, a01 FROM PHOTO_DRA ORDER BY rowid"_s);
+    while (query.next())
+        rows << QString::number(query.integer(0)) + u':' + query.text(1);
+    Query sets(*c, u"SELECT group_concat(skID) FROM (SELECT skID FROM MEMO_IDX ORDER BY rowid)"_s);
+    return rows.join(u' ') + u" / " + (sets.next() ? sets.text(0) : QString());
+}
+
+} // namespace
+
+void CollectionOwnerTest::windowsOfOneCollection_closeWithIt_andWriteNothingIntoTheNext_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("firstAfter");
+    QTest::newRow("a pasted picture waiting for the scrap just registered")
+        << u"waiting"_s << u"7:元の説明 / 0,7,0,0"_s;
+    QTest::newRow("a caption being typed") << u"caption"_s << u"7:書きかけの説明 / 0,7,0"_s;
+    QTest::newRow("the registration sheet") << u"sheet"_s << u"7:元の説明 / 0,7,0"_s;
+}
+
+void CollectionOwnerTest::windowsOfOneCollection_closeWithIt_andWriteNothingIntoTheNext()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, firstAfter);
+    PictureFixture f;
+    const QString other = f.otherCollection();
+    f.start();
+    if (window == u"waiting") {
+        f.registerInEntryPane(u"新しい記事"_s);
+        f.press(u"drawMEMO"_s);
+        QApplication::clipboard()->setImage(QImage::fromData(encodedPicture({60, 40}, "PNG")));
+        f.pressPicture(u"PastPic"_s);
+    } else if (window == u"caption") {
+        f.showRecord(2);
+        f.press(u"drawMEMO2"_s);
+        f.pictures()->findChild<QPlainTextEdit*>(u"Text1"_s)->setPlainText(u"書きかけの説明"_s);
+    } else {
+        f.tabs()->setCurrentIndex(MainWindow::TabEntry);
+        f.child<QPlainTextEdit>(u"mData")->setPlainText(u"登録前の記事"_s);
+        f.clickClass(3);
+        QVERIFY(f.visibleWindow(u"Form3"_s));
+    }
+    const QPointer<QWidget> open = window == u"sheet" ? f.visibleWindow(u"Form3"_s) : f.pictures();
+    const QString otherBefore = pictureRows(other);
+
+    f.openOther(other);
+
+    QCOMPARE(f.session.databasePath(), other);
+    QVERIFY(!open || !open->isVisible());
+    QVERIFY(!f.visibleWindow(u"Form3"_s) && !f.pictures());
+    QCOMPARE(pictureRows(other), otherBefore);
+    QCOMPARE(pictureRows(f.dbPath()), firstAfter);
+}
+
+void CollectionOwnerTest::leavingRecordView_whenTheSaveFails_keepsItAndTheText_data()
+{
+    QTest::addColumn<QString>("road");
+    QTest::newRow("opening another collection") << u"open"_s;
+    QTest::newRow("the entry tab") << u"tab"_s;
+    QTest::newRow("back to the list") << u"Back2Search"_s;
+    QTest::newRow("the body search key") << u"mSearchBody"_s;
+    QTest::newRow("closing the window") << u"close"_s;
+}
+
+void CollectionOwnerTest::leavingRecordView_whenTheSaveFails_keepsItAndTheText()
+{
+    QFETCH(QString, road);
+    PictureFixture f;
+    const QString other = f.otherCollection();
+    f.start();
+    // Made after opening: a file that has a trigger of unknown origin when it is opened is not written at all.
+    alterCollection(f.dbPath(),
+                    u"CREATE TRIGGER refuse BEFORE UPDATE ON MEMO_DAT BEGIN SELECT RAISE(ABORT, 'no'); END"_s);
+    f.showRecord(2);
+    auto* body = f.child<QPlainTextEdit>(u"rtBox");
+    body->setPlainText(u"失いたくない文章"_s);
+    f.dialogs.yesNo.enqueue(true);
+
+    if (road == u"open")
+        f.openOther(other);
+    else if (road == u"tab")
+        f.tabs()->setCurrentIndex(MainWindow::TabEntry);
+    else if (road == u"close")
+        QVERIFY(!f.window->close());
+    else
+        f.window->findChild<QAction*>(road)->trigger();
+
+    QVERIFY(f.dialogs.lastText().startsWith(u"スクラップを保存できませんでした。\n"_s));
+    QCOMPARE(f.window->mode(), MainWindow::Mode::RecordView);
+    QCOMPARE(f.tabs()->currentIndex(), int(MainWindow::TabSearch));
+    QCOMPARE(body->toPlainText(), u"失いたくない文章"_s);
+    QCOMPARE(f.session.databasePath(), f.dbPath());
+    QVERIFY(f.window->isVisible());
+}
+
+void CollectionOwnerTest::quitting_letsEveryWindowSaveBeforeTheCollectionCloses()
+{
+    PictureFixture f;
+    f.start();
+    f.showRecord(2);
+    f.press(u"drawMEMO2"_s);
+    f.pictures()->findChild<QPlainTextEdit*>(u"Text1"_s)->setPlainText(u"閉じる直前の説明"_s);
+
+    QVERIFY(f.window->close());
+
+    QVERIFY(!f.session.connection());
+    QCOMPARE(pictureRows(f.dbPath()), u"7:閉じる直前の説明 / 0,7,0"_s);
+}
+
+void CollectionOwnerTest::droppedFiles_onlyRegularOnesAreRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("a named pipe no one writes to") << u"fifo"_s << false;
+    QTest::newRow("a folder") << u"folder"_s << false;
+    QTest::newRow("a device") << u"device"_s << false;
+    QTest::newRow("a picture file") << u"picture"_s << true;
+}
+
+void CollectionOwnerTest::droppedFiles_onlyRegularOnesAreRead()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, taken);
+    PictureFixture f;
+    f.start();
+    QString path = f.folder.path(u"dropped"_s);
+    if (kind == u"fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == u"folder")
+        QVERIFY(QDir().mkpath(path));
+    else if (kind == u"device")
+        path = u"/dev/zero"_s;
+    else
+        path = f.folder.writeFile(u"photo.jpg"_s, encodedPicture({64, 48}, "JPG"));
+    f.showRecord(2);
+    f.press(u"drawMEMO2"_s);
+    f.pressPicture(u"RecMode"_s);
+    f.dialogs.clear();
+
+    Q_EMIT f.pictures()->findChild<PictureArea*>(u"imk"_s)->fileDropped(path);
+
+    auto* window = qobject_cast<PicturesWindow*>(f.pictures());
+    QCOMPARE(window->waitingPicture().has_value(), taken);
+    QCOMPARE(f.dialogs.messages().size(), taken ? 0 : 1);
+}
+
+void CollectionOwnerTest::lock_findsTheCollectionUnderAnyName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("the same path") << u"same"_s;
+    QTest::newRow("a symbolic link") << u"symlink"_s;
+    QTest::newRow("a hard link in another folder") << u"hardlink"_s;
+}
+
+void CollectionOwnerTest::lock_findsTheCollectionUnderAnyName()
+{
+    QFETCH(QString, name);
+    ThreeScrapsFixture first;
+    first.start();
+    ThreeScrapsFixture second;
+    second.start();
+    QString path = first.dbPath();
+    if (name == u"symlink") {
+        path = second.folder.path(u"link.mdb"_s);
+        QVERIFY(QFile::link(first.dbPath(), path));
+    } else if (name == u"hardlink") {
+        path = second.folder.path(u"hard.mdb"_s);
+        QCOMPARE(::link(QFile::encodeName(first.dbPath()).constData(), QFile::encodeName(path).constData()), 0);
+    }
+    second.dialogs.clear();
+    second.dialogs.yesNo.enqueue(false);
+    second.dialogs.paths.enqueue(path);
+
+    second.action(u"mFileBookOpen")->trigger();
+
+    QCOMPARE(second.dialogs.texts(), QStringList{kInUse});
+    QCOMPARE(second.session.databasePath(), second.dbPath());
+}
+
+void CollectionOwnerTest::readOnlyOpening_searchesWithTheFilesIndexAndWritesNothing()
+{
+    ThreeScrapsFixture first;
+    first.start();
+    const QByteArray before = TestFolder::read(first.dbPath());
+    ThreeScrapsFixture second;
+    second.start();
+    second.dialogs.yesNo.enqueue(true);
+    second.dialogs.paths.enqueue(first.dbPath());
+    second.action(u"mFileBookOpen")->trigger();
+    QVERIFY(second.session.isReadOnly());
+    second.waitForBodyIndex();
+
+    auto* box = second.child<QLineEdit>(u"BodySearch");
+    box->setText(u"本文2"_s);
+    QTest::keyClick(box, Qt::Key_Return);
+
+    QCOMPARE(second.window->resultCount(), 1);
+    // The file's own index answered: no body was read one by one, and no index was made anywhere.
+    QVERIFY2(!second.window->statusText(2).contains(u"すべての本文"_s), qPrintable(second.window->statusText(2)));
+    const QDir cache(QDir::home().filePath(u".cache/Tarnwell/Zettora/search-index"_s));
+    QCOMPARE(cache.entryList(QDir::Files), QStringList());
+    second.window->close();
+    QCOMPARE(TestFolder::read(first.dbPath()), before);
+}
+
+void CollectionOwnerTest::help_fromAModalWindow_standsOverIt()
+{
+    ThreeScrapsFixture f;
+    f.start();
+    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
+    f.press(u"sTree"_s);
+    auto* editor = f.window->findChild<QDialog*>(u"Form2"_s);
+    QVERIFY(editor && editor->isVisible());
+
+    for (QAction* action : editor->actions()) {
+        if (action->shortcut() == QKeySequence(Qt::Key_F1))
+            action->trigger();
+    }
+
+    auto* help = f.window->findChild<HelpWindow*>();
+    QVERIFY(help && help->isVisible());
+    QCOMPARE(help->parentWidget(), editor);
+    editor->close();
+    QCOMPARE(help->parentWidget(), f.window.get());
+}
