@@ -474,7 +474,8 @@ void generateCollection(const QString& path, const GeneratorOptions& options)
     transaction.commit();
     if (options.bodyIndex) {
         BodyIndex::registerFunctions(*connection);
-        BodyIndex::rebuild(*connection, QString::fromLatin1(BodyIndex::kMainSchema), QString(), {}, {});
+        if (!BodyIndex::rebuild(*connection, QString::fromLatin1(BodyIndex::kMainSchema), QString(), {}, {}))
+            throw std::runtime_error("the body index was not made");
     }
 }
 

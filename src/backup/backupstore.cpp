@@ -1,5 +1,6 @@
 #include "backupstore.h"
 
+#include "backuplog.h"
 #include "database/connection.h"
 #include "database/dberror.h"
 #include "database/query.h"
@@ -108,7 +109,9 @@ QList<Entry> list(const QString& folder)
             connection->refuseWrites();
             Query scraps(*connection, QStringLiteral("SELECT count(*) FROM MEMO_IDX"));
             entry.scraps = scraps.next() ? scraps.integer(0) : -1;
-        } catch (const DbError&) {
+        } catch (const DbError& e) {
+            // Listed all the same, with its count unknown: the restore itself will tell.
+            qCWarning(lcBackup) << "cannot count the scraps of" << entry.path << e.message();
         }
         entries << entry;
     }

@@ -17,7 +17,7 @@ inline constexpr quint32 k3DLight = kSystemFlag + 22;
 QColor toColour(quint32 value);
 quint32 fromColour(const QColor& colour);
 // The signed decimal text stored in MEMO_IDX.backC and Status.02BackColor; nullopt when it is not one.
-std::optional<quint32> parse(const QString& text);
+[[nodiscard]] std::optional<quint32> parse(const QString& text);
 QString toText(quint32 value);
 
 } // namespace ColourValue

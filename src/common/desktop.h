@@ -7,6 +7,6 @@
 class Desktop {
 public:
     virtual ~Desktop() = default;
-    virtual bool openFile(const QString& path) = 0;
-    virtual bool openUrl(const QUrl& url) = 0;
+    [[nodiscard]] virtual bool openFile(const QString& path) = 0;
+    [[nodiscard]] virtual bool openUrl(const QUrl& url) = 0;
 };

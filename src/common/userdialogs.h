@@ -21,17 +21,17 @@ public:
     // The answer Enter gives: Yes, unless Yes destroys something.
     enum class Default { Yes, No };
     // helpTopic, when not 0, adds a ヘルプ button that shows that topic and asks again.
-    virtual bool askYesNo(const QString& text, Icon icon = Icon::Question, Default answer = Default::Yes,
+    [[nodiscard]] virtual bool askYesNo(const QString& text, Icon icon = Icon::Question, Default answer = Default::Yes,
                           int helpTopic = 0) = 0;
 
     // std::nullopt when the user cancels. Filters are in Qt's form: "Database (*.mdb)".
-    virtual std::optional<QString> openFile(const QString& title, const QString& filter) = 0;
+    [[nodiscard]] virtual std::optional<QString> openFile(const QString& title, const QString& filter) = 0;
     // suggestion: the path the dialog proposes (folder and name), or empty.
-    virtual std::optional<QString> saveFile(const QString& title, const QString& filter,
+    [[nodiscard]] virtual std::optional<QString> saveFile(const QString& title, const QString& filter,
                                             const QString& suggestion = QString()) = 0;
-    virtual std::optional<QString> chooseFolder(const QString& prompt) = 0;
-    virtual std::optional<QColor> chooseColour(const QColor& initial) = 0;
-    virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
+    [[nodiscard]] virtual std::optional<QString> chooseFolder(const QString& prompt) = 0;
+    [[nodiscard]] virtual std::optional<QColor> chooseColour(const QColor& initial) = 0;
+    [[nodiscard]] virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
 
     // What shows a help topic for a question's ヘルプ button.
     void setHelpHandler(std::function<void(int)> handler) { m_showHelp = std::move(handler); }

@@ -15,6 +15,6 @@ inline constexpr char kProgressVariable[] = "ZETTORA_IMPORT_PROGRESS";
 inline constexpr char kProgressPrefix[] = "@progress\t";
 
 // True when the program's arguments ask for that command.
-bool isImportCommand(int argc, char* argv[]);
+[[nodiscard]] bool isImportCommand(int argc, char* argv[]);
 
 } // namespace LegacyImport

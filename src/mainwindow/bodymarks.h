@@ -17,7 +17,7 @@ namespace BodyMarks {
 // the text are cut to it. The replay is not an edit the user could undo.
 void replay(QTextDocument* document, const QList<MarkRow>& marks, const QColor& stress);
 // True when every character of the selection is underlined.
-bool isMarkedWhole(const QTextCursor& selection);
+[[nodiscard]] bool isMarkedWhole(const QTextCursor& selection);
 // Marks the selection, or unmarks it when it is marked as a whole; returns the action for the log.
 MarkRow toggle(QTextCursor selection, const QColor& stress);
 // Toggles the selection in the marker colour of the open collection and logs it for the body pfID.

@@ -8,4 +8,4 @@
 // The rows that list the scraps of a classification path, ordered by tree position and registration:
 // every scrap for the empty path, else those matching the given levels. Nothing for a path with a gap
 // (a middle class without its major class, say).
-std::optional<ResultSource> BuildClassListQuery(const ClassPath& path);
+[[nodiscard]] std::optional<ResultSource> BuildClassListQuery(const ClassPath& path);

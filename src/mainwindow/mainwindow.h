@@ -41,7 +41,7 @@ enum class TextSearchField;
 struct ResultSource;
 
 // True when the file at path is an Access (Jet or ACE) database, by its header.
-bool looksLikeAccessFile(const QString& path);
+[[nodiscard]] bool looksLikeAccessFile(const QString& path);
 
 // The main window, a view of the open collection: toolbar, left pane (tree fg(0) and sheet fg(1) in one place),
 // splitter, tab strip with the browser, entry, list and record-view panes, status bar and menus. The list and record

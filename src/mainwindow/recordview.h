@@ -61,7 +61,7 @@ protected:
 
 private:
     ResultSet* setOnShownScrap() const;
-    bool takeShownScrap();
+    [[nodiscard]] bool takeShownScrap();
     void fill();
     void fillSheet();
     void loadBody();

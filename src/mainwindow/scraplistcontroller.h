@@ -56,7 +56,7 @@ Q_SIGNALS:
     void rowPressed(int row);
 
 private:
-    bool openForListing(const ResultSource& source);
+    [[nodiscard]] bool openForListing(const ResultSource& source);
     void showListing(bool opened);
     void sizeRows();
     void sizeColumns();

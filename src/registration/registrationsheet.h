@@ -56,7 +56,7 @@ private:
     void fillSheet(const QString& title, const QString& dateStr, bool pendingPicture);
     void onButtonClicked(int index);
     // false when the sheet stays open for the user to put right what was refused.
-    bool RegisterScrap();
+    [[nodiscard]] bool RegisterScrap();
     void onCellPressed(int row);
     void onValueEdited(int row, const QString& text);
     void onCalendarClicked(const QDate& date);

@@ -5,6 +5,7 @@
 #include "database/query.h"
 #include "database/transaction.h"
 #include "fulltextmatch.h"
+#include "searchlog.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -537,7 +538,8 @@ void forgetDamagedIndex(Connection& connection, const QString& schema)
     const auto off = qScopeGuard([&connection] {
         try {
             connection.execute(QStringLiteral("PRAGMA writable_schema = OFF"));
-        } catch (const DbError&) {
+        } catch (const DbError& e) {
+            qCWarning(lcSearch) << "cannot close the catalog for writing again:" << e.message();
         }
         sqlite3_db_config(connection.handle(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     });

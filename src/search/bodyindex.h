@@ -63,10 +63,12 @@ int catchUp(Connection& connection, const QString& schema, int maxRows, qint64 a
 
 // Catches up every logged row, in transactions of a few hundred rows; progress(done, total) after each; stops
 // early (returning false) when shouldStop says so. Throws DbError.
-bool catchUpAll(Connection& connection, const QString& schema, const std::function<void(qint64, qint64)>& progress,
-                const std::function<bool()>& shouldStop);
+[[nodiscard]] bool catchUpAll(Connection& connection, const QString& schema,
+                              const std::function<void(qint64, qint64)>& progress,
+                              const std::function<bool()>& shouldStop);
 // Makes the index anew and catches up every row, as catchUpAll. Throws DbError.
-bool rebuild(Connection& connection, const QString& schema, const QString& stamp,
-             const std::function<void(qint64, qint64)>& progress, const std::function<bool()>& shouldStop);
+[[nodiscard]] bool rebuild(Connection& connection, const QString& schema, const QString& stamp,
+                           const std::function<void(qint64, qint64)>& progress,
+                           const std::function<bool()>& shouldStop);
 
 } // namespace BodyIndex

@@ -174,7 +174,8 @@ void IndexKeeper::transactionBegun(Connection& connection)
     // One read per transaction: before the worker installed the index there is no log, and nothing to keep.
     try {
         m_begunAfter = BodyIndex::lastLogged(connection, m_schema);
-    } catch (const DbError&) {
+    } catch (const DbError& e) {
+        qCDebug(lcSearch) << "no body index log to keep in step:" << e.message();
         m_begunAfter = -1;
     }
 }

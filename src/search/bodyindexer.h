@@ -57,8 +57,8 @@ Q_SIGNALS:
 
 private:
     void run(bool verify);
-    bool checkFile(Connection& connection);
-    bool repairDamagedIndex();
+    [[nodiscard]] bool checkFile(Connection& connection);
+    [[nodiscard]] bool repairDamagedIndex();
 
     Job m_job;
     std::thread m_worker;

@@ -42,7 +42,7 @@ public:
 private:
     void attachPicture(const QUrl& source);
     // False when that wait already ended (the picture came, or the user was told it did not).
-    bool endPictureWait(QObject* wait);
+    [[nodiscard]] bool endPictureWait(QObject* wait);
     void fetchPicture(const QUrl& source, QObject* wait);
     void offerDownload(QWebEngineDownloadRequest* download);
     void onPdfFinished(const QString& path, bool ok);

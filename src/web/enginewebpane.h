@@ -19,7 +19,7 @@ public:
 
     // Loads the engine now. False, with the reason logged, when its module cannot be loaded: the pane then stays
     // an empty page and the rest of the program works on.
-    bool start();
+    [[nodiscard]] bool start();
     // The engine's view once it runs, else null.
     QWidget* engineView() const;
 

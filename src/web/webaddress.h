@@ -11,7 +11,7 @@
 QUrl openableAddress(const QString& text);
 
 // A web or file address: what the user may open.
-bool isOpenable(const QUrl& url);
+[[nodiscard]] bool isOpenable(const QUrl& url);
 
 // An address a page may lead to: the web only, never a local file.
-bool isWebAddress(const QUrl& url);
+[[nodiscard]] bool isWebAddress(const QUrl& url);

@@ -77,7 +77,8 @@ struct Collection {
     bool verifyAndCatchUp()
     {
         const bool rebuilt = BodyIndex::verifyOrReset(*connection, kMain, QString());
-        BodyIndex::catchUpAll(*connection, kMain, {}, {});
+        if (!BodyIndex::catchUpAll(*connection, kMain, {}, {}))
+            qFatal("the body index did not catch up");
         return rebuilt;
     }
     DocNos search(const QString& typed, BodySearchWay way = BodySearchWay::Index, bool logEmpty = false)

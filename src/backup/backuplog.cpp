@@ -1,0 +1,3 @@
+#include "backuplog.h"
+
+Q_LOGGING_CATEGORY(lcBackup, "zettora.backup")
