@@ -67,7 +67,7 @@ private:
     // Fills the grid from the file, with what it could not show; fails when the file cannot be read.
     [[nodiscard]] Result<ClassTreeLoad> fillGrid();
     // Offers to store the tree as shown when the file holds more than it can show; false when the window must close.
-    bool registerShownTree(const Failure& leftOut);
+    [[nodiscard]] bool registerShownTree(const Failure& leftOut);
     QTreeWidgetItem* root() const;
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& text, const QString& key, const QString& image);
     // Closes the window once the event loop runs again, for a window that cannot be used from its opening.
@@ -90,7 +90,7 @@ private:
     void toMoveMode();
     void closeEditor();
     void moveNode(bool up);
-    bool moveSelected(bool up);
+    [[nodiscard]] bool moveSelected(bool up);
     // Stores the moves made in move mode, if there are any to store.
     [[nodiscard]] Done saveMoves();
     void setStatusText(const QString& text);
@@ -112,7 +112,7 @@ private:
 
     // Favourites.
     // False when the favourite could not be stored.
-    bool AddFavourite();
+    [[nodiscard]] bool AddFavourite();
     void SaveFavouriteName(QTreeWidgetItem* item);
     [[nodiscard]] Done storeFavouriteOrder();
     // The identifiers of the favourites in row order, without skip.
