@@ -8,6 +8,7 @@
 
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -22,8 +23,9 @@ struct StoredClass {
 
 // The stored rows as the tree they make, before any of it is shown. Each row hangs under the node at its parent's
 // tree row as the tree stands when the row is read. Rows written in tree order always extend the tree at its last
-// row, under a node on the path down to that row, so the row index grows by appending; only a row out of that
-// order renumbers the whole tree.
+// row, under a node on the path down to that row, so the row index grows by appending. A row out of that order
+// goes in before later rows, which then move down one: the index stays right up to its parent's row and is made
+// again only when a row beyond that is asked for.
 class StoredTree {
 public:
     StoredTree()
@@ -37,15 +39,20 @@ public:
     // False when parentRow is no row of the tree.
     bool add(int parentRow, const QString& name, qint64 ndMEMO)
     {
-        if (parentRow < 1 || parentRow > int(m_rows.size()))
+        if (parentRow < 1 || parentRow > m_count)
             return false;
+        if (parentRow > m_valid)
+            renumber();
         const int parent = m_rows[parentRow - 1];
         const int node = int(m_nodes.size());
         m_nodes.push_back({parent, m_nodes[parent].level + 1, name, ndMEMO, {}});
         m_nodes[parent].children.push_back(node);
+        const bool indexWhole = m_valid == m_count;
+        ++m_count;
+        // Under a node off the path the last row stays the last, so the path stays as it is.
         if (!m_onPath[parent]) {
             m_onPath.push_back(false);
-            renumber();
+            m_valid = std::min(m_valid, parentRow);
             return true;
         }
         while (m_path.back() != parent) {
@@ -54,13 +61,21 @@ public:
         }
         m_path.push_back(node);
         m_onPath.push_back(true);
-        m_rows.push_back(node);
+        if (indexWhole) {
+            m_rows.push_back(node);
+            ++m_valid;
+        }
         return true;
     }
 
     const StoredClass& node(int index) const { return m_nodes[index]; }
     // Node indexes in tree-row order, the root first.
-    const std::vector<int>& rows() const { return m_rows; }
+    const std::vector<int>& rows()
+    {
+        if (m_valid < m_count)
+            renumber();
+        return m_rows;
+    }
 
 private:
     void renumber()
@@ -74,25 +89,21 @@ private:
             const std::vector<int>& children = m_nodes[node].children;
             stack.insert(stack.end(), children.rbegin(), children.rend());
         }
-        for (int node : m_path)
-            m_onPath[node] = false;
-        m_path.assign(1, 0);
-        m_onPath[0] = true;
-        for (int node = 0; !m_nodes[node].children.empty();) {
-            node = m_nodes[node].children.back();
-            m_path.push_back(node);
-            m_onPath[node] = true;
-        }
+        m_valid = m_count;
     }
 
     std::vector<StoredClass> m_nodes;
+    // m_rows[r - 1] is the node at row r, for every r up to m_valid.
     std::vector<int> m_rows;
+    int m_valid = 1;
+    int m_count = 1;
+    // The nodes from the root down to the last row.
     std::vector<int> m_path;
     std::vector<bool> m_onPath;
 };
 
 // Builds the shown tree from the stored one, leaving out what is too deep, and returns how many classes that was.
-int show(QTreeWidget* tree, const StoredTree& stored)
+int show(QTreeWidget* tree, StoredTree& stored)
 {
     const QIcon folder = Images::icon(QStringLiteral("imgFolder"));
     // Built apart from the view and handed over whole, so the view takes it in one insertion.

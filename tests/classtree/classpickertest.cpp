@@ -143,9 +143,10 @@ void ClassPickerTest::deepTree_loadsAndNumbersEveryRow_data()
     QTest::newRow("3,000 levels") << 3000 << ClassRows{} << 0 << QStringList{};
     QTest::newRow("deeper than the tree shows, then a major class")
         << kDeepestShownLevel + 9 << ClassRows{{1, u"後の大分類"_qs}} << 10 << QStringList{u"2|後の大分類"_qs};
-    // Each row hangs under its parent's row as the tree stands when it is read: B moves down when C goes under A.
-    QTest::newRow("rows out of tree order") << 0 << ClassRows{{1, u"A"_qs}, {1, u"B"_qs}, {2, u"C"_qs}, {4, u"D"_qs}}
-                                            << 0 << QStringList{u"2|A"_qs, u"3|C"_qs, u"2|B"_qs, u"3|D"_qs};
+    // Each row hangs under its parent's row as the tree stands when it is read: B moves down as A's classes grow.
+    QTest::newRow("rows out of tree order")
+        << 0 << ClassRows{{1, u"A"_qs}, {1, u"B"_qs}, {2, u"C"_qs}, {3, u"D"_qs}, {5, u"F"_qs}, {2, u"E"_qs}} << 0
+        << QStringList{u"2|A"_qs, u"3|C"_qs, u"4|D"_qs, u"3|E"_qs, u"2|B"_qs, u"3|F"_qs};
 }
 
 void ClassPickerTest::deepTree_loadsAndNumbersEveryRow()
