@@ -8,8 +8,8 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 // The deepest level a class tree shows, the root being level 1. The program files scraps down to level 4 only;
-// deeper classes from another program's file are shown but hold no scraps. Beyond this the view lays the tree out
-// in seconds (its time grows with the square of the depth) and, near 25,000 levels, overflows the stack.
+// deeper classes from another program's file are shown but hold no scraps. Deeper than this the view's own layout
+// takes seconds (it grows with the square of the depth) and, between 20,000 and 30,000 levels, overflows the stack.
 inline constexpr int kDeepestShownLevel = 5000;
 
 // What a load of the classification tree could not show.
