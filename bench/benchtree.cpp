@@ -71,7 +71,7 @@ const TreeCollection& treeCollection(BenchContext& context)
             new QTreeWidgetItem(second->child(m), QStringList{QStringLiteral("追加分類%1").arg(i)});
     }
     collection.stored = rowsOf(tree);
-    if (WriteClassTree(*connection, collection.stored, true) != ClassWrite::Done)
+    if (!WriteClassTree(*connection, collection.stored, true))
         throw std::runtime_error("cannot grow the class tree for the tree benchmark");
     collection.movedRow = TreeRows::rowOf(second);
     root->insertChild(0, root->takeChild(1));

@@ -297,7 +297,7 @@ private:
     void renumberTree()
     {
         ++m_counts[6];
-        if (WriteClassTree(db(), rotatedClasses(storedClasses(db())), true) != ClassWrite::Done)
+        if (!WriteClassTree(db(), rotatedClasses(storedClasses(db())), true))
             throw std::runtime_error("the class tree could not be written");
     }
 

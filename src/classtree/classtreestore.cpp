@@ -29,7 +29,21 @@ QString scrapsUnder(const ClassPath& path, QVariantList& values)
     return where;
 }
 
-} // namespace
+// What the user is told failed, by the step under way when the engine refused.
+const char16_t kTreeRowsFailed[] = u"分類ツリーの登録に失敗しました。";
+const char16_t kLevNoFailed[] = u"PHOTO_PIC->LevNo 訂正に失敗しました。";
+const char16_t kRenameFailed[] = u"分類名の変更に失敗しました。";
+const char16_t kRenameScrapsFailed[] = u"MEMO_IDX　分類訂正に失敗しました。";
+const char16_t kDeleteFailed[] = u"分類の削除に失敗しました。";
+const char16_t kDeleteScrapsFailed[] = u"MEMO_IDX 削除に失敗しました。";
+
+Failure failed(const char16_t* step, const DbError& e)
+{
+    qCWarning(lcClassTree) << "cannot write the classification tree:" << QString::fromUtf16(step) << e.message();
+    return e.failure(QString::fromUtf16(step));
+}
+
+// The pieces of the writes below; they throw DbError and leave the transaction to their caller.
 
 void ClearTreeTable(Connection& connection)
 {
@@ -103,87 +117,70 @@ void DeleteScrapsOfClass(Connection& connection, const ClassPath& path)
     }
 }
 
-ClassWrite WriteClassTree(Connection& connection, const QList<ClassRow>& rows, bool renumber)
+} // namespace
+
+Done WriteClassTree(Connection& connection, const QList<ClassRow>& rows, bool renumber)
 {
+    const char16_t* step = kTreeRowsFailed;
     try {
         Transaction transaction(connection);
-        try {
-            ClearTreeTable(connection);
-            SaveTreeTable(connection, rows);
-        } catch (const DbError& e) {
-            qCWarning(lcClassTree) << "cannot store the classification tree:" << e.message();
-            return ClassWrite::TreeRowsFailed;
-        }
+        ClearTreeTable(connection);
+        SaveTreeTable(connection, rows);
         if (renumber) {
-            try {
-                RenumberScrapLevNo(connection, rows);
-            } catch (const DbError& e) {
-                qCWarning(lcClassTree) << "cannot renumber the scraps:" << e.message();
-                return ClassWrite::LevNoFailed;
-            }
+            step = kLevNoFailed;
+            RenumberScrapLevNo(connection, rows);
         }
+        step = kTreeRowsFailed;
         transaction.commit();
     } catch (const DbError& e) {
-        qCWarning(lcClassTree) << "cannot write the classification tree:" << e.message();
-        return ClassWrite::TreeRowsFailed;
+        return failed(step, e);
     }
-    return ClassWrite::Done;
+    return {};
 }
 
-ClassWrite RenameClassEverywhere(Connection& connection, const ClassPath& oldPath, int level, const QString& newName,
-                                 int ndMEMO)
+Done RenameClassEverywhere(Connection& connection, const ClassPath& oldPath, int level, const QString& newName,
+                           int ndMEMO)
 {
+    const char16_t* step = kRenameFailed;
     try {
         Transaction transaction(connection);
-        try {
-            RenameInScraps(connection, oldPath, newName, level);
-        } catch (const DbError& e) {
-            qCWarning(lcClassTree) << "cannot rename the class in its scraps:" << e.message();
-            return ClassWrite::ScrapRowsFailed;
-        }
+        step = kRenameScrapsFailed;
+        RenameInScraps(connection, oldPath, newName, level);
+        step = kRenameFailed;
         Query rename(connection, QStringLiteral("UPDATE extraNodeMEMO SET nName = ? WHERE rowid = (SELECT rowid FROM "
                                                 "extraNodeMEMO WHERE ndMEMO = ? ORDER BY rowid LIMIT 1)"));
         rename.bind(1, newName).bind(2, ndMEMO).run();
         transaction.commit();
     } catch (const DbError& e) {
-        qCWarning(lcClassTree) << "cannot rename the class:" << e.message();
-        return ClassWrite::TreeRowsFailed;
+        return failed(step, e);
     }
-    return ClassWrite::Done;
+    return {};
 }
 
-ClassWrite DeleteClassEverywhere(Connection& connection, const ClassPath& path, const QList<ClassRow>& rowsAfter)
+Done DeleteClassEverywhere(Connection& connection, const ClassPath& path, const QList<ClassRow>& rowsAfter)
 {
     // The root's empty path would take every scrap with it.
-    if (path.major.isEmpty())
-        return ClassWrite::ScrapRowsFailed;
+    if (path.major.isEmpty()) {
+        qCWarning(lcClassTree) << "refused to delete the scraps of an empty class path";
+        return Failure{QString::fromUtf16(kDeleteFailed), QStringLiteral("分類の名前がありません。"),
+                       QStringLiteral("empty class path")};
+    }
+    const char16_t* step = kDeleteFailed;
     try {
         Transaction transaction(connection);
-        try {
-            DeleteScrapsOfClass(connection, path);
-        } catch (const DbError& e) {
-            qCWarning(lcClassTree) << "cannot delete the scraps of the class:" << e.message();
-            return ClassWrite::ScrapRowsFailed;
-        }
-        try {
-            ClearTreeTable(connection);
-            SaveTreeTable(connection, rowsAfter);
-        } catch (const DbError& e) {
-            qCWarning(lcClassTree) << "cannot store the classification tree:" << e.message();
-            return ClassWrite::TreeRowsFailed;
-        }
-        try {
-            RenumberScrapLevNo(connection, rowsAfter);
-        } catch (const DbError& e) {
-            qCWarning(lcClassTree) << "cannot renumber the scraps:" << e.message();
-            return ClassWrite::LevNoFailed;
-        }
+        step = kDeleteScrapsFailed;
+        DeleteScrapsOfClass(connection, path);
+        step = kDeleteFailed;
+        ClearTreeTable(connection);
+        SaveTreeTable(connection, rowsAfter);
+        step = kLevNoFailed;
+        RenumberScrapLevNo(connection, rowsAfter);
+        step = kDeleteFailed;
         transaction.commit();
     } catch (const DbError& e) {
-        qCWarning(lcClassTree) << "cannot delete the class:" << e.message();
-        return ClassWrite::TreeRowsFailed;
+        return failed(step, e);
     }
-    return ClassWrite::Done;
+    return {};
 }
 
 CheckGrid::CheckGrid(const QList<ClassRow>& rows)

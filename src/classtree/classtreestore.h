@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/result.h"
 #include "common/session.h"
 
 #include <QList>
@@ -16,27 +17,19 @@ struct ClassRow {
     ClassPath path;
 };
 
-// How a write of the tree with its scrap rows ended. Every one runs in a single transaction: unless it ends in
-// Done, the file is as it was before.
-enum class ClassWrite { Done, ScrapRowsFailed, TreeRowsFailed, LevNoFailed };
-
-// The pieces; they throw DbError and leave transactions to the caller.
-void ClearTreeTable(Connection& connection);
-void SaveTreeTable(Connection& connection, const QList<ClassRow>& rows);
-void RenumberScrapLevNo(Connection& connection, const QList<ClassRow>& rows);
-// level: 2 major, 3 middle, 4 minor class; the path is the class's path before the rename.
-void RenameInScraps(Connection& connection, const ClassPath& oldPath, const QString& newName, int level);
-// Deletes every scrap filed under path or below it, with its pictures, body and marks.
-void DeleteScrapsOfClass(Connection& connection, const ClassPath& path);
+// Each write of the tree with its scrap rows runs in a single transaction: unless it is done, the file is as it
+// was before, and the failure names the step that failed and why.
 
 // Replaces the stored tree by rows (in tree-row order) and, with renumber, gives every scrap the row of its class.
-[[nodiscard]] ClassWrite WriteClassTree(Connection& connection, const QList<ClassRow>& rows, bool renumber);
-// Carries a rename of the class at row ndMEMO into its scraps and its tree row.
-[[nodiscard]] ClassWrite RenameClassEverywhere(Connection& connection, const ClassPath& oldPath, int level,
-                                               const QString& newName, int ndMEMO);
-// Deletes the scraps under path, then stores rowsAfter (the tree without the class) and renumbers.
-[[nodiscard]] ClassWrite DeleteClassEverywhere(Connection& connection, const ClassPath& path,
-                                               const QList<ClassRow>& rowsAfter);
+[[nodiscard]] Done WriteClassTree(Connection& connection, const QList<ClassRow>& rows, bool renumber);
+// Carries a rename of the class at row ndMEMO into its scraps and its tree row; level: 2 major, 3 middle, 4 minor
+// class; oldPath is the class's path before the rename.
+[[nodiscard]] Done RenameClassEverywhere(Connection& connection, const ClassPath& oldPath, int level,
+                                         const QString& newName, int ndMEMO);
+// Deletes every scrap filed under path or below it, with its pictures, body and marks, then stores rowsAfter (the
+// tree without the class) and renumbers.
+[[nodiscard]] Done DeleteClassEverywhere(Connection& connection, const ClassPath& path,
+                                         const QList<ClassRow>& rowsAfter);
 
 // The hidden check grid: for every class row, its parent's row and its name, indexed by tree row - 1.
 class CheckGrid {

@@ -1,5 +1,6 @@
 #include "favouritestore.h"
 
+#include "classtreelog.h"
 #include "database/dberror.h"
 #include "database/query.h"
 #include "database/schema.h"
@@ -16,62 +17,33 @@ QString firstRowWithId()
     return QStringLiteral("rowid = (SELECT rowid FROM extraNodeWEB WHERE ndID = ? ORDER BY rowid LIMIT 1)");
 }
 
-} // namespace
-
-qint16 NextIdNo(Connection& connection, int column)
+Failure failed(const QString& what, const DbError& e)
 {
-    const Schema::Table* counter = Schema::table(Schema::name(Schema::kIDno));
-    if (!counter || column < 0 || column >= int(counter->columns.size()))
-        throw DbError(DbError::kNoCurrentRow, QStringLiteral("no counter column %1").arg(column));
-    const QString name = u'"' + QString::fromUtf16(counter->columns[column].name) + u'"';
+    qCWarning(lcClassTree) << "cannot write the favourites:" << what << e.message();
+    return e.failure(what);
+}
+
+// Advances the favourites' identifier (ndID) in the counter row and returns its new value; nullopt when the row is
+// missing or the identifier is at the 16-bit limit, so that no identifier is handed out twice.
+std::optional<qint16> takeFavouriteId(Connection& connection)
+{
+    const QString name = u'"' + QString::fromUtf16(Schema::table(Schema::name(Schema::kIDno))->columns[0].name) + u'"';
     Query take(connection, QStringLiteral("UPDATE IDno SET ") + name + QStringLiteral(" = ") + name +
                                QStringLiteral(" + 1 WHERE rowid = (SELECT min(rowid) FROM IDno) AND ") + name +
                                QStringLiteral(" < ? RETURNING ") + name);
     take.bind(1, qint64(std::numeric_limits<qint16>::max()));
     if (!take.next())
-        throw DbError(DbError::kNoCurrentRow,
-                      QStringLiteral("the counter row is missing or its column is at its limit"));
+        return std::nullopt;
     const auto value = qint16(take.integer(0));
     take.run();
     return value;
 }
 
-void InsertFavouriteRow(Connection& connection, int ndWEB, int ndID, const QString& fvName, const QString& fvAddress)
+bool hasCounterRow(Connection& connection)
 {
-    Query insert(connection,
-                 QStringLiteral("INSERT INTO extraNodeWEB (ndWEB, ndID, fvName, fvAddress) VALUES (?, ?, ?, ?)"));
-    insert.bind(1, ndWEB).bind(2, ndID).bind(3, fvName).bind(4, fvAddress).run();
+    Query any(connection, QStringLiteral("SELECT 1 FROM IDno LIMIT 1"));
+    return any.next();
 }
-
-namespace {
-void renumberFavourites(Connection& connection, const QList<qint64>& idsInRowOrder);
-} // namespace
-
-qint16 AddFavouriteRow(Connection& connection, const QString& fvName, const QString& fvAddress,
-                       const QList<qint64>& idsInRowOrder)
-{
-    Transaction transaction(connection);
-    const qint16 id = NextIdNo(connection, 0);
-    InsertFavouriteRow(connection, 0, id, fvName, fvAddress);
-    renumberFavourites(connection, QList<qint64>(idsInRowOrder) << id);
-    transaction.commit();
-    return id;
-}
-
-int FavouriteRowOf(const QList<qint64>& idsInRowOrder, qint64 id)
-{
-    const qsizetype index = idsInRowOrder.indexOf(id);
-    return index < 0 ? 0 : int(index) + 2;
-}
-
-void RenumberFavourites(Connection& connection, const QList<qint64>& idsInRowOrder)
-{
-    Transaction transaction(connection);
-    renumberFavourites(connection, idsInRowOrder);
-    transaction.commit();
-}
-
-namespace {
 
 // Inside the caller's transaction.
 void renumberFavourites(Connection& connection, const QList<qint64>& idsInRowOrder)
@@ -91,13 +63,74 @@ void renumberFavourites(Connection& connection, const QList<qint64>& idsInRowOrd
 
 } // namespace
 
-void DeleteFavouriteRow(Connection& connection, qint16 ndID, const QList<qint64>& idsInRowOrderAfter)
+Result<qint16> AddFavouriteRow(Connection& connection, const QString& fvName, const QString& fvAddress,
+                               const QList<qint64>& idsInRowOrder)
 {
-    Transaction transaction(connection);
-    Query remove(connection, QStringLiteral("DELETE FROM extraNodeWEB WHERE ") + firstRowWithId());
-    remove.bind(1, qint64(ndID)).run();
-    renumberFavourites(connection, idsInRowOrderAfter);
-    transaction.commit();
+    const QString what = QStringLiteral("お気に入りの追加に失敗しました。");
+    try {
+        Transaction transaction(connection);
+        const std::optional<qint16> id = takeFavouriteId(connection);
+        if (!id) {
+            const bool counted = hasCounterRow(connection);
+            qCWarning(lcClassTree) << "no favourite identifier left; counter row present:" << counted;
+            return Failure{
+                what,
+                counted ? QStringLiteral("お気に入りに付ける番号がもう残っていません。")
+                        : QStringLiteral("番号を管理する行がありません（ファイルが壊れている可能性があります）。"),
+                QStringLiteral("the counter row is missing or its ndID is at its limit")};
+        }
+        Query insert(connection,
+                     QStringLiteral("INSERT INTO extraNodeWEB (ndWEB, ndID, fvName, fvAddress) VALUES (?, ?, ?, ?)"));
+        insert.bind(1, 0).bind(2, *id).bind(3, fvName).bind(4, fvAddress).run();
+        renumberFavourites(connection, QList<qint64>(idsInRowOrder) << *id);
+        transaction.commit();
+        return *id;
+    } catch (const DbError& e) {
+        return failed(what, e);
+    }
+}
+
+int FavouriteRowOf(const QList<qint64>& idsInRowOrder, qint64 id)
+{
+    const qsizetype index = idsInRowOrder.indexOf(id);
+    return index < 0 ? 0 : int(index) + 2;
+}
+
+Done RenumberFavourites(Connection& connection, const QList<qint64>& idsInRowOrder)
+{
+    try {
+        Transaction transaction(connection);
+        renumberFavourites(connection, idsInRowOrder);
+        transaction.commit();
+    } catch (const DbError& e) {
+        return failed(QStringLiteral("お気に入りの並び順の登録に失敗しました。"), e);
+    }
+    return {};
+}
+
+Done DeleteFavouriteRow(Connection& connection, qint16 ndID, const QList<qint64>& idsInRowOrderAfter)
+{
+    try {
+        Transaction transaction(connection);
+        Query remove(connection, QStringLiteral("DELETE FROM extraNodeWEB WHERE ") + firstRowWithId());
+        remove.bind(1, qint64(ndID)).run();
+        renumberFavourites(connection, idsInRowOrderAfter);
+        transaction.commit();
+    } catch (const DbError& e) {
+        return failed(QStringLiteral("データベースからの削除に失敗しました。"), e);
+    }
+    return {};
+}
+
+Done SaveFavouriteName(Connection& connection, qint16 ndID, const QString& fvName)
+{
+    try {
+        Query rename(connection, QStringLiteral("UPDATE extraNodeWEB SET fvName = ? WHERE ") + firstRowWithId());
+        rename.bind(1, fvName).bind(2, qint64(ndID)).run();
+    } catch (const DbError& e) {
+        return failed(QStringLiteral("お気に入りの名前の変更に失敗しました。"), e);
+    }
+    return {};
 }
 
 std::optional<QString> FavouriteAddress(Connection& connection, qint16 ndID)
@@ -107,12 +140,6 @@ std::optional<QString> FavouriteAddress(Connection& connection, qint16 ndID)
     if (favourite.next())
         return favourite.text(0);
     return std::nullopt;
-}
-
-void SaveFavouriteName(Connection& connection, qint16 ndID, const QString& fvName)
-{
-    Query rename(connection, QStringLiteral("UPDATE extraNodeWEB SET fvName = ? WHERE ") + firstRowWithId());
-    rename.bind(1, fvName).bind(2, qint64(ndID)).run();
 }
 
 QList<FavouriteSite> ListFavourites(Connection& connection)

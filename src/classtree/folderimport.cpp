@@ -21,7 +21,7 @@ QString className(const QString& path)
 
 } // namespace
 
-QString ChooseFolder(UserDialogs& dialogs, qint16 purpose)
+std::optional<QString> ChooseFolder(UserDialogs& dialogs, qint16 purpose)
 {
     QString prompt;
     if (purpose == 1)
@@ -29,7 +29,9 @@ QString ChooseFolder(UserDialogs& dialogs, qint16 purpose)
     else if (purpose == 2)
         prompt = QStringLiteral("作成場所を指定してください。");
     const std::optional<QString> chosen = dialogs.chooseFolder(prompt);
-    return chosen ? QDir::toNativeSeparators(*chosen) : QString::fromUtf16(kNoFolder);
+    if (!chosen)
+        return std::nullopt;
+    return QDir::toNativeSeparators(*chosen);
 }
 
 QString LastPathPart(const QString& path)

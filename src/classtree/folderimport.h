@@ -9,12 +9,9 @@
 
 class UserDialogs;
 
-// What ChooseFolder answers when the user cancels.
-inline constexpr char16_t kNoFolder[] = u"**";
-
 // purpose 1: the root of a folder hierarchy for the tree editor; 2: where a saved edition is made; other values
-// ask without a prompt. Returns the chosen path, or "**" when the user cancels.
-QString ChooseFolder(UserDialogs& dialogs, qint16 purpose);
+// ask without a prompt. Returns the chosen path, or nullopt when the user cancels.
+[[nodiscard]] std::optional<QString> ChooseFolder(UserDialogs& dialogs, qint16 purpose);
 
 // The text after the last path separator; the whole text when there is none. Trailing separators are ignored.
 QString LastPathPart(const QString& path);

@@ -93,29 +93,33 @@ TreeEditor::TreeEditor(Session& session, UserDialogs& dialogs, WebPageSource* we
 
     connect(addHelpKey(this), &QAction::triggered, this, [this] { Q_EMIT helpRequested(helpTopic()); });
 
-    int width = kClassesWidth;
+    resetGrid();
+    const Result<ClassTreeLoad> filled = fillGrid();
+    bool usable = true;
+    if (!filled) {
+        m_dialogs.exclamation(filled.message());
+        usable = false;
+    } else if (!filled->whole()) {
+        usable = registerShownTree(filled->leftOut());
+    }
+    m_newTree = m_kind == TreeKind::Classes && root()->childCount() == 0;
+    m_mode = Mode::Edit;
     if (m_kind == TreeKind::Favourites) {
-        resetFavouritesGrid();
-        addFavouriteNodes();
         MakeToolbar1WEB();
-        m_mode = Mode::Edit;
         setWindowTitle(QStringLiteral("お気に入り整理"));
-        setStatusText(helpHint());
-        width = kFavouritesWidth;
-    } else if (m_kind == TreeKind::Classes) {
-        resetClassGrid();
-        addClassNodes();
-        m_newTree = root()->childCount() == 0;
-        if (m_newTree) {
+    } else {
+        if (m_newTree)
             MakeToolbar1NEW();
-            setStatusText(QStringLiteral("編集が全部終った段階でツールバー２「登録ボタン」で登録してください。"));
-        } else {
+        else
             MakeToolbar1SCR();
-            setStatusText(helpHint());
-        }
-        m_mode = Mode::Edit;
         setWindowTitle(QStringLiteral("スクラップ分類ツリー"));
     }
+    setStatusText(m_newTree ? QStringLiteral("編集が全部終った段階でツールバー２「登録ボタン」で登録してください。")
+                            : helpHint());
+    // A grid that is not what the file holds would write over what it lacks.
+    if (!usable)
+        closeSoon();
+    const int width = m_kind == TreeKind::Favourites ? kFavouritesWidth : kClassesWidth;
     resize(twipsToPixels(width), twipsToPixels(kWindowHeight));
     layOut();
 }
@@ -179,14 +183,21 @@ void TreeEditor::layOut()
 
 // ---- The grid ----
 
+QString TreeEditor::noCollection()
+{
+    return QStringLiteral("データベースが開かれていません。");
+}
+
 QTreeWidgetItem* TreeEditor::root() const
 {
     return m_tree->topLevelItem(0);
 }
 
-void TreeEditor::resetGrid(const QString& rootText)
+void TreeEditor::resetGrid()
 {
     m_tree->clear();
+    const QString rootText =
+        m_kind == TreeKind::Favourites ? QStringLiteral("お気に入りサイト") : QStringLiteral("スクラップ分類");
     auto* top = new QTreeWidgetItem(m_tree, QStringList{rootText});
     // The root is never stored, so its text cannot be changed.
     top->setFlags(top->flags() & ~Qt::ItemIsEditable);
@@ -206,45 +217,49 @@ QTreeWidgetItem* TreeEditor::addNode(QTreeWidgetItem* parent, const QString& tex
     return node;
 }
 
-void TreeEditor::resetFavouritesGrid()
+Result<ClassTreeLoad> TreeEditor::fillGrid()
 {
-    resetGrid(QStringLiteral("お気に入りサイト"));
-}
-
-void TreeEditor::addFavouriteNodes()
-{
-    if (Connection* connection = m_session.connection())
-        loadFavourites(m_tree, *connection);
-    for (int i = 0; i < root()->childCount(); ++i)
-        root()->child(i)->setFlags(root()->child(i)->flags() | Qt::ItemIsEditable);
-    m_tree->setCurrentItem(root());
-    m_selected = root();
-}
-
-void TreeEditor::resetClassGrid()
-{
-    resetGrid(QStringLiteral("スクラップ分類"));
-}
-
-void TreeEditor::addClassNodes()
-{
-    if (Connection* connection = m_session.connection())
-        loadClassTree(m_tree, *connection);
+    Result<ClassTreeLoad> filled = ClassTreeLoad();
+    if (Connection* connection = m_session.connection()) {
+        if (m_kind == TreeKind::Favourites) {
+            if (const Done read = readFavourites(m_tree, *connection); !read)
+                filled = read.failure();
+        } else {
+            filled = readClassTree(m_tree, *connection);
+        }
+    }
     QTreeWidgetItem* top = root();
-    top->setFlags(top->flags() & ~Qt::ItemIsEditable);
-    for (int row = 2; QTreeWidgetItem* node = TreeRows::itemAt(m_tree, row); ++row)
-        node->setFlags(node->flags() | Qt::ItemIsEditable);
+    {
+        // The view has nothing to redraw for a node becoming editable; told of each, it takes seconds on a large tree.
+        const QSignalBlocker quiet(m_tree->model());
+        for (QTreeWidgetItem* node : TreeRows::subtree(top))
+            node->setFlags(node == top ? node->flags() & ~Qt::ItemIsEditable : node->flags() | Qt::ItemIsEditable);
+    }
     m_tree->setCurrentItem(top);
     m_selected = top;
+    return filled;
 }
 
-void TreeEditor::reloadClassTree()
+bool TreeEditor::registerShownTree(const Failure& leftOut)
 {
-    // After a write that did not happen, the grid shows again what the file holds.
-    const QAbstractItemView::EditTriggers editing = m_tree->editTriggers();
-    resetClassGrid();
-    addClassNodes();
-    m_tree->setEditTriggers(editing);
+    if (!m_dialogs.askYesNo(leftOut.message() + QStringLiteral("\n表示できる分類だけで分類ツリーを登録し直しますか？　"
+                                                               "「いいえ」を選ぶと何も変更せずに閉じます。"),
+                            UserDialogs::Icon::Exclamation, UserDialogs::Default::No))
+        return false;
+    return report(writeTree());
+}
+
+void TreeEditor::closeSoon()
+{
+    QMetaObject::invokeMethod(
+        this, [this] { done(QDialog::Rejected); }, Qt::QueuedConnection);
+}
+
+bool TreeEditor::report(const Done& written)
+{
+    if (!written)
+        m_dialogs.exclamation(written.message());
+    return written.ok();
 }
 
 // ---- Grid events ----
@@ -276,8 +291,6 @@ void TreeEditor::onEditStarting(QTreeWidgetItem* item)
         return;
     m_selected = item;
     m_textBeforeEdit = item->text(0);
-    if (m_kind != TreeKind::Favourites && !m_newTree && m_mode == Mode::Edit)
-        m_oldName = item->text(0);
 }
 
 void TreeEditor::runPendingEdit()
@@ -312,75 +325,83 @@ void TreeEditor::onEditFinished(QTreeWidgetItem* item)
         restoreText(item, m_textBeforeEdit);
         return;
     }
+    // A new tree's names are stored by its registration.
     if (m_kind == TreeKind::Favourites)
         SaveFavouriteName(item);
-    else if (m_kind == TreeKind::Classes && !m_newTree)
+    else if (!m_newTree)
         RenameClass(item);
 }
 
-// ---- Switching toolbars ----
+// ---- Modes ----
 
-void TreeEditor::toEditModeWeb()
+void TreeEditor::toEditMode()
 {
-    if (m_moved)
-        RenumberFavourites();
-    MakeToolbar1WEB();
+    // A failed save keeps the moves on screen and the window in move mode: the user may try again or close.
+    if (!report(saveMoves()))
+        return;
     m_mode = Mode::Edit;
+    if (m_kind == TreeKind::Favourites)
+        MakeToolbar1WEB();
+    else if (m_newTree)
+        MakeToolbar1NEW();
+    else
+        MakeToolbar1SCR();
+    if (!m_newTree)
+        setStatusText(helpHint());
 }
 
-void TreeEditor::toMoveModeWeb()
+void TreeEditor::toMoveMode()
 {
-    MakeToolbar2WEB();
     m_mode = Mode::Move;
     m_moved = false;
     setEditing(false);
-}
-
-void TreeEditor::closeFavourites()
-{
-    if (m_mode == Mode::Move && m_moved)
-        RenumberFavourites();
-    close();
-}
-
-void TreeEditor::toEditModeClasses()
-{
-    m_mode = Mode::Edit;
-    if (m_newTree) {
-        MakeToolbar1NEW();
-    } else {
-        if (m_moved)
-            writeTree();
-        MakeToolbar1SCR();
-        setStatusText(helpHint());
-    }
-}
-
-void TreeEditor::toMoveModeClasses()
-{
-    m_mode = Mode::Move;
-    setEditing(false);
-    if (m_newTree) {
+    if (m_kind == TreeKind::Favourites) {
+        MakeToolbar2WEB();
+    } else if (m_newTree) {
         MakeToolbar2NEW();
     } else {
-        m_moved = false;
         MakeToolbar2SCR();
         setStatusText(QStringLiteral("編集後は必ず登録ボタンで登録して下さい。　ヘルプ：F1キー"));
     }
 }
 
-void TreeEditor::alterSelected()
+void TreeEditor::closeEditor()
 {
-    if (!m_selected || m_selected == root()) {
-        if (m_kind == TreeKind::Favourites)
-            m_dialogs.information(QStringLiteral("「お気に入りサイト」　は訂正できません。"));
-        else if (m_kind == TreeKind::Classes)
-            m_dialogs.information(QStringLiteral("「スクラップ分類」　は訂正できません。"));
+    if (m_newTree) {
+        onNodeClicked(root());
+        if (root()->childCount() == 0 ||
+            m_dialogs.askYesNo(
+                QStringLiteral("分類ツリー編集結果を登録せずにこの画面を閉じますか？　"
+                               "編集結果はツールバー２「登録」ボタンで登録します。\n"
+                               "登録しない場合は「はい」を、する場合は「いいえ」をクリックしてください。"),
+                UserDialogs::Icon::Question, UserDialogs::Default::No))
+            close();
         return;
     }
-    setEditing(true);
-    m_tree->setCurrentItem(m_selected);
-    m_tree->editItem(m_selected);
+    // Moves that cannot be stored are dropped only when the user says so.
+    if (const Done saved = saveMoves();
+        !saved && !m_dialogs.askYesNo(saved.message() + QStringLiteral("\n移動した結果を登録せずに閉じますか？　"
+                                                                       "「いいえ」を選ぶと画面に戻ります。"),
+                                      UserDialogs::Icon::Exclamation, UserDialogs::Default::No))
+        return;
+    close();
+}
+
+Done TreeEditor::saveMoves()
+{
+    // A new tree is stored whole by its registration, moves included.
+    if (m_mode != Mode::Move || !m_moved || m_newTree)
+        return {};
+    const Done saved = m_kind == TreeKind::Favourites ? storeFavouriteOrder() : writeTree();
+    if (saved)
+        m_moved = false;
+    return saved;
+}
+
+void TreeEditor::moveNode(bool up)
+{
+    if (moveSelected(up))
+        m_moved = true;
 }
 
 bool TreeEditor::moveSelected(bool up)
@@ -397,95 +418,107 @@ bool TreeEditor::moveSelected(bool up)
     parent->takeChild(from);
     parent->insertChild(to, node);
     // A node taken out of the view comes back folded; the editor shows every level open.
-    node->setExpanded(true);
-    for (int row = TreeRows::rowOf(node) + 1; QTreeWidgetItem* below = TreeRows::itemAt(m_tree, row); ++row) {
-        if (TreeRows::levelOf(below) <= TreeRows::levelOf(node))
-            break;
-        below->setExpanded(true);
-    }
+    for (QTreeWidgetItem* moved : TreeRows::subtree(node))
+        moved->setExpanded(true);
     m_tree->setCurrentItem(node);
     m_selected = node;
     return true;
 }
 
+// ---- Commands on the selected node ----
+
+void TreeEditor::alterSelected()
+{
+    if (!m_selected || m_selected == root()) {
+        if (m_kind == TreeKind::Favourites)
+            m_dialogs.information(QStringLiteral("「お気に入りサイト」　は訂正できません。"));
+        else
+            m_dialogs.information(QStringLiteral("「スクラップ分類」　は訂正できません。"));
+        return;
+    }
+    setEditing(true);
+    m_tree->setCurrentItem(m_selected);
+    m_tree->editItem(m_selected);
+}
+
+void TreeEditor::deleteSelected()
+{
+    QTreeWidgetItem* node = m_selected;
+    if (!node || node == root()) {
+        if (m_kind == TreeKind::Favourites)
+            m_dialogs.information(QStringLiteral("「お気に入りサイト」　は削除できません。"));
+        else if (m_newTree)
+            m_dialogs.information(QStringLiteral("「スクラップ分類ツリー」　は削除できません。"));
+        return;
+    }
+    const QString question =
+        m_kind == TreeKind::Favourites
+            ? node->text(0) + QStringLiteral(" を削除します。　削除後は復活できません。　実行しますか？")
+            : node->text(0) + QStringLiteral(" フォルダとこのフォルダに含まれる全フォルダ・スクラップを"
+                                             "削除します。。　削除後は復活できません。　実行しますか？");
+    // A new tree is not stored yet, so nothing is lost that cannot be made again.
+    if (!m_newTree && !m_dialogs.askYesNo(question, UserDialogs::Icon::Question, UserDialogs::Default::No))
+        return;
+    if (!report(deleteStored(node)))
+        return;
+    onNodeClicked(node->parent());
+    delete node;
+}
+
+Done TreeEditor::deleteStored(QTreeWidgetItem* node)
+{
+    if (m_newTree)
+        return {};
+    Connection* connection = m_session.connection();
+    if (!connection)
+        return Failure{QStringLiteral("データベースからの削除に失敗しました。"), noCollection(), {}};
+    if (m_kind == TreeKind::Favourites)
+        return DeleteFavouriteRow(*connection, keyNumber(node), favouriteIds(node));
+    // A class below the minor classes has no path, so no scrap is filed there: only its rows leave the tree.
+    if (classPathOf(node).major.isEmpty())
+        return WriteClassTree(*connection, classRows(node), true);
+    return DeleteClassEverywhere(*connection, classPathOf(node), classRows(node));
+}
+
 // ---- Favourites ----
 
-void TreeEditor::AddFavourite()
+bool TreeEditor::AddFavourite()
 {
     Connection* connection = m_session.connection();
     if (!m_web || !connection)
-        return;
+        return true;
     const QString address = m_web->currentUrl();
     // With no page shown there is nothing to keep.
     if (address.isEmpty())
-        return;
+        return true;
     // A page title longer than the name column keeps its beginning.
     const QString title = m_web->currentTitle().left(kNameWidth);
     onNodeClicked(root());
-    QList<qint64> ids;
-    for (int i = 0; i < root()->childCount(); ++i)
-        ids << keyNumber(root()->child(i));
-    qint16 id = 0;
-    try {
-        id = AddFavouriteRow(*connection, title, address, ids);
-    } catch (const DbError& e) {
-        qCWarning(lcClassTree) << "cannot add the favourite" << address << e.message();
-        return;
-    }
-    addNode(root(), title, QString::number(id).trimmed(), QStringLiteral("imgFile"));
-}
-
-void TreeEditor::RenumberFavourites()
-{
-    Connection* connection = m_session.connection();
-    if (!connection)
-        return;
-    QList<qint64> ids;
-    for (int i = 0; i < root()->childCount(); ++i)
-        ids << keyNumber(root()->child(i));
-    try {
-        ::RenumberFavourites(*connection, ids);
-    } catch (const DbError& e) {
-        qCWarning(lcClassTree) << "cannot renumber the favourites:" << e.message();
-    }
-}
-
-bool TreeEditor::DeleteNodeRow()
-{
-    Connection* connection = m_session.connection();
-    if (!connection)
-        return false;
-    QList<qint64> idsAfter;
-    for (int i = 0; i < root()->childCount(); ++i) {
-        if (root()->child(i) != m_selected)
-            idsAfter << keyNumber(root()->child(i));
-    }
-    try {
-        DeleteFavouriteRow(*connection, keyNumber(m_selected), idsAfter);
-    } catch (const DbError& e) {
-        qCWarning(lcClassTree) << "cannot delete the favourite:" << e.message();
-        m_dialogs.information(QStringLiteral("データベースからの削除に失敗しました。"));
+    const Result<qint16> id = AddFavouriteRow(*connection, title, address, favouriteIds());
+    if (!id) {
+        m_dialogs.exclamation(id.message());
         return false;
     }
+    addNode(root(), title, QString::number(*id).trimmed(), QStringLiteral("imgFile"));
     return true;
 }
 
-void TreeEditor::deleteFavourite()
+QList<qint64> TreeEditor::favouriteIds(const QTreeWidgetItem* skip) const
 {
-    if (!m_selected || m_selected == root()) {
-        m_dialogs.information(QStringLiteral("「お気に入りサイト」　は削除できません。"));
-        return;
+    QList<qint64> ids;
+    for (int i = 0; i < root()->childCount(); ++i) {
+        if (root()->child(i) != skip)
+            ids << keyNumber(root()->child(i));
     }
-    if (!m_dialogs.askYesNo(m_selected->text(0) +
-                                QStringLiteral(" を削除します。　削除後は復活できません。　実行しますか？"),
-                            UserDialogs::Icon::Question, UserDialogs::Default::No))
-        return;
-    if (!DeleteNodeRow())
-        return;
-    QTreeWidgetItem* gone = m_selected;
-    m_selected = gone->parent();
-    m_tree->setCurrentItem(m_selected);
-    delete gone;
+    return ids;
+}
+
+Done TreeEditor::storeFavouriteOrder()
+{
+    Connection* connection = m_session.connection();
+    if (!connection)
+        return Failure{QStringLiteral("お気に入りの並び順の登録に失敗しました。"), noCollection(), {}};
+    return RenumberFavourites(*connection, favouriteIds());
 }
 
 void TreeEditor::SaveFavouriteName(QTreeWidgetItem* item)
@@ -493,9 +526,7 @@ void TreeEditor::SaveFavouriteName(QTreeWidgetItem* item)
     Connection* connection = m_session.connection();
     if (!connection)
         return;
-    try {
-        ::SaveFavouriteName(*connection, keyNumber(item), item->text(0));
-    } catch (const DbError& e) {
-        qCWarning(lcClassTree) << "cannot rename the favourite:" << e.message();
-    }
+    // The grid keeps the name the file holds.
+    if (!report(::SaveFavouriteName(*connection, keyNumber(item), item->text(0))))
+        restoreText(item, m_textBeforeEdit);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "classtreeloader.h"
 #include "classtreestore.h"
 #include "folderimport.h"
 
@@ -25,7 +26,9 @@ enum class TreeKind { Favourites, Classes };
 
 // The tree editor: the favourites or the classification tree. Changes to favourites
 // and to a stored classification tree are written at once, moves when the user leaves move mode; a tree that
-// was empty at opening is built here and registered in one step.
+// was empty at opening is built here and registered in one step. A write that fails is told with its cause and
+// leaves the file as it was; the grid then shows the file again, except for moves and an unregistered new tree,
+// which stay on screen until they are stored or the user agrees to close without them.
 class TreeEditor final : public QDialog {
     Q_OBJECT
 public:
@@ -59,17 +62,22 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Building the grid.
-    void resetFavouritesGrid();
-    void addFavouriteNodes();
-    void resetClassGrid();
-    void addClassNodes();
-    void resetGrid(const QString& rootText);
-    void reloadClassTree();
+    // The grid.
+    void resetGrid();
+    // Fills the grid from the file, with what it could not show; fails when the file cannot be read.
+    [[nodiscard]] Result<ClassTreeLoad> fillGrid();
+    // Offers to store the tree as shown when the file holds more than it can show; false when the window must close.
+    [[nodiscard]] bool registerShownTree(const Failure& leftOut);
     QTreeWidgetItem* root() const;
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& text, const QString& key, const QString& image);
+    // Closes the window once the event loop runs again, for a window that cannot be used from its opening.
+    void closeSoon();
+    // Shows a failed write's message; true when it succeeded.
+    bool report(const Done& written);
+    // Why a write failed when no collection is open.
+    static QString noCollection();
 
-    // Toolbars.
+    // Toolbars and modes.
     void MakeToolbar1WEB();
     void MakeToolbar2WEB();
     void MakeToolbar1SCR();
@@ -78,12 +86,13 @@ private:
     void MakeToolbar2NEW();
     // Shows these buttons, each storing a name still being typed before it acts.
     void setToolbar(std::span<const ToolbarButton> buttons);
-    void toEditModeWeb();
-    void toMoveModeWeb();
-    void closeFavourites();
-    void toEditModeClasses();
-    void toMoveModeClasses();
-    void moveClass(bool up);
+    void toEditMode();
+    void toMoveMode();
+    void closeEditor();
+    void moveNode(bool up);
+    [[nodiscard]] bool moveSelected(bool up);
+    // Stores the moves made in move mode, if there are any to store.
+    [[nodiscard]] Done saveMoves();
     void setStatusText(const QString& text);
 
     // Grid events.
@@ -96,31 +105,31 @@ private:
     void runPendingEdit();
     void restoreText(QTreeWidgetItem* item, const QString& text);
 
+    // Commands on the selected node, for either tree.
+    void alterSelected();
+    void deleteSelected();
+    [[nodiscard]] Done deleteStored(QTreeWidgetItem* node);
+
     // Favourites.
-    void AddFavourite();
-    bool DeleteNodeRow();
-    void RenumberFavourites();
+    // False when the favourite could not be stored.
+    [[nodiscard]] bool AddFavourite();
     void SaveFavouriteName(QTreeWidgetItem* item);
+    [[nodiscard]] Done storeFavouriteOrder();
+    // The identifiers of the favourites in row order, without skip.
+    QList<qint64> favouriteIds(const QTreeWidgetItem* skip = nullptr) const;
 
     // Classes.
     void AddClass();
-    void AddClassNEW();
     void RenameClass(QTreeWidgetItem* item);
-    void DeleteClass();
-    void DeleteClassNEW();
     void RegisterNewTree();
-    void CloseClassTree();
-    bool writeTree();
-    void showWriteFailure(ClassWrite result);
+    [[nodiscard]] Done writeTree();
     // The classes in tree-row order, without skip and the classes under it.
     QList<ClassRow> classRows(const QTreeWidgetItem* skip = nullptr) const;
-    bool moveSelected(bool up);
-    void alterSelected();
-    void deleteFavourite();
 
     // Folder import.
     void IntakeFromFolders();
-    bool importFolder(const QString& path);
+    // The major class made from the folder, or nullptr when the walk was cancelled.
+    QTreeWidgetItem* importFolder(const QString& path);
 
     void layOut();
 
@@ -133,7 +142,6 @@ private:
     bool m_newTree = false;
     bool m_closing = false;
     QTreeWidgetItem* m_selected = nullptr;
-    QString m_oldName;
     QString m_textBeforeEdit;
     QPersistentModelIndex m_pendingEdit;
     FolderLister m_lister = listSubfolders;

@@ -9,9 +9,10 @@
 #include <QProgressDialog>
 #include <QTreeWidget>
 
+#include <vector>
+
 namespace {
 
-constexpr int kDeepestLevel = 4;
 // A walk that ends within this time shows no progress window at all.
 constexpr int kProgressDelayMs = 400;
 
@@ -29,90 +30,58 @@ const char16_t* defaultName(int level)
     }
 }
 
-// depth 1 are the major classes; their paths follow the rule of classPathOf without asking the tree for rows.
-void collectRows(const QTreeWidgetItem* node, const QTreeWidgetItem* skip, int depth, int parentRow,
-                 const ClassPath& path, int& row, QList<ClassRow>& rows)
-{
-    for (int i = 0; i < node->childCount(); ++i) {
-        const QTreeWidgetItem* child = node->child(i);
-        if (child == skip)
-            continue;
-        ClassPath childPath = path;
-        if (depth == 1)
-            childPath.major = child->text(0);
-        else if (depth == 2)
-            childPath.middle = child->text(0);
-        else if (depth == 3)
-            childPath.minor = child->text(0);
-        else
-            childPath = ClassPath();
-        const int own = ++row;
-        rows.append({parentRow, child->text(0), own, childPath});
-        collectRows(child, skip, depth + 1, own, childPath, row, rows);
-    }
-}
-
 } // namespace
 
 QList<ClassRow> TreeEditor::classRows(const QTreeWidgetItem* skip) const
 {
+    // Walked with a stack of its own: a tree from another file may be deeper than the call stack allows.
+    struct Open {
+        const QTreeWidgetItem* node;
+        int next;
+        int row;
+        ClassPath path;
+    };
     QList<ClassRow> rows;
+    const QTreeWidgetItem* top = root();
+    if (!top)
+        return rows;
     int row = 1;
-    if (const QTreeWidgetItem* top = root())
-        collectRows(top, skip, 1, 1, ClassPath(), row, rows);
+    std::vector<Open> stack{{top, 0, 1, ClassPath()}};
+    while (!stack.empty()) {
+        Open& open = stack.back();
+        if (open.next == open.node->childCount()) {
+            stack.pop_back();
+            continue;
+        }
+        const QTreeWidgetItem* child = open.node->child(open.next++);
+        if (child == skip)
+            continue;
+        // The depth of the child: 1 for a major class; its path follows the rule of classPathOf.
+        const auto depth = int(stack.size());
+        ClassPath path = open.path;
+        if (depth == 1)
+            path.major = child->text(0);
+        else if (depth == 2)
+            path.middle = child->text(0);
+        else if (depth == 3)
+            path.minor = child->text(0);
+        else
+            path = ClassPath();
+        rows.append({open.row, child->text(0), ++row, path});
+        stack.push_back({child, 0, row, path});
+    }
     return rows;
 }
 
-bool TreeEditor::writeTree()
+Done TreeEditor::writeTree()
 {
     Connection* connection = m_session.connection();
     if (!connection)
-        return false;
-    const ClassWrite result = WriteClassTree(*connection, classRows(), true);
-    if (result == ClassWrite::Done)
-        return true;
-    showWriteFailure(result);
-    const int row = TreeRows::rowOf(m_selected);
-    reloadClassTree();
-    if (QTreeWidgetItem* again = TreeRows::itemAt(m_tree, row))
-        onNodeClicked(again);
-    return false;
-}
-
-void TreeEditor::showWriteFailure(ClassWrite result)
-{
-    switch (result) {
-    case ClassWrite::LevNoFailed:
-        m_dialogs.exclamation(QStringLiteral("PHOTO_PIC->LevNo 訂正に失敗しました。"));
-        break;
-    case ClassWrite::Done:
-    case ClassWrite::ScrapRowsFailed:
-    case ClassWrite::TreeRowsFailed:
-        break;
-    }
+        return Failure{QStringLiteral("分類ツリーの登録に失敗しました。"), noCollection(), {}};
+    return WriteClassTree(*connection, classRows(), true);
 }
 
 void TreeEditor::AddClass()
-{
-    QTreeWidgetItem* parent = m_selected;
-    if (!parent)
-        return;
-    const int level = TreeRows::levelOf(parent);
-    const char16_t* name = defaultName(level);
-    if (!name) {
-        m_dialogs.exclamation(QStringLiteral("これ以上深く作成できません。"));
-        return;
-    }
-    const int row = TreeRows::rowOf(parent);
-    if (!CheckGrid(classRows()).IsUniqueInFolder(row - 1, row, QString::fromUtf16(name))) {
-        m_dialogs.exclamation(QString::fromUtf16(name) + QStringLiteral("　は同一フォルダ下に既にあります。"));
-        return;
-    }
-    addNode(parent, QString::fromUtf16(name), QStringLiteral("0"), QStringLiteral("imgFolder"));
-    writeTree();
-}
-
-void TreeEditor::AddClassNEW()
 {
     QTreeWidgetItem* parent = m_selected;
     if (!parent)
@@ -122,7 +91,16 @@ void TreeEditor::AddClassNEW()
         m_dialogs.exclamation(QStringLiteral("これ以上深く作成できません。"));
         return;
     }
-    addNode(parent, QString::fromUtf16(name), QStringLiteral("0"), QStringLiteral("imgFolder"));
+    // A new tree is checked for names twice in a folder when it is registered.
+    const int row = TreeRows::rowOf(parent);
+    if (!m_newTree && !CheckGrid(classRows()).IsUniqueInFolder(row - 1, row, QString::fromUtf16(name))) {
+        m_dialogs.exclamation(QString::fromUtf16(name) + QStringLiteral("　は同一フォルダ下に既にあります。"));
+        return;
+    }
+    QTreeWidgetItem* node = addNode(parent, QString::fromUtf16(name), QStringLiteral("0"), QStringLiteral("imgFolder"));
+    // A class the file does not hold leaves the grid again, so that the grid stays what the file holds.
+    if (!m_newTree && !report(writeTree()))
+        delete node;
 }
 
 void TreeEditor::RenameClass(QTreeWidgetItem* item)
@@ -135,57 +113,19 @@ void TreeEditor::RenameClass(QTreeWidgetItem* item)
     if (!CheckGrid(classRows()).IsUniqueInFolder(row - 1, TreeRows::rowOf(item->parent()), newName)) {
         m_dialogs.exclamation(newName + QStringLiteral("　は同一フォルダ下に既にあります。　他の名前にしてください。"));
         // Left in the grid, the refused name would be stored by the next save without its scraps.
-        restoreText(item, m_oldName);
+        restoreText(item, m_textBeforeEdit);
         return;
     }
     const int level = TreeRows::levelOf(item);
     ClassPath oldPath = classPathOf(item);
     if (level == 4)
-        oldPath.minor = m_oldName;
+        oldPath.minor = m_textBeforeEdit;
     else if (level == 3)
-        oldPath.middle = m_oldName;
+        oldPath.middle = m_textBeforeEdit;
     else if (level == 2)
-        oldPath.major = m_oldName;
-    const ClassWrite result = RenameClassEverywhere(*connection, oldPath, level, newName, row);
-    if (result == ClassWrite::Done)
-        return;
-    if (result == ClassWrite::ScrapRowsFailed)
-        m_dialogs.exclamation(QStringLiteral("MEMO_IDX　分類訂正に失敗しました。"));
-    restoreText(item, m_oldName);
-}
-
-void TreeEditor::DeleteClass()
-{
-    Connection* connection = m_session.connection();
-    QTreeWidgetItem* node = m_selected;
-    if (!connection || !node || node == root())
-        return;
-    if (!m_dialogs.askYesNo(node->text(0) + QStringLiteral(" フォルダとこのフォルダに含まれる全フォルダ・スクラップを"
-                                                           "削除します。。　削除後は復活できません。　実行しますか？"),
-                            UserDialogs::Icon::Question, UserDialogs::Default::No))
-        return;
-    const ClassWrite result = DeleteClassEverywhere(*connection, classPathOf(node), classRows(node));
-    if (result == ClassWrite::ScrapRowsFailed) {
-        m_dialogs.information(QStringLiteral("MEMO_IDX 削除に失敗しました。"));
-        return;
-    }
-    if (result != ClassWrite::Done) {
-        showWriteFailure(result);
-        return;
-    }
-    onNodeClicked(node->parent());
-    delete node;
-}
-
-void TreeEditor::DeleteClassNEW()
-{
-    QTreeWidgetItem* node = m_selected;
-    if (!node || node == root()) {
-        m_dialogs.information(QStringLiteral("「スクラップ分類ツリー」　は削除できません。"));
-        return;
-    }
-    onNodeClicked(node->parent());
-    delete node;
+        oldPath.major = m_textBeforeEdit;
+    if (!report(RenameClassEverywhere(*connection, oldPath, level, newName, row)))
+        restoreText(item, m_textBeforeEdit);
 }
 
 void TreeEditor::RegisterNewTree()
@@ -200,27 +140,9 @@ void TreeEditor::RegisterNewTree()
         return;
     }
     Connection* connection = m_session.connection();
-    if (!connection)
-        return;
     // A tree that could not be stored stays in the window rather than being lost with it.
-    if (WriteClassTree(*connection, rows, false) == ClassWrite::Done)
-        close();
-}
-
-void TreeEditor::CloseClassTree()
-{
-    if (!m_newTree) {
-        if (m_mode == Mode::Move && m_moved)
-            writeTree();
-        close();
-        return;
-    }
-    onNodeClicked(root());
-    if (root()->childCount() == 0 ||
-        m_dialogs.askYesNo(QStringLiteral("分類ツリー編集結果を登録せずにこの画面を閉じますか？　"
-                                          "編集結果はツールバー２「登録」ボタンで登録します。\n"
-                                          "登録しない場合は「はい」を、する場合は「いいえ」をクリックしてください。"),
-                           UserDialogs::Icon::Question, UserDialogs::Default::No))
+    if (report(connection ? WriteClassTree(*connection, rows, false)
+                          : Done(Failure{QStringLiteral("分類ツリーの登録に失敗しました。"), noCollection(), {}})))
         close();
 }
 
@@ -228,8 +150,8 @@ void TreeEditor::CloseClassTree()
 
 void TreeEditor::IntakeFromFolders()
 {
-    const QString path = ChooseFolder(m_dialogs, 1);
-    if (path == QString::fromUtf16(kNoFolder))
+    const std::optional<QString> path = ChooseFolder(m_dialogs, 1);
+    if (!path)
         return;
     onNodeClicked(root());
     if (m_newTree) {
@@ -238,20 +160,21 @@ void TreeEditor::IntakeFromFolders()
                 QStringLiteral("作成済み分類ツリーの下に追加しますか？　"
                                "または作成済み分類ツリーを破棄し、新たに作成しますか？　\n"
                                "追加する場合は「はい」を、破棄・新規作成の場合は「いいえ」を選択してください。"))) {
-            importFolder(path);
+            importFolder(*path);
             return;
         }
-        resetClassGrid();
-        importFolder(path);
+        resetGrid();
+        importFolder(*path);
         return;
     }
     if (!m_dialogs.askYesNo(QStringLiteral("既存分類ツリーの下に追加します。　実行しますか？")))
         return;
-    if (importFolder(path))
-        writeTree();
+    QTreeWidgetItem* major = importFolder(*path);
+    if (major && !report(writeTree()))
+        delete major;
 }
 
-bool TreeEditor::importFolder(const QString& path)
+QTreeWidgetItem* TreeEditor::importFolder(const QString& path)
 {
     QProgressDialog progress(this);
     progress.setWindowTitle(windowTitle());
@@ -269,7 +192,7 @@ bool TreeEditor::importFolder(const QString& path)
         });
     progress.close();
     if (!major)
-        return false;
+        return nullptr;
     QTreeWidgetItem* majorNode = addNode(root(), major->name, QStringLiteral("yPHOTO"), QStringLiteral("imgFolder"));
     for (const FolderClass& middle : major->children) {
         QTreeWidgetItem* middleNode =
@@ -277,5 +200,5 @@ bool TreeEditor::importFolder(const QString& path)
         for (const FolderClass& minor : middle.children)
             addNode(middleNode, minor.name, QStringLiteral("yPHOTO"), QStringLiteral("imgFolder"));
     }
-    return true;
+    return majorNode;
 }

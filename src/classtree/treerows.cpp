@@ -2,36 +2,51 @@
 
 #include <QTreeWidget>
 
+#include <utility>
+#include <vector>
+
 namespace TreeRows {
 namespace {
 
-int subtreeSize(const QTreeWidgetItem* item)
+// Visits item and everything below it in pre-order until visit returns false; returns false when it stopped.
+// An explicit stack, since a tree from another file may be deeper than the call stack allows.
+template <typename Visit> bool walk(QTreeWidgetItem* item, Visit&& visit)
 {
-    int size = 1;
-    for (int i = 0; i < item->childCount(); ++i)
-        size += subtreeSize(item->child(i));
-    return size;
+    if (!visit(item))
+        return false;
+    std::vector<std::pair<QTreeWidgetItem*, int>> stack{{item, 0}};
+    while (!stack.empty()) {
+        QTreeWidgetItem* node = stack.back().first;
+        const int next = stack.back().second;
+        if (next == node->childCount()) {
+            stack.pop_back();
+            continue;
+        }
+        ++stack.back().second;
+        QTreeWidgetItem* child = node->child(next);
+        if (!visit(child))
+            return false;
+        stack.emplace_back(child, 0);
+    }
+    return true;
 }
 
-QTreeWidgetItem* descend(QTreeWidgetItem* item, int offset)
+template <typename Visit> void walk(const QTreeWidget* tree, Visit&& visit)
 {
-    // offset 0 is item itself; otherwise skip whole subtrees of the children before the one that holds it.
-    while (offset > 0) {
-        --offset;
-        QTreeWidgetItem* next = nullptr;
-        for (int i = 0; i < item->childCount(); ++i) {
-            const int size = subtreeSize(item->child(i));
-            if (offset < size) {
-                next = item->child(i);
-                break;
-            }
-            offset -= size;
-        }
-        if (!next)
-            return nullptr;
-        item = next;
+    for (int i = 0; tree && i < tree->topLevelItemCount(); ++i) {
+        if (!walk(tree->topLevelItem(i), visit))
+            return;
     }
-    return item;
+}
+
+int subtreeSize(const QTreeWidgetItem* item)
+{
+    int size = 0;
+    walk(const_cast<QTreeWidgetItem*>(item), [&size](QTreeWidgetItem*) {
+        ++size;
+        return true;
+    });
+    return size;
 }
 
 } // namespace
@@ -40,15 +55,18 @@ int rowOf(const QTreeWidgetItem* item)
 {
     if (!item)
         return 0;
+    // The rows before item are its ancestors and the subtrees of the siblings before each of them.
     int row = 1;
     for (const QTreeWidgetItem* node = item; node; node = node->parent()) {
         const QTreeWidgetItem* parent = node->parent();
         if (parent) {
             row += 1;
-            for (int i = 0; i < parent->indexOfChild(const_cast<QTreeWidgetItem*>(node)); ++i)
+            const int index = parent->indexOfChild(const_cast<QTreeWidgetItem*>(node));
+            for (int i = 0; i < index; ++i)
                 row += subtreeSize(parent->child(i));
         } else if (const QTreeWidget* tree = node->treeWidget()) {
-            for (int i = 0; i < tree->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(node)); ++i)
+            const int index = tree->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(node));
+            for (int i = 0; i < index; ++i)
                 row += subtreeSize(tree->topLevelItem(i));
         }
     }
@@ -57,17 +75,17 @@ int rowOf(const QTreeWidgetItem* item)
 
 QTreeWidgetItem* itemAt(const QTreeWidget* tree, int row)
 {
-    if (!tree || row < 1)
-        return nullptr;
-    int offset = row - 1;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* top = tree->topLevelItem(i);
-        const int size = subtreeSize(top);
-        if (offset < size)
-            return descend(top, offset);
-        offset -= size;
-    }
-    return nullptr;
+    QTreeWidgetItem* found = nullptr;
+    if (row < 1)
+        return found;
+    int seen = 0;
+    walk(tree, [&](QTreeWidgetItem* item) {
+        if (++seen < row)
+            return true;
+        found = item;
+        return false;
+    });
+    return found;
 }
 
 int levelOf(const QTreeWidgetItem* item)
@@ -81,9 +99,33 @@ int levelOf(const QTreeWidgetItem* item)
 int count(const QTreeWidget* tree)
 {
     int rows = 0;
-    for (int i = 0; tree && i < tree->topLevelItemCount(); ++i)
-        rows += subtreeSize(tree->topLevelItem(i));
+    walk(tree, [&rows](QTreeWidgetItem*) {
+        ++rows;
+        return true;
+    });
     return rows;
+}
+
+QList<QTreeWidgetItem*> inOrder(const QTreeWidget* tree)
+{
+    QList<QTreeWidgetItem*> items;
+    walk(tree, [&items](QTreeWidgetItem* item) {
+        items.append(item);
+        return true;
+    });
+    return items;
+}
+
+QList<QTreeWidgetItem*> subtree(QTreeWidgetItem* item)
+{
+    QList<QTreeWidgetItem*> items;
+    if (item) {
+        walk(item, [&items](QTreeWidgetItem* node) {
+            items.append(node);
+            return true;
+        });
+    }
+    return items;
 }
 
 } // namespace TreeRows

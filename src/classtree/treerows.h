@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QList>
+
 class QTreeWidget;
 class QTreeWidgetItem;
 
 // Tree row numbers: a node's position in a pre-order walk of the tree, the root (the first top-level item)
-// being row 1. Class node numbers and favourite positions are stored as these numbers.
+// being row 1. Class node numbers and favourite positions are stored as these numbers. Each function walks the
+// tree once at most and without recursion, so a tree thousands of levels deep costs no more than a wide one.
 namespace TreeRows {
 
 int rowOf(const QTreeWidgetItem* item);
@@ -14,5 +17,9 @@ QTreeWidgetItem* itemAt(const QTreeWidget* tree, int row);
 int levelOf(const QTreeWidgetItem* item);
 // Number of rows the tree holds (root included).
 int count(const QTreeWidget* tree);
+// Every item in row order: the item at row r is at index r - 1.
+QList<QTreeWidgetItem*> inOrder(const QTreeWidget* tree);
+// item and every item below it, in row order.
+QList<QTreeWidgetItem*> subtree(QTreeWidgetItem* item);
 
 } // namespace TreeRows

@@ -7,12 +7,16 @@
 #include "database/connection.h"
 #include "database/opening.h"
 #include "testcollection.h"
+#include "treeeditorfixture.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
+
+using ClassRows = QList<QPair<int, QString>>;
 
 namespace {
 
@@ -127,4 +131,61 @@ void ClassPickerTest::cancel_closesWithoutPicking()
 
     QTRY_VERIFY(picker.isNull());
     QCOMPARE(picked.size(), 0);
+}
+
+void ClassPickerTest::deepTree_loadsAndNumbersEveryRow_data()
+{
+    QTest::addColumn<int>("chain"); // classes each under the one before, from the root down
+    QTest::addColumn<ClassRows>("after");
+    QTest::addColumn<int>("tooDeep");
+    QTest::addColumn<QStringList>("tail"); // "level|name" of the rows shown after the chain
+
+    QTest::newRow("3,000 levels") << 3000 << ClassRows{} << 0 << QStringList{};
+    QTest::newRow("deeper than the tree shows, then a major class")
+        << kDeepestShownLevel + 9 << ClassRows{{1, u"後の大分類"_qs}} << 10 << QStringList{u"2|後の大分類"_qs};
+    // Each row hangs under its parent's row as the tree stands when it is read: B moves down as A's classes grow.
+    QTest::newRow("rows out of tree order")
+        << 0 << ClassRows{{1, u"A"_qs}, {1, u"B"_qs}, {2, u"C"_qs}, {3, u"D"_qs}, {5, u"F"_qs}, {2, u"E"_qs}} << 0
+        << QStringList{u"2|A"_qs, u"3|C"_qs, u"4|D"_qs, u"3|E"_qs, u"2|B"_qs, u"3|F"_qs};
+}
+
+void ClassPickerTest::deepTree_loadsAndNumbersEveryRow()
+{
+    QFETCH(int, chain);
+    QFETCH(ClassRows, after);
+    QFETCH(int, tooDeep);
+    QFETCH(QStringList, tail);
+
+    TestFolder folder;
+    auto connection = Connection::openExisting(folder.newCollection());
+    addChain(*connection, 1, u"分類"_qs, chain);
+    int row = chain + 1;
+    for (const auto& [parent, name] : after)
+        addClass(*connection, parent, name, ++row);
+    QTreeWidget tree;
+    const Result<ClassTreeLoad> load = readClassTree(&tree, *connection);
+    QVERIFY(load);
+    QCOMPARE(load->tooDeep, tooDeep);
+    QCOMPARE(load->parentless, 0);
+
+    QStringList expected{u"1|スクラップ分類"_qs};
+    for (int k = 1; k <= std::min(chain, kDeepestShownLevel - 1); ++k)
+        expected << QStringLiteral("%1|分類%1").arg(k + 1);
+    expected += tail;
+    const QList<QTreeWidgetItem*> rows = TreeRows::inOrder(&tree);
+    QCOMPARE(TreeRows::count(&tree), expected.size());
+    QHash<const QTreeWidgetItem*, int> levels;
+    QStringList shown;
+    for (const QTreeWidgetItem* item : rows) {
+        levels[item] = levels.value(item->parent()) + 1;
+        shown << QString::number(levels[item]) + u'|' + item->text(0);
+    }
+    QCOMPARE(shown, expected);
+    // Each of these walks the tree once: every row of a deep tree would make the test itself take minutes.
+    for (const int row : {1, 2, int(rows.size()) / 2, int(rows.size()) - 1, int(rows.size())}) {
+        QCOMPARE(TreeRows::itemAt(&tree, row), rows[row - 1]);
+        QCOMPARE(TreeRows::rowOf(rows[row - 1]), row);
+        QCOMPARE(TreeRows::levelOf(rows[row - 1]), levels[rows[row - 1]]);
+    }
+    QVERIFY(!TreeRows::itemAt(&tree, int(rows.size()) + 1));
 }

@@ -11,4 +11,6 @@ private Q_SLOTS:
     void clickedClass_isHandedOverWithItsRowAndPath_data();
     void clickedClass_isHandedOverWithItsRowAndPath();
     void cancel_closesWithoutPicking();
+    void deepTree_loadsAndNumbersEveryRow_data();
+    void deepTree_loadsAndNumbersEveryRow();
 };

@@ -86,10 +86,10 @@ void FavouritesTest::deleteFavourite_removesItsRowAndRenumbers_data()
     QTest::newRow("No") << false << QString() << QString() << false;
     QTest::newRow("the row refuses")
         << true << u"CREATE TRIGGER t BEFORE DELETE ON extraNodeWEB BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
-        << u"データベースからの削除に失敗しました。"_qs << false;
+        << u"データベースからの削除に失敗しました。\n値がデータベースの決まりに合いません。"_qs << false;
     QTest::newRow("the renumbering refuses")
         << true << u"CREATE TRIGGER t BEFORE UPDATE OF ndWEB ON extraNodeWEB BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
-        << u"データベースからの削除に失敗しました。"_qs << false;
+        << u"データベースからの削除に失敗しました。\n値がデータベースの決まりに合いません。"_qs << false;
 }
 
 void FavouritesTest::deleteFavourite_removesItsRowAndRenumbers()

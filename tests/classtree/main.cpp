@@ -1,4 +1,5 @@
 #include "classpickertest.h"
+#include "failingwritestest.h"
 #include "favouritestest.h"
 #include "folderimporttest.h"
 #include "testmain.h"
@@ -9,6 +10,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, TreeRowsTest, ClassPickerTest, TreeEditorTest, FavouritesTest,
-                          FolderImportTest>(argc, argv);
+    return runTestClasses<QApplication, TreeRowsTest, ClassPickerTest, TreeEditorTest, FavouritesTest, FolderImportTest,
+                          FailingWritesTest>(argc, argv);
 }

@@ -153,6 +153,18 @@ inline QStringList items(const QString& commaSeparated)
     return commaSeparated.split(u',');
 }
 
+// length classes, each under the one before, the first under row top, named name with its row.
+inline void addChain(Connection& connection, int top, const QString& name, int length)
+{
+    Query insert(connection,
+                 QStringLiteral("WITH RECURSIVE chain(row) AS (SELECT ? UNION ALL SELECT row + 1 FROM chain "
+                                "WHERE row < ?) INSERT INTO extraNodeMEMO (ndP, nName, ndMEMO) "
+                                "SELECT row, ? || (row + 1), row + 1 FROM chain"));
+    insert.bindAll({top, top + length - 1, name});
+    if (length > 0)
+        insert.run();
+}
+
 inline qint64 count(Connection& connection, const QString& table)
 {
     return scalar(connection, QStringLiteral("SELECT count(*) FROM ") + table);

@@ -10,7 +10,9 @@ const QString kScr2 =
     u"ph1|,CloseSCR|閉じる,Mode1SCR|ツールバー1|ツールバー1 表示,ph2|,moveUP_SCR|移動,moveDN_SCR|移動"_qs;
 const QString kBaseLevNos = u"2,3,4,6,7,8,1"_qs;
 const QStringList kBaseTree = items(u"1|政治|2,2|国内|3,3|選挙|4,2|国際|5,5|選挙|6,1|経済|7,7|金融|8"_qs);
-const QString kLevNoFailed = u"PHOTO_PIC->LevNo 訂正に失敗しました。"_qs;
+// Every failure names what failed and, on its second line, why; a trigger's refusal reads as a broken rule.
+const QString kRefused = u"\n値がデータベースの決まりに合いません。"_qs;
+const QString kLevNoFailed = u"PHOTO_PIC->LevNo 訂正に失敗しました。"_qs + kRefused;
 
 // Everything a class command may touch, to compare before and after.
 QStringList snapshot(const EditorFixture& f)
@@ -201,10 +203,10 @@ void TreeEditorTest::rename_refusedOrFailing_leavesDatabaseAndNameAsTheyWere_dat
                                       << u"国内　は同一フォルダ下に既にあります。　他の名前にしてください。"_qs;
     QTest::newRow("a scrap row refuses after others took the name")
         << u"CREATE TRIGGER t BEFORE UPDATE OF a04 ON MEMO_IDX WHEN OLD.DocNo = 3 BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
-        << 2 << u"国政"_qs << u"MEMO_IDX　分類訂正に失敗しました。"_qs;
+        << 2 << u"国政"_qs << u"MEMO_IDX　分類訂正に失敗しました。"_qs + kRefused;
     QTest::newRow("the tree row refuses")
         << u"CREATE TRIGGER t BEFORE UPDATE ON extraNodeMEMO BEGIN SELECT RAISE(ABORT, 'no'); END"_qs << 2 << u"国政"_qs
-        << QString();
+        << u"分類名の変更に失敗しました。"_qs + kRefused;
 }
 
 void TreeEditorTest::rename_refusedOrFailing_leavesDatabaseAndNameAsTheyWere()
@@ -280,7 +282,8 @@ void TreeEditorTest::failingSave_keepsPreviousTreeAndLevNos_data()
     QTest::addColumn<QStringList>("messages");
 
     QTest::newRow("tree rows refused")
-        << u"CREATE TRIGGER t BEFORE INSERT ON extraNodeMEMO BEGIN SELECT RAISE(ABORT, 'no'); END"_qs << QStringList();
+        << u"CREATE TRIGGER t BEFORE INSERT ON extraNodeMEMO BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
+        << QStringList{u"分類ツリーの登録に失敗しました。"_qs + kRefused};
     QTest::newRow("a LevNo refused after others were renumbered")
         << u"CREATE TRIGGER t BEFORE UPDATE OF LevNo ON MEMO_IDX WHEN NEW.LevNo = 3 "
            "BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
@@ -294,8 +297,7 @@ void TreeEditorTest::failingSave_keepsPreviousTreeAndLevNos()
 
     ClassesFixture f;
     f.db().execute(trigger);
-    f.open();
-    const QStringList grid = f.gridTexts();
+    TreeEditor& w = f.open();
     f.press(u"Mode2SCR");
     f.select(7);
     f.press(u"moveUP_SCR");
@@ -304,7 +306,14 @@ void TreeEditorTest::failingSave_keepsPreviousTreeAndLevNos()
     QCOMPARE(f.dialogs.texts(), messages);
     QCOMPARE(f.storedTree(), kBaseTree);
     QCOMPARE(f.levNos(), kBaseLevNos);
-    QCOMPARE(f.gridTexts(), grid);
+    // The move stays on screen, still to be stored, until the file takes it.
+    QCOMPARE(w.mode(), TreeEditor::Mode::Move);
+    QCOMPARE(f.node(2)->text(0), u"経済"_qs);
+    f.db().execute(u"DROP TRIGGER t"_qs);
+    f.press(u"Mode1SCR");
+    QCOMPARE(w.mode(), TreeEditor::Mode::Edit);
+    QCOMPARE(f.storedTree().constFirst(), u"1|経済|2"_qs);
+    QCOMPARE(f.levNos(), u"4,5,6,8,2,3,1"_qs);
 }
 
 void TreeEditorTest::deleteMiddleClass_removesItsSubtreeAndEveryRowOfItsScraps()
@@ -337,9 +346,10 @@ void TreeEditorTest::deleteClass_failing_leavesEveryRow_data()
 
     QTest::newRow("a scrap refuses after another went")
         << u"CREATE TRIGGER t BEFORE DELETE ON MEMO_IDX WHEN OLD.DocNo = 3 BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
-        << QStringList{u"MEMO_IDX 削除に失敗しました。"_qs};
+        << QStringList{u"MEMO_IDX 削除に失敗しました。"_qs + kRefused};
     QTest::newRow("tree rows refused")
-        << u"CREATE TRIGGER t BEFORE INSERT ON extraNodeMEMO BEGIN SELECT RAISE(ABORT, 'no'); END"_qs << QStringList();
+        << u"CREATE TRIGGER t BEFORE INSERT ON extraNodeMEMO BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
+        << QStringList{u"分類の削除に失敗しました。"_qs + kRefused};
     QTest::newRow("LevNo refused")
         << u"CREATE TRIGGER t BEFORE UPDATE OF LevNo ON MEMO_IDX BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
         << QStringList{kLevNoFailed};
@@ -400,4 +410,74 @@ void TreeEditorTest::addClass_defaultNamePerLevel_secondRefused()
     if (!added.isEmpty())
         QCOMPARE(f.dialogs.lastText(), added.section(u'|', 1, 1) + u"　は同一フォルダ下に既にあります。"_qs);
     QCOMPARE(f.storedTree(), tree);
+}
+
+void TreeEditorTest::incompleteTree_askedBeforeItIsWrittenOver_data()
+{
+    QTest::addColumn<QString>("setup"); // empty: a chain of classes under 金融, two of them too deep to show
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<int>("storedRows");
+
+    const QString tooDeep =
+        u"分類ツリーの一部を表示できません。\n%1 階層より深い分類が 2 件あります。"_qs.arg(kDeepestShownLevel);
+    const QString question =
+        u"\n表示できる分類だけで分類ツリーを登録し直しますか？　「いいえ」を選ぶと何も変更せずに閉じます。"_qs;
+    QTest::newRow("too deep, Yes stores what is shown")
+        << QString() << true << QStringList{tooDeep + question} << false << 7 + kDeepestShownLevel - 3;
+    QTest::newRow("too deep, No closes") << QString() << false << QStringList{tooDeep + question} << true
+                                         << 7 + kDeepestShownLevel - 1;
+    QTest::newRow("a missing parent, Yes stores what is shown")
+        << u"UPDATE extraNodeMEMO SET ndP = 40 WHERE nName = '国際'"_qs << true
+        << QStringList{u"分類ツリーの一部を表示できません。\n親の分類が見つからない分類が 4 件あります。"_qs + question}
+        << false << 3;
+    QTest::newRow("unreadable: closes")
+        << u"ALTER TABLE extraNodeMEMO RENAME TO gone"_qs << true
+        << QStringList{u"分類ツリーを読み込めませんでした。\nデータベースの処理でエラーが起きました（コード 1）。"_qs}
+        << true << -1;
+}
+
+void TreeEditorTest::incompleteTree_askedBeforeItIsWrittenOver()
+{
+    QFETCH(QString, setup);
+    QFETCH(bool, answer);
+    QFETCH(QStringList, messages);
+    QFETCH(bool, closes);
+    QFETCH(int, storedRows);
+
+    ClassesFixture f;
+    if (setup.isEmpty()) {
+        addChain(f.db(), 8, u"深"_qs, kDeepestShownLevel - 1);
+    } else {
+        f.db().execute(setup);
+    }
+    f.dialogs.yesNo.enqueue(answer);
+    TreeEditor& w = f.open();
+    QCoreApplication::processEvents();
+
+    QCOMPARE(f.dialogs.texts(), messages);
+    QCOMPARE(w.isVisible(), !closes);
+    QCOMPARE(f.closed->count(), closes ? 1 : 0);
+    if (storedRows >= 0)
+        QCOMPARE(count(f.db(), u"extraNodeMEMO"_qs), storedRows);
+    QCOMPARE(f.levNos(), kBaseLevNos);
+}
+
+void TreeEditorTest::deleteClassBelowTheMinorClasses_takesOnlyItsRows()
+{
+    EditorFixture f;
+    const QStringList names = items(u"政治,国内,選挙,地方,町"_qs);
+    for (int i = 0; i < names.size(); ++i)
+        addClass(f.db(), i + 1, names[i], i + 2);
+    f.scrap(1, u"政治"_qs, u"国内"_qs, u"選挙"_qs, 4);
+    f.open();
+    f.select(5);
+    f.dialogs.yesNo.enqueue(true);
+    f.press(u"Del_SCR");
+
+    QCOMPARE(f.dialogs.texts().size(), 1);
+    QCOMPARE(f.storedTree(), items(u"1|政治|2,2|国内|3,3|選挙|4"_qs));
+    QCOMPARE(f.scraps(), items(u"1|政治|国内|選挙|4"_qs));
+    QCOMPARE(f.gridTexts(), items(u"スクラップ分類,-政治,--国内,---選挙"_qs));
 }

@@ -24,4 +24,7 @@ private Q_SLOTS:
     void deleteClass_failing_leavesEveryRow();
     void addClass_defaultNamePerLevel_secondRefused_data();
     void addClass_defaultNamePerLevel_secondRefused();
+    void incompleteTree_askedBeforeItIsWrittenOver_data();
+    void incompleteTree_askedBeforeItIsWrittenOver();
+    void deleteClassBelowTheMinorClasses_takesOnlyItsRows();
 };
