@@ -16,7 +16,6 @@
 #include "splitterbar.h"
 #include "web/webpane.h"
 
-#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDate>
 #include <QHeaderView>
@@ -29,6 +28,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -113,17 +113,18 @@ int MainWindow::resultCount() const
 
 int MainWindow::resultPosition() const
 {
-    return m_record->position();
+    return m_record ? m_record->position() : 0;
 }
 
 std::optional<ScrapIdentity> MainWindow::shownScrap() const
 {
-    return m_record->shownScrap();
+    return m_record ? m_record->shownScrap() : std::nullopt;
 }
 
 const QString& MainWindow::loadedBody() const
 {
-    return m_record->loadedBody();
+    static const QString none;
+    return m_record ? m_record->loadedBody() : none;
 }
 
 void MainWindow::runSearch(const ResultSource& source)
@@ -151,10 +152,6 @@ void MainWindow::buildControls()
     // Node texts change only in the tree editor, never in place here.
     m_treePane->setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(m_treePane, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { onTreeNodeClicked(item); });
-    m_recordSheet = new ScrapSheet(
-        ScrapSheet::Fields::WithNumbers,
-        {ScrapSheet::LevelRow, ScrapSheet::TitleRow, ScrapSheet::DateRow, ScrapSheet::KeywordRow}, m_paneArea);
-    m_recordSheet->setObjectName(QStringLiteral("fg1"));
 
     m_splitter = new SplitterBar(m_paneArea);
     m_splitter->setObjectName(QStringLiteral("hzDrag"));
@@ -188,10 +185,6 @@ void MainWindow::buildControls()
     m_tabs->addTab(pageWith(m_tabs, {m_scrapList, m_recordBody}), QStringLiteral("検索"));
     connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::onTabSelected);
 
-    m_calendar = new QCalendarWidget(m_paneArea);
-    m_calendar->setObjectName(QStringLiteral("Calendar"));
-    m_calendar->hide();
-
     m_addressBox = new QComboBox(this);
     m_addressBox->setObjectName(QStringLiteral("URLbox"));
     m_addressBox->setEditable(true);
@@ -202,15 +195,6 @@ void MainWindow::buildControls()
     m_addressBox->hide();
 
     m_reader = new SpeechReader(m_session, m_dialogs, m_speech, this, [this](int topic) { showHelp(topic); });
-    m_record = new RecordView(m_session, m_dialogs, m_children, m_recordSheet, m_recordBody, m_calendar, this);
-    connect(m_record, &RecordView::shown, this, [this](int position, int count) {
-        setStatusPanels(QStringLiteral("スクラップ： %1/%2").arg(position).arg(count), statusText(2));
-    });
-    connect(m_record, &RecordView::ended, this, [this] {
-        m_recordView = false;
-        if (m_mode == Mode::RecordView && !m_unloading)
-            showSearchPanes();
-    });
     m_entryBody->installEventFilter(this);
 
     auto* bar = statusBar();
@@ -233,13 +217,42 @@ void MainWindow::buildControls()
     bar->addPermanentWidget(m_indexProgress);
 }
 
+RecordView* MainWindow::record()
+{
+    if (m_record)
+        return m_record;
+    m_recordSheet = new ScrapSheet(
+        ScrapSheet::Fields::WithNumbers,
+        {ScrapSheet::LevelRow, ScrapSheet::TitleRow, ScrapSheet::DateRow, ScrapSheet::KeywordRow}, m_paneArea);
+    m_recordSheet->setObjectName(QStringLiteral("fg1"));
+    m_recordSheet->hide();
+    m_record = new RecordView(m_session, m_dialogs, m_children, m_recordSheet, m_recordBody, m_paneArea, this);
+    connect(m_record, &RecordView::shown, this, [this](int position, int count) {
+        setStatusPanels(QStringLiteral("スクラップ： %1/%2").arg(position).arg(count), statusText(2));
+    });
+    connect(m_record, &RecordView::ended, this, [this] {
+        m_recordView = false;
+        if (m_mode == Mode::RecordView && !m_unloading)
+            showSearchPanes();
+    });
+    ArrangePanes(m_leftPaneWidths[0]);
+    return m_record;
+}
+
+bool MainWindow::event(QEvent* event)
+{
+    // Record view is built once the first frame is on the screen, which does not show it.
+    if (event->type() == QEvent::Paint && !m_record)
+        QTimer::singleShot(0, this, [this] { record(); });
+    return QMainWindow::event(event);
+}
+
 void MainWindow::startUp()
 {
     m_mode = Mode::Favourites;
     m_leftPaneWidths = {kLeftPaneWidth, kLeftPaneWidth};
     SetLeftPaneWidth();
     ShowLeftPane(LeftPane::Tree);
-    m_calendar->setSelectedDate(QDate::currentDate());
     setStatusSimple(QStringLiteral("ヘルプ：　F1キー"));
     m_reserveMenu->menuAction()->setEnabled(false);
     m_optionsMenu->menuAction()->setEnabled(false);
@@ -272,11 +285,13 @@ void MainWindow::ArrangePanes(int leftWidth)
     const int height = pixelsToTwips(m_paneArea->height());
     const int width = windowWidth();
     m_treePane->setGeometry(twipsRect(0, 0, leftWidth, height));
-    m_recordSheet->setGeometry(twipsRect(0, 0, leftWidth, height));
+    if (m_recordSheet)
+        m_recordSheet->setGeometry(twipsRect(0, 0, leftWidth, height));
     m_leftPaneWidths = {leftWidth, leftWidth};
     m_splitter->setGeometry(twipsRect(leftWidth, 0, kSplitterWidth, height));
     m_tabs->setGeometry(twipsRect(leftWidth + kPaneGap, 0, width - leftWidth - kTabStripRightMargin, height));
-    m_calendar->move(twipsToPixels(leftWidth + kPaneGap), 0);
+    if (m_record)
+        m_record->placeCalendar({twipsToPixels(leftWidth + kPaneGap), 0});
     // The address box lies over the toolbar, so its top counts from the toolbar's, below the menu bar.
     QRect box =
         twipsRect(kAddressBoxLeft, kAddressBoxTop, pixelsToTwips(this->width()) - kAddressBoxMargin, kAddressBoxHeight);
@@ -290,25 +305,29 @@ void MainWindow::SetLeftPaneWidth()
     const int width = m_mode == Mode::RecordView ? kLeftPaneWidthRecordView : kLeftPaneWidth;
     m_leftPaneWidths = {width, width};
     m_treePane->resize(twipsToPixels(width), m_treePane->height());
-    m_recordSheet->resize(twipsToPixels(width), m_recordSheet->height());
+    if (m_recordSheet)
+        m_recordSheet->resize(twipsToPixels(width), m_recordSheet->height());
 }
 
 void MainWindow::ShowLeftPane(LeftPane which)
 {
     const bool tree = which == LeftPane::Tree;
+    if (!tree)
+        record();
     QWidget* front = tree ? static_cast<QWidget*>(m_treePane) : m_recordSheet;
     QWidget* back = tree ? static_cast<QWidget*>(m_recordSheet) : m_treePane;
     front->show();
     front->raise();
-    back->hide();
+    if (back)
+        back->hide();
     m_splitter->raise();
 }
 
 void MainWindow::ShowTabPanes(TabPane which)
 {
     m_addressBox->hide();
-    m_calendar->hide();
-    m_calendar->lower();
+    if (m_record)
+        m_record->hideCalendar();
     m_webPane->setVisible(which == TabPane::Browser);
     m_entryBody->setVisible(which == TabPane::Entry);
     m_scrapList->setVisible(which == TabPane::List);
@@ -324,7 +343,7 @@ void MainWindow::ShowTabPanes(TabPane which)
 void MainWindow::dropSplitter(QWidget* target, int x)
 {
     int width = m_leftPaneWidths[0];
-    if (target == m_treePane || target == m_recordSheet) {
+    if (target == m_treePane || (target && target == m_recordSheet)) {
         width = leftWidthAfterDropOnLeftGrid(x);
     } else if (target == m_tabs || target == m_entryBody || target == m_recordBody || target == m_webPane ||
                target == m_scrapList) {

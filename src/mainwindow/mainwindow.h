@@ -14,7 +14,6 @@ class Collection;
 class Desktop;
 class HelpWindow;
 class PicturesWindow;
-class QCalendarWidget;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -67,7 +66,8 @@ public:
     bool webShown() const { return m_webShown; }
     int leftPaneWidth(int grid) const { return m_leftPaneWidths[grid]; }
     Collection& collection() const { return m_collection; }
-    RecordView* recordView() const { return m_record; }
+    // Record view's controller, made when it is first needed (or once the first frame is painted).
+    RecordView* recordView() { return record(); }
     ScrapListModel* scrapListModel() const;
 
     // The splitter dropped on target at x twips from target's left edge.
@@ -96,12 +96,14 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     // Layout and panes.
     void buildControls();
+    RecordView* record();
     void buildMenus();
     void startUp();
     void ArrangePanes(int leftWidth);
@@ -221,7 +223,6 @@ private:
     QPlainTextEdit* m_entryBody = nullptr;
     QTableView* m_scrapList = nullptr;
     QPlainTextEdit* m_recordBody = nullptr;
-    QCalendarWidget* m_calendar = nullptr;
     QComboBox* m_addressBox = nullptr;
     QLabel* m_statusSimple = nullptr;
     QLabel* m_statusPanel1 = nullptr;

@@ -109,7 +109,8 @@ void MainWindow::openDatabaseAt(const QString& path)
 // Whatever opened it, the window shows the collection now open.
 void MainWindow::onCollectionOpened()
 {
-    m_record->end();
+    if (m_record)
+        m_record->end();
     m_recordView = false;
     endEntryMarking();
     refreshStartPage();

@@ -92,7 +92,7 @@ void MainWindow::openPicturesOfShownScrap()
 {
     m_children.closeAll();
     m_mode = Mode::RecordView;
-    if (const std::optional<ScrapIdentity> shown = m_record->shownScrap())
+    if (const std::optional<ScrapIdentity> shown = record()->shownScrap())
         openPicturesWindow(PicturesOpener::RecordView, shown, m_recordSheet->value(ScrapSheet::TitleRow))
             ->showFirstPicture();
 }
@@ -110,7 +110,7 @@ void MainWindow::onPictureSetChanged(qint64 scrapRowid, qint16 skID)
 {
     if (m_entryScrap && m_entryScrap->rowid == scrapRowid)
         m_entryScrap->skID = skID;
-    m_record->notePictureSet(scrapRowid, skID);
+    record()->notePictureSet(scrapRowid, skID);
     m_list->notePictureSet(scrapRowid, skID);
 }
 

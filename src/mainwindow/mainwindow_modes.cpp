@@ -22,7 +22,7 @@ using Kind = ChildWindows::Kind;
 
 bool MainWindow::leaveRecordView()
 {
-    return !m_recordView || m_record->leave();
+    return !m_recordView || record()->leave();
 }
 
 void MainWindow::onTabSelected()
@@ -115,7 +115,8 @@ void MainWindow::ShowSearchMode()
 void MainWindow::showSearchPanes()
 {
     m_children.closeAll();
-    m_record->end();
+    if (m_record)
+        m_record->end();
     m_recordView = false;
     m_mode = Mode::Search;
     ShowLeftPane(LeftPane::Tree);
@@ -134,8 +135,8 @@ void MainWindow::showSearchPanes()
 
 void MainWindow::ShowRecordMode(int position)
 {
-    m_record->setSearchWords(m_list->searchWords());
-    if (!m_record->show(position))
+    record()->setSearchWords(m_list->searchWords());
+    if (!record()->show(position))
         return;
     m_recordView = true;
     m_mode = Mode::RecordView;

@@ -111,22 +111,22 @@ void MainWindow::BuildRecordToolbar()
              if (leaveRecordView())
                  ShowSearchMode();
          }},
-        {u"prevMEMO"_s, u"戻る"_s, u"arw6lt"_s, u"前のスクラップを表示"_s, [this] { m_record->step(false); }},
-        {u"nextMEMO"_s, u"次へ"_s, u"arw6rt"_s, u"次のスクラップを表示"_s, [this] { m_record->step(true); }},
+        {u"prevMEMO"_s, u"戻る"_s, u"arw6lt"_s, u"前のスクラップを表示"_s, [this] { record()->step(false); }},
+        {u"nextMEMO"_s, u"次へ"_s, u"arw6rt"_s, u"次のスクラップを表示"_s, [this] { record()->step(true); }},
         ToolbarButton::gap(QStringLiteral("ph2"), 200),
         {u"cutM"_s, u"切取り"_s, u"cut"_s, u"文字列を切取り、クリップボードにコピー"_s, [this] { cutText(); }},
         {u"copyM"_s, u"コピー"_s, u"copy"_s, u"文字列をコピーし、クリップボードにコピー"_s, [this] { copyText(); }},
         {u"pastM"_s, u"貼付け"_s, u"past"_s, u"文字列を指定位置に貼付け"_s, [this] { shownBody()->paste(); }},
         {u"undoM"_s, u"元へ戻す"_s, u"left"_s, u"直前の状態へ戻します"_s, [this] { shownBody()->undo(); }},
         {u"RecEditMEMO"_s, u"登録"_s, u"record2"_s, u"スクラップ編集後このボタンで登録してください。"_s,
-         [this] { m_record->saveBody(); }},
+         [this] { record()->saveBody(); }},
         ToolbarButton::gap(QStringLiteral("ph3"), 200),
         {u"speakRT"_s, u"読み上げ"_s, u"lip"_s, u"読み上げ"_s, [this] { ReadAloud(2); }},
         {u"drawMEMO2"_s, u"画像"_s, u"clip"_s, u"添付画像表示・追加・削除"_s, [this] { openPicturesOfShownScrap(); }},
-        {u"underLineInd"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { m_record->toggleMark(); }},
+        {u"underLineInd"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { record()->toggleMark(); }},
         {u"strSerch"_s, u"全文検索"_s, u"magni"_s, u"文字列検索"_s, [this] { openFullTextSearch(); }},
         {u"delMEMO"_s, u"登録抹消"_s, u"del"_s, u"表示中のスクラップを抹消します。"_s,
-         [this] { m_record->deleteShown(); }},
+         [this] { record()->deleteShown(); }},
         {u"rtColor"_s, u"背景色"_s, u"moon"_s, u"背景色を変更"_s, [this] { ToggleBodyBackground(m_recordBody); }},
     };
     fillToolbar(m_toolbar, buttons);

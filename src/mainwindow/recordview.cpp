@@ -54,18 +54,17 @@ QString picturesText(qint64 skID)
 } // namespace
 
 RecordView::RecordView(Session& session, UserDialogs& dialogs, ChildWindows& children, ScrapSheet* sheet,
-                       QPlainTextEdit* body, QCalendarWidget* calendar, QObject* parent)
+                       QPlainTextEdit* body, QWidget* calendarParent, QObject* parent)
     : QObject(parent)
     , m_session(session)
     , m_dialogs(dialogs)
     , m_children(children)
     , m_sheet(sheet)
     , m_body(body)
-    , m_calendar(calendar)
+    , m_calendarParent(calendarParent)
 {
     connect(m_sheet, &QTableWidget::cellPressed, this, &RecordView::onSheetCellPressed);
     connect(m_sheet, &ScrapSheet::valueEdited, this, [this](int row) { onSheetValueEdited(row); });
-    connect(m_calendar, &QCalendarWidget::clicked, this, &RecordView::onCalendarClicked);
     connect(&m_session, &Session::resultsReplaced, this, &RecordView::onResultsReplaced);
     m_sheet->installEventFilter(this);
 }
@@ -344,17 +343,17 @@ void RecordView::onSheetCellPressed(int row, int column)
     if (!m_shown || m_session.isReadOnly() || column != ScrapSheet::kValueColumn)
         return;
     if (row >= kRowMajor && row <= kRowMinor) {
-        m_calendar->hide();
+        hideCalendar();
         openPicker();
         return;
     }
     m_children.close(ChildWindows::Kind::Picker);
     if (row == kRowDate) {
-        m_calendar->setSelectedDate(dateFromText(m_sheetValues.value(kRowDate)));
-        m_calendar->show();
-        m_calendar->raise();
+        calendar()->setSelectedDate(dateFromText(m_sheetValues.value(kRowDate)));
+        calendar()->show();
+        calendar()->raise();
     } else {
-        m_calendar->hide();
+        hideCalendar();
     }
 }
 
@@ -431,7 +430,34 @@ void RecordView::onCalendarClicked(const QDate& date)
         return;
     // As if typed: the date is checked and stored like any edit of the cell.
     m_sheet->item(kRowDate, ScrapSheet::kValueColumn)->setText(dateText(date));
-    m_calendar->hide();
+    hideCalendar();
+}
+
+// Made when the date cell is first pressed: most runs never show it, and a calendar is slow to build.
+QCalendarWidget* RecordView::calendar()
+{
+    if (!m_calendar) {
+        m_calendar = new QCalendarWidget(m_calendarParent);
+        m_calendar->setObjectName(QStringLiteral("Calendar"));
+        m_calendar->move(m_calendarAt);
+        connect(m_calendar, &QCalendarWidget::clicked, this, &RecordView::onCalendarClicked);
+    }
+    return m_calendar;
+}
+
+void RecordView::placeCalendar(const QPoint& at)
+{
+    m_calendarAt = at;
+    if (m_calendar)
+        m_calendar->move(at);
+}
+
+void RecordView::hideCalendar()
+{
+    if (m_calendar) {
+        m_calendar->hide();
+        m_calendar->lower();
+    }
 }
 
 void RecordView::onResultsReplaced()

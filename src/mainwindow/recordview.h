@@ -5,6 +5,7 @@
 #include "common/scrapidentity.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QStringList>
 
 #include <optional>
@@ -22,8 +23,9 @@ class UserDialogs;
 class RecordView final : public QObject {
     Q_OBJECT
 public:
+    // The date cell's calendar is made in calendarParent the first time it is needed.
     RecordView(Session& session, UserDialogs& dialogs, ChildWindows& children, ScrapSheet* sheet, QPlainTextEdit* body,
-               QCalendarWidget* calendar, QObject* parent = nullptr);
+               QWidget* calendarParent, QObject* parent = nullptr);
 
     // Shows the scrap at position (1-based) of the shared result set; false when there is none.
     [[nodiscard]] bool show(int position);
@@ -49,6 +51,9 @@ public:
     void toggleMark();
     // The pictures window stored or deleted the scrap's first or last picture.
     void notePictureSet(qint64 rowid, qint16 skID);
+    // Where the calendar stands when it shows (beside the sheet), and hiding it.
+    void placeCalendar(const QPoint& at);
+    void hideCalendar();
 
 Q_SIGNALS:
     // The scrap at position of count is shown.
@@ -75,13 +80,16 @@ private:
     void onCalendarClicked(const QDate& date);
     void openPicker();
     void onResultsReplaced();
+    QCalendarWidget* calendar();
 
     Session& m_session;
     UserDialogs& m_dialogs;
     ChildWindows& m_children;
     ScrapSheet* m_sheet;
     QPlainTextEdit* m_body;
-    QCalendarWidget* m_calendar;
+    QWidget* m_calendarParent;
+    QCalendarWidget* m_calendar = nullptr;
+    QPoint m_calendarAt;
     std::optional<ScrapIdentity> m_shown;
     quint64 m_generation = 0;
     QString m_loadedBody;

@@ -82,7 +82,12 @@ struct Fixture {
     QAction* action(const char16_t* name) const { return child<QAction>(name); }
     bool menuEnabled(const char16_t* name) const { return child<QMenu>(name)->menuAction()->isEnabled(); }
     QTabWidget* tabs() const { return child<QTabWidget>(u"SSTab"); }
-    bool paneShown(const char16_t* name) const { return !child<QWidget>(name)->isHidden(); }
+    // A pane made only when first needed counts as not shown before then.
+    bool paneShown(const char16_t* name) const
+    {
+        const QWidget* pane = child<QWidget>(name);
+        return pane && !pane->isHidden();
+    }
     void press(const char16_t* key) const { window->toolbarButton(QString::fromUtf16(key))->trigger(); }
     // A click on a node of a tree pane, as the view reports it.
     void clickNode(QTreeWidgetItem* item) const { Q_EMIT item->treeWidget()->itemClicked(item, 0); }
