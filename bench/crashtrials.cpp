@@ -18,8 +18,10 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -52,29 +54,25 @@ void report(const QString& name, const FilesVerdict& verdict)
         print(stderr, name + QStringLiteral(": ") + breach);
 }
 
-// The whole files the import and the creation must leave, made by the same code; only those asked for.
-References makeReferences(const QString& folder, const QString& legacySource, bool imported = true, bool created = true)
+// What the import makes of the old collection, and what the creation makes, each whole, by the same code.
+QByteArray convertedDigest(const QString& folder, const QString& legacySource)
 {
-    References references;
-    references.legacySource = QDir(folder).filePath(QStringLiteral("legacy.mdb"));
-    if (!QFile::copy(legacySource, references.legacySource))
-        throw std::runtime_error("cannot copy the old collection " + legacySource.toStdString());
-    references.legacyHash = fileHash(references.legacySource);
-    if (imported) {
-        const QString path = QDir(folder).filePath(QStringLiteral("reference-import.mdb"));
-        LegacyImport::convert(references.legacySource, path);
-        references.imported = contentDigest(path);
-        if (references.imported.isEmpty())
-            throw std::runtime_error("the converted reference cannot be read");
-    }
-    if (created) {
-        const QString path = QDir(folder).filePath(QStringLiteral("reference-new.mdb"));
-        createScrapDatabaseFile(path);
-        references.created = contentDigest(path);
-        if (references.created.isEmpty())
-            throw std::runtime_error("the new reference cannot be read");
-    }
-    return references;
+    const QString path = QDir(folder).filePath(QStringLiteral("reference-import.mdb"));
+    LegacyImport::convert(legacySource, path);
+    const QByteArray digest = contentDigest(path);
+    if (digest.isEmpty())
+        throw std::runtime_error("the converted reference cannot be read");
+    return digest;
+}
+
+QByteArray createdDigest(const QString& folder)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("reference-new.mdb"));
+    createScrapDatabaseFile(path);
+    const QByteArray digest = contentDigest(path);
+    if (digest.isEmpty())
+        throw std::runtime_error("the new reference cannot be read");
+    return digest;
 }
 
 // A collection, with the files a trial writes beside it when there are any.
@@ -84,20 +82,23 @@ int runCheck(const QString& path, const QString& legacySource)
     report(path, verdict);
     QTemporaryDir scratch;
     const TrialFiles trialFiles(path);
-    const FilesVerdict files =
-        checkTrialFiles(trialFiles, {},
-                        makeReferences(scratch.path(), legacySource, QFileInfo::exists(trialFiles.importTarget),
-                                       QFileInfo::exists(trialFiles.createTarget)));
+    References references;
+    if (QFileInfo::exists(trialFiles.importTarget))
+        references.imported = convertedDigest(scratch.path(), legacySource);
+    if (QFileInfo::exists(trialFiles.createTarget))
+        references.created = createdDigest(scratch.path());
+    const FilesVerdict files = checkTrialFiles(trialFiles, {}, references);
     report(path, files);
     for (const QString& left : files.leftBehind)
         print(stderr, path + QStringLiteral(": left behind: ") + left);
-    const bool damaged = !verdict.damage.isEmpty() || !files.damage.isEmpty();
+    // Here each damaged file counts, the collection and those beside it.
+    const qsizetype damaged = (verdict.damage.isEmpty() ? 0 : 1) + files.damage.size();
     const qsizetype breaches = verdict.breaches.size() + files.breaches.size();
     print(stdout, QStringLiteral("checked=1 damaged=%1 broken_invariants=%2 left_behind=%3")
-                      .arg(int(damaged))
+                      .arg(damaged)
                       .arg(breaches)
                       .arg(files.leftBehind.size()));
-    return damaged || breaches != 0 ? 1 : 0;
+    return damaged != 0 || breaches != 0 ? 1 : 0;
 }
 
 struct TrialOptions {
@@ -156,6 +157,22 @@ WorkerLog runOneTrial(const QString& path, const QString& legacySource, const Tr
     return WorkerLog::parse(worker.readAllStandardOutput());
 }
 
+// Everything a trial wrote goes, but the folder trees the tree editor imports, the same for every trial: making them
+// anew each time costs more than a trial's check.
+void clearTrialFolder(const QString& path)
+{
+    QDir folder(path);
+    folder.mkpath(path);
+    const QString keep = QFileInfo(TrialFiles(folder.filePath(QStringLiteral("trial.mdb"))).folderTrees).fileName();
+    for (const QFileInfo& entry :
+         folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (entry.isDir() && entry.fileName() != keep)
+            QDir(entry.absoluteFilePath()).removeRecursively();
+        else if (!entry.isDir())
+            QFile::remove(entry.absoluteFilePath());
+    }
+}
+
 void copyFolder(const QString& from, const QString& to)
 {
     QDirIterator files(from, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
@@ -177,12 +194,20 @@ int runTrials(const TrialOptions& options)
     generator.scraps = options.scraps;
     generator.seed = options.seed;
     generateCollection(original, generator);
-    const Verdict before = checkCollection(original);
+    CollectionChecker checker;
+    const Verdict before = checker.check(original);
     if (!before.damage.isEmpty() || !before.breaches.isEmpty()) {
         report(original, before);
         throw std::runtime_error("the generated collection fails the checks before any trial");
     }
-    const References references = makeReferences(folder.path(), options.legacySource);
+    // The worker reads a copy, which must stay as it was.
+    References references;
+    references.legacySource = folder.filePath(QStringLiteral("legacy.mdb"));
+    if (!QFile::copy(options.legacySource, references.legacySource))
+        throw std::runtime_error("cannot copy the old collection " + options.legacySource.toStdString());
+    references.legacyHash = fileHash(references.legacySource);
+    references.imported = convertedDigest(folder.path(), references.legacySource);
+    references.created = createdDigest(folder.path());
 
     QElapsedTimer clock;
     clock.start();
@@ -199,8 +224,7 @@ int runTrials(const TrialOptions& options)
         next.delayMs = rng.bounded(kMinDelayMs, std::max(kMinDelayMs, options.maxDelayMs) + 1);
         next.warmupMs = rng.bounded(next.delayMs / 2 + 1);
         next.focus = options.focus.isEmpty() ? writePaths()[(trial - 1) % writePaths().size()] : options.focus;
-        QDir(trialFolder).removeRecursively();
-        QDir().mkpath(trialFolder);
+        clearTrialFolder(trialFolder);
         if (!QFile::copy(original, copy))
             throw std::runtime_error("cannot copy the generated collection");
         const WorkerLog log = runOneTrial(copy, references.legacySource, next);
@@ -214,7 +238,7 @@ int runTrials(const TrialOptions& options)
         if (hadJournal)
             QFile::copy(journal, beforeCheck.filePath(QStringLiteral("trial.mdb-journal")));
 
-        const Verdict verdict = checkCollection(copy);
+        const Verdict verdict = checker.check(copy);
         const FilesVerdict files = checkTrialFiles(TrialFiles(copy), log, references);
         changed += verdict.rows == before.rows ? 0 : 1;
         const bool damagedHere = !verdict.damage.isEmpty() || !files.damage.isEmpty();
@@ -286,11 +310,17 @@ int runTrials(const TrialOptions& options)
 
 int main(int argc, char* argv[])
 {
-    // The generator encodes pictures as JPEG, which needs a platform, but the trials must run without a display.
+    // The generator encodes pictures as JPEG, which needs a platform, but the trials must run without a display. A
+    // worker or a check, started again and again, spares itself the platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("zettora-crashtrials"));
+    const bool generates = std::none_of(argv + 1, argv + argc, [](const char* argument) {
+        return qstrcmp(argument, "--work") == 0 || qstrncmp(argument, "--work=", 7) == 0 ||
+               qstrcmp(argument, "--check") == 0 || qstrncmp(argument, "--check=", 8) == 0;
+    });
+    std::unique_ptr<QCoreApplication> application =
+        generates ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zettora-crashtrials"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -327,7 +357,7 @@ int main(int argc, char* argv[])
                                          QStringLiteral("FILE"));
     parser.addOptions({trialsOption, scrapsOption, seedOption, delayOption, legacyOption, focusOption, warmupOption,
                        workOption, stepsOption, checkOption});
-    parser.process(app);
+    parser.process(*application);
 
     TrialOptions options;
     bool trialsOk = false, scrapsOk = false, seedOk = false, delayOk = false, stepsOk = false, warmupOk = false;

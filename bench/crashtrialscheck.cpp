@@ -55,7 +55,6 @@ const Invariant kInvariants[] = {
      "count(*) FROM Status"},
     {"settings row missing or doubled", "SELECT ((SELECT count(*) FROM FontSize) <> 1) + ((SELECT count(*) FROM "
                                         "Marker) <> 1) + ((SELECT count(*) FROM Speak) > 1)"},
-    {"body index log unreadable", "SELECT 0 FROM (SELECT count(*) FROM zettora_index_log)"},
 };
 
 // Opening and checking the index write nothing of these, so they differ from the original's only after a commit.
@@ -116,13 +115,23 @@ QString termText(TermKey key)
 // The tokens the index's tokenizer makes of a text: overlapping pairs of folded characters, then the last alone.
 void addTokens(const QString& text, std::size_t column, std::vector<TermKey>& keys)
 {
-    std::u32string folded;
-    for (const char32_t c : text.toUcs4()) {
-        const std::u32string_view form = FullText::foldedChar(c);
-        folded.append(form.begin(), form.end());
+    std::optional<char32_t> previous;
+    const auto add = [&](char32_t folded) {
+        if (previous)
+            keys.push_back(termKey(column, *previous, folded));
+        previous = folded;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        for (const char32_t folded : FullText::foldedChar(c))
+            add(folded);
     }
-    for (std::size_t k = 0; k < folded.size(); ++k)
-        keys.push_back(termKey(column, folded[k], k + 1 < folded.size() ? folded[k + 1] : U'\0'));
+    if (previous)
+        keys.push_back(termKey(column, *previous, U'\0'));
 }
 
 struct TermCount {
@@ -133,12 +142,76 @@ struct TermCount {
 
 constexpr int kSampledTerms = 16;
 
-// What each row of one index must hold: its values now, or, while it waits in the log, what it held when first
-// logged (nothing when it was not indexed then), since a search compares logged rows one by one. Reading the
-// index row by row costs half a second for 300 bodies, so it is compared by how many rows hold each term and how
-// often, and for a spread of terms by exactly which rows.
-void compareIndex(Connection& connection, int kind, const char* table, const QStringList& columns,
-                  const QString& currentRows, const QString& what, QStringList& breaches)
+} // namespace
+
+// What one index must hold: for each of its rows the values and the terms they make, and how many rows hold each
+// term and how often.
+struct CollectionChecker::ExpectedIndex {
+    struct Row {
+        std::array<QString, 2> values;
+        std::vector<std::pair<TermKey, qint64>> terms; // ascending, each with how often it occurs
+    };
+    QHash<qint64, Row> rows;
+    QHash<TermKey, TermCount> counts;
+
+    void count(const Row& row, qint64 sign)
+    {
+        for (const auto& [key, times] : row.terms) {
+            TermCount& count = counts[key];
+            count.rows += sign;
+            count.instances += sign * times;
+            if (count == TermCount())
+                counts.remove(key);
+        }
+    }
+
+    // Only rows whose values changed since the last file are tokenized again.
+    void update(const QHash<qint64, std::array<QString, 2>>& values, qsizetype columns)
+    {
+        for (auto it = rows.begin(); it != rows.end();) {
+            if (values.contains(it.key())) {
+                ++it;
+                continue;
+            }
+            count(it.value(), -1);
+            it = rows.erase(it);
+        }
+        for (auto it = values.cbegin(); it != values.cend(); ++it) {
+            const auto known = rows.constFind(it.key());
+            if (known != rows.cend() && known->values == it.value())
+                continue;
+            if (known != rows.cend())
+                count(*known, -1);
+            std::vector<TermKey> keys;
+            for (qsizetype column = 0; column < columns; ++column)
+                addTokens(it.value()[std::size_t(column)], std::size_t(column), keys);
+            std::sort(keys.begin(), keys.end());
+            Row row{it.value(), {}};
+            for (auto run = keys.cbegin(); run != keys.cend();) {
+                const auto end = std::upper_bound(run, keys.cend(), *run);
+                row.terms.emplace_back(*run, end - run);
+                run = end;
+            }
+            count(row, 1);
+            rows.insert(it.key(), std::move(row));
+        }
+    }
+
+    bool holds(const Row& row, TermKey key) const
+    {
+        const auto found = std::lower_bound(row.terms.cbegin(), row.terms.cend(), std::pair<TermKey, qint64>(key, 0));
+        return found != row.terms.cend() && found->first == key;
+    }
+};
+
+namespace {
+
+// Each row of one index must hold its values now, or, while it waits in the log, what it held when first logged
+// (nothing when it was not indexed then), since a search compares logged rows one by one. Reading the index row by
+// row costs half a second for 300 bodies, so it is compared by how many rows hold each term and how often, and for
+// a spread of terms by exactly which rows.
+void compareIndex(Connection& connection, CollectionChecker::ExpectedIndex& expected, int kind, const char* table,
+                  const QStringList& columns, const QString& currentRows, const QString& what, QStringList& breaches)
 {
     QHash<qint64, std::array<QString, 2>> values;
     {
@@ -153,27 +226,13 @@ void compareIndex(Connection& connection, int kind, const char* table, const QSt
         logged.bind(1, kind);
         while (logged.next()) {
             if (logged.integer(1) != 0)
-                values.insert(logged.integer(0), {logged.text(2), logged.text(3)});
+                values.insert(logged.integer(0), {logged.text(2), columns.size() > 1 ? logged.text(3) : QString()});
             else
                 values.remove(logged.integer(0));
         }
     }
-    QHash<TermKey, TermCount> want;
-    QHash<qint64, std::vector<TermKey>> keysOf;
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        std::vector<TermKey> keys;
-        for (std::size_t column = 0; column < std::size_t(columns.size()); ++column)
-            addTokens(it.value()[column], column, keys);
-        std::sort(keys.begin(), keys.end());
-        for (auto run = keys.cbegin(); run != keys.cend();) {
-            const auto end = std::upper_bound(run, keys.cend(), *run);
-            TermCount& count = want[*run];
-            ++count.rows;
-            count.instances += end - run;
-            run = end;
-        }
-        keysOf.insert(it.key(), std::move(keys));
-    }
+    expected.update(values, columns.size());
+    const QHash<TermKey, TermCount>& want = expected.counts;
 
     const QString vocab = QStringLiteral("temp.crashtrials_") + QLatin1StringView(table);
     connection.execute(QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS ") + vocab +
@@ -235,8 +294,8 @@ void compareIndex(Connection& connection, int kind, const char* table, const QSt
         while (match.next())
             answered.insert(match.integer(0));
         QSet<qint64> holding;
-        for (auto it = keysOf.cbegin(); it != keysOf.cend(); ++it) {
-            if (std::binary_search(it.value().cbegin(), it.value().cend(), key))
+        for (auto it = expected.rows.cbegin(); it != expected.rows.cend(); ++it) {
+            if (expected.holds(it.value(), key))
                 holding.insert(it.key());
         }
         if (answered != holding) {
@@ -246,18 +305,32 @@ void compareIndex(Connection& connection, int kind, const char* table, const QSt
     }
 }
 
-void checkBodyIndex(Connection& connection, QStringList& breaches)
+void checkBodyIndex(Connection& connection, CheckDepth depth, CollectionChecker::ExpectedIndex& bodies,
+                    CollectionChecker::ExpectedIndex& labels, QStringList& breaches)
 {
     const QString main = QString::fromLatin1(BodyIndex::kMainSchema);
+    // A file without the index, as an import writes it, gets it when it is opened; only a part of one is wrong.
+    Query parts(connection,
+                QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE name LIKE 'zettora\\_%' ESCAPE '\\'"));
+    if (!parts.next() || parts.integer(0) == 0)
+        return;
+    try {
+        Query log(connection, QStringLiteral("SELECT count(*) FROM zettora_index_log"));
+        log.next();
+    } catch (const DbError& e) {
+        breaches.push_back(QStringLiteral("body index log unreadable: ") + e.message());
+    }
     if (!BodyIndex::isInstalled(connection, main)) {
-        breaches.push_back(QStringLiteral("body index missing"));
+        breaches.push_back(QStringLiteral("body index incomplete"));
         return;
     }
     if (!BodyIndex::isSound(connection, main, QString()))
         breaches.push_back(QStringLiteral("body index out of step with its triggers or counts"));
-    compareIndex(connection, 0, "zettora_body_index", {QStringLiteral("body")}, QString::fromLatin1(kFirstBodies),
-                 QStringLiteral("body index unlike the bodies"), breaches);
-    compareIndex(connection, 1, "zettora_label_index", {QStringLiteral("title"), QStringLiteral("keyword")},
+    if (depth == CheckDepth::RowsOnly)
+        return;
+    compareIndex(connection, bodies, 0, "zettora_body_index", {QStringLiteral("body")},
+                 QString::fromLatin1(kFirstBodies), QStringLiteral("body index unlike the bodies"), breaches);
+    compareIndex(connection, labels, 1, "zettora_label_index", {QStringLiteral("title"), QStringLiteral("keyword")},
                  QStringLiteral("SELECT rowid, a02, a07 FROM MEMO_IDX"),
                  QStringLiteral("title index unlike the titles and keywords"), breaches);
 }
@@ -312,9 +385,10 @@ void checkBackups(const TrialFiles& files, const WorkerLog& log, FilesVerdict& v
         present << backup.when;
         backupNames << fileName(backup.path);
         // Only the newest can be the one a kill interrupted; the others were verified when made and only ever removed.
+        // A copy is of a committed state, whose index the collection's own check compares.
         Verdict checked;
         if (backup.path == backups.front().path)
-            checked = checkCollection(backup.path);
+            checked = checkCollection(backup.path, CheckDepth::RowsOnly);
         else
             checked.damage = damageOf(backup.path);
         if (!checked.damage.isEmpty())
@@ -353,7 +427,7 @@ void checkRestored(const TrialFiles& files, const WorkerLog& log, FilesVerdict& 
             continue;
         }
         const QString path = collection.dir().filePath(name);
-        const Verdict checked = checkCollection(path);
+        const Verdict checked = checkCollection(path, CheckDepth::RowsOnly);
         if (!checked.damage.isEmpty())
             verdict.damage << QStringLiteral("restored ") + name + QStringLiteral(": ") + checked.damage;
         for (const QString& breach : checked.breaches)
@@ -367,7 +441,19 @@ void checkRestored(const TrialFiles& files, const WorkerLog& log, FilesVerdict& 
 
 } // namespace
 
-Verdict checkCollection(const QString& path)
+CollectionChecker::CollectionChecker()
+    : m_bodies(std::make_unique<ExpectedIndex>())
+    , m_labels(std::make_unique<ExpectedIndex>())
+{}
+
+CollectionChecker::~CollectionChecker() = default;
+
+Verdict checkCollection(const QString& path, CheckDepth depth)
+{
+    return CollectionChecker().check(path, depth);
+}
+
+Verdict CollectionChecker::check(const QString& path, CheckDepth depth)
 {
     Verdict verdict;
     std::unique_ptr<Connection> connection;
@@ -400,7 +486,7 @@ Verdict checkCollection(const QString& path)
     }
     try {
         checkMarks(*connection, verdict.breaches);
-        checkBodyIndex(*connection, verdict.breaches);
+        checkBodyIndex(*connection, depth, *m_bodies, *m_labels, verdict.breaches);
     } catch (const DbError& e) {
         verdict.breaches.push_back(QStringLiteral("rows unreadable: ") + e.message());
     }
@@ -461,7 +547,7 @@ WorkerLog WorkerLog::parse(const QByteArray& output)
 FilesVerdict checkTrialFiles(const TrialFiles& files, const WorkerLog& log, const References& references)
 {
     FilesVerdict verdict;
-    if (fileHash(references.legacySource) != references.legacyHash)
+    if (!references.legacySource.isEmpty() && fileHash(references.legacySource) != references.legacyHash)
         verdict.breaches << QStringLiteral("import: the old collection was changed");
     const QString imported = fileName(files.importTarget);
     checkRenamedTarget(files.importTarget, references.imported,

@@ -7,7 +7,9 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
+#include <memory>
 #include <utility>
 
 // What checking one file found.
@@ -17,9 +19,30 @@ struct Verdict {
     QString rows;         // a digest of what the worker's writes change, to tell whether any commit was reached
 };
 
-// Opens the file read-write, as the program would after the crash, so that a leftover journal is rolled back first,
-// then checks the file, the collection's invariants and that its body index holds what its rows hold.
-Verdict checkCollection(const QString& path);
+// How far a check goes: a copy SQLite made of a committed state needs no second reading of its whole index.
+enum class CheckDepth { Whole, RowsOnly };
+
+// Checks collections one after another; what it learnt of one file's index rows spares work on the next, whose rows
+// are mostly the same.
+class CollectionChecker final {
+public:
+    CollectionChecker();
+    Q_DISABLE_COPY_MOVE(CollectionChecker)
+    ~CollectionChecker();
+
+    // Opens the file read-write, as the program would after the crash, so that a leftover journal is rolled back
+    // first, then checks the file, the collection's invariants and that its body index holds what its rows hold.
+    Verdict check(const QString& path, CheckDepth depth = CheckDepth::Whole);
+
+    struct ExpectedIndex;
+
+private:
+    std::unique_ptr<ExpectedIndex> m_bodies;
+    std::unique_ptr<ExpectedIndex> m_labels;
+};
+
+// The same by a checker of its own.
+Verdict checkCollection(const QString& path, CheckDepth depth = CheckDepth::Whole);
 
 // A hash of every row of the twelve tables, each value as stored: two files with equal rows have equal digests.
 // Empty when the file cannot be read.
@@ -34,9 +57,9 @@ struct WorkerLog {
     static WorkerLog parse(const QByteArray& output);
 };
 
-// What the files a trial writes besides the collection must be, whole.
+// What the files a trial writes besides the collection must be, whole; what is left empty is not compared.
 struct References {
-    QString legacySource;
+    QString legacySource; // the old collection the worker converts, unchanged
     QByteArray legacyHash;
     QByteArray imported; // contentDigest of the source converted
     QByteArray created;  // contentDigest of a new collection

@@ -46,9 +46,9 @@ QString legacySample()
     return qEnvironmentVariable("ZETTORA_SAMPLES") + u"/collection-small.mdb"_s;
 }
 
-// One class, two scraps with their bodies, a mark and a picture, the counters at the numbers in use, and the body
-// index caught up.
-QString wholeCollection(const TestFolder& folder)
+// One class, two scraps with their bodies, a mark and a picture, the counters at the numbers in use, and when asked
+// the body index caught up.
+QString wholeCollection(const TestFolder& folder, bool indexed)
 {
     const QString path = folder.newCollection();
     auto connection = Connection::openExisting(path);
@@ -62,6 +62,8 @@ QString wholeCollection(const TestFolder& folder)
     addMark(*connection, 1, false, 0, 2);
     connection->execute(u"INSERT INTO PHOTO_DRA (skID, a01, a02) VALUES (1, '写真', x'FFD8FFD9')"_s);
     connection->execute(u"UPDATE IDno SET DocNo = 2, pfID = 2, skID = 1"_s);
+    if (!indexed)
+        return path;
     const QString main = QString::fromLatin1(BodyIndex::kMainSchema);
     BodyIndex::registerFunctions(*connection);
     BodyIndex::reset(*connection, main, QString());
@@ -70,7 +72,7 @@ QString wholeCollection(const TestFolder& folder)
 }
 
 // What a trial may leave beside its collection, in the folders the worker writes to.
-enum class Beside { Nothing, Converted, NewCollection, CutCollection, Junk };
+enum class Beside { Converted, NewCollection, CutCollection, Junk };
 struct BesideFile {
     QString name; // relative to the collection's folder
     Beside what;
@@ -81,8 +83,6 @@ void placeBeside(const TestFolder& folder, const BesideFile& file)
     const QString path = folder.path(file.name);
     QDir().mkpath(QFileInfo(path).path());
     switch (file.what) {
-    case Beside::Nothing:
-        break;
     case Beside::Converted:
         LegacyImport::convert(legacySample(), path);
         break;
@@ -107,111 +107,90 @@ Q_DECLARE_METATYPE(BesideFile)
 
 void CrashTrialsTest::killedWorkers_neverLeaveABrokenCollection()
 {
-    const Run run = crashTrials({u"--trials"_s, u"30"_s, u"--scraps"_s, u"60"_s, u"--max-delay"_s, u"250"_s});
+    const Run run = crashTrials({u"--trials"_s, u"30"_s, u"--scraps"_s, u"40"_s, u"--max-delay"_s, u"150"_s});
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
     QVERIFY2(run.output.startsWith(u"trials=30 damaged=0 broken_invariants=0 "_s), qPrintable(run.output));
 }
 
 void CrashTrialsTest::check_findsWhatABrokenWriteLeaves_data()
 {
+    QTest::addColumn<bool>("indexed"); // the body index made and caught up first
     QTest::addColumn<QStringList>("breakage");
     QTest::addColumn<bool>("cut"); // the file loses its second half
-    QTest::addColumn<BesideFile>("beside");
+    QTest::addColumn<QList<BesideFile>>("beside");
     QTest::addColumn<QString>("verdict");
+    const auto broken = [](const char* name, const QStringList& breakage, const QString& verdict,
+                           bool indexed = false) {
+        QTest::newRow(name) << indexed << breakage << false << QList<BesideFile>() << verdict;
+    };
+    const auto beside = [](const char* name, const QList<BesideFile>& files, const QString& verdict) {
+        QTest::newRow(name) << false << QStringList() << false << files << verdict;
+    };
 
-    const BesideFile none{{}, Beside::Nothing};
-    QTest::newRow("whole") << QStringList() << false << none << u"damaged=0 broken_invariants=0 left_behind=0"_s;
-    QTest::newRow("bodies lost") << QStringList{u"DELETE FROM MEMO_DAT"_s} << false << none
-                                 << u"damaged=0 broken_invariants=2"_s; // and their mark
-    QTest::newRow("index rows lost") << QStringList{u"DELETE FROM MEMO_IDX"_s} << false << none
-                                     << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("mark left over")
-        << QStringList{u"INSERT INTO MEMO_UNDERLINE (pfID, SelUNDER, StartP, SelLen) VALUES (7, 0, 0, 1)"_s} << false
-        << none << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("mark past the body's end")
-        << QStringList{u"INSERT INTO MEMO_UNDERLINE (pfID, SelUNDER, StartP, SelLen) VALUES (1, 0, 4, 3)"_s} << false
-        << none << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("picture set emptied") << QStringList{u"DELETE FROM PHOTO_DRA"_s} << false << none
-                                         << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("class gone") << QStringList{u"DELETE FROM extraNodeMEMO"_s} << false << none
-                                << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("counters behind") << QStringList{u"UPDATE IDno SET DocNo = 0, pfID = 0, skID = 0"_s} << false << none
-                                     << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("counter row lost") << QStringList{u"DELETE FROM IDno"_s} << false << none
-                                      << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("DocNo twice") << QStringList{u"UPDATE MEMO_IDX SET DocNo = 1"_s} << false << none
-                                 << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("pfID twice") << QStringList{u"UPDATE MEMO_IDX SET pfID = 1"_s,
-                                               u"DELETE FROM MEMO_DAT WHERE pfID = 2"_s}
-                                << false << none << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("skID twice") << QStringList{u"UPDATE MEMO_IDX SET skID = 1"_s} << false << none
-                                << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("favourite number twice")
-        << QStringList{u"UPDATE extraNodeWEB SET ndID = 1"_s} << false << none << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("levels lost") << QStringList{u"DELETE FROM Status"_s} << false << none
-                                 << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("font row twice") << QStringList{u"INSERT INTO FontSize SELECT * FROM FontSize"_s} << false << none
-                                    << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("body changed, change logged")
-        << QStringList{u"UPDATE MEMO_DAT SET a01 = '書き換えた本文' WHERE pfID = 1"_s} << false << none
-        << u"damaged=0 broken_invariants=0"_s;
-    QTest::newRow("body changed, log lost")
-        << QStringList{u"UPDATE MEMO_DAT SET a01 = '書き換えた本文' WHERE pfID = 1"_s,
-                       u"DELETE FROM zettora_index_log"_s}
-        << false << none << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("keyword changed, log lost")
-        << QStringList{u"UPDATE MEMO_IDX SET a07 = '別の見出し語' WHERE DocNo = 2"_s,
-                       u"DELETE FROM zettora_index_log"_s}
-        << false << none << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("index trigger lost") << QStringList{u"DROP TRIGGER zettora_body_changing"_s} << false << none
-                                        << u"damaged=0 broken_invariants=1"_s;
-    QTest::newRow("index log lost") << QStringList{u"DROP TABLE zettora_index_log"_s} << false << none
-                                    << u"damaged=0 broken_invariants=2"_s; // and the index with it
-    QTest::newRow("file cut") << QStringList() << true << none << u"damaged=1"_s;
+    broken("whole", {}, u"damaged=0 broken_invariants=0 left_behind=0"_s, true);
+    broken("bodies lost", {u"DELETE FROM MEMO_DAT"_s}, u"damaged=0 broken_invariants=2"_s); // and their mark
+    broken("index rows lost", {u"DELETE FROM MEMO_IDX"_s}, u"damaged=0 broken_invariants=1"_s);
+    broken("mark left over", {u"INSERT INTO MEMO_UNDERLINE (pfID, SelUNDER, StartP, SelLen) VALUES (7, 0, 0, 1)"_s},
+           u"damaged=0 broken_invariants=1"_s);
+    broken("mark past the body's end",
+           {u"INSERT INTO MEMO_UNDERLINE (pfID, SelUNDER, StartP, SelLen) VALUES (1, 0, 4, 3)"_s},
+           u"damaged=0 broken_invariants=1"_s);
+    broken("picture set emptied", {u"DELETE FROM PHOTO_DRA"_s}, u"damaged=0 broken_invariants=1"_s);
+    broken("class gone", {u"DELETE FROM extraNodeMEMO"_s}, u"damaged=0 broken_invariants=1"_s);
+    broken("counters behind", {u"UPDATE IDno SET DocNo = 0, pfID = 0, skID = 0"_s}, u"damaged=0 broken_invariants=1"_s);
+    broken("counter row lost", {u"DELETE FROM IDno"_s}, u"damaged=0 broken_invariants=1"_s);
+    broken("numbers twice, settings rows wrong",
+           {u"UPDATE MEMO_IDX SET DocNo = 1, pfID = 1, skID = 1"_s, u"DELETE FROM MEMO_DAT WHERE pfID = 2"_s,
+            u"DELETE FROM Status"_s, u"INSERT INTO FontSize SELECT * FROM FontSize"_s,
+            u"UPDATE extraNodeWEB SET ndID = 1"_s},
+           u"damaged=0 broken_invariants=6"_s);
+    const QStringList changes{u"UPDATE MEMO_DAT SET a01 = '書き換えた本文' WHERE pfID = 1"_s,
+                              u"UPDATE MEMO_IDX SET a07 = '別の見出し語' WHERE DocNo = 2"_s};
+    broken("body and keyword changed, changes logged", changes, u"damaged=0 broken_invariants=0"_s, true);
+    broken("body and keyword changed, log and a trigger lost",
+           changes + QStringList{u"DELETE FROM zettora_index_log"_s, u"DROP TRIGGER zettora_body_changing"_s},
+           u"damaged=0 broken_invariants=3"_s, true);
+    broken("index log lost", {u"DROP TABLE zettora_index_log"_s}, u"damaged=0 broken_invariants=2"_s,
+           true); // and the index with it
+    QTest::newRow("file cut") << false << QStringList() << true << QList<BesideFile>() << u"damaged=1"_s;
 
-    QTest::newRow("import whole") << QStringList() << false << BesideFile{u"import/converted.mdb"_s, Beside::Converted}
-                                  << u"damaged=0 broken_invariants=0 left_behind=0"_s;
-    QTest::newRow("import incomplete") << QStringList() << false
-                                       << BesideFile{u"import/converted.mdb"_s, Beside::NewCollection}
-                                       << u"damaged=0 broken_invariants=1 left_behind=0"_s;
-    QTest::newRow("import cut") << QStringList() << false
-                                << BesideFile{u"import/converted.mdb"_s, Beside::CutCollection}
-                                << u"damaged=1 broken_invariants=0 left_behind=0"_s;
-    QTest::newRow("import partial, which the next import removes")
-        << QStringList() << false << BesideFile{u"import/converted.mdb.partial"_s, Beside::Junk}
-        << u"damaged=0 broken_invariants=0 left_behind=0"_s;
-    QTest::newRow("collection created") << QStringList() << false
-                                        << BesideFile{u"created/new.mdb"_s, Beside::NewCollection}
-                                        << u"damaged=0 broken_invariants=0 left_behind=0"_s;
-    QTest::newRow("creation's partial, which nothing removes")
-        << QStringList() << false << BesideFile{u"created/.zettora-creating-5f"_s, Beside::Junk}
-        << u"damaged=0 broken_invariants=0 left_behind=1"_s;
-    QTest::newRow("backup cut") << QStringList() << false
-                                << BesideFile{u"backups/20260105-090000-000.mdb"_s, Beside::CutCollection}
-                                << u"damaged=1 broken_invariants=0 left_behind=0"_s;
-    QTest::newRow("restored copy cut") << QStringList() << false
-                                       << BesideFile{u"Zettora（復元 2026-01-05 0900）.mdb"_s, Beside::CutCollection}
-                                       << u"damaged=1 broken_invariants=0 left_behind=0"_s;
-    QTest::newRow("stray file beside the collection")
-        << QStringList() << false << BesideFile{u"Zettora.mdb.tmp"_s, Beside::Junk}
-        << u"damaged=0 broken_invariants=0 left_behind=1"_s;
+    // Without an index yet, as the import leaves a collection.
+    beside("targets whole, partials the program removes",
+           {{u"import/converted.mdb"_s, Beside::Converted},
+            {u"import/converted.mdb.partial"_s, Beside::Junk},
+            {u"created/new.mdb"_s, Beside::NewCollection},
+            {u"backups/20260105-090000-000.mdb.partial"_s, Beside::Junk}},
+           u"damaged=0 broken_invariants=0 left_behind=0"_s);
+    beside("import incomplete, files nothing removes",
+           {{u"import/converted.mdb"_s, Beside::NewCollection},
+            {u"created/.zettora-creating-5f"_s, Beside::Junk},
+            {u"editions/edition.mdb.partial"_s, Beside::Junk},
+            {u"Zettora.mdb.tmp"_s, Beside::Junk}},
+           u"damaged=0 broken_invariants=1 left_behind=3"_s);
+    beside("copies cut",
+           {{u"backups/20260105-090000-000.mdb"_s, Beside::CutCollection},
+            {u"Zettora（復元 2026-01-05 0900）.mdb"_s, Beside::CutCollection},
+            {u"created/new.mdb"_s, Beside::CutCollection}},
+           u"damaged=3 broken_invariants=0 left_behind=0"_s);
 }
 
 void CrashTrialsTest::check_findsWhatABrokenWriteLeaves()
 {
+    QFETCH(bool, indexed);
     QFETCH(QStringList, breakage);
     QFETCH(bool, cut);
-    QFETCH(BesideFile, beside);
+    QFETCH(QList<BesideFile>, beside);
     QFETCH(QString, verdict);
     TestFolder folder;
-    const QString path = wholeCollection(folder);
+    const QString path = wholeCollection(folder, indexed);
     for (const QString& sql : breakage)
         alterCollection(path, sql);
     if (cut) {
         QFile file(path);
         QVERIFY(file.resize(file.size() / 2));
     }
-    placeBeside(folder, beside);
+    for (const BesideFile& file : beside)
+        placeBeside(folder, file);
 
     const Run run = crashTrials({u"--check"_s, path, u"--legacy"_s, legacySample()});
     QVERIFY2(run.output.startsWith(u"checked=1 "_s + verdict), qPrintable(run.output + u'\n' + run.errors));
