@@ -112,6 +112,16 @@ QString termText(TermKey key)
     return QString::fromUcs4(chars.data(), chars[1] == 0 ? 1 : 2);
 }
 
+// A term as a message shows it: a line break or another control character by its code.
+QString shownTerm(TermKey key)
+{
+    QString shown;
+    for (const QChar c : termText(key))
+        shown += c.category() == QChar::Other_Control ? QStringLiteral("U+%1").arg(int(c.unicode()), 4, 16, QChar(u'0'))
+                                                      : QString(c);
+    return shown;
+}
+
 // The tokens the index's tokenizer makes of a text: overlapping pairs of folded characters, then the last alone.
 void addTokens(const QString& text, std::size_t column, std::vector<TermKey>& keys)
 {
@@ -270,7 +280,7 @@ void compareIndex(Connection& connection, CollectionChecker::ExpectedIndex& expe
                                           "hold it in %5")
                                .arg(what)
                                .arg(differing.size())
-                               .arg(termText(key))
+                               .arg(shownTerm(key))
                                .arg(have.value(key).rows)
                                .arg(want.value(key).rows));
         return;
@@ -299,7 +309,8 @@ void compareIndex(Connection& connection, CollectionChecker::ExpectedIndex& expe
                 holding.insert(it.key());
         }
         if (answered != holding) {
-            breaches.push_back(QStringLiteral("%1: \"%2\" is answered by other rows than hold it").arg(what, term));
+            breaches.push_back(
+                QStringLiteral("%1: \"%2\" is answered by other rows than hold it").arg(what, shownTerm(key)));
             return;
         }
     }

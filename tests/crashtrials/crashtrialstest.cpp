@@ -41,9 +41,10 @@ Run crashTrials(const QStringList& arguments)
     return run;
 }
 
-QString legacySample()
+// The smallest old collection: converting it takes no time even sanitized.
+QString oldCollection()
 {
-    return qEnvironmentVariable("ZETTORA_SAMPLES") + u"/collection-small.mdb"_s;
+    return qEnvironmentVariable("ZETTORA_SAMPLES") + u"/empty-new.mdb"_s;
 }
 
 // One class, two scraps with their bodies, a mark and a picture, the counters at the numbers in use, and when asked
@@ -72,7 +73,7 @@ QString wholeCollection(const TestFolder& folder, bool indexed)
 }
 
 // What a trial may leave beside its collection, in the folders the worker writes to.
-enum class Beside { Converted, NewCollection, CutCollection, Junk };
+enum class Beside { Converted, ConvertedLessARow, NewCollection, CutCollection, Junk };
 struct BesideFile {
     QString name; // relative to the collection's folder
     Beside what;
@@ -84,7 +85,11 @@ void placeBeside(const TestFolder& folder, const BesideFile& file)
     QDir().mkpath(QFileInfo(path).path());
     switch (file.what) {
     case Beside::Converted:
-        LegacyImport::convert(legacySample(), path);
+        LegacyImport::convert(oldCollection(), path);
+        break;
+    case Beside::ConvertedLessARow:
+        LegacyImport::convert(oldCollection(), path);
+        alterCollection(path, u"DELETE FROM extraNodeWEB WHERE rowid = (SELECT max(rowid) FROM extraNodeWEB)"_s);
         break;
     case Beside::NewCollection:
         createScrapDatabaseFile(path);
@@ -162,7 +167,7 @@ void CrashTrialsTest::check_findsWhatABrokenWriteLeaves_data()
             {u"backups/20260105-090000-000.mdb.partial"_s, Beside::Junk}},
            u"damaged=0 broken_invariants=0 left_behind=0"_s);
     beside("import incomplete, files nothing removes",
-           {{u"import/converted.mdb"_s, Beside::NewCollection},
+           {{u"import/converted.mdb"_s, Beside::ConvertedLessARow},
             {u"created/.zettora-creating-5f"_s, Beside::Junk},
             {u"editions/edition.mdb.partial"_s, Beside::Junk},
             {u"Zettora.mdb.tmp"_s, Beside::Junk}},
@@ -192,7 +197,7 @@ void CrashTrialsTest::check_findsWhatABrokenWriteLeaves()
     for (const BesideFile& file : beside)
         placeBeside(folder, file);
 
-    const Run run = crashTrials({u"--check"_s, path, u"--legacy"_s, legacySample()});
+    const Run run = crashTrials({u"--check"_s, path, u"--legacy"_s, oldCollection()});
     QVERIFY2(run.output.startsWith(u"checked=1 "_s + verdict), qPrintable(run.output + u'\n' + run.errors));
     QCOMPARE(run.exitCode, verdict.startsWith(u"damaged=0 broken_invariants=0"_s) ? 0 : 1);
 }
