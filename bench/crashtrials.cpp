@@ -1,31 +1,24 @@
 // zettora-crashtrials: kills a worker mid-write, again and again, and checks every file it leaves is still whole.
-#include "classtree/classtreestore.h"
 #include "collectiongenerator.h"
-#include "common/session.h"
-#include "database/connection.h"
+#include "crashtrialscheck.h"
+#include "crashtrialsworker.h"
+#include "database/creation.h"
 #include "database/dberror.h"
-#include "database/opening.h"
-#include "database/query.h"
-#include "database/recordstore.h"
-#include "database/resultset.h"
-#include "database/transaction.h"
-#include "pictures/picturestore.h"
-#include "savededition/savededitionwriter.h"
-#include "scrap/scrapregistration.h"
-#include "search/bodyindex.h"
-#include "search/bodyindexer.h"
+#include "legacyimport/legacyimport.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
-#include <QHash>
+#include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <array>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -34,7 +27,7 @@
 
 namespace {
 
-constexpr int kKeptFiles = 5;
+constexpr int kKeptTrials = 5;
 constexpr int kMinDelayMs = 20;
 constexpr int kReadyTimeoutMs = 120000; // a sanitized worker takes seconds to open the file on a busy machine
 
@@ -45,390 +38,67 @@ void print(FILE* stream, const QString& line)
     std::fflush(stream);
 }
 
-// The stored classes in tree-row order, each with the path its scraps are filed under (empty below the minor level).
-QList<ClassRow> storedClasses(Connection& connection)
-{
-    QList<ClassRow> rows;
-    QHash<int, int> depthOf{{1, 0}};
-    QHash<int, ClassPath> pathOf;
-    Query query(connection, QStringLiteral("SELECT ndP, nName, ndMEMO FROM extraNodeMEMO ORDER BY ndMEMO"));
-    while (query.next()) {
-        ClassRow row{int(query.integer(0)), query.text(1), int(query.integer(2)), {}};
-        const int depth = depthOf.value(row.ndP, 3) + 1;
-        row.path = pathOf.value(row.ndP);
-        if (depth == 1)
-            row.path.major = row.nName;
-        else if (depth == 2)
-            row.path.middle = row.nName;
-        else if (depth == 3)
-            row.path.minor = row.nName;
-        else
-            row.path = {};
-        depthOf.insert(row.ndMEMO, depth);
-        pathOf.insert(row.ndMEMO, row.path);
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-// The last major class with its subtree moved to the front: every tree row changes, so every scrap is renumbered.
-QList<ClassRow> rotatedClasses(const QList<ClassRow>& rows)
-{
-    qsizetype last = -1;
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (rows[i].ndP == 1)
-            last = i;
-    }
-    if (last <= 0)
-        return rows;
-    QList<ClassRow> rotated = rows.mid(last) + rows.first(last);
-    QHash<int, int> renumbered{{1, 1}};
-    for (qsizetype i = 0; i < rotated.size(); ++i)
-        renumbered.insert(rotated[i].ndMEMO, int(i) + 2);
-    for (ClassRow& row : rotated) {
-        row.ndMEMO = renumbered.value(row.ndMEMO);
-        row.ndP = renumbered.value(row.ndP);
-    }
-    return rotated;
-}
-
-struct PickedScrap {
-    qint64 rowid = 0;
-    qint16 docNo = 0;
-    qint16 pfID = 0;
-    qint16 skID = 0;
-};
-
-// Runs the program's write paths at random on one collection until it is killed (or for a number of steps).
-class Worker final {
-public:
-    Worker(const QString& path, quint32 seed)
-        : m_keeper(QString::fromLatin1(BodyIndex::kMainSchema), {})
-        , m_rng(seed)
-        , m_editions(path + QStringLiteral("-editions"))
-    {
-        auto connection = OpenSharedConnection(path);
-        BodyIndex::registerFunctions(*connection);
-        BodyIndex::verifyOrReset(*connection, QString::fromLatin1(BodyIndex::kMainSchema), QString());
-        connection->setTransactionObserver(&m_keeper);
-        m_session.adoptDatabase(std::move(connection), path, QStringLiteral("crashtrials"), DatabaseKind::Scrap);
-        Query levels(db(), QStringLiteral("SELECT \"01iName\", \"02BackColor\" FROM Status ORDER BY \"99Kana\""));
-        while (levels.next())
-            m_levels.push_back({levels.text(0), levels.text(1)});
-        Query picture(db(), QStringLiteral("SELECT rowid FROM PHOTO_DRA ORDER BY rowid LIMIT 1"));
-        if (picture.next())
-            m_jpeg = PictureBytes(db(), picture.integer(0)).value_or(QByteArray());
-        if (m_levels.isEmpty() || m_jpeg.isEmpty())
-            throw std::runtime_error("the collection has no importance levels or no pictures");
-        QDir().mkpath(m_editions);
-    }
-    Q_DISABLE_COPY_MOVE(Worker)
-    ~Worker() { db().setTransactionObserver(nullptr); }
-
-    void step()
-    {
-        // Registration outweighs the deletions, so the collection neither empties nor runs out of numbers.
-        switch (m_rng.bounded(20)) {
-        case 0:
-        case 1:
-        case 2:
-        case 3:
-        case 4:
-            return registerOne();
-        case 5:
-        case 6:
-        case 7:
-            return saveBody();
-        case 8:
-        case 9:
-        case 10:
-            return addMarks();
-        case 11:
-        case 12:
-            return deleteOne();
-        case 13:
-            return deleteFew();
-        case 14:
-        case 15:
-        case 16:
-            return changePictures();
-        case 17:
-        case 18:
-            return renumberTree();
-        default:
-            return saveEdition();
-        }
-    }
-
-    // How often each write path ran, for a trial by hand.
-    QString tally() const
-    {
-        static constexpr std::array kNames{"register",   "body",     "marks", "delete",
-                                           "delete_all", "pictures", "tree",  "edition"};
-        QStringList parts;
-        for (std::size_t i = 0; i < kNames.size(); ++i)
-            parts.push_back(QStringLiteral("%1=%2").arg(QLatin1StringView(kNames[i])).arg(m_counts[i]));
-        return parts.join(u' ');
-    }
-
-private:
-    Connection& db() const { return *m_session.connection(); }
-
-    QString text(int length)
-    {
-        static const QStringList kPhrases{QStringLiteral("崩れない書き込みを確かめる記事です。"),
-                                          QStringLiteral("二行目には少し長めの文章が続きます。\n"),
-                                          QStringLiteral("検索索引も同じ取引で書かれる。")};
-        QString body;
-        while (body.size() < length)
-            body += kPhrases[m_rng.bounded(int(kPhrases.size()))];
-        return body.left(length);
-    }
-
-    std::optional<PickedScrap> pickScrap()
-    {
-        Query count(db(), QStringLiteral("SELECT count(*) FROM MEMO_IDX"));
-        const qint64 total = count.next() ? count.integer(0) : 0;
-        if (total == 0)
-            return std::nullopt;
-        Query pick(db(), QStringLiteral("SELECT rowid, DocNo, pfID, skID FROM MEMO_IDX ORDER BY rowid LIMIT 1 "
-                                        "OFFSET ?"));
-        pick.bind(1, qint64(m_rng.bounded(total)));
-        if (!pick.next())
-            return std::nullopt;
-        return PickedScrap{pick.integer(0), qint16(pick.integer(1)), qint16(pick.integer(2)), qint16(pick.integer(3))};
-    }
-
-    void registerOne()
-    {
-        ++m_counts[0];
-        const QList<ClassRow> classes = storedClasses(db());
-        const auto& [level, colour] = m_levels[m_rng.bounded(int(m_levels.size()))];
-        ScrapIndex index;
-        index.a01 = level;
-        index.a02 = text(m_rng.bounded(5, 60));
-        index.a03 = QStringLiteral("2026-12-07");
-        index.a07 = QStringLiteral("耐久");
-        index.backC = colour;
-        if (!classes.isEmpty()) {
-            const ClassRow& filed = classes[m_rng.bounded(int(classes.size()))];
-            index.a04 = filed.path.major;
-            index.a05 = filed.path.middle;
-            index.a06 = filed.path.minor;
-            index.levNo = filed.ndMEMO;
-        }
-        std::optional<WaitingPicture> picture;
-        if (m_rng.bounded(4) == 0)
-            picture = WaitingPicture{QStringLiteral("登録時の写真"), m_jpeg};
-        if (!registerScrap(m_session, index, text(m_rng.bounded(20, 3000)), picture).ok())
-            throw std::runtime_error("a registration was refused");
-    }
-
-    void saveBody()
-    {
-        ++m_counts[1];
-        const auto scrap = pickScrap();
-        if (!scrap)
-            return;
-        Transaction transaction(db());
-        if (!SaveScrapBody(db(), scrap->pfID, text(m_rng.bounded(20, 3000))))
-            throw std::runtime_error("a listed scrap has no body row");
-        transaction.commit();
-    }
-
-    void addMarks()
-    {
-        ++m_counts[2];
-        const auto scrap = pickScrap();
-        if (!scrap)
-            return;
-        const int length = int(LoadScrapBody(db(), scrap->pfID).value_or(QString()).size());
-        if (length < 2)
-            return;
-        Transaction transaction(db());
-        for (int n = m_rng.bounded(1, 4); n > 0; --n) {
-            const int start = m_rng.bounded(length - 1);
-            AppendMarkRow(db(), scrap->pfID, {m_rng.bounded(3) == 0, start, m_rng.bounded(1, length - start + 1)});
-        }
-        transaction.commit();
-    }
-
-    void deleteOne()
-    {
-        ++m_counts[3];
-        const auto scrap = pickScrap();
-        if (!scrap)
-            return;
-        auto set = ResultSet::open(db(), ResultSource::fromTable(QStringLiteral("MEMO_IDX"),
-                                                                 QStringLiteral(" WHERE rowid = ?"), {scrap->rowid}));
-        set->moveFirst();
-        if (!set->eof())
-            DeleteCurrentScrap(db(), *set);
-    }
-
-    void deleteFew()
-    {
-        ++m_counts[4];
-        const auto scrap = pickScrap();
-        if (!scrap)
-            return;
-        auto set = ResultSet::open(db(), ResultSource::fromTable(QStringLiteral("MEMO_IDX"),
-                                                                 QStringLiteral(" WHERE DocNo BETWEEN ? AND ?"),
-                                                                 {int(scrap->docNo), int(scrap->docNo) + 2}));
-        DeleteAllResults(db(), *set);
-    }
-
-    void changePictures()
-    {
-        ++m_counts[5];
-        const auto scrap = pickScrap();
-        if (!scrap)
-            return;
-        if (scrap->skID != 0 && m_rng.bounded(3) == 0) {
-            const QList<PictureEntry> pictures = ListPictures(db(), scrap->skID);
-            if (!pictures.isEmpty()) {
-                DeletePicture(db(), scrap->rowid, scrap->skID, pictures[m_rng.bounded(int(pictures.size()))].rowid);
-                return;
-            }
-        }
-        AttachPicture(db(), scrap->rowid, scrap->skID, QStringLiteral("貼り付けた写真"), m_jpeg);
-    }
-
-    void renumberTree()
-    {
-        ++m_counts[6];
-        if (!WriteClassTree(db(), rotatedClasses(storedClasses(db())), true))
-            throw std::runtime_error("the class tree could not be written");
-    }
-
-    void saveEdition()
-    {
-        ++m_counts[7];
-        const auto scrap = pickScrap();
-        if (!scrap)
-            return;
-        const QString target = m_editions + QStringLiteral("/edition.mdb");
-        QFile::remove(target);
-        auto listed = ResultSet::open(db(), ResultSource::fromTable(QStringLiteral("MEMO_IDX"),
-                                                                    QStringLiteral(" WHERE DocNo BETWEEN ? AND ?"),
-                                                                    {int(scrap->docNo), int(scrap->docNo) + 4}));
-        SavedEditionWriter writer;
-        if (!writer.create(target) || !writer.copy(db(), *listed, {}))
-            throw std::runtime_error("a saved edition could not be written");
-    }
-
-    IndexKeeper m_keeper; // outlives the session's connection, which it observes
-    Session m_session;
-    QRandomGenerator m_rng;
-    QString m_editions;
-    QList<std::pair<QString, QString>> m_levels;
-    QByteArray m_jpeg;
-    std::array<int, 8> m_counts{};
-};
-
-int runWorker(const QString& path, quint32 seed, int steps)
-{
-    Worker worker(path, seed);
-    print(stdout, QStringLiteral("ready"));
-    for (int done = 0; steps == 0 || done < steps; ++done)
-        worker.step();
-    print(stderr, worker.tally());
-    return 0;
-}
-
-struct Invariant {
-    const char* name;
-    const char* offenders; // counts the rows that break it
-};
-
-const Invariant kInvariants[] = {
-    {"index row without body",
-     "SELECT count(*) FROM MEMO_IDX i WHERE NOT EXISTS (SELECT 1 FROM MEMO_DAT d WHERE d.pfID = i.pfID)"},
-    {"body without index row",
-     "SELECT count(*) FROM MEMO_DAT d WHERE NOT EXISTS (SELECT 1 FROM MEMO_IDX i WHERE i.pfID = d.pfID)"},
-    {"mark without body",
-     "SELECT count(*) FROM MEMO_UNDERLINE u WHERE NOT EXISTS (SELECT 1 FROM MEMO_DAT d WHERE d.pfID = u.pfID)"},
-    {"picture set without pictures", "SELECT count(*) FROM MEMO_IDX i WHERE i.skID <> 0 AND NOT EXISTS "
-                                     "(SELECT 1 FROM PHOTO_DRA p WHERE p.skID = i.skID)"},
-    {"scrap filed under no class", "SELECT count(*) FROM MEMO_IDX i WHERE i.LevNo <> 1 AND NOT EXISTS "
-                                   "(SELECT 1 FROM extraNodeMEMO n WHERE n.ndMEMO = i.LevNo)"},
-    {"counter row missing or doubled", "SELECT abs(count(*) - 1) FROM IDno"},
-    {"counter behind the numbers in use",
-     "SELECT count(*) FROM IDno WHERE DocNo < (SELECT coalesce(max(DocNo), 0) FROM MEMO_IDX) "
-     "OR pfID < (SELECT coalesce(max(pfID), 0) FROM MEMO_IDX) "
-     "OR skID < max((SELECT coalesce(max(skID), 0) FROM MEMO_IDX), (SELECT coalesce(max(skID), 0) FROM PHOTO_DRA))"},
-    {"body index log unreadable", "SELECT 0 FROM (SELECT count(*) FROM zettora_index_log)"},
-};
-
-struct Verdict {
-    QString damage;       // empty when integrity_check says ok
-    QStringList breaches; // the invariants broken, with their offending row counts
-    QString rows;         // a digest of what the worker's writes change, to tell whether any commit was reached
-};
-
-// Opening and checking the index write nothing of these, so they differ from the original's only after a commit.
-constexpr char kRowsDigest[] =
-    "SELECT (SELECT group_concat(DocNo || '/' || pfID || '/' || skID) FROM IDno) || ' ' || "
-    "(SELECT count(*) FROM MEMO_IDX) || ' ' || (SELECT total(length(a01)) FROM MEMO_DAT) || ' ' || "
-    "(SELECT count(*) FROM MEMO_UNDERLINE) || ' ' || (SELECT count(*) FROM PHOTO_DRA) || ' ' || "
-    "(SELECT nName FROM extraNodeMEMO WHERE ndMEMO = 2)";
-
-// Opens the file read-write, as the program would after the crash, so that a leftover journal is rolled back first.
-Verdict checkCollection(const QString& path)
-{
-    Verdict verdict;
-    std::unique_ptr<Connection> connection;
-    try {
-        connection = Connection::openExisting(path);
-        BodyIndex::registerFunctions(*connection);
-        Query integrity(*connection, QStringLiteral("PRAGMA integrity_check"));
-        QStringList lines;
-        while (integrity.next())
-            lines.push_back(integrity.text(0));
-        if (lines != QStringList{QStringLiteral("ok")})
-            verdict.damage = lines.join(QStringLiteral("; "));
-    } catch (const DbError& e) {
-        verdict.damage = e.message();
-        return verdict;
-    }
-    try {
-        Query rows(*connection, QString::fromLatin1(kRowsDigest));
-        if (rows.next())
-            verdict.rows = rows.text(0);
-    } catch (const DbError&) {
-        // What cannot be read is counted by the invariants below.
-    }
-    for (const Invariant& invariant : kInvariants) {
-        const QString name = QString::fromLatin1(invariant.name);
-        try {
-            Query offenders(*connection, QString::fromLatin1(invariant.offenders));
-            if (!offenders.next())
-                verdict.breaches.push_back(name + QStringLiteral(": no answer"));
-            else if (const qint64 count = offenders.integer(0); count != 0)
-                verdict.breaches.push_back(name + QStringLiteral(": %1 rows").arg(count));
-        } catch (const DbError& e) {
-            verdict.breaches.push_back(name + QStringLiteral(": ") + e.message());
-        }
-    }
-    return verdict;
-}
-
-void report(const QString& path, const Verdict& verdict)
+void report(const QString& name, const Verdict& verdict)
 {
     if (!verdict.damage.isEmpty())
-        print(stderr, path + QStringLiteral(": damaged: ") + verdict.damage);
+        print(stderr, name + QStringLiteral(": damaged: ") + verdict.damage);
     for (const QString& breach : verdict.breaches)
-        print(stderr, path + QStringLiteral(": ") + breach);
+        print(stderr, name + QStringLiteral(": ") + breach);
 }
 
-int runCheck(const QString& path)
+void report(const QString& name, const FilesVerdict& verdict)
+{
+    for (const QString& damage : verdict.damage)
+        print(stderr, name + QStringLiteral(": damaged: ") + damage);
+    for (const QString& breach : verdict.breaches)
+        print(stderr, name + QStringLiteral(": ") + breach);
+}
+
+// What the import makes of the old collection, and what the creation makes, each whole, by the same code.
+QByteArray convertedDigest(const QString& folder, const QString& legacySource)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("reference-import.mdb"));
+    LegacyImport::convert(legacySource, path);
+    const QByteArray digest = contentDigest(path);
+    if (digest.isEmpty())
+        throw std::runtime_error("the converted reference cannot be read");
+    return digest;
+}
+
+QByteArray createdDigest(const QString& folder)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("reference-new.mdb"));
+    createScrapDatabaseFile(path);
+    const QByteArray digest = contentDigest(path);
+    if (digest.isEmpty())
+        throw std::runtime_error("the new reference cannot be read");
+    return digest;
+}
+
+// A collection, with the files a trial writes beside it when there are any.
+int runCheck(const QString& path, const QString& legacySource)
 {
     const Verdict verdict = checkCollection(path);
     report(path, verdict);
-    const bool damaged = !verdict.damage.isEmpty();
-    print(stdout,
-          QStringLiteral("checked=1 damaged=%1 broken_invariants=%2").arg(int(damaged)).arg(verdict.breaches.size()));
-    return damaged || !verdict.breaches.isEmpty() ? 1 : 0;
+    QTemporaryDir scratch;
+    const TrialFiles trialFiles(path);
+    References references;
+    if (QFileInfo::exists(trialFiles.importTarget))
+        references.imported = convertedDigest(scratch.path(), legacySource);
+    if (QFileInfo::exists(trialFiles.createTarget))
+        references.created = createdDigest(scratch.path());
+    const FilesVerdict files = checkTrialFiles(trialFiles, {}, references);
+    report(path, files);
+    for (const QString& left : files.leftBehind)
+        print(stderr, path + QStringLiteral(": left behind: ") + left);
+    // Here each damaged file counts, the collection and those beside it.
+    const qsizetype damaged = (verdict.damage.isEmpty() ? 0 : 1) + files.damage.size();
+    const qsizetype breaches = verdict.breaches.size() + files.breaches.size();
+    print(stdout, QStringLiteral("checked=1 damaged=%1 broken_invariants=%2 left_behind=%3")
+                      .arg(damaged)
+                      .arg(breaches)
+                      .arg(files.leftBehind.size()));
+    return damaged != 0 || breaches != 0 ? 1 : 0;
 }
 
 struct TrialOptions {
@@ -436,6 +106,8 @@ struct TrialOptions {
     int scraps = 300;
     quint32 seed = 20240601;
     int maxDelayMs = 400;
+    QString legacySource;
+    QString focus; // every trial on this path; empty: the paths in turn
 };
 
 [[noreturn]] void workerFailed(QProcess& worker, const QString& what)
@@ -448,12 +120,21 @@ struct TrialOptions {
                                  .toStdString());
 }
 
-// Starts the worker on path and kills it delayMs after it began writing.
-void runOneTrial(const QString& path, quint32 seed, int delayMs)
+struct Trial {
+    quint32 seed = 0;
+    QString focus;
+    int warmupMs = 0;
+    int delayMs = 0;
+};
+
+// Starts the worker on path and kills it delayMs after it began writing; gives what it told until then.
+WorkerLog runOneTrial(const QString& path, const QString& legacySource, const Trial& trial)
 {
     QProcess worker;
     worker.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--work"), path, QStringLiteral("--seed"), QString::number(seed)});
+                 {QStringLiteral("--work"), path, QStringLiteral("--seed"), QString::number(trial.seed),
+                  QStringLiteral("--legacy"), legacySource, QStringLiteral("--focus"), trial.focus,
+                  QStringLiteral("--warmup"), QString::number(trial.warmupMs)});
     if (!worker.waitForStarted())
         throw std::runtime_error("cannot start the worker: " + worker.errorString().toStdString());
     QElapsedTimer waited;
@@ -466,13 +147,41 @@ void runOneTrial(const QString& path, quint32 seed, int delayMs)
         }
         worker.waitForReadyRead(100);
     }
-    if (worker.readLine().trimmed() != "ready")
+    if (worker.readLine().trimmed() != WorkerLine::kReady)
         workerFailed(worker, QStringLiteral("said something other than ready"));
     // Ending by itself, whether by an exception or a sanitizer's report, is a fault of the worker, not of the file.
-    if (worker.waitForFinished(delayMs))
+    if (worker.waitForFinished(trial.delayMs))
         workerFailed(worker, QStringLiteral("ended before it was killed"));
     worker.kill();
     worker.waitForFinished(-1);
+    return WorkerLog::parse(worker.readAllStandardOutput());
+}
+
+// Everything a trial wrote goes, but the folder trees the tree editor imports, the same for every trial: making them
+// anew each time costs more than a trial's check.
+void clearTrialFolder(const QString& path)
+{
+    QDir folder(path);
+    folder.mkpath(path);
+    const QString keep = QFileInfo(TrialFiles(folder.filePath(QStringLiteral("trial.mdb"))).folderTrees).fileName();
+    for (const QFileInfo& entry :
+         folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (entry.isDir() && entry.fileName() != keep)
+            QDir(entry.absoluteFilePath()).removeRecursively();
+        else if (!entry.isDir())
+            QFile::remove(entry.absoluteFilePath());
+    }
+}
+
+void copyFolder(const QString& from, const QString& to)
+{
+    QDirIterator files(from, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString file = files.next();
+        const QString copy = to + file.mid(from.size());
+        QDir().mkpath(QFileInfo(copy).path());
+        QFile::copy(file, copy);
+    }
 }
 
 int runTrials(const TrialOptions& options)
@@ -485,60 +194,115 @@ int runTrials(const TrialOptions& options)
     generator.scraps = options.scraps;
     generator.seed = options.seed;
     generateCollection(original, generator);
-    if (const Verdict before = checkCollection(original); !before.damage.isEmpty() || !before.breaches.isEmpty()) {
+    CollectionChecker checker;
+    const Verdict before = checker.check(original);
+    if (!before.damage.isEmpty() || !before.breaches.isEmpty()) {
         report(original, before);
         throw std::runtime_error("the generated collection fails the checks before any trial");
     }
+    // The worker reads a copy, which must stay as it was.
+    References references;
+    references.legacySource = folder.filePath(QStringLiteral("legacy.mdb"));
+    if (!QFile::copy(options.legacySource, references.legacySource))
+        throw std::runtime_error("cannot copy the old collection " + options.legacySource.toStdString());
+    references.legacyHash = fileHash(references.legacySource);
+    references.imported = convertedDigest(folder.path(), references.legacySource);
+    references.created = createdDigest(folder.path());
 
+    QElapsedTimer clock;
+    clock.start();
     QRandomGenerator rng(options.seed);
-    const QString copy = folder.filePath(QStringLiteral("trial.mdb"));
+    const QString trialFolder = folder.filePath(QStringLiteral("trial"));
+    const QString copy = trialFolder + QStringLiteral("/trial.mdb");
+    const QString journal = copy + QStringLiteral("-journal");
     std::optional<QTemporaryDir> kept;
-    const QString originalRows = checkCollection(original).rows;
-    int damaged = 0, broken = 0, keptFiles = 0, changed = 0;
+    int damaged = 0, broken = 0, leftBehind = 0, keptTrials = 0, changed = 0;
+    QMap<QString, int> kills, failedIn, leftBy;
     for (int trial = 1; trial <= options.trials; ++trial) {
-        const quint32 workerSeed = rng.generate();
-        const int delayMs = rng.bounded(kMinDelayMs, std::max(kMinDelayMs, options.maxDelayMs) + 1);
-        QFile::remove(copy);
-        QFile::remove(copy + QStringLiteral("-journal"));
-        QDir(copy + QStringLiteral("-editions")).removeRecursively();
+        Trial next;
+        next.seed = rng.generate();
+        next.delayMs = rng.bounded(kMinDelayMs, std::max(kMinDelayMs, options.maxDelayMs) + 1);
+        next.warmupMs = rng.bounded(next.delayMs / 2 + 1);
+        next.focus = options.focus.isEmpty() ? writePaths()[(trial - 1) % writePaths().size()] : options.focus;
+        clearTrialFolder(trialFolder);
         if (!QFile::copy(original, copy))
             throw std::runtime_error("cannot copy the generated collection");
-        runOneTrial(copy, workerSeed, delayMs);
+        const WorkerLog log = runOneTrial(copy, references.legacySource, next);
+        const QString landed = log.lastPath.isEmpty() ? QStringLiteral("(none)") : log.lastPath;
+        ++kills[landed];
 
         // The journal the kill left is kept with a failing file: it is what the next opening rolls back.
-        const QString journal = copy + QStringLiteral("-journal");
         const bool hadJournal = QFile::exists(journal);
         QTemporaryDir beforeCheck(folder.filePath(QStringLiteral("pending-XXXXXX")));
         QFile::copy(copy, beforeCheck.filePath(QStringLiteral("trial.mdb")));
         if (hadJournal)
             QFile::copy(journal, beforeCheck.filePath(QStringLiteral("trial.mdb-journal")));
 
-        const Verdict verdict = checkCollection(copy);
-        changed += verdict.rows == originalRows ? 0 : 1;
-        damaged += verdict.damage.isEmpty() ? 0 : 1;
-        broken += verdict.breaches.isEmpty() ? 0 : 1;
-        if (verdict.damage.isEmpty() && verdict.breaches.isEmpty())
+        const Verdict verdict = checker.check(copy);
+        const FilesVerdict files = checkTrialFiles(TrialFiles(copy), log, references);
+        changed += verdict.rows == before.rows ? 0 : 1;
+        const bool damagedHere = !verdict.damage.isEmpty() || !files.damage.isEmpty();
+        const bool brokenHere = !verdict.breaches.isEmpty() || !files.breaches.isEmpty();
+        damaged += damagedHere ? 1 : 0;
+        broken += brokenHere ? 1 : 0;
+        if (!files.leftBehind.isEmpty()) {
+            ++leftBehind;
+            ++leftBy[landed];
+            print(stderr, QStringLiteral("trial %1, killed in %2, left: ").arg(trial).arg(landed) +
+                              files.leftBehind.join(QStringLiteral(", ")));
+        }
+        if (!damagedHere && !brokenHere)
             continue;
-        const QString name = QStringLiteral("trial-%1-seed-%2-after-%3ms").arg(trial).arg(workerSeed).arg(delayMs);
+        ++failedIn[landed];
+        const QString name = QStringLiteral("trial-%1-seed-%2-%3-after-%4ms-in-%5")
+                                 .arg(trial)
+                                 .arg(next.seed)
+                                 .arg(next.focus)
+                                 .arg(next.delayMs)
+                                 .arg(landed);
         report(name, verdict);
-        if (keptFiles < kKeptFiles) {
+        report(name, files);
+        if (keptTrials < kKeptTrials) {
             if (!kept) {
                 kept.emplace(QDir::temp().filePath(QStringLiteral("zettora-crashtrials-XXXXXX")));
                 kept->setAutoRemove(false);
-                print(stderr, QStringLiteral("keeping failing files, as the kill left them, in ") + kept->path());
+                print(stderr,
+                      QStringLiteral("keeping failing trials, the collection as the kill left it, in ") + kept->path());
             }
-            QFile::copy(beforeCheck.filePath(QStringLiteral("trial.mdb")),
-                        kept->filePath(name + QStringLiteral(".mdb")));
+            const QString keptFolder = kept->filePath(name);
+            copyFolder(trialFolder, keptFolder);
+            QFile::remove(keptFolder + QStringLiteral("/trial.mdb"));
+            QFile::copy(beforeCheck.filePath(QStringLiteral("trial.mdb")), keptFolder + QStringLiteral("/trial.mdb"));
             if (hadJournal)
                 QFile::copy(beforeCheck.filePath(QStringLiteral("trial.mdb-journal")),
-                            kept->filePath(name + QStringLiteral(".mdb-journal")));
-            ++keptFiles;
+                            keptFolder + QStringLiteral("/trial.mdb-journal"));
+            ++keptTrials;
         }
     }
+    QStringList tally;
+    for (auto it = kills.cbegin(); it != kills.cend(); ++it) {
+        QString entry = QStringLiteral("%1=%2").arg(it.key()).arg(it.value());
+        if (failedIn.value(it.key()) != 0)
+            entry += QStringLiteral(" (%1 failed)").arg(failedIn.value(it.key()));
+        tally << entry;
+    }
+    print(stderr, QStringLiteral("kills by the path they landed in: ") + tally.join(QStringLiteral(", ")));
+    QStringList left;
+    for (auto it = leftBy.cbegin(); it != leftBy.cend(); ++it)
+        left << QStringLiteral("%1=%2").arg(it.key()).arg(it.value());
+    if (!left.isEmpty())
+        print(stderr, QStringLiteral("trials that left files nothing removes, by the path killed: ") +
+                          left.join(QStringLiteral(", ")));
     // A kill before the first commit proves little: how many trials left a changed file tells whether the delays fit.
-    print(stderr, QStringLiteral("%1 of %2 trials left a changed collection").arg(changed).arg(options.trials));
-    print(stdout,
-          QStringLiteral("trials=%1 damaged=%2 broken_invariants=%3").arg(options.trials).arg(damaged).arg(broken));
+    print(stderr, QStringLiteral("%1 of %2 trials left a changed collection; %3 s")
+                      .arg(changed)
+                      .arg(options.trials)
+                      .arg(double(clock.elapsed()) / 1000.0, 0, 'f', 1));
+    print(stdout, QStringLiteral("trials=%1 damaged=%2 broken_invariants=%3 left_behind=%4")
+                      .arg(options.trials)
+                      .arg(damaged)
+                      .arg(broken)
+                      .arg(leftBehind));
     return damaged == 0 && broken == 0 ? 0 : 1;
 }
 
@@ -546,11 +310,17 @@ int runTrials(const TrialOptions& options)
 
 int main(int argc, char* argv[])
 {
-    // The generator encodes pictures as JPEG, which needs a platform, but the trials must run without a display.
+    // The generator encodes pictures as JPEG, which needs a platform, but the trials must run without a display. A
+    // worker or a check, started again and again, spares itself the platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("zettora-crashtrials"));
+    const bool generates = std::none_of(argv + 1, argv + argc, [](const char* argument) {
+        return qstrcmp(argument, "--work") == 0 || qstrncmp(argument, "--work=", 7) == 0 ||
+               qstrcmp(argument, "--check") == 0 || qstrncmp(argument, "--check=", 8) == 0;
+    });
+    std::unique_ptr<QCoreApplication> application =
+        generates ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zettora-crashtrials"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -567,6 +337,17 @@ int main(int argc, char* argv[])
     const QCommandLineOption delayOption(QStringLiteral("max-delay"),
                                          QStringLiteral("Latest kill, in ms after the worker began (default 400)."),
                                          QStringLiteral("MS"), QStringLiteral("400"));
+    const QCommandLineOption legacyOption(
+        QStringLiteral("legacy"), QStringLiteral("The old Access collection the import converts."),
+        QStringLiteral("FILE"), QStringLiteral(ZETTORA_LEGACY_SAMPLES "/collection-small.mdb"));
+    const QCommandLineOption focusOption(
+        QStringLiteral("focus"),
+        QStringLiteral("The write path every trial (or the worker, after its warm-up) runs: ") +
+            writePaths().join(QStringLiteral(", ")) + QStringLiteral(". Default: each in turn."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption warmupOption(QStringLiteral("warmup"),
+                                          QStringLiteral("With --work, ms of paths at random before the focus."),
+                                          QStringLiteral("MS"), QStringLiteral("0"));
     const QCommandLineOption workOption(
         QStringLiteral("work"), QStringLiteral("Be the worker: write to FILE until killed."), QStringLiteral("FILE"));
     const QCommandLineOption stepsOption(QStringLiteral("steps"),
@@ -574,29 +355,37 @@ int main(int argc, char* argv[])
                                          QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption checkOption(QStringLiteral("check"), QStringLiteral("Only check FILE and stop."),
                                          QStringLiteral("FILE"));
-    parser.addOptions({trialsOption, scrapsOption, seedOption, delayOption, workOption, stepsOption, checkOption});
-    parser.process(app);
+    parser.addOptions({trialsOption, scrapsOption, seedOption, delayOption, legacyOption, focusOption, warmupOption,
+                       workOption, stepsOption, checkOption});
+    parser.process(*application);
 
     TrialOptions options;
-    bool trialsOk = false, scrapsOk = false, seedOk = false, delayOk = false, stepsOk = false;
+    bool trialsOk = false, scrapsOk = false, seedOk = false, delayOk = false, stepsOk = false, warmupOk = false;
     options.trials = parser.value(trialsOption).toInt(&trialsOk);
     options.scraps = parser.value(scrapsOption).toInt(&scrapsOk);
     options.seed = parser.value(seedOption).toUInt(&seedOk);
     options.maxDelayMs = parser.value(delayOption).toInt(&delayOk);
+    options.legacySource = parser.value(legacyOption);
+    options.focus = parser.value(focusOption);
     const int steps = parser.value(stepsOption).toInt(&stepsOk);
-    if (!trialsOk || !scrapsOk || !seedOk || !delayOk || !stepsOk || options.trials < 1 || options.scraps < 10 ||
-        options.scraps > 32767 || steps < 0) {
+    const int warmupMs = parser.value(warmupOption).toInt(&warmupOk);
+    if (!trialsOk || !scrapsOk || !seedOk || !delayOk || !stepsOk || !warmupOk || options.trials < 1 ||
+        options.scraps < 10 || options.scraps > 32767 || steps < 0 || warmupMs < 0 ||
+        (!options.focus.isEmpty() && !writePaths().contains(options.focus))) {
         print(stderr, QStringLiteral("zettora-crashtrials: bad arguments; see --help"));
         return 2;
     }
 
     try {
         if (parser.isSet(workOption))
-            return runWorker(parser.value(workOption), options.seed, steps);
+            return runWorker(
+                {parser.value(workOption), options.legacySource, options.seed, options.focus, warmupMs, steps});
         if (parser.isSet(checkOption))
-            return runCheck(parser.value(checkOption));
+            return runCheck(parser.value(checkOption), options.legacySource);
         return runTrials(options);
     } catch (const DbError& e) {
+        print(stderr, QStringLiteral("zettora-crashtrials: ") + e.message());
+    } catch (const LegacyImport::ImportError& e) {
         print(stderr, QStringLiteral("zettora-crashtrials: ") + e.message());
     } catch (const std::exception& e) {
         print(stderr, QStringLiteral("zettora-crashtrials: ") + QString::fromUtf8(e.what()));
