@@ -39,7 +39,7 @@ public:
     QString lastMessage;
 };
 
-// Opens nothing; remembers the last file it was handed, so the bench can remove what the program wrote.
+// Opens nothing; remembers the last file it was handed.
 class NoDesktop final : public Desktop {
 public:
     bool openFile(const QString& path) override
@@ -125,6 +125,9 @@ public:
         QAction* button = window->toolbarButton(QString::fromLatin1(key));
         if (!button)
             throw std::runtime_error(std::string("the toolbar has no button ") + key);
+        // A disabled button does nothing when pressed, which would time nothing.
+        if (!button->isEnabled())
+            throw std::runtime_error(std::string("the toolbar's button ") + key + " is disabled");
         button->trigger();
     }
 
