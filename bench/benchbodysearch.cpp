@@ -6,20 +6,20 @@
 #include "database/query.h"
 #include "database/resultset.h"
 #include "listingwindow.h"
+#include "mainwindow/scraplistcontroller.h"
 #include "search/bodyindex.h"
 #include "search/bodyindexer.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -67,29 +67,36 @@ Words common()
     return {QStringLiteral("関係者"), {QStringLiteral("関係者")}, 10001, 32767};
 }
 
-// The window's worker has checked the index of the collection it opened.
-ListingWindow& readyWindow(BenchContext& context)
-{
-    ListingWindow& listing = listingWindowOf(context);
-    QDeadlineTimer deadline(600000);
-    while (listing.collection->bodyIndexer()->isRunning() && !deadline.hasExpired())
-        QThread::msleep(10);
-    QCoreApplication::processEvents();
-    return listing;
-}
-
-// From the Enter in the field until the list is filled and drawn.
+// From the Enter in the field until the list is filled and drawn; the window's worker has made and checked the index.
 qint64 bodySearch(BenchContext& context, const QString& typed)
 {
-    ListingWindow& listing = readyWindow(context);
-    auto* field = listing.window->findChild<QLineEdit*>(QStringLiteral("BodySearch"));
+    ListingWindow& listing = listingWindowOf(context);
+    // The toolbar is laid anew with each mode, and a field it dropped may linger until deleted.
+    QLineEdit* field = nullptr;
+    for (auto* candidate : listing.window->findChildren<QLineEdit*>(QStringLiteral("BodySearch"))) {
+        if (candidate->isVisible())
+            field = candidate;
+    }
     if (!field)
         throw std::runtime_error("the search toolbar has no body search field");
+    auto* list = listing.window->findChild<ScrapListController*>();
+    if (!list)
+        throw std::runtime_error("the window has no list");
+    // What the list reports, not its count kept from an earlier listing: a text of no words searches nothing.
+    std::optional<int> listed;
+    const QMetaObject::Connection watch =
+        QObject::connect(list, &ScrapListController::listed, [&listed](int count) { listed = count; });
+    listing.dialogs.lastMessage.clear();
     field->setText(typed);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QCoreApplication::sendEvent(field, &enter);
     QCoreApplication::processEvents();
-    return listing.window->resultCount();
+    QObject::disconnect(watch);
+    if (!listed)
+        throw std::runtime_error("no word to search for in: " + typed.toStdString());
+    if (*listed < 0)
+        throw std::runtime_error("the search could not be run: " + listing.dialogs.lastMessage.toStdString());
+    return *listed;
 }
 
 // What a LIKE scan of every body finds: the searched words are in no title or keyword.
@@ -112,8 +119,9 @@ BenchOp searchOp(const QString& name, Words (*words)())
             const Words w = words();
             const qint64 found = bareScan(context, w);
             if (found < w.fewest || found > w.most)
-                throw std::runtime_error(name.toStdString() + ": the generated collection holds the word in " +
-                                         std::to_string(found) + " bodies");
+                throw std::runtime_error("the collection holds its word in " + std::to_string(found) +
+                                         " bodies where a generated one holds " + std::to_string(w.fewest) + " to " +
+                                         std::to_string(w.most) + " (--search times words of your own)");
             return found;
         });
 }
@@ -121,7 +129,7 @@ BenchOp searchOp(const QString& name, Words (*words)())
 // The scraps body_search_common finds, listed by their rowids: what listing them costs without any search.
 qint64 listCommonRows(BenchContext& context)
 {
-    ListingWindow& listing = readyWindow(context);
+    ListingWindow& listing = listingWindowOf(context);
     static bool made = false;
     if (!made) {
         listing.session.connection()->execute(
@@ -139,7 +147,6 @@ qint64 listCommonRows(BenchContext& context)
 // Making the whole index anew on the generated collection; beside it, reading every body once.
 std::vector<double> indexBuild(BenchContext& context)
 {
-    readyWindow(context);
     BodyIndex::registerFunctions(*context.connection);
     QElapsedTimer timer;
     timer.start();
@@ -232,6 +239,11 @@ std::vector<double> readAllBodies(BenchContext& context)
 }
 
 } // namespace
+
+BenchOp typedSearchOp(const QString& name, const QString& typed)
+{
+    return wholeOp(name, [typed](BenchContext& context) { return bodySearch(context, typed); }, {});
+}
 
 void registerBodySearchOps(BenchRegistry& registry)
 {

@@ -2,6 +2,7 @@
 #include "database/connection.h"
 #include "database/opening.h"
 #include "database/schema.h"
+#include "listingwindow.h"
 #include "search/bodyindex.h"
 
 #include <sqlite3.h>
@@ -38,6 +39,7 @@ qint64 openBare(BenchContext& context)
         sqlite3_close(handle);
         throw std::runtime_error("cannot open " + path.toStdString());
     }
+    sqlite3_busy_timeout(handle, kBareBusyMs);
     sqlite3_stmt* statement = nullptr;
     qint64 kind = 0;
     if (sqlite3_prepare_v2(handle, "SELECT dbid FROM DBID ORDER BY rowid LIMIT 1", -1, &statement, nullptr) ==
@@ -49,10 +51,17 @@ qint64 openBare(BenchContext& context)
     return kind;
 }
 
+// Both time a collection as every opening after the first finds it: checked, with its body index made and caught
+// up by the window's worker (a file from elsewhere comes without one).
+void indexMade(BenchContext& context)
+{
+    listingWindowOf(context);
+}
+
 } // namespace
 
 void registerOpeningOps(BenchRegistry& registry)
 {
-    registry.push_back(wholeOp(QStringLiteral("open"), openCollection, openBare));
-    registry.push_back(wholeOp(QStringLiteral("index_check"), checkIndex, openBare));
+    registry.push_back(wholeOp(QStringLiteral("open"), openCollection, openBare, indexMade));
+    registry.push_back(wholeOp(QStringLiteral("index_check"), checkIndex, openBare, indexMade));
 }

@@ -20,12 +20,17 @@ struct BenchContext {
     QString firstMajorClass;
     // The main window on the collection, made by the first operation that needs it.
     std::shared_ptr<ListingWindow> window;
+    // Run untimed before each operation, so that none inherits what the one before it left running or open.
+    std::function<void(BenchContext&)> beforeEachOp;
 };
 
 // One measured operation. run() does it the program's way, bare() reads the same rows with plain SQLite calls;
-// both return a count (rows, or a value read) that must agree, so the two are known to do the same work.
+// both return a count (rows, or a value read) that must agree, so the two are known to do the same work. Without
+// bare() the line tells run()'s count as hits instead.
 struct BenchOp {
     QString name;
+    // Brings about, untimed, the state the operation starts from (a listing, an index made).
+    std::function<void(BenchContext&)> prepare;
     std::function<qint64(BenchContext&)> run;
     std::function<qint64(BenchContext&)> bare;
     // Per-item operations (one step, one registration) time each item themselves: one call returns the time
@@ -40,10 +45,11 @@ using BenchRegistry = std::vector<BenchOp>;
 
 // An operation timed as a whole, several runs against as many bare reads.
 inline BenchOp wholeOp(const QString& name, std::function<qint64(BenchContext&)> run,
-                       std::function<qint64(BenchContext&)> bare)
+                       std::function<qint64(BenchContext&)> bare, std::function<void(BenchContext&)> prepare = {})
 {
     BenchOp op;
     op.name = name;
+    op.prepare = std::move(prepare);
     op.run = std::move(run);
     op.bare = std::move(bare);
     return op;
@@ -78,8 +84,15 @@ void registerSpeechOps(BenchRegistry& registry);
 bool writeSpeechWav(const QString& path, const QString& text, const char* language);
 void registerStartupOps(BenchRegistry& registry);
 
-// The main window on the context's collection, listing every scrap; the first call builds it.
+// The main window on the context's collection; the first call builds it and waits for its worker.
 ListingWindow& listingWindowOf(BenchContext& context);
+// Waits for the window's worker and brings the window back to its search list, when there is a window.
+void settleWindow(BenchContext& context);
+// A body search for typed, as a user types it into the window's field; its line tells the hits.
+BenchOp typedSearchOp(const QString& name, const QString& typed);
+
+// How long a bare handle waits for a commit of the window's worker before its read fails.
+inline constexpr int kBareBusyMs = 10000;
 
 // Prepares sql on handle, binds texts as UTF-8 in order, steps over every row touching every column without
 // converting anything, and returns the number of rows.

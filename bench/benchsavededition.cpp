@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr int kListed = 10000;
-
 // The first 10,000 scraps in list order, as a search would list them.
 const char* const kListedTail = " ORDER BY LevNo, DocNo LIMIT 10000";
 
@@ -65,13 +63,15 @@ qint64 copyBare(BenchContext& context)
     exec(handle,
          std::string("CREATE TEMP TABLE listed AS SELECT rowid AS r, pfID, skID FROM src.MEMO_IDX") + kListedTail);
     exec(handle, "INSERT INTO MEMO_IDX SELECT m.* FROM temp.listed l JOIN src.MEMO_IDX m ON m.rowid = l.r");
+    // A collection of fewer scraps lists them all.
+    const qint64 listed = sqlite3_changes64(handle);
     exec(handle, "INSERT INTO MEMO_DAT SELECT d.* FROM temp.listed l JOIN src.MEMO_DAT d ON d.pfID = l.pfID");
     exec(handle, "INSERT INTO PHOTO_DRA SELECT p.* FROM temp.listed l JOIN src.PHOTO_DRA p ON p.skID = l.skID "
                  "WHERE l.skID <> 0");
     exec(handle, "INSERT INTO Speak SELECT * FROM src.Speak");
     exec(handle, "COMMIT");
     sqlite3_close(handle);
-    return kListed;
+    return listed;
 }
 
 } // namespace

@@ -17,22 +17,29 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string>
 
-// Answers every question with "no" and every dialog with cancel, so that timing never waits on a person.
+// Answers every question with "no" and every dialog with cancel, so that timing never waits on a person; keeps the
+// last message, so that a failed operation can tell what the program said.
 class SilentDialogs final : public UserDialogs {
 public:
-    void information(const QString&) override {}
-    void exclamation(const QString&) override {}
-    void critical(const QString& text) override { qWarning("zettora-bench: %s", qPrintable(text)); }
+    void information(const QString& text) override { lastMessage = text; }
+    void exclamation(const QString& text) override { lastMessage = text; }
+    void critical(const QString& text) override
+    {
+        lastMessage = text;
+        qWarning("zettora-bench: %s", qPrintable(text));
+    }
     bool askYesNo(const QString&, Icon, Default, int) override { return false; }
     std::optional<QString> openFile(const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> saveFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> chooseFolder(const QString&) override { return std::nullopt; }
     std::optional<QColor> chooseColour(const QColor&) override { return std::nullopt; }
     std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
+    QString lastMessage;
 };
 
-// Opens nothing; remembers the last file it was handed, so the bench can remove what the program wrote.
+// Opens nothing; remembers the last file it was handed.
 class NoDesktop final : public Desktop {
 public:
     bool openFile(const QString& path) override
@@ -91,6 +98,12 @@ public:
             throw std::runtime_error("the main window could not open the collection");
     }
 
+    // Waits, taking the window's events, until the collection's worker has checked the file, made or checked the
+    // body index and caught it up, and no backup runs: a measure taken beside it would time the worker too.
+    void settle();
+    // Back to the search list with no other window open, whatever the last operation left behind.
+    void backToSearch();
+
     // Clicks the class at tree row `row` and lets the list draw itself.
     qint64 listRow(int row)
     {
@@ -107,7 +120,16 @@ public:
         auto* list = window->findChild<QTableView*>(QStringLiteral("fr"));
         Q_EMIT list->pressed(list->model()->index(row - 1, 0));
     }
-    void press(const char* key) { window->toolbarButton(QString::fromLatin1(key))->trigger(); }
+    void press(const char* key)
+    {
+        QAction* button = window->toolbarButton(QString::fromLatin1(key));
+        if (!button)
+            throw std::runtime_error(std::string("the toolbar has no button ") + key);
+        // A disabled button does nothing when pressed, which would time nothing.
+        if (!button->isEnabled())
+            throw std::runtime_error(std::string("the toolbar's button ") + key + " is disabled");
+        button->trigger();
+    }
 
     SilentDialogs dialogs;
     NoDesktop desktop;

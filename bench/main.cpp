@@ -1,5 +1,6 @@
 // zettora-bench: times the program's operations on a large collection against bare SQLite reads of the same rows.
 #include "benchops.h"
+#include "benchrunner.h"
 #include "collectiongenerator.h"
 #include "database/connection.h"
 #include "database/dberror.h"
@@ -19,7 +20,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
-#include <optional>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -62,13 +62,6 @@ double elapsedMs(const QElapsedTimer& timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 void generate(const QString& path, const GeneratorOptions& options)
 {
     GeneratorOptions withProgress = options;
@@ -98,6 +91,9 @@ void setUp(BenchContext& context)
     const QByteArray path = context.path.toUtf8();
     if (sqlite3_open_v2(path.constData(), &context.bare, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         throw std::runtime_error("cannot open " + path.toStdString() + " read-only");
+    // The window's worker writes beside the bare reader; a read waits for its commit as the program's own do.
+    sqlite3_busy_timeout(context.bare, kBareBusyMs);
+    context.beforeEachOp = settleWindow;
 }
 
 void tearDown(BenchContext& context)
@@ -108,56 +104,43 @@ void tearDown(BenchContext& context)
     context.bare = nullptr;
 }
 
-void printLine(const QString& name, const std::vector<double>& times, const std::vector<double>& bareTimes)
+// Each text typed into the body search field, as operations of their own.
+void addTypedSearches(BenchRegistry& operations, const QStringList& typed)
 {
-    const double m = median(times);
-    const double bare = median(bareTimes);
-    print(stdout, QStringLiteral("op=%1 median_ms=%2 min_ms=%3 max_ms=%4 bare_ms=%5 ratio=%6")
-                      .arg(name, ms(m), ms(*std::min_element(times.begin(), times.end())),
-                           ms(*std::max_element(times.begin(), times.end())), ms(bare),
-                           bare > 0 ? ms(m / bare) : QStringLiteral("inf")));
+    for (qsizetype i = 0; i < typed.size(); ++i)
+        operations.push_back(typedSearchOp(QStringLiteral("typed_search_%1").arg(i + 1), typed[i]));
 }
 
-// One warm-up of each, not counted; then the two are interleaved so that drift in the machine hits both alike.
-void measure(const BenchOp& op, BenchContext& context, int runs)
+// With --search alone only the typed searches run; --ops chooses among every operation, typed ones included.
+BenchRegistry chosenOperations(const QStringList& only, const QStringList& typed)
 {
-    if (op.writes && !context.writable)
-        return;
-    if (op.runItems) {
-        printLine(op.name, op.runItems(context), op.bareItems(context));
-        return;
-    }
-    const qint64 expected = op.bare(context);
-    if (const qint64 got = op.run(context); got != expected)
-        print(stderr,
-              QStringLiteral("warning: %1 gave %2 where the bare read gave %3").arg(op.name).arg(got).arg(expected));
-    std::vector<double> times, bareTimes;
-    QElapsedTimer timer;
-    for (int i = 0; i < runs; ++i) {
-        timer.start();
-        op.run(context);
-        times.push_back(elapsedMs(timer));
-        timer.start();
-        op.bare(context);
-        bareTimes.push_back(elapsedMs(timer));
-    }
-    printLine(op.name, times, bareTimes);
-}
-
-int runBench(const QCommandLineParser& parser, const GeneratorOptions& options, int runs, const QStringList& only)
-{
-    const BenchRegistry operations = allOperations();
+    BenchRegistry operations = allOperations();
+    addTypedSearches(operations, typed);
     for (const QString& name : only) {
         if (std::none_of(operations.begin(), operations.end(), [&name](const BenchOp& op) { return op.name == name; }))
             throw std::runtime_error("no operation named " + name.toStdString());
     }
-    std::optional<QTemporaryDir> folder;
+    BenchRegistry chosen;
+    for (const BenchOp& op : operations) {
+        const bool typedOne = op.name.startsWith(QLatin1StringView("typed_search_"));
+        if (only.isEmpty() ? typed.isEmpty() || typedOne : only.contains(op.name))
+            chosen.push_back(op);
+    }
+    return chosen;
+}
+
+int runBench(const QCommandLineParser& parser, const GeneratorOptions& options, int runs, const QStringList& only,
+             const QStringList& typed)
+{
+    const BenchRegistry operations = chosenOperations(only, typed);
+    const QTemporaryDir folder;
+    if (!folder.isValid())
+        throw std::runtime_error("cannot make a temporary folder");
+    // What the window writes into the user's cache (the spreadsheets) goes to the run's own folder instead.
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(folder.filePath(QStringLiteral("cache"))));
     BenchContext context;
     if (parser.positionalArguments().isEmpty()) {
-        folder.emplace();
-        if (!folder->isValid())
-            throw std::runtime_error("cannot make a temporary folder");
-        context.path = folder->filePath(QStringLiteral("zettora-bench.mdb"));
+        context.path = folder.filePath(QStringLiteral("zettora-bench.mdb"));
         context.writable = true;
         generate(context.path, options);
     } else {
@@ -166,18 +149,22 @@ int runBench(const QCommandLineParser& parser, const GeneratorOptions& options, 
             throw std::runtime_error("no such file: " + given.toStdString());
         // The program adds missing lookup indexes when it opens a file; the bench works on a copy so that the
         // user's file is only ever read.
-        folder.emplace();
-        context.path = folder->filePath(QFileInfo(given).fileName());
-        if (!folder->isValid() || !QFile::copy(given, context.path))
+        context.path = folder.filePath(QFileInfo(given).fileName());
+        if (!QFile::copy(given, context.path))
             throw std::runtime_error("cannot copy " + given.toStdString() + " to a temporary folder");
     }
     setUp(context);
-    for (const BenchOp& op : operations) {
-        if (only.isEmpty() || only.contains(op.name))
-            measure(op, context, runs);
-    }
+    const QStringList failed = measureAll(
+        operations, context, runs,
+        {[](const QString& line) { print(stdout, line); }, [](const QString& line) { print(stderr, line); }});
     tearDown(context);
-    return 0;
+    if (failed.isEmpty())
+        return 0;
+    print(stderr, QStringLiteral("zettora-bench: %1 of %2 operations failed: %3")
+                      .arg(failed.size())
+                      .arg(operations.size())
+                      .arg(failed.join(QStringLiteral(", "))));
+    return 1;
 }
 
 } // namespace
@@ -219,16 +206,28 @@ int main(int argc, char* argv[])
     const QCommandLineOption languageOption(QStringLiteral("language"),
                                             QStringLiteral("espeak-ng voice for --speak-wav (default ja)."),
                                             QStringLiteral("VOICE"), QStringLiteral("ja"));
-    parser.addOptions(
-        {generateOnly, scrapsOption, seedOption, runsOption, opsOption, speakOption, textOption, languageOption});
+    const QCommandLineOption searchOption(
+        QStringLiteral("search"),
+        QStringLiteral("Time a body search for TEXT as typed into the window's field (op=typed_search_N); may be "
+                       "given again. Without --ops only these searches run."),
+        QStringLiteral("TEXT"));
+    const QCommandLineOption noIndexOption(QStringLiteral("no-body-index"),
+                                           QStringLiteral("Generate the collection without its body index, as a "
+                                                          "file from elsewhere comes; the window then makes it."));
+    parser.addOptions({generateOnly, scrapsOption, seedOption, runsOption, opsOption, searchOption, noIndexOption,
+                       speakOption, textOption, languageOption});
     parser.process(app);
 
     GeneratorOptions options;
     bool scrapsOk = false, seedOk = false, runsOk = false;
     options.scraps = parser.value(scrapsOption).toInt(&scrapsOk);
     options.seed = parser.value(seedOption).toUInt(&seedOk);
+    options.bodyIndex = !parser.isSet(noIndexOption);
     const int runs = parser.value(runsOption).toInt(&runsOk);
-    if (!scrapsOk || !seedOk || !runsOk || runs < 1 || parser.positionalArguments().size() > 1) {
+    const QStringList typed = parser.values(searchOption);
+    const bool typedBlank =
+        std::any_of(typed.begin(), typed.end(), [](const QString& text) { return text.trimmed().isEmpty(); });
+    if (!scrapsOk || !seedOk || !runsOk || runs < 1 || typedBlank || parser.positionalArguments().size() > 1) {
         print(stderr, QStringLiteral("zettora-bench: bad arguments; see --help"));
         return 2;
     }
@@ -242,7 +241,7 @@ int main(int argc, char* argv[])
             generate(parser.value(generateOnly), options);
             return 0;
         }
-        return runBench(parser, options, runs, parser.value(opsOption).split(u',', Qt::SkipEmptyParts));
+        return runBench(parser, options, runs, parser.value(opsOption).split(u',', Qt::SkipEmptyParts), typed);
     } catch (const DbError& e) {
         print(stderr, QStringLiteral("zettora-bench: ") + e.message());
     } catch (const std::exception& e) {

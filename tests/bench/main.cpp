@@ -1,4 +1,5 @@
 #include "generatortest.h"
+#include "runnertest.h"
 #include "testmain.h"
 
 #include <QGuiApplication>
@@ -6,5 +7,5 @@
 int main(int argc, char* argv[])
 {
     // Pictures are encoded through Qt's image plugins, which need a GUI application.
-    return runTestClasses<QGuiApplication, GeneratorTest>(argc, argv);
+    return runTestClasses<QGuiApplication, GeneratorTest, RunnerTest>(argc, argv);
 }
