@@ -429,7 +429,7 @@ void Worker::changePictures()
 
 void Worker::renumberTree()
 {
-    if (WriteClassTree(db(), rotatedClasses(storedClasses(db())), true) != ClassWrite::Done)
+    if (!WriteClassTree(db(), rotatedClasses(storedClasses(db())), true))
         fail(QStringLiteral("the class tree could not be written"));
 }
 
@@ -568,7 +568,7 @@ void Worker::deleteClass()
     if (candidates.isEmpty())
         return;
     const qsizetype index = candidates[m_rng.bounded(int(candidates.size()))];
-    if (DeleteClassEverywhere(db(), rows[index].path, withoutClass(rows, index)) != ClassWrite::Done)
+    if (!DeleteClassEverywhere(db(), rows[index].path, withoutClass(rows, index)))
         fail(QStringLiteral("a class could not be deleted"));
 }
 
@@ -593,7 +593,7 @@ void Worker::importFolder()
         for (const FolderClass& minor : middle.children)
             append(middleRow, minor.name, {major->name, middle.name, minor.name});
     }
-    if (WriteClassTree(db(), renumbered(rows), true) != ClassWrite::Done)
+    if (!WriteClassTree(db(), renumbered(rows), true))
         fail(QStringLiteral("the imported folder could not be saved"));
 }
 
@@ -608,16 +608,18 @@ void Worker::editFavourites()
     const int roll = m_rng.bounded(3);
     const QString name = text(m_rng.bounded(3, 40));
     if (ids.size() < 4 || (roll == 0 && ids.size() < 16)) {
-        (void)AddFavouriteRow(db(), name, QStringLiteral("https://example.invalid/%1").arg(m_rng.generate()), ids);
+        if (!AddFavouriteRow(db(), name, QStringLiteral("https://example.invalid/%1").arg(m_rng.generate()), ids))
+            fail(QStringLiteral("a favourite could not be added"));
         return;
     }
     const qsizetype chosen = m_rng.bounded(int(ids.size()));
     if (roll == 1) {
         QList<qint64> after = ids;
         after.removeAt(chosen);
-        DeleteFavouriteRow(db(), ids[chosen], after);
-    } else {
-        SaveFavouriteName(db(), ids[chosen], name);
+        if (!DeleteFavouriteRow(db(), ids[chosen], after))
+            fail(QStringLiteral("a favourite could not be deleted"));
+    } else if (!SaveFavouriteName(db(), ids[chosen], name)) {
+        fail(QStringLiteral("a favourite could not be renamed"));
     }
 }
 

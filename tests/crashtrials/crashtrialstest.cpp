@@ -68,7 +68,8 @@ QString wholeCollection(const TestFolder& folder, bool indexed)
     const QString main = QString::fromLatin1(BodyIndex::kMainSchema);
     BodyIndex::registerFunctions(*connection);
     BodyIndex::reset(*connection, main, QString());
-    BodyIndex::catchUpAll(*connection, main, {}, {});
+    if (!BodyIndex::catchUpAll(*connection, main, {}, {}))
+        qFatal("the body index did not catch up");
     return path;
 }
 
