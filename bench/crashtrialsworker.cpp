@@ -178,7 +178,7 @@ private:
     void writeSettings();
     void editSheet();
     void createCollection();
-    void runIndexer(std::function<void(Connection&)> prepare);
+    void runIndexer(std::function<QString(Connection&)> prepare);
 
     TrialFiles m_files;
     QString m_legacySource;
@@ -523,7 +523,10 @@ void Worker::openAgain()
     for (const QString& name : lookups)
         db().execute(QStringLiteral("DROP INDEX \"") + name + u'"');
     tell({QString::fromLatin1(WorkerLine::kPath), QStringLiteral("open")});
-    runIndexer([](Connection& worker) { Schema::ensureIndexes(worker); });
+    runIndexer([](Connection& worker) {
+        Schema::ensureIndexes(worker);
+        return QString();
+    });
     Query made(db(), QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type = 'index' AND sql IS NOT NULL "
                                     "AND name NOT LIKE 'zettora\\_%' ESCAPE '\\'"));
     if (!made.next() || made.integer(0) < lookups.size())
@@ -531,7 +534,7 @@ void Worker::openAgain()
 }
 
 // The real index worker on its own thread, waited for as the window would not.
-void Worker::runIndexer(std::function<void(Connection&)> prepare)
+void Worker::runIndexer(std::function<QString(Connection&)> prepare)
 {
     BodyIndexer indexer;
     BodyIndexer::Job job;

@@ -5,6 +5,7 @@
 #include "database/dberror.h"
 #include "database/query.h"
 #include "database/schema.h"
+#include "database/stalefiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -28,8 +29,6 @@ const QString kNameFormat = QStringLiteral("yyyyMMdd-HHmmss-zzz");
 constexpr int kDaily = 7;
 constexpr int kWeekly = 4;
 constexpr int kMonthly = 12;
-// A partial copy older than this belongs to no backup still running.
-constexpr qint64 kPartialLifeSeconds = 3600;
 const QString kNotSound = QStringLiteral("バックアップを確かめられませんでした。");
 
 RowCounts countRows(Connection& connection)
@@ -233,14 +232,8 @@ Result<QString> make(const QString& source, const QString& folder, const QDateTi
         if (!keep.contains(i))
             QFile::remove(paths[i]);
     }
-    // A copy whose program was killed half way is never finished: its partial file and journal go too, once they
-    // are old enough that no backup running now can own them.
-    const QDateTime stale = QDateTime::currentDateTime().addSecs(-kPartialLifeSeconds);
-    for (const QFileInfo& file :
-         QDir(folder).entryInfoList({QStringLiteral("*.partial"), QStringLiteral("*.partial-journal")}, QDir::Files)) {
-        if (file.lastModified() < stale)
-            QFile::remove(file.absoluteFilePath());
-    }
+    // A copy whose program was killed half way is never finished: its partial file and journal go too.
+    removeStaleFiles(folder, {QStringLiteral("*.partial"), QStringLiteral("*.partial-journal")});
     return target;
 }
 

@@ -251,7 +251,17 @@ void Collection::startIndex()
         connection->setTransactionObserver(keeper.get());
         m_indexKeeper = std::move(keeper);
         // Lookup indexes a file from elsewhere lacks are made once the file's check has passed, never before.
-        job.prepare = [](Connection& worker) { Schema::ensureIndexes(worker); };
+        job.prepare = [](Connection& worker) {
+            try {
+                Schema::ensureIndexes(worker);
+            } catch (const DbError& e) {
+                if (e.code() == SQLITE_BUSY || e.code() == SQLITE_LOCKED)
+                    throw;
+                // They make lookups quick, nothing more: a file that cannot take them is used without.
+                qCWarning(lcCollection) << "cannot make the lookup indexes:" << e.message();
+            }
+            return QString();
+        };
     }
     m_indexer->start(job);
 }

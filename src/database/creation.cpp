@@ -6,6 +6,7 @@
 #include "query.h"
 #include "resultset.h"
 #include "schema.h"
+#include "stalefiles.h"
 #include "transaction.h"
 
 #include <QFile>
@@ -117,6 +118,8 @@ void createScrapDatabaseFile(const QString& path)
     const QFileInfo target(path);
     if (target.exists() || target.isSymLink())
         throw DbError(DbError::kFileExists, QStringLiteral("a file of that name already exists: ") + path);
+    // A creation whose program was killed half way left its file; it goes before a new one is begun.
+    removeStaleFiles(target.absolutePath(), {QStringLiteral(".zettora-creating-*")});
     // Not derived from the target's name, which may already be as long as a file name can be.
     const QString partial =
         target.absolutePath() + u"/.zettora-creating-" + QString::number(QRandomGenerator::global()->generate64(), 16);

@@ -199,7 +199,19 @@ bool SaveScrapBody(Connection& connection, qint16 pfID, const QString& text)
                                 u" = ? WHERE rowid = (SELECT rowid FROM "_s + table + u" WHERE "_s + quoted(kPfID) +
                                 u" = ? ORDER BY rowid LIMIT 1)"_s);
     write.bind(1, text).bind(2, qint64(pfID)).run();
-    return write.changes() == 1;
+    if (write.changes() != 1)
+        return false;
+    // Marks beyond a body made shorter would be cut away at every showing: they are cut in the log too.
+    const QString marks = quoted(Schema::kMemoUnderline);
+    const qint64 length = text.size();
+    Query drop(connection, u"DELETE FROM "_s + marks + u" WHERE "_s + quoted(kPfID) + u" = ? AND "_s + quoted(kStartP) +
+                               u" >= ?"_s);
+    drop.bind(1, qint64(pfID)).bind(2, length).run();
+    Query cut(connection, u"UPDATE "_s + marks + u" SET "_s + quoted(kSelLen) + u" = ? - "_s + quoted(kStartP) +
+                              u" WHERE "_s + quoted(kPfID) + u" = ? AND "_s + quoted(kStartP) + u" + "_s +
+                              quoted(kSelLen) + u" > ?"_s);
+    cut.bind(1, length).bind(2, qint64(pfID)).bind(3, length).run();
+    return true;
 }
 
 QList<MarkRow> LoadMarks(Connection& connection, qint16 pfID)

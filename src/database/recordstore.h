@@ -52,7 +52,8 @@ void AppendMarkRow(Connection& connection, qint16 pfID, const MarkRow& mark);
 
 // The stored body, or nullopt when the scrap has no body row.
 [[nodiscard]] std::optional<QString> LoadScrapBody(Connection& connection, qint16 pfID);
-// Writes text into the body row; false when there is no body row to write.
+// Writes text into the body row, cutting marks that would run past its end; false when there is no body row to
+// write. Belongs in the caller's transaction.
 [[nodiscard]] bool SaveScrapBody(Connection& connection, qint16 pfID, const QString& text);
 // The marking log in the order it was written.
 QList<MarkRow> LoadMarks(Connection& connection, qint16 pfID);

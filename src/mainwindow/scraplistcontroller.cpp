@@ -73,6 +73,7 @@ ScrapListController::ScrapListController(Session& session, Collection& collectio
 void ScrapListController::clear()
 {
     m_model->clear();
+    m_resultCount = 0;
 }
 
 // Opens source as the session's set, which the list takes over in one step instead of emptying first.
@@ -207,8 +208,8 @@ void ScrapListController::runBodySearch(const QString& typed)
 void ScrapListController::showFiltered()
 {
     const WaitCursor wait;
-    m_resultCount = m_session.resultSet() ? m_session.resultSet()->recordCount() : 0;
     clear();
+    m_resultCount = m_session.resultSet() ? m_session.resultSet()->recordCount() : 0;
     m_list->horizontalHeader()->setVisible(true);
     m_model->showResults();
     Q_EMIT counted(m_resultCount);

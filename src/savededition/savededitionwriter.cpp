@@ -6,6 +6,7 @@
 #include "database/query.h"
 #include "database/resultset.h"
 #include "database/schema.h"
+#include "database/stalefiles.h"
 #include "database/transaction.h"
 #include "savededitionlog.h"
 
@@ -91,6 +92,8 @@ Done SavedEditionWriter::create(const QString& targetPath)
         qCWarning(lcSavedEdition) << "no such folder:" << targetPath;
         return Failure{what, QStringLiteral("保存先のフォルダが見つからないか、フォルダではありません。"), targetPath};
     }
+    // An edition whose program was killed half way left its partial file; it goes before a new one is begun.
+    removeStaleFiles(QFileInfo(targetPath).path(), {QFileInfo(targetPath).fileName() + QStringLiteral(".partial*")});
     QString partial = targetPath + QStringLiteral(".partial");
     for (int n = 2; QFileInfo::exists(partial); ++n)
         partial = targetPath + QStringLiteral(".partial") + QString::number(n);

@@ -31,7 +31,7 @@ void BodyIndexer::start(Job job)
     m_job = std::move(job);
     m_verified = false;
     m_fileChecked = false;
-    m_prepared = false;
+    m_checkPassed = false;
     ++m_run;
     m_running = true;
     m_worker = std::thread([this] { run(true); });
@@ -56,31 +56,23 @@ void BodyIndexer::stop()
     m_running = false;
 }
 
-bool BodyIndexer::checkFile(Connection& connection)
+QString BodyIndexer::checkFile(Connection& connection)
 {
-    // A stop interrupts the check: on a large file it reads every page.
-    sqlite3_progress_handler(
-        connection.handle(), 10000,
-        [](void* self) -> int { return static_cast<BodyIndexer*>(self)->m_stop.load() ? 1 : 0; }, this);
+    // integrity_check, not quick_check: only it compares every lookup index with its table, and an index whose root
+    // points at another index's tree would hand one scrap's body to another.
     QString problem;
     try {
-        Query check(connection, QStringLiteral("PRAGMA main.quick_check(1)"));
+        Query check(connection, QStringLiteral("PRAGMA main.integrity_check(1)"));
         if (!check.next() || check.text(0) != QLatin1StringView("ok"))
             problem = check.text(0);
     } catch (const DbError& e) {
-        if (e.code() == SQLITE_BUSY || e.code() == SQLITE_LOCKED || m_stop.load()) {
-            sqlite3_progress_handler(connection.handle(), 0, nullptr, nullptr);
+        if (e.code() == SQLITE_BUSY || e.code() == SQLITE_LOCKED || m_stop.load())
             throw;
-        }
         problem = e.message();
     }
-    sqlite3_progress_handler(connection.handle(), 0, nullptr, nullptr);
-    const bool sound = problem.isEmpty();
-    if (!sound)
+    if (!problem.isEmpty())
         qCWarning(lcSearch) << "the check of" << m_job.path << "found:" << problem;
-    m_fileChecked = true;
-    Q_EMIT fileChecked(m_run, sound, problem);
-    return sound;
+    return problem;
 }
 
 void BodyIndexer::run(bool verify)
@@ -91,8 +83,21 @@ void BodyIndexer::run(bool verify)
     for (int attempt = 0; attempt < kBusyRetries && !m_stop.load(); ++attempt) {
         try {
             auto connection = Connection::openExisting(m_job.path);
-            if (!m_fileChecked.load() && !checkFile(*connection))
-                break;
+            // A stop interrupts whatever runs: the check reads every page, and a catching up may take a body of
+            // many megabytes.
+            sqlite3_progress_handler(
+                connection->handle(), 10000,
+                [](void* self) -> int { return static_cast<BodyIndexer*>(self)->m_stop.load() ? 1 : 0; }, this);
+            if (!m_fileChecked.load()) {
+                QString problem = m_checkPassed ? QString() : checkFile(*connection);
+                m_checkPassed = problem.isEmpty();
+                if (m_checkPassed && m_job.prepare && !m_job.readOnly)
+                    problem = m_job.prepare(*connection);
+                m_fileChecked = true;
+                Q_EMIT fileChecked(m_run, problem.isEmpty(), problem);
+                if (!problem.isEmpty())
+                    break;
+            }
             BodyIndex::registerFunctions(*connection);
             if (!m_job.cacheFile.isEmpty())
                 BodyIndex::attachCache(*connection, m_job.cacheFile);
@@ -101,16 +106,6 @@ void BodyIndexer::run(bool verify)
                 m_verified = BodyIndex::isSound(*connection, m_job.schema, m_job.stamp);
                 complete = m_verified.load();
                 break;
-            }
-            if (m_job.prepare && !m_prepared) {
-                try {
-                    m_job.prepare(*connection);
-                } catch (const DbError& e) {
-                    if (e.code() == SQLITE_BUSY || e.code() == SQLITE_LOCKED)
-                        throw;
-                    qCWarning(lcSearch) << "cannot prepare" << m_job.path << e.message();
-                }
-                m_prepared = true;
             }
             if (verify) {
                 const bool rebuilding = BodyIndex::verifyOrReset(*connection, m_job.schema, m_job.stamp);
@@ -128,6 +123,8 @@ void BodyIndexer::run(bool verify)
                 [this] { return m_stop.load(); });
             break;
         } catch (const DbError& e) {
+            if (m_stop.load())
+                break;
             if (e.code() != SQLITE_BUSY && e.code() != SQLITE_LOCKED) {
                 qCWarning(lcSearch) << "the body index of" << m_job.path << "cannot be kept:" << e.message();
                 // A file that cannot even be opened for the check is as damaged as one the check refuses.

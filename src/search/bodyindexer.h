@@ -10,7 +10,7 @@
 #include <thread>
 
 // Keeps the body index of the open file in step, away from the window's thread: on opening it first checks the whole
-// file (PRAGMA quick_check, before anything writes to it), then the index
+// file (PRAGMA integrity_check, before anything writes to it), then the index
 // (bringing it in anew when the file was changed where no trigger saw it) and catches up every logged row, on a
 // connection of its own, in short transactions so the window's writes are never held up for long.
 class BodyIndexer final : public QObject {
@@ -28,8 +28,9 @@ public:
         QString stamp{};
         // Nothing is written: the index is used as the file has it, or searches read every body.
         bool readOnly = false;
-        // Runs on the worker's connection once the file's check passed, before the index is touched.
-        std::function<void(Connection&)> prepare{};
+        // Runs on the worker's connection once the file's check passed, before the index is touched; what it
+        // returns (empty when nothing) keeps the file from being written, reported as the check's finding.
+        std::function<QString(Connection&)> prepare{};
     };
 
     // Starts on a file; stops what ran before.
@@ -57,7 +58,8 @@ Q_SIGNALS:
 
 private:
     void run(bool verify);
-    [[nodiscard]] bool checkFile(Connection& connection);
+    // What the check of the whole file found wrong; empty when it is sound.
+    [[nodiscard]] QString checkFile(Connection& connection);
     [[nodiscard]] bool repairDamagedIndex();
 
     Job m_job;
@@ -66,7 +68,7 @@ private:
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_verified{false};
     std::atomic<bool> m_fileChecked{false};
-    bool m_prepared = false;
+    bool m_checkPassed = false;
     quint64 m_run = 0;
 };
 

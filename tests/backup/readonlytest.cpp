@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QLockFile>
+#include <QProcess>
 #include <QRandomGenerator>
 
 #include <optional>
@@ -52,6 +53,56 @@ void spoilPageOf(const TestFolder& folder, const QString& name, const QString& t
     }
     QByteArray bytes = TestFolder::read(folder.path(name));
     bytes.replace((root - 1) * pageSize, pageSize, QByteArray(pageSize, '\xff'));
+    folder.writeFile(name, bytes);
+}
+
+// Runs statements on a file with the sqlite3 shell, which may edit the catalog as no program of ours would.
+void withShell(const QString& path, const QString& sql)
+{
+    QProcess shell;
+    shell.start(u"sqlite3"_s, {path, sql});
+    QVERIFY(shell.waitForFinished(10000));
+    QCOMPARE(shell.exitCode(), 0);
+}
+
+// Two lookup indexes trade their root pages: each tree is sound, so only a comparison with the tables finds it. A
+// second mark makes the two indexes differ.
+void swapIndexRoots(const QString& path, const QString& first, const QString& second)
+{
+    qint64 firstRoot = 0;
+    qint64 secondRoot = 0;
+    {
+        auto connection = Connection::openExisting(path);
+        const QString root = u"SELECT rootpage FROM sqlite_schema WHERE name = '%1'"_s;
+        firstRoot = scalar(*connection, root.arg(first));
+        secondRoot = scalar(*connection, root.arg(second));
+    }
+    withShell(path, u"INSERT INTO MEMO_UNDERLINE (pfID, SelUNDER, StartP, SelLen) VALUES (2, 0, 1, 1); "
+                    u"PRAGMA writable_schema = ON; "
+                    u"UPDATE sqlite_schema SET rootpage = %3 WHERE name = '%1'; "
+                    u"UPDATE sqlite_schema SET rootpage = %4 WHERE name = '%2';"_s.arg(first, second)
+                        .arg(secondRoot)
+                        .arg(firstRoot));
+    QProcess quick;
+    quick.start(u"sqlite3"_s, {path, u"PRAGMA quick_check"_s});
+    QVERIFY(quick.waitForFinished(10000));
+    QCOMPARE(quick.readAllStandardOutput().trimmed(), QByteArray("ok"));
+}
+
+// A lookup index dropped (its pages go to the free list), then the free list's first page pointed at the scraps'
+// own table: a program that made the index again before checking the file would write over the scraps.
+void spoilFreeList(const TestFolder& folder, const QString& name)
+{
+    alterCollection(folder.path(name), u"DROP INDEX MEMO_IDX_class"_s);
+    qint64 root = 0;
+    {
+        auto connection = Connection::openExisting(folder.path(name));
+        root = scalar(*connection, u"SELECT rootpage FROM sqlite_schema WHERE name = 'MEMO_IDX'"_s);
+        QVERIFY(scalar(*connection, u"PRAGMA freelist_count"_s) > 0);
+    }
+    QByteArray bytes = TestFolder::read(folder.path(name));
+    for (int i = 0; i < 4; ++i)
+        bytes[32 + i] = char((root >> (8 * (3 - i))) & 0xff);
     folder.writeFile(name, bytes);
 }
 
@@ -130,6 +181,10 @@ void ReadOnlyOpeningTest::opening_data()
     QTest::newRow("no permission to write") << u"protected"_s << true << true << true << kProtected;
     QTest::newRow("a table missing") << u"DROP TABLE MEMO_UNDERLINE"_s << true << true << true << kDamaged;
     QTest::newRow("damaged where the opening does not look") << u"spoiled"_s << true << true << true << kDamaged;
+    QTest::newRow("a free list leading into the scraps, a lookup index missing")
+        << u"free list"_s << true << true << true << kDamaged;
+    QTest::newRow("two index roots swapped, each tree sound in itself")
+        << u"swapped"_s << true << true << true << kDamaged;
 }
 
 void ReadOnlyOpeningTest::opening()
@@ -149,6 +204,10 @@ void ReadOnlyOpeningTest::opening()
         QVERIFY(holder.tryLock(0));
     else if (how == u"spoiled")
         spoilPageOf(other, u"Other.mdb"_s, u"MEMO_DAT"_s);
+    else if (how == u"free list")
+        spoilFreeList(other, u"Other.mdb"_s);
+    else if (how == u"swapped")
+        swapIndexRoots(target, u"MEMO_DAT_pfID"_s, u"MEMO_UNDERLINE_pfID"_s);
     else if (!how.isEmpty() && how != u"protected")
         alterCollection(target, how);
     const QByteArray before = TestFolder::read(target);

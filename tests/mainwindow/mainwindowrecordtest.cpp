@@ -180,12 +180,22 @@ void MainWindowRecordTest::arrows_stepLikeTheButtons_askingAboutEdits()
 void MainWindowRecordTest::savingTheBody_writesIt()
 {
     RecordFixture f;
+    {
+        // Marks the shorter body no longer reaches are cut in the log, as every showing would cut them.
+        auto c = Connection::openExisting(f.folder.path(QStringLiteral("Zettora.mdb")));
+        addMark(*c, 3, false, 4, 20);
+        addMark(*c, 3, false, 30, 2);
+    }
     MainWindow& w = f.openRecord(3);
     f.body()->setPlainText(QStringLiteral("新しい本文\n二行"));
     w.toolbarButton(QStringLiteral("RecEditMEMO"))->trigger();
     auto c = Connection::openExisting(f.session.databasePath());
     QCOMPARE(scalar(*c, QStringLiteral("SELECT count(*) FROM MEMO_DAT WHERE pfID = 3 AND a01 = '新しい本文\n二行'")),
              1);
+    Query marks(*c,
+                QStringLiteral("SELECT group_concat(startP || '+' || selLen, ' ') FROM MEMO_UNDERLINE WHERE pfID = 3"));
+    QVERIFY(marks.next());
+    QCOMPARE(marks.text(0), QStringLiteral("4+4"));
     // The reference text is not renewed by saving: stepping on asks again.
     f.dialogs.yesNo.enqueue(false);
     w.toolbarButton(QStringLiteral("nextMEMO"))->trigger();
