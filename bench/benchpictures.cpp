@@ -145,7 +145,7 @@ qint64 firstListedScrap(sqlite3* handle)
 
 // The three photographs, stored once as a new picture set of the first listed scrap.
 struct ShownScrap {
-    qint16 skID = 0;
+    qint64 skID = 0;
     std::array<qint64, kPicturesOfScrap> pictureRowids{};
 };
 
@@ -164,7 +164,7 @@ const ShownScrap& shownScrap(BenchContext& context)
     Query counter(connection, QStringLiteral("SELECT skID FROM IDno"));
     if (!counter.next())
         throw std::runtime_error("the collection has no counter row");
-    scrap.skID = qint16(counter.integer(0));
+    scrap.skID = qint64(counter.integer(0));
     Query(connection, QStringLiteral("UPDATE MEMO_IDX SET skID = ? WHERE rowid = ?"))
         .bind(1, qint64(scrap.skID))
         .bind(2, scrapRowid)

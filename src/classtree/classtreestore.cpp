@@ -69,11 +69,11 @@ void RenumberScrapLevNo(Connection& connection, const QList<ClassRow>& rows)
         // A class with no path (below the minor level) would take the scraps filed under the root.
         if (row.path.major.isEmpty())
             continue;
-        update.bind(1, qint16(row.ndMEMO))
+        update.bind(1, qint64(row.ndMEMO))
             .bind(2, row.path.major)
             .bind(3, row.path.middle)
             .bind(4, row.path.minor)
-            .bind(5, qint16(row.ndMEMO))
+            .bind(5, qint64(row.ndMEMO))
             .run();
         update.reset();
     }
@@ -95,8 +95,8 @@ void DeleteScrapsOfClass(Connection& connection, const ClassPath& path)
 {
     struct Scrap {
         qint64 rowid;
-        qint16 skID;
-        qint16 pfID;
+        qint64 skID;
+        qint64 pfID;
     };
     QVariantList values;
     const QString where = scrapsUnder(path, values);
@@ -105,7 +105,7 @@ void DeleteScrapsOfClass(Connection& connection, const ClassPath& path)
         Query select(connection, QStringLiteral("SELECT rowid, skID, pfID FROM MEMO_IDX") + where);
         select.bindAll(values);
         while (select.next())
-            scraps.append({select.integer(0), qint16(select.integer(1)), qint16(select.integer(2))});
+            scraps.append({select.integer(0), qint64(select.integer(1)), qint64(select.integer(2))});
     }
     Query remove(connection, QStringLiteral("DELETE FROM MEMO_IDX WHERE rowid = ?"));
     for (const Scrap& scrap : scraps) {

@@ -3,6 +3,7 @@
 #include "classtreelog.h"
 #include "database/dberror.h"
 #include "database/query.h"
+#include "database/recordstore.h"
 #include "database/schema.h"
 #include "database/transaction.h"
 
@@ -23,28 +24,6 @@ Failure failed(const QString& what, const DbError& e)
     return e.failure(what);
 }
 
-// Advances the favourites' identifier (ndID) in the counter row and returns its new value; nullopt when the row is
-// missing or the identifier is at the 16-bit limit, so that no identifier is handed out twice.
-std::optional<qint16> takeFavouriteId(Connection& connection)
-{
-    const QString name = u'"' + QString::fromUtf16(Schema::table(Schema::name(Schema::kIDno))->columns[0].name) + u'"';
-    Query take(connection, QStringLiteral("UPDATE IDno SET ") + name + QStringLiteral(" = ") + name +
-                               QStringLiteral(" + 1 WHERE rowid = (SELECT min(rowid) FROM IDno) AND ") + name +
-                               QStringLiteral(" < ? RETURNING ") + name);
-    take.bind(1, qint64(std::numeric_limits<qint16>::max()));
-    if (!take.next())
-        return std::nullopt;
-    const auto value = qint16(take.integer(0));
-    take.run();
-    return value;
-}
-
-bool hasCounterRow(Connection& connection)
-{
-    Query any(connection, QStringLiteral("SELECT 1 FROM IDno LIMIT 1"));
-    return any.next();
-}
-
 // Inside the caller's transaction.
 void renumberFavourites(Connection& connection, const QList<qint64>& idsInRowOrder)
 {
@@ -63,21 +42,16 @@ void renumberFavourites(Connection& connection, const QList<qint64>& idsInRowOrd
 
 } // namespace
 
-Result<qint16> AddFavouriteRow(Connection& connection, const QString& fvName, const QString& fvAddress,
+Result<qint64> AddFavouriteRow(Connection& connection, const QString& fvName, const QString& fvAddress,
                                const QList<qint64>& idsInRowOrder)
 {
     const QString what = QStringLiteral("お気に入りの追加に失敗しました。");
     try {
         Transaction transaction(connection);
-        const std::optional<qint16> id = takeFavouriteId(connection);
+        const Result<qint64> id = TakeNextNumber(connection, NumberKind::ndID);
         if (!id) {
-            const bool counted = hasCounterRow(connection);
-            qCWarning(lcClassTree) << "no favourite identifier left; counter row present:" << counted;
-            return Failure{
-                what,
-                counted ? QStringLiteral("お気に入りに付ける番号がもう残っていません。")
-                        : QStringLiteral("番号を管理する行がありません（ファイルが壊れている可能性があります）。"),
-                QStringLiteral("the counter row is missing or its ndID is at its limit")};
+            qCWarning(lcClassTree) << "no favourite identifier:" << id.failure().detail;
+            return id.failure().as(what);
         }
         Query insert(connection,
                      QStringLiteral("INSERT INTO extraNodeWEB (ndWEB, ndID, fvName, fvAddress) VALUES (?, ?, ?, ?)"));
@@ -108,7 +82,7 @@ Done RenumberFavourites(Connection& connection, const QList<qint64>& idsInRowOrd
     return {};
 }
 
-Done DeleteFavouriteRow(Connection& connection, qint16 ndID, const QList<qint64>& idsInRowOrderAfter)
+Done DeleteFavouriteRow(Connection& connection, qint64 ndID, const QList<qint64>& idsInRowOrderAfter)
 {
     try {
         Transaction transaction(connection);
@@ -122,7 +96,7 @@ Done DeleteFavouriteRow(Connection& connection, qint16 ndID, const QList<qint64>
     return {};
 }
 
-Done SaveFavouriteName(Connection& connection, qint16 ndID, const QString& fvName)
+Done SaveFavouriteName(Connection& connection, qint64 ndID, const QString& fvName)
 {
     try {
         Query rename(connection, QStringLiteral("UPDATE extraNodeWEB SET fvName = ? WHERE ") + firstRowWithId());
@@ -133,7 +107,7 @@ Done SaveFavouriteName(Connection& connection, qint16 ndID, const QString& fvNam
     return {};
 }
 
-std::optional<QString> FavouriteAddress(Connection& connection, qint16 ndID)
+std::optional<QString> FavouriteAddress(Connection& connection, qint64 ndID)
 {
     Query favourite(connection, QStringLiteral("SELECT fvAddress FROM extraNodeWEB WHERE ") + firstRowWithId());
     favourite.bind(1, qint64(ndID));

@@ -14,7 +14,7 @@ class Connection;
 
 // Takes the next identifier, stores the favourite under it and renumbers every favourite with the new one last
 // in the tree after idsInRowOrder. Returns the identifier.
-[[nodiscard]] Result<qint16> AddFavouriteRow(Connection& connection, const QString& fvName, const QString& fvAddress,
+[[nodiscard]] Result<qint64> AddFavouriteRow(Connection& connection, const QString& fvName, const QString& fvAddress,
                                              const QList<qint64>& idsInRowOrder);
 
 // The tree row of the favourite with identifier id, given the identifiers of the root's children in order;
@@ -25,11 +25,11 @@ int FavouriteRowOf(const QList<qint64>& idsInRowOrder, qint64 id);
 
 // Deletes the first row with identifier ndID (nothing when there is none) and renumbers the favourites left,
 // given in their new row order.
-[[nodiscard]] Done DeleteFavouriteRow(Connection& connection, qint16 ndID, const QList<qint64>& idsInRowOrderAfter);
-[[nodiscard]] Done SaveFavouriteName(Connection& connection, qint16 ndID, const QString& fvName);
+[[nodiscard]] Done DeleteFavouriteRow(Connection& connection, qint64 ndID, const QList<qint64>& idsInRowOrderAfter);
+[[nodiscard]] Done SaveFavouriteName(Connection& connection, qint64 ndID, const QString& fvName);
 
 // The address of the first favourite with identifier ndID, or nullopt when there is none. Throws DbError.
-[[nodiscard]] std::optional<QString> FavouriteAddress(Connection& connection, qint16 ndID);
+[[nodiscard]] std::optional<QString> FavouriteAddress(Connection& connection, qint64 ndID);
 
 struct FavouriteSite {
     QString name;

@@ -41,10 +41,10 @@ QString helpHint()
     return QStringLiteral("ヘルプ：F1キー");
 }
 
-qint16 keyNumber(const QTreeWidgetItem* node)
+qint64 keyNumber(const QTreeWidgetItem* node)
 {
     // A key that is not a number, or none, counts as 0.
-    return qint16(node->data(0, kKeyRole).toString().trimmed().toInt());
+    return node->data(0, kKeyRole).toString().trimmed().toLongLong();
 }
 
 } // namespace
@@ -494,7 +494,7 @@ bool TreeEditor::AddFavourite()
     // A page title longer than the name column keeps its beginning.
     const QString title = m_web->currentTitle().left(kNameWidth);
     onNodeClicked(root());
-    const Result<qint16> id = AddFavouriteRow(*connection, title, address, favouriteIds());
+    const Result<qint64> id = AddFavouriteRow(*connection, title, address, favouriteIds());
     if (!id) {
         m_dialogs.exclamation(id.message());
         return false;

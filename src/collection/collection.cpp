@@ -9,6 +9,7 @@
 #include "database/creation.h"
 #include "database/dberror.h"
 #include "database/opening.h"
+#include "database/recordstore.h"
 #include "database/schema.h"
 #include "search/bodyindex.h"
 #include "search/bodyindexer.h"
@@ -250,8 +251,17 @@ void Collection::startIndex()
         keeper->setWorkerBusy(true);
         connection->setTransactionObserver(keeper.get());
         m_indexKeeper = std::move(keeper);
-        // Lookup indexes a file from elsewhere lacks are made once the file's check has passed, never before.
-        job.prepare = [](Connection& worker) {
+        // Read on the worker once the file's check has passed, taken up by onFileChecked: the numbers in use, and
+        // those in use twice, which keep the file from being written.
+        auto findings = std::make_shared<Findings>();
+        m_findings = findings;
+        job.prepare = [findings](Connection& worker) -> QString {
+            findings->usedTwice = NumbersUsedTwice(worker);
+            if (!findings->usedTwice.isEmpty())
+                return QStringLiteral("numbers in use twice: ") + findings->usedTwice.join(u"; ");
+            for (const NumberKind kind : {NumberKind::DocNo, NumberKind::pfID, NumberKind::skID, NumberKind::ndID})
+                findings->inUse[counterColumnOf(kind)] = LargestNumberInUse(worker, kind);
+            // Lookup indexes a file from elsewhere lacks are made once the file's check has passed, never before.
             try {
                 Schema::ensureIndexes(worker);
             } catch (const DbError& e) {
@@ -286,9 +296,14 @@ void Collection::onFileChecked(quint64 run, bool sound, const QString& problem)
     Connection* connection = m_session.connection();
     if (!connection || run != m_indexer->runNumber())
         return;
+    const std::shared_ptr<Findings> findings = std::exchange(m_findings, nullptr);
     if (sound) {
         if (m_session.isReadOnly())
             return;
+        if (findings) {
+            for (auto it = findings->inUse.cbegin(); it != findings->inUse.cend(); ++it)
+                connection->setNumberInUse(it.key(), it.value());
+        }
         try {
             connection->allowWrites();
         } catch (const DbError& e) {
@@ -300,15 +315,20 @@ void Collection::onFileChecked(quint64 run, bool sound, const QString& problem)
         backUpIfDue();
         return;
     }
-    qCWarning(lcCollection) << "damaged:" << m_session.databasePath() << problem;
-    if (m_readOnlyReason == ReadOnlyReason::Damaged)
+    const bool usedTwice = findings && !findings->usedTwice.isEmpty();
+    const ReadOnlyReason reason = usedTwice ? ReadOnlyReason::NumbersInUseTwice : ReadOnlyReason::Damaged;
+    qCWarning(lcCollection) << "not to be written:" << m_session.databasePath() << problem;
+    if (m_readOnlyReason == reason)
         return;
-    m_readOnlyReason = ReadOnlyReason::Damaged;
+    m_readOnlyReason = reason;
     if (!m_session.isSavedEdition()) {
         m_session.setReadOnly();
         Q_EMIT turnedReadOnly();
     }
-    m_dialogs.critical(readOnlyNotice(ReadOnlyReason::Damaged));
+    if (usedTwice)
+        m_dialogs.exclamation(readOnlyNotice(reason) + u'\n' + findings->usedTwice.mid(0, 5).join(u'\n'));
+    else
+        m_dialogs.critical(readOnlyNotice(reason));
 }
 
 void Collection::backUpIfDue()

@@ -3,7 +3,9 @@
 #include "backup/backupstore.h"
 #include "common/result.h"
 
+#include <QHash>
 #include <QObject>
+#include <QStringList>
 #include <QString>
 
 #include <memory>
@@ -88,6 +90,12 @@ private:
     void backUpIfDue();
     void backUpAfterChanges();
 
+    // What the worker read of the file once its check passed.
+    struct Findings {
+        QStringList usedTwice;
+        QHash<QString, qint64> inUse;
+    };
+
     Session& m_session;
     UserDialogs& m_dialogs;
     const Options m_options;
@@ -101,4 +109,5 @@ private:
     BackupWorker* m_backupWorker = nullptr;
     bool m_backupAnnounced = false;
     qint64 m_changesAtOpen = 0;
+    std::shared_ptr<Findings> m_findings;
 };

@@ -6,7 +6,7 @@
 // record of a result set happens to be current.
 struct ScrapIdentity {
     qint64 rowid = 0; // of its MEMO_IDX row
-    qint16 docNo = 0;
-    qint16 pfID = 0;
-    qint16 skID = 0;
+    qint64 docNo = 0;
+    qint64 pfID = 0;
+    qint64 skID = 0;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <SQLiteCpp/Database.h>
@@ -45,6 +46,11 @@ public:
     bool hasTable(const QString& name) const;
     qint64 lastInsertRowid() const;
 
+    // The largest number of a counter column of IDno found in use when the file was checked: the counter moves up to
+    // it when it next gives a number (a counter left behind by another tool would hand out a number twice).
+    void setNumberInUse(const QString& counterColumn, qint64 number) { m_numbersInUse[counterColumn] = number; }
+    qint64 numberInUse(const QString& counterColumn) const { return m_numbersInUse.value(counterColumn, 0); }
+
     // The one observer of this connection's transactions, or null. Not owned.
     void setTransactionObserver(TransactionObserver* observer) { m_observer = observer; }
     TransactionObserver* transactionObserver() const { return m_observer; }
@@ -56,4 +62,5 @@ private:
     QString m_path;
     SQLite::Database m_db;
     TransactionObserver* m_observer = nullptr;
+    QHash<QString, qint64> m_numbersInUse;
 };

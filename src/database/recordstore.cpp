@@ -47,6 +47,8 @@ const char16_t* counterColumn(NumberKind kind)
         return kSkID;
     case NumberKind::pfID:
         return kPfID;
+    case NumberKind::ndID:
+        return u"ndID";
     }
     return kPfID;
 }
@@ -107,35 +109,84 @@ private:
 
 } // namespace
 
-TakenNumber TakeNextNumber(Connection& connection, NumberKind kind)
+QString counterColumnOf(NumberKind kind)
 {
-    const QString name = QString::fromUtf16(counterColumn(kind));
+    return QString::fromUtf16(counterColumn(kind));
+}
+
+Result<qint64> TakeNextNumber(Connection& connection, NumberKind kind)
+{
+    const QString name = counterColumnOf(kind);
     const QString column = quoted(counterColumn(kind));
     const QString counter = quoted(Schema::kIDno);
+    const QString failed = QStringLiteral("番号を取れませんでした。");
     try {
-        // One statement reads and advances, so it works inside a caller's transaction and no two takers meet.
-        Query take(connection, u"UPDATE "_s + counter + u" SET "_s + column + u" = "_s + column +
-                                   u" + 1 WHERE rowid = (SELECT min(rowid) FROM "_s + counter + u") AND "_s + column +
-                                   u" BETWEEN ? AND ? RETURNING "_s + column);
-        take.bind(1, qint64(std::numeric_limits<qint16>::min()) - 1);
-        take.bind(2, qint64(std::numeric_limits<qint16>::max()) - 1);
-        if (take.next()) {
-            const auto value = qint16(take.integer(0));
-            take.run(); // outside a transaction the change is committed only when the statement finishes
-            return {value, false};
-        }
         Query look(connection, u"SELECT "_s + column + u" FROM "_s + counter + u" ORDER BY rowid LIMIT 1"_s);
         if (!look.next()) {
             qCWarning(lcDatabase) << "no number taken: the counter row is missing";
-            return {-1, true};
+            return Failure{failed, kNoCounterRow, QStringLiteral("no counter row")};
+        }
+        const qint64 stored = look.integer(0);
+        const qint64 inUse = connection.numberInUse(name);
+        // One statement moves and advances, so it works inside a caller's transaction and no two takers meet.
+        Query take(connection, u"UPDATE "_s + counter + u" SET "_s + column + u" = max(coalesce("_s + column +
+                                   u", 0), ?) + 1 WHERE rowid = (SELECT min(rowid) FROM "_s + counter + u") AND "_s +
+                                   u"max(coalesce("_s + column + u", 0), ?) < ? RETURNING "_s + column);
+        take.bind(1, inUse).bind(2, inUse).bind(3, std::numeric_limits<qint64>::max());
+        if (take.next()) {
+            const qint64 value = take.integer(0);
+            take.run(); // outside a transaction the change is committed only when the statement finishes
+            if (stored < inUse)
+                qCWarning(lcDatabase).noquote() << "the counter" << name << "stood at" << stored
+                                                << "behind the number in use" << inUse << "; moved up to it";
+            return value;
         }
         qCWarning(lcDatabase).noquote() << "no number taken:" << name << "holds" << look.value(0).toString();
+        return Failure{failed, kNumbersUsedUp, name};
     } catch (const DbError& e) {
         qCWarning(lcDatabase).noquote() << "no number taken from" << name << "-" << e.message();
-    } catch (const std::exception& e) {
-        qCWarning(lcDatabase).noquote() << "no number taken from" << name << "-" << e.what();
+        return e.failure(failed);
     }
-    return {};
+}
+
+qint64 LargestNumberInUse(Connection& connection, NumberKind kind)
+{
+    QString sql;
+    switch (kind) {
+    case NumberKind::DocNo:
+        sql = u"SELECT max(DocNo) FROM MEMO_IDX"_s;
+        break;
+    case NumberKind::pfID:
+        sql = u"SELECT max((SELECT max(pfID) FROM MEMO_IDX), (SELECT max(pfID) FROM MEMO_DAT), "
+              u"(SELECT max(pfID) FROM MEMO_UNDERLINE))"_s;
+        break;
+    case NumberKind::skID:
+        sql = u"SELECT max((SELECT max(skID) FROM MEMO_IDX), (SELECT max(skID) FROM PHOTO_DRA))"_s;
+        break;
+    case NumberKind::ndID:
+        sql = u"SELECT max(ndID) FROM extraNodeWEB"_s;
+        break;
+    }
+    Query largest(connection, sql);
+    // A column of another tool's text counts for nothing: integer() reads it as 0.
+    return largest.next() && !largest.isNull(0) ? std::max<qint64>(largest.integer(0), 0) : 0;
+}
+
+QStringList NumbersUsedTwice(Connection& connection)
+{
+    QStringList found;
+    const std::pair<const char16_t*, const char16_t*> kinds[] = {
+        {u"DocNo", u"文書番号"}, {u"pfID", u"本文番号"}, {u"skID", u"画像番号"}};
+    for (const auto& [column, caption] : kinds) {
+        const QString name = QString::fromUtf16(column);
+        Query twice(connection, u"SELECT "_s + name + u", group_concat(a02, '」「') FROM MEMO_IDX WHERE "_s + name +
+                                    u" <> 0 GROUP BY "_s + name + u" HAVING count(*) > 1 ORDER BY "_s + name +
+                                    u" LIMIT 20"_s);
+        while (twice.next())
+            found << QString::fromUtf16(caption) + u' ' + twice.value(0).toString() + u"：「"_s + twice.text(1) +
+                         u'」';
+    }
+    return found;
 }
 
 void AddScrapIndex(ResultSet& shared, const ScrapIndex& index)
@@ -167,14 +218,14 @@ void AddScrapIndex(ResultSet& shared, const ScrapIndex& index)
     }
 }
 
-void AddScrapBody(Connection& connection, qint16 pfID, const QString& text)
+void AddScrapBody(Connection& connection, qint64 pfID, const QString& text)
 {
     Query insert(connection, u"INSERT INTO "_s + quoted(Schema::kMemoDat) + u" ("_s + quoted(kPfID) + u", "_s +
                                  quoted(kA01) + u") VALUES (?, ?)"_s);
     insert.bind(1, qint64(pfID)).bind(2, text).run();
 }
 
-void AppendMarkRow(Connection& connection, qint16 pfID, const MarkRow& mark)
+void AppendMarkRow(Connection& connection, qint64 pfID, const MarkRow& mark)
 {
     Query insert(connection, u"INSERT INTO "_s + quoted(Schema::kMemoUnderline) + u" ("_s + quoted(kPfID) + u", "_s +
                                  quoted(kSelUnder) + u", "_s + quoted(kStartP) + u", "_s + quoted(kSelLen) +
@@ -182,7 +233,7 @@ void AppendMarkRow(Connection& connection, qint16 pfID, const MarkRow& mark)
     insert.bind(1, qint64(pfID)).bind(2, mark.selUnder ? 1 : 0).bind(3, mark.startP).bind(4, mark.selLen).run();
 }
 
-std::optional<QString> LoadScrapBody(Connection& connection, qint16 pfID)
+std::optional<QString> LoadScrapBody(Connection& connection, qint64 pfID)
 {
     Query read(connection, u"SELECT "_s + quoted(kA01) + u" FROM "_s + quoted(Schema::kMemoDat) + u" WHERE "_s +
                                quoted(kPfID) + u" = ? ORDER BY rowid LIMIT 1"_s);
@@ -192,7 +243,7 @@ std::optional<QString> LoadScrapBody(Connection& connection, qint16 pfID)
     return read.text(0);
 }
 
-bool SaveScrapBody(Connection& connection, qint16 pfID, const QString& text)
+bool SaveScrapBody(Connection& connection, qint64 pfID, const QString& text)
 {
     const QString table = quoted(Schema::kMemoDat);
     Query write(connection, u"UPDATE "_s + table + u" SET "_s + quoted(kA01) +
@@ -214,7 +265,7 @@ bool SaveScrapBody(Connection& connection, qint16 pfID, const QString& text)
     return true;
 }
 
-QList<MarkRow> LoadMarks(Connection& connection, qint16 pfID)
+QList<MarkRow> LoadMarks(Connection& connection, qint64 pfID)
 {
     Query read(connection, u"SELECT "_s + quoted(kSelUnder) + u", "_s + quoted(kStartP) + u", "_s + quoted(kSelLen) +
                                u" FROM "_s + quoted(Schema::kMemoUnderline) + u" WHERE "_s + quoted(kPfID) +
@@ -226,19 +277,19 @@ QList<MarkRow> LoadMarks(Connection& connection, qint16 pfID)
     return marks;
 }
 
-void DeleteScrapBody(Connection& connection, qint16 pfID)
+void DeleteScrapBody(Connection& connection, qint64 pfID)
 {
     Query remove(connection, deleteWhere(Schema::kMemoDat, kPfID));
     runWith(remove, pfID);
 }
 
-void DeleteScrapMarks(Connection& connection, qint16 pfID)
+void DeleteScrapMarks(Connection& connection, qint64 pfID)
 {
     Query remove(connection, deleteWhere(Schema::kMemoUnderline, kPfID));
     runWith(remove, pfID);
 }
 
-void DeletePictureSet(Connection& connection, qint16 skID)
+void DeletePictureSet(Connection& connection, qint64 skID)
 {
     // Picture set 0 means "no pictures": rows filed under it belong to no scrap.
     if (skID == 0)

@@ -79,7 +79,7 @@ MarkRow toggle(QTextCursor selection, const QColor& stress)
 
 } // namespace BodyMarks
 
-Done BodyMarks::toggleAndLog(Session& session, qint16 pfID, const QTextCursor& selection)
+Done BodyMarks::toggleAndLog(Session& session, qint64 pfID, const QTextCursor& selection)
 {
     const MarkRow mark = toggle(selection, ColourValue::toColour(session.markers.stress));
     try {

@@ -21,6 +21,6 @@ void replay(QTextDocument* document, const QList<MarkRow>& marks, const QColor& 
 // Marks the selection, or unmarks it when it is marked as a whole; returns the action for the log.
 MarkRow toggle(QTextCursor selection, const QColor& stress);
 // Toggles the selection in the marker colour of the open collection and logs it for the body pfID.
-[[nodiscard]] Done toggleAndLog(Session& session, qint16 pfID, const QTextCursor& selection);
+[[nodiscard]] Done toggleAndLog(Session& session, qint64 pfID, const QTextCursor& selection);
 
 } // namespace BodyMarks

@@ -187,7 +187,7 @@ private:
     void openPicturesOfShownScrap();
     PicturesWindow* openPicturesWindow(PicturesOpener opener, const std::optional<ScrapIdentity>& scrap,
                                        const QString& title);
-    void onPictureSetChanged(qint64 scrapRowid, qint16 skID);
+    void onPictureSetChanged(qint64 scrapRowid, qint64 skID);
 
     // The web pane: the address box, the start page of the open collection, text clipped to the entry.
     void NavigateToAddressBox();

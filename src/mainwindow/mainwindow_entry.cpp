@@ -106,7 +106,7 @@ void MainWindow::openPicturesForWebPicture()
     m_tabs->setCurrentIndex(TabEntry);
 }
 
-void MainWindow::onPictureSetChanged(qint64 scrapRowid, qint16 skID)
+void MainWindow::onPictureSetChanged(qint64 scrapRowid, qint64 skID)
 {
     if (m_entryScrap && m_entryScrap->rowid == scrapRowid)
         m_entryScrap->skID = skID;

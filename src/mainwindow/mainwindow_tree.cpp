@@ -70,7 +70,7 @@ void MainWindow::onTreeNodeClicked(QTreeWidgetItem* item)
 
 void MainWindow::OpenFavourite()
 {
-    const auto id = qint16(m_currentNode ? m_currentNode->data(0, kKeyRole).toString().trimmed().toInt() : 0);
+    const qint64 id = m_currentNode ? m_currentNode->data(0, kKeyRole).toString().trimmed().toLongLong() : 0;
     if (!m_session.connection())
         return;
     try {

@@ -89,8 +89,8 @@ bool RecordView::takeShownScrap()
         return false;
     try {
         m_shown =
-            ScrapIdentity{set->rowid(), qint16(set->integer(QStringLiteral("DocNo"))),
-                          qint16(set->integer(QStringLiteral("pfID"))), qint16(set->integer(QStringLiteral("skID")))};
+            ScrapIdentity{set->rowid(), qint64(set->integer(QStringLiteral("DocNo"))),
+                          qint64(set->integer(QStringLiteral("pfID"))), qint64(set->integer(QStringLiteral("skID")))};
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot show the current scrap:" << e.message();
         return false;
@@ -330,7 +330,7 @@ void RecordView::toggleMark()
         m_dialogs.critical(logged.message());
 }
 
-void RecordView::notePictureSet(qint64 rowid, qint16 skID)
+void RecordView::notePictureSet(qint64 rowid, qint64 skID)
 {
     if (!m_shown || m_shown->rowid != rowid)
         return;

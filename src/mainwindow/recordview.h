@@ -50,7 +50,7 @@ public:
     // Marks or unmarks the selection and logs it for the shown scrap.
     void toggleMark();
     // The pictures window stored or deleted the scrap's first or last picture.
-    void notePictureSet(qint64 rowid, qint16 skID);
+    void notePictureSet(qint64 rowid, qint64 skID);
     // Where the calendar stands when it shows (beside the sheet), and hiding it.
     void placeCalendar(const QPoint& at);
     void hideCalendar();

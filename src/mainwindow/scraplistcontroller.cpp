@@ -217,7 +217,7 @@ void ScrapListController::showFiltered()
     sizeColumns();
 }
 
-void ScrapListController::notePictureSet(qint64 rowid, qint16 skID)
+void ScrapListController::notePictureSet(qint64 rowid, qint64 skID)
 {
     ResultSet* set = m_session.resultSet();
     if (!set)

@@ -36,7 +36,7 @@ public:
     // The set was narrowed by importance in place.
     void showFiltered();
     // A scrap's picture set changed: the listed snapshot learns it, so the list says "あり" or "なし".
-    void notePictureSet(qint64 rowid, qint16 skID);
+    void notePictureSet(qint64 rowid, qint64 skID);
     void clear();
 
     void exportToSpreadsheet();

@@ -9,7 +9,7 @@
 
 namespace {
 
-void setScrapPictureSet(Connection& connection, qint64 scrapRowid, qint16 skID)
+void setScrapPictureSet(Connection& connection, qint64 scrapRowid, qint64 skID)
 {
     Query update(connection, QStringLiteral("UPDATE MEMO_IDX SET skID = ? WHERE rowid = ?"));
     update.bind(1, qint64(skID)).bind(2, scrapRowid).run();
@@ -19,7 +19,7 @@ void setScrapPictureSet(Connection& connection, qint64 scrapRowid, qint16 skID)
 
 } // namespace
 
-QList<PictureEntry> ListPictures(Connection& connection, qint16 skID)
+QList<PictureEntry> ListPictures(Connection& connection, qint64 skID)
 {
     QList<PictureEntry> pictures;
     if (skID == 0)
@@ -46,21 +46,21 @@ void SaveCaption(Connection& connection, qint64 rowid, const QString& caption)
     update.bind(1, caption.left(kCaptionLength)).bind(2, rowid).run();
 }
 
-void InsertPictureRow(Connection& connection, qint16 skID, const QString& caption, const QByteArray& jpeg)
+void InsertPictureRow(Connection& connection, qint64 skID, const QString& caption, const QByteArray& jpeg)
 {
     Query insert(connection, QStringLiteral("INSERT INTO PHOTO_DRA (skID, a01, a02) VALUES (?, ?, ?)"));
     insert.bind(1, qint64(skID)).bind(2, caption.left(kCaptionLength)).bind(3, jpeg).run();
 }
 
-qint16 AttachPicture(Connection& connection, qint64 scrapRowid, qint16 skID, const QString& caption,
+qint64 AttachPicture(Connection& connection, qint64 scrapRowid, qint64 skID, const QString& caption,
                      const QByteArray& jpeg)
 {
     Transaction transaction(connection);
     if (skID == 0) {
-        const TakenNumber taken = TakeNextNumber(connection, NumberKind::skID);
-        if (taken.value < 0)
-            throw DbError(SQLITE_FULL, QStringLiteral("no picture set number left"));
-        skID = taken.value;
+        const Result<qint64> taken = TakeNextNumber(connection, NumberKind::skID);
+        if (!taken)
+            throw DbError(SQLITE_FULL, QStringLiteral("no picture set number: ") + taken.failure().detail);
+        skID = *taken;
         setScrapPictureSet(connection, scrapRowid, skID);
     }
     InsertPictureRow(connection, skID, caption, jpeg);
@@ -68,7 +68,7 @@ qint16 AttachPicture(Connection& connection, qint64 scrapRowid, qint16 skID, con
     return skID;
 }
 
-qint16 DeletePicture(Connection& connection, qint64 scrapRowid, qint16 skID, qint64 pictureRowid)
+qint64 DeletePicture(Connection& connection, qint64 scrapRowid, qint64 skID, qint64 pictureRowid)
 {
     Transaction transaction(connection);
     Query remove(connection, QStringLiteral("DELETE FROM PHOTO_DRA WHERE rowid = ?"));

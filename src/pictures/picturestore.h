@@ -25,10 +25,10 @@ struct WaitingPicture {
 };
 
 // Adds a picture row to set skID inside the caller's transaction.
-void InsertPictureRow(Connection& connection, qint16 skID, const QString& caption, const QByteArray& jpeg);
+void InsertPictureRow(Connection& connection, qint64 skID, const QString& caption, const QByteArray& jpeg);
 
 // The pictures of set skID in the order they were stored; none for set 0.
-QList<PictureEntry> ListPictures(Connection& connection, qint16 skID);
+QList<PictureEntry> ListPictures(Connection& connection, qint64 skID);
 // The stored bytes of one picture, or nullopt when its row is gone.
 [[nodiscard]] std::optional<QByteArray> PictureBytes(Connection& connection, qint64 rowid);
 // Stores caption (cut to 255 characters) as the picture's caption.
@@ -38,8 +38,8 @@ void SaveCaption(Connection& connection, qint64 rowid, const QString& caption);
 // new number is taken and written into the scrap, in the same transaction as the picture's row, so no scrap is
 // left pointing at an empty set. Returns the scrap's picture set number. Refuses, by throwing, a scrap that is gone
 // and a counter at its limit.
-qint16 AttachPicture(Connection& connection, qint64 scrapRowid, qint16 skID, const QString& caption,
+qint64 AttachPicture(Connection& connection, qint64 scrapRowid, qint64 skID, const QString& caption,
                      const QByteArray& jpeg);
 // Deletes one picture; when it was the last of its set, the scrap's picture set number becomes 0 in the same
 // transaction. Returns the scrap's picture set number afterwards.
-qint16 DeletePicture(Connection& connection, qint64 scrapRowid, qint16 skID, qint64 pictureRowid);
+qint64 DeletePicture(Connection& connection, qint64 scrapRowid, qint64 skID, qint64 pictureRowid);

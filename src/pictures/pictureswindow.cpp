@@ -308,7 +308,7 @@ void PicturesWindow::storeWaitingPicture()
     if (!m_waiting || !m_scrap || !canWrite())
         return;
     try {
-        const qint16 skID = AttachPicture(*m_collection.connection(), m_scrap->rowid, m_scrap->skID,
+        const qint64 skID = AttachPicture(*m_collection.connection(), m_scrap->rowid, m_scrap->skID,
                                           m_caption->toPlainText(), *m_waiting);
         noteSet(skID);
     } catch (const DbError& e) {
@@ -322,7 +322,7 @@ void PicturesWindow::storeWaitingPicture()
     m_dialogs.information(u"表示中の画像を登録しました。 "_s);
 }
 
-void PicturesWindow::noteSet(qint16 skID)
+void PicturesWindow::noteSet(qint64 skID)
 {
     if (!m_scrap || m_scrap->skID == skID)
         return;

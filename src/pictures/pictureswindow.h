@@ -40,7 +40,7 @@ public:
 
 Q_SIGNALS:
     // The scrap's picture set number changed (its first picture stored, its last one deleted).
-    void pictureSetChanged(qint64 scrapRowid, qint16 skID);
+    void pictureSetChanged(qint64 scrapRowid, qint64 skID);
     void helpRequested(int topic);
 
 protected:
@@ -62,7 +62,7 @@ private:
     void toViewing();
     void deleteShownPicture();
     void copyShownPicture();
-    void noteSet(qint16 skID);
+    void noteSet(qint64 skID);
     bool canWrite() const;
     // Commands on the shown picture only while one is shown.
     void enablePictureCommands();

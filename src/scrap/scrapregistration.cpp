@@ -29,7 +29,7 @@ Result<ScrapIdentity> registerScrap(Session& session, ScrapIndex index, const QS
         return Failure{kOpenError, QStringLiteral("データベースが開かれていません。")};
     struct Wanted {
         NumberKind kind;
-        qint16* number;
+        qint64* number;
     };
     QList<Wanted> wanted{{NumberKind::DocNo, &index.docNo}, {NumberKind::pfID, &index.pfID}};
     if (picture)
@@ -37,13 +37,12 @@ Result<ScrapIdentity> registerScrap(Session& session, ScrapIndex index, const QS
     try {
         Transaction transaction(*connection);
         for (const Wanted& w : wanted) {
-            const TakenNumber taken = TakeNextNumber(*connection, w.kind);
-            if (taken.counterMissing)
-                return Failure{QStringLiteral("Critical Error DB broken"),
-                               QStringLiteral("番号を管理する行（IDno）がデータベースにありません。")};
-            if (taken.value < 0)
-                return Failure{kFailed, QStringLiteral("スクラップの番号を使い切りました。")};
-            *w.number = taken.value;
+            const Result<qint64> taken = TakeNextNumber(*connection, w.kind);
+            if (!taken && taken.failure().why == kNoCounterRow)
+                return taken.failure().as(QStringLiteral("Critical Error DB broken"));
+            if (!taken)
+                return taken.failure().as(kFailed);
+            *w.number = *taken;
         }
         // Only now is the listing replaced: a registration refused for want of numbers leaves it as it was.
         if (!session.openResults(indexTableToAppendTo()))

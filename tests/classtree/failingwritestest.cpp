@@ -96,8 +96,8 @@ void FailingWritesTest::failingWrite_isToldWithItsCause_andLosesNothing_data()
                                        << QStringList{u"お気に入りの追加に失敗しました。"_qs + kRefused} << false
                                        << false;
     QTest::newRow("a favourite added with no identifier left")
-        << 0 << u"UPDATE IDno SET ndID = 32767"_qs << u"AddWEB"_qs << QList<bool>{}
-        << QStringList{u"お気に入りの追加に失敗しました。\nお気に入りに付ける番号がもう残っていません。"_qs} << false
+        << 0 << u"UPDATE IDno SET ndID = 9223372036854775807"_qs << u"AddWEB"_qs << QList<bool>{}
+        << QStringList{u"お気に入りの追加に失敗しました。\n番号を使い切りました。"_qs} << false
         << false;
     QTest::newRow("a favourite renamed") << 0 << refuse(u"BEFORE UPDATE OF fvName ON extraNodeWEB"_qs) << u"3=朝刊"_qs
                                          << QList<bool>{}

@@ -95,8 +95,8 @@ private Q_SLOTS:
 class RecordStoreTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void takeNextNumber_advancesOnlyItsColumnOfTheFirstRowUpTo32767_data();
-    void takeNextNumber_advancesOnlyItsColumnOfTheFirstRowUpTo32767();
+    void takeNextNumber_advancesOnlyItsColumnOfTheFirstRow_data();
+    void takeNextNumber_advancesOnlyItsColumnOfTheFirstRow();
     void takeNextNumber_brokenCounter_givesNoneWithoutThrowing_data();
     void takeNextNumber_brokenCounter_givesNoneWithoutThrowing();
     void takeNextNumber_insideTransaction_keptOnlyWhenCommitted_data();

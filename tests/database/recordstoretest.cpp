@@ -54,9 +54,9 @@ QString collectionWithScraps(const TestFolder& folder)
         scrap.skID = s.skID;
         scrap.levNo = s.levNo;
         addScrap(*connection, scrap);
-        AddScrapBody(*connection, qint16(s.pfID), letter);
-        AppendMarkRow(*connection, qint16(s.pfID), {false, 0, 1});
-        AppendMarkRow(*connection, qint16(s.pfID), {true, 0, 1});
+        AddScrapBody(*connection, qint64(s.pfID), letter);
+        AppendMarkRow(*connection, qint64(s.pfID), {false, 0, 1});
+        AppendMarkRow(*connection, qint64(s.pfID), {true, 0, 1});
         for (int i = 0; s.skID != 0 && i < 2; ++i)
             addPicture(*connection, s.skID, letter);
     }
@@ -129,41 +129,45 @@ QStringList marksText(const QList<MarkRow>& marks)
 
 } // namespace
 
-void RecordStoreTest::takeNextNumber_advancesOnlyItsColumnOfTheFirstRowUpTo32767_data()
+void RecordStoreTest::takeNextNumber_advancesOnlyItsColumnOfTheFirstRow_data()
 {
     QTest::addColumn<NumberKind>("kind");
     QTest::addColumn<QString>("change");
-    QTest::addColumn<QList<int>>("taken");
+    QTest::addColumn<qint64>("inUse");
+    QTest::addColumn<QList<qint64>>("taken");
     QTest::addColumn<QStringList>("counter");
 
-    QTest::newRow("DocNo in a new file") << NumberKind::DocNo << QString() << QList<int>{1, 2}
+    QTest::newRow("DocNo in a new file") << NumberKind::DocNo << QString() << 0LL << QList<qint64>{1, 2}
                                          << QStringList{u"9|0|0|0|2"_s};
-    QTest::newRow("skID in a new file") << NumberKind::skID << QString() << QList<int>{1, 2}
+    QTest::newRow("skID in a new file") << NumberKind::skID << QString() << 0LL << QList<qint64>{1, 2}
                                         << QStringList{u"9|0|2|0|0"_s};
-    QTest::newRow("pfID in a new file") << NumberKind::pfID << QString() << QList<int>{1, 2}
+    QTest::newRow("pfID in a new file") << NumberKind::pfID << QString() << 0LL << QList<qint64>{1, 2}
                                         << QStringList{u"9|0|0|2|0"_s};
+    QTest::newRow("ndID of the favourites") << NumberKind::ndID << QString() << 0LL << QList<qint64>{10}
+                                            << QStringList{u"10|0|0|0|0"_s};
     QTest::newRow("second counter row left alone")
-        << NumberKind::pfID << u"INSERT INTO IDno VALUES (1, 1, 50, 50, 50)"_s << QList<int>{1}
+        << NumberKind::pfID << u"INSERT INTO IDno VALUES (1, 1, 50, 50, 50)"_s << 0LL << QList<qint64>{1}
         << QStringList{u"9|0|0|1|0"_s, u"1|1|50|50|50"_s};
-    QTest::newRow("last two numbers") << NumberKind::DocNo << u"UPDATE IDno SET DocNo = 32765"_s
-                                      << QList<int>{32766, 32767, -1, -1} << QStringList{u"9|0|0|0|32767"_s};
-    QTest::newRow("DocNo at the limit") << NumberKind::DocNo << u"UPDATE IDno SET DocNo = 32767"_s << QList<int>{-1}
-                                        << QStringList{u"9|0|0|0|32767"_s};
-    QTest::newRow("skID at the limit") << NumberKind::skID << u"UPDATE IDno SET skID = 32767"_s << QList<int>{-1}
-                                       << QStringList{u"9|0|32767|0|0"_s};
-    QTest::newRow("pfID at the limit") << NumberKind::pfID << u"UPDATE IDno SET pfID = 32767"_s << QList<int>{-1}
-                                       << QStringList{u"9|0|0|32767|0"_s};
-    QTest::newRow("beyond the limit") << NumberKind::pfID << u"UPDATE IDno SET pfID = 40000"_s << QList<int>{-1}
-                                      << QStringList{u"9|0|0|40000|0"_s};
-    QTest::newRow("empty column") << NumberKind::DocNo << u"UPDATE IDno SET DocNo = NULL"_s << QList<int>{-1}
-                                  << QStringList{u"9|0|0|0|NULL"_s};
+    QTest::newRow("on past 32,767") << NumberKind::DocNo << u"UPDATE IDno SET DocNo = 32766"_s << 0LL
+                                    << QList<qint64>{32767, 32768, 32769} << QStringList{u"9|0|0|0|32769"_s};
+    QTest::newRow("behind a number in use: moved up to it")
+        << NumberKind::pfID << u"UPDATE IDno SET pfID = 3"_s << 40000LL << QList<qint64>{40001, 40002}
+        << QStringList{u"9|0|0|40002|0"_s};
+    QTest::newRow("ahead of the numbers in use: kept") << NumberKind::skID << u"UPDATE IDno SET skID = 90"_s << 7LL
+                                                       << QList<qint64>{91} << QStringList{u"9|0|91|0|0"_s};
+    QTest::newRow("empty column") << NumberKind::DocNo << u"UPDATE IDno SET DocNo = NULL"_s << 0LL
+                                  << QList<qint64>{1} << QStringList{u"9|0|0|0|1"_s};
+    QTest::newRow("at the largest number a file holds")
+        << NumberKind::DocNo << u"UPDATE IDno SET DocNo = 9223372036854775807"_s << 0LL << QList<qint64>{-1}
+        << QStringList{u"9|0|0|0|9223372036854775807"_s};
 }
 
-void RecordStoreTest::takeNextNumber_advancesOnlyItsColumnOfTheFirstRowUpTo32767()
+void RecordStoreTest::takeNextNumber_advancesOnlyItsColumnOfTheFirstRow()
 {
     QFETCH(NumberKind, kind);
     QFETCH(QString, change);
-    QFETCH(QList<int>, taken);
+    QFETCH(qint64, inUse);
+    QFETCH(QList<qint64>, taken);
     QFETCH(QStringList, counter);
     TestFolder folder;
     const QString path = folder.newCollection();
@@ -171,12 +175,14 @@ void RecordStoreTest::takeNextNumber_advancesOnlyItsColumnOfTheFirstRowUpTo32767
         alterCollection(path, change);
     {
         auto connection = Connection::openExisting(path);
-        for (const int expected : taken) {
+        connection->setNumberInUse(counterColumnOf(kind), inUse);
+        for (const qint64 expected : taken) {
             if (expected == -1)
                 QTest::ignoreMessage(QtWarningMsg, kNoNumberWarning);
-            const TakenNumber number = TakeNextNumber(*connection, kind);
-            QCOMPARE(int(number.value), expected);
-            QVERIFY(!number.counterMissing);
+            const Result<qint64> number = TakeNextNumber(*connection, kind);
+            QCOMPARE(number ? *number : -1, expected);
+            if (!number)
+                QCOMPARE(number.failure().why, kNumbersUsedUp);
         }
     }
     auto connection = Connection::openExisting(path);
@@ -209,9 +215,9 @@ void RecordStoreTest::takeNextNumber_brokenCounter_givesNoneWithoutThrowing()
         lock.emplace(*other);
 
     QTest::ignoreMessage(QtWarningMsg, kNoNumberWarning);
-    const TakenNumber number = TakeNextNumber(*connection, NumberKind::DocNo);
-    QCOMPARE(int(number.value), -1);
-    QCOMPARE(number.counterMissing, counterMissing);
+    const Result<qint64> number = TakeNextNumber(*connection, NumberKind::DocNo);
+    QVERIFY(!number);
+    QCOMPARE(number.failure().why == kNoCounterRow, counterMissing);
     lock.reset();
     if (change.isEmpty())
         QCOMPARE(counterRows(*connection), QStringList{u"9|0|0|0|0"_s});
@@ -234,11 +240,11 @@ void RecordStoreTest::takeNextNumber_insideTransaction_keptOnlyWhenCommitted()
     auto connection = Connection::openExisting(folder.newCollection());
     {
         Transaction transaction(*connection);
-        QCOMPARE(int(TakeNextNumber(*connection, NumberKind::pfID).value), 1);
+        QCOMPARE(*TakeNextNumber(*connection, NumberKind::pfID), 1);
         if (commit)
             transaction.commit();
     }
-    QCOMPARE(int(TakeNextNumber(*connection, NumberKind::pfID).value), nextTaken);
+    QCOMPARE(*TakeNextNumber(*connection, NumberKind::pfID), nextTaken);
 }
 
 void RecordStoreTest::addScrapIndex_storesEveryFieldAndBecomesCurrent()
@@ -370,11 +376,11 @@ void RecordStoreTest::body_onlyFirstRowOfItsNumberIsReadAndWritten()
     AddScrapBody(*connection, 2, u"other"_s);
     AddScrapBody(*connection, 1, u"second"_s);
 
-    const std::optional<QString> body = LoadScrapBody(*connection, qint16(pfID));
+    const std::optional<QString> body = LoadScrapBody(*connection, qint64(pfID));
     QCOMPARE(body.has_value(), loaded.isValid());
     if (body)
         QCOMPARE(*body, loaded.toString());
-    QCOMPARE(SaveScrapBody(*connection, qint16(pfID), u"saved"_s), loaded.isValid());
+    QCOMPARE(SaveScrapBody(*connection, qint64(pfID), u"saved"_s), loaded.isValid());
     QCOMPARE(rowsOf(*connection, u"SELECT pfID, a01 FROM MEMO_DAT ORDER BY rowid"_s), stored);
 }
 
@@ -424,11 +430,11 @@ void RecordStoreTest::deleteByNumber_removesOnlyThatNumbersRows()
         QVERIFY(expected.removeOne(row));
 
     if (rows == u"body")
-        DeleteScrapBody(*connection, qint16(number));
+        DeleteScrapBody(*connection, qint64(number));
     else if (rows == u"marks")
-        DeleteScrapMarks(*connection, qint16(number));
+        DeleteScrapMarks(*connection, qint64(number));
     else
-        DeletePictureSet(*connection, qint16(number));
+        DeletePictureSet(*connection, qint64(number));
     QCOMPARE(ownedRows(*connection), expected);
 }
 

@@ -1,5 +1,7 @@
 #include "picturestoretest.h"
 
+#include <limits>
+
 #include "database/connection.h"
 #include "database/dberror.h"
 #include "database/query.h"
@@ -100,14 +102,15 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture_data()
     QTest::addColumn<int>("skID");
     QTest::addColumn<QString>("refuse");
     QTest::addColumn<int>("skIDAfter");
-    QTest::addColumn<int>("counterAfter");
+    QTest::addColumn<qint64>("counterAfter");
 
-    QTest::newRow("first picture: new set 1") << 0 << QString() << 1 << 1;
-    QTest::newRow("another picture: same set") << 5 << QString() << 5 << 0;
+    QTest::newRow("first picture: new set 1") << 0 << QString() << 1 << 1LL;
+    QTest::newRow("another picture: same set") << 5 << QString() << 5 << 0LL;
     // The number, the scrap and the row go together or not at all.
     QTest::newRow("row refused")
-        << 0 << u"CREATE TRIGGER t BEFORE INSERT ON PHOTO_DRA BEGIN SELECT RAISE(ABORT, 'no'); END"_s << 0 << 0;
-    QTest::newRow("numbers used up") << 0 << u"UPDATE IDno SET skID = 32767"_s << 0 << 32767;
+        << 0 << u"CREATE TRIGGER t BEFORE INSERT ON PHOTO_DRA BEGIN SELECT RAISE(ABORT, 'no'); END"_s << 0 << 0LL;
+    QTest::newRow("numbers used up") << 0 << u"UPDATE IDno SET skID = 9223372036854775807"_s << 0
+                                     << std::numeric_limits<qint64>::max();
 }
 
 void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
@@ -115,7 +118,7 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
     QFETCH(int, skID);
     QFETCH(QString, refuse);
     QFETCH(int, skIDAfter);
-    QFETCH(int, counterAfter);
+    QFETCH(qint64, counterAfter);
     PictureFixture f(skID);
     if (!refuse.isEmpty())
         f.db->execute(refuse);
@@ -123,7 +126,7 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
 
     bool thrown = false;
     try {
-        QCOMPARE(AttachPicture(*f.db, f.scrapRowid, qint16(skID), QString(300, u'説'), jpeg), qint16(skIDAfter));
+        QCOMPARE(AttachPicture(*f.db, f.scrapRowid, qint64(skID), QString(300, u'説'), jpeg), qint64(skIDAfter));
     } catch (const DbError&) {
         thrown = true;
     }
@@ -131,7 +134,7 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
     QCOMPARE(thrown, !refuse.isEmpty());
     QCOMPARE(f.number(u"SELECT skID FROM MEMO_IDX"_s), skIDAfter);
     QCOMPARE(f.number(u"SELECT skID FROM IDno"_s), counterAfter);
-    const QList<PictureEntry> pictures = ListPictures(*f.db, qint16(skIDAfter));
+    const QList<PictureEntry> pictures = ListPictures(*f.db, qint64(skIDAfter));
     QCOMPARE(pictures.size(), thrown ? 0 : 1);
     if (!thrown) {
         QCOMPARE(pictures[0].caption, QString(kCaptionLength, u'説'));
@@ -143,14 +146,14 @@ void PictureStoreTest::deletingTheLastPicture_clearsTheScrapsSet()
 {
     PictureFixture f;
     const QByteArray jpeg = encodedPicture({8, 8}, "JPG");
-    const qint16 set = AttachPicture(*f.db, f.scrapRowid, 0, u"一枚目"_s, jpeg);
+    const qint64 set = AttachPicture(*f.db, f.scrapRowid, 0, u"一枚目"_s, jpeg);
     AttachPicture(*f.db, f.scrapRowid, set, u"二枚目"_s, jpeg);
     const QList<PictureEntry> pictures = ListPictures(*f.db, set);
     QCOMPARE(pictures.size(), 2);
 
     QCOMPARE(DeletePicture(*f.db, f.scrapRowid, set, pictures[0].rowid), set);
     QCOMPARE(f.number(u"SELECT skID FROM MEMO_IDX"_s), set);
-    QCOMPARE(DeletePicture(*f.db, f.scrapRowid, set, pictures[1].rowid), qint16(0));
+    QCOMPARE(DeletePicture(*f.db, f.scrapRowid, set, pictures[1].rowid), qint64(0));
     QCOMPARE(f.number(u"SELECT skID FROM MEMO_IDX"_s), 0);
     QCOMPARE(f.number(u"SELECT count(*) FROM PHOTO_DRA"_s), 0);
 }

@@ -94,7 +94,7 @@ struct Collection {
     void saveBody(int pfID, const QString& text)
     {
         Transaction transaction(*connection);
-        QVERIFY(SaveScrapBody(*connection, qint16(pfID), text));
+        QVERIFY(SaveScrapBody(*connection, qint64(pfID), text));
         transaction.commit();
     }
 };
