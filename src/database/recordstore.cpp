@@ -157,11 +157,14 @@ qint64 LargestNumberInUse(Connection& connection, NumberKind kind)
         sql = u"SELECT max(DocNo) FROM MEMO_IDX"_s;
         break;
     case NumberKind::pfID:
-        sql = u"SELECT max((SELECT max(pfID) FROM MEMO_IDX), (SELECT max(pfID) FROM MEMO_DAT), "
-              u"(SELECT max(pfID) FROM MEMO_UNDERLINE))"_s;
+        // max() of several values is NULL when one is: an empty table counts as 0.
+        sql =
+            u"SELECT max(coalesce((SELECT max(pfID) FROM MEMO_IDX), 0), coalesce((SELECT max(pfID) FROM MEMO_DAT), 0), "
+            u"coalesce((SELECT max(pfID) FROM MEMO_UNDERLINE), 0))"_s;
         break;
     case NumberKind::skID:
-        sql = u"SELECT max((SELECT max(skID) FROM MEMO_IDX), (SELECT max(skID) FROM PHOTO_DRA))"_s;
+        sql =
+            u"SELECT max(coalesce((SELECT max(skID) FROM MEMO_IDX), 0), coalesce((SELECT max(skID) FROM PHOTO_DRA), 0))"_s;
         break;
     case NumberKind::ndID:
         sql = u"SELECT max(ndID) FROM extraNodeWEB"_s;
@@ -183,8 +186,7 @@ QStringList NumbersUsedTwice(Connection& connection)
                                     u" <> 0 GROUP BY "_s + name + u" HAVING count(*) > 1 ORDER BY "_s + name +
                                     u" LIMIT 20"_s);
         while (twice.next())
-            found << QString::fromUtf16(caption) + u' ' + twice.value(0).toString() + u"：「"_s + twice.text(1) +
-                         u'」';
+            found << QString::fromUtf16(caption) + u' ' + twice.value(0).toString() + u"：「"_s + twice.text(1) + u'」';
     }
     return found;
 }

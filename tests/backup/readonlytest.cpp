@@ -27,6 +27,8 @@ const QString kProtected = u"このデータベースには書き込めません
                            u"　読み取り専用で開きました。"_s;
 const QString kDamaged = u"このデータベースは壊れています。　これ以上壊れないよう読み取り専用にしました。"
                          u"　ファイルメニューの「バックアップから復元…」で以前の状態に戻せます。"_s;
+const QString kNumbersTwice = u"このデータベースには同じ番号のスクラップが複数あります。"
+                              u"　削除や保存で別のスクラップを壊さないよう、読み取り専用で開きました。"_s;
 
 QString collectionWith(const TestFolder& folder, const QString& name, int n)
 {
@@ -185,6 +187,9 @@ void ReadOnlyOpeningTest::opening_data()
         << u"free list"_s << true << true << true << kDamaged;
     QTest::newRow("two index roots swapped, each tree sound in itself")
         << u"swapped"_s << true << true << true << kDamaged;
+    QTest::newRow("two scraps sharing a body number")
+        << u"UPDATE MEMO_IDX SET pfID = 1 WHERE DocNo = 3"_s << true << true << true
+        << kNumbersTwice + u"\n本文番号 1：「記事1」「記事3」"_s;
 }
 
 void ReadOnlyOpeningTest::opening()

@@ -1,6 +1,7 @@
 #include "bodysearchtest.h"
 #include "collectionownertest.h"
 #include "importwindowtest.h"
+#include "largenumberstest.h"
 #include "listlayouttest.h"
 #include "mainwindowliststest.h"
 #include "mainwindowrecordtest.h"
@@ -18,5 +19,5 @@ int main(int argc, char* argv[])
 {
     return runTestClasses<QApplication, MainWindowTest, MainWindowListsTest, MainWindowRecordTest, TypicalRoadTest,
                           ResultsOwnerTest, ListLayoutTest, PicturesWindowTest, ReadAloudTest, BodySearchTest,
-                          ImportWindowTest, QuestionsTest, CollectionOwnerTest>(argc, argv);
+                          ImportWindowTest, QuestionsTest, CollectionOwnerTest, LargeNumbersTest>(argc, argv);
 }

@@ -13,9 +13,9 @@
 
 using namespace Qt::StringLiterals;
 
-// Three scraps under 政治 (tree row 2) and none under 経済 (row 3).
+// Three scraps under 政治 (tree row 2) and none under 経済 (row 3), numbered from `first`.
 struct ThreeScrapsFixture : Fixture {
-    ThreeScrapsFixture()
+    explicit ThreeScrapsFixture(qint64 first = 1)
     {
         auto c = Connection::openExisting(dbPath());
         addClass(*c, 1, u"政治"_s, 2);
@@ -25,12 +25,12 @@ struct ThreeScrapsFixture : Fixture {
             s.title = u"記事%1"_s.arg(i);
             s.major = u"政治"_s;
             s.levNo = 2;
-            s.docNo = i;
-            s.pfID = i;
+            s.docNo = first + i - 1;
+            s.pfID = first + i - 1;
             addScrap(*c, s);
-            addBody(*c, i, u"本文%1"_s.arg(i));
+            addBody(*c, s.pfID, u"本文%1"_s.arg(i));
         }
-        alterCollection(dbPath(), u"UPDATE IDno SET DocNo = 3, pfID = 3"_s);
+        c->execute(u"UPDATE IDno SET DocNo = %1, pfID = %1"_s.arg(first + 2));
     }
     QString dbPath() const { return folder.path(u"Zettora.mdb"_s); }
     void clickClass(int row) const

@@ -69,14 +69,14 @@ void addFavourite(Connection& connection, int ndWEB, int ndID, const QString& na
     insert.run();
 }
 
-void addBody(Connection& connection, int pfID, const QString& text)
+void addBody(Connection& connection, qint64 pfID, const QString& text)
 {
     Query insert(connection, QStringLiteral("INSERT INTO MEMO_DAT (pfID, a01) VALUES (?, ?)"));
     insert.bindAll({pfID, text});
     insert.run();
 }
 
-void addMark(Connection& connection, int pfID, bool selUnder, int startP, int selLen)
+void addMark(Connection& connection, qint64 pfID, bool selUnder, int startP, int selLen)
 {
     Query insert(connection,
                  QStringLiteral("INSERT INTO MEMO_UNDERLINE (pfID, SelUNDER, StartP, SelLen) VALUES (?, ?, ?, ?)"));
@@ -95,7 +95,7 @@ QByteArray encodedPicture(const QSize& size, const char* format)
     return bytes;
 }
 
-TestScrap numberedScrap(int docNo, int levNo, const QStringList& classPath)
+TestScrap numberedScrap(qint64 docNo, int levNo, const QStringList& classPath)
 {
     TestScrap s;
     s.title = QStringLiteral("記事%1").arg(docNo);

@@ -36,18 +36,18 @@ struct TestScrap {
     QString date = QStringLiteral("2024-01-01");
     QString major, middle, minor;
     QString keyword;
-    int skID = 0;
-    int pfID = 0;
+    qint64 skID = 0;
+    qint64 pfID = 0;
     QString backC = QStringLiteral("-2147483629");
     int levNo = 1;
-    int docNo = 0;
+    qint64 docNo = 0;
 };
 // Scrap "記事N" with document and body number N, filed under the three class names.
-TestScrap numberedScrap(int docNo, int levNo, const QStringList& classPath);
+TestScrap numberedScrap(qint64 docNo, int levNo, const QStringList& classPath);
 void addScrap(Connection& connection, const TestScrap& scrap);
 void addClass(Connection& connection, int ndP, const QString& name, int ndMEMO);
-void addBody(Connection& connection, int pfID, const QString& text);
-void addMark(Connection& connection, int pfID, bool selUnder, int startP, int selLen);
+void addBody(Connection& connection, qint64 pfID, const QString& text);
+void addMark(Connection& connection, qint64 pfID, bool selUnder, int startP, int selLen);
 void addFavourite(Connection& connection, int ndWEB, int ndID, const QString& name, const QString& address);
 
 // A plain picture of the given size encoded in format ("JPG", "PNG", "BMP").
