@@ -33,6 +33,10 @@ const QString kDateRefused = QStringLiteral("作成年月日は 2024-01-31 の�
 const QString kNotStored = QStringLiteral("この値は登録できませんでした。元の値に戻します。");
 const QString kSaveFailed = QStringLiteral("スクラップを保存できませんでした。");
 const QString kAskSave = QStringLiteral("スクラップ内容が変更されています。　登録しますか？");
+const QString kBodyCut = QStringLiteral("この本文は長すぎるため、先頭の一部だけを長い行を折り返して表示しています。"
+                                        "　ここでは編集も下線引きもできません。");
+constexpr qsizetype kLongestLineShown = 10'000;
+constexpr qsizetype kMostShown = 1'000'000;
 
 QList<ImportanceLevel> readLevels(Connection* connection)
 {
@@ -167,21 +171,51 @@ void RecordView::loadBody()
     // A new body starts plain: the box would otherwise carry the last scrap's mark into all of the new text.
     m_body->setCurrentCharFormat(QTextCharFormat());
     m_loadedBody.clear();
+    m_bodyCut = false;
     if (!m_session.connection() || !m_shown)
         return;
     try {
         if (const auto body = LoadScrapBody(*m_session.connection(), m_shown->pfID)) {
-            m_body->setPlainText(*body);
+            const QString shown = shownPartOf(*body);
+            m_bodyCut = shown.size() != body->size();
+            m_body->setReadOnly(m_session.isReadOnly() || m_bodyCut);
+            m_body->setPlainText(shown);
             m_loadedBody = m_body->toPlainText();
         }
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot load the body:" << e.message();
     }
+    if (m_bodyCut) {
+        qCInfo(lcMainWindow) << "the body of scrap" << m_shown->docNo << "is shown in part";
+        m_dialogs.exclamation(kBodyCut);
+    }
+}
+
+// The box lays out a whole line at once, about 2 µs a character: a body past these sizes is shown in part, with its
+// long lines broken for the eye only, and cannot be edited or marked there.
+QString RecordView::shownPartOf(const QString& body)
+{
+    if (body.size() <= kLongestLineShown)
+        return body;
+    QString shown;
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < body.size() && shown.size() < kMostShown; ++i) {
+        const QChar c = body.at(i);
+        if (c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            lineStart = i + 1;
+        else if (i - lineStart == kLongestLineShown) {
+            shown += u'\n';
+            lineStart = i;
+        }
+        shown += c;
+    }
+    return shown == body ? body : shown;
 }
 
 void RecordView::replayMarks()
 {
-    if (!m_session.connection() || !m_shown)
+    // Marks count in the stored text; a body shown in part has its positions moved by the breaks.
+    if (!m_session.connection() || !m_shown || m_bodyCut)
         return;
     try {
         const QList<MarkRow> marks = LoadMarks(*m_session.connection(), m_shown->pfID);
@@ -208,6 +242,8 @@ Done RecordView::storeBody()
 {
     if (!m_session.connection() || !m_shown || m_session.isReadOnly())
         return Failure{kSaveFailed, QStringLiteral("このデータベースは読み取り専用です。")};
+    if (m_bodyCut)
+        return Failure{kSaveFailed, kBodyCut};
     const QString text = m_body->toPlainText();
     try {
         // In a transaction, so the body index is written with the body.
@@ -324,7 +360,7 @@ void RecordView::deleteShown()
 void RecordView::toggleMark()
 {
     const QTextCursor selection = m_body->textCursor();
-    if (!m_shown || !m_session.connection() || m_session.isReadOnly() || !selection.hasSelection())
+    if (!m_shown || !m_session.connection() || m_session.isReadOnly() || m_bodyCut || !selection.hasSelection())
         return;
     if (const Done logged = BodyMarks::toggleAndLog(m_session, m_shown->pfID, selection); !logged)
         m_dialogs.critical(logged.message());

@@ -70,6 +70,7 @@ private:
     void fill();
     void fillSheet();
     void loadBody();
+    static QString shownPartOf(const QString& body);
     void replayMarks();
     void markSearchWords();
     [[nodiscard]] Done storeBody();
@@ -93,6 +94,7 @@ private:
     std::optional<ScrapIdentity> m_shown;
     quint64 m_generation = 0;
     QString m_loadedBody;
+    bool m_bodyCut = false; // only part of the body is in the box
     QStringList m_sheetValues;
     QStringList m_searchWords;
     int m_position = 0;

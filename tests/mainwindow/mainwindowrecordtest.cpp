@@ -202,6 +202,53 @@ void MainWindowRecordTest::savingTheBody_writesIt()
     QCOMPARE(f.dialogs.texts().size(), 1);
 }
 
+void MainWindowRecordTest::longBodies_areShownInPartAndNeverSavedCut_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("shownStart"); // the box's text begins so
+    QTest::addColumn<qsizetype>("shownLength");
+    QTest::addColumn<bool>("cut");
+
+    const QString line(25'000, u'字');
+    QTest::newRow("short lines, under the limits")
+        << QString(9'999, u'字') + u'\n' + QString(9'999, u'字') << QString(9'999, u'字') + u'\n' << 19'999LL << false;
+    QTest::newRow("one line of 25,000, broken for the eye")
+        << line << QString(10'000, u'字') + u'\n' << 25'002LL << true;
+    QTest::newRow("2,000,000 characters on one line, the first part shown")
+        << QString(2'000'000, u'字') << QString(10'000, u'字') + u'\n' << 1'000'000LL << true;
+    QTest::newRow("many short lines past the most shown")
+        << QStringLiteral("一行の本文\n").repeated(300'000) << QStringLiteral("一行の本文\n") << 1'000'000LL << true;
+}
+
+void MainWindowRecordTest::longBodies_areShownInPartAndNeverSavedCut()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, shownStart);
+    QFETCH(qsizetype, shownLength);
+    QFETCH(bool, cut);
+    RecordFixture f;
+    {
+        auto c = Connection::openExisting(f.folder.path(QStringLiteral("Zettora.mdb")));
+        Query set(*c, QStringLiteral("UPDATE MEMO_DAT SET a01 = ? WHERE pfID = 2"));
+        set.bind(1, body).run();
+    }
+    MainWindow& w = f.openRecord(2);
+    QVERIFY(f.body()->toPlainText().startsWith(shownStart));
+    QCOMPARE(f.body()->toPlainText().size(), shownLength);
+    QCOMPARE(f.body()->isReadOnly(), cut);
+    QCOMPARE(underlinedAt(f.body(), 0), !cut); // its marks count in the stored text, so none is drawn
+    QCOMPARE(f.dialogs.texts().size(), cut ? 1 : 0);
+
+    // Whatever reaches the box, the stored body is only ever replaced whole.
+    f.body()->setPlainText(QStringLiteral("書き換えた本文"));
+    w.toolbarButton(QStringLiteral("RecEditMEMO"))->trigger();
+    auto c = Connection::openExisting(f.session.databasePath());
+    QCOMPARE(scalar(*c, QStringLiteral("SELECT a01 = '書き換えた本文' FROM MEMO_DAT WHERE pfID = 2")), cut ? 0 : 1);
+    if (cut)
+        QCOMPARE(f.dialogs.lastText().section(u'\n', 0, 0), QStringLiteral("スクラップを保存できませんでした。"));
+    f.dialogs.yesNo.enqueue(false);
+}
+
 void MainWindowRecordTest::sheetEdits_storeAtOnce_data()
 {
     QTest::addColumn<int>("row");

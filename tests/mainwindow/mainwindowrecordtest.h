@@ -14,6 +14,8 @@ private Q_SLOTS:
     void arrows_stepLikeTheButtons_askingAboutEdits_data();
     void arrows_stepLikeTheButtons_askingAboutEdits();
     void savingTheBody_writesIt();
+    void longBodies_areShownInPartAndNeverSavedCut_data();
+    void longBodies_areShownInPartAndNeverSavedCut();
     void sheetEdits_storeAtOnce_data();
     void sheetEdits_storeAtOnce();
     void sheetEdit_thatCannotBeStored_isPutBack_data();
