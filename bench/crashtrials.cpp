@@ -2,9 +2,13 @@
 #include "collectiongenerator.h"
 #include "crashtrialscheck.h"
 #include "crashtrialsworker.h"
+#include "database/connection.h"
 #include "database/creation.h"
 #include "database/dberror.h"
+#include "database/query.h"
+#include "database/transaction.h"
 #include "legacyimport/legacyimport.h"
+#include "search/bodyindex.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -107,8 +111,34 @@ struct TrialOptions {
     quint32 seed = 20240601;
     int maxDelayMs = 400;
     QString legacySource;
-    QString focus; // every trial on this path; empty: the paths in turn
+    QString focus;              // every trial on this path; empty: the paths in turn
+    qint64 numbersFrom = 40000; // the generated numbers are moved up by this, past the old 16-bit counters
 };
+
+// Moves every number of the generated collection up by `by`, counters included, then makes its body index.
+void moveNumbersUp(const QString& path, qint64 by)
+{
+    auto connection = Connection::openExisting(path);
+    {
+        Transaction transaction(*connection);
+        const char16_t* statements[] = {
+            u"UPDATE MEMO_IDX SET DocNo = DocNo + ?1, pfID = CASE WHEN pfID <> 0 THEN pfID + ?1 ELSE 0 END, "
+            u"skID = CASE WHEN skID <> 0 THEN skID + ?1 ELSE 0 END",
+            u"UPDATE MEMO_DAT SET pfID = pfID + ?1",
+            u"UPDATE MEMO_UNDERLINE SET pfID = pfID + ?1",
+            u"UPDATE PHOTO_DRA SET skID = skID + ?1",
+            u"UPDATE IDno SET DocNo = DocNo + ?1, pfID = pfID + ?1, skID = skID + ?1",
+        };
+        for (const char16_t* sql : statements) {
+            Query move(*connection, QString::fromUtf16(sql));
+            move.bind(1, by).run();
+        }
+        transaction.commit();
+    }
+    BodyIndex::registerFunctions(*connection);
+    if (!BodyIndex::rebuild(*connection, QString::fromLatin1(BodyIndex::kMainSchema), QString(), {}, {}))
+        throw std::runtime_error("the body index was not made");
+}
 
 [[noreturn]] void workerFailed(QProcess& worker, const QString& what)
 {
@@ -193,7 +223,9 @@ int runTrials(const TrialOptions& options)
     GeneratorOptions generator;
     generator.scraps = options.scraps;
     generator.seed = options.seed;
+    generator.bodyIndex = false;
     generateCollection(original, generator);
+    moveNumbersUp(original, options.numbersFrom);
     CollectionChecker checker;
     const Verdict before = checker.check(original);
     if (!before.damage.isEmpty() || !before.breaches.isEmpty()) {
@@ -355,12 +387,18 @@ int main(int argc, char* argv[])
                                          QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption checkOption(QStringLiteral("check"), QStringLiteral("Only check FILE and stop."),
                                          QStringLiteral("FILE"));
+    const QCommandLineOption numbersOption(
+        QStringLiteral("numbers-from"),
+        QStringLiteral("The generated scraps' numbers start past N, counters too (default 40000)."),
+        QStringLiteral("N"), QStringLiteral("40000"));
     parser.addOptions({trialsOption, scrapsOption, seedOption, delayOption, legacyOption, focusOption, warmupOption,
-                       workOption, stepsOption, checkOption});
+                       workOption, stepsOption, checkOption, numbersOption});
     parser.process(*application);
 
     TrialOptions options;
-    bool trialsOk = false, scrapsOk = false, seedOk = false, delayOk = false, stepsOk = false, warmupOk = false;
+    bool trialsOk = false, scrapsOk = false, seedOk = false, delayOk = false, stepsOk = false, warmupOk = false,
+         numbersOk = false;
+    options.numbersFrom = parser.value(numbersOption).toLongLong(&numbersOk);
     options.trials = parser.value(trialsOption).toInt(&trialsOk);
     options.scraps = parser.value(scrapsOption).toInt(&scrapsOk);
     options.seed = parser.value(seedOption).toUInt(&seedOk);
@@ -369,7 +407,8 @@ int main(int argc, char* argv[])
     options.focus = parser.value(focusOption);
     const int steps = parser.value(stepsOption).toInt(&stepsOk);
     const int warmupMs = parser.value(warmupOption).toInt(&warmupOk);
-    if (!trialsOk || !scrapsOk || !seedOk || !delayOk || !stepsOk || !warmupOk || options.trials < 1 ||
+    if (!trialsOk || !scrapsOk || !seedOk || !delayOk || !stepsOk || !warmupOk || !numbersOk ||
+        options.numbersFrom < 0 || options.numbersFrom > (qint64(1) << 53) || options.trials < 1 ||
         options.scraps < 10 || options.scraps > 32767 || steps < 0 || warmupMs < 0 ||
         (!options.focus.isEmpty() && !writePaths().contains(options.focus))) {
         print(stderr, QStringLiteral("zettora-crashtrials: bad arguments; see --help"));
