@@ -82,12 +82,14 @@ void SavedEditionTest::mReseveDo_copiesTheListedScraps_data()
     QTest::addColumn<QString>("level");
     QTest::addColumn<QString>("place");
     QTest::addColumn<QList<int>>("docNos");
+    QTest::addColumn<qint64>("past"); // every number of the collection moved up by this
     QTest::newRow("listed class, folder with spaces and Japanese")
-        << QString() << u"保存 版/二〇二四 年"_s << QList<int>{1, 2, 3, 4};
-    QTest::newRow("narrowed by importance") << u"重要"_s << u"narrowed"_s << QList<int>{2, 4};
+        << QString() << u"保存 版/二〇二四 年"_s << QList<int>{1, 2, 3, 4} << 0LL;
+    QTest::newRow("narrowed by importance") << u"重要"_s << u"narrowed"_s << QList<int>{2, 4} << 0LL;
+    QTest::newRow("numbers past 2^32") << QString() << u"large"_s << QList<int>{1, 2, 3, 4} << 5000000000LL;
     // Another file system than the collection's, where one is at hand.
     if (QFileInfo(u"/dev/shm"_s).isWritable())
-        QTest::newRow("another file system") << QString() << u"/dev/shm"_s << QList<int>{1, 2, 3, 4};
+        QTest::newRow("another file system") << QString() << u"/dev/shm"_s << QList<int>{1, 2, 3, 4} << 0LL;
 }
 
 void SavedEditionTest::mReseveDo_copiesTheListedScraps()
@@ -95,7 +97,19 @@ void SavedEditionTest::mReseveDo_copiesTheListedScraps()
     QFETCH(QString, level);
     QFETCH(QString, place);
     QFETCH(QList<int>, docNos);
+    QFETCH(qint64, past);
     EditionFixture f;
+    if (past) {
+        auto c = Connection::openExisting(f.dbPath());
+        for (const QString& sql :
+             {u"UPDATE MEMO_IDX SET DocNo = DocNo + ?1, pfID = pfID + ?1, "
+              u"skID = CASE WHEN skID <> 0 THEN skID + ?1 ELSE 0 END"_s,
+              u"UPDATE MEMO_DAT SET pfID = pfID + ?1"_s, u"UPDATE MEMO_UNDERLINE SET pfID = pfID + ?1"_s,
+              u"UPDATE PHOTO_DRA SET skID = skID + ?1"_s}) {
+            Query move(*c, sql);
+            move.bind(1, past).run();
+        }
+    }
     f.start();
     f.listPolitics(level);
     QTemporaryDir other(place.startsWith(u'/') ? place + u"/zettora-XXXXXX"_s
@@ -112,7 +126,7 @@ void SavedEditionTest::mReseveDo_copiesTheListedScraps()
     QCOMPARE(rows(edition, u"SELECT count(*) FROM IDno"_s), QStringList{u"0"_s});
     QStringList inList;
     for (int docNo : docNos)
-        inList << QString::number(docNo);
+        inList << QString::number(docNo + past);
     const QString listed = u" WHERE DocNo IN ("_s + inList.join(u',') + u") ORDER BY LevNo, DocNo"_s;
     QCOMPARE(rows(edition, u"SELECT * FROM MEMO_IDX ORDER BY rowid"_s),
              rows(f.dbPath(), u"SELECT * FROM MEMO_IDX"_s + listed));
