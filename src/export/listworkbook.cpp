@@ -196,7 +196,7 @@ Result<QString> writeListWorkbook(const QString& folder, const QString& collecti
     if (!created)
         return created;
     const QString& path = *created;
-    // Rows go out one after another and are not kept: 32,767 rows stay small and quick.
+    // Rows go out one after another and are not kept: hundreds of thousands of rows stay small.
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     lxw_workbook* workbook = workbook_new_opt(QFile::encodeName(path).constData(), &options);

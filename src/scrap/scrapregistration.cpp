@@ -10,7 +10,7 @@
 
 namespace {
 
-// Appending needs no rows read: a snapshot of all 32,767 would cost more than the registration itself.
+// Appending needs no rows read: a snapshot of every scrap would cost more than the registration itself.
 ResultSource indexTableToAppendTo()
 {
     return ResultSource::fromTable(Schema::name(Schema::kMemoIdx), QStringLiteral(" WHERE 0"));
