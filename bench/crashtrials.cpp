@@ -127,7 +127,8 @@ void moveNumbersUp(const QString& path, qint64 by)
             u"UPDATE MEMO_DAT SET pfID = pfID + ?1",
             u"UPDATE MEMO_UNDERLINE SET pfID = pfID + ?1",
             u"UPDATE PHOTO_DRA SET skID = skID + ?1",
-            u"UPDATE IDno SET DocNo = DocNo + ?1, pfID = pfID + ?1, skID = skID + ?1",
+            u"UPDATE extraNodeWEB SET ndID = ndID + ?1",
+            u"UPDATE IDno SET DocNo = DocNo + ?1, pfID = pfID + ?1, skID = skID + ?1, ndID = ndID + ?1",
         };
         for (const char16_t* sql : statements) {
             Query move(*connection, QString::fromUtf16(sql));

@@ -310,8 +310,10 @@ void Collection::onFileChecked(quint64 run, bool sound, const QString& problem)
             qCWarning(lcCollection) << "cannot allow writes:" << e.message();
             return;
         }
+        // A check run again (the index remade) keeps the count of the first: changes before it still want a backup.
+        if (!m_writable)
+            m_changesAtOpen = sqlite3_total_changes64(connection->handle());
         m_writable = true;
-        m_changesAtOpen = sqlite3_total_changes64(connection->handle());
         backUpIfDue();
         return;
     }

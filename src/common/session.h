@@ -19,7 +19,7 @@ struct ClassPath {
     QString minor;
 };
 
-// What the program shares for a whole run. The main window owns it and hands a reference to every window.
+// What the program shares for a whole run. The program's main() owns it and hands a reference to every window.
 // It alone opens, replaces and closes the shared result set, and says so: a view of the set that outlived it
 // would read freed rows or act on the wrong scrap.
 class Session final : public QObject {

@@ -26,7 +26,7 @@ public:
     void onSearchClicked();
 
 Q_SIGNALS:
-    // Sent when the window closes, by its button or its close box; the marks are gone by then.
+    // Sent when the window closes, by its button or its close box; the marks stay until record view steps on.
     void closed();
     void helpRequested(int topic);
 
