@@ -371,7 +371,7 @@ QString damageOf(const QString& path)
     }
 }
 
-// A target of the program's that is written under another name and renamed when complete.
+// A target of the program's that is written under another name and renamed when complete; partials are name patterns.
 void checkRenamedTarget(const QString& target, const QByteArray& digest, const QStringList& partials,
                         const QString& what, FilesVerdict& verdict)
 {
@@ -382,7 +382,7 @@ void checkRenamedTarget(const QString& target, const QByteArray& digest, const Q
             verdict.breaches << what + QStringLiteral(": incomplete: its rows differ from a whole one's");
     }
     for (const QString& name : filesIn(QFileInfo(target).path())) {
-        if (name != fileName(target) && !partials.contains(name))
+        if (name != fileName(target) && !QDir::match(partials, name))
             verdict.leftBehind << what + QStringLiteral(": ") + name;
     }
 }
@@ -564,8 +564,11 @@ FilesVerdict checkTrialFiles(const TrialFiles& files, const WorkerLog& log, cons
     checkRenamedTarget(files.importTarget, references.imported,
                        {imported + QStringLiteral(".partial"), imported + QStringLiteral(".partial-journal")},
                        QStringLiteral("import"), verdict);
-    checkRenamedTarget(files.createTarget, references.created, {}, QStringLiteral("create"), verdict);
-    checkRenamedTarget(files.editionTarget, {}, {}, QStringLiteral("edition"), verdict);
+    // Partial files of a killed creation or edition are removed by the next one once they are an hour old.
+    checkRenamedTarget(files.createTarget, references.created, {QStringLiteral(".zettora-creating-*")},
+                       QStringLiteral("create"), verdict);
+    checkRenamedTarget(files.editionTarget, {}, {fileName(files.editionTarget) + QStringLiteral(".partial*")},
+                       QStringLiteral("edition"), verdict);
     checkBackups(files, log, verdict);
     checkRestored(files, log, verdict);
     return verdict;
