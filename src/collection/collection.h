@@ -5,8 +5,8 @@
 
 #include <QHash>
 #include <QObject>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 

@@ -190,8 +190,7 @@ QStringList NumbersUsedTwice(Connection& connection)
                                     u" <> 0 GROUP BY "_s + name + u" HAVING count(*) > 1 ORDER BY "_s + name +
                                     u" LIMIT 20"_s);
         while (twice.next())
-            found << QString::fromUtf16(caption) + u' ' + twice.value(0).toString() + u"：「"_s + twice.text(1) +
-                         u'」';
+            found << QString::fromUtf16(caption) + u' ' + twice.value(0).toString() + u"：「"_s + twice.text(1) + u'」';
     }
     return found;
 }

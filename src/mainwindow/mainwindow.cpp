@@ -101,12 +101,12 @@ MainWindow::MainWindow(Session& session, Collection& collection, UserDialogs& di
     pictureProgress->setMinimumWidth(260);
     pictureProgress->hide();
     statusBar()->addPermanentWidget(pictureProgress);
-    connect(m_collection.pictureReader(), &PictureReader::progress, pictureProgress, [pictureProgress](qint64 done,
-                                                                                                        qint64 total) {
-        pictureProgress->setRange(0, int(total));
-        pictureProgress->setValue(int(done));
-        pictureProgress->setVisible(total > 0);
-    });
+    connect(m_collection.pictureReader(), &PictureReader::progress, pictureProgress,
+            [pictureProgress](qint64 done, qint64 total) {
+                pictureProgress->setRange(0, int(total));
+                pictureProgress->setValue(int(done));
+                pictureProgress->setVisible(total > 0);
+            });
     connect(m_collection.pictureReader(), &PictureReader::settled, pictureProgress, &QWidget::hide);
     startUp();
 }

@@ -1,17 +1,17 @@
 // The menus, the help entries and the version window.
+#include "collection/collection.h"
 #include "common/desktop.h"
 #include "common/helpkey.h"
 #include "common/helptopics.h"
-#include "collection/collection.h"
 #include "common/helpwindow.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
 #include "database/connection.h"
 #include "database/dberror.h"
+#include "mainwindow.h"
 #include "mainwindowlog.h"
 #include "ocr/picturereader.h"
 #include "ocr/picturetext.h"
-#include "mainwindow.h"
 #include "settings/fontchoice.h"
 #include "settings/markercoloursdialog.h"
 #include "speechreader.h"
@@ -92,7 +92,8 @@ void MainWindow::buildMenus()
     connect(addMenuAction(options, QStringLiteral("mOptImportant"), QStringLiteral("スクラップ重要度")),
             &QAction::triggered, this, &MainWindow::openImportanceLevels);
     // Reading the text in pictures, on or off for each collection.
-    QAction* pictureText = addMenuAction(options, QStringLiteral("mOptPictureText"), QStringLiteral("画像の文字を認識する"));
+    QAction* pictureText =
+        addMenuAction(options, QStringLiteral("mOptPictureText"), QStringLiteral("画像の文字を認識する"));
     pictureText->setCheckable(true);
     connect(options, &QMenu::aboutToShow, pictureText, [this, pictureText] {
         Connection* connection = m_session.connection();

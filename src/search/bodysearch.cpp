@@ -170,8 +170,8 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
                                           "FROM main.zettora_picture_text WHERE ") +
                            any.join(QStringLiteral(" OR ")) + u')';
         for (const QString& word : words) {
-            pictured += QStringLiteral(" AND (") + holdsWordIndexed(logEmpty) + QStringLiteral(" OR ") + inPictures() +
-                        u')';
+            pictured +=
+                QStringLiteral(" AND (") + holdsWordIndexed(logEmpty) + QStringLiteral(" OR ") + inPictures() + u')';
             if (logEmpty)
                 values << matchExpression(word) << matchExpression(word);
             else
