@@ -18,9 +18,7 @@ namespace {
 
 constexpr char kLanguages[] = "jpn+jpn_vert+eng";
 // Below this mean confidence the picture is also read upside down, and the better reading kept.
-constexpr int kTurnBelowConfidence = 75;
-// Words read with less confidence are noise, not text.
-constexpr float kWordConfidence = 30.0F;
+constexpr int kTurnBelowConfidence = 60;
 constexpr int kMinSide = 8;
 constexpr int kAssumedDpi = 300;
 
@@ -109,7 +107,8 @@ Reading read(Engine& engine, const QImage& gray)
                 reading.text += u'\n';
             const std::unique_ptr<char[]> utf8(it->GetUTF8Text(tesseract::RIL_WORD));
             const QString word = utf8 ? QString::fromUtf8(utf8.get()).trimmed() : QString();
-            if (word.isEmpty() || it->Confidence(tesseract::RIL_WORD) < kWordConfidence)
+            // Every word is kept, however unsure: single kanji are often read right with low confidence.
+            if (word.isEmpty())
                 continue;
             int left = 0, top = 0, right = 0, bottom = 0;
             it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom);
