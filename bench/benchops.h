@@ -39,6 +39,8 @@ struct BenchOp {
     std::function<std::vector<double>(BenchContext&)> bareItems;
     // Operations that write run only on a collection generated for the run, never on a user's file.
     bool writes = false;
+    // Operations with figures of their own (an error rate) make their whole line themselves.
+    std::function<QString(BenchContext&)> report;
 };
 
 using BenchRegistry = std::vector<BenchOp>;
@@ -83,6 +85,7 @@ void registerSpeechOps(BenchRegistry& registry);
 // Reads text aloud with Genie in the espeak-ng voice language into a WAV file at path; false when that failed.
 bool writeSpeechWav(const QString& path, const QString& text, const char* language);
 void registerStartupOps(BenchRegistry& registry);
+void registerOcrOps(BenchRegistry& registry);
 
 // The main window on the context's collection; the first call builds it and waits for its worker.
 ListingWindow& listingWindowOf(BenchContext& context);

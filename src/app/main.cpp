@@ -8,6 +8,7 @@
 #include "legacyimport/importcommand.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/startupoptions.h"
+#include "ocr/recognitionprocess.h"
 #include "speech/characterspeech.h"
 #include "startupreport.h"
 #include "web/enginewebpane.h"
@@ -40,6 +41,11 @@ int main(int argc, char* argv[])
         QTextStream err(stderr);
         return LegacyImport::runImportCommand(QCoreApplication::arguments(), out, err);
     }
+    // The child that reads the text in pictures for the window.
+    if (Ocr::isRecognitionCommand(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return Ocr::runRecognitionCommand();
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zettora"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
@@ -66,7 +72,8 @@ int main(int argc, char* argv[])
     QtUserDialogs dialogs;
     QtDesktop desktop;
     Session session;
-    Collection collection(session, dialogs, {.backups = options.backups});
+    Collection collection(session, dialogs,
+                          {.backups = options.backups, .recognitionProgram = QCoreApplication::applicationFilePath()});
     auto* web = new EngineWebPane(dialogs);
     CharacterSpeech speech;
     MainWindow window(session, collection, dialogs, desktop, web, speech, options);

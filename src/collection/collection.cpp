@@ -11,6 +11,7 @@
 #include "database/opening.h"
 #include "database/recordstore.h"
 #include "database/schema.h"
+#include "ocr/picturereader.h"
 #include "search/bodyindex.h"
 #include "search/bodyindexer.h"
 #include "settings/displaysettingsstore.h"
@@ -51,6 +52,7 @@ Collection::Collection(Session& session, UserDialogs& dialogs, Options options, 
         Q_EMIT indexFinished();
     });
     m_backupWorker = new BackupWorker(this);
+    m_pictureReader = new PictureReader(this);
     connect(m_backupWorker, &BackupWorker::finished, this, [this](const Result<QString>& made) {
         if (!made)
             qCWarning(lcCollection) << "the backup failed:" << made.failure().detail;
@@ -278,6 +280,7 @@ void Collection::startIndex()
 
 void Collection::stopIndex()
 {
+    m_pictureReader->stop();
     m_indexer->stop();
     if (Connection* connection = m_session.connection())
         connection->setTransactionObserver(nullptr);
@@ -315,6 +318,8 @@ void Collection::onFileChecked(quint64 run, bool sound, const QString& problem)
             m_changesAtOpen = sqlite3_total_changes64(connection->handle());
         m_writable = true;
         backUpIfDue();
+        if (!m_options.recognitionProgram.isEmpty())
+            m_pictureReader->start({.path = path(), .program = m_options.recognitionProgram});
         return;
     }
     const bool usedTwice = findings && !findings->usedTwice.isEmpty();

@@ -5,14 +5,15 @@
 
 #include <QHash>
 #include <QObject>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
 class BackupWorker;
 class BodyIndexer;
 class CollectionLock;
+class PictureReader;
 class Session;
 class TransactionObserver;
 class UserDialogs;
@@ -29,6 +30,8 @@ public:
 
     struct Options {
         bool backups = true;
+        // The program run with --recognise-pictures to read the text in pictures; none reads nothing.
+        QString recognitionProgram{};
     };
 
     Collection(Session& session, UserDialogs& dialogs, Options options, QObject* parent = nullptr);
@@ -69,6 +72,8 @@ public:
     void remakeIndex();
     BodyIndexer* bodyIndexer() const { return m_indexer; }
     BackupWorker* backupWorker() const { return m_backupWorker; }
+    // Reads the text in the pictures of a collection that may be written.
+    PictureReader* pictureReader() const { return m_pictureReader; }
 
 Q_SIGNALS:
     // Another collection is open (or the first one): the windows show it.
@@ -107,6 +112,7 @@ private:
     bool m_indexUsable = false;
     bool m_writable = false;
     BackupWorker* m_backupWorker = nullptr;
+    PictureReader* m_pictureReader = nullptr;
     bool m_backupAnnounced = false;
     qint64 m_changesAtOpen = 0;
     std::shared_ptr<Findings> m_findings;

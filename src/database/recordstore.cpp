@@ -82,7 +82,10 @@ public:
         , m_marks(connection, deleteWhere(Schema::kMemoUnderline, kPfID))
         , m_body(connection, deleteWhere(Schema::kMemoDat, kPfID))
         , m_index(connection, u"DELETE FROM "_s + quoted(Schema::kMemoIdx) + u" WHERE rowid = ?"_s)
-    {}
+    {
+        if (connection.hasTable(QString::fromUtf16(Schema::kPictureText)))
+            m_pictureText.emplace(connection, deleteWhere(Schema::kPictureText, kSkID));
+    }
 
     // row counts the set's visible rows from 0.
     void remove(int row)
@@ -90,8 +93,11 @@ public:
         const qint64 skID = m_shared.valueAt(row, m_skField).toLongLong();
         const qint64 pfID = m_shared.valueAt(row, m_pfField).toLongLong();
         // Picture set 0 means "no pictures": rows filed under it belong to no scrap.
-        if (skID != 0)
+        if (skID != 0) {
             runWith(m_pictures, skID);
+            if (m_pictureText)
+                runWith(*m_pictureText, skID);
+        }
         runWith(m_marks, pfID);
         runWith(m_body, pfID);
         runWith(m_index, m_shared.rowidAt(row));
@@ -105,6 +111,7 @@ private:
     Query m_marks;
     Query m_body;
     Query m_index;
+    std::optional<Query> m_pictureText;
 };
 
 } // namespace
@@ -298,6 +305,11 @@ void DeletePictureSet(Connection& connection, qint64 skID)
         return;
     Query remove(connection, deleteWhere(Schema::kPhotoDra, kSkID));
     runWith(remove, skID);
+    // The text read from the pictures goes with them.
+    if (connection.hasTable(QString::fromUtf16(Schema::kPictureText))) {
+        Query text(connection, deleteWhere(Schema::kPictureText, kSkID));
+        runWith(text, skID);
+    }
 }
 
 void DeleteCurrentScrap(Connection& connection, ResultSet& shared)

@@ -31,6 +31,8 @@ inline constexpr char16_t kMemoIdx[] = u"MEMO_IDX";
 inline constexpr char16_t kMemoDat[] = u"MEMO_DAT";
 inline constexpr char16_t kMemoUnderline[] = u"MEMO_UNDERLINE";
 inline constexpr char16_t kPhotoDra[] = u"PHOTO_DRA";
+// Beside the twelve tables: the text read from each picture, by picture set and byte size; made once a file is trusted.
+inline constexpr char16_t kPictureText[] = u"zettora_picture_text";
 inline constexpr char16_t kIDno[] = u"IDno";
 inline constexpr char16_t kExtraNodeMemo[] = u"extraNodeMEMO";
 inline constexpr char16_t kExtraNodeWeb[] = u"extraNodeWEB";

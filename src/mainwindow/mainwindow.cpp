@@ -8,6 +8,7 @@
 #include "common/userdialogs.h"
 #include "geometry.h"
 #include "mainwindowlog.h"
+#include "ocr/picturereader.h"
 #include "panearea.h"
 #include "recordview.h"
 #include "scrap/scrapsheet.h"
@@ -93,6 +94,20 @@ MainWindow::MainWindow(Session& session, Collection& collection, UserDialogs& di
         m_indexProgress->show();
     });
     connect(&m_collection, &Collection::indexFinished, m_indexProgress, &QWidget::hide);
+    // Pictures waiting for their text to be read.
+    auto* pictureProgress = new QProgressBar(statusBar());
+    pictureProgress->setObjectName(QStringLiteral("PictureTextProgress"));
+    pictureProgress->setFormat(QStringLiteral("画像の文字を認識中　%v / %m"));
+    pictureProgress->setMinimumWidth(260);
+    pictureProgress->hide();
+    statusBar()->addPermanentWidget(pictureProgress);
+    connect(m_collection.pictureReader(), &PictureReader::progress, pictureProgress,
+            [pictureProgress](qint64 done, qint64 total) {
+                pictureProgress->setRange(0, int(total));
+                pictureProgress->setValue(int(done));
+                pictureProgress->setVisible(total > 0);
+            });
+    connect(m_collection.pictureReader(), &PictureReader::settled, pictureProgress, &QWidget::hide);
     startUp();
 }
 

@@ -78,6 +78,11 @@ PicturesWindow* MainWindow::openPicturesWindow(PicturesOpener opener, const std:
 {
     auto* window = new PicturesWindow(m_session, m_dialogs, opener, scrap, title, this);
     connect(window, &PicturesWindow::pictureSetChanged, this, &MainWindow::onPictureSetChanged);
+    // The text read from a picture goes in at the cursor of the body the user works on, as an edit of theirs.
+    connect(window, &PicturesWindow::textToBody, this, [this](const QString& text) {
+        if (!m_session.isReadOnly())
+            shownBody()->textCursor().insertText(text);
+    });
     return m_children.open(Kind::Pictures, window);
 }
 

@@ -1,9 +1,17 @@
 // The menus, the help entries and the version window.
+#include "collection/collection.h"
 #include "common/desktop.h"
 #include "common/helpkey.h"
 #include "common/helptopics.h"
 #include "common/helpwindow.h"
+#include "common/session.h"
+#include "common/userdialogs.h"
+#include "database/connection.h"
+#include "database/dberror.h"
 #include "mainwindow.h"
+#include "mainwindowlog.h"
+#include "ocr/picturereader.h"
+#include "ocr/picturetext.h"
 #include "settings/fontchoice.h"
 #include "settings/markercoloursdialog.h"
 #include "speechreader.h"
@@ -83,6 +91,32 @@ void MainWindow::buildMenus()
             this, [this] { m_reader->openSettings(); });
     connect(addMenuAction(options, QStringLiteral("mOptImportant"), QStringLiteral("スクラップ重要度")),
             &QAction::triggered, this, &MainWindow::openImportanceLevels);
+    // Reading the text in pictures, on or off for each collection.
+    QAction* pictureText =
+        addMenuAction(options, QStringLiteral("mOptPictureText"), QStringLiteral("画像の文字を認識する"));
+    pictureText->setCheckable(true);
+    connect(options, &QMenu::aboutToShow, pictureText, [this, pictureText] {
+        Connection* connection = m_session.connection();
+        pictureText->setEnabled(m_collection.isWritable());
+        try {
+            pictureText->setChecked(connection && PictureText::isEnabled(*connection));
+        } catch (const DbError& e) {
+            qCWarning(lcMainWindow) << "cannot read whether pictures are read:" << e.message();
+        }
+    });
+    connect(pictureText, &QAction::triggered, this, [this](bool on) {
+        Connection* connection = m_session.connection();
+        if (!connection || !m_collection.isWritable())
+            return;
+        try {
+            PictureText::setEnabled(*connection, on);
+        } catch (const DbError& e) {
+            qCWarning(lcMainWindow) << "cannot turn the reading of pictures" << on << e.message();
+            m_dialogs.critical(e.failure(QStringLiteral("設定を保存できませんでした。")).message());
+            return;
+        }
+        m_collection.pictureReader()->wake();
+    });
 
     QMenu* help = addMenu(QStringLiteral("mHelp"), QStringLiteral("ヘルプ"));
     connect(addMenuAction(help, QStringLiteral("mHelpSupport"), QStringLiteral("サポート")), &QAction::triggered, this,

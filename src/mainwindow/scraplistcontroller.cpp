@@ -12,6 +12,7 @@
 #include "database/dberror.h"
 #include "database/recordstore.h"
 #include "database/resultset.h"
+#include "database/schema.h"
 #include "export/listworkbook.h"
 #include "mainwindowlog.h"
 #include "savededition/savededitionnotice.h"
@@ -184,12 +185,13 @@ void ScrapListController::runBodySearch(const QString& typed)
         }
     }
     const BodySearchWay way = indexed ? BodySearchWay::Index : BodySearchWay::Scan;
-    runSearch(BuildBodySearchQuery(words, way, schema, waiting == 0));
+    const bool pictureText = connection->hasTable(QString::fromUtf16(Schema::kPictureText));
+    runSearch(BuildBodySearchQuery(words, way, schema, waiting == 0, pictureText));
     if (!m_session.resultSet() && indexed) {
         // An index damaged since it was checked: this search reads every body, and the worker makes it anew.
         qCWarning(lcMainWindow) << "the body index cannot be read; searching every body";
         indexed = false;
-        runSearch(BuildBodySearchQuery(words, BodySearchWay::Scan, schema));
+        runSearch(BuildBodySearchQuery(words, BodySearchWay::Scan, schema, false, pictureText));
         if (!m_session.isReadOnly())
             m_collection.remakeIndex();
     }

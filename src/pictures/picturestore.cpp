@@ -1,8 +1,10 @@
 #include "picturestore.h"
 
+#include "database/connection.h"
 #include "database/dberror.h"
 #include "database/query.h"
 #include "database/recordstore.h"
+#include "database/schema.h"
 #include "database/transaction.h"
 
 #include <sqlite3.h>
@@ -64,6 +66,11 @@ qint64 AttachPicture(Connection& connection, qint64 scrapRowid, qint64 skID, con
         setScrapPictureSet(connection, scrapRowid, skID);
     }
     InsertPictureRow(connection, skID, caption, jpeg);
+    // Text left from an earlier picture of this set and size is not this picture's.
+    if (connection.hasTable(QString::fromUtf16(Schema::kPictureText))) {
+        Query text(connection, QStringLiteral("DELETE FROM zettora_picture_text WHERE skID = ? AND size = ?"));
+        text.bind(1, qint64(skID)).bind(2, qint64(jpeg.size())).run();
+    }
     transaction.commit();
     return skID;
 }
@@ -76,6 +83,12 @@ qint64 DeletePicture(Connection& connection, qint64 scrapRowid, qint64 skID, qin
     Query left(connection, QStringLiteral("SELECT count(*) FROM PHOTO_DRA WHERE skID = ?"));
     left.bind(1, qint64(skID));
     const bool empty = left.next() && left.integer(0) == 0;
+    // The text read from the picture goes with it: whatever no picture left in the set has the size of.
+    if (connection.hasTable(QString::fromUtf16(Schema::kPictureText))) {
+        Query text(connection, QStringLiteral("DELETE FROM zettora_picture_text WHERE skID = ? AND size NOT IN "
+                                              "(SELECT length(a02) FROM PHOTO_DRA WHERE skID = ?)"));
+        text.bind(1, qint64(skID)).bind(2, qint64(skID)).run();
+    }
     if (empty)
         setScrapPictureSet(connection, scrapRowid, 0);
     transaction.commit();

@@ -8,6 +8,7 @@
 #include "common/twips.h"
 #include "common/userdialogs.h"
 #include "database/dberror.h"
+#include "ocr/picturetext.h"
 #include "picturearea.h"
 #include "pictureimage.h"
 #include "picturelog.h"
@@ -70,6 +71,13 @@ PicturesWindow::PicturesWindow(Session& session, UserDialogs& dialogs, PicturesO
     m_area->setObjectName(u"imk"_s);
     connect(m_area, &PictureArea::fileDropped, this, &PicturesWindow::takeFile);
     connect(m_area, &PictureArea::imageDropped, this, &PicturesWindow::takeImage);
+    // The text read from the shown picture, to select and copy, beside it.
+    m_text = new QPlainTextEdit(this);
+    m_text->setObjectName(u"PictureText"_s);
+    m_text->setReadOnly(true);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_text->setFont(font);
+    m_text->setVisible(m_viewing);
 
     auto* status = new QStatusBar(this);
     status->setObjectName(u"StatusBar1"_s);
@@ -98,7 +106,7 @@ bool PicturesWindow::canWrite() const
 void PicturesWindow::enablePictureCommands()
 {
     const bool shown = m_index >= 0 && m_index < m_pictures.size();
-    for (const QString& key : {u"del"_s, u"CopyPic"_s}) {
+    for (const QString& key : {u"del"_s, u"CopyPic"_s, u"ToBody"_s}) {
         if (QAction* action = findToolbarButton(m_toolbar, key))
             action->setEnabled(shown);
     }
@@ -131,6 +139,9 @@ void PicturesWindow::buildToolbar()
                                      [this] { deleteShownPicture(); }};
         buttons << ToolbarButton{u"CopyPic"_s, u"画像コピー"_s, u"copy"_s, u"表示中の画像をクリップボードへコピー"_s,
                                  [this] { copyShownPicture(); }};
+        if (canWrite())
+            buttons << ToolbarButton{u"ToBody"_s, u"本文へ"_s, u"past"_s, u"画像から認識した文字を本文に入れます"_s,
+                                     [this] { sendTextToBody(); }};
     } else if (m_opener == PicturesOpener::Favourites) {
         buttons = hasSet ? QList<ToolbarButton>{gap1, quit(u"閉じる"_s, closeTip), toViewingMode, gap2, record}
                          : QList<ToolbarButton>{gap1, quit(u"キャンセル"_s, {}), record};
@@ -160,8 +171,12 @@ void PicturesWindow::layOut()
     const int innerWidth = std::max(0, width() - twipsToPixels(kSideMargins));
     m_caption->setGeometry(left, toolbarHeight, innerWidth, twipsToPixels(kCaptionHeight));
     const int areaTop = toolbarHeight + twipsToPixels(kCaptionHeight);
-    m_area->setGeometry(left, areaTop, innerWidth,
-                        std::max(0, height() - areaTop - statusHeight - twipsToPixels(kBottomSpare)));
+    const int areaHeight = std::max(0, height() - areaTop - statusHeight - twipsToPixels(kBottomSpare));
+    // While viewing, the picture shares its row with the text read from it.
+    const int textWidth = m_viewing ? innerWidth * 2 / 5 : 0;
+    m_area->setGeometry(left, areaTop, innerWidth - textWidth, areaHeight);
+    m_text->setGeometry(left + innerWidth - textWidth, areaTop, textWidth, areaHeight);
+    m_text->setVisible(m_viewing);
 }
 
 std::optional<WaitingPicture> PicturesWindow::waitingPicture() const
@@ -176,6 +191,7 @@ void PicturesWindow::showFirstPicture()
     m_pictures.clear();
     m_index = -1;
     m_area->clear();
+    m_text->clear();
     m_position->clear();
     enablePictureCommands();
     Connection* connection = m_collection.connection();
@@ -210,8 +226,39 @@ void PicturesWindow::showCurrent()
     }
     m_caption->setPlainText(picture.caption);
     m_rememberedCaption = picture.caption;
+    showPictureText(picture.rowid);
     showPosition();
     enablePictureCommands();
+}
+
+void PicturesWindow::showPictureText(qint64 rowid)
+{
+    m_text->clear();
+    m_text->setPlaceholderText(u"この画像の文字はまだ認識されていません。"_s);
+    Connection* connection = m_collection.connection();
+    if (!connection)
+        return;
+    try {
+        if (const std::optional<PictureText::Stored> stored = PictureText::ofPicture(*connection, rowid)) {
+            m_text->setPlainText(stored->text);
+            if (!stored->problem.isEmpty())
+                m_text->setPlaceholderText(u"この画像の文字は認識できませんでした：%1"_s.arg(stored->problem));
+            else if (stored->text.isEmpty())
+                m_text->setPlaceholderText(u"この画像には認識できる文字がありません。"_s);
+        }
+    } catch (const DbError& e) {
+        qCWarning(lcPictures) << "cannot read the text of picture" << rowid << e.message();
+    }
+}
+
+void PicturesWindow::sendTextToBody()
+{
+    if (!canWrite())
+        return;
+    const QString selected = m_text->textCursor().selectedText().replace(QChar::ParagraphSeparator, u'\n');
+    const QString text = selected.isEmpty() ? m_text->toPlainText() : selected;
+    if (!text.isEmpty())
+        Q_EMIT textToBody(text);
 }
 
 void PicturesWindow::showPosition()
@@ -335,6 +382,7 @@ void PicturesWindow::toAdding()
     storeEditedCaption();
     m_viewing = false;
     buildToolbar();
+    layOut();
     m_area->clear();
     m_waiting.reset();
     m_caption->setPlainText(kCaptionHint);
@@ -347,6 +395,7 @@ void PicturesWindow::toViewing()
 {
     m_viewing = true;
     buildToolbar();
+    layOut();
     m_area->clear();
     m_waiting.reset();
     m_caption->clear();

@@ -41,6 +41,8 @@ public:
 Q_SIGNALS:
     // The scrap's picture set number changed (its first picture stored, its last one deleted).
     void pictureSetChanged(qint64 scrapRowid, qint64 skID);
+    // 「本文へ」: the text read from the shown picture (its selected part, if any) goes into the body.
+    void textToBody(const QString& text);
     void helpRequested(int topic);
 
 protected:
@@ -66,6 +68,8 @@ private:
     bool canWrite() const;
     // Commands on the shown picture only while one is shown.
     void enablePictureCommands();
+    void showPictureText(qint64 rowid);
+    void sendTextToBody();
 
     Session& m_session;
     CollectionBinding m_collection;
@@ -80,6 +84,7 @@ private:
     QToolBar* m_toolbar;
     QPlainTextEdit* m_caption;
     PictureArea* m_area;
+    QPlainTextEdit* m_text;
     QLabel* m_position;
     QLabel* m_hint;
 };

@@ -8,6 +8,7 @@
 #include "database/schema.h"
 #include "database/stalefiles.h"
 #include "database/transaction.h"
+#include "ocr/picturetext.h"
 #include "savededitionlog.h"
 
 #include <QFile>
@@ -131,6 +132,7 @@ Done SavedEditionWriter::copy(Connection& source, const ResultSet& listed, const
         const int pfID = listed.fieldIndex(QStringLiteral("pfID"));
         const int skID = listed.fieldIndex(QStringLiteral("skID"));
         const int title = listed.fieldIndex(QStringLiteral("a02"));
+        QList<qint64> sets;
         for (int row = 0; row < total; ++row) {
             index.read().bind(1, listed.rowidAt(row));
             if (index.copyAll() != 1)
@@ -146,12 +148,15 @@ Done SavedEditionWriter::copy(Connection& source, const ResultSet& listed, const
             if (const qint64 set = listed.valueAt(row, skID).toLongLong(); set != 0) {
                 pictures.read().bind(1, set);
                 pictures.copyAll();
+                sets.append(set);
             }
             if (progress)
                 progress(row + 1, total);
         }
         if (!failed) {
             RowCopier(source, *m_edition, Schema::kSpeak).copyAll();
+            // The edition is never read by the engine: it carries the text already read.
+            PictureText::copySets(source, *m_edition, sets);
             transaction.commit();
         }
     } catch (const DbError& e) {

@@ -59,6 +59,13 @@ QString holdsWordIndexed(bool logEmpty)
         "zettora_contains(d.a01, ?)))");
 }
 
+// A word in the text read from one of the scrap's pictures.
+QString inPictures()
+{
+    return QStringLiteral("(MEMO_IDX.skID <> 0 AND MEMO_IDX.skID IN (SELECT skID FROM main.zettora_picture_text "
+                          "WHERE zettora_contains(text, ?)))");
+}
+
 } // namespace
 
 QStringList parseBodySearch(const QString& typed)
@@ -95,7 +102,8 @@ QStringList parseBodySearch(const QString& typed)
     return words;
 }
 
-ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, const QString& schema, bool logEmpty)
+ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, const QString& schema, bool logEmpty,
+                                  bool pictureText)
 {
     const QString order = QStringLiteral(" ORDER BY +LevNo, DocNo");
     QVariantList values;
@@ -104,8 +112,11 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
     if (way == BodySearchWay::Scan) {
         QStringList conditions;
         for (const QString& word : words) {
-            conditions << holdsWord();
+            conditions << (pictureText ? u'(' + holdsWord() + QStringLiteral(" OR ") + inPictures() + u')'
+                                       : holdsWord());
             values << word << word << word;
+            if (pictureText)
+                values << word;
         }
         return ResultSource::fromTable(QStringLiteral("MEMO_IDX"),
                                        QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND ")) + order,
@@ -147,7 +158,28 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
         }
     }
     // Two lists of rowids SQLite takes in turn (an OR of two IN): a UNION would sort both once more.
-    const QString tail =
-        QStringLiteral(" WHERE pfID IN (") + bodies + QStringLiteral(") OR rowid IN (") + labelled + u')' + order;
+    QString tail = QStringLiteral(" WHERE pfID IN (") + bodies + QStringLiteral(") OR rowid IN (") + labelled + u')';
+    if (pictureText) {
+        // Scraps with some word in a picture, checked word by word against body, labels and pictures.
+        QStringList any;
+        for (const QString& word : words) {
+            any << QStringLiteral("zettora_contains(text, ?)");
+            values << word;
+        }
+        QString pictured = QStringLiteral("SELECT rowid FROM main.MEMO_IDX WHERE skID <> 0 AND skID IN (SELECT skID "
+                                          "FROM main.zettora_picture_text WHERE ") +
+                           any.join(QStringLiteral(" OR ")) + u')';
+        for (const QString& word : words) {
+            pictured +=
+                QStringLiteral(" AND (") + holdsWordIndexed(logEmpty) + QStringLiteral(" OR ") + inPictures() + u')';
+            if (logEmpty)
+                values << matchExpression(word) << matchExpression(word);
+            else
+                values << word << word << matchExpression(word) << word;
+            values << word;
+        }
+        tail += QStringLiteral(" OR rowid IN (") + pictured + u')';
+    }
+    tail += order;
     return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), inSchema(tail, schema), values);
 }

@@ -1,0 +1,3 @@
+#include "ocrlog.h"
+
+Q_LOGGING_CATEGORY(lcOcr, "zettora.ocr")

@@ -1,0 +1,149 @@
+#include "picturetext.h"
+
+#include "database/connection.h"
+#include "database/query.h"
+#include "database/schema.h"
+#include "database/transaction.h"
+
+namespace {
+
+const QString kOptions = QStringLiteral("zettora_picture_text_options");
+
+QString tableName()
+{
+    return QString::fromUtf16(Schema::kPictureText);
+}
+
+} // namespace
+
+namespace PictureText {
+
+void ensureTables(Connection& connection)
+{
+    connection.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS zettora_picture_text (skID INTEGER NOT NULL, "
+                                      "size INTEGER NOT NULL, engine TEXT NOT NULL, text TEXT NOT NULL, words TEXT "
+                                      "NOT NULL, problem TEXT, PRIMARY KEY (skID, size))"));
+    connection.execute(QStringLiteral(
+        "CREATE TABLE IF NOT EXISTS zettora_picture_text_options (name TEXT PRIMARY KEY, value INTEGER NOT NULL)"));
+}
+
+bool exists(Connection& connection)
+{
+    return connection.hasTable(tableName());
+}
+
+namespace {
+
+// length() of a blob reads its size from the row header, not the picture.
+const QString kPendingWhere = QStringLiteral(
+    " FROM PHOTO_DRA p WHERE p.skID <> 0 AND p.a02 IS NOT NULL AND EXISTS (SELECT 1 FROM MEMO_IDX i WHERE i.skID = "
+    "p.skID) AND NOT EXISTS "
+    "(SELECT 1 FROM zettora_picture_text t WHERE t.skID = p.skID AND t.size = length(p.a02) AND t.engine = ?)");
+
+} // namespace
+
+QList<Pending> pending(Connection& connection, const QString& engine, int limit)
+{
+    Query query(connection, QStringLiteral("SELECT p.rowid, p.skID, length(p.a02)") + kPendingWhere +
+                                QStringLiteral(" ORDER BY p.rowid DESC LIMIT ?"));
+    query.bind(1, engine).bind(2, qint64(limit));
+    QList<Pending> pictures;
+    while (query.next())
+        pictures.append({query.integer(0), query.integer(1), query.integer(2)});
+    return pictures;
+}
+
+qint64 pendingCount(Connection& connection, const QString& engine)
+{
+    Query query(connection, QStringLiteral("SELECT count(*)") + kPendingWhere);
+    query.bind(1, engine);
+    return query.next() ? query.integer(0) : 0;
+}
+
+std::optional<QByteArray> bytesOf(Connection& connection, const Pending& picture)
+{
+    Query query(connection,
+                QStringLiteral("SELECT a02 FROM PHOTO_DRA WHERE rowid = ? AND skID = ? AND length(a02) = ?"));
+    query.bind(1, picture.rowid).bind(2, picture.skID).bind(3, picture.size);
+    if (!query.next())
+        return std::nullopt;
+    return query.blob(0);
+}
+
+bool store(Connection& connection, const Pending& picture, const Result<Recognition>& reading)
+{
+    Transaction transaction(connection);
+    // A picture deleted while it was read leaves no text behind.
+    Query still(connection, QStringLiteral("SELECT 1 FROM PHOTO_DRA WHERE skID = ? AND length(a02) = ?"));
+    still.bind(1, picture.skID).bind(2, picture.size);
+    if (!still.next())
+        return false;
+    Query insert(connection, QStringLiteral("INSERT OR REPLACE INTO zettora_picture_text (skID, size, engine, text, "
+                                            "words, problem) VALUES (?, ?, ?, ?, ?, ?)"));
+    insert.bind(1, picture.skID).bind(2, picture.size);
+    if (reading) {
+        insert.bind(3, reading->engine).bind(4, reading->text).bind(5, Ocr::wordsText(reading->words)).bindNull(6);
+    } else {
+        insert.bind(3, Ocr::engineVersion()).bind(4, QString()).bind(5, QString());
+        insert.bind(6, reading.failure().why.isEmpty() ? reading.failure().detail : reading.failure().why);
+    }
+    insert.run();
+    transaction.commit();
+    return true;
+}
+
+std::optional<Stored> ofPicture(Connection& connection, qint64 pictureRowid)
+{
+    if (!exists(connection))
+        return std::nullopt;
+    Query query(connection, QStringLiteral("SELECT t.text, t.words, t.engine, t.problem FROM zettora_picture_text t "
+                                           "JOIN PHOTO_DRA p ON t.skID = p.skID AND t.size = length(p.a02) WHERE "
+                                           "p.rowid = ?"));
+    query.bind(1, pictureRowid);
+    if (!query.next())
+        return std::nullopt;
+    return Stored{query.text(0), Ocr::wordsFromText(query.text(1)), query.text(2), query.text(3)};
+}
+
+bool isEnabled(Connection& connection)
+{
+    if (!connection.hasTable(kOptions))
+        return true;
+    Query query(connection, QStringLiteral("SELECT value FROM zettora_picture_text_options WHERE name = 'enabled'"));
+    return !query.next() || query.integer(0) != 0;
+}
+
+void setEnabled(Connection& connection, bool enabled)
+{
+    ensureTables(connection);
+    Query update(connection, QStringLiteral("INSERT OR REPLACE INTO zettora_picture_text_options (name, value) "
+                                            "VALUES ('enabled', ?)"));
+    update.bind(1, qint64(enabled ? 1 : 0)).run();
+}
+
+} // namespace PictureText
+
+namespace PictureText {
+
+void copySets(Connection& from, Connection& to, const QList<qint64>& sets)
+{
+    if (!exists(from))
+        return;
+    ensureTables(to);
+    Query read(from, QStringLiteral("SELECT skID, size, engine, text, words, problem FROM zettora_picture_text WHERE "
+                                    "skID = ?"));
+    Query write(to, QStringLiteral("INSERT OR REPLACE INTO zettora_picture_text (skID, size, engine, text, words, "
+                                   "problem) VALUES (?, ?, ?, ?, ?, ?)"));
+    for (const qint64 set : sets) {
+        read.bind(1, set);
+        while (read.next()) {
+            for (int column = 0; column < 6; ++column)
+                write.bindStored(column + 1, read, column);
+            write.run();
+            write.reset();
+        }
+        read.reset();
+    }
+}
+
+} // namespace PictureText

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "recognition.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class Connection;
+
+// The text read from each picture, kept in the collection beside the twelve tables: one row per picture, keyed by its
+// picture set number and its size in bytes (stable where rowids are not), with the engine that read it, or the
+// reason it could not be read. Functions throw DbError.
+namespace PictureText {
+
+// A picture still to be read.
+struct Pending {
+    qint64 rowid = 0;
+    qint64 skID = 0;
+    qint64 size = 0;
+};
+
+// What is stored for one picture.
+struct Stored {
+    QString text;
+    QList<RecognisedWord> words;
+    QString engine;
+    QString problem;
+};
+
+// Makes the tables when missing; only for a file that was checked and may be written.
+void ensureTables(Connection& connection);
+bool exists(Connection& connection);
+
+// Pictures of a scrap without text read by engine, the newest first.
+QList<Pending> pending(Connection& connection, const QString& engine, int limit);
+qint64 pendingCount(Connection& connection, const QString& engine);
+// The bytes of a pending picture, unless it changed or went since it was listed.
+[[nodiscard]] std::optional<QByteArray> bytesOf(Connection& connection, const Pending& picture);
+
+// Stores the reading (or why there is none) in one transaction, unless the picture went meanwhile: false then.
+[[nodiscard]] bool store(Connection& connection, const Pending& picture, const Result<Recognition>& reading);
+
+// What is stored for the picture of that rowid, if anything.
+[[nodiscard]] std::optional<Stored> ofPicture(Connection& connection, qint64 pictureRowid);
+
+// Whether pictures of this collection are read at all; on unless turned off.
+[[nodiscard]] bool isEnabled(Connection& connection);
+void setEnabled(Connection& connection, bool enabled);
+
+} // namespace PictureText
+
+namespace PictureText {
+
+// Copies the text of the picture sets into another file (a saved edition), inside its open transaction.
+void copySets(Connection& from, Connection& to, const QList<qint64>& sets);
+
+} // namespace PictureText

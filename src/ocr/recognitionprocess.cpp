@@ -1,0 +1,168 @@
+#include "recognitionprocess.h"
+
+#include "ocrlog.h"
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QThread>
+#include <QtEndian>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr int kFrameHeader = 4;
+constexpr int kPollMs = 50;
+// Far above any answer the child gives: a larger length means the child went wrong.
+constexpr quint32 kLargestFrame = 512U * 1024U * 1024U;
+
+const QString kCannotRead = QStringLiteral("画像の文字を認識できませんでした。");
+
+bool readFully(std::FILE* in, char* data, size_t size)
+{
+    return std::fread(data, 1, size, in) == size;
+}
+
+QByteArray frame(const QByteArray& payload)
+{
+    QByteArray bytes(kFrameHeader, Qt::Uninitialized);
+    qToBigEndian(quint32(payload.size()), bytes.data());
+    return bytes + payload;
+}
+
+} // namespace
+
+namespace Ocr {
+
+bool isRecognitionCommand(int argc, char* argv[])
+{
+    return argc > 1 && std::strcmp(argv[1], kCommandOption) == 0;
+}
+
+int runRecognitionCommand(const std::function<void(const QByteArray&)>& beforeEach)
+{
+    for (;;) {
+        char header[kFrameHeader];
+        if (!readFully(stdin, header, sizeof header))
+            return 0;
+        const quint32 size = qFromBigEndian<quint32>(header);
+        if (size > kLargestFrame)
+            return 1;
+        QByteArray picture(qsizetype(size), Qt::Uninitialized);
+        if (size > 0 && !readFully(stdin, picture.data(), size))
+            return 1;
+        if (beforeEach)
+            beforeEach(picture);
+        const QByteArray answer = frame(encode(recognise(picture)));
+        if (std::fwrite(answer.constData(), 1, size_t(answer.size()), stdout) != size_t(answer.size()))
+            return 1;
+        std::fflush(stdout);
+    }
+}
+
+} // namespace Ocr
+
+RecognitionProcess::RecognitionProcess(QString program, int timeoutMs)
+    : m_program(std::move(program))
+    , m_timeoutMs(timeoutMs)
+{}
+
+RecognitionProcess::~RecognitionProcess()
+{
+    end();
+}
+
+bool RecognitionProcess::ensureStarted()
+{
+    if (m_process && m_process->state() == QProcess::Running)
+        return true;
+    end();
+    m_process = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // One core for the engine: the window and the user's other work keep the rest.
+    environment.insert(QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1"));
+    m_process->setProcessEnvironment(environment);
+    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process->start(m_program, {QString::fromLatin1(Ocr::kCommandOption)});
+    if (m_process->waitForStarted(10000))
+        return true;
+    qCWarning(lcOcr) << "cannot start" << m_program << m_process->errorString();
+    return false;
+}
+
+void RecognitionProcess::end()
+{
+    if (!m_process)
+        return;
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->closeWriteChannel();
+        if (!m_process->waitForFinished(1000)) {
+            m_process->kill();
+            m_process->waitForFinished(5000);
+        }
+    }
+    m_process.reset();
+}
+
+Result<Recognition> RecognitionProcess::recognise(const QByteArray& bytes, const std::function<Wish()>& wish)
+{
+    if (!ensureStarted())
+        return Failure{kCannotRead, QStringLiteral("文字認識の処理を起動できません。"), m_program};
+    m_process->write(frame(bytes));
+    QByteArray answer;
+    qint64 remaining = m_timeoutMs;
+    QDeadlineTimer deadline(remaining);
+    bool held = false;
+    for (;;) {
+        const Wish now = wish ? wish() : Wish::Go;
+        if (now == Wish::Stop) {
+            if (held)
+                ::kill(pid_t(m_process->processId()), SIGCONT);
+            m_process->kill();
+            end();
+            return Failure{kCannotRead, {}, QString::fromLatin1(kStopped)};
+        }
+        if ((now == Wish::Pause) != held) {
+            held = now == Wish::Pause;
+            ::kill(pid_t(m_process->processId()), held ? SIGSTOP : SIGCONT);
+            if (held)
+                remaining = deadline.remainingTime();
+            else
+                deadline.setRemainingTime(remaining);
+        }
+        if (held) {
+            QThread::msleep(kPollMs);
+            continue;
+        }
+        if (m_process->bytesToWrite() > 0)
+            m_process->waitForBytesWritten(kPollMs);
+        else
+            m_process->waitForReadyRead(kPollMs);
+        answer += m_process->readAllStandardOutput();
+        if (answer.size() >= kFrameHeader) {
+            const quint32 size = qFromBigEndian<quint32>(answer.constData());
+            if (size > kLargestFrame) {
+                end();
+                return Failure{kCannotRead, QStringLiteral("文字認識の処理から読めない答えが返りました。"),
+                               QStringLiteral("frame too large")};
+            }
+            if (answer.size() >= kFrameHeader + qsizetype(size))
+                return Ocr::decode(answer.mid(kFrameHeader, size));
+        }
+        if (m_process->state() != QProcess::Running) {
+            const int code = m_process->exitCode();
+            const auto status = m_process->exitStatus();
+            end();
+            return Failure{kCannotRead, QStringLiteral("この画像で文字認識の処理が異常終了しました。"),
+                           QStringLiteral("the child ended: status %1 code %2").arg(int(status)).arg(code)};
+        }
+        if (deadline.hasExpired()) {
+            m_process->kill();
+            end();
+            return Failure{kCannotRead, QStringLiteral("この画像の文字認識が終わりませんでした。"),
+                           QStringLiteral("no answer within %1 ms").arg(m_timeoutMs)};
+        }
+    }
+}

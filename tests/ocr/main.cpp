@@ -1,0 +1,20 @@
+#include "ocr/recognitionprocess.h"
+#include "ocrtest.h"
+#include "testmain.h"
+
+#include <QGuiApplication>
+
+#include <cstdlib>
+
+int main(int argc, char* argv[])
+{
+    // The engine's child is this program: a picture carrying the marker crashes it, as a hostile one might.
+    if (Ocr::isRecognitionCommand(argc, argv)) {
+        QGuiApplication app(argc, argv);
+        return Ocr::runRecognitionCommand([](const QByteArray& picture) {
+            if (picture.contains(OcrTest::kCrashMarker))
+                std::abort();
+        });
+    }
+    return runTestClasses<QGuiApplication, OcrTest>(argc, argv);
+}
