@@ -165,14 +165,15 @@ void CrashTrialsTest::check_findsWhatABrokenWriteLeaves_data()
            {{u"import/converted.mdb"_s, Beside::Converted},
             {u"import/converted.mdb.partial"_s, Beside::Junk},
             {u"created/new.mdb"_s, Beside::NewCollection},
+            {u"created/.zettora-creating-5f"_s, Beside::Junk},
+            {u"editions/edition.mdb.partial"_s, Beside::Junk},
             {u"backups/20260105-090000-000.mdb.partial"_s, Beside::Junk}},
            u"damaged=0 broken_invariants=0 left_behind=0"_s);
     beside("import incomplete, files nothing removes",
            {{u"import/converted.mdb"_s, Beside::ConvertedLessARow},
-            {u"created/.zettora-creating-5f"_s, Beside::Junk},
-            {u"editions/edition.mdb.partial"_s, Beside::Junk},
+            {u"editions/edition.mdb.tmp"_s, Beside::Junk},
             {u"Zettora.mdb.tmp"_s, Beside::Junk}},
-           u"damaged=0 broken_invariants=1 left_behind=3"_s);
+           u"damaged=0 broken_invariants=1 left_behind=2"_s);
     beside("copies cut",
            {{u"backups/20260105-090000-000.mdb"_s, Beside::CutCollection},
             {u"Zettora（復元 2026-01-05 0900）.mdb"_s, Beside::CutCollection},
