@@ -8,7 +8,6 @@
 #include "legacyimport/importcommand.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/startupoptions.h"
-#include "ocr/recognitionprocess.h"
 #include "speech/characterspeech.h"
 #include "startupreport.h"
 #include "web/enginewebpane.h"
@@ -32,6 +31,13 @@ extern "C" const char* __asan_default_options()
 }
 #endif
 
+// The child that reads the text in pictures stands beside the program; without it pictures are simply not read.
+static QString recognitionProgram()
+{
+    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("zettora-ocr"));
+    return QFileInfo(path).isExecutable() ? path : QString();
+}
+
 int main(int argc, char* argv[])
 {
     // A conversion from the shell opens no window, so it needs no display.
@@ -40,11 +46,6 @@ int main(int argc, char* argv[])
         QTextStream out(stdout);
         QTextStream err(stderr);
         return LegacyImport::runImportCommand(QCoreApplication::arguments(), out, err);
-    }
-    // The child that reads the text in pictures for the window.
-    if (Ocr::isRecognitionCommand(argc, argv)) {
-        QCoreApplication app(argc, argv);
-        return Ocr::runRecognitionCommand();
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zettora"));
@@ -72,8 +73,9 @@ int main(int argc, char* argv[])
     QtUserDialogs dialogs;
     QtDesktop desktop;
     Session session;
-    Collection collection(session, dialogs,
-                          {.backups = options.backups, .recognitionProgram = QCoreApplication::applicationFilePath()});
+    Collection collection(
+        session, dialogs,
+        {.backups = options.backups, .recognitionProgram = recognitionProgram(), .recognitionDelayMs = 3000});
     auto* web = new EngineWebPane(dialogs);
     CharacterSpeech speech;
     MainWindow window(session, collection, dialogs, desktop, web, speech, options);

@@ -319,7 +319,9 @@ void Collection::onFileChecked(quint64 run, bool sound, const QString& problem)
         m_writable = true;
         backUpIfDue();
         if (!m_options.recognitionProgram.isEmpty())
-            m_pictureReader->start({.path = path(), .program = m_options.recognitionProgram});
+            m_pictureReader->start({.path = path(),
+                                    .program = m_options.recognitionProgram,
+                                    .startDelayMs = m_options.recognitionDelayMs});
         return;
     }
     const bool usedTwice = findings && !findings->usedTwice.isEmpty();

@@ -30,8 +30,10 @@ public:
 
     struct Options {
         bool backups = true;
-        // The program run with --recognise-pictures to read the text in pictures; none reads nothing.
+        // The program that reads the text in pictures (zettora-ocr); none reads nothing.
         QString recognitionProgram{};
+        // How long after a collection opens its pictures start to be read.
+        int recognitionDelayMs = 0;
     };
 
     Collection(Session& session, UserDialogs& dialogs, Options options, QObject* parent = nullptr);

@@ -116,6 +116,10 @@ void PictureReader::run()
     };
     qint64 seenVersion = -1;
     bool announced = true;
+    if (m_job.startDelayMs > 0) {
+        std::unique_lock lock(m_mutex);
+        m_wakeUp.wait_for(lock, std::chrono::milliseconds(m_job.startDelayMs), [this] { return m_stop.load(); });
+    }
     while (!m_stop.load()) {
         try {
             if (!connection) {

@@ -21,6 +21,8 @@ public:
         QString program{};
         // A picture the engine has not read in this long is given up.
         int timeoutMs = 180000;
+        // Nothing is read for this long after the start, so the window's first moments have the machine.
+        int startDelayMs = 0;
     };
 
     explicit PictureReader(QObject* parent = nullptr);

@@ -1,26 +1,11 @@
 #include "recognition.h"
 
-#include "ocrlog.h"
-
-#include <QBuffer>
 #include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
-#include <QImage>
-#include <QImageReader>
-
-#include <memory>
-#include <mutex>
-#include <tesseract/baseapi.h>
-#include <tesseract/resultiterator.h>
+#include <QtEndian>
 
 namespace {
-
-constexpr char kLanguages[] = "jpn+jpn_vert+eng";
-// Below this mean confidence the picture is also read upside down, and the better reading kept.
-constexpr int kTurnBelowConfidence = 60;
-constexpr int kMinSide = 8;
-constexpr int kAssumedDpi = 300;
 
 const QString kCannotRead = QStringLiteral("画像の文字を認識できませんでした。");
 
@@ -30,100 +15,14 @@ QString dataFolder()
     return prefix.isEmpty() ? QStringLiteral("/usr/share/tesseract-ocr/5/tessdata") : QString::fromLocal8Bit(prefix);
 }
 
-struct Engine {
-    tesseract::TessBaseAPI api;
-    bool ready = false;
-};
-
-std::mutex engineMutex;
-
-Engine& engine()
-{
-    static Engine instance;
-    static bool tried = false;
-    if (!tried) {
-        tried = true;
-        instance.ready = instance.api.Init(nullptr, kLanguages, tesseract::OEM_LSTM_ONLY) == 0;
-        if (!instance.ready)
-            qCWarning(lcOcr) << "the engine could not load its language data from" << dataFolder();
-    }
-    return instance;
-}
-
-bool isEastAsian(QChar c)
-{
-    switch (c.script()) {
-    case QChar::Script_Han:
-    case QChar::Script_Hiragana:
-    case QChar::Script_Katakana:
-        return true;
-    default:
-        break;
-    }
-    const char16_t u = c.unicode();
-    return (u >= 0x3000 && u <= 0x303F) || (u >= 0xFF00 && u <= 0xFFEF) || (u >= 0x30A0 && u <= 0x30FF);
-}
-
-// Japanese is written without blanks between words; Latin words and numbers keep theirs.
-void append(QString& text, const QString& word)
-{
-    if (!text.isEmpty() && !text.endsWith(u'\n') && !isEastAsian(text.back()) && !isEastAsian(word.front()))
-        text += u' ';
-    text += word;
-}
-
-struct Reading {
-    QString text;
-    QList<RecognisedWord> words;
-    int confidence = 0;
-};
-
-Reading read(Engine& engine, const QImage& gray)
-{
-    tesseract::TessBaseAPI& api = engine.api;
-    api.SetPageSegMode(tesseract::PSM_AUTO);
-    api.SetImage(gray.constBits(), gray.width(), gray.height(), 1, int(gray.bytesPerLine()));
-    const int dpi = qRound(gray.dotsPerMeterX() * 0.0254);
-    api.SetSourceResolution(dpi >= 70 && dpi <= 1200 ? dpi : kAssumedDpi);
-    Reading reading;
-    if (api.Recognize(nullptr) != 0) {
-        api.Clear();
-        return reading;
-    }
-    reading.confidence = api.MeanTextConf();
-    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
-    bool vertical = false;
-    if (it && !it->Empty(tesseract::RIL_WORD)) {
-        do {
-            if (it->IsAtBeginningOf(tesseract::RIL_BLOCK)) {
-                tesseract::Orientation orientation{};
-                tesseract::WritingDirection direction{};
-                tesseract::TextlineOrder order{};
-                float deskew = 0;
-                it->Orientation(&orientation, &direction, &order, &deskew);
-                vertical = direction == tesseract::WRITING_DIRECTION_TOP_TO_BOTTOM;
-            }
-            if (it->IsAtBeginningOf(tesseract::RIL_PARA) && !reading.text.isEmpty() && !reading.text.endsWith(u'\n'))
-                reading.text += u'\n';
-            const std::unique_ptr<char[]> utf8(it->GetUTF8Text(tesseract::RIL_WORD));
-            const QString word = utf8 ? QString::fromUtf8(utf8.get()).trimmed() : QString();
-            // Every word is kept, however unsure: single kanji are often read right with low confidence.
-            if (word.isEmpty())
-                continue;
-            int left = 0, top = 0, right = 0, bottom = 0;
-            it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom);
-            reading.words.append({QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), word, vertical});
-            append(reading.text, word);
-        } while (it->Next(tesseract::RIL_WORD));
-    }
-    api.Clear();
-    reading.text = reading.text.trimmed();
-    return reading;
-}
-
 } // namespace
 
 namespace Ocr {
+
+QString languageDataFolder()
+{
+    return dataFolder();
+}
 
 QString engineVersion()
 {
@@ -133,49 +32,15 @@ QString engineVersion()
         const QFileInfo file(QDir(dataFolder()).filePath(QLatin1StringView(language) + QStringLiteral(".traineddata")));
         data += u' ' + QLatin1StringView(language) + u':' + QString::number(file.size());
     }
-    return QStringLiteral("tesseract ") + QString::fromLatin1(tesseract::TessBaseAPI::Version()) + data;
+    // The version the program was built with, so the window need not load the engine to know it.
+    return QStringLiteral("tesseract " ZETTORA_TESSERACT_VERSION) + data;
 }
 
-Result<Recognition> recognise(const QByteArray& bytes)
+QByteArray frame(const QByteArray& payload)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    const QSize size = reader.size();
-    if (bytes.isEmpty())
-        return Failure{kCannotRead, QStringLiteral("画像が空です。"), QStringLiteral("empty picture")};
-    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPixels)
-        return Failure{kCannotRead, QStringLiteral("画像が大きすぎます。"),
-                       QStringLiteral("too large: %1 x %2").arg(size.width()).arg(size.height())};
-    const QImage image = reader.read();
-    if (image.isNull())
-        return Failure{kCannotRead, QStringLiteral("画像を読み込めません。"), reader.errorString()};
-    if (qint64(image.width()) * image.height() > kMaxPixels)
-        return Failure{kCannotRead, QStringLiteral("画像が大きすぎます。"), QStringLiteral("too large")};
-    if (image.width() < kMinSide || image.height() < kMinSide)
-        return Failure{kCannotRead, QStringLiteral("画像が小さすぎます。"), QStringLiteral("too small")};
-
-    const std::lock_guard lock(engineMutex);
-    Engine& tess = engine();
-    if (!tess.ready)
-        return Failure{kCannotRead, QStringLiteral("文字認識の言語データがありません。"), dataFolder()};
-    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
-    Reading reading = read(tess, gray);
-    bool turned = false;
-    // An upside-down scan reads as noise of low confidence; read it turned and keep the better reading.
-    if (reading.confidence < kTurnBelowConfidence) {
-        Reading other = read(tess, gray.transformed(QTransform().rotate(180)));
-        if (other.confidence > reading.confidence && other.words.size() >= reading.words.size() / 2) {
-            reading = std::move(other);
-            turned = true;
-            for (RecognisedWord& word : reading.words)
-                word.box = QRect(gray.width() - 1 - word.box.right(), gray.height() - 1 - word.box.bottom(),
-                                 word.box.width(), word.box.height());
-        }
-    }
-    return Recognition{reading.text, reading.words, engineVersion(), turned};
+    QByteArray bytes(kFrameHeader, Qt::Uninitialized);
+    qToBigEndian(quint32(payload.size()), bytes.data());
+    return bytes + payload;
 }
 
 QString wordsText(const QList<RecognisedWord>& words)

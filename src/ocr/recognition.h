@@ -40,6 +40,15 @@ QString engineVersion();
 QString wordsText(const QList<RecognisedWord>& words);
 QList<RecognisedWord> wordsFromText(const QString& text);
 
+// The folder of the engine's language data.
+QString languageDataFolder();
+
+// Frames between the program and its reading child: a 32-bit length, then the bytes.
+inline constexpr int kFrameHeader = 4;
+// Far above any answer the child gives: a larger length means the child went wrong.
+inline constexpr quint32 kLargestFrame = 512U * 1024U * 1024U;
+QByteArray frame(const QByteArray& payload);
+
 // What the child process sends back for one picture.
 QByteArray encode(const Result<Recognition>& result);
 [[nodiscard]] Result<Recognition> decode(const QByteArray& bytes);

@@ -11,26 +11,15 @@
 #include <cstdio>
 #include <cstring>
 
+using Ocr::frame;
+using Ocr::kFrameHeader;
+using Ocr::kLargestFrame;
+
 namespace {
 
-constexpr int kFrameHeader = 4;
 constexpr int kPollMs = 50;
-// Far above any answer the child gives: a larger length means the child went wrong.
-constexpr quint32 kLargestFrame = 512U * 1024U * 1024U;
 
 const QString kCannotRead = QStringLiteral("画像の文字を認識できませんでした。");
-
-bool readFully(std::FILE* in, char* data, size_t size)
-{
-    return std::fread(data, 1, size, in) == size;
-}
-
-QByteArray frame(const QByteArray& payload)
-{
-    QByteArray bytes(kFrameHeader, Qt::Uninitialized);
-    qToBigEndian(quint32(payload.size()), bytes.data());
-    return bytes + payload;
-}
 
 } // namespace
 
@@ -39,27 +28,6 @@ namespace Ocr {
 bool isRecognitionCommand(int argc, char* argv[])
 {
     return argc > 1 && std::strcmp(argv[1], kCommandOption) == 0;
-}
-
-int runRecognitionCommand(const std::function<void(const QByteArray&)>& beforeEach)
-{
-    for (;;) {
-        char header[kFrameHeader];
-        if (!readFully(stdin, header, sizeof header))
-            return 0;
-        const quint32 size = qFromBigEndian<quint32>(header);
-        if (size > kLargestFrame)
-            return 1;
-        QByteArray picture(qsizetype(size), Qt::Uninitialized);
-        if (size > 0 && !readFully(stdin, picture.data(), size))
-            return 1;
-        if (beforeEach)
-            beforeEach(picture);
-        const QByteArray answer = frame(encode(recognise(picture)));
-        if (std::fwrite(answer.constData(), 1, size_t(answer.size()), stdout) != size_t(answer.size()))
-            return 1;
-        std::fflush(stdout);
-    }
 }
 
 } // namespace Ocr

@@ -21,6 +21,7 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work
 # Exactly these: anything the build leaves beside the program (a collection, a test program) must not come along.
 expected=$(LC_ALL=C sort <<END
 bin/zettora
+bin/zettora-ocr
 $libdir/zettora/zettora_webengine.so
 share/applications/$id.desktop
 share/doc/zettora/ReadMe.txt
