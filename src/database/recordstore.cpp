@@ -6,6 +6,7 @@
 #include "query.h"
 #include "resultset.h"
 #include "schema.h"
+#include "scrapsources.h"
 #include "transaction.h"
 
 #include <sqlite3.h>
@@ -82,7 +83,13 @@ public:
         , m_marks(connection, deleteWhere(Schema::kMemoUnderline, kPfID))
         , m_body(connection, deleteWhere(Schema::kMemoDat, kPfID))
         , m_index(connection, u"DELETE FROM "_s + quoted(Schema::kMemoIdx) + u" WHERE rowid = ?"_s)
-    {}
+    {
+        // A collection never clipped from the web has no sources to delete.
+        if (connection.hasTable(QString::fromUtf16(ScrapSources::kTable))) {
+            m_docField = shared.fieldIndex(Schema::name(kDocNo));
+            m_sources.emplace(connection, deleteWhere(ScrapSources::kTable, kDocNo));
+        }
+    }
 
     // row counts the set's visible rows from 0.
     void remove(int row)
@@ -94,6 +101,8 @@ public:
             runWith(m_pictures, skID);
         runWith(m_marks, pfID);
         runWith(m_body, pfID);
+        if (m_sources)
+            runWith(*m_sources, m_shared.valueAt(row, m_docField).toLongLong());
         runWith(m_index, m_shared.rowidAt(row));
     }
 
@@ -105,6 +114,8 @@ private:
     Query m_marks;
     Query m_body;
     Query m_index;
+    int m_docField = -1;
+    std::optional<Query> m_sources;
 };
 
 } // namespace
@@ -183,8 +194,7 @@ QStringList NumbersUsedTwice(Connection& connection)
                                     u" <> 0 GROUP BY "_s + name + u" HAVING count(*) > 1 ORDER BY "_s + name +
                                     u" LIMIT 20"_s);
         while (twice.next())
-            found << QString::fromUtf16(caption) + u' ' + twice.value(0).toString() + u"：「"_s + twice.text(1) +
-                         u'」';
+            found << QString::fromUtf16(caption) + u' ' + twice.value(0).toString() + u"：「"_s + twice.text(1) + u'」';
     }
     return found;
 }
