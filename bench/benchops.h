@@ -20,6 +20,8 @@ struct BenchContext {
     QString firstMajorClass;
     // The main window on the collection, made by the first operation that needs it.
     std::shared_ptr<ListingWindow> window;
+    // What an operation keeps for the whole run (a window of its own), gone with the context, before the application.
+    std::vector<std::shared_ptr<void>> kept;
     // Run untimed before each operation, so that none inherits what the one before it left running or open.
     std::function<void(BenchContext&)> beforeEachOp;
 };
@@ -39,6 +41,8 @@ struct BenchOp {
     std::function<std::vector<double>(BenchContext&)> bareItems;
     // Operations that write run only on a collection generated for the run, never on a user's file.
     bool writes = false;
+    // What the count run() returns is called on the line of an operation without bare().
+    QString countName = QStringLiteral("hits");
 };
 
 using BenchRegistry = std::vector<BenchOp>;
@@ -83,6 +87,7 @@ void registerSpeechOps(BenchRegistry& registry);
 // Reads text aloud with Genie in the espeak-ng voice language into a WAV file at path; false when that failed.
 bool writeSpeechWav(const QString& path, const QString& text, const char* language);
 void registerStartupOps(BenchRegistry& registry);
+void registerClipOps(BenchRegistry& registry);
 
 // The main window on the context's collection; the first call builds it and waits for its worker.
 ListingWindow& listingWindowOf(BenchContext& context);

@@ -41,6 +41,7 @@ BenchRegistry allOperations()
     registerImportOps(registry);
     registerSpeechOps(registry);
     registerStartupOps(registry);
+    registerClipOps(registry);
     return registry;
 }
 

@@ -16,6 +16,7 @@ enum class BodySearchWay { Index, Scan };
 
 // The MEMO_IDX rows whose body, title or keyword holds every word (each may be in any of them), ordered as the title
 // search orders. logEmpty, when the caller knows the log has no rows, spares the statement their comparison. Needs
-// the functions of BodyIndex::registerFunctions on the connection it opens on.
+// the functions of BodyIndex::registerFunctions on the connection it opens on. withSources adds the scraps whose
+// source's title or address holds every word (the collection must have sources).
 ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, const QString& schema,
-                                  bool logEmpty = false);
+                                  bool logEmpty = false, bool withSources = false);

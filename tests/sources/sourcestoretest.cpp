@@ -7,6 +7,8 @@
 #include "database/resultset.h"
 #include "database/scrapsources.h"
 #include "savededition/savededitionwriter.h"
+#include "search/bodyindex.h"
+#include "search/bodysearch.h"
 #include "sources/pagecopy.h"
 #include "sources/sourceaddress.h"
 #include "testcollection.h"
@@ -242,4 +244,30 @@ void SourceStoreTest::savedEdition_carriesTheSourcesOfItsScraps()
     QVERIFY(second.create(other.path(u"保存版.mdb"_s)).ok());
     QVERIFY(second.copy(*plain, *all, {}).ok());
     QVERIFY(!Connection::openExisting(other.path(u"保存版.mdb"_s))->hasTable(u"zettora_sources"_s));
+}
+
+void SourceStoreTest::bodySearch_findsTheSourcesTitleAndAddress_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("found");
+    QTest::newRow("host") << u"news.example.org"_s << QStringList{u"3"_s};
+    QTest::newRow("host, other width and case") << u"ＮＥＷＳ.example.ORG"_s << QStringList{u"3"_s};
+    QTest::newRow("address and title") << u"example.jp 記事2"_s << QStringList{u"2"_s};
+    QTest::newRow("every scrap of a page") << u"https://www.example.jp/a"_s << QStringList{u"1"_s, u"2"_s};
+    QTest::newRow("nowhere") << u"example.net"_s << QStringList{};
+}
+
+void SourceStoreTest::bodySearch_findsTheSourcesTitleAndAddress()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, found);
+    TestFolder folder;
+    auto c = Connection::openExisting(collectionWithSources(folder));
+    BodyIndex::registerFunctions(*c);
+    const QStringList words = parseBodySearch(typed);
+    auto set = ResultSet::open(*c, BuildBodySearchQuery(words, BodySearchWay::Scan, u"main"_s, false, true));
+    QStringList docNos;
+    for (set->moveFirst(); !set->eof(); set->moveNext())
+        docNos << set->text(u"DocNo"_s);
+    QCOMPARE(docNos, found);
 }

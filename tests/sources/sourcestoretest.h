@@ -14,4 +14,6 @@ private Q_SLOTS:
     void deletion_takesTheSourceAlong_data();
     void deletion_takesTheSourceAlong();
     void savedEdition_carriesTheSourcesOfItsScraps();
+    void bodySearch_findsTheSourcesTitleAndAddress_data();
+    void bodySearch_findsTheSourcesTitleAndAddress();
 };
