@@ -31,7 +31,7 @@ constexpr int kWaitMs = 60000;
 QByteArray noisyPng(int variant)
 {
     QImage image(160, 120, QImage::Format_RGB32);
-    QRandomGenerator random(quint32(variant));
+    QRandomGenerator random{quint32(variant)};
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, random.generate() | 0xFF000000);
@@ -152,7 +152,7 @@ struct ClipBench {
         Query stored(*session.connection(), QStringLiteral("SELECT length(pageCopy) FROM zettora_sources ORDER BY "
                                                            "DocNo DESC LIMIT 1"));
         if (!stored.next() || stored.isNull(0))
-            throw std::runtime_error(("no copy stored: " + dialogs.lastMessage).toStdString());
+            throw std::runtime_error("no copy stored: " + dialogs.lastMessage.toStdString());
         return (stored.integer(0) + 512) / 1024;
     }
 };

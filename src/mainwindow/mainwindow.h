@@ -204,7 +204,8 @@ private:
     [[nodiscard]] bool clipAgainAllowed(const QString& address);
     void listScrapsFrom(const QString& filter, const QString& value);
     void showSourceOfShownScrap();
-    void openLiveSource(const QString& address);
+    // By value: the source line clears the address it sent once record view ends on the way to the web tab.
+    void openLiveSource(QString address);
     void openSavedSource();
     void openSiteSearch();
     void openPageCopyOptions();

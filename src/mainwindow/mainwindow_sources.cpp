@@ -128,7 +128,7 @@ void MainWindow::showSourceOfShownScrap()
     m_sourceLine->showSource(source);
 }
 
-void MainWindow::openLiveSource(const QString& address)
+void MainWindow::openLiveSource(QString address)
 {
     if (address.isEmpty())
         return;

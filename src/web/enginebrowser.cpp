@@ -356,7 +356,7 @@ void EngineBrowser::offerDownload(QWebEngineDownloadRequest* download)
         if (download->state() == QWebEngineDownloadRequest::DownloadCompleted) {
             m_dialogs.information(QStringLiteral("ダウンロードが終わりました。\n") + QDir::toNativeSeparators(path));
         } else if (download->state() == QWebEngineDownloadRequest::DownloadInterrupted) {
-            qCWarning(lcWeb) << "download interrupted:" << path << download->interruptReasonString();
+            qCWarning(lcWeb) << "download interrupted:" << path << "reason" << int(download->interruptReason());
             m_dialogs.exclamation(QStringLiteral("ダウンロードできませんでした。\n") + QDir::toNativeSeparators(path));
         }
     });

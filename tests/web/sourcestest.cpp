@@ -5,6 +5,10 @@
 #include "webfixture.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QListWidget>
+#include <QMimeData>
 #include <QRandomGenerator>
 #include <QTabWidget>
 
@@ -261,4 +265,86 @@ void SourcesTest::badPages_keepTheScrap()
     QStringList texts = f.dialogs.texts();
     texts.removeAll(u"スクラップを登録しました。 画像添付、下線引きが可能です。"_s);
     QCOMPARE(texts, message.isEmpty() ? QStringList{} : QStringList{message});
+}
+
+void SourcesTest::paste_keepsThePageTheClipboardNames_data()
+{
+    QTest::addColumn<QByteArray>("mozUrl");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("a browser's page") << QByteArray("https://www.nikkei.com/article/1\n日経の記事")
+                                      << u"https://www.nikkei.com/article/1|日経の記事"_s;
+    QTest::newRow("a script address") << QByteArray("javascript:alert(1)\n罠") << QString();
+    QTest::newRow("nothing named") << QByteArray() << QString();
+}
+
+void SourcesTest::paste_keepsThePageTheClipboardNames()
+{
+    QFETCH(QByteArray, mozUrl);
+    QFETCH(QString, kept);
+    ThreeScrapsFixture f;
+    f.start();
+    auto* mime = new QMimeData;
+    mime->setText(u"貼り付けた本文"_s);
+    if (!mozUrl.isEmpty())
+        mime->setData(u"text/x-moz-url"_s, mozUrl);
+    QApplication::clipboard()->setMimeData(mime);
+    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
+    auto* entry = f.child<QPlainTextEdit>(u"mData");
+    entry->setFocus();
+    QTest::keySequence(entry, QKeySequence::Paste);
+    QCOMPARE(entry->toPlainText(), u"貼り付けた本文"_s);
+    f.clickClass(3);
+    f.visibleWindow(u"Form3"_s)->findChild<QPushButton*>(u"Command1_0"_s)->click();
+    QCOMPARE(f.column(u"SELECT count(*) FROM MEMO_IDX WHERE DocNo = 4"_s), QStringList{u"1"_s});
+    if (kept.isEmpty()) {
+        // Nothing to keep: the collection keeps its old shape.
+        QVERIFY(!Connection::openExisting(f.dbPath())->hasTable(u"zettora_sources"_s));
+        return;
+    }
+    QCOMPARE(f.column(u"SELECT address || '|' || title FROM zettora_sources WHERE DocNo = 4 AND pageCopy IS NULL"_s),
+             QStringList{kept});
+}
+
+void SourcesTest::siteListing_fromTheSourceLineAndTheMenu_data()
+{
+    QTest::addColumn<bool>("fromMenu");
+    QTest::newRow("source line") << false;
+    QTest::newRow("search menu") << true;
+}
+
+void SourcesTest::siteListing_fromTheSourceLineAndTheMenu()
+{
+    QFETCH(bool, fromMenu);
+    ThreeScrapsFixture f;
+    {
+        auto c = Connection::openExisting(f.dbPath());
+        ScrapSources::save(*c, 1, {.address = u"https://www.nikkei.com/a"_s, .title = u"日経A"_s});
+        ScrapSources::save(*c, 2, {.address = u"https://mainichi.jp/b"_s, .title = u"毎日B"_s});
+        ScrapSources::save(*c, 3, {.address = u"https://WWW.Nikkei.com/c?x=1"_s, .title = u"日経C"_s});
+    }
+    MainWindow& w = f.start();
+    if (fromMenu) {
+        f.action(u"mSearchSite")->trigger();
+        auto* dialog = f.visibleWindow(u"frmSiteSearch"_s);
+        QVERIFY(dialog);
+        auto* sites = dialog->findChild<QListWidget*>(u"Sites"_s);
+        QCOMPARE(sites->count(), 2);
+        sites->setCurrentRow(1);
+        QCOMPARE(sites->currentItem()->text(), u"www.nikkei.com　（2件）"_s);
+        dialog->findChild<QPushButton*>(u"ListSite"_s)->click();
+    } else {
+        f.showRecord(1);
+        QVERIFY(f.child<QWidget>(u"SourceLine")->isVisible());
+        QCOMPARE(f.child<QPushButton>(u"SourceTitle")->text(), u"日経A"_s);
+        QTest::mouseClick(f.child<QPushButton>(u"SourceSite"), Qt::LeftButton);
+    }
+    QCOMPARE(w.mode(), MainWindow::Mode::Search);
+    QCOMPARE(w.resultCount(), 2);
+    QVERIFY(!f.child<QWidget>(u"SourceLine")->isVisible());
+    // The title as a link opens the live page in the web tab.
+    f.pressListRow(2);
+    QCOMPARE(f.child<QPushButton>(u"SourceTitle")->text(), u"日経C"_s);
+    QTest::mouseClick(f.child<QPushButton>(u"SourceTitle"), Qt::LeftButton);
+    QCOMPARE(f.tabs()->currentIndex(), int(MainWindow::TabBrowser));
+    QCOMPARE(f.web->calls.last(), u"navigate https://WWW.Nikkei.com/c?x=1"_s);
 }

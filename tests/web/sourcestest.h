@@ -12,4 +12,8 @@ private Q_SLOTS:
     void savedPage_opensWithTheServerStopped();
     void badPages_keepTheScrap_data();
     void badPages_keepTheScrap();
+    void paste_keepsThePageTheClipboardNames_data();
+    void paste_keepsThePageTheClipboardNames();
+    void siteListing_fromTheSourceLineAndTheMenu_data();
+    void siteListing_fromTheSourceLineAndTheMenu();
 };
