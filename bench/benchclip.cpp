@@ -126,9 +126,16 @@ struct ClipBench {
     {
         const QString path = QStringLiteral("/clip");
         server.add(path, {"text/html", clipPage(1)});
-        pane->navigate(server.url(path).toString());
+        // Loaded whole, pictures included: a copy of a page still loading would lack them.
         const QString address = server.url(path).toString();
-        if (!waitUntil([this, address] { return pane->currentUrl() == address && !pane->currentTitle().isEmpty(); }))
+        bool loaded = false;
+        const QMetaObject::Connection done =
+            QObject::connect(pane, &WebPane::navigationCompleted, pane,
+                             [this, &loaded, address] { loaded = pane->currentUrl() == address; });
+        pane->navigate(address);
+        const bool shown = waitUntil([&loaded] { return loaded; });
+        QObject::disconnect(done);
+        if (!shown)
             throw std::runtime_error("the page to clip did not load");
         QCoreApplication::processEvents();
     }
