@@ -6,7 +6,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QListWidget>
 #include <QMimeData>
 #include <QRandomGenerator>
@@ -102,19 +104,31 @@ struct SourceFixture : WebFixture {
 void SourcesTest::clip_keepsThePageItCameFrom_data()
 {
     QTest::addColumn<bool>("picture");
-    QTest::newRow("selected text") << false;
-    QTest::newRow("picture") << true;
+    QTest::addColumn<bool>("copies"); // as set in オプション → ページ保存の設定
+    QTest::newRow("selected text") << false << true;
+    QTest::newRow("picture") << true << true;
+    QTest::newRow("selected text, copies turned off") << false << false;
 }
 
 void SourcesTest::clip_keepsThePageItCameFrom()
 {
     QFETCH(bool, picture);
+    QFETCH(bool, copies);
     SourceFixture f;
     f.startAt(u"/a"_s);
+    if (!copies) {
+        f.action(u"mOptPageCopy")->trigger();
+        QWidget* options = f.visibleWindow(u"frmPageCopy"_s);
+        QVERIFY(options);
+        options->findChild<QCheckBox*>(u"KeepCopies"_s)->setChecked(false);
+        options->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        QVERIFY(!f.visibleWindow(u"frmPageCopy"_s));
+    }
     QVERIFY(picture ? f.clipPictureByMenu() : f.clipTextByMenu());
     QVERIFY(f.copiesEnded());
     f.registerEntry();
-    QCOMPARE(f.sourceOfNewScrap(), QStringList{f.server.url(u"/a"_s).toString() + u"|ページA|1"_s});
+    QCOMPARE(f.sourceOfNewScrap(),
+             QStringList{f.server.url(u"/a"_s).toString() + u"|ページA|"_s + (copies ? u"1"_s : u"0"_s)});
     if (picture)
         QCOMPARE(f.column(u"SELECT count(*) FROM PHOTO_DRA"_s), QStringList{u"1"_s});
     QVERIFY2(f.dialogs.texts().size() == 1, qPrintable(f.dialogs.texts().join(u'|')));
