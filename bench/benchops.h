@@ -20,6 +20,8 @@ struct BenchContext {
     QString firstMajorClass;
     // The main window on the collection, made by the first operation that needs it.
     std::shared_ptr<ListingWindow> window;
+    // What an operation keeps for the whole run (a window of its own), gone with the context, before the application.
+    std::vector<std::shared_ptr<void>> kept;
     // Run untimed before each operation, so that none inherits what the one before it left running or open.
     std::function<void(BenchContext&)> beforeEachOp;
 };
@@ -41,6 +43,8 @@ struct BenchOp {
     bool writes = false;
     // Operations with figures of their own (an error rate) make their whole line themselves.
     std::function<QString(BenchContext&)> report;
+    // What the count run() returns is called on the line of an operation without bare().
+    QString countName = QStringLiteral("hits");
 };
 
 using BenchRegistry = std::vector<BenchOp>;
@@ -86,6 +90,7 @@ void registerSpeechOps(BenchRegistry& registry);
 bool writeSpeechWav(const QString& path, const QString& text, const char* language);
 void registerStartupOps(BenchRegistry& registry);
 void registerOcrOps(BenchRegistry& registry);
+void registerClipOps(BenchRegistry& registry);
 
 // The main window on the context's collection; the first call builds it and waits for its worker.
 ListingWindow& listingWindowOf(BenchContext& context);

@@ -31,13 +31,13 @@ QString figuresLine(const QString& name, const std::vector<double>& times, const
              *bare > 0 ? ms(*m / *bare) : QStringLiteral("inf"));
 }
 
-QString hitsLine(const QString& name, const std::vector<double>& times, qint64 hits)
+QString hitsLine(const QString& name, const std::vector<double>& times, qint64 hits, const QString& countName)
 {
     const std::optional<double> m = median(times);
     if (!m)
         throw std::runtime_error("no timings");
-    return QStringLiteral("op=%1 median_ms=%2 hits=%3 min_ms=%4 max_ms=%5")
-        .arg(name, ms(*m), QString::number(hits), ms(*std::min_element(times.begin(), times.end())),
+    return QStringLiteral("op=%1 median_ms=%2 %3=%4 min_ms=%5 max_ms=%6")
+        .arg(name, ms(*m), countName, QString::number(hits), ms(*std::min_element(times.begin(), times.end())),
              ms(*std::max_element(times.begin(), times.end())));
 }
 
@@ -70,7 +70,7 @@ QString measure(const BenchOp& op, BenchContext& context, int runs, const BenchO
             bareTimes.push_back(elapsedMs(timer));
         }
     }
-    return op.bare ? figuresLine(op.name, times, bareTimes) : hitsLine(op.name, times, got);
+    return op.bare ? figuresLine(op.name, times, bareTimes) : hitsLine(op.name, times, got, op.countName);
 }
 
 } // namespace

@@ -65,6 +65,9 @@ public:
     void printPage() override {}
     void copySelection() override {}
     QString selectedText() const override { return {}; }
+    void savePageCopy(std::function<void(Result<QString>)> done) override { done(Failure{}); }
+    void showSavedPage(const QByteArray&, const QString&) override {}
+    bool showsSavedPage() const override { return false; }
 };
 
 // The bench never reads aloud.

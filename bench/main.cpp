@@ -42,6 +42,7 @@ BenchRegistry allOperations()
     registerSpeechOps(registry);
     registerStartupOps(registry);
     registerOcrOps(registry);
+    registerClipOps(registry);
     return registry;
 }
 

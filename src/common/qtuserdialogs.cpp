@@ -93,6 +93,19 @@ bool QtUserDialogs::askYesNo(const QString& text, Icon icon, Default answer, int
     }
 }
 
+int QtUserDialogs::askChoice(const QString& text, const QStringList& buttons, Icon icon)
+{
+    QMessageBox box(toQt(icon), title(), text, QMessageBox::NoButton, QApplication::activeWindow());
+    QList<QAbstractButton*> added;
+    for (const QString& caption : buttons)
+        added << box.addButton(caption, added.isEmpty() ? QMessageBox::YesRole : QMessageBox::NoRole);
+    if (added.isEmpty())
+        return -1;
+    box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
+    box.exec();
+    return int(added.indexOf(box.clickedButton()));
+}
+
 std::optional<QString> QtUserDialogs::openFile(const QString& caption, const QString& filter)
 {
     const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, startFolder(), filter);

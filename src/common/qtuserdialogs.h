@@ -9,6 +9,7 @@ public:
     void exclamation(const QString& text) override;
     void critical(const QString& text) override;
     bool askYesNo(const QString& text, Icon icon, Default answer, int helpTopic) override;
+    int askChoice(const QString& text, const QStringList& buttons, Icon icon) override;
     std::optional<QString> openFile(const QString& title, const QString& filter) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter, const QString& suggestion) override;
     std::optional<QString> chooseFolder(const QString& prompt) override;

@@ -6,6 +6,7 @@
 #include "query.h"
 #include "resultset.h"
 #include "schema.h"
+#include "scrapsources.h"
 #include "transaction.h"
 
 #include <sqlite3.h>
@@ -85,6 +86,11 @@ public:
     {
         if (connection.hasTable(QString::fromUtf16(Schema::kPictureText)))
             m_pictureText.emplace(connection, deleteWhere(Schema::kPictureText, kSkID));
+        // A collection never clipped from the web has no sources to delete.
+        if (connection.hasTable(QString::fromUtf16(ScrapSources::kTable))) {
+            m_docField = shared.fieldIndex(Schema::name(kDocNo));
+            m_sources.emplace(connection, deleteWhere(ScrapSources::kTable, kDocNo));
+        }
     }
 
     // row counts the set's visible rows from 0.
@@ -100,6 +106,8 @@ public:
         }
         runWith(m_marks, pfID);
         runWith(m_body, pfID);
+        if (m_sources)
+            runWith(*m_sources, m_shared.valueAt(row, m_docField).toLongLong());
         runWith(m_index, m_shared.rowidAt(row));
     }
 
@@ -112,6 +120,8 @@ private:
     Query m_body;
     Query m_index;
     std::optional<Query> m_pictureText;
+    int m_docField = -1;
+    std::optional<Query> m_sources;
 };
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "recordview.h"
 #include "scrap/scrapsheet.h"
 #include "scraplistcontroller.h"
+#include "sources/pastewatchingedit.h"
 #include "speechreader.h"
 #include "splitterbar.h"
 #include "web/webpane.h"
@@ -179,7 +180,7 @@ void MainWindow::buildControls()
             [this] { m_addressBox->setEditText(m_webPane->currentUrl()); });
     connect(m_webPane, &WebPane::textClipRequested, this, &MainWindow::clipTextToEntry);
     connect(m_webPane, &WebPane::pictureClipRequested, this, &MainWindow::openPicturesForWebPicture);
-    m_entryBody = new QPlainTextEdit(m_tabs);
+    m_entryBody = new PasteWatchingEdit(m_tabs);
     m_entryBody->setObjectName(QStringLiteral("mData"));
     m_scrapList = new QTableView(m_tabs);
     m_scrapList->setObjectName(QStringLiteral("fr"));
@@ -230,6 +231,7 @@ void MainWindow::buildControls()
     m_indexProgress->setMinimumWidth(260);
     m_indexProgress->hide();
     bar->addPermanentWidget(m_indexProgress);
+    buildSourceControls();
 }
 
 RecordView* MainWindow::record()
@@ -244,9 +246,11 @@ RecordView* MainWindow::record()
     m_record = new RecordView(m_session, m_dialogs, m_children, m_recordSheet, m_recordBody, m_paneArea, this);
     connect(m_record, &RecordView::shown, this, [this](int position, int count) {
         setStatusPanels(QStringLiteral("スクラップ： %1/%2").arg(position).arg(count), statusText(2));
+        showSourceOfShownScrap();
     });
     connect(m_record, &RecordView::ended, this, [this] {
         m_recordView = false;
+        showSourceOfShownScrap();
         if (m_mode == Mode::RecordView && !m_unloading)
             showSearchPanes();
     });

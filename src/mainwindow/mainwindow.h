@@ -31,6 +31,8 @@ class ScrapListModel;
 class ScrapSheet;
 class Session;
 class SpeechOutput;
+class SourceKeeper;
+class SourceLine;
 class SpeechReader;
 class SplitterBar;
 class UserDialogs;
@@ -89,6 +91,8 @@ public:
     // A picture the web pane copied to the clipboard: the pictures window takes it, and it waits there while the
     // user registers its scrap in registration mode.
     void openPicturesForWebPicture();
+    // Keeps the source of the scrap being written in the entry pane.
+    SourceKeeper* sourceKeeper() const { return m_sources; }
 
 Q_SIGNALS:
     // A class was clicked in registration mode: the registration sheet opens for it.
@@ -194,6 +198,18 @@ private:
     void refreshStartPage();
     void clipTextToEntry(const QString& text);
 
+    // Where scraps come from: the clip's page kept, record view's source line, listings by page and by site.
+    void buildSourceControls();
+    // Asks before text from a page clipped already is clipped again; false when it is not to be.
+    [[nodiscard]] bool clipAgainAllowed(const QString& address);
+    void listScrapsFrom(const QString& filter, const QString& value);
+    void showSourceOfShownScrap();
+    // By value: the source line clears the address it sent once record view ends on the way to the web tab.
+    void openLiveSource(QString address);
+    void openSavedSource();
+    void openSiteSearch();
+    void openPageCopyOptions();
+
     // Reading aloud: 0 the web selection, 1 the entry text, 2 the clipboard or the shown scrap.
     void ReadAloud(int mode);
 
@@ -232,6 +248,9 @@ private:
     RecordView* m_record = nullptr;
     ScrapListController* m_list = nullptr;
     SpeechReader* m_reader = nullptr;
+    SourceKeeper* m_sources = nullptr;
+    SourceLine* m_sourceLine = nullptr;
+    QProgressBar* m_copyProgress = nullptr;
     QTreeWidgetItem* m_currentNode = nullptr;
     QPointer<QLineEdit> m_bodySearchBox;
     QString m_bodySearchText;

@@ -8,6 +8,7 @@
 #include "registration/registrationsheet.h"
 #include "scrap/scrapsheet.h"
 #include "scraplistcontroller.h"
+#include "sources/sourcekeeper.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -25,7 +26,9 @@ void MainWindow::openRegistrationSheet(int levNo)
             return pictures ? pictures->waitingPicture() : std::nullopt;
         },
         this);
+    sheet->setSource([this] { return m_sources->forRegistration(); });
     connect(sheet, &RegistrationSheet::registered, this, [this](const ScrapIdentity& scrap) {
+        m_sources->registered(scrap.docNo);
         m_entryScrap = scrap;
         m_entryGeneration = m_session.resultsGeneration();
         m_entryRegisteredBody = m_entryBody->toPlainText();
@@ -107,6 +110,7 @@ void MainWindow::openPicturesForWebPicture()
     if (m_session.isReadOnly())
         return;
     openPicturesWindow(PicturesOpener::Favourites, std::nullopt, QString())->pastePicture();
+    m_sources->takeFromPage();
     // The picture waits in the window while the user writes and registers its scrap.
     m_tabs->setCurrentIndex(TabEntry);
 }

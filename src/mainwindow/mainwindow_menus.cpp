@@ -74,6 +74,8 @@ void MainWindow::buildMenus()
     m_bodySearchAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     m_bodySearchAction->setShortcutContext(Qt::WindowShortcut);
     connect(m_bodySearchAction, &QAction::triggered, this, &MainWindow::focusBodySearch);
+    connect(addMenuAction(search, QStringLiteral("mSearchSite"), QStringLiteral("出典サイトで検索…")),
+            &QAction::triggered, this, &MainWindow::openSiteSearch);
 
     m_optionsMenu = addMenu(QStringLiteral("mOpt"), QStringLiteral("オプション"));
     QMenu* options = m_optionsMenu;
@@ -82,6 +84,8 @@ void MainWindow::buildMenus()
                 if (ChooseDisplayFont(m_session, m_dialogs))
                     ApplyDisplayFont();
             });
+    connect(addMenuAction(options, QStringLiteral("mOptPageCopy"), QStringLiteral("ページ保存の設定")),
+            &QAction::triggered, this, &MainWindow::openPageCopyOptions);
     connect(addMenuAction(options, QStringLiteral("mOptMark"), QStringLiteral("マーカー色")), &QAction::triggered, this,
             [this] {
                 m_children.open(ChildWindows::Kind::MarkerColours, new MarkerColoursDialog(m_session, m_dialogs, this));

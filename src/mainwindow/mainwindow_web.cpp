@@ -3,6 +3,8 @@
 #include "common/session.h"
 #include "mainwindow.h"
 #include "mainwindowlog.h"
+#include "sources/sourceaddress.h"
+#include "sources/sourcekeeper.h"
 #include "web/startpage.h"
 #include "web/webpane.h"
 
@@ -38,6 +40,9 @@ void MainWindow::clipTextToEntry(const QString& text)
 {
     if (m_session.isReadOnly() || !m_tabs->isTabEnabled(TabEntry))
         return;
+    if (const std::optional<QString> address = keptSourceAddress(m_webPane->currentUrl());
+        address && !clipAgainAllowed(*address))
+        return;
     // A draft in the entry pane is added to, never replaced; the text of a scrap already registered is.
     if (m_entryScrap || m_entryBody->toPlainText().isEmpty()) {
         clearEntry();
@@ -47,6 +52,7 @@ void MainWindow::clipTextToEntry(const QString& text)
         end.movePosition(QTextCursor::End);
         end.insertText(u'\n' + text);
     }
+    m_sources->takeFromPage();
     m_tabs->setCurrentIndex(TabEntry);
     m_entryBody->moveCursor(QTextCursor::End);
     m_entryBody->setFocus();

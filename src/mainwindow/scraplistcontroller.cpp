@@ -13,6 +13,7 @@
 #include "database/recordstore.h"
 #include "database/resultset.h"
 #include "database/schema.h"
+#include "database/scrapsources.h"
 #include "export/listworkbook.h"
 #include "mainwindowlog.h"
 #include "savededition/savededitionnotice.h"
@@ -186,12 +187,19 @@ void ScrapListController::runBodySearch(const QString& typed)
     }
     const BodySearchWay way = indexed ? BodySearchWay::Index : BodySearchWay::Scan;
     const bool pictureText = connection->hasTable(QString::fromUtf16(Schema::kPictureText));
-    runSearch(BuildBodySearchQuery(words, way, schema, waiting == 0, pictureText));
+    // The title and address of the page a scrap came from are found as well, where scraps have one.
+    bool sources = false;
+    try {
+        sources = ScrapSources::isPresent(*connection);
+    } catch (const DbError& e) {
+        qCWarning(lcMainWindow) << "cannot look for the sources:" << e.message();
+    }
+    runSearch(BuildBodySearchQuery(words, way, schema, waiting == 0, pictureText, sources));
     if (!m_session.resultSet() && indexed) {
         // An index damaged since it was checked: this search reads every body, and the worker makes it anew.
         qCWarning(lcMainWindow) << "the body index cannot be read; searching every body";
         indexed = false;
-        runSearch(BuildBodySearchQuery(words, BodySearchWay::Scan, schema, false, pictureText));
+        runSearch(BuildBodySearchQuery(words, BodySearchWay::Scan, schema, false, pictureText, sources));
         if (!m_session.isReadOnly())
             m_collection.remakeIndex();
     }
@@ -241,9 +249,25 @@ void ScrapListController::exportToSpreadsheet()
             column == Field::pfID || column == Field::backC || column == Field::LevNo || column == Field::DocNo;
         table.kinds << (number ? CellKind::Number : column == Field::a03 ? CellKind::Date : CellKind::Text);
     }
+    // The address of the page each scrap came from, after the listed columns.
+    QHash<qint64, QString> addresses;
+    if (Connection* connection = m_session.connection()) {
+        try {
+            addresses = ScrapSources::addresses(*connection);
+        } catch (const DbError& e) {
+            qCWarning(lcMainWindow) << "cannot read the sources for the list:" << e.message();
+        }
+    }
+    const int addressColumn = int(table.captions.size());
+    table.captions << QStringLiteral("出典アドレス");
+    table.kinds << CellKind::Text;
     // The rows the list shows, so a list narrowed by importance sends only those.
     table.rowCount = m_model->rowCount();
-    table.cell = [this](int row, int column) { return m_model->cellText(row, column); };
+    table.cell = [this, addresses, addressColumn](int row, int column) {
+        if (column == addressColumn)
+            return addresses.value(m_model->cellText(row, Field::DocNo).toLongLong());
+        return m_model->cellText(row, column);
+    };
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Result<QString> written =
         writeListWorkbook(listWorkbookFolder(), m_session.databaseName(), QDateTime::currentDateTime(), table);

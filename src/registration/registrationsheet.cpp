@@ -319,8 +319,9 @@ bool RegistrationSheet::RegisterScrap()
                                           "この登録画面を開いた後に、別のデータベースが開かれました。"));
         return true;
     }
-    const Result<ScrapIdentity> registration = registerScrap(m_session, index, m_bodyText ? m_bodyText() : QString(),
-                                                             m_waitingPicture ? m_waitingPicture() : std::nullopt);
+    const Result<ScrapIdentity> registration =
+        registerScrap(m_session, index, m_bodyText ? m_bodyText() : QString(),
+                      m_waitingPicture ? m_waitingPicture() : std::nullopt, m_source ? m_source() : std::nullopt);
     if (!registration) {
         m_dialogs.critical(registration.message());
         return true;

@@ -3,6 +3,7 @@
 #include "common/collectionbinding.h"
 #include "common/session.h"
 #include "database/recordstore.h"
+#include "database/scrapsources.h"
 #include "pictures/picturestore.h"
 #include "scrap/importancelevels.h"
 
@@ -37,6 +38,8 @@ public:
     int helpTopic() const;
     void setLevNo(int levNo) { m_levNo = levNo; }
     int levNo() const { return m_levNo; }
+    // Where the scrap comes from, asked at "登録"; none when not set.
+    void setSource(std::function<std::optional<ScrapSource>()> source) { m_source = std::move(source); }
     // True once "登録" stored the scrap.
     bool justRegistered() const { return m_justRegistered; }
 
@@ -74,6 +77,7 @@ private:
     std::function<QString()> m_bodyText;
     int m_levNo;
     std::function<std::optional<WaitingPicture>()> m_waitingPicture;
+    std::function<std::optional<ScrapSource>()> m_source;
     bool m_justRegistered = false;
     QList<ImportanceLevel> m_levels;
     QString m_shownLevel;

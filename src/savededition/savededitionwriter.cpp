@@ -6,6 +6,7 @@
 #include "database/query.h"
 #include "database/resultset.h"
 #include "database/schema.h"
+#include "database/scrapsources.h"
 #include "database/stalefiles.h"
 #include "database/transaction.h"
 #include "ocr/picturetext.h"
@@ -133,6 +134,19 @@ Done SavedEditionWriter::copy(Connection& source, const ResultSet& listed, const
         const int skID = listed.fieldIndex(QStringLiteral("skID"));
         const int title = listed.fieldIndex(QStringLiteral("a02"));
         QList<qint64> sets;
+        const int docNo = listed.fieldIndex(QStringLiteral("DocNo"));
+        // The sources of the listed scraps go with them; a collection never clipped from the web has none.
+        std::optional<Query> readSource;
+        std::optional<Query> writeSource;
+        if (ScrapSources::isPresent(source)) {
+            ScrapSources::ensureTable(*m_edition);
+            const QString table = QString::fromUtf16(ScrapSources::kTable);
+            const QString columns = QStringLiteral("DocNo, address, host, title, clippedAt, pageCopy");
+            readSource.emplace(source, QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM ") + table +
+                                           QStringLiteral(" WHERE DocNo = ?"));
+            writeSource.emplace(*m_edition, QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + columns +
+                                                QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?)"));
+        }
         for (int row = 0; row < total; ++row) {
             index.read().bind(1, listed.rowidAt(row));
             if (index.copyAll() != 1)
@@ -149,6 +163,16 @@ Done SavedEditionWriter::copy(Connection& source, const ResultSet& listed, const
                 pictures.read().bind(1, set);
                 pictures.copyAll();
                 sets.append(set);
+            }
+            if (readSource) {
+                readSource->bind(1, listed.valueAt(row, docNo).toLongLong());
+                if (readSource->next()) {
+                    for (int column = 0; column < readSource->columnCount(); ++column)
+                        writeSource->bindStored(column + 1, *readSource, column);
+                    writeSource->run();
+                    writeSource->reset();
+                }
+                readSource->reset();
             }
             if (progress)
                 progress(row + 1, total);

@@ -22,7 +22,8 @@ const QString kFailed = QStringLiteral("スクラップ登録に失敗しまし�
 } // namespace
 
 Result<ScrapIdentity> registerScrap(Session& session, ScrapIndex index, const QString& body,
-                                    const std::optional<WaitingPicture>& picture)
+                                    const std::optional<WaitingPicture>& picture,
+                                    const std::optional<ScrapSource>& source)
 {
     Connection* connection = session.connection();
     if (!connection)
@@ -51,6 +52,8 @@ Result<ScrapIdentity> registerScrap(Session& session, ScrapIndex index, const QS
         AddScrapBody(*connection, index.pfID, body);
         if (picture)
             InsertPictureRow(*connection, index.skID, picture->caption, picture->jpeg);
+        if (source)
+            ScrapSources::save(*connection, index.docNo, *source);
         transaction.commit();
     } catch (const DbError& e) {
         qCWarning(lcScrap) << "cannot store the scrap:" << e.message();

@@ -102,8 +102,24 @@ QStringList parseBodySearch(const QString& typed)
     return words;
 }
 
+namespace {
+
+// Scraps whose source's title or address holds every word: few rows, compared one by one.
+QString fromSources(const QStringList& words, QVariantList& values)
+{
+    QStringList conditions;
+    for (const QString& word : words) {
+        conditions << QStringLiteral("(zettora_contains(title, ?) OR zettora_contains(address, ?))");
+        values << word << word;
+    }
+    return QStringLiteral(" OR DocNo IN (SELECT DocNo FROM main.zettora_sources WHERE ") +
+           conditions.join(QStringLiteral(" AND ")) + u')';
+}
+
+} // namespace
+
 ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, const QString& schema, bool logEmpty,
-                                  bool pictureText)
+                                  bool pictureText, bool withSources)
 {
     const QString order = QStringLiteral(" ORDER BY +LevNo, DocNo");
     QVariantList values;
@@ -118,9 +134,10 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
             if (pictureText)
                 values << word;
         }
-        return ResultSource::fromTable(QStringLiteral("MEMO_IDX"),
-                                       QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND ")) + order,
-                                       values);
+        QString where = QStringLiteral(" WHERE (") + conditions.join(QStringLiteral(" AND ")) + u')';
+        if (withSources)
+            where += fromSources(words, values);
+        return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), where + order, values);
     }
     // Scraps whose body holds every word come from one query of the body index. The rest must have some word in
     // their title or keyword: those few are checked word by word against their rows.
@@ -180,6 +197,8 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
         }
         tail += QStringLiteral(" OR rowid IN (") + pictured + u')';
     }
+    if (withSources)
+        tail += fromSources(words, values);
     tail += order;
     return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), inSchema(tail, schema), values);
 }

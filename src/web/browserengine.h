@@ -32,6 +32,10 @@ public:
     virtual void printPage() = 0;
     virtual void copySelection() = 0;
     virtual QString selectedText() const = 0;
+    // Saves the page shown as an MHTML file at path; done is told why it failed, or nothing once it is complete.
+    virtual void savePage(const QString& path, std::function<void(const QString& problem)> done) = 0;
+    // Shows the MHTML file at path; nothing is fetched from the network for it.
+    virtual void showSavedPage(const QString& path) = 0;
 };
 
 // The module's one entry point, looked up by name.

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMutex>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPrinter>
@@ -23,6 +24,7 @@
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 namespace {
@@ -34,6 +36,8 @@ constexpr int kPdfNameTitleLength = 40;
 // The pictures window stores no larger picture: kMaxPictureBytes in src/pictures/pictureimage.h, a library this
 // module does not link.
 constexpr qint64 kMaxPictureBytes = 100LL * 1024 * 1024;
+// A page whose save has not ended by then (a page that never finishes, say) keeps its scrap without a copy.
+constexpr int kPageSaveTimeoutMs = 45000;
 
 // A page that opens its pop-up windows in itself: the new window's first address is loaded here instead.
 class SingleViewPage final : public QWebEnginePage {
@@ -69,6 +73,38 @@ protected:
         return popup;
     }
 };
+
+} // namespace
+
+// While a saved page is shown nothing of it reaches the network: a copy is read as it was kept.
+class SavedPageGuard final : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+    void setSavedPage(const QUrl& page)
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_page = page;
+    }
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override
+    {
+        const QMutexLocker lock(&m_mutex);
+        if (m_page.isEmpty() || info.firstPartyUrl().adjusted(QUrl::RemoveFragment) != m_page)
+            return;
+        const QString scheme = info.requestUrl().scheme();
+        if (scheme == u"file" || scheme == u"cid" || scheme == u"data")
+            return;
+        qCInfo(lcWeb) << "a saved page may not fetch" << info.requestUrl().scheme() << "addresses";
+        info.block(true);
+    }
+
+private:
+    QMutex m_mutex;
+    QUrl m_page;
+};
+
+namespace {
 
 class PageView final : public QWebEngineView {
 public:
@@ -302,6 +338,11 @@ void EngineBrowser::fetchPicture(const QUrl& source, QObject* wait)
 
 void EngineBrowser::offerDownload(QWebEngineDownloadRequest* download)
 {
+    // A copy of the page for a scrap is none of the user's downloads.
+    if (download->isSavePageDownload()) {
+        followPageSave(download);
+        return;
+    }
     const QString folder = userFolder(QStandardPaths::DownloadLocation);
     const QString question = QStringLiteral("「%1」をダウンロードして、次のフォルダーに保存しますか？\n%2")
                                  .arg(download->downloadFileName(), QDir::toNativeSeparators(folder));
@@ -315,7 +356,7 @@ void EngineBrowser::offerDownload(QWebEngineDownloadRequest* download)
         if (download->state() == QWebEngineDownloadRequest::DownloadCompleted) {
             m_dialogs.information(QStringLiteral("ダウンロードが終わりました。\n") + QDir::toNativeSeparators(path));
         } else if (download->state() == QWebEngineDownloadRequest::DownloadInterrupted) {
-            qCWarning(lcWeb) << "download interrupted:" << path << download->interruptReasonString();
+            qCWarning(lcWeb) << "download interrupted:" << path << "reason" << int(download->interruptReason());
             m_dialogs.exclamation(QStringLiteral("ダウンロードできませんでした。\n") + QDir::toNativeSeparators(path));
         }
     });
@@ -402,6 +443,65 @@ void EngineBrowser::copySelection()
 QString EngineBrowser::selectedText() const
 {
     return m_view->selectedText();
+}
+
+void EngineBrowser::savePage(const QString& path, std::function<void(const QString&)> done)
+{
+    const QString key = QDir::cleanPath(path);
+    if (m_pageSaves.contains(key)) {
+        done(QStringLiteral("the same file is being written"));
+        return;
+    }
+    m_pageSaves.insert(key, std::move(done));
+    QTimer::singleShot(kPageSaveTimeoutMs, this, [this, key] { endPageSave(key, QStringLiteral("timed out")); });
+    m_page->save(path, QWebEngineDownloadRequest::MimeHtmlSaveFormat);
+}
+
+void EngineBrowser::followPageSave(QWebEngineDownloadRequest* download)
+{
+    const QString key = QDir::cleanPath(QDir(download->downloadDirectory()).filePath(download->downloadFileName()));
+    if (!m_pageSaves.contains(key)) {
+        qCWarning(lcWeb) << "a page save nobody asked for:" << key;
+        download->cancel();
+        return;
+    }
+    const auto ended = [this, download, key] {
+        if (!download->isFinished())
+            return;
+        const bool complete = download->state() == QWebEngineDownloadRequest::DownloadCompleted;
+        // Not interruptReasonString(): for a page save that failed it reads past its table and crashes (Qt 6.4).
+        endPageSave(key, complete ? QString()
+                                  : QStringLiteral("state %1, reason %2")
+                                        .arg(int(download->state()))
+                                        .arg(int(download->interruptReason())));
+    };
+    connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this, ended);
+    if (download->state() == QWebEngineDownloadRequest::DownloadRequested)
+        download->accept();
+    ended();
+}
+
+void EngineBrowser::endPageSave(const QString& path, const QString& problem)
+{
+    const auto found = m_pageSaves.find(path);
+    if (found == m_pageSaves.end())
+        return;
+    const std::function<void(const QString&)> done = std::move(*found);
+    m_pageSaves.erase(found);
+    if (!problem.isEmpty())
+        qCWarning(lcWeb) << "cannot save the page as" << path << problem;
+    done(problem.isEmpty() && !QFileInfo(path).isFile() ? QStringLiteral("no file written") : problem);
+}
+
+void EngineBrowser::showSavedPage(const QString& path)
+{
+    if (!m_savedPageGuard) {
+        m_savedPageGuard = new SavedPageGuard(this);
+        m_page->setUrlRequestInterceptor(m_savedPageGuard);
+    }
+    const QUrl page = QUrl::fromLocalFile(path);
+    m_savedPageGuard->setSavedPage(page);
+    m_view->load(page);
 }
 
 extern "C" Q_DECL_EXPORT BrowserEngine* zettoraCreateBrowserEngine(UserDialogs& dialogs, QWidget* parent,

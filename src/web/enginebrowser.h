@@ -2,6 +2,7 @@
 
 #include "browserengine.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 
@@ -15,6 +16,7 @@ class QWebEngineDownloadRequest;
 class QWebEnginePage;
 class QWebEngineProfile;
 class QWebEngineView;
+class SavedPageGuard;
 class StartPageScheme;
 class UserDialogs;
 
@@ -38,8 +40,12 @@ public:
     void printPage() override;
     void copySelection() override;
     QString selectedText() const override;
+    void savePage(const QString& path, std::function<void(const QString& problem)> done) override;
+    void showSavedPage(const QString& path) override;
 
 private:
+    void followPageSave(QWebEngineDownloadRequest* download);
+    void endPageSave(const QString& path, const QString& problem);
     void attachPicture(const QUrl& source);
     // False when that wait already ended (the picture came, or the user was told it did not).
     [[nodiscard]] bool endPictureWait(QObject* wait);
@@ -58,4 +64,7 @@ private:
     bool m_printing = false;
     QPointer<QObject> m_pictureWait;
     QNetworkAccessManager* m_network = nullptr;
+    // The page saves under way, by the path they write.
+    QHash<QString, std::function<void(const QString&)>> m_pageSaves;
+    SavedPageGuard* m_savedPageGuard = nullptr;
 };

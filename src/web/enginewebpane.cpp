@@ -8,9 +8,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QOpenGLContext>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -118,6 +120,8 @@ QString EngineWebPane::currentUrl() const
     if (!m_engine)
         return {};
     const QUrl url = m_engine->url();
+    if (showsSavedPage())
+        return m_savedAddress;
     // The start page and a blank view are no page of the web: nothing to show in the box or keep as a favourite.
     if (url.isEmpty() || url.scheme() == QLatin1String(kStartPageScheme) || url == QUrl(QStringLiteral("about:blank")))
         return {};
@@ -196,4 +200,61 @@ void EngineWebPane::copySelection()
 QString EngineWebPane::selectedText() const
 {
     return m_engine ? m_engine->selectedText() : QString();
+}
+
+QString EngineWebPane::pageFolder()
+{
+    if (!m_pageFolderPath.isEmpty())
+        return m_pageFolderPath;
+    if (!m_pageFolder)
+        m_pageFolder = std::make_unique<QTemporaryDir>();
+    return m_pageFolder->isValid() ? m_pageFolder->path() : QString();
+}
+
+void EngineWebPane::savePageCopy(std::function<void(Result<QString>)> done)
+{
+    const QString what = QStringLiteral("ページのコピーを保存できませんでした。");
+    const QString folder = pageFolder();
+    if (!m_engine || currentUrl().isEmpty() || folder.isEmpty()) {
+        QTimer::singleShot(0, this, [done = std::move(done), what] {
+            done(Failure{what, QStringLiteral("保存できるページが表示されていません。"), {}});
+        });
+        return;
+    }
+    const QString path = QDir(folder).filePath(QStringLiteral("page-%1.mhtml").arg(++m_pageFiles));
+    m_engine->savePage(path, [done = std::move(done), path, what](const QString& problem) {
+        if (problem.isEmpty()) {
+            done(path);
+            return;
+        }
+        QFile::remove(path);
+        done(Failure{what, QStringLiteral("ページを保存する途中で失敗しました。"), problem});
+    });
+}
+
+void EngineWebPane::showSavedPage(const QByteArray& mhtml, const QString& address)
+{
+    const QString folder = pageFolder();
+    if (!start() || folder.isEmpty()) {
+        m_dialogs.exclamation(QStringLiteral("保存したページを開けません。"));
+        return;
+    }
+    if (m_savedPage.isLocalFile())
+        QFile::remove(m_savedPage.toLocalFile());
+    const QString path = QDir(folder).filePath(QStringLiteral("saved-%1.mhtml").arg(++m_pageFiles));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(mhtml) != mhtml.size() || !file.flush()) {
+        qCWarning(lcWeb) << "cannot write the saved page" << path << file.errorString();
+        m_dialogs.exclamation(QStringLiteral("保存したページを開けません。"));
+        return;
+    }
+    file.close();
+    m_savedPage = QUrl::fromLocalFile(path);
+    m_savedAddress = address;
+    m_engine->showSavedPage(path);
+}
+
+bool EngineWebPane::showsSavedPage() const
+{
+    return m_engine && !m_savedPage.isEmpty() && m_engine->url() == m_savedPage;
 }

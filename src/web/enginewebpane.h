@@ -7,6 +7,7 @@
 #include <memory>
 
 class BrowserEngine;
+class QTemporaryDir;
 class UserDialogs;
 
 // The web tab's browser. The engine module is loaded after the pane's first painted frame (or at start()), so
@@ -34,12 +35,18 @@ public:
     void printPage() override;
     void copySelection() override;
     QString selectedText() const override;
+    void savePageCopy(std::function<void(Result<QString>)> done) override;
+    void showSavedPage(const QByteArray& mhtml, const QString& address) override;
+    bool showsSavedPage() const override;
+    // Where saved pages are written on their way into a scrap and back; a private temporary folder unless set.
+    void setPageFolder(const QString& folder) { m_pageFolderPath = folder; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void load(const QUrl& url);
+    QString pageFolder();
 
     UserDialogs& m_dialogs;
     std::unique_ptr<BrowserEngine> m_engine;
@@ -47,4 +54,9 @@ private:
     QString m_homeHtml;
     // What was asked before the engine ran; the last request wins, as it would in a running browser.
     QUrl m_pendingUrl;
+    std::unique_ptr<QTemporaryDir> m_pageFolder;
+    QString m_pageFolderPath;
+    int m_pageFiles = 0;
+    QUrl m_savedPage;
+    QString m_savedAddress;
 };

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "common/result.h"
 #include "webpagesource.h"
 
 #include <QWidget>
+
+#include <functional>
 
 // The browser of the web tab, as the main window drives it. The program has one real pane (the web engine); tests
 // put a fake in its place, so that only the web tests start the engine.
@@ -26,6 +29,13 @@ public:
     virtual void copySelection() = 0;
     // The text selected on the page now (the clipboard receives it only a moment after copySelection()).
     virtual QString selectedText() const = 0;
+    // Saves the page shown as one MHTML file beside the window; done is given the file's path (the caller removes
+    // the file) or why there is none, later, never within this call.
+    virtual void savePageCopy(std::function<void(Result<QString>)> done) = 0;
+    // Shows a saved page (MHTML) in place of the live one, fetching nothing from the network; address is the page's
+    // own, which currentUrl() gives while it is shown.
+    virtual void showSavedPage(const QByteArray& mhtml, const QString& address) = 0;
+    virtual bool showsSavedPage() const = 0;
 
 Q_SIGNALS:
     // A page finished loading: currentUrl() and currentTitle() are its.

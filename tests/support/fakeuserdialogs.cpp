@@ -6,6 +6,15 @@ bool FakeUserDialogs::askYesNo(const QString& text, Icon, Default answer, int he
     return yesNo.isEmpty() ? false : yesNo.dequeue();
 }
 
+int FakeUserDialogs::askChoice(const QString& text, const QStringList& buttons, Icon)
+{
+    m_messages.append({Kind::Question, text});
+    choiceButtons.append(buttons);
+    if (!choices.isEmpty())
+        return choices.dequeue();
+    return yesNo.isEmpty() ? 1 : (yesNo.dequeue() ? 0 : 1);
+}
+
 std::optional<QString> FakeUserDialogs::nextPath(const QString& title, const QString& filter)
 {
     m_dialogTitles << title;

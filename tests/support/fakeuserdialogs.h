@@ -24,6 +24,8 @@ public:
     void exclamation(const QString& text) override { m_messages.append({Kind::Exclamation, text}); }
     void critical(const QString& text) override { m_messages.append({Kind::Critical, text}); }
     bool askYesNo(const QString& text, Icon icon, Default answer, int helpTopic) override;
+    // Answered from choices; when that is empty, from yesNo (Yes the first button, No the second).
+    int askChoice(const QString& text, const QStringList& buttons, Icon icon) override;
     std::optional<QString> openFile(const QString& title, const QString& filter) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter, const QString& suggestion) override;
     std::optional<QString> chooseFolder(const QString& prompt) override;
@@ -32,6 +34,9 @@ public:
 
     // Answers, taken in order.
     QQueue<bool> yesNo;
+    QQueue<int> choices;
+    // The buttons each choice offered, in order.
+    QList<QStringList> choiceButtons;
     QQueue<std::optional<QString>> paths;
     QQueue<std::optional<QColor>> colours;
     QQueue<std::optional<QFont>> fonts;

@@ -1,3 +1,4 @@
+#include "sourcestest.h"
 #include "testmain.h"
 #include "webpanetest.h"
 
@@ -13,5 +14,5 @@ extern "C" const char* __asan_default_options()
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, WebPaneTest>(argc, argv);
+    return runTestClasses<QApplication, WebPaneTest, SourcesTest>(argc, argv);
 }

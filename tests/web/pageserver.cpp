@@ -70,6 +70,10 @@ void PageServer::incomingConnection(qintptr descriptor)
             socket->disconnectFromHost();
             return;
         }
+        if (found->hold) {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + found->type + "\r\n\r\n" + found->body);
+            return;
+        }
         const qint64 size = std::max(found->size, qint64(found->body.size()));
         QByteArray reply = "HTTP/1.1 200 OK\r\nContent-Type: " + found->type + "\r\n";
         if (found->announceLength)

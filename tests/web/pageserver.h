@@ -16,6 +16,8 @@ public:
         // When larger than the body, zero bytes follow it up to this size, sent as fast as the client takes them.
         qint64 size = 0;
         bool announceLength = true;
+        // The body is sent and the connection kept open: a page that never finishes loading.
+        bool hold = false;
     };
 
     PageServer();

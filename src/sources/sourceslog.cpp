@@ -1,0 +1,3 @@
+#include "sourceslog.h"
+
+Q_LOGGING_CATEGORY(lcSources, "zettora.sources")
