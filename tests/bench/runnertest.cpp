@@ -52,6 +52,11 @@ void RunnerTest::failingOperation_toldByNameWhileOthersRun_data()
     QTest::newRow("no timings") << itemsOp(u"middle"_s, none, some) << u"op=middle failed=no timings"_s << true;
     QTest::newRow("no bare timings") << itemsOp(u"middle"_s, some, none)
                                      << u"op=middle failed=the bare reading gave no timings"_s << true;
+    QTest::newRow("report throws") << reportOp(u"middle"_s,
+                                               [](BenchContext&) -> QString {
+                                                   throw std::runtime_error("nothing is listed");
+                                               })
+                                   << u"op=middle failed=nothing is listed"_s << true;
     QTest::newRow("writes, on a user's file")
         << itemsOp(u"middle"_s, some, some, true) << u"op=middle skipped="_s << false;
 }
@@ -78,4 +83,17 @@ void RunnerTest::failingOperation_toldByNameWhileOthersRun()
     // An operation without a bare read tells its hits.
     QVERIFY2(figures[1].startsWith(u"op=after median_ms="_s) && figures[1].contains(u" hits=7"_s),
              qPrintable(figures[1]));
+}
+
+// Memory and sizes are told as the operation's own fields, with no timings beside them.
+void RunnerTest::reportOperation_toldWithItsOwnFields()
+{
+    const BenchRegistry operations{reportOp(u"list_memory"_s, [](BenchContext&) { return u"rss_mb=12.5 rows=3"_s; })};
+    BenchContext context;
+    QStringList figures, problems;
+    const QStringList failures = measureAll(
+        operations, context, 3,
+        {[&figures](const QString& line) { figures << line; }, [&problems](const QString& line) { problems << line; }});
+    QVERIFY(failures.isEmpty() && problems.isEmpty());
+    QCOMPARE(figures, QStringList{u"op=list_memory rss_mb=12.5 rows=3"_s});
 }
