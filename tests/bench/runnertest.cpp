@@ -84,16 +84,3 @@ void RunnerTest::failingOperation_toldByNameWhileOthersRun()
     QVERIFY2(figures[1].startsWith(u"op=after median_ms="_s) && figures[1].contains(u" hits=7"_s),
              qPrintable(figures[1]));
 }
-
-// Memory and sizes are told as the operation's own fields, with no timings beside them.
-void RunnerTest::reportOperation_toldWithItsOwnFields()
-{
-    const BenchRegistry operations{reportOp(u"list_memory"_s, [](BenchContext&) { return u"rss_mb=12.5 rows=3"_s; })};
-    BenchContext context;
-    QStringList figures, problems;
-    const QStringList failures = measureAll(
-        operations, context, 3,
-        {[&figures](const QString& line) { figures << line; }, [&problems](const QString& line) { problems << line; }});
-    QVERIFY(failures.isEmpty() && problems.isEmpty());
-    QCOMPARE(figures, QStringList{u"op=list_memory rss_mb=12.5 rows=3"_s});
-}

@@ -10,5 +10,4 @@ private Q_SLOTS:
     void median_ofTimings();
     void failingOperation_toldByNameWhileOthersRun_data();
     void failingOperation_toldByNameWhileOthersRun();
-    void reportOperation_toldWithItsOwnFields();
 };
