@@ -137,7 +137,7 @@ QString accuracyLine(BenchContext&)
     qputenv("OMP_THREAD_LIMIT", "1");
     const PageReading across = readPage(false);
     const PageReading down = readPage(true);
-    return QStringLiteral("op=ocr_accuracy cer_horizontal=%1 cer_vertical=%2 ms_per_page=%3")
+    return QStringLiteral("cer_horizontal=%1 cer_vertical=%2 ms_per_page=%3")
         .arg(QString::number(across.cer * 100, 'f', 2) + u'%', QString::number(down.cer * 100, 'f', 2) + u'%',
              QString::number((across.ms + down.ms) / 2, 'f', 0));
 }
@@ -173,7 +173,7 @@ QString pictureLine(BenchContext&)
         characters = withoutBlanks(reading->text).size();
     }
     std::sort(times.begin(), times.end());
-    return QStringLiteral("op=ocr_picture median_ms=%1 min_ms=%2 max_ms=%3 chars=%4")
+    return QStringLiteral("median_ms=%1 min_ms=%2 max_ms=%3 chars=%4")
         .arg(QString::number(times[times.size() / 2], 'f', 0), QString::number(times.front(), 'f', 0),
              QString::number(times.back(), 'f', 0), QString::number(characters));
 }

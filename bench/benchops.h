@@ -39,10 +39,10 @@ struct BenchOp {
     // of every item in ms, and the line reports their median, minimum and maximum.
     std::function<std::vector<double>(BenchContext&)> runItems;
     std::function<std::vector<double>(BenchContext&)> bareItems;
+    // Operations that measure something other than time (memory, sizes) tell their own fields: "name=value ...".
+    std::function<QString(BenchContext&)> report;
     // Operations that write run only on a collection generated for the run, never on a user's file.
     bool writes = false;
-    // Operations with figures of their own (an error rate) make their whole line themselves.
-    std::function<QString(BenchContext&)> report;
     // What the count run() returns is called on the line of an operation without bare().
     QString countName = QStringLiteral("hits");
 };
@@ -73,6 +73,17 @@ inline BenchOp itemsOp(const QString& name, std::function<std::vector<double>(Be
     return op;
 }
 
+// An operation that tells its own figures instead of timings.
+inline BenchOp reportOp(const QString& name, std::function<QString(BenchContext&)> report,
+                        std::function<void(BenchContext&)> prepare = {})
+{
+    BenchOp op;
+    op.name = name;
+    op.prepare = std::move(prepare);
+    op.report = std::move(report);
+    return op;
+}
+
 // One registration function per area of the program, called in this order by main().
 void registerOpeningOps(BenchRegistry& registry);
 void registerListingOps(BenchRegistry& registry);
@@ -91,6 +102,7 @@ bool writeSpeechWav(const QString& path, const QString& text, const char* langua
 void registerStartupOps(BenchRegistry& registry);
 void registerOcrOps(BenchRegistry& registry);
 void registerClipOps(BenchRegistry& registry);
+void registerMemoryOps(BenchRegistry& registry);
 
 // The main window on the context's collection; the first call builds it and waits for its worker.
 ListingWindow& listingWindowOf(BenchContext& context);

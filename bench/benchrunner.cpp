@@ -47,7 +47,7 @@ QString measure(const BenchOp& op, BenchContext& context, int runs, const BenchO
     if (op.prepare)
         op.prepare(context);
     if (op.report)
-        return op.report(context);
+        return QStringLiteral("op=%1 %2").arg(op.name, op.report(context));
     if (op.runItems) {
         const std::vector<double> times = op.runItems(context);
         return figuresLine(op.name, times, op.bareItems(context));

@@ -101,7 +101,8 @@ constexpr std::array<const char16_t*, 20> kKeywords{
     u"予算", u"規制", u"選挙", u"金利", u"為替", u"少子化", u"高齢化", u"温暖化", u"人工知能", u"半導体",
     u"防災", u"観光", u"医療", u"年金", u"物価", u"雇用",   u"外交",   u"五輪",   u"地震",     u"再開発"};
 
-constexpr int kMaxScraps = 32767;
+constexpr int kScrapsPerPool = 32767;
+constexpr int kMaxPoolScale = 16;
 constexpr int kTitleLength = 100;
 constexpr int kSentencePool = 1024;
 constexpr int kPictureVariants = 6;
@@ -160,31 +161,88 @@ std::vector<Level> readLevels(Connection& connection)
     return levels;
 }
 
+// Past the first pools of the rare blocks, further words come from Extension A, whose kanji no template uses.
+constexpr char32_t kMoreSingles = 0x3400;    // up to 960 more single kanji
+constexpr char32_t kMorePairs = 0x3800;      // up to 960 more pairs
+constexpr char32_t kMoreFourSecond = 0x3F80; // up to 480 more second kanji of the four-character words
+
+char32_t singleKanji(quint32 i)
+{
+    return i < 64 ? BenchWords::kSingleFirst + i : kMoreSingles + (i - 64);
+}
+
+char32_t pairFirstKanji(quint32 i)
+{
+    return i < 64 ? BenchWords::kPairFirst + 2 * i : kMorePairs + 2 * (i - 64);
+}
+
+char32_t fourSecondKanji(quint32 i)
+{
+    return i < 32 ? BenchWords::kFourFirst + 32 + i : kMoreFourSecond + (i - 32);
+}
+
 // Words no template uses, from blocks of rare kanji, so that a body search has words of known frequency: one of
 // 64 kanji (about 500 bodies each), one of 64 two-kanji names (about 500), one of 1,024 four-character words
-// (about 30) and one of 8 district names (about 4,000). They come from a random stream of their own, so the rest
-// of each body is what it was before they were added.
-QString rareSentence(QRandomGenerator& rng)
+// (about 30) and one of 8 district names (about 4,000), with pools `scale` times larger in a larger collection.
+// They come from a random stream of their own, so the rest of each body is what it was before they were added.
+QString rareSentence(QRandomGenerator& rng, quint32 scale)
 {
     const auto kanji = [](char32_t c) { return QString::fromUcs4(&c, 1); };
-    const quint32 single = rng.bounded(64u);
-    const quint32 pair = rng.bounded(64u);
-    const quint32 four = rng.bounded(1024u);
+    const quint32 single = rng.bounded(64u * scale);
+    const quint32 pair = rng.bounded(64u * scale);
+    const quint32 four = rng.bounded(1024u * scale);
     const quint32 district = rng.bounded(8u);
     return QStringLiteral("現地では") + kanji(BenchWords::kDistrictFirst + 2 * district) +
-           kanji(BenchWords::kDistrictFirst + 2 * district + 1) + QStringLiteral("の") +
-           kanji(BenchWords::kSingleFirst + single) + QStringLiteral("氏が") +
-           kanji(BenchWords::kPairFirst + 2 * pair) + kanji(BenchWords::kPairFirst + 2 * pair + 1) +
-           QStringLiteral("と") + kanji(BenchWords::kFourFirst + four % 32) +
-           kanji(BenchWords::kFourFirst + 32 + four / 32) + QStringLiteral("計画について語った。");
+           kanji(BenchWords::kDistrictFirst + 2 * district + 1) + QStringLiteral("の") + kanji(singleKanji(single)) +
+           QStringLiteral("氏が") + kanji(pairFirstKanji(pair)) + kanji(pairFirstKanji(pair) + 1) +
+           QStringLiteral("と") + kanji(BenchWords::kFourFirst + four % 32) + kanji(fourSecondKanji(four / 32)) +
+           QStringLiteral("計画について語った。");
+}
+
+constexpr std::array<const char16_t*, 4> kBankActions{u"金融政策決定会合を開いた", u"追加の利上げを見送った",
+                                                      u"国債の買い入れを減らした", u"物価の見通しを示した"};
+constexpr std::array<const char16_t*, 4> kTraders{u"輸出企業", u"輸入業者", u"旅行業界", u"電力会社"};
+constexpr std::array<const char16_t*, 2> kYenMoves{u"円安", u"円高"};
+constexpr quint32 kMarketNewsOdds = 6;
+constexpr quint32 kCommonPhraseOdds = 3000;
+
+// Market news of a few common words in one body in kMarketNewsOdds, as the economy's share of a newspaper, so that a
+// phrase of common characters has to be told apart by its order: 日銀, 銀が, が円 and 円安 are in thousands of bodies,
+// 「日銀が円安」 in about one in kCommonPhraseOdds. A stream of its own again.
+QString marketSentences(QRandomGenerator& rng)
+{
+    QString text;
+    const bool market = rng.bounded(kMarketNewsOdds) == 0;
+    const int count = market ? 1 + int(rng.bounded(3)) : 0;
+    for (int i = 0; i < count; ++i) {
+        switch (rng.bounded(3)) {
+        case 0:
+            text += QStringLiteral("日銀が") + QString::fromUtf16(pick(rng, kBankActions)) + u'。';
+            break;
+        case 1:
+            text += QStringLiteral("外国為替市場では") + QString::fromUtf16(pick(rng, kYenMoves)) +
+                    QStringLiteral("が進み、") + QString::fromUtf16(pick(rng, kTraders)) +
+                    QStringLiteral("が円相場の動きを注視している。");
+            break;
+        default:
+            text += QStringLiteral("市場では") + QString::fromUtf16(pick(rng, kYenMoves)) +
+                    QStringLiteral("への警戒感が強まっている。");
+            break;
+        }
+    }
+    if (rng.bounded(kCommonPhraseOdds) == 0)
+        text += QString::fromUtf16(BenchWords::kCommonPhrase) + QStringLiteral("を放置しているとの批判もある。");
+    return text;
 }
 
 // Sentences are drawn once from templates, so bodies are cheap to stitch yet not all alike.
 class TextMaker final {
 public:
-    TextMaker(QRandomGenerator& rng, quint32 rareSeed)
+    TextMaker(QRandomGenerator& rng, quint32 rareSeed, quint32 scale)
         : m_rng(rng)
         , m_rareRng(rareSeed)
+        , m_newsRng(rareSeed ^ 0x4E455753u)
+        , m_scale(scale)
     {
         m_sentences.reserve(kSentencePool);
         for (int i = 0; i < kSentencePool; ++i)
@@ -247,7 +305,7 @@ public:
         body.reserve(length + 100);
         if (m_rng.bounded(10) < 7)
             body += headline() + u'\n';
-        body += u'　' + rareSentence(m_rareRng);
+        body += u'　' + rareSentence(m_rareRng, m_scale) + marketSentences(m_newsRng);
         while (body.size() < length) {
             body += m_sentences[m_rng.bounded(quint32(m_sentences.size()))];
             if (m_rng.bounded(4) == 0)
@@ -285,6 +343,8 @@ private:
 
     QRandomGenerator& m_rng;
     QRandomGenerator m_rareRng;
+    QRandomGenerator m_newsRng;
+    quint32 m_scale;
     std::vector<QString> m_sentences;
 };
 
@@ -327,6 +387,12 @@ std::vector<QByteArray> encodePictures()
     return pictures;
 }
 
+// How many times the rare words' pools are enlarged, so that each word keeps its frequency in a larger collection.
+quint32 poolScale(int scraps)
+{
+    return quint32(std::clamp((scraps + kScrapsPerPool - 1) / kScrapsPerPool, 1, kMaxPoolScale));
+}
+
 class Generator final {
 public:
     Generator(Connection& connection, const GeneratorOptions& options)
@@ -336,7 +402,8 @@ public:
         , m_tree(buildTree())
         , m_levels(readLevels(connection))
         , m_pictures(encodePictures())
-        , m_text(m_rng, options.seed ^ 0x5EEDu)
+        , m_text(m_rng, options.seed ^ 0x5EEDu, poolScale(options.scraps))
+        , m_lastPictureSet(options.firstNumber - 1)
     {
         for (const ClassNode& node : m_tree)
             m_byDepth[node.depth - 1].push_back(&node);
@@ -347,7 +414,8 @@ public:
         writeTree();
         writeScraps();
         Query counter(m_connection, QStringLiteral("UPDATE IDno SET skID = ?, pfID = ?, DocNo = ?"));
-        counter.bind(1, m_lastPictureSet).bind(2, m_options.scraps).bind(3, m_options.scraps).run();
+        const qint64 last = m_options.firstNumber + m_options.scraps - 1;
+        counter.bind(1, m_lastPictureSet).bind(2, last).bind(3, last).run();
     }
 
 private:
@@ -388,10 +456,11 @@ private:
         const QDate firstDay(2000, 1, 1);
         const quint32 days = quint32(firstDay.daysTo(QDate(2026, 12, 31)) + 1);
 
-        for (int number = 1; number <= m_options.scraps; ++number) {
+        for (int done = 1; done <= m_options.scraps; ++done) {
+            const qint64 number = m_options.firstNumber + done - 1;
             const ClassNode& node = pickClass();
             const Level& level = pickLevel();
-            const int pictureSet = m_rng.bounded(10) == 0 ? ++m_lastPictureSet : 0;
+            const qint64 pictureSet = m_rng.bounded(10) == 0 ? ++m_lastPictureSet : 0;
             const int length = 500 + int(m_rng.bounded(3501));
             const QString bodyText = m_text.body(length);
             index.reset();
@@ -415,13 +484,13 @@ private:
             if (pictureSet != 0)
                 writePictures(picture, pictureSet);
 
-            if (m_options.progress && (number % kProgressStep == 0 || number == m_options.scraps))
-                m_options.progress(number, m_options.scraps);
+            if (m_options.progress && (done % kProgressStep == 0 || done == m_options.scraps))
+                m_options.progress(done, m_options.scraps);
         }
     }
 
     // Some rows take back an earlier mark on the same range, as a user correcting a slip would.
-    void writeMarks(Query& mark, int bodyNumber, int length)
+    void writeMarks(Query& mark, qint64 bodyNumber, int length)
     {
         int start = 0, span = 0;
         const int count = int(m_rng.bounded(6));
@@ -436,7 +505,7 @@ private:
         }
     }
 
-    void writePictures(Query& picture, int pictureSet)
+    void writePictures(Query& picture, qint64 pictureSet)
     {
         const int count = 1 + int(m_rng.bounded(3));
         for (int i = 1; i <= count; ++i) {
@@ -458,15 +527,17 @@ private:
     std::vector<Level> m_levels;
     std::vector<QByteArray> m_pictures;
     TextMaker m_text;
-    int m_lastPictureSet = 0;
+    qint64 m_lastPictureSet;
 };
 
 } // namespace
 
 void generateCollection(const QString& path, const GeneratorOptions& options)
 {
-    if (options.scraps < 0 || options.scraps > kMaxScraps)
-        throw std::runtime_error("a collection holds 0 to 32767 scraps");
+    if (options.scraps < 0 || options.scraps > kMaxGeneratedScraps)
+        throw std::runtime_error("a generated collection holds 0 to 1,000,000 scraps");
+    if (options.firstNumber < 1 || options.firstNumber > (qint64(1) << 53) - kMaxGeneratedScraps)
+        throw std::runtime_error("the first number is out of range");
     createScrapDatabaseFile(path);
     auto connection = Connection::openExisting(path);
     Transaction transaction(*connection);

@@ -43,6 +43,7 @@ BenchRegistry allOperations()
     registerStartupOps(registry);
     registerOcrOps(registry);
     registerClipOps(registry);
+    registerMemoryOps(registry);
     return registry;
 }
 
@@ -132,7 +133,7 @@ BenchRegistry chosenOperations(const QStringList& only, const QStringList& typed
 }
 
 int runBench(const QCommandLineParser& parser, const GeneratorOptions& options, int runs, const QStringList& only,
-             const QStringList& typed)
+             const QStringList& typed, bool writeCopy)
 {
     const BenchRegistry operations = chosenOperations(only, typed);
     const QTemporaryDir folder;
@@ -154,6 +155,7 @@ int runBench(const QCommandLineParser& parser, const GeneratorOptions& options, 
         context.path = folder.filePath(QFileInfo(given).fileName());
         if (!QFile::copy(given, context.path))
             throw std::runtime_error("cannot copy " + given.toStdString() + " to a temporary folder");
+        context.writable = writeCopy;
     }
     setUp(context);
     const QStringList failed = measureAll(
@@ -191,6 +193,14 @@ int main(int argc, char* argv[])
     const QCommandLineOption scrapsOption(QStringLiteral("scraps"),
                                           QStringLiteral("Scraps in a generated collection (default 32767)."),
                                           QStringLiteral("N"), QStringLiteral("32767"));
+    const QCommandLineOption firstNumberOption(
+        QStringLiteral("first-number"),
+        QStringLiteral("Number of a generated collection's first scrap and picture set (default 1); the counters go "
+                       "on from the last."),
+        QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption writeCopyOption(
+        QStringLiteral("write-copy"),
+        QStringLiteral("FILE is a collection generated earlier: the operations that write run too, on its copy."));
     const QCommandLineOption seedOption(QStringLiteral("seed"), QStringLiteral("Seed of a generated collection."),
                                         QStringLiteral("S"), QString::number(GeneratorOptions().seed));
     const QCommandLineOption runsOption(
@@ -216,20 +226,22 @@ int main(int argc, char* argv[])
     const QCommandLineOption noIndexOption(QStringLiteral("no-body-index"),
                                            QStringLiteral("Generate the collection without its body index, as a "
                                                           "file from elsewhere comes; the window then makes it."));
-    parser.addOptions({generateOnly, scrapsOption, seedOption, runsOption, opsOption, searchOption, noIndexOption,
-                       speakOption, textOption, languageOption});
+    parser.addOptions({generateOnly, scrapsOption, firstNumberOption, writeCopyOption, seedOption, runsOption,
+                       opsOption, searchOption, noIndexOption, speakOption, textOption, languageOption});
     parser.process(app);
 
     GeneratorOptions options;
-    bool scrapsOk = false, seedOk = false, runsOk = false;
+    bool scrapsOk = false, seedOk = false, runsOk = false, firstOk = false;
     options.scraps = parser.value(scrapsOption).toInt(&scrapsOk);
+    options.firstNumber = parser.value(firstNumberOption).toLongLong(&firstOk);
     options.seed = parser.value(seedOption).toUInt(&seedOk);
     options.bodyIndex = !parser.isSet(noIndexOption);
     const int runs = parser.value(runsOption).toInt(&runsOk);
     const QStringList typed = parser.values(searchOption);
     const bool typedBlank =
         std::any_of(typed.begin(), typed.end(), [](const QString& text) { return text.trimmed().isEmpty(); });
-    if (!scrapsOk || !seedOk || !runsOk || runs < 1 || typedBlank || parser.positionalArguments().size() > 1) {
+    if (!scrapsOk || !seedOk || !runsOk || !firstOk || runs < 1 || typedBlank ||
+        parser.positionalArguments().size() > 1) {
         print(stderr, QStringLiteral("zettora-bench: bad arguments; see --help"));
         return 2;
     }
@@ -243,7 +255,8 @@ int main(int argc, char* argv[])
             generate(parser.value(generateOnly), options);
             return 0;
         }
-        return runBench(parser, options, runs, parser.value(opsOption).split(u',', Qt::SkipEmptyParts), typed);
+        return runBench(parser, options, runs, parser.value(opsOption).split(u',', Qt::SkipEmptyParts), typed,
+                        parser.isSet(writeCopyOption));
     } catch (const DbError& e) {
         print(stderr, QStringLiteral("zettora-bench: ") + e.message());
     } catch (const std::exception& e) {

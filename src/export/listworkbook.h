@@ -18,6 +18,8 @@ struct ListTable {
     QList<CellKind> kinds;
     int rowCount = 0;
     std::function<QString(int row, int column)> cell;
+    // Told after each row is written (done of rowCount); a long list takes seconds.
+    std::function<void(int done, int total)> progress;
 };
 
 // The user's own folder the lists go into: a folder of the program's per-user cache.

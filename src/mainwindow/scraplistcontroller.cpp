@@ -269,8 +269,12 @@ void ScrapListController::exportToSpreadsheet()
         return m_model->cellText(row, column);
     };
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    SavedEditionNotice notice(m_list->window());
+    notice.showText(QStringLiteral("一覧表を作成中です。 "));
+    table.progress = [&notice](int done, int total) { notice.setProgress(done, total); };
     const Result<QString> written =
         writeListWorkbook(listWorkbookFolder(), m_session.databaseName(), QDateTime::currentDateTime(), table);
+    notice.close();
     QApplication::restoreOverrideCursor();
     if (!written) {
         qCWarning(lcMainWindow) << "cannot write the list:" << written.failure().detail;

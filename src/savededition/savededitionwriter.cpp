@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sqlite3.h>
+
 #include <optional>
 
 namespace {
@@ -72,6 +74,45 @@ private:
     Query m_write;
 };
 
+// Reads the source in read transactions of a few hundred scraps each: a statement outside one takes and drops the
+// file's lock and checks the file each time, which costs more than copying a row, while one long transaction would
+// keep the index worker from committing for the whole copy. A caller already in a transaction keeps it.
+class ReadBatches {
+public:
+    explicit ReadBatches(Connection& source)
+        : m_source(source)
+        , m_own(sqlite3_get_autocommit(source.handle()) != 0)
+    {
+        begin();
+    }
+    ~ReadBatches()
+    {
+        if (m_own && sqlite3_get_autocommit(m_source.handle()) == 0)
+            sqlite3_exec(m_source.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    Q_DISABLE_COPY_MOVE(ReadBatches)
+    // Every kRowsPerBatch rows the read transaction ends, so that a writer waiting for the file gets its turn.
+    void rowDone()
+    {
+        if (++m_rows % kRowsPerBatch == 0 && m_own) {
+            m_source.execute(QStringLiteral("COMMIT"));
+            begin();
+        }
+    }
+
+private:
+    static constexpr int kRowsPerBatch = 500;
+    void begin()
+    {
+        if (m_own)
+            m_source.execute(QStringLiteral("BEGIN"));
+    }
+
+    Connection& m_source;
+    const bool m_own;
+    int m_rows = 0;
+};
+
 } // namespace
 
 SavedEditionWriter::SavedEditionWriter() = default;
@@ -121,6 +162,7 @@ Done SavedEditionWriter::copy(Connection& source, const ResultSet& listed, const
     std::optional<Failure> failed;
     try {
         Transaction transaction(*m_edition);
+        ReadBatches reads(source);
         WriteKindMarker(*m_edition, -2);
         for (const char16_t* table : kSettingsTables)
             RowCopier(source, *m_edition, table).copyAll();
@@ -176,6 +218,7 @@ Done SavedEditionWriter::copy(Connection& source, const ResultSet& listed, const
             }
             if (progress)
                 progress(row + 1, total);
+            reads.rowDone();
         }
         if (!failed) {
             RowCopier(source, *m_edition, Schema::kSpeak).copyAll();

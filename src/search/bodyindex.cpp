@@ -9,6 +9,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -31,6 +32,13 @@ constexpr int kVersion = 2;
 constexpr char kTokenizerName[] = "zettora_bigram";
 constexpr char kContainsFunction[] = "zettora_contains";
 constexpr int kRowsPerTransaction = 200;
+// A catching up keeps its transaction for about this long: each commit writes the index's segments and journal anew,
+// so a rebuild of many thousands of rows in tiny transactions spends most of its time on them, while the window's
+// writes wait for one transaction at most.
+constexpr qint64 kTransactionMs = 250;
+// FTS5 writes its pending terms out as a new segment whenever they pass this many bytes (1 MB by default): with
+// bodies of pairs of characters that is every hundred bodies, and merging those segments costs more than writing them.
+constexpr int kPendingBytes = 16 * 1024 * 1024;
 
 // Where a row of the log comes from.
 enum Kind : int { BodyRow = 0, LabelRow = 1 };
@@ -334,6 +342,11 @@ void resetInTransaction(Connection& connection, const QString& schema, const QSt
     dropEverything(connection, schema);
     for (const char* sql : kTables)
         connection.execute(ofSchema(QString::fromLatin1(sql), schema));
+    for (const char* table : {"zettora_body_index", "zettora_label_index"}) {
+        Query pending(connection, QStringLiteral("INSERT INTO ") + qualified(schema, table) + u'(' +
+                                      QLatin1StringView(table) + QStringLiteral(", rank) VALUES ('hashsize', ?)"));
+        pending.bind(1, kPendingBytes).run();
+    }
     if (schema == QLatin1StringView(kMainSchema)) {
         for (const TriggerDef& trigger : kTriggers)
             connection.execute(QString::fromLatin1(trigger.sql));
@@ -627,13 +640,20 @@ bool catchUpAll(Connection& connection, const QString& schema, const std::functi
         if (shouldStop && shouldStop())
             return false;
         Transaction transaction(connection);
-        const int taken = catchUp(connection, schema, kRowsPerTransaction);
+        QElapsedTimer held;
+        held.start();
+        int taken = 0;
+        int takenNow = 0;
+        do {
+            takenNow = catchUp(connection, schema, kRowsPerTransaction);
+            taken += takenNow;
+            done += takenNow;
+            if (progress && takenNow > 0)
+                progress(std::min(done, total), total);
+        } while (takenNow > 0 && held.elapsed() < kTransactionMs && !(shouldStop && shouldStop()));
         transaction.commit();
         if (taken == 0)
             return true;
-        done += taken;
-        if (progress)
-            progress(std::min(done, total), total);
     }
 }
 

@@ -7,12 +7,19 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kRowsAtCommit = 64;
 constexpr int kBusyRetries = 50;
+// How much lower than the window's thread the worker runs.
+constexpr int kWorkerNice = 10;
 
 } // namespace
 
@@ -77,6 +84,13 @@ QString BodyIndexer::checkFile(Connection& connection)
 
 void BodyIndexer::run(bool verify)
 {
+    // Below the window's thread: the check reads the whole file and a rebuild takes minutes, and on two cores either
+    // at full priority starves the event loop for tens of ms.
+    const auto thread = id_t(::gettid());
+    errno = 0;
+    const int nice = ::getpriority(PRIO_PROCESS, thread);
+    if (errno != 0 || ::setpriority(PRIO_PROCESS, thread, std::min(19, nice + kWorkerNice)) != 0)
+        qCDebug(lcSearch) << "the body index worker runs at the window's priority:" << std::strerror(errno);
     bool complete = false;
     bool repaired = false;
     // The window's connection may hold the file for a moment; the worker waits rather than giving up.

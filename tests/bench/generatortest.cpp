@@ -24,14 +24,17 @@ struct Sample {
     const char* tag;
     int scraps;
     quint32 seed;
+    qint64 firstNumber;
 };
 
-// Enough scraps to reach every class level and many picture sets; the small ones catch edge cases of the counters.
-constexpr std::array<Sample, 4> kSamples{{
-    {"300 scraps", 300, 1},
-    {"300 scraps, other seed", 300, 77},
-    {"one scrap", 1, 5},
-    {"no scraps", 0, 3},
+// Enough scraps to reach every class level and many picture sets; the small ones catch edge cases of the counters,
+// the last numbers past 16 bits.
+constexpr std::array<Sample, 5> kSamples{{
+    {"300 scraps", 300, 1, 1},
+    {"300 scraps, other seed", 300, 77, 1},
+    {"one scrap", 1, 5, 1},
+    {"no scraps", 0, 3, 1},
+    {"200 scraps from 40000", 200, 9, 40000},
 }};
 
 QString dump(const QString& path)
@@ -57,7 +60,8 @@ void GeneratorTest::initTestCase()
     QVERIFY(m_folder.isValid());
     for (const Sample& sample : kSamples) {
         const QString path = m_folder.path(QString::fromLatin1(sample.tag) + u".mdb"_s);
-        generateCollection(path, {.scraps = sample.scraps, .seed = sample.seed, .progress = {}});
+        generateCollection(
+            path, {.scraps = sample.scraps, .seed = sample.seed, .firstNumber = sample.firstNumber, .progress = {}});
         m_collections.insert(QString::fromLatin1(sample.tag), path);
     }
 }
@@ -65,8 +69,9 @@ void GeneratorTest::initTestCase()
 void GeneratorTest::addCollectionRows()
 {
     QTest::addColumn<int>("scraps");
+    QTest::addColumn<qint64>("firstNumber");
     for (const Sample& sample : kSamples)
-        QTest::newRow(sample.tag) << sample.scraps;
+        QTest::newRow(sample.tag) << sample.scraps << sample.firstNumber;
 }
 
 QString GeneratorTest::collection() const
@@ -82,17 +87,27 @@ void GeneratorTest::counterRow_holdsLastNumbersHandedOut_data()
 void GeneratorTest::counterRow_holdsLastNumbersHandedOut()
 {
     QFETCH(int, scraps);
+    QFETCH(qint64, firstNumber);
     auto connection = OpenSharedConnection(collection());
+    const qint64 last = firstNumber + scraps - 1;
     QCOMPARE(scalar(*connection, u"SELECT count(*) FROM IDno"_s), 1);
     QCOMPARE(scalar(*connection, u"SELECT count(*) FROM MEMO_IDX"_s), scraps);
     QCOMPARE(scalar(*connection, u"SELECT count(DISTINCT DocNo) FROM MEMO_IDX"_s), scraps);
     QCOMPARE(scalar(*connection, u"SELECT count(DISTINCT pfID) FROM MEMO_IDX"_s), scraps);
-    QCOMPARE(scalar(*connection, u"SELECT DocNo FROM IDno"_s), scraps);
-    QCOMPARE(scalar(*connection, u"SELECT pfID FROM IDno"_s), scraps);
-    QCOMPARE(scalar(*connection, u"SELECT coalesce(max(DocNo), 0) FROM MEMO_IDX"_s), scraps);
-    QCOMPARE(scalar(*connection, u"SELECT coalesce(max(pfID), 0) FROM MEMO_IDX"_s), scraps);
+    QCOMPARE(scalar(*connection, u"SELECT DocNo FROM IDno"_s), last);
+    QCOMPARE(scalar(*connection, u"SELECT pfID FROM IDno"_s), last);
+    if (scraps > 0) {
+        QCOMPARE(scalar(*connection, u"SELECT min(DocNo) FROM MEMO_IDX"_s), firstNumber);
+        QCOMPARE(scalar(*connection, u"SELECT max(DocNo) FROM MEMO_IDX"_s), last);
+        QCOMPARE(scalar(*connection, u"SELECT min(pfID) FROM MEMO_IDX"_s), firstNumber);
+        QCOMPARE(scalar(*connection, u"SELECT max(pfID) FROM MEMO_IDX"_s), last);
+    }
+    // Picture sets are numbered from the first number too, and the counter stands at the last one handed out.
+    const qint64 sets = scalar(*connection, u"SELECT count(*) FROM MEMO_IDX WHERE skID <> 0"_s);
     QCOMPARE(scalar(*connection, u"SELECT skID FROM IDno"_s),
-             scalar(*connection, u"SELECT coalesce(max(skID), 0) FROM MEMO_IDX"_s));
+             sets > 0 ? scalar(*connection, u"SELECT max(skID) FROM MEMO_IDX"_s) : firstNumber - 1);
+    if (sets > 0)
+        QCOMPARE(scalar(*connection, u"SELECT min(nullif(skID, 0)) FROM MEMO_IDX"_s), firstNumber);
     QCOMPARE(scalar(*connection, u"SELECT ndID FROM IDno"_s), 9);
 }
 
@@ -268,19 +283,48 @@ void GeneratorTest::seed_decidesTheWholeContent()
     QCOMPARE(dump(first) == dump(second), same);
 }
 
-void GeneratorTest::scrapCountBeyondNumbers_refusedWithoutFile_data()
+void GeneratorTest::commonPhrase_rareThoughItsPairsAreCommon_data()
 {
-    QTest::addColumn<int>("scraps");
-
-    QTest::newRow("negative") << -1;
-    QTest::newRow("one past the 16-bit numbers") << 32768;
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<int>("fewest");
+    QTest::addColumn<int>("most");
+    const QString phrase = QString::fromUtf16(BenchWords::kCommonPhrase);
+    for (qsizetype i = 0; i + 1 < phrase.size(); ++i)
+        QTest::addRow("pair %lld", qlonglong(i + 1)) << phrase.mid(i, 2) << 10 << 100;
+    QTest::newRow("the whole phrase") << phrase << 0 << 3;
 }
 
-void GeneratorTest::scrapCountBeyondNumbers_refusedWithoutFile()
+// A phrase search must sort out the order of pairs each found in many bodies: of 300 bodies, dozens hold each pair.
+void GeneratorTest::commonPhrase_rareThoughItsPairsAreCommon()
+{
+    QFETCH(QString, word);
+    QFETCH(int, fewest);
+    QFETCH(int, most);
+    auto connection = OpenSharedConnection(m_collections.value(u"300 scraps"_s));
+    Query count(*connection, u"SELECT count(*) FROM MEMO_DAT WHERE instr(a01, ?) > 0"_s);
+    count.bind(1, word);
+    QVERIFY(count.next());
+    QVERIFY2(count.integer(0) >= fewest && count.integer(0) <= most, qPrintable(QString::number(count.integer(0))));
+}
+
+void GeneratorTest::optionsOutOfRange_refusedWithoutFile_data()
+{
+    QTest::addColumn<int>("scraps");
+    QTest::addColumn<qint64>("firstNumber");
+
+    QTest::newRow("negative count") << -1 << qint64(1);
+    QTest::newRow("more than a million") << kMaxGeneratedScraps + 1 << qint64(1);
+    QTest::newRow("first number 0") << 10 << qint64(0);
+    QTest::newRow("numbers past what a sheet holds exactly") << 10 << (qint64(1) << 53);
+}
+
+void GeneratorTest::optionsOutOfRange_refusedWithoutFile()
 {
     QFETCH(int, scraps);
+    QFETCH(qint64, firstNumber);
     const QString path = m_folder.path(u"refused.mdb"_s);
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error,
-                             generateCollection(path, {.scraps = scraps, .seed = 1, .progress = {}}));
+    QVERIFY_THROWS_EXCEPTION(
+        std::runtime_error,
+        generateCollection(path, {.scraps = scraps, .seed = 1, .firstNumber = firstNumber, .progress = {}}));
     QVERIFY(!QFileInfo::exists(path));
 }

@@ -26,8 +26,10 @@ private Q_SLOTS:
     void pictures_existExactlyForPictureSets();
     void seed_decidesTheWholeContent_data();
     void seed_decidesTheWholeContent();
-    void scrapCountBeyondNumbers_refusedWithoutFile_data();
-    void scrapCountBeyondNumbers_refusedWithoutFile();
+    void commonPhrase_rareThoughItsPairsAreCommon_data();
+    void commonPhrase_rareThoughItsPairsAreCommon();
+    void optionsOutOfRange_refusedWithoutFile_data();
+    void optionsOutOfRange_refusedWithoutFile();
 
 private:
     void addCollectionRows();

@@ -52,6 +52,11 @@ void RunnerTest::failingOperation_toldByNameWhileOthersRun_data()
     QTest::newRow("no timings") << itemsOp(u"middle"_s, none, some) << u"op=middle failed=no timings"_s << true;
     QTest::newRow("no bare timings") << itemsOp(u"middle"_s, some, none)
                                      << u"op=middle failed=the bare reading gave no timings"_s << true;
+    QTest::newRow("report throws") << reportOp(u"middle"_s,
+                                               [](BenchContext&) -> QString {
+                                                   throw std::runtime_error("nothing is listed");
+                                               })
+                                   << u"op=middle failed=nothing is listed"_s << true;
     QTest::newRow("writes, on a user's file")
         << itemsOp(u"middle"_s, some, some, true) << u"op=middle skipped="_s << false;
 }

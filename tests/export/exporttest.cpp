@@ -228,7 +228,7 @@ void ExportTest::writeListWorkbook_neverReplacesNorFollows()
                            QFile::encodeName(home.path(u"lists/政治_20240301-093015.xlsx"_s)).constData()),
                  0);
 
-    const ListTable table{{u"標題"_s}, {CellKind::Text}, 1, [](int, int) { return u"予算案"_s; }};
+    const ListTable table{{u"標題"_s}, {CellKind::Text}, 1, [](int, int) { return u"予算案"_s; }, {}};
     const QDateTime when(QDate(2024, 3, 1), QTime(9, 30, 15));
     QSet<QString> written;
     for (int i = 0; i < 2; ++i) {
@@ -245,4 +245,35 @@ void ExportTest::writeListWorkbook_neverReplacesNorFollows()
     // Nothing was written through a link.
     QCOMPARE(TestFolder::read(victim), QByteArray("kept"));
     QCOMPARE(QDir(home.folder()).entryList(QDir::Files | QDir::System), QStringList{u"victim.txt"_s});
+}
+
+void ExportTest::writeListWorkbook_toldRowByRowToTheLast_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::newRow("no rows") << 0;
+    QTest::newRow("one row") << 1;
+    QTest::newRow("a few hundred") << 300;
+}
+
+// The progress a long list shows: every row told once, in order, the last as done.
+void ExportTest::writeListWorkbook_toldRowByRowToTheLast()
+{
+    QFETCH(int, rows);
+    TestFolder home;
+    QList<int> told;
+    ListTable table{{u"標題"_s, u"作成年月日"_s},
+                    {CellKind::Text, CellKind::Date},
+                    rows,
+                    [](int row, int column) { return column == 0 ? u"予算案%1"_s.arg(row) : u"2024/03/01"_s; },
+                    [&told, rows](int done, int total) {
+                        QCOMPARE(total, rows);
+                        told << done;
+                    }};
+    const Result<QString> written =
+        writeListWorkbook(home.path(u"lists"_s), u"政治"_s, QDateTime::currentDateTime(), table);
+    QVERIFY(written.ok());
+    QList<int> expected;
+    for (int row = 1; row <= rows; ++row)
+        expected << row;
+    QCOMPARE(told, expected);
 }

@@ -10,4 +10,6 @@ private Q_SLOTS:
     void excelvt_cellTexts_comeBackExactly();
     void writeListWorkbook_neverReplacesNorFollows_data();
     void writeListWorkbook_neverReplacesNorFollows();
+    void writeListWorkbook_toldRowByRowToTheLast_data();
+    void writeListWorkbook_toldRowByRowToTheLast();
 };

@@ -13,6 +13,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <sqlite3.h>
+
 #include <csignal>
 #include <sys/resource.h>
 
@@ -222,6 +224,48 @@ void SavedEditionTest::mReseveDo_columnsInAnotherOrder_copiedByName()
         QCOMPARE(rows(edition, select + u" ORDER BY rowid"_s),
                  rows(f.dbPath(), select + listed + u" ORDER BY rowid"_s));
     }
+}
+
+void SavedEditionTest::mReseveDo_acrossReadBatches_data()
+{
+    QTest::addColumn<int>("missingBody"); // the pfID whose body is gone, 0 for none
+    QTest::newRow("every body there") << 0;
+    QTest::newRow("a body gone in the third batch") << 1203;
+}
+
+// The source is read in batches of a few hundred scraps: each scrap arrives once, a missing body still fails the whole
+// edition, and the collection's connection is left outside any transaction either way.
+void SavedEditionTest::mReseveDo_acrossReadBatches()
+{
+    QFETCH(int, missingBody);
+    EditionFixture f;
+    {
+        auto c = Connection::openExisting(f.dbPath());
+        c->execute(u"BEGIN"_s);
+        for (int i = 6; i <= 1300; ++i) {
+            addScrap(*c, numberedScrap(i, 2, {u"政治"_s}));
+            addBody(*c, i, u"本文%1"_s.arg(i));
+        }
+        Query drop(*c, u"DELETE FROM MEMO_DAT WHERE pfID = ?"_s);
+        drop.bind(1, missingBody).run();
+        c->execute(u"COMMIT"_s);
+    }
+    f.start();
+    f.listPolitics();
+    QTemporaryDir folder;
+    f.makeEdition(folder.path());
+
+    const QString edition = QDir(folder.path()).filePath(u"Zettora.mdb"_s);
+    if (missingBody == 0) {
+        QCOMPARE(f.dialogs.lastText(), u"保存版を作成しました。"_s);
+        QCOMPARE(rows(edition, u"SELECT count(*), count(DISTINCT pfID) FROM MEMO_IDX"_s), QStringList{u"1299|1299"_s});
+        QCOMPARE(rows(edition, u"SELECT count(*), count(DISTINCT pfID) FROM MEMO_DAT"_s), QStringList{u"1299|1299"_s});
+    } else {
+        QVERIFY2(f.dialogs.lastText().startsWith(u"保存版は正しく作成できませんでした。"_s),
+                 qPrintable(f.dialogs.lastText()));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{});
+    }
+    QVERIFY(sqlite3_get_autocommit(f.session.connection()->handle()) != 0);
 }
 
 void SavedEditionTest::edition_opensReadOnlyInDepth()

@@ -252,6 +252,45 @@ void BodyIndexTest::changesMadeElsewhere_areFoundAndCaughtUp()
     QCOMPARE(collection.search(u"米紙"_s), DocNos{3});
 }
 
+void BodyIndexTest::aRebuildStoppedPartWay_goesOnWhereItStopped_data()
+{
+    QTest::addColumn<int>("reportsBeforeStop");
+    QTest::newRow("stopped before any row") << 0;
+    QTest::newRow("stopped after the first rows") << 1;
+    QTest::newRow("stopped after more rows") << 3;
+}
+
+// A program closed while its index is made: the rows taken stay taken, and the next opening catches up the rest
+// without making the index anew.
+void BodyIndexTest::aRebuildStoppedPartWay_goesOnWhereItStopped()
+{
+    QFETCH(int, reportsBeforeStop);
+    Collection collection;
+    {
+        Transaction transaction(*collection.connection);
+        for (int docNo = 100; docNo < 700; ++docNo) {
+            addScrap(*collection.connection, numberedScrap(docNo, 2, {u"政治"_s}));
+            addBody(*collection.connection, docNo, u"第%1報、奈良の話。"_s.arg(docNo));
+        }
+        transaction.commit();
+    }
+    int reports = 0;
+    const bool complete = BodyIndex::rebuild(
+        *collection.connection, kMain, QString(), [&reports](qint64, qint64) { ++reports; },
+        [&reports, reportsBeforeStop] { return reports >= reportsBeforeStop; });
+    QVERIFY(!complete);
+    const qint64 left = BodyIndex::pendingCount(*collection.connection, kMain);
+    QVERIFY2(left > 0 && left <= 2 * (600 + qint64(std::size(kScraps))), qPrintable(QString::number(left)));
+    if (reportsBeforeStop > 0)
+        QVERIFY(left < 2 * (600 + qint64(std::size(kScraps))));
+
+    collection.open();
+    QCOMPARE(collection.verifyAndCatchUp(), false);
+    QCOMPARE(BodyIndex::pendingCount(*collection.connection, kMain), 0);
+    QCOMPARE(collection.search(u"奈良"_s, BodySearchWay::Index, true).size(), 600);
+    QCOMPARE(collection.search(u"京"_s, BodySearchWay::Index, true), (DocNos{1, 2, 6}));
+}
+
 void BodyIndexTest::theFile_staysWritableInThePlainShell()
 {
     Collection collection;

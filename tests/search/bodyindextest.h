@@ -13,6 +13,8 @@ private Q_SLOTS:
     void aFailedTransaction_leavesBodyAndIndexAsTheyWere();
     void changesMadeElsewhere_areFoundAndCaughtUp_data();
     void changesMadeElsewhere_areFoundAndCaughtUp();
+    void aRebuildStoppedPartWay_goesOnWhereItStopped_data();
+    void aRebuildStoppedPartWay_goesOnWhereItStopped();
     void theFile_staysWritableInThePlainShell();
     void aDamagedIndex_isMadeAnewByTheWorker();
 };
