@@ -14,6 +14,7 @@
 #include "scrap/scrapsheet.h"
 #include "scraplistcontroller.h"
 #include "sources/pastewatchingedit.h"
+#include "sources/sourcekeeper.h"
 #include "speechreader.h"
 #include "splitterbar.h"
 #include "web/webpane.h"
@@ -115,6 +116,8 @@ MainWindow::MainWindow(Session& session, Collection& collection, UserDialogs& di
 MainWindow::~MainWindow()
 {
     m_dialogs.setHelpHandler({});
+    // A page copy that fails while the web pane is torn down must not report to a window half destroyed.
+    delete std::exchange(m_sources, nullptr);
 }
 
 ScrapListModel* MainWindow::scrapListModel() const

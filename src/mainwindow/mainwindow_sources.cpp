@@ -74,7 +74,7 @@ void MainWindow::buildSourceControls()
             m_sources->takeFromPaste(*source);
     };
     connect(m_entryBody, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_entryBody->document()->isEmpty())
+        if (m_sources && m_entryBody->document()->isEmpty())
             m_sources->forget();
     });
 }

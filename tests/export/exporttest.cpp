@@ -104,7 +104,7 @@ void ExportTest::excelvt_writesTheListAsASpreadsheetReadBackByLibreOffice()
     const QList<QStringList> sheet = readWithLibreOffice(path);
     const QList<QStringList> expected = {
         {u"重要度"_s, u"標題"_s, u"作成年月日"_s, u"大分類"_s, u"中分類"_s, u"小分類"_s, u"キーワード"_s, u"添付画像"_s,
-         u"pfID"_s, u"backC"_s, u"LevNo"_s, u"DocNo"_s},
+         u"pfID"_s, u"backC"_s, u"LevNo"_s, u"DocNo"_s, u"出典アドレス"_s},
         {u"普通"_s,
          u"予算案、衆院を通過"_s,
          u"2024/03/01"_s,
@@ -116,7 +116,8 @@ void ExportTest::excelvt_writesTheListAsASpreadsheetReadBackByLibreOffice()
          u"11"_s,
          u"-2147483629"_s,
          u"2"_s,
-         u"1"_s},
+         u"1"_s,
+         {}},
         {u"普通"_s,
          u"O'Brien's \"view\""_s,
          u"2024/03/02"_s,
@@ -128,7 +129,8 @@ void ExportTest::excelvt_writesTheListAsASpreadsheetReadBackByLibreOffice()
          u"12"_s,
          u"-2147483629"_s,
          u"2"_s,
-         u"2"_s},
+         u"2"_s,
+         {}},
         {u"重要"_s,
          u"=1+1"_s,
          u"2024/03/03"_s,
@@ -140,7 +142,8 @@ void ExportTest::excelvt_writesTheListAsASpreadsheetReadBackByLibreOffice()
          u"13"_s,
          u"-2147483629"_s,
          u"2"_s,
-         u"3"_s},
+         u"3"_s,
+         {}},
     };
     QCOMPARE(sheet, expected);
 }
