@@ -36,6 +36,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Geometry;
 
 namespace {
@@ -416,7 +418,10 @@ void MainWindow::setStatusPanels(const QString& panel1, const QString& panel2)
 {
     m_statusSimple->hide();
     m_statusPanel1->setText(panel1);
-    m_statusPanel1->setFixedWidth(twipsToPixels(kStatusPanel1Width));
+    // Wider than laid out only when the text needs it, as "スクラップ： 300000/300000" does.
+    const int margins = m_statusPanel1->contentsMargins().left() + m_statusPanel1->contentsMargins().right() + 4;
+    m_statusPanel1->setFixedWidth(
+        std::max(twipsToPixels(kStatusPanel1Width), m_statusPanel1->fontMetrics().horizontalAdvance(panel1) + margins));
     m_statusPanel2->setText(panel2);
     // Panel 2 takes the rest of the bar (window width - 2200) by stretching, so the window can still shrink.
     m_statusPanel1->show();
