@@ -97,8 +97,7 @@ void FailingWritesTest::failingWrite_isToldWithItsCause_andLosesNothing_data()
                                        << false;
     QTest::newRow("a favourite added with no identifier left")
         << 0 << u"UPDATE IDno SET ndID = 9223372036854775807"_qs << u"AddWEB"_qs << QList<bool>{}
-        << QStringList{u"お気に入りの追加に失敗しました。\n番号を使い切りました。"_qs} << false
-        << false;
+        << QStringList{u"お気に入りの追加に失敗しました。\n番号を使い切りました。"_qs} << false << false;
     QTest::newRow("a favourite renamed") << 0 << refuse(u"BEFORE UPDATE OF fvName ON extraNodeWEB"_qs) << u"3=朝刊"_qs
                                          << QList<bool>{}
                                          << QStringList{u"お気に入りの名前の変更に失敗しました。"_qs + kRefused}

@@ -40,7 +40,8 @@ void FavouritesTest::addFavourite_takesNextIdAndIsListedLast_data()
         << QString() << true << u"例のニュース"_qs << u"11|10|例のニュース|"_qs + url;
     QTest::newRow("a long title keeps its beginning")
         << QString() << true << QString(200, u'長') << u"11|10|"_qs + QString(127, u'長') + u'|' + url;
-    QTest::newRow("counter at its limit") << u"UPDATE IDno SET ndID = 9223372036854775807"_qs << true << u"例"_qs << QString();
+    QTest::newRow("counter at its limit")
+        << u"UPDATE IDno SET ndID = 9223372036854775807"_qs << true << u"例"_qs << QString();
     QTest::newRow("no web pane") << QString() << false << u"例"_qs << QString();
     // The identifier, the row and the renumbering go together or not at all.
     QTest::newRow("renumbering refused")

@@ -143,8 +143,8 @@ void RecordStoreTest::takeNextNumber_advancesOnlyItsColumnOfTheFirstRow_data()
                                         << QStringList{u"9|0|2|0|0"_s};
     QTest::newRow("pfID in a new file") << NumberKind::pfID << QString() << 0LL << QList<qint64>{1, 2}
                                         << QStringList{u"9|0|0|2|0"_s};
-    QTest::newRow("ndID of the favourites") << NumberKind::ndID << QString() << 0LL << QList<qint64>{10}
-                                            << QStringList{u"10|0|0|0|0"_s};
+    QTest::newRow("ndID of the favourites")
+        << NumberKind::ndID << QString() << 0LL << QList<qint64>{10} << QStringList{u"10|0|0|0|0"_s};
     QTest::newRow("second counter row left alone")
         << NumberKind::pfID << u"INSERT INTO IDno VALUES (1, 1, 50, 50, 50)"_s << 0LL << QList<qint64>{1}
         << QStringList{u"9|0|0|1|0"_s, u"1|1|50|50|50"_s};
@@ -155,8 +155,8 @@ void RecordStoreTest::takeNextNumber_advancesOnlyItsColumnOfTheFirstRow_data()
         << QStringList{u"9|0|0|40002|0"_s};
     QTest::newRow("ahead of the numbers in use: kept") << NumberKind::skID << u"UPDATE IDno SET skID = 90"_s << 7LL
                                                        << QList<qint64>{91} << QStringList{u"9|0|91|0|0"_s};
-    QTest::newRow("empty column") << NumberKind::DocNo << u"UPDATE IDno SET DocNo = NULL"_s << 0LL
-                                  << QList<qint64>{1} << QStringList{u"9|0|0|0|1"_s};
+    QTest::newRow("empty column") << NumberKind::DocNo << u"UPDATE IDno SET DocNo = NULL"_s << 0LL << QList<qint64>{1}
+                                  << QStringList{u"9|0|0|0|1"_s};
     QTest::newRow("at the largest number a file holds")
         << NumberKind::DocNo << u"UPDATE IDno SET DocNo = 9223372036854775807"_s << 0LL << QList<qint64>{-1}
         << QStringList{u"9|0|0|0|9223372036854775807"_s};

@@ -1,7 +1,5 @@
 #include "picturestoretest.h"
 
-#include <limits>
-
 #include "database/connection.h"
 #include "database/dberror.h"
 #include "database/query.h"
@@ -12,6 +10,8 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QTest>
+
+#include <limits>
 
 using namespace Qt::StringLiterals;
 

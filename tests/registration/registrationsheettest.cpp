@@ -201,12 +201,14 @@ void RegistrationSheetTest::refusedRegistration_storesNothing_data()
     QTest::newRow("slashes") << QStringList{} << u"2024/01/05"_qs << false << Kind::Exclamation << notADate
                              << untouched;
     QTest::newRow("document numbers used up")
-        << QStringList{u"UPDATE IDno SET DocNo = 9223372036854775807"_qs} << QString() << false << Kind::Critical << kFailed
-        << QStringList{u"9223372036854775807"_qs, u"0"_qs, u"0"_qs};
-    QTest::newRow("body numbers used up") << QStringList{u"UPDATE IDno SET pfID = 9223372036854775807"_qs} << QString() << false
-                                          << Kind::Critical << kFailed << QStringList{u"0"_qs, u"9223372036854775807"_qs, u"0"_qs};
-    QTest::newRow("picture numbers used up") << QStringList{u"UPDATE IDno SET skID = 9223372036854775807"_qs} << QString() << true
-                                             << Kind::Critical << kFailed << QStringList{u"0"_qs, u"0"_qs, u"9223372036854775807"_qs};
+        << QStringList{u"UPDATE IDno SET DocNo = 9223372036854775807"_qs} << QString() << false << Kind::Critical
+        << kFailed << QStringList{u"9223372036854775807"_qs, u"0"_qs, u"0"_qs};
+    QTest::newRow("body numbers used up")
+        << QStringList{u"UPDATE IDno SET pfID = 9223372036854775807"_qs} << QString() << false << Kind::Critical
+        << kFailed << QStringList{u"0"_qs, u"9223372036854775807"_qs, u"0"_qs};
+    QTest::newRow("picture numbers used up")
+        << QStringList{u"UPDATE IDno SET skID = 9223372036854775807"_qs} << QString() << true << Kind::Critical
+        << kFailed << QStringList{u"0"_qs, u"0"_qs, u"9223372036854775807"_qs};
     QTest::newRow("counter row gone") << QStringList{u"DELETE FROM IDno"_qs} << QString() << false << Kind::Critical
                                       << u"Critical Error DB broken"_qs << QStringList{};
     QTest::newRow("body cannot be written")
