@@ -154,6 +154,7 @@ private:
     const Path& randomPath();
     QString text(int length);
     std::optional<PickedScrap> pickScrap();
+    std::unique_ptr<ResultSet> setOnPickedScrap();
     // The furthest any mark of the body reaches: an edit keeps what is marked.
     int markReach(qint64 pfID);
     QList<ClassRow> filingClasses();
@@ -389,15 +390,21 @@ void Worker::addMarks()
     transaction.commit();
 }
 
-void Worker::deleteOne()
+// A result set on one picked scrap, positioned on it; none when there is no scrap.
+std::unique_ptr<ResultSet> Worker::setOnPickedScrap()
 {
     const auto scrap = pickScrap();
     if (!scrap)
-        return;
+        return nullptr;
     auto set = ResultSet::open(
         db(), ResultSource::fromTable(QStringLiteral("MEMO_IDX"), QStringLiteral(" WHERE rowid = ?"), {scrap->rowid}));
     set->moveFirst();
-    if (!set->eof())
+    return set->eof() ? nullptr : std::move(set);
+}
+
+void Worker::deleteOne()
+{
+    if (const auto set = setOnPickedScrap())
         DeleteCurrentScrap(db(), *set);
 }
 
@@ -660,13 +667,8 @@ void Worker::writeSettings()
 // Record view's sheet: a typed field, the importance level, or the class the scrap is filed under.
 void Worker::editSheet()
 {
-    const auto scrap = pickScrap();
-    if (!scrap)
-        return;
-    auto set = ResultSet::open(
-        db(), ResultSource::fromTable(QStringLiteral("MEMO_IDX"), QStringLiteral(" WHERE rowid = ?"), {scrap->rowid}));
-    set->moveFirst();
-    if (set->eof())
+    const auto set = setOnPickedScrap();
+    if (!set)
         return;
     switch (m_rng.bounded(5)) {
     case 0:
