@@ -104,16 +104,51 @@ QStringList parseBodySearch(const QString& typed)
 
 namespace {
 
-// Scraps whose source's title or address holds every word: few rows, compared one by one.
-QString fromSources(const QStringList& words, QVariantList& values)
+// A word in the title or the address of the scrap's source.
+QString inSource()
 {
-    QStringList conditions;
-    for (const QString& word : words) {
-        conditions << QStringLiteral("(zettora_contains(title, ?) OR zettora_contains(address, ?))");
+    return QStringLiteral("EXISTS (SELECT 1 FROM main.zettora_sources src WHERE src.DocNo = MEMO_IDX.DocNo AND "
+                          "(zettora_contains(src.title, ?) OR zettora_contains(src.address, ?)))");
+}
+
+// One word anywhere in a scrap: its body or labels (asked of the index), a picture's text or its source.
+QString anywhere(const QString& word, bool logEmpty, bool pictureText, bool withSources, QVariantList& values)
+{
+    QString condition = holdsWordIndexed(logEmpty);
+    if (logEmpty)
+        values << matchExpression(word) << matchExpression(word);
+    else
+        values << word << word << matchExpression(word) << word;
+    if (pictureText) {
+        condition += QStringLiteral(" OR ") + inPictures();
+        values << word;
+    }
+    if (withSources) {
+        condition += QStringLiteral(" OR ") + inSource();
         values << word << word;
     }
-    return QStringLiteral(" OR DocNo IN (SELECT DocNo FROM main.zettora_sources WHERE ") +
-           conditions.join(QStringLiteral(" AND ")) + u')';
+    return u'(' + condition + u')';
+}
+
+// Scraps with some word in a picture or a source (few rows), checked word by word wherever the word may be.
+QString someWordIn(const QString& candidates, const QStringList& words, bool logEmpty, bool pictureText,
+                   bool withSources, QVariantList& values)
+{
+    QString rows = QStringLiteral("SELECT rowid FROM main.MEMO_IDX WHERE ") + candidates;
+    for (const QString& word : words)
+        rows += QStringLiteral(" AND ") + anywhere(word, logEmpty, pictureText, withSources, values);
+    return QStringLiteral(" OR rowid IN (") + rows + u')';
+}
+
+QString anyOf(const QStringList& words, const QString& oneWord, int placeholders, QVariantList& values)
+{
+    QStringList any;
+    for (const QString& word : words) {
+        any << oneWord;
+        for (int i = 0; i < placeholders; ++i)
+            values << word;
+    }
+    return any.join(QStringLiteral(" OR "));
 }
 
 } // namespace
@@ -128,15 +163,19 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
     if (way == BodySearchWay::Scan) {
         QStringList conditions;
         for (const QString& word : words) {
-            conditions << (pictureText ? u'(' + holdsWord() + QStringLiteral(" OR ") + inPictures() + u')'
-                                       : holdsWord());
+            QString condition = holdsWord();
             values << word << word << word;
-            if (pictureText)
+            if (pictureText) {
+                condition += QStringLiteral(" OR ") + inPictures();
                 values << word;
+            }
+            if (withSources) {
+                condition += QStringLiteral(" OR ") + inSource();
+                values << word << word;
+            }
+            conditions << u'(' + condition + u')';
         }
-        QString where = QStringLiteral(" WHERE (") + conditions.join(QStringLiteral(" AND ")) + u')';
-        if (withSources)
-            where += fromSources(words, values);
+        const QString where = QStringLiteral(" WHERE (") + conditions.join(QStringLiteral(" AND ")) + u')';
         return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), where + order, values);
     }
     // Scraps whose body holds every word come from one query of the body index. The rest must have some word in
@@ -157,48 +196,29 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
     if (!logEmpty) {
         labels += QStringLiteral(" EXCEPT SELECT ref FROM S.zettora_index_log WHERE kind = 1 UNION SELECT rowid FROM "
                                  "main.MEMO_IDX WHERE rowid IN (SELECT ref FROM S.zettora_index_log WHERE kind = 1)");
-        QStringList any;
-        for (const QString& word : words) {
-            any << QStringLiteral("zettora_contains(a02, ?) OR zettora_contains(a07, ?)");
-            values << word << word;
-        }
-        labels += QStringLiteral(" AND (") + any.join(QStringLiteral(" OR ")) + u')';
+        labels += QStringLiteral(" AND (") +
+                  anyOf(words, QStringLiteral("zettora_contains(a02, ?) OR zettora_contains(a07, ?)"), 2, values) + u')';
     }
     QString labelled = QStringLiteral("SELECT rowid FROM main.MEMO_IDX WHERE rowid IN (") + labels + u')';
     if (words.size() > 1) {
-        for (const QString& word : words) {
-            labelled += QStringLiteral(" AND ") + holdsWordIndexed(logEmpty);
-            if (logEmpty)
-                values << matchExpression(word) << matchExpression(word);
-            else
-                values << word << word << matchExpression(word) << word;
-        }
+        for (const QString& word : words)
+            labelled += QStringLiteral(" AND ") + anywhere(word, logEmpty, pictureText, withSources, values);
     }
     // Two lists of rowids SQLite takes in turn (an OR of two IN): a UNION would sort both once more.
     QString tail = QStringLiteral(" WHERE pfID IN (") + bodies + QStringLiteral(") OR rowid IN (") + labelled + u')';
     if (pictureText) {
-        // Scraps with some word in a picture, checked word by word against body, labels and pictures.
-        QStringList any;
-        for (const QString& word : words) {
-            any << QStringLiteral("zettora_contains(text, ?)");
-            values << word;
-        }
-        QString pictured = QStringLiteral("SELECT rowid FROM main.MEMO_IDX WHERE skID <> 0 AND skID IN (SELECT skID "
-                                          "FROM main.zettora_picture_text WHERE ") +
-                           any.join(QStringLiteral(" OR ")) + u')';
-        for (const QString& word : words) {
-            pictured +=
-                QStringLiteral(" AND (") + holdsWordIndexed(logEmpty) + QStringLiteral(" OR ") + inPictures() + u')';
-            if (logEmpty)
-                values << matchExpression(word) << matchExpression(word);
-            else
-                values << word << word << matchExpression(word) << word;
-            values << word;
-        }
-        tail += QStringLiteral(" OR rowid IN (") + pictured + u')';
+        const QString pictured = QStringLiteral("skID <> 0 AND skID IN (SELECT skID FROM main.zettora_picture_text "
+                                                "WHERE ") +
+                                 anyOf(words, QStringLiteral("zettora_contains(text, ?)"), 1, values) + u')';
+        tail += someWordIn(pictured, words, logEmpty, pictureText, withSources, values);
     }
-    if (withSources)
-        tail += fromSources(words, values);
+    if (withSources) {
+        const QString sourced =
+            QStringLiteral("DocNo IN (SELECT DocNo FROM main.zettora_sources WHERE ") +
+            anyOf(words, QStringLiteral("zettora_contains(title, ?) OR zettora_contains(address, ?)"), 2, values) +
+            u')';
+        tail += someWordIn(sourced, words, logEmpty, pictureText, withSources, values);
+    }
     tail += order;
     return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), inSchema(tail, schema), values);
 }
