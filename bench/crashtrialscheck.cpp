@@ -5,8 +5,10 @@
 #include "database/dberror.h"
 #include "database/query.h"
 #include "database/schema.h"
+#include "database/scrapsources.h"
 #include "search/bodyindex.h"
 #include "search/fulltextmatch.h"
+#include "sources/pagecopy.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -26,7 +28,8 @@ namespace {
 
 struct Invariant {
     const char* name;
-    const char* offenders; // counts the rows that break it
+    const char* offenders;       // counts the rows that break it
+    const char* table = nullptr; // a table beside the twelve it needs, checked only where present
 };
 
 const Invariant kInvariants[] = {
@@ -53,6 +56,13 @@ const Invariant kInvariants[] = {
     {"importance levels missing or out of order",
      "SELECT count(*) = 0 OR count(DISTINCT \"99Kana\") <> count(*) OR min(\"99Kana\") <> 1 OR max(\"99Kana\") <> "
      "count(*) FROM Status"},
+    {"source without scrap",
+     "SELECT count(*) FROM zettora_sources s WHERE NOT EXISTS (SELECT 1 FROM MEMO_IDX i WHERE i.DocNo = s.DocNo)",
+     "zettora_sources"},
+    {"source address empty or a script",
+     "SELECT count(*) FROM zettora_sources WHERE trim(address) = '' OR lower(trim(address)) LIKE 'javascript:%' OR "
+     "lower(trim(address)) LIKE 'data:%'",
+     "zettora_sources"},
     {"settings row missing or doubled", "SELECT ((SELECT count(*) FROM FontSize) <> 1) + ((SELECT count(*) FROM "
                                         "Marker) <> 1) + ((SELECT count(*) FROM Speak) > 1)"},
 };
@@ -94,6 +104,21 @@ void checkMarks(Connection& connection, QStringList& breaches)
     }
     if (outside != 0)
         breaches.push_back(QStringLiteral("mark outside its body: %1 rows").arg(outside));
+}
+
+// Every kept page opens: a copy cut or mixed with another write would show the user an error instead of the page.
+void checkPageCopies(Connection& connection, QStringList& breaches)
+{
+    if (!connection.hasTable(QString::fromUtf16(ScrapSources::kTable)))
+        return;
+    Query copies(connection, QStringLiteral("SELECT DocNo, pageCopy FROM zettora_sources WHERE pageCopy IS NOT NULL"));
+    QStringList unreadable;
+    while (copies.next()) {
+        if (!PageCopy::expand(copies.blob(1)))
+            unreadable << QString::number(copies.integer(0));
+    }
+    if (!unreadable.isEmpty())
+        breaches.push_back(QStringLiteral("page copy that does not open: DocNo ") + unreadable.join(u' '));
 }
 
 // ---- the body index against the rows ---------------------------------------------------------------------------
@@ -321,8 +346,10 @@ void checkBodyIndex(Connection& connection, CheckDepth depth, CollectionChecker:
 {
     const QString main = QString::fromLatin1(BodyIndex::kMainSchema);
     // A file without the index, as an import writes it, gets it when it is opened; only a part of one is wrong.
-    Query parts(connection,
-                QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE name LIKE 'zettora\\_%' ESCAPE '\\'"));
+    // Other tables of ours (sources, picture text) are no part of it.
+    Query parts(connection, QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE name LIKE 'zettora\\_body\\_%' "
+                                           "ESCAPE '\\' OR name LIKE 'zettora\\_label\\_%' ESCAPE '\\' OR name "
+                                           "LIKE 'zettora\\_index\\_%' ESCAPE '\\'"));
     if (!parts.next() || parts.integer(0) == 0)
         return;
     try {
@@ -485,6 +512,8 @@ Verdict CollectionChecker::check(const QString& path, CheckDepth depth)
     }
     for (const Invariant& invariant : kInvariants) {
         const QString name = QString::fromLatin1(invariant.name);
+        if (invariant.table && !connection->hasTable(QString::fromLatin1(invariant.table)))
+            continue;
         try {
             Query offenders(*connection, QString::fromLatin1(invariant.offenders));
             if (!offenders.next())
@@ -497,6 +526,7 @@ Verdict CollectionChecker::check(const QString& path, CheckDepth depth)
     }
     try {
         checkMarks(*connection, verdict.breaches);
+        checkPageCopies(*connection, verdict.breaches);
         checkBodyIndex(*connection, depth, *m_bodies, *m_labels, verdict.breaches);
     } catch (const DbError& e) {
         verdict.breaches.push_back(QStringLiteral("rows unreadable: ") + e.message());

@@ -11,6 +11,7 @@
 #include "database/query.h"
 #include "database/recordstore.h"
 #include "database/resultset.h"
+#include "database/scrapsources.h"
 #include "database/schema.h"
 #include "database/transaction.h"
 #include "legacyimport/legacyimport.h"
@@ -22,6 +23,7 @@
 #include "search/bodyindex.h"
 #include "search/bodyindexer.h"
 #include "settings/displaysettingsstore.h"
+#include "sources/pagecopy.h"
 #include "speech/speechstore.h"
 #include "speech/speechvoices.h"
 
@@ -34,6 +36,7 @@
 #include <QHash>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <array>
@@ -145,7 +148,7 @@ public:
         int weight; // chances in a random step
         Step step;
     };
-    static const std::array<Path, 20> kPaths;
+    static const std::array<Path, 21> kPaths;
 
 private:
     Connection& db() const { return *m_session.connection(); }
@@ -179,6 +182,7 @@ private:
     void writeSettings();
     void editSheet();
     void createCollection();
+    void keepPageCopy();
     void runIndexer(std::function<QString(Connection&)> prepare);
 
     TrialFiles m_files;
@@ -190,10 +194,11 @@ private:
     QRandomGenerator m_rng;
     QList<std::pair<QString, QString>> m_levels;
     QByteArray m_jpeg;
+    QByteArray m_pageCopy; // a small saved page, compressed as the program keeps it
     QDateTime m_backupTime;
 };
 
-const std::array<Worker::Path, 20> Worker::kPaths{{
+const std::array<Worker::Path, 21> Worker::kPaths{{
     // Registration outweighs the deletions, so the collection neither empties nor runs out of numbers.
     {"register", 5, &Worker::registerOne},
     {"body", 3, &Worker::saveBody},
@@ -215,6 +220,7 @@ const std::array<Worker::Path, 20> Worker::kPaths{{
     {"settings", 2, &Worker::writeSettings},
     {"sheet", 3, &Worker::editSheet},
     {"create", 1, &Worker::createCollection},
+    {"page_copy", 1, &Worker::keepPageCopy},
 }};
 
 Worker::Worker(const WorkerOptions& options)
@@ -243,6 +249,18 @@ Worker::Worker(const WorkerOptions& options)
         fail(QStringLiteral("the collection has no importance levels or no pictures"));
     for (const QString& folder : m_files.folders())
         QDir().mkpath(folder);
+    const QTemporaryDir pageFolder;
+    const QString page = pageFolder.filePath(QStringLiteral("page.mhtml"));
+    QFile saved(page);
+    if (!saved.open(QIODevice::WriteOnly) ||
+        saved.write("MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=\"b\"\r\n\r\n--b\r\n"
+                    "Content-Type: text/html\r\n\r\n<p>保存したページ</p>\r\n--b--\r\n") < 0)
+        fail(QStringLiteral("cannot write the page to keep"));
+    saved.close();
+    const Result<QByteArray> copy = PageCopy::compressFile(page, 1 << 20);
+    if (!copy)
+        fail(copy.message());
+    m_pageCopy = *copy;
     // Each tree a major class with middle and minor classes below it, and one level more the import leaves out.
     for (int tree = 1; tree <= kFolderTrees; ++tree) {
         const QString root = m_files.folderTrees + QStringLiteral("/取込分類%1").arg(tree);
@@ -353,8 +371,27 @@ void Worker::registerOne()
     std::optional<WaitingPicture> picture;
     if (m_rng.bounded(4) == 0)
         picture = WaitingPicture{QStringLiteral("登録時の写真"), m_jpeg};
-    if (const auto registered = registerScrap(m_session, index, text(m_rng.bounded(20, 3000)), picture); !registered)
+    // A third are clipped from a page; the page copy comes after the registration, as the program stores it.
+    std::optional<ScrapSource> source;
+    if (m_rng.bounded(3) == 0)
+        source = ScrapSource{QStringLiteral("https://news.example.jp/%1").arg(m_rng.bounded(5)), text(12),
+                             QDateTime(QDate(2026, 12, 8), QTime(9, 0)), {}, false};
+    if (const auto registered = registerScrap(m_session, index, text(m_rng.bounded(20, 3000)), picture, source);
+        !registered)
         fail(QStringLiteral("a registration was refused: ") + registered.message());
+}
+
+// The offline copy of a clipped page, stored once the scrap is in as the program's copy keeper does.
+void Worker::keepPageCopy()
+{
+    if (!db().hasTable(QString::fromUtf16(ScrapSources::kTable)))
+        return;
+    Query pick(db(), QStringLiteral("SELECT DocNo FROM zettora_sources WHERE pageCopy IS NULL ORDER BY random() LIMIT 1"));
+    if (!pick.next())
+        return;
+    Transaction transaction(db());
+    if (ScrapSources::attachPageCopy(db(), pick.integer(0), m_pageCopy))
+        transaction.commit();
 }
 
 // As record view saves an edit: the marked beginning kept, the rest typed anew.

@@ -97,21 +97,23 @@ void DeleteScrapsOfClass(Connection& connection, const ClassPath& path)
         qint64 rowid;
         qint64 skID;
         qint64 pfID;
+        qint64 docNo;
     };
     QVariantList values;
     const QString where = scrapsUnder(path, values);
     QList<Scrap> scraps;
     {
-        Query select(connection, QStringLiteral("SELECT rowid, skID, pfID FROM MEMO_IDX") + where);
+        Query select(connection, QStringLiteral("SELECT rowid, skID, pfID, DocNo FROM MEMO_IDX") + where);
         select.bindAll(values);
         while (select.next())
-            scraps.append({select.integer(0), qint64(select.integer(1)), qint64(select.integer(2))});
+            scraps.append({select.integer(0), select.integer(1), select.integer(2), select.integer(3)});
     }
     Query remove(connection, QStringLiteral("DELETE FROM MEMO_IDX WHERE rowid = ?"));
     for (const Scrap& scrap : scraps) {
         DeletePictureSet(connection, scrap.skID);
         DeleteScrapMarks(connection, scrap.pfID);
         DeleteScrapBody(connection, scrap.pfID);
+        DeleteScrapSource(connection, scrap.docNo);
         remove.bind(1, scrap.rowid).run();
         remove.reset();
     }

@@ -322,6 +322,14 @@ void DeletePictureSet(Connection& connection, qint64 skID)
     }
 }
 
+void DeleteScrapSource(Connection& connection, qint64 docNo)
+{
+    if (!connection.hasTable(QString::fromUtf16(ScrapSources::kTable)))
+        return;
+    Query remove(connection, deleteWhere(ScrapSources::kTable, kDocNo));
+    runWith(remove, docNo);
+}
+
 void DeleteCurrentScrap(Connection& connection, ResultSet& shared)
 {
     requireScrapIndex(shared);

@@ -68,6 +68,8 @@ QList<MarkRow> LoadMarks(Connection& connection, qint64 pfID);
 void DeleteScrapBody(Connection& connection, qint64 pfID);
 void DeleteScrapMarks(Connection& connection, qint64 pfID);
 void DeletePictureSet(Connection& connection, qint64 skID);
+// The source of the scrap numbered docNo with its page copy, where the collection keeps sources.
+void DeleteScrapSource(Connection& connection, qint64 docNo);
 
 // Deletes the shared result set's current scrap with its pictures, marks and body, in one transaction: after a
 // failure every row is still there and the set is as it was. The set's cursor stays on the deleted record until

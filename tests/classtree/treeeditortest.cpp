@@ -2,6 +2,7 @@
 
 #include "classtree/classtreeloader.h"
 #include "common/images.h"
+#include "database/scrapsources.h"
 #include "treeeditorfixture.h"
 
 namespace {
@@ -320,6 +321,8 @@ void TreeEditorTest::deleteMiddleClass_removesItsSubtreeAndEveryRowOfItsScraps()
 {
     ClassesFixture f;
     f.addPicture(99); // a picture set of no scrap of the class
+    for (const qint64 docNo : {2, 4})
+        ScrapSources::save(f.db(), docNo, {u"https://news.example.jp/"_qs, u"記事"_qs, QDateTime::currentDateTime()});
     const QStringList before = snapshot(f);
     f.open();
     f.select(3);
@@ -336,6 +339,7 @@ void TreeEditorTest::deleteMiddleClass_removesItsSubtreeAndEveryRowOfItsScraps()
     const QStringList kept = items(u"1,4,5,6,7"_qs);
     QCOMPARE(f.rows(u"SELECT pfID FROM MEMO_DAT ORDER BY pfID"_qs), kept);
     QCOMPARE(f.rows(u"SELECT pfID FROM MEMO_UNDERLINE ORDER BY pfID"_qs), kept);
+    QCOMPARE(f.rows(u"SELECT DocNo FROM zettora_sources"_qs), QStringList{u"4"_qs});
     QCOMPARE(f.node(3)->text(0), u"国際"_qs);
 }
 

@@ -2,8 +2,10 @@
 
 #include "database/connection.h"
 #include "database/creation.h"
+#include "database/scrapsources.h"
 #include "legacyimport/legacyimport.h"
 #include "search/bodyindex.h"
+#include "sources/pagecopy.h"
 #include "testcollection.h"
 
 #include <QDir>
@@ -63,6 +65,14 @@ QString wholeCollection(const TestFolder& folder, bool indexed)
     addMark(*connection, 1, false, 0, 2);
     connection->execute(u"INSERT INTO PHOTO_DRA (skID, a01, a02) VALUES (1, '写真', x'FFD8FFD9')"_s);
     connection->execute(u"UPDATE IDno SET DocNo = 2, pfID = 2, skID = 1"_s);
+    const auto copy = PageCopy::compressFile(
+        folder.writeFile(u"page.mhtml"_s, "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=b\r\n\r\n"
+                                          "--b\r\nContent-Type: text/html\r\n\r\n<p>記事</p>\r\n--b--\r\n"),
+        1 << 20);
+    if (!copy)
+        qFatal("the page copy was refused");
+    QFile::remove(folder.path(u"page.mhtml"_s));
+    ScrapSources::save(*connection, 1, {u"https://news.example.jp/1"_s, u"記事"_s, QDateTime::currentDateTime(), *copy});
     if (!indexed)
         return path;
     const QString main = QString::fromLatin1(BodyIndex::kMainSchema);
@@ -135,7 +145,7 @@ void CrashTrialsTest::check_findsWhatABrokenWriteLeaves_data()
 
     broken("whole", {}, u"damaged=0 broken_invariants=0 left_behind=0"_s, true);
     broken("bodies lost", {u"DELETE FROM MEMO_DAT"_s}, u"damaged=0 broken_invariants=2"_s); // and their mark
-    broken("index rows lost", {u"DELETE FROM MEMO_IDX"_s}, u"damaged=0 broken_invariants=1"_s);
+    broken("index rows lost", {u"DELETE FROM MEMO_IDX"_s}, u"damaged=0 broken_invariants=2"_s); // and a source
     broken("mark left over", {u"INSERT INTO MEMO_UNDERLINE (pfID, SelUNDER, StartP, SelLen) VALUES (7, 0, 0, 1)"_s},
            u"damaged=0 broken_invariants=1"_s);
     broken("mark past the body's end",
@@ -158,6 +168,11 @@ void CrashTrialsTest::check_findsWhatABrokenWriteLeaves_data()
            u"damaged=0 broken_invariants=3"_s, true);
     broken("index log lost", {u"DROP TABLE zettora_index_log"_s}, u"damaged=0 broken_invariants=2"_s,
            true); // and the index with it
+    broken("source left without its scrap, its page copy cut",
+           {u"UPDATE zettora_sources SET DocNo = 9, pageCopy = substr(pageCopy, 1, length(pageCopy) / 2)"_s},
+           u"damaged=0 broken_invariants=2"_s);
+    broken("source address a script", {u"UPDATE zettora_sources SET address = ' JavaScript:alert(1)'"_s},
+           u"damaged=0 broken_invariants=1"_s);
     QTest::newRow("file cut") << false << QStringList() << true << QList<BesideFile>() << u"damaged=1"_s;
 
     // Without an index yet, as the import leaves a collection.
