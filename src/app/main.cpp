@@ -13,6 +13,8 @@
 #include "web/enginewebpane.h"
 
 #include <QApplication>
+#include <fontconfig/fontconfig.h>
+#include <thread>
 #include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
@@ -47,6 +49,8 @@ int main(int argc, char* argv[])
         QTextStream err(stderr);
         return LegacyImport::runImportCommand(QCoreApplication::arguments(), out, err);
     }
+    // Fontconfig reads its configuration while the display connection and the plugins load: the first text needs it.
+    std::thread fontconfigLoad([] { FcInit(); });
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zettora"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
@@ -81,5 +85,7 @@ int main(int argc, char* argv[])
     MainWindow window(session, collection, dialogs, desktop, web, speech, options);
     reportStartup(window, *web);
     window.show();
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    fontconfigLoad.join();
+    return code;
 }

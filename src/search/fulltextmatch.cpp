@@ -1,6 +1,9 @@
 #include "fulltextmatch.h"
 
+#include "foldtable.h"
+
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,17 +19,20 @@ std::u32string foldSlowly(char32_t c)
     return folded;
 }
 
-// Every character of the BMP folded once: searching the index folds hundreds of megabytes character by character.
+// Every character of the BMP folded once, from the table made at build time: searching the index folds hundreds of
+// megabytes character by character.
 class BmpFolds final {
 public:
     BmpFolds()
     {
-        m_pool.reserve(0x10000 + 4096);
+        m_pool.reserve(0x10000 + std::size(FoldTable::kPool));
         for (char32_t c = 0; c < 0x10000; ++c) {
-            const std::u32string folded = (c >= 0xD800 && c < 0xE000) ? std::u32string(1, c) : foldSlowly(c);
-            m_entries[c] = {quint32(m_pool.size()), quint32(folded.size())};
-            m_pool += folded;
+            m_entries[c] = {quint32(c), 1};
+            m_pool += c;
         }
+        for (const FoldTable::Exception& e : FoldTable::kExceptions)
+            m_entries[e.c] = {quint32(0x10000 + e.offset), e.length};
+        m_pool.append(std::begin(FoldTable::kPool), std::end(FoldTable::kPool));
     }
     std::u32string_view at(char32_t c) const
     {
