@@ -18,32 +18,41 @@ QString quoted(const QString& identifier)
     return u'"' + identifier + u'"';
 }
 
-// Levels, class names, colours and keywords recur down a column: equal texts share one QString, which spares
-// converting, allocating and later freeing each copy. A column of mostly distinct texts (titles) soon stops looking.
+// Levels, class names, colours, dates and keywords recur down a column: equal texts share one QString, which spares
+// converting, allocating and later freeing each copy. A column of mostly distinct long texts (titles) soon stops
+// looking; short ones (a date, a name) are always looked up, since thousands of distinct dates still recur.
 class TextPool final {
 public:
     QVariant take(QByteArrayView utf8)
     {
-        if (!m_looking)
-            return QString::fromUtf8(utf8);
+        const bool isShort = utf8.size() <= kShortBytes;
+        if (!m_looking && !isShort)
+            return exactText(utf8);
         const auto found = m_texts.constFind(QByteArray::fromRawData(utf8.data(), utf8.size()));
         if (found != m_texts.cend()) {
             ++m_hits;
             return *found;
         }
-        const QString text = QString::fromUtf8(utf8);
-        if (++m_misses >= kTrial && m_hits < m_misses) {
+        const QString text = exactText(utf8);
+        if (!isShort && ++m_misses >= kTrial && m_hits < m_misses)
             m_looking = false;
-            m_texts.clear();
-        } else if (m_texts.size() < kMaxTexts) {
+        if (m_texts.size() < kMaxTexts && (isShort || m_looking))
             m_texts.insert(utf8.toByteArray(), text);
-        }
         return text;
     }
 
 private:
+    // The conversion reserves a unit per byte: Japanese text would keep half its allocation unused in every cell.
+    static QString exactText(QByteArrayView utf8)
+    {
+        QString text = QString::fromUtf8(utf8);
+        text.squeeze();
+        return text;
+    }
+
     static constexpr int kTrial = 64;
-    static constexpr qsizetype kMaxTexts = 4096;
+    static constexpr qsizetype kShortBytes = 16;
+    static constexpr qsizetype kMaxTexts = 65536;
     QHash<QByteArray, QString> m_texts;
     int m_hits = 0;
     int m_misses = 0;
