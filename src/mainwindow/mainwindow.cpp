@@ -252,10 +252,12 @@ RecordView* MainWindow::record()
     connect(m_record, &RecordView::shown, this, [this](int position, int count) {
         setStatusPanels(QStringLiteral("スクラップ： %1/%2").arg(position).arg(count), statusText(2));
         showSourceOfShownScrap();
+        showPictureHolding(true);
     });
     connect(m_record, &RecordView::ended, this, [this] {
         m_recordView = false;
         showSourceOfShownScrap();
+        showPictureHolding(false);
         if (m_mode == Mode::RecordView && !m_unloading)
             showSearchPanes();
     });

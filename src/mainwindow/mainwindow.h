@@ -32,6 +32,7 @@ class ScrapSheet;
 class Session;
 class SpeechOutput;
 class SourceKeeper;
+class QPushButton;
 class SourceLine;
 class SpeechReader;
 class SplitterBar;
@@ -189,6 +190,8 @@ private:
     void onResultsReplaced();
     void openPicturesOfEntryScrap();
     void openPicturesOfShownScrap();
+    // Record view names the picture whose read text holds a word of the last body search; a click shows it.
+    void showPictureHolding(bool recordShown);
     PicturesWindow* openPicturesWindow(PicturesOpener opener, const std::optional<ScrapIdentity>& scrap,
                                        const QString& title);
     void onPictureSetChanged(qint64 scrapRowid, qint64 skID);
@@ -250,6 +253,8 @@ private:
     SpeechReader* m_reader = nullptr;
     SourceKeeper* m_sources = nullptr;
     SourceLine* m_sourceLine = nullptr;
+    QPushButton* m_pictureHolding = nullptr;
+    qint64 m_pictureHoldingRowid = 0;
     QProgressBar* m_copyProgress = nullptr;
     QTreeWidgetItem* m_currentNode = nullptr;
     QPointer<QLineEdit> m_bodySearchBox;

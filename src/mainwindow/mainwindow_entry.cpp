@@ -13,6 +13,8 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 
 using Kind = ChildWindows::Kind;
@@ -103,6 +105,44 @@ void MainWindow::openPicturesOfShownScrap()
     if (const std::optional<ScrapIdentity> shown = record()->shownScrap())
         openPicturesWindow(PicturesOpener::RecordView, shown, m_recordSheet->value(ScrapSheet::TitleRow))
             ->showFirstPicture();
+}
+
+void MainWindow::showPictureHolding(bool recordShown)
+{
+    const std::optional<PictureText::Holding> holding =
+        recordShown && m_record ? m_record->pictureHoldingSearchWords() : std::nullopt;
+    if (!holding) {
+        if (m_pictureHolding)
+            m_pictureHolding->hide();
+        m_pictureHoldingRowid = 0;
+        return;
+    }
+    if (!m_pictureHolding) {
+        m_pictureHolding = new QPushButton(statusBar());
+        m_pictureHolding->setObjectName(QStringLiteral("PictureHolding"));
+        m_pictureHolding->setFlat(true);
+        m_pictureHolding->setCursor(Qt::PointingHandCursor);
+        // Drawn as a link, as the source's title beside it.
+        QFont underlined = m_pictureHolding->font();
+        underlined.setUnderline(true);
+        m_pictureHolding->setFont(underlined);
+        QPalette linkColour = m_pictureHolding->palette();
+        linkColour.setColor(QPalette::ButtonText, linkColour.color(QPalette::Link));
+        m_pictureHolding->setPalette(linkColour);
+        m_pictureHolding->setToolTip(QStringLiteral("画像を開き、見つかった文字を枠で示します"));
+        statusBar()->addPermanentWidget(m_pictureHolding);
+        connect(m_pictureHolding, &QPushButton::clicked, this, [this] {
+            const qint64 rowid = m_pictureHoldingRowid;
+            const QStringList words = m_record ? m_record->searchWords() : QStringList();
+            openPicturesOfShownScrap();
+            if (auto* pictures = m_children.find<PicturesWindow>(Kind::Pictures))
+                pictures->showPictureWithWords(rowid, words);
+        });
+    }
+    m_pictureHoldingRowid = holding->rowid;
+    m_pictureHolding->setText(
+        QStringLiteral("画像 %1/%2 に「%3」").arg(holding->index + 1).arg(holding->count).arg(holding->word));
+    m_pictureHolding->show();
 }
 
 void MainWindow::openPicturesForWebPicture()

@@ -62,6 +62,7 @@ void MainWindow::buildSourceControls()
             showSourceOfShownScrap();
         else
             m_sourceLine->showSource(std::nullopt);
+        showPictureHolding(index == TabSearch && m_recordView);
     });
 
     connect(m_webPane, &WebPane::navigationCompleted, this,

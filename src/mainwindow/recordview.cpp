@@ -238,6 +238,18 @@ void RecordView::markSearchWords()
                                  {ColourValue::toColour(m_session.markers.seek), m_session.displayFont.name});
 }
 
+std::optional<PictureText::Holding> RecordView::pictureHoldingSearchWords() const
+{
+    if (!m_session.connection() || !m_shown || m_searchWords.isEmpty())
+        return std::nullopt;
+    try {
+        return PictureText::firstHolding(*m_session.connection(), m_shown->skID, m_searchWords);
+    } catch (const DbError& e) {
+        qCWarning(lcMainWindow) << "cannot read the text of the pictures of scrap" << m_shown->docNo << e.message();
+        return std::nullopt;
+    }
+}
+
 Done RecordView::storeBody()
 {
     if (!m_session.connection() || !m_shown || m_session.isReadOnly())

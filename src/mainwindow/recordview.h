@@ -3,6 +3,7 @@
 #include "childwindows.h"
 #include "common/result.h"
 #include "common/scrapidentity.h"
+#include "ocr/picturetext.h"
 
 #include <QObject>
 #include <QPoint>
@@ -36,6 +37,9 @@ public:
     int count() const { return m_count; }
     // Words of the last body search, marked on every scrap shown until the next search.
     void setSearchWords(const QStringList& words) { m_searchWords = words; }
+    const QStringList& searchWords() const { return m_searchWords; }
+    // The first picture of the shown scrap whose read text holds one of those words.
+    std::optional<PictureText::Holding> pictureHoldingSearchWords() const;
 
     // Before record view is left: an edited body is offered for saving. False when the user wanted it saved and the
     // save failed: record view then stays, with the text kept.

@@ -4,6 +4,7 @@
 #include "database/query.h"
 #include "database/schema.h"
 #include "database/transaction.h"
+#include "search/fulltextmatch.h"
 
 namespace {
 
@@ -103,6 +104,58 @@ std::optional<Stored> ofPicture(Connection& connection, qint64 pictureRowid)
     if (!query.next())
         return std::nullopt;
     return Stored{query.text(0), Ocr::wordsFromText(query.text(1)), query.text(2), query.text(3)};
+}
+
+std::optional<Holding> firstHolding(Connection& connection, qint64 skID, const QStringList& words)
+{
+    if (skID == 0 || words.isEmpty() || !exists(connection))
+        return std::nullopt;
+    Query query(connection, QStringLiteral("SELECT p.rowid, t.text FROM PHOTO_DRA p LEFT JOIN zettora_picture_text t "
+                                           "ON t.skID = p.skID AND t.size = length(p.a02) WHERE p.skID = ? "
+                                           "ORDER BY p.rowid"));
+    query.bind(1, skID);
+    std::optional<Holding> found;
+    int index = 0;
+    for (; query.next(); ++index) {
+        if (found || query.isNull(1))
+            continue;
+        const QString text = query.text(1);
+        for (const QString& word : words) {
+            if (!FullText::findAll(text, word).isEmpty()) {
+                found = Holding{index, query.integer(0), word, 0};
+                break;
+            }
+        }
+    }
+    if (found)
+        found->count = index;
+    return found;
+}
+
+QList<QRect> boxesOf(const QList<RecognisedWord>& words, const QStringList& searched)
+{
+    // The words' texts run together, each character remembering its box: the engine cuts Japanese into single
+    // characters or short runs that a searched word crosses.
+    QString joined;
+    QList<int> boxOf;
+    for (int w = 0; w < words.size(); ++w) {
+        joined += words[w].text;
+        boxOf.insert(boxOf.size(), words[w].text.size(), w);
+    }
+    QList<bool> covered(words.size(), false);
+    for (QString word : searched) {
+        word.remove(u' ').remove(u'\u3000');
+        for (const FullText::Hit& hit : FullText::findAll(joined, word)) {
+            for (int i = hit.start; i < hit.start + hit.length && i < boxOf.size(); ++i)
+                covered[boxOf[i]] = true;
+        }
+    }
+    QList<QRect> boxes;
+    for (int w = 0; w < words.size(); ++w) {
+        if (covered[w])
+            boxes << words[w].box;
+    }
+    return boxes;
 }
 
 bool isEnabled(Connection& connection)

@@ -3,7 +3,9 @@
 #include "recognition.h"
 
 #include <QList>
+#include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -44,6 +46,20 @@ qint64 pendingCount(Connection& connection, const QString& engine);
 
 // What is stored for the picture of that rowid, if anything.
 [[nodiscard]] std::optional<Stored> ofPicture(Connection& connection, qint64 pictureRowid);
+
+// The first picture of a set whose read text holds one of the words: its place in the set (from 0, in the order the
+// pictures window steps), its rowid, the word, and how many pictures the set has.
+struct Holding {
+    int index = -1;
+    qint64 rowid = 0;
+    QString word;
+    int count = 0;
+};
+[[nodiscard]] std::optional<Holding> firstHolding(Connection& connection, qint64 skID, const QStringList& words);
+
+// The boxes (in the upright picture's pixels) of the recognised words that the searched words cover; a searched word
+// may run across several boxes, and its blanks are ignored.
+QList<QRect> boxesOf(const QList<RecognisedWord>& words, const QStringList& searched);
 
 // Whether pictures of this collection are read at all; on unless turned off.
 [[nodiscard]] bool isEnabled(Connection& connection);

@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QPen>
 
 PictureArea::PictureArea(QWidget* parent)
     : QWidget(parent)
@@ -24,6 +25,13 @@ void PictureArea::clear()
 {
     m_bytes.clear();
     m_image = QImage();
+    m_highlights.clear();
+    update();
+}
+
+void PictureArea::setHighlights(const QList<QRect>& boxes)
+{
+    m_highlights = boxes;
     update();
 }
 
@@ -32,6 +40,7 @@ void PictureArea::decode()
     // Decoded at the device's pixels, so the picture stays sharp on a high-dpi screen.
     const qreal ratio = devicePixelRatioF();
     m_image = m_bytes.isEmpty() ? QImage() : decodeToFit(m_bytes, (QSizeF(size()) * ratio).toSize());
+    m_uprightSize = m_bytes.isEmpty() ? QSize() : uprightSize(m_bytes);
     m_image.setDevicePixelRatio(ratio);
     update();
 }
@@ -45,6 +54,13 @@ void PictureArea::paintEvent(QPaintEvent*)
     const QSizeF shown = m_image.deviceIndependentSize();
     const QRectF target(QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown);
     painter.drawImage(target, m_image);
+    if (m_highlights.isEmpty() || m_uprightSize.isEmpty())
+        return;
+    const qreal scale = target.width() / m_uprightSize.width();
+    painter.setPen(QPen(QColor(220, 30, 30), 2));
+    painter.setBrush(QColor(255, 210, 0, 80));
+    for (const QRect& box : m_highlights)
+        painter.drawRect(QRectF(target.topLeft() + QPointF(box.topLeft()) * scale, QSizeF(box.size()) * scale));
 }
 
 void PictureArea::resizeEvent(QResizeEvent* event)

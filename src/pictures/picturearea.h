@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
+#include <QRect>
 #include <QWidget>
 
 // Draws one picture scaled to fit, keeping its proportions, centred; takes picture files dropped on it.
@@ -13,6 +15,9 @@ public:
     void showBytes(const QByteArray& bytes);
     void clear();
     const QImage& shownImage() const { return m_image; }
+    // Boxes drawn over the picture, in the upright picture's own pixels: the words a search found in it.
+    void setHighlights(const QList<QRect>& boxes);
+    const QList<QRect>& highlights() const { return m_highlights; }
 
 Q_SIGNALS:
     void fileDropped(const QString& path);
@@ -29,4 +34,6 @@ private:
 
     QByteArray m_bytes;
     QImage m_image;
+    QSize m_uprightSize; // of the stored picture, before it was fitted
+    QList<QRect> m_highlights;
 };

@@ -102,6 +102,17 @@ QImage decodeToFit(const QByteArray& bytes, const QSize& bounds)
     return reader.read();
 }
 
+QSize uprightSize(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    return reader.transformation() & QImageIOHandler::TransformationRotate90 ? size.transposed() : size;
+}
+
 std::optional<QByteArray> readPictureFile(const QString& path)
 {
     // Non-blocking, so that opening a pipe with no writer returns at once.

@@ -26,3 +26,6 @@ inline constexpr int kJpegQuality = 90;
 // Decodes stored bytes no larger than bounds (keeping proportions; a small picture keeps its size), decoding at
 // that size rather than decoding everything and scaling. A null image when the bytes do not decode.
 QImage decodeToFit(const QByteArray& bytes, const QSize& bounds);
+
+// The picture's full size as it is shown upright (its orientation applied); invalid when the bytes are no picture.
+QSize uprightSize(const QByteArray& bytes);

@@ -209,6 +209,19 @@ void PicturesWindow::showFirstPicture()
     showCurrent();
 }
 
+void PicturesWindow::showPictureWithWords(qint64 rowid, const QStringList& words)
+{
+    m_searchWords = words;
+    showFirstPicture();
+    for (qsizetype i = 1; i < m_pictures.size(); ++i) {
+        if (m_pictures[i].rowid == rowid) {
+            m_index = int(i);
+            showCurrent();
+            break;
+        }
+    }
+}
+
 void PicturesWindow::showCurrent()
 {
     if (m_index < 0 || m_index >= m_pictures.size())
@@ -241,6 +254,8 @@ void PicturesWindow::showPictureText(qint64 rowid)
     try {
         if (const std::optional<PictureText::Stored> stored = PictureText::ofPicture(*connection, rowid)) {
             m_text->setPlainText(stored->text);
+            if (!m_searchWords.isEmpty())
+                m_area->setHighlights(PictureText::boxesOf(stored->words, m_searchWords));
             if (!stored->problem.isEmpty())
                 m_text->setPlaceholderText(u"この画像の文字は認識できませんでした：%1"_s.arg(stored->problem));
             else if (stored->text.isEmpty())

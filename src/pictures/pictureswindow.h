@@ -36,6 +36,9 @@ public:
     void pastePicture();
     // Shows the scrap's first picture.
     void showFirstPicture();
+    // Shows the picture of that rowid (the first when it is gone) with boxes around the words of a search found in
+    // its text, on this and every picture stepped to.
+    void showPictureWithWords(qint64 rowid, const QStringList& words);
     bool isViewing() const { return m_viewing; }
 
 Q_SIGNALS:
@@ -76,6 +79,7 @@ private:
     UserDialogs& m_dialogs;
     const PicturesOpener m_opener;
     std::optional<ScrapIdentity> m_scrap;
+    QStringList m_searchWords;
     bool m_viewing = false;
     QList<PictureEntry> m_pictures;
     int m_index = -1;

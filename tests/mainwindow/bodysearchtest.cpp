@@ -1,10 +1,14 @@
 #include "bodysearchtest.h"
 
 #include "database/resultset.h"
+#include "ocr/picturetext.h"
+#include "pictures/picturearea.h"
 #include "search/fulltextmarker.h"
 #include "threescrapsfixture.h"
 
 #include <QInputMethodEvent>
+
+#include <functional>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -14,9 +18,12 @@ namespace {
 
 // Bodies "本文1" to "本文3", with a longer second one.
 struct SearchFixture : ThreeScrapsFixture {
-    SearchFixture()
+    // before runs on the file before the window opens it.
+    explicit SearchFixture(const std::function<void(Connection&)>& before = {})
     {
         alterCollection(dbPath(), u"UPDATE MEMO_DAT SET a01 = '本文2の続き、本文を二度' WHERE pfID = 2"_s);
+        if (before)
+            before(*Connection::openExisting(dbPath()));
         start();
         tabs()->setCurrentIndex(MainWindow::TabSearch);
     }
@@ -134,4 +141,63 @@ void BodySearchTest::deleteAllResults_takesTheFoundScrapsOutOfTheIndex()
     f.action(u"mSearchDel")->trigger();
     f.search(u"本文"_s);
     QCOMPARE(f.listed(), (DocNos{1, 3}));
+}
+
+namespace {
+
+// Scrap 2 with two pictures, the second read as "円安が" and "GDP" on the next line.
+void secondPictureRead(Connection& c)
+{
+    c.execute(u"UPDATE MEMO_IDX SET skID = 1 WHERE DocNo = 2"_s);
+    c.execute(u"UPDATE IDno SET skID = 1"_s);
+    const QByteArray jpeg = encodedPicture(QSize(200, 120), "JPG");
+    for (int i = 0; i < 2; ++i) {
+        Query insert(c, u"INSERT INTO PHOTO_DRA (skID, a01, a02) VALUES (1, '写真', ?)"_s);
+        insert.bind(1, jpeg + QByteArray(i, '\0'));
+        insert.run();
+    }
+    PictureText::ensureTables(c);
+    const QList<RecognisedWord> words{{QRect(10, 10, 40, 40), u"円"_s},
+                                      {QRect(50, 10, 40, 40), u"安"_s},
+                                      {QRect(90, 10, 40, 40), u"が"_s},
+                                      {QRect(10, 60, 120, 40), u"GDP"_s}};
+    const PictureText::Pending second{c.lastInsertRowid(), 1, jpeg.size() + 1};
+    if (!PictureText::store(c, second, Recognition{u"円安が\nGDP"_s, words, u"test"_s}))
+        qFatal("the picture text was not stored");
+}
+
+} // namespace
+
+void BodySearchTest::recordView_namesThePictureHoldingTheWord_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("named"); // the status bar's link to the picture; empty when it is hidden
+    QTest::addColumn<int>("boxes");     // drawn over the picture the link opens
+    QTest::newRow("a word across two boxes") << u"円安"_s << u"画像 2/2 に「円安」"_s << 2;
+    QTest::newRow("other width and case") << u"ｇｄｐ"_s << u"画像 2/2 に「ｇｄｐ」"_s << 1;
+    QTest::newRow("a body word and a picture word") << u"続き 安が"_s << u"画像 2/2 に「安が」"_s << 2;
+    QTest::newRow("in the body only") << u"二度"_s << QString() << 0;
+}
+
+void BodySearchTest::recordView_namesThePictureHoldingTheWord()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, named);
+    QFETCH(int, boxes);
+    SearchFixture f(secondPictureRead);
+    f.search(typed);
+    QCOMPARE(f.listed(), DocNos{2});
+    f.pressListRow(1);
+    auto* link = f.window->findChild<QPushButton*>(u"PictureHolding"_s);
+    QCOMPARE(link && link->isVisible() ? link->text() : QString(), named);
+    if (named.isEmpty())
+        return;
+    link->click();
+    QWidget* pictures = f.visibleWindow(u"Form5"_s);
+    QVERIFY(pictures);
+    QCOMPARE(pictures->findChild<QLabel*>(u"StatusPanel1"_s)->text(), u"添付画像： 2/2"_s);
+    QCOMPARE(pictures->findChild<PictureArea*>(u"imk"_s)->highlights().size(), boxes);
+    // Leaving record view takes the link away.
+    f.press(u"Back2Search"_s);
+    QVERIFY(!link->isVisible());
 }

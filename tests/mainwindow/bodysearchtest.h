@@ -12,4 +12,6 @@ private Q_SLOTS:
     void recordView_marksTheWordsOnEveryStepUntilLeft();
     void bodyEditedInRecordView_isFoundByItsNewText();
     void deleteAllResults_takesTheFoundScrapsOutOfTheIndex();
+    void recordView_namesThePictureHoldingTheWord_data();
+    void recordView_namesThePictureHoldingTheWord();
 };

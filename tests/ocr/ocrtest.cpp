@@ -232,6 +232,14 @@ void OcrTest::pictureWords_foundByBodySearch()
     QCOMPARE(f.problemOf(2), QString());
     f.waitForIndex();
     QCOMPARE(f.listed(typed), DocNos{2});
+    // Record view names the picture, and the word's boxes stand on the picture.
+    const auto holding = PictureText::firstHolding(f.connection(), f.skIDOf(2), parseBodySearch(typed));
+    QVERIFY(holding);
+    const QList<QRect> boxes =
+        PictureText::boxesOf(PictureText::ofPicture(f.connection(), holding->rowid)->words, {holding->word});
+    QVERIFY(!boxes.isEmpty());
+    for (const QRect& box : boxes)
+        QVERIFY(QRect(QPoint(), QImage::fromData(picture).size()).contains(box));
 }
 
 void OcrTest::removal_takesThePictureTextWithIt_data()
