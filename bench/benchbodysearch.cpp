@@ -7,6 +7,7 @@
 #include "database/resultset.h"
 #include "listingwindow.h"
 #include "mainwindow/scraplistcontroller.h"
+#include "ocr/picturetext.h"
 #include "search/bodyindex.h"
 #include "search/bodyindexer.h"
 
@@ -143,6 +144,46 @@ qint64 listCommonRows(BenchContext& context)
         QStringLiteral(" WHERE rowid IN (SELECT id FROM temp.bench_common) ORDER BY +LevNo, DocNo")));
     QCoreApplication::processEvents();
     return listing.window->resultCount();
+}
+
+constexpr int kPictureSearches = 9;
+
+std::vector<double> timedSearches(BenchContext& context, const QString& typed)
+{
+    bodySearch(context, typed); // warm-up, as the whole operations have
+    std::vector<double> times;
+    for (int i = 0; i < kPictureSearches; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        bodySearch(context, typed);
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    return times;
+}
+
+// body_search_1 with text read from every picture of the collection (about 800 characters of news each, none of
+// them the word), made for the operation and dropped after it; beside it, the same search without picture text.
+std::vector<double> searchWithPictureText(BenchContext& context)
+{
+    Connection& connection = *listingWindowOf(context).session.connection();
+    QString text;
+    while (text.size() < 800)
+        text += QStringLiteral("政府は来年度の予算案を閣議決定した。関係者によると、地方への交付金を増やす見通しだ。");
+    PictureText::ensureTables(connection);
+    Query fill(connection, QStringLiteral("INSERT OR REPLACE INTO zettora_picture_text (skID, size, engine, text, "
+                                          "words) SELECT skID, length(a02), 'bench', ?, '' FROM PHOTO_DRA"));
+    fill.bind(1, text).run();
+    std::vector<double> times = timedSearches(context, oneKanji().typed);
+    connection.execute(QStringLiteral("DROP TABLE zettora_picture_text"));
+    connection.execute(QStringLiteral("DROP TABLE zettora_picture_text_options"));
+    return times;
+}
+
+std::vector<double> searchWithoutPictureText(BenchContext& context)
+{
+    if (listingWindowOf(context).session.connection()->hasTable(QStringLiteral("zettora_picture_text")))
+        throw std::runtime_error("the collection has picture text already");
+    return timedSearches(context, oneKanji().typed);
 }
 
 // Making the whole index anew on the generated collection; beside it, reading every body once.
@@ -288,6 +329,8 @@ void registerBodySearchOps(BenchRegistry& registry)
     registry.push_back(searchOp(QStringLiteral("body_search_3"), fourCharacters));
     registry.push_back(searchOp(QStringLiteral("body_search_and"), twoWords));
     registry.push_back(searchOp(QStringLiteral("body_search_common"), common));
+    registry.push_back(
+        itemsOp(QStringLiteral("body_search_pictures"), searchWithPictureText, searchWithoutPictureText, true));
     registry.push_back(wholeOp(QStringLiteral("list_common_rows"), listCommonRows,
                                [](BenchContext& context) { return bareScan(context, common()); }));
     registry.push_back(itemsOp(QStringLiteral("index_build"), indexBuild, readAllBodies, true));
