@@ -11,8 +11,8 @@
 #include "database/query.h"
 #include "database/recordstore.h"
 #include "database/resultset.h"
-#include "database/scrapsources.h"
 #include "database/schema.h"
+#include "database/scrapsources.h"
 #include "database/transaction.h"
 #include "legacyimport/legacyimport.h"
 #include "pictures/picturestore.h"
@@ -374,8 +374,11 @@ void Worker::registerOne()
     // A third are clipped from a page; the page copy comes after the registration, as the program stores it.
     std::optional<ScrapSource> source;
     if (m_rng.bounded(3) == 0)
-        source = ScrapSource{QStringLiteral("https://news.example.jp/%1").arg(m_rng.bounded(5)), text(12),
-                             QDateTime(QDate(2026, 12, 8), QTime(9, 0)), {}, false};
+        source = ScrapSource{QStringLiteral("https://news.example.jp/%1").arg(m_rng.bounded(5)),
+                             text(12),
+                             QDateTime(QDate(2026, 12, 8), QTime(9, 0)),
+                             {},
+                             false};
     if (const auto registered = registerScrap(m_session, index, text(m_rng.bounded(20, 3000)), picture, source);
         !registered)
         fail(QStringLiteral("a registration was refused: ") + registered.message());
@@ -386,7 +389,8 @@ void Worker::keepPageCopy()
 {
     if (!db().hasTable(QString::fromUtf16(ScrapSources::kTable)))
         return;
-    Query pick(db(), QStringLiteral("SELECT DocNo FROM zettora_sources WHERE pageCopy IS NULL ORDER BY random() LIMIT 1"));
+    Query pick(db(),
+               QStringLiteral("SELECT DocNo FROM zettora_sources WHERE pageCopy IS NULL ORDER BY random() LIMIT 1"));
     if (!pick.next())
         return;
     Transaction transaction(db());

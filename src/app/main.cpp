@@ -13,8 +13,6 @@
 #include "web/enginewebpane.h"
 
 #include <QApplication>
-#include <fontconfig/fontconfig.h>
-#include <thread>
 #include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
@@ -24,6 +22,8 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <fontconfig/fontconfig.h>
+#include <thread>
 
 #ifdef __SANITIZE_ADDRESS__
 // The engine's own library frees some objects through a base of another size; that is not ours to find.

@@ -197,7 +197,8 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
         labels += QStringLiteral(" EXCEPT SELECT ref FROM S.zettora_index_log WHERE kind = 1 UNION SELECT rowid FROM "
                                  "main.MEMO_IDX WHERE rowid IN (SELECT ref FROM S.zettora_index_log WHERE kind = 1)");
         labels += QStringLiteral(" AND (") +
-                  anyOf(words, QStringLiteral("zettora_contains(a02, ?) OR zettora_contains(a07, ?)"), 2, values) + u')';
+                  anyOf(words, QStringLiteral("zettora_contains(a02, ?) OR zettora_contains(a07, ?)"), 2, values) +
+                  u')';
     }
     QString labelled = QStringLiteral("SELECT rowid FROM main.MEMO_IDX WHERE rowid IN (") + labels + u')';
     if (words.size() > 1) {

@@ -3,9 +3,8 @@
 #include <QList>
 #include <QString>
 
-#include <string>
-
 #include <cstdio>
+#include <string>
 
 int main()
 {

@@ -72,7 +72,8 @@ QString wholeCollection(const TestFolder& folder, bool indexed)
     if (!copy)
         qFatal("the page copy was refused");
     QFile::remove(folder.path(u"page.mhtml"_s));
-    ScrapSources::save(*connection, 1, {u"https://news.example.jp/1"_s, u"記事"_s, QDateTime::currentDateTime(), *copy});
+    ScrapSources::save(*connection, 1,
+                       {u"https://news.example.jp/1"_s, u"記事"_s, QDateTime::currentDateTime(), *copy});
     if (!indexed)
         return path;
     const QString main = QString::fromLatin1(BodyIndex::kMainSchema);
@@ -144,7 +145,7 @@ void CrashTrialsTest::check_findsWhatABrokenWriteLeaves_data()
     };
 
     broken("whole", {}, u"damaged=0 broken_invariants=0 left_behind=0"_s, true);
-    broken("bodies lost", {u"DELETE FROM MEMO_DAT"_s}, u"damaged=0 broken_invariants=2"_s); // and their mark
+    broken("bodies lost", {u"DELETE FROM MEMO_DAT"_s}, u"damaged=0 broken_invariants=2"_s);     // and their mark
     broken("index rows lost", {u"DELETE FROM MEMO_IDX"_s}, u"damaged=0 broken_invariants=2"_s); // and a source
     broken("mark left over", {u"INSERT INTO MEMO_UNDERLINE (pfID, SelUNDER, StartP, SelLen) VALUES (7, 0, 0, 1)"_s},
            u"damaged=0 broken_invariants=1"_s);

@@ -7,10 +7,10 @@
 #include "threescrapsfixture.h"
 
 #include <QInputMethodEvent>
-
-#include <functional>
 #include <QLabel>
 #include <QLineEdit>
+
+#include <functional>
 
 using DocNos = QList<int>;
 
