@@ -6,6 +6,8 @@
 #include "schema.h"
 
 #include <QHash>
+#include <QList>
+#include <QStringDecoder>
 
 #include <sqlite3.h>
 
@@ -18,15 +20,14 @@ QString quoted(const QString& identifier)
     return u'"' + identifier + u'"';
 }
 
-// Levels, class names, colours, dates and keywords recur down a column: equal texts share one QString, which spares
-// converting, allocating and later freeing each copy. A column of mostly distinct long texts (titles) soon stops
-// looking; short ones (a date, a name) are always looked up, since thousands of distinct dates still recur.
+// Levels, class names, colours and keywords recur down a column: equal texts share one QString, which spares
+// converting, allocating and later freeing each copy. A column of mostly distinct texts (titles, dates) soon stops
+// looking.
 class TextPool final {
 public:
     QVariant take(QByteArrayView utf8)
     {
-        const bool isShort = utf8.size() <= kShortBytes;
-        if (!m_looking && !isShort)
+        if (!m_looking)
             return exactText(utf8);
         const auto found = m_texts.constFind(QByteArray::fromRawData(utf8.data(), utf8.size()));
         if (found != m_texts.cend()) {
@@ -34,26 +35,33 @@ public:
             return *found;
         }
         const QString text = exactText(utf8);
-        if (!isShort && ++m_misses >= kTrial && m_hits < m_misses)
+        if (++m_misses >= kTrial && m_hits < m_misses) {
             m_looking = false;
-        if (m_texts.size() < kMaxTexts && (isShort || m_looking))
+            m_texts.clear();
+        } else if (m_texts.size() < kMaxTexts) {
             m_texts.insert(utf8.toByteArray(), text);
+        }
         return text;
     }
 
 private:
-    // The conversion reserves a unit per byte: Japanese text would keep half its allocation unused in every cell.
-    static QString exactText(QByteArrayView utf8)
+    // QString::fromUtf8 reserves a unit per byte, so Japanese text would keep half its allocation unused in every
+    // cell: the text is decoded into a buffer kept for the whole read, then copied into a string of its own size.
+    QString exactText(QByteArrayView utf8)
     {
-        QString text = QString::fromUtf8(utf8);
-        text.squeeze();
-        return text;
+        if (m_scratch.size() < utf8.size())
+            m_scratch.resize(utf8.size());
+        const QChar* end = m_decoder.appendToBuffer(m_scratch.data(), utf8);
+        return QString(m_scratch.constData(), end - m_scratch.constData());
     }
 
     static constexpr int kTrial = 64;
-    static constexpr qsizetype kShortBytes = 16;
-    static constexpr qsizetype kMaxTexts = 65536;
+    static constexpr qsizetype kMaxTexts = 4096;
     QHash<QByteArray, QString> m_texts;
+    // A byte-order mark stays a character, as QString::fromUtf8 keeps it.
+    QStringDecoder m_decoder{QStringDecoder::Utf8,
+                             QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless};
+    QList<QChar> m_scratch;
     int m_hits = 0;
     int m_misses = 0;
     bool m_looking = true;
