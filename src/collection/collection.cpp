@@ -321,6 +321,7 @@ void Collection::onFileChecked(quint64 run, bool sound, const QString& problem)
         if (!m_options.recognitionProgram.isEmpty())
             m_pictureReader->start({.path = path(),
                                     .program = m_options.recognitionProgram,
+                                    .timeoutMs = m_options.recognitionTimeoutMs,
                                     .startDelayMs = m_options.recognitionDelayMs});
         return;
     }

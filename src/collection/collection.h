@@ -34,6 +34,8 @@ public:
         QString recognitionProgram{};
         // How long after a collection opens its pictures start to be read.
         int recognitionDelayMs = 0;
+        // A picture the engine has not read in this long is given up and reported.
+        int recognitionTimeoutMs = 180000;
     };
 
     Collection(Session& session, UserDialogs& dialogs, Options options, QObject* parent = nullptr);

@@ -4,7 +4,9 @@
 
 #include <QGuiApplication>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 int main(int argc, char* argv[])
 {
@@ -14,6 +16,8 @@ int main(int argc, char* argv[])
         return Ocr::runRecognitionCommand([](const QByteArray& picture) {
             if (picture.contains(OcrTest::kCrashMarker))
                 std::abort();
+            if (picture.contains(OcrTest::kHangMarker))
+                std::this_thread::sleep_for(std::chrono::hours(1));
         });
     }
     return runTestClasses<QGuiApplication, OcrTest>(argc, argv);

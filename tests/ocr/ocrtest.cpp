@@ -128,8 +128,11 @@ struct OcrFixture {
     TestFolder folder;
     FakeUserDialogs dialogs;
     Session session;
-    Collection collection{
-        session, dialogs, {.backups = false, .recognitionProgram = QCoreApplication::applicationFilePath()}};
+    // Far above a sanitized reading of a test page, far below the program's three minutes.
+    Collection collection{session, dialogs,
+                          {.backups = false,
+                           .recognitionProgram = QCoreApplication::applicationFilePath(),
+                           .recognitionTimeoutMs = 20000}};
     QString path = folder.newCollection();
 
     OcrFixture()
@@ -331,6 +334,7 @@ void OcrTest::badPicture_skippedWithReasonAndWorkerGoesOn_data()
     QTest::newRow("not a picture") << QByteArray("not a picture at all") << u"画像を読み込めません。"_s;
     QTest::newRow("100 megapixels") << hugeHeader() << u"画像が大きすぎます。"_s;
     QTest::newRow("crashes the engine") << crashing << u"この画像で文字認識の処理が異常終了しました。"_s;
+    QTest::newRow("hangs the engine") << plainPage() + kHangMarker << u"この画像の文字認識が終わりませんでした。"_s;
     QTest::newRow("noise") << noise() << QString();
     QTest::newRow("damaged row, no picture bytes") << QByteArray() << u"(no row)"_s;
 }

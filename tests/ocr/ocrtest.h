@@ -7,6 +7,8 @@ class OcrTest final : public QObject {
 public:
     // Bytes that make the engine's child crash when a picture holds them.
     static constexpr char kCrashMarker[] = "zettora-test-crash";
+    // Bytes that make it never answer.
+    static constexpr char kHangMarker[] = "zettora-test-hang";
 
 private Q_SLOTS:
     void pictureWords_foundByBodySearch_data();
