@@ -32,8 +32,9 @@ QString engineVersion()
         const QFileInfo file(QDir(dataFolder()).filePath(QLatin1StringView(language) + QStringLiteral(".traineddata")));
         data += u' ' + QLatin1StringView(language) + u':' + QString::number(file.size());
     }
-    // The version the program was built with, so the window need not load the engine to know it.
-    return QStringLiteral("tesseract " ZETTORA_TESSERACT_VERSION) + data;
+    // The version the program was built with, so the window need not load the engine to know it; "reading 2" is
+    // Japanese alone with local thresholds, English for Latin text only, so pictures read the first way are read again.
+    return QStringLiteral("tesseract " ZETTORA_TESSERACT_VERSION) + data + QStringLiteral(" reading 2");
 }
 
 QByteArray frame(const QByteArray& payload)
