@@ -34,7 +34,7 @@ constexpr int kTextPixels = 48;
 constexpr int kLineStep = 90;
 constexpr int kDotsPerMeter = 11811; // 300 dpi
 
-enum class Layout { Across, Down, AcrossTurned };
+enum class Layout { Across, Down, AcrossTurned, Mixed };
 
 void drawAcross(QPainter& painter, const QStringList& lines, int top)
 {
@@ -59,8 +59,14 @@ QByteArray page(Layout layout, const QStringList& lines)
                                 return a.size() < b.size();
                             })->size());
     const bool down = layout == Layout::Down;
-    const int width = down ? 200 + int(lines.size()) * kLineStep : 160 + longest * (kTextPixels + 4);
-    const int height = down ? 160 + longest * (kTextPixels + 8) : 120 + int(lines.size()) * kLineStep;
+    // Mixed: the first line a headline across, the others columns down below it.
+    const bool mixed = layout == Layout::Mixed;
+    int width = down ? 200 + int(lines.size()) * kLineStep : 160 + longest * (kTextPixels + 4);
+    int height = down ? 160 + longest * (kTextPixels + 8) : 120 + int(lines.size()) * kLineStep;
+    if (mixed) {
+        width = std::max(160 + int(lines.first().size()) * (kTextPixels + 4), 200 + int(lines.size()) * kLineStep);
+        height = 2 * kLineStep + 160 + longest * (kTextPixels + 8);
+    }
     QImage image(width, height, QImage::Format_Grayscale8);
     image.fill(255);
     {
@@ -69,10 +75,14 @@ QByteArray page(Layout layout, const QStringList& lines)
         font.setPixelSize(kTextPixels);
         painter.setFont(font);
         painter.setPen(Qt::black);
-        if (down)
+        if (mixed) {
+            drawAcross(painter, {lines.first()}, 0);
+            drawDown(painter, lines.mid(1), 2 * kLineStep, image.width());
+        } else if (down) {
             drawDown(painter, lines, 0, image.width());
-        else
+        } else {
             drawAcross(painter, lines, 0);
+        }
     }
     if (layout == Layout::AcrossTurned)
         image = image.transformed(QTransform().rotate(180));
@@ -129,7 +139,8 @@ struct OcrFixture {
     FakeUserDialogs dialogs;
     Session session;
     // Far above a sanitized reading of a test page, far below the program's three minutes.
-    Collection collection{session, dialogs,
+    Collection collection{session,
+                          dialogs,
                           {.backups = false,
                            .recognitionProgram = QCoreApplication::applicationFilePath(),
                            .recognitionTimeoutMs = 20000}};
@@ -218,6 +229,9 @@ void OcrTest::pictureWords_foundByBodySearch_data()
     QTest::newRow("down, a newspaper column")
         << page(Layout::Down, {u"地方への交付金を増やす"_s, u"見通しとなった"_s}) << u"交付金"_s;
     QTest::newRow("scanned upside down") << page(Layout::AcrossTurned, {u"新しい図書館が開館した"_s}) << u"図書館"_s;
+    QTest::newRow("mixed: a headline across, columns down")
+        << page(Layout::Mixed, {u"新しい図書館が開館した"_s, u"地方への交付金を増やす"_s, u"見通しとなった"_s})
+        << u"図書館 交付金"_s;
     QTest::newRow("English, any case") << page(Layout::Across, {u"The budget was approved"_s}) << u"BUDGET"_s;
     QTest::newRow("a picture word with a body word") << plainPage() << u"閣議 本文2"_s;
 }
