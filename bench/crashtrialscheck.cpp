@@ -59,6 +59,10 @@ const Invariant kInvariants[] = {
     {"source without scrap",
      "SELECT count(*) FROM zettora_sources s WHERE NOT EXISTS (SELECT 1 FROM MEMO_IDX i WHERE i.DocNo = s.DocNo)",
      "zettora_sources"},
+    {"picture text without its picture",
+     "SELECT count(*) FROM zettora_picture_text t WHERE NOT EXISTS (SELECT 1 FROM PHOTO_DRA p WHERE p.skID = t.skID "
+     "AND length(p.a02) = t.size)",
+     "zettora_picture_text"},
     {"source address empty or a script",
      "SELECT count(*) FROM zettora_sources WHERE trim(address) = '' OR lower(trim(address)) LIKE 'javascript:%' OR "
      "lower(trim(address)) LIKE 'data:%'",

@@ -15,6 +15,7 @@
 #include "database/scrapsources.h"
 #include "database/transaction.h"
 #include "legacyimport/legacyimport.h"
+#include "ocr/picturetext.h"
 #include "pictures/picturestore.h"
 #include "savededition/savededitionwriter.h"
 #include "scrap/importancelevels.h"
@@ -148,7 +149,7 @@ public:
         int weight; // chances in a random step
         Step step;
     };
-    static const std::array<Path, 21> kPaths;
+    static const std::array<Path, 22> kPaths;
 
 private:
     Connection& db() const { return *m_session.connection(); }
@@ -183,6 +184,7 @@ private:
     void editSheet();
     void createCollection();
     void keepPageCopy();
+    void readPicture();
     void runIndexer(std::function<QString(Connection&)> prepare);
 
     TrialFiles m_files;
@@ -198,7 +200,7 @@ private:
     QDateTime m_backupTime;
 };
 
-const std::array<Worker::Path, 21> Worker::kPaths{{
+const std::array<Worker::Path, 22> Worker::kPaths{{
     // Registration outweighs the deletions, so the collection neither empties nor runs out of numbers.
     {"register", 5, &Worker::registerOne},
     {"body", 3, &Worker::saveBody},
@@ -221,6 +223,7 @@ const std::array<Worker::Path, 21> Worker::kPaths{{
     {"sheet", 3, &Worker::editSheet},
     {"create", 1, &Worker::createCollection},
     {"page_copy", 1, &Worker::keepPageCopy},
+    {"picture_text", 1, &Worker::readPicture},
 }};
 
 Worker::Worker(const WorkerOptions& options)
@@ -396,6 +399,19 @@ void Worker::keepPageCopy()
     Transaction transaction(db());
     if (ScrapSources::attachPageCopy(db(), pick.integer(0), m_pageCopy))
         transaction.commit();
+}
+
+// The text of the newest unread picture, stored as the picture reader stores what its engine read.
+void Worker::readPicture()
+{
+    const QString engine = QStringLiteral("crashtrials");
+    PictureText::ensureTables(db());
+    const QList<PictureText::Pending> pending = PictureText::pending(db(), engine, 1);
+    if (pending.isEmpty())
+        return;
+    const Recognition reading{text(m_rng.bounded(10, 200)), {{QRect(0, 0, 40, 40), QStringLiteral("字")}}, engine};
+    if (!PictureText::store(db(), pending.first(), reading))
+        fail(QStringLiteral("a listed picture went before its text was stored"));
 }
 
 // As record view saves an edit: the marked beginning kept, the rest typed anew.

@@ -172,6 +172,12 @@ void CrashTrialsTest::check_findsWhatABrokenWriteLeaves_data()
     broken("source left without its scrap, its page copy cut",
            {u"UPDATE zettora_sources SET DocNo = 9, pageCopy = substr(pageCopy, 1, length(pageCopy) / 2)"_s},
            u"damaged=0 broken_invariants=2"_s);
+    broken(
+        "picture text left without its picture",
+        {u"CREATE TABLE zettora_picture_text (skID INTEGER NOT NULL, size INTEGER NOT NULL, engine TEXT NOT NULL, "
+         "text TEXT NOT NULL, words TEXT NOT NULL, problem TEXT, PRIMARY KEY (skID, size))"_s,
+         u"INSERT INTO zettora_picture_text VALUES (1, 4, 'e', '写真の字', '', NULL), (1, 9, 'e', '前の写真', '', NULL)"_s},
+        u"damaged=0 broken_invariants=1"_s);
     broken("source address a script", {u"UPDATE zettora_sources SET address = ' JavaScript:alert(1)'"_s},
            u"damaged=0 broken_invariants=1"_s);
     QTest::newRow("file cut") << false << QStringList() << true << QList<BesideFile>() << u"damaged=1"_s;
