@@ -72,28 +72,11 @@ bool waitUntil(const std::function<bool()>& done)
     return true;
 }
 
-// Answers the question about a page clipped before with Yes, as a user clipping one page again does; else as
-// SilentDialogs.
-class ClipDialogs final : public UserDialogs {
-public:
-    void information(const QString& text) override { lastMessage = text; }
-    void exclamation(const QString& text) override { lastMessage = text; }
-    void critical(const QString& text) override { lastMessage = text; }
-    bool askYesNo(const QString&, Icon, Default, int) override { return false; }
-    int askChoice(const QString&, const QStringList&, Icon) override { return 0; }
-    std::optional<QString> openFile(const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> chooseFolder(const QString&) override { return std::nullopt; }
-    std::optional<QColor> chooseColour(const QColor&) override { return std::nullopt; }
-    std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
-    QString lastMessage;
-};
-
 // The main window with the real browser on a collection of its own, and the pages it clips.
 struct ClipBench {
     QTemporaryDir folder;
     PageServer server;
-    ClipDialogs dialogs;
+    SilentDialogs dialogs;
     NoDesktop desktop;
     NoSpeech speech;
     Session session;
@@ -103,6 +86,8 @@ struct ClipBench {
 
     ClipBench()
     {
+        // The question about a page clipped before is answered Yes, as a user clipping one page again does.
+        dialogs.choice = 0;
         for (int i = 0; i < kPictures; ++i)
             server.add(QStringLiteral("/pic%1.png").arg(i), {"image/png", noisyPng(i)});
         const Result<QString> path = Collection::create(folder.filePath(QStringLiteral("clip.mdb")));

@@ -31,12 +31,14 @@ public:
         qWarning("zettora-bench: %s", qPrintable(text));
     }
     bool askYesNo(const QString&, Icon, Default, int) override { return false; }
+    int askChoice(const QString&, const QStringList&, Icon) override { return choice; }
     std::optional<QString> openFile(const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> saveFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> chooseFolder(const QString&) override { return std::nullopt; }
     std::optional<QColor> chooseColour(const QColor&) override { return std::nullopt; }
     std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
     QString lastMessage;
+    int choice = 1; // the button a question of several answers is given: the second, as for No
 };
 
 // Opens nothing; remembers the last file it was handed.

@@ -4,6 +4,7 @@
 #include "database/dberror.h"
 #include "database/query.h"
 #include "database/recordstore.h"
+#include "database/resultset.h"
 #include "database/transaction.h"
 
 #include <QHash>
@@ -93,30 +94,10 @@ void RenameInScraps(Connection& connection, const ClassPath& oldPath, const QStr
 
 void DeleteScrapsOfClass(Connection& connection, const ClassPath& path)
 {
-    struct Scrap {
-        qint64 rowid;
-        qint64 skID;
-        qint64 pfID;
-        qint64 docNo;
-    };
     QVariantList values;
     const QString where = scrapsUnder(path, values);
-    QList<Scrap> scraps;
-    {
-        Query select(connection, QStringLiteral("SELECT rowid, skID, pfID, DocNo FROM MEMO_IDX") + where);
-        select.bindAll(values);
-        while (select.next())
-            scraps.append({select.integer(0), select.integer(1), select.integer(2), select.integer(3)});
-    }
-    Query remove(connection, QStringLiteral("DELETE FROM MEMO_IDX WHERE rowid = ?"));
-    for (const Scrap& scrap : scraps) {
-        DeletePictureSet(connection, scrap.skID);
-        DeleteScrapMarks(connection, scrap.pfID);
-        DeleteScrapBody(connection, scrap.pfID);
-        DeleteScrapSource(connection, scrap.docNo);
-        remove.bind(1, scrap.rowid).run();
-        remove.reset();
-    }
+    DeleteScrapsOf(connection,
+                   *ResultSet::open(connection, ResultSource::fromTable(QStringLiteral("MEMO_IDX"), where, values)));
 }
 
 } // namespace

@@ -322,14 +322,6 @@ void DeletePictureSet(Connection& connection, qint64 skID)
     }
 }
 
-void DeleteScrapSource(Connection& connection, qint64 docNo)
-{
-    if (!connection.hasTable(QString::fromUtf16(ScrapSources::kTable)))
-        return;
-    Query remove(connection, deleteWhere(ScrapSources::kTable, kDocNo));
-    runWith(remove, docNo);
-}
-
 void DeleteCurrentScrap(Connection& connection, ResultSet& shared)
 {
     requireScrapIndex(shared);
@@ -341,13 +333,18 @@ void DeleteCurrentScrap(Connection& connection, ResultSet& shared)
     shared.forgetCurrent();
 }
 
+void DeleteScrapsOf(Connection& connection, const ResultSet& scraps)
+{
+    requireScrapIndex(scraps);
+    ScrapRemoval removal(connection, scraps);
+    for (int row = 0; row < scraps.recordCount(); ++row)
+        removal.remove(row);
+}
+
 void DeleteAllResults(Connection& connection, ResultSet& shared)
 {
-    requireScrapIndex(shared);
     Transaction transaction(connection);
-    ScrapRemoval removal(connection, shared);
-    for (int row = 0; row < shared.recordCount(); ++row)
-        removal.remove(row);
+    DeleteScrapsOf(connection, shared);
     transaction.commit();
     shared.forgetVisible();
 }

@@ -68,8 +68,6 @@ QList<MarkRow> LoadMarks(Connection& connection, qint64 pfID);
 void DeleteScrapBody(Connection& connection, qint64 pfID);
 void DeleteScrapMarks(Connection& connection, qint64 pfID);
 void DeletePictureSet(Connection& connection, qint64 skID);
-// The source of the scrap numbered docNo with its page copy, where the collection keeps sources.
-void DeleteScrapSource(Connection& connection, qint64 docNo);
 
 // Deletes the shared result set's current scrap with its pictures, marks and body, in one transaction: after a
 // failure every row is still there and the set is as it was. The set's cursor stays on the deleted record until
@@ -77,3 +75,6 @@ void DeleteScrapSource(Connection& connection, qint64 docNo);
 void DeleteCurrentScrap(Connection& connection, ResultSet& shared);
 // Deletes every scrap of the shared result set (as far as it is narrowed), all or nothing.
 void DeleteAllResults(Connection& connection, ResultSet& shared);
+// Deletes every visible scrap of a set on MEMO_IDX with all its rows (pictures and their text, marks, body, source),
+// inside the caller's transaction. Throws DbError.
+void DeleteScrapsOf(Connection& connection, const ResultSet& scraps);

@@ -18,6 +18,7 @@ PictureArea::PictureArea(QWidget* parent)
 void PictureArea::showBytes(const QByteArray& bytes)
 {
     m_bytes = bytes;
+    m_uprightSize = uprightSize(bytes);
     decode();
 }
 
@@ -40,7 +41,6 @@ void PictureArea::decode()
     // Decoded at the device's pixels, so the picture stays sharp on a high-dpi screen.
     const qreal ratio = devicePixelRatioF();
     m_image = m_bytes.isEmpty() ? QImage() : decodeToFit(m_bytes, (QSizeF(size()) * ratio).toSize());
-    m_uprightSize = m_bytes.isEmpty() ? QSize() : uprightSize(m_bytes);
     m_image.setDevicePixelRatio(ratio);
     update();
 }

@@ -85,18 +85,34 @@ std::optional<QByteArray> storableBytes(const QImage& image)
     return encodeJpeg(image);
 }
 
+namespace {
+
+// Reads stored bytes turned upright, as their orientation says.
+struct UprightReader {
+    QBuffer buffer;
+    QImageReader reader;
+
+    explicit UprightReader(const QByteArray& bytes)
+    {
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        reader.setDevice(&buffer);
+        reader.setAutoTransform(true);
+    }
+    bool turnsSideways() const { return reader.transformation() & QImageIOHandler::TransformationRotate90; }
+};
+
+} // namespace
+
 QImage decodeToFit(const QByteArray& bytes, const QSize& bounds)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
+    UprightReader upright(bytes);
+    QImageReader& reader = upright.reader;
     const QSize size = reader.size();
     if (!withinLimits(size))
         return {};
     // Scaling comes before the picture is turned upright, so a turned picture is fitted into turned bounds.
-    const QSize fit = reader.transformation() & QImageIOHandler::TransformationRotate90 ? bounds.transposed() : bounds;
+    const QSize fit = upright.turnsSideways() ? bounds.transposed() : bounds;
     if (fit.isValid() && (size.width() > fit.width() || size.height() > fit.height()))
         reader.setScaledSize(size.scaled(fit, Qt::KeepAspectRatio));
     return reader.read();
@@ -104,13 +120,9 @@ QImage decodeToFit(const QByteArray& bytes, const QSize& bounds)
 
 QSize uprightSize(const QByteArray& bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    const QSize size = reader.size();
-    return reader.transformation() & QImageIOHandler::TransformationRotate90 ? size.transposed() : size;
+    const UprightReader upright(bytes);
+    const QSize size = upright.reader.size();
+    return upright.turnsSideways() ? size.transposed() : size;
 }
 
 std::optional<QByteArray> readPictureFile(const QString& path)

@@ -111,23 +111,30 @@ QString inSource()
                           "(zettora_contains(src.title, ?) OR zettora_contains(src.address, ?)))");
 }
 
+// A condition on one word widened to the scrap's pictures and source, where the collection has them.
+QString orElsewhere(const QString& condition, const QString& word, bool pictureText, bool withSources,
+                    QVariantList& values)
+{
+    QString widened = condition;
+    if (pictureText) {
+        widened += QStringLiteral(" OR ") + inPictures();
+        values << word;
+    }
+    if (withSources) {
+        widened += QStringLiteral(" OR ") + inSource();
+        values << word << word;
+    }
+    return u'(' + widened + u')';
+}
+
 // One word anywhere in a scrap: its body or labels (asked of the index), a picture's text or its source.
 QString anywhere(const QString& word, bool logEmpty, bool pictureText, bool withSources, QVariantList& values)
 {
-    QString condition = holdsWordIndexed(logEmpty);
     if (logEmpty)
         values << matchExpression(word) << matchExpression(word);
     else
         values << word << word << matchExpression(word) << word;
-    if (pictureText) {
-        condition += QStringLiteral(" OR ") + inPictures();
-        values << word;
-    }
-    if (withSources) {
-        condition += QStringLiteral(" OR ") + inSource();
-        values << word << word;
-    }
-    return u'(' + condition + u')';
+    return orElsewhere(holdsWordIndexed(logEmpty), word, pictureText, withSources, values);
 }
 
 // Scraps with some word in a picture or a source (few rows), checked word by word wherever the word may be.
@@ -163,17 +170,8 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
     if (way == BodySearchWay::Scan) {
         QStringList conditions;
         for (const QString& word : words) {
-            QString condition = holdsWord();
             values << word << word << word;
-            if (pictureText) {
-                condition += QStringLiteral(" OR ") + inPictures();
-                values << word;
-            }
-            if (withSources) {
-                condition += QStringLiteral(" OR ") + inSource();
-                values << word << word;
-            }
-            conditions << u'(' + condition + u')';
+            conditions << orElsewhere(holdsWord(), word, pictureText, withSources, values);
         }
         const QString where = QStringLiteral(" WHERE (") + conditions.join(QStringLiteral(" AND ")) + u')';
         return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), where + order, values);

@@ -6,6 +6,7 @@
 #include "database/dberror.h"
 #include "database/scrapsources.h"
 #include "database/transaction.h"
+#include "sourcekeeper.h"
 #include "sourceslog.h"
 
 #include <QCheckBox>
@@ -51,14 +52,7 @@ PageCopyOptionsDialog::PageCopyOptionsDialog(Session& session, UserDialogs& dial
     form->addRow(QStringLiteral("データベース全体の上限："), m_collectionLimit);
     form->addRow(buttons);
 
-    ScrapSources::CopyOptions options;
-    if (Connection* connection = m_session.connection()) {
-        try {
-            options = ScrapSources::readOptions(*connection);
-        } catch (const DbError& e) {
-            qCWarning(lcSources) << "cannot read the options of page copies:" << e.message();
-        }
-    }
+    const ScrapSources::CopyOptions options = currentCopyOptions(m_session);
     m_keep->setChecked(options.keepCopies);
     m_pageLimit->setValue(int(std::clamp<qint64>(options.pageLimit / kMegabyte, 1, m_pageLimit->maximum())));
     m_collectionLimit->setValue(

@@ -13,6 +13,18 @@
 #include <QFile>
 #include <QThread>
 
+ScrapSources::CopyOptions currentCopyOptions(Session& session)
+{
+    if (Connection* connection = session.connection()) {
+        try {
+            return ScrapSources::readOptions(*connection);
+        } catch (const DbError& e) {
+            qCWarning(lcSources) << "cannot read the options of page copies:" << e.message();
+        }
+    }
+    return {};
+}
+
 SourceKeeper::SourceKeeper(Session& session, UserDialogs& dialogs, WebPane& pane, QObject* parent)
     : QObject(parent)
     , m_session(session)
@@ -45,14 +57,7 @@ bool SourceKeeper::takeFromPage()
     }
     m_pending = Pending{
         .source = {.address = *address, .title = m_pane.currentTitle(), .clippedAt = QDateTime::currentDateTime()}};
-    ScrapSources::CopyOptions options;
-    if (Connection* connection = m_session.connection()) {
-        try {
-            options = ScrapSources::readOptions(*connection);
-        } catch (const DbError& e) {
-            qCWarning(lcSources) << "cannot read the options of page copies:" << e.message();
-        }
-    }
+    const ScrapSources::CopyOptions options = currentCopyOptions(m_session);
     if (!options.keepCopies || m_session.isReadOnly())
         return true;
     const quint64 copy = m_nextCopy++;

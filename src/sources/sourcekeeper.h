@@ -15,6 +15,9 @@ class Session;
 class UserDialogs;
 class WebPane;
 
+// The page-copy options of the open collection; the defaults when none is open or they cannot be read.
+[[nodiscard]] ScrapSources::CopyOptions currentCopyOptions(Session& session);
+
 // The source of the scrap being written in the entry pane: the page text or a picture was clipped from (with a copy
 // of it made beside the window), or the page a pasted text names. Registration takes it; a copy still being made
 // then follows its scrap into the file once it is ready.
