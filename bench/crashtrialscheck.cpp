@@ -345,6 +345,32 @@ void compareIndex(Connection& connection, CollectionChecker::ExpectedIndex& expe
     }
 }
 
+// The picture index keeps its text: its terms must be those of that text (FTS5's own check), and each set not
+// waiting in the log must hold its pictures' text as it is now.
+void checkPictureIndex(Connection& connection, QStringList& breaches)
+{
+    if (!connection.hasTable(QStringLiteral("zettora_picture_index")) ||
+        !connection.hasTable(QString::fromUtf16(Schema::kPictureText)))
+        return;
+    try {
+        connection.execute(QStringLiteral("INSERT INTO zettora_picture_index(zettora_picture_index) "
+                                          "VALUES ('integrity-check')"));
+    } catch (const DbError& e) {
+        breaches.push_back(QStringLiteral("picture index unlike its own text: ") + e.message());
+        return;
+    }
+    Query unlike(connection,
+                 QStringLiteral("WITH now(skID, text) AS (SELECT skID, group_concat(text, char(10)) FROM "
+                                "zettora_picture_text WHERE text <> '' GROUP BY skID), logged(skID) AS (SELECT ref "
+                                "FROM zettora_index_log WHERE kind = 2) "
+                                "SELECT count(*) FROM (SELECT * FROM (SELECT rowid AS skID, text FROM "
+                                "zettora_picture_index EXCEPT SELECT skID, text FROM now) UNION ALL SELECT * FROM "
+                                "(SELECT skID, text FROM now EXCEPT SELECT rowid, text FROM zettora_picture_index)) "
+                                "WHERE skID NOT IN logged"));
+    if (unlike.next() && unlike.integer(0) > 0)
+        breaches.push_back(QStringLiteral("picture index unlike the picture text: %1 sets").arg(unlike.integer(0)));
+}
+
 void checkBodyIndex(Connection& connection, CheckDepth depth, CollectionChecker::ExpectedIndex& bodies,
                     CollectionChecker::ExpectedIndex& labels, QStringList& breaches)
 {
@@ -375,6 +401,7 @@ void checkBodyIndex(Connection& connection, CheckDepth depth, CollectionChecker:
     compareIndex(connection, labels, 1, "zettora_label_index", {QStringLiteral("title"), QStringLiteral("keyword")},
                  QStringLiteral("SELECT rowid, a02, a07 FROM MEMO_IDX"),
                  QStringLiteral("title index unlike the titles and keywords"), breaches);
+    checkPictureIndex(connection, breaches);
 }
 
 // ---- the files beside the collection -------------------------------------------------------------------------

@@ -53,6 +53,9 @@ Collection::Collection(Session& session, UserDialogs& dialogs, Options options, 
     });
     m_backupWorker = new BackupWorker(this);
     m_pictureReader = new PictureReader(this);
+    // Text the reader stored is logged for the index: taken in at once, so a search asks the index, not every row.
+    connect(m_pictureReader, &PictureReader::pictureRead, m_indexer, &BodyIndexer::resume);
+    connect(m_pictureReader, &PictureReader::settled, m_indexer, &BodyIndexer::resume);
     connect(m_backupWorker, &BackupWorker::finished, this, [this](const Result<QString>& made) {
         if (!made)
             qCWarning(lcCollection) << "the backup failed:" << made.failure().detail;

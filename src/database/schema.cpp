@@ -85,12 +85,14 @@ struct IndexDef {
 // The body, marks and pictures of one scrap are looked up by number on every step through a result set; saving
 // the class tree renumbers the scraps of each class by its three class names; a body search goes from the bodies
 // it found to their index rows.
-constexpr std::array<IndexDef, 5> kIndexes{{
+constexpr std::array<IndexDef, 6> kIndexes{{
     {u"MEMO_DAT_pfID", kMemoDat, {u"pfID"}},
     {u"MEMO_UNDERLINE_pfID", kMemoUnderline, {u"pfID"}},
     {u"PHOTO_DRA_skID", kPhotoDra, {u"skID"}},
     {u"MEMO_IDX_class", kMemoIdx, {u"a04", u"a05", u"a06"}},
     {u"MEMO_IDX_pfID", kMemoIdx, {u"pfID"}},
+    // Scraps by picture set: a body search finds words in pictures by their set.
+    {u"MEMO_IDX_skID", kMemoIdx, {u"skID"}},
 }};
 
 QString quoted(const char16_t* identifier)

@@ -33,6 +33,9 @@ inline constexpr char16_t kMemoUnderline[] = u"MEMO_UNDERLINE";
 inline constexpr char16_t kPhotoDra[] = u"PHOTO_DRA";
 // Beside the twelve tables: the text read from each picture, by picture set and byte size; made once a file is trusted.
 inline constexpr char16_t kPictureText[] = u"zettora_picture_text";
+inline constexpr char kCreatePictureText[] =
+    "CREATE TABLE IF NOT EXISTS main.zettora_picture_text (skID INTEGER NOT NULL, size INTEGER NOT NULL, engine TEXT "
+    "NOT NULL, text TEXT NOT NULL, words TEXT NOT NULL, problem TEXT, PRIMARY KEY (skID, size))";
 inline constexpr char16_t kIDno[] = u"IDno";
 inline constexpr char16_t kExtraNodeMemo[] = u"extraNodeMEMO";
 inline constexpr char16_t kExtraNodeWeb[] = u"extraNodeWEB";

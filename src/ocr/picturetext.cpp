@@ -21,9 +21,7 @@ namespace PictureText {
 
 void ensureTables(Connection& connection)
 {
-    connection.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS zettora_picture_text (skID INTEGER NOT NULL, "
-                                      "size INTEGER NOT NULL, engine TEXT NOT NULL, text TEXT NOT NULL, words TEXT "
-                                      "NOT NULL, problem TEXT, PRIMARY KEY (skID, size))"));
+    connection.execute(QString::fromLatin1(Schema::kCreatePictureText));
     connection.execute(QStringLiteral(
         "CREATE TABLE IF NOT EXISTS zettora_picture_text_options (name TEXT PRIMARY KEY, value INTEGER NOT NULL)"));
 }

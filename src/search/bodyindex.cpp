@@ -3,6 +3,7 @@
 #include "database/connection.h"
 #include "database/dberror.h"
 #include "database/query.h"
+#include "database/schema.h"
 #include "database/transaction.h"
 #include "fulltextmatch.h"
 #include "searchlog.h"
@@ -22,13 +23,16 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace BodyIndex {
 namespace {
 
-constexpr int kVersion = 2;
+constexpr int kVersion = 3;
+// The index before it kept the text read from pictures: still searched as it is, and brought up to date in place.
+constexpr int kVersionWithoutPictures = 2;
 constexpr char kTokenizerName[] = "zettora_bigram";
 constexpr char kContainsFunction[] = "zettora_contains";
 constexpr int kRowsPerTransaction = 200;
@@ -40,8 +44,8 @@ constexpr qint64 kTransactionMs = 250;
 // bodies of pairs of characters that is every hundred bodies, and merging those segments costs more than writing them.
 constexpr int kPendingBytes = 16 * 1024 * 1024;
 
-// Where a row of the log comes from.
-enum Kind : int { BodyRow = 0, LabelRow = 1 };
+// Where a row of the log comes from. A picture row's ref is a picture set number.
+enum Kind : int { BodyRow = 0, LabelRow = 1, PictureSet = 2 };
 
 // ---- folding UTF-8 -------------------------------------------------------------------------------------------
 
@@ -221,7 +225,10 @@ struct TriggerDef {
     "EXISTS (SELECT 1 FROM MEMO_DAT WHERE pfID = " number "), "                                                        \
     "(SELECT a01 FROM MEMO_DAT WHERE pfID = " number " ORDER BY rowid LIMIT 1) WHERE " number " IS NOT NULL AND "      \
     "NOT EXISTS (SELECT 1 FROM zettora_index_log WHERE kind = 0 AND ref = " number "); "
-constexpr std::array<TriggerDef, 6> kTriggers{{
+#define ZETTORA_LOG_PICTURES(number)                                                                                   \
+    "INSERT INTO zettora_index_log(kind, ref, indexed) SELECT 2, " number ", 1 WHERE NOT EXISTS (SELECT 1 FROM "       \
+    "zettora_index_log WHERE kind = 2 AND ref = " number "); "
+constexpr std::array<TriggerDef, 9> kTriggers{{
     {"zettora_body_adding",
      "CREATE TRIGGER zettora_body_adding BEFORE INSERT ON MEMO_DAT BEGIN " ZETTORA_LOG_BODY("NEW.pfID") "END"},
     {"zettora_body_deleting",
@@ -248,11 +255,28 @@ constexpr std::array<TriggerDef, 6> kTriggers{{
      "WHERE NOT EXISTS (SELECT 1 FROM zettora_index_log WHERE kind = 1 AND ref = OLD.rowid); "
      "INSERT INTO zettora_index_log(kind, ref, indexed) SELECT 1, NEW.rowid, 0 WHERE NEW.rowid IS NOT OLD.rowid; "
      "UPDATE zettora_index_state SET rowid_sum = rowid_sum - OLD.rowid + NEW.rowid WHERE name = 'MEMO_IDX'; END"},
+    {"zettora_pictures_added",
+     "CREATE TRIGGER zettora_pictures_added AFTER INSERT ON zettora_picture_text BEGIN " ZETTORA_LOG_PICTURES(
+         "NEW.skID") "END"},
+    {"zettora_pictures_deleted",
+     "CREATE TRIGGER zettora_pictures_deleted AFTER DELETE ON zettora_picture_text BEGIN " ZETTORA_LOG_PICTURES(
+         "OLD.skID") "END"},
+    {"zettora_pictures_changed",
+     "CREATE TRIGGER zettora_pictures_changed AFTER UPDATE ON zettora_picture_text BEGIN " ZETTORA_LOG_PICTURES(
+         "OLD.skID") ZETTORA_LOG_PICTURES("NEW.skID") "END"},
 }};
+// The triggers an index without picture text has: the first ones of the list.
+constexpr std::size_t kTriggersWithoutPictures = 6;
 #undef ZETTORA_LOG_BODY
+#undef ZETTORA_LOG_PICTURES
 
 // The body table keeps no text (contentless): the bodies are in MEMO_DAT already.
-constexpr std::array<const char*, 5> kTables{
+// The text of a picture set's pictures, one row per set: it keeps its text (a few hundred characters a picture), so a
+// set is taken out by its number alone.
+constexpr char kPictureIndexTable[] =
+    "CREATE VIRTUAL TABLE S.zettora_picture_index USING fts5(text, columnsize=0, tokenize='zettora_bigram')";
+constexpr std::array<const char*, 6> kTables{
+    kPictureIndexTable,
     "CREATE VIRTUAL TABLE S.zettora_body_index USING fts5(body, content='', columnsize=0, "
     "tokenize='zettora_bigram')",
     "CREATE VIRTUAL TABLE S.zettora_label_index USING fts5(title, keyword, content='', columnsize=0, "
@@ -264,8 +288,10 @@ constexpr std::array<const char*, 5> kTables{
     "NULL, "
     "stamp TEXT)",
 };
-constexpr std::array<const char*, 4> kTableNames{"zettora_body_index", "zettora_label_index", "zettora_index_log",
-                                                 "zettora_index_state"};
+constexpr std::array<const char*, 5> kTableNames{"zettora_body_index", "zettora_label_index", "zettora_index_log",
+                                                 "zettora_index_state", "zettora_picture_index"};
+constexpr std::array<const char*, 3> kFullTextTables{"zettora_body_index", "zettora_label_index",
+                                                     "zettora_picture_index"};
 
 struct Fingerprint {
     qint64 rows = 0;
@@ -306,25 +332,80 @@ bool isOurTrigger(const QString& name, const QString& sql)
     });
 }
 
-bool triggersAsExpected(Connection& connection)
+bool triggersAsExpected(Connection& connection, std::size_t expected)
 {
     Query query(connection, QStringLiteral("SELECT name, sql FROM main.sqlite_schema WHERE type = 'trigger' AND "
                                            "name LIKE 'zettora\\_%' ESCAPE '\\'"));
     int found = 0;
     while (query.next()) {
         const QString name = query.text(0);
-        const auto def = std::find_if(kTriggers.cbegin(), kTriggers.cend(),
+        const auto end = kTriggers.cbegin() + std::ptrdiff_t(expected);
+        const auto def = std::find_if(kTriggers.cbegin(), end,
                                       [&name](const TriggerDef& t) { return name == QLatin1StringView(t.name); });
-        if (def == kTriggers.cend() || query.text(1) != QLatin1StringView(def->sql))
+        if (def == end || query.text(1) != QLatin1StringView(def->sql))
             return false;
         ++found;
     }
-    return found == int(kTriggers.size());
+    return found == int(expected);
+}
+
+bool isMain(const QString& schema)
+{
+    return schema == QLatin1StringView(kMainSchema);
+}
+
+void setPendingBytes(Connection& connection, const QString& schema, const char* table)
+{
+    Query pending(connection, QStringLiteral("INSERT INTO ") + qualified(schema, table) + u'(' +
+                                  QLatin1StringView(table) + QStringLiteral(", rank) VALUES ('hashsize', ?)"));
+    pending.bind(1, kPendingBytes).run();
+}
+
+// Logs every picture set with text, for catching up.
+void logPictureSets(Connection& connection, const QString& schema)
+{
+    if (connection.hasTable(QString::fromUtf16(Schema::kPictureText)))
+        connection.execute(ofSchema(QStringLiteral("INSERT INTO S.zettora_index_log(kind, ref, indexed) "
+                                                   "SELECT DISTINCT 2, skID, 0 FROM main.zettora_picture_text"),
+                                    schema));
+}
+
+// The triggers on the picture text need its table, which a collection gets with its index.
+void createPictureTriggers(Connection& connection)
+{
+    connection.execute(QString::fromLatin1(Schema::kCreatePictureText));
+    for (std::size_t i = kTriggersWithoutPictures; i < kTriggers.size(); ++i)
+        connection.execute(QString::fromLatin1(kTriggers[i].sql));
+}
+
+int installedVersion(Connection& connection, const QString& schema)
+{
+    Query version(
+        connection,
+        ofSchema(QStringLiteral("SELECT row_count FROM S.zettora_index_state WHERE name = 'version'"), schema));
+    return version.next() ? int(version.integer(0)) : 0;
+}
+
+// An index of the version before picture text gets the picture table, its triggers and every set logged, keeping
+// what it holds of bodies (remaking that takes minutes on a large collection).
+void addPictures(Connection& connection, const QString& schema)
+{
+    Transaction transaction(connection);
+    connection.execute(ofSchema(QString::fromLatin1(kPictureIndexTable), schema));
+    setPendingBytes(connection, schema, "zettora_picture_index");
+    if (isMain(schema))
+        createPictureTriggers(connection);
+    logPictureSets(connection, schema);
+    Query version(
+        connection,
+        ofSchema(QStringLiteral("UPDATE S.zettora_index_state SET row_count = ? WHERE name = 'version'"), schema));
+    version.bind(1, kVersion).run();
+    transaction.commit();
 }
 
 void dropEverything(Connection& connection, const QString& schema)
 {
-    if (schema == QLatin1StringView(kMainSchema)) {
+    if (isMain(schema)) {
         Query triggers(connection, QStringLiteral("SELECT name FROM main.sqlite_schema WHERE type = 'trigger' AND "
                                                   "name LIKE 'zettora\\_%' ESCAPE '\\'"));
         QStringList names;
@@ -342,14 +423,12 @@ void resetInTransaction(Connection& connection, const QString& schema, const QSt
     dropEverything(connection, schema);
     for (const char* sql : kTables)
         connection.execute(ofSchema(QString::fromLatin1(sql), schema));
-    for (const char* table : {"zettora_body_index", "zettora_label_index"}) {
-        Query pending(connection, QStringLiteral("INSERT INTO ") + qualified(schema, table) + u'(' +
-                                      QLatin1StringView(table) + QStringLiteral(", rank) VALUES ('hashsize', ?)"));
-        pending.bind(1, kPendingBytes).run();
-    }
-    if (schema == QLatin1StringView(kMainSchema)) {
-        for (const TriggerDef& trigger : kTriggers)
-            connection.execute(QString::fromLatin1(trigger.sql));
+    for (const char* table : kFullTextTables)
+        setPendingBytes(connection, schema, table);
+    if (isMain(schema)) {
+        for (std::size_t i = 0; i < kTriggersWithoutPictures; ++i)
+            connection.execute(QString::fromLatin1(kTriggers[i].sql));
+        createPictureTriggers(connection);
     }
     Query version(connection,
                   ofSchema(QStringLiteral("INSERT INTO S.zettora_index_state(name, row_count, rowid_sum, stamp) "
@@ -369,6 +448,7 @@ void resetInTransaction(Connection& connection, const QString& schema, const QSt
     connection.execute(ofSchema(QStringLiteral("INSERT INTO S.zettora_index_log(kind, ref, indexed) "
                                                "SELECT 1, rowid, 0 FROM main.MEMO_IDX"),
                                 schema));
+    logPictureSets(connection, schema);
 }
 
 // The statements one catching up uses, prepared once.
@@ -393,9 +473,22 @@ public:
         , m_indexLabel(connection, ofSchema(QStringLiteral("INSERT INTO S.zettora_label_index(rowid, title, keyword) "
                                                            "VALUES (?, ?, ?)"),
                                             schema))
+        , m_connection(connection)
+        , m_schema(schema)
     {}
 
     void take(int kind, qint64 ref)
+    {
+        if (kind == PictureSet)
+            takePictures(ref);
+        else
+            takeRow(kind, ref);
+        m_dropEntries.reset();
+        m_dropEntries.bind(1, kind).bind(2, ref).run();
+    }
+
+private:
+    void takeRow(int kind, qint64 ref)
     {
         m_firstEntry.bind(1, kind).bind(2, ref);
         if (m_firstEntry.next() && m_firstEntry.integer(0) != 0)
@@ -412,11 +505,31 @@ public:
                 index.bindStored(column + 2, current, column);
             index.run();
         }
-        m_dropEntries.reset();
-        m_dropEntries.bind(1, kind).bind(2, ref).run();
     }
 
-private:
+    // A set's text is indexed whole, all its pictures in one row: what it held before goes by the set's number.
+    void takePictures(qint64 set)
+    {
+        if (!m_unindexPictures) {
+            Connection& connection = m_connection;
+            m_unindexPictures.emplace(connection, ofSchema(QStringLiteral("DELETE FROM S.zettora_picture_index "
+                                                                          "WHERE rowid = ?"),
+                                                           m_schema));
+            if (connection.hasTable(QString::fromUtf16(Schema::kPictureText)))
+                m_indexPictures.emplace(
+                    connection, ofSchema(QStringLiteral("INSERT INTO S.zettora_picture_index(rowid, text) SELECT ?1, "
+                                                        "group_concat(text, char(10)) FROM main.zettora_picture_text "
+                                                        "WHERE skID = ?1 AND text <> '' HAVING count(*) > 0"),
+                                         m_schema));
+        }
+        m_unindexPictures->reset();
+        m_unindexPictures->bind(1, set).run();
+        if (m_indexPictures) {
+            m_indexPictures->reset();
+            m_indexPictures->bind(1, set).run();
+        }
+    }
+
     // The values as they were indexed go back in exactly as stored, or the contentless table would keep tokens.
     void unindex(int kind, qint64 ref)
     {
@@ -437,6 +550,10 @@ private:
     Query m_unindexLabel;
     Query m_indexBody;
     Query m_indexLabel;
+    std::optional<Query> m_unindexPictures;
+    std::optional<Query> m_indexPictures;
+    Connection& m_connection;
+    QString m_schema;
 };
 
 } // namespace
@@ -499,13 +616,17 @@ bool isInstalled(Connection& connection, const QString& schema)
                                                     "name IN ('zettora_body_index', 'zettora_label_index', "
                                                     "'zettora_index_log', 'zettora_index_state')"),
                                      schema));
-    return query.next() && query.integer(0) == qint64(kTableNames.size());
+    // The picture table is not asked for: an index made before it still serves bodies.
+    return query.next() && query.integer(0) == 4;
 }
 
 bool verifyOrReset(Connection& connection, const QString& schema, const QString& stamp)
 {
-    if (isSound(connection, schema, stamp))
+    if (isSound(connection, schema, stamp)) {
+        if (installedVersion(connection, schema) == kVersionWithoutPictures)
+            addPictures(connection, schema);
         return false;
+    }
     reset(connection, schema, stamp);
     return true;
 }
@@ -519,18 +640,17 @@ qint64 scrapCount(Connection& connection)
 bool isSound(Connection& connection, const QString& schema, const QString& stamp)
 {
     bool sound = isInstalled(connection, schema);
-    if (sound) {
-        Query version(connection, ofSchema(QStringLiteral("SELECT row_count FROM S.zettora_index_state "
-                                                          "WHERE name = 'version'"),
-                                           schema));
-        sound = version.next() && version.integer(0) == kVersion && storedStamp(connection, schema) == stamp;
-    }
-    if (sound && schema == QLatin1StringView(kMainSchema))
-        sound = triggersAsExpected(connection);
+    const int version = sound ? installedVersion(connection, schema) : 0;
+    const bool withPictures = version == kVersion;
+    sound = sound && (withPictures || version == kVersionWithoutPictures) && storedStamp(connection, schema) == stamp;
+    if (sound && isMain(schema))
+        sound = triggersAsExpected(connection, withPictures ? kTriggers.size() : kTriggersWithoutPictures);
     // Opening each index table reads its own records: one damaged elsewhere fails here (and is taken out by the
     // caller).
     if (sound) {
-        for (const char* table : {"zettora_body_index", "zettora_label_index"}) {
+        for (const char* table : kFullTextTables) {
+            if (!withPictures && std::string_view(table) == "zettora_picture_index")
+                continue;
             Query probe(connection, QStringLiteral("SELECT rowid FROM ") + qualified(schema, table) +
                                         QStringLiteral(" WHERE ") + QLatin1StringView(table) +
                                         QStringLiteral(" MATCH 'x' LIMIT 1"));
@@ -557,9 +677,10 @@ void forgetDamagedIndex(Connection& connection, const QString& schema)
         sqlite3_db_config(connection.handle(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     });
     connection.execute(ofSchema(QStringLiteral("DELETE FROM S.sqlite_schema WHERE type = 'table' AND name IN "
-                                               "('zettora_body_index', 'zettora_label_index')"),
+                                               "('zettora_body_index', 'zettora_label_index', "
+                                               "'zettora_picture_index')"),
                                 schema));
-    for (const char* table : {"zettora_body_index", "zettora_label_index"}) {
+    for (const char* table : kFullTextTables) {
         for (const char* shadow : {"_data", "_idx", "_config", "_docsize", "_content"})
             connection.execute(QStringLiteral("DROP TABLE IF EXISTS ") + qualified(schema, table) +
                                QLatin1StringView(shadow));

@@ -7,13 +7,14 @@
 
 class Connection;
 
-// The word index over every scrap's body, title and keyword: two FTS5 tables whose tokenizer folds each character
+// The word index over every scrap's body, title and keyword, and over the text read from each picture set: three FTS5
+// tables whose tokenizer folds each character
 // as the full-text marker compares (FullText::foldedChar) and emits overlapping pairs of characters, so any
 // substring of one character or more can be looked up.
 //
 // The index never has to agree with the tables by the care of each write path. Triggers of plain SQL log every
-// change of a body, title or keyword into a pending table, in the statement that makes it; whoever holds the
-// tokenizer later takes the index in step with the logged rows ("catching up"). A search treats logged rows as not
+// change of a body, title, keyword or picture text into a pending table, in the statement that makes it; whoever holds
+// the tokenizer later takes the index in step with the logged rows ("catching up"). A search treats logged rows as not
 // indexed and compares them one by one. The triggers need nothing of this program, so the file stays writable by
 // any SQLite tool, and what such a tool changed is caught up on the next opening.
 namespace BodyIndex {

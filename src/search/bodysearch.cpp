@@ -66,6 +66,25 @@ QString inPictures()
                           "WHERE zettora_contains(text, ?)))");
 }
 
+// The picture sets whose text the index holds as it is, and those whose text is compared one by one.
+const QString kPictureIndexMatch =
+    QStringLiteral("SELECT rowid FROM S.zettora_picture_index WHERE zettora_picture_index MATCH ?");
+const QString kLoggedSets = QStringLiteral("SELECT ref FROM S.zettora_index_log WHERE kind = 2");
+const QString kLoggedSetsWith = QStringLiteral("SELECT skID FROM main.zettora_picture_text WHERE skID IN (") +
+                                kLoggedSets + QStringLiteral(") AND ");
+
+// The same asked of the index. values gets what the returned condition binds.
+QString inPicturesIndexed(const QString& word, bool logEmpty, QVariantList& values)
+{
+    values << matchExpression(word);
+    if (logEmpty)
+        return QStringLiteral("(MEMO_IDX.skID <> 0 AND MEMO_IDX.skID IN (") + kPictureIndexMatch + QStringLiteral("))");
+    values << word;
+    return QStringLiteral("(MEMO_IDX.skID <> 0 AND ((MEMO_IDX.skID IN (") + kPictureIndexMatch +
+           QStringLiteral(") AND MEMO_IDX.skID NOT IN (") + kLoggedSets + QStringLiteral(")) OR MEMO_IDX.skID IN (") +
+           kLoggedSetsWith + QStringLiteral("zettora_contains(text, ?))))");
+}
+
 } // namespace
 
 QStringList parseBodySearch(const QString& typed)
@@ -111,16 +130,26 @@ QString inSource()
                           "(zettora_contains(src.title, ?) OR zettora_contains(src.address, ?)))");
 }
 
+// Where else than the body and labels a word may be, and how pictures are searched.
+struct Elsewhere {
+    bool pictureText = false;
+    bool withSources = false;
+    // Picture text asked of the index (with logEmpty as for bodies), or compared row by row.
+    bool indexed = false;
+    bool logEmpty = false;
+};
+
 // A condition on one word widened to the scrap's pictures and source, where the collection has them.
-QString orElsewhere(const QString& condition, const QString& word, bool pictureText, bool withSources,
-                    QVariantList& values)
+QString orElsewhere(const QString& condition, const QString& word, const Elsewhere& elsewhere, QVariantList& values)
 {
     QString widened = condition;
-    if (pictureText) {
+    if (elsewhere.pictureText && elsewhere.indexed) {
+        widened += QStringLiteral(" OR ") + inPicturesIndexed(word, elsewhere.logEmpty, values);
+    } else if (elsewhere.pictureText) {
         widened += QStringLiteral(" OR ") + inPictures();
         values << word;
     }
-    if (withSources) {
+    if (elsewhere.withSources) {
         widened += QStringLiteral(" OR ") + inSource();
         values << word << word;
     }
@@ -128,22 +157,22 @@ QString orElsewhere(const QString& condition, const QString& word, bool pictureT
 }
 
 // One word anywhere in a scrap: its body or labels (asked of the index), a picture's text or its source.
-QString anywhere(const QString& word, bool logEmpty, bool pictureText, bool withSources, QVariantList& values)
+QString anywhere(const QString& word, const Elsewhere& elsewhere, QVariantList& values)
 {
-    if (logEmpty)
+    if (elsewhere.logEmpty)
         values << matchExpression(word) << matchExpression(word);
     else
         values << word << word << matchExpression(word) << word;
-    return orElsewhere(holdsWordIndexed(logEmpty), word, pictureText, withSources, values);
+    return orElsewhere(holdsWordIndexed(elsewhere.logEmpty), word, elsewhere, values);
 }
 
 // Scraps with some word in a picture or a source (few rows), checked word by word wherever the word may be.
-QString someWordIn(const QString& candidates, const QStringList& words, bool logEmpty, bool pictureText,
-                   bool withSources, QVariantList& values)
+QString someWordIn(const QString& candidates, const QStringList& words, const Elsewhere& elsewhere,
+                   QVariantList& values)
 {
     QString rows = QStringLiteral("SELECT rowid FROM main.MEMO_IDX WHERE ") + candidates;
     for (const QString& word : words)
-        rows += QStringLiteral(" AND ") + anywhere(word, logEmpty, pictureText, withSources, values);
+        rows += QStringLiteral(" AND ") + anywhere(word, elsewhere, values);
     return QStringLiteral(" OR rowid IN (") + rows + u')';
 }
 
@@ -171,7 +200,8 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
         QStringList conditions;
         for (const QString& word : words) {
             values << word << word << word;
-            conditions << orElsewhere(holdsWord(), word, pictureText, withSources, values);
+            conditions << orElsewhere(holdsWord(), word, {.pictureText = pictureText, .withSources = withSources},
+                                      values);
         }
         const QString where = QStringLiteral(" WHERE (") + conditions.join(QStringLiteral(" AND ")) + u')';
         return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), where + order, values);
@@ -198,25 +228,30 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
                   anyOf(words, QStringLiteral("zettora_contains(a02, ?) OR zettora_contains(a07, ?)"), 2, values) +
                   u')';
     }
+    const Elsewhere elsewhere{
+        .pictureText = pictureText, .withSources = withSources, .indexed = true, .logEmpty = logEmpty};
     QString labelled = QStringLiteral("SELECT rowid FROM main.MEMO_IDX WHERE rowid IN (") + labels + u')';
     if (words.size() > 1) {
         for (const QString& word : words)
-            labelled += QStringLiteral(" AND ") + anywhere(word, logEmpty, pictureText, withSources, values);
+            labelled += QStringLiteral(" AND ") + anywhere(word, elsewhere, values);
     }
     // Two lists of rowids SQLite takes in turn (an OR of two IN): a UNION would sort both once more.
     QString tail = QStringLiteral(" WHERE pfID IN (") + bodies + QStringLiteral(") OR rowid IN (") + labelled + u')';
     if (pictureText) {
-        const QString pictured = QStringLiteral("skID <> 0 AND skID IN (SELECT skID FROM main.zettora_picture_text "
-                                                "WHERE ") +
-                                 anyOf(words, QStringLiteral("zettora_contains(text, ?)"), 1, values) + u')';
-        tail += someWordIn(pictured, words, logEmpty, pictureText, withSources, values);
+        // Sets with some word, from the index and from the logged sets' rows; each word is then checked as above.
+        QString pictured = QStringLiteral("skID <> 0 AND (skID IN (") + kPictureIndexMatch + u')';
+        values << matchAll(words, QStringLiteral(" OR "));
+        if (!logEmpty)
+            pictured += QStringLiteral(" OR skID IN (") + kLoggedSetsWith + u'(' +
+                        anyOf(words, QStringLiteral("zettora_contains(text, ?)"), 1, values) + QStringLiteral("))");
+        tail += someWordIn(pictured + u')', words, elsewhere, values);
     }
     if (withSources) {
         const QString sourced =
             QStringLiteral("DocNo IN (SELECT DocNo FROM main.zettora_sources WHERE ") +
             anyOf(words, QStringLiteral("zettora_contains(title, ?) OR zettora_contains(address, ?)"), 2, values) +
             u')';
-        tail += someWordIn(sourced, words, logEmpty, pictureText, withSources, values);
+        tail += someWordIn(sourced, words, elsewhere, values);
     }
     tail += order;
     return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), inSchema(tail, schema), values);

@@ -178,6 +178,10 @@ void CrashTrialsTest::check_findsWhatABrokenWriteLeaves_data()
          "text TEXT NOT NULL, words TEXT NOT NULL, problem TEXT, PRIMARY KEY (skID, size))"_s,
          u"INSERT INTO zettora_picture_text VALUES (1, 4, 'e', '写真の字', '', NULL), (1, 9, 'e', '前の写真', '', NULL)"_s},
         u"damaged=0 broken_invariants=1"_s);
+    const QString read = u"INSERT INTO zettora_picture_text VALUES (1, 4, 'e', '写真の字', '', NULL)"_s;
+    broken("picture text read, logged for the index", {read}, u"damaged=0 broken_invariants=0"_s, true);
+    broken("picture text read, its log lost", {read, u"DELETE FROM zettora_index_log WHERE kind = 2"_s},
+           u"damaged=0 broken_invariants=1"_s, true);
     broken("source address a script", {u"UPDATE zettora_sources SET address = ' JavaScript:alert(1)'"_s},
            u"damaged=0 broken_invariants=1"_s);
     QTest::newRow("file cut") << false << QStringList() << true << QList<BesideFile>() << u"damaged=1"_s;

@@ -201,6 +201,7 @@ void SchemaTest::ensureIndexes_restoresMissingIndexes_data()
     QTest::newRow("underlines") << u"MEMO_UNDERLINE_pfID"_s << u"'MEMO_UNDERLINE'|'pfID'"_s;
     QTest::newRow("pictures") << u"PHOTO_DRA_skID"_s << u"'PHOTO_DRA'|'skID'"_s;
     QTest::newRow("index rows by body") << u"MEMO_IDX_pfID"_s << u"'MEMO_IDX'|'pfID'"_s;
+    QTest::newRow("index rows by picture set") << u"MEMO_IDX_skID"_s << u"'MEMO_IDX'|'skID'"_s;
 }
 
 void SchemaTest::ensureIndexes_restoresMissingIndexes()
@@ -216,7 +217,8 @@ void SchemaTest::ensureIndexes_restoresMissingIndexes()
         auto connection = Connection::openExisting(path);
         QCOMPARE(rowsOf(*connection, lookup), QStringList{tableAndColumn});
     }
-    for (const char16_t* name : {u"MEMO_DAT_pfID", u"MEMO_UNDERLINE_pfID", u"PHOTO_DRA_skID", u"MEMO_IDX_pfID"})
+    for (const char16_t* name :
+         {u"MEMO_DAT_pfID", u"MEMO_UNDERLINE_pfID", u"PHOTO_DRA_skID", u"MEMO_IDX_pfID", u"MEMO_IDX_skID"})
         alterCollection(path, u"DROP INDEX \""_s + QString::fromUtf16(name) + u'"');
 
     auto connection = Connection::openExisting(path);

@@ -81,10 +81,11 @@ struct Collection {
             qFatal("the body index did not catch up");
         return rebuilt;
     }
-    DocNos search(const QString& typed, BodySearchWay way = BodySearchWay::Index, bool logEmpty = false)
+    DocNos search(const QString& typed, BodySearchWay way = BodySearchWay::Index, bool logEmpty = false,
+                  bool pictureText = false)
     {
-        const auto set =
-            ResultSet::open(*connection, BuildBodySearchQuery(parseBodySearch(typed), way, kMain, logEmpty));
+        const auto set = ResultSet::open(
+            *connection, BuildBodySearchQuery(parseBodySearch(typed), way, kMain, logEmpty, pictureText));
         DocNos found;
         for (int row = 0; row < set->recordCount(); ++row)
             found << set->valueAt(row, set->fieldIndex(u"DocNo"_s)).toInt();
@@ -330,4 +331,75 @@ void BodyIndexTest::aDamagedIndex_isMadeAnewByTheWorker()
     collection.open();
     QCOMPARE(BodyIndex::pendingCount(*collection.connection, kMain), 0);
     QCOMPARE(collection.search(u"京"_s, BodySearchWay::Index, true), (DocNos{1, 2, 6}));
+}
+
+void BodyIndexTest::pictureText_isFoundAsBodiesAre_data()
+{
+    QTest::addColumn<QStringList>("writes");
+    QTest::addColumn<bool>("caughtUp");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<DocNos>("found");
+
+    const QString read = u"INSERT INTO zettora_picture_text VALUES (3, 10, 'e', '政府は閣議決定した', '', NULL)"_s;
+    const QString second = u"INSERT INTO zettora_picture_text VALUES (3, 20, 'e', '来年度の予算案', '', NULL)"_s;
+    for (const bool caughtUp : {true, false}) {
+        const QString when = caughtUp ? u", caught up"_s : u", still logged"_s;
+        QTest::newRow(qPrintable(u"a picture's word"_s + when))
+            << QStringList{read} << caughtUp << u"閣議"_s << DocNos{3};
+        QTest::newRow(qPrintable(u"words of two pictures of one set"_s + when))
+            << QStringList{read, second} << caughtUp << u"閣議 予算"_s << DocNos{3};
+        QTest::newRow(qPrintable(u"a word across two pictures is in neither"_s + when))
+            << QStringList{read, second} << caughtUp << u"した来年"_s << DocNos{};
+        QTest::newRow(qPrintable(u"one word in a picture, one in the body"_s + when))
+            << QStringList{read} << caughtUp << u"閣議 記事"_s << DocNos{3};
+        QTest::newRow(qPrintable(u"text read again, by its new words"_s + when))
+            << QStringList{read, u"UPDATE zettora_picture_text SET text = '新しい読み' WHERE skID = 3"_s} << caughtUp
+            << u"新しい"_s << DocNos{3};
+        QTest::newRow(qPrintable(u"text read again, not by its old words"_s + when))
+            << QStringList{read, u"UPDATE zettora_picture_text SET text = '新しい読み' WHERE skID = 3"_s} << caughtUp
+            << u"閣議"_s << DocNos{};
+        QTest::newRow(qPrintable(u"the text of a deleted picture"_s + when))
+            << QStringList{read, u"DELETE FROM zettora_picture_text WHERE skID = 3"_s} << caughtUp << u"閣議"_s
+            << DocNos{};
+    }
+}
+
+// Text read from pictures, written with plain SQL as the picture reader and other tools write it.
+void BodyIndexTest::pictureText_isFoundAsBodiesAre()
+{
+    QFETCH(QStringList, writes);
+    QFETCH(bool, caughtUp);
+    QFETCH(QString, typed);
+    QFETCH(DocNos, found);
+    Collection collection;
+    collection.connection->execute(u"UPDATE MEMO_IDX SET skID = DocNo"_s);
+    for (const QString& write : writes) {
+        collection.connection->execute(write);
+        // Each write caught up alone, as the worker takes one picture after the other.
+        if (caughtUp)
+            collection.verifyAndCatchUp();
+    }
+    QCOMPARE(BodyIndex::pendingCount(*collection.connection, kMain) == 0, caughtUp);
+    QCOMPARE(collection.search(typed, BodySearchWay::Index, caughtUp, true), found);
+    QCOMPARE(collection.search(typed, BodySearchWay::Index, false, true), found);
+    QCOMPARE(collection.search(typed, BodySearchWay::Scan, false, true), found);
+}
+
+void BodyIndexTest::anIndexWithoutPictureText_isBroughtUpToDateInPlace()
+{
+    Collection collection;
+    // The index as the version before picture text left it, with text read meanwhile.
+    for (const QString& sql : {u"UPDATE MEMO_IDX SET skID = DocNo"_s, u"DROP TABLE zettora_picture_index"_s,
+                               u"DROP TRIGGER zettora_pictures_added"_s, u"DROP TRIGGER zettora_pictures_deleted"_s,
+                               u"DROP TRIGGER zettora_pictures_changed"_s,
+                               u"UPDATE zettora_index_state SET row_count = 2 WHERE name = 'version'"_s,
+                               u"INSERT INTO zettora_picture_text VALUES (8, 1, 'e', '閣議決定', '', NULL)"_s})
+        collection.connection->execute(sql);
+    collection.open();
+    QCOMPARE(collection.verifyAndCatchUp(), false);
+    QCOMPARE(collection.search(u"閣議"_s, BodySearchWay::Index, true, true), DocNos{8});
+    QCOMPARE(collection.search(u"京"_s, BodySearchWay::Index, true, true), (DocNos{1, 2, 6}));
+    collection.connection->execute(u"DELETE FROM zettora_picture_text"_s);
+    QCOMPARE(collection.verifyAndCatchUp(), false);
+    QCOMPARE(collection.search(u"閣議"_s, BodySearchWay::Index, true, true), DocNos{});
 }

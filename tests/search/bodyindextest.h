@@ -17,4 +17,7 @@ private Q_SLOTS:
     void aRebuildStoppedPartWay_goesOnWhereItStopped();
     void theFile_staysWritableInThePlainShell();
     void aDamagedIndex_isMadeAnewByTheWorker();
+    void pictureText_isFoundAsBodiesAre_data();
+    void pictureText_isFoundAsBodiesAre();
+    void anIndexWithoutPictureText_isBroughtUpToDateInPlace();
 };
