@@ -167,10 +167,12 @@ void ScrapListController::runBodySearch(const QString& typed)
         return;
     const QString schema = m_collection.indexSchema();
     bool indexed = false;
+    bool picturesIndexed = false;
     qint64 waiting = 0;
     if (m_collection.isIndexUsable() && m_collection.isIndexChecked()) {
         try {
             indexed = BodyIndex::isInstalled(*connection, schema);
+            picturesIndexed = indexed && BodyIndex::hasPictureTable(*connection, schema);
             waiting = indexed ? BodyIndex::pendingCount(*connection, schema) : 0;
         } catch (const DbError& e) {
             qCWarning(lcMainWindow) << "cannot read the body index:" << e.message();
@@ -194,7 +196,7 @@ void ScrapListController::runBodySearch(const QString& typed)
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot look for the sources:" << e.message();
     }
-    runSearch(BuildBodySearchQuery(words, way, schema, waiting == 0, pictureText, sources));
+    runSearch(BuildBodySearchQuery(words, way, schema, waiting == 0, pictureText, sources, picturesIndexed));
     if (!m_session.resultSet() && indexed) {
         // An index damaged since it was checked: this search reads every body, and the worker makes it anew.
         qCWarning(lcMainWindow) << "the body index cannot be read; searching every body";

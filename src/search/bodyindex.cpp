@@ -620,6 +620,14 @@ bool isInstalled(Connection& connection, const QString& schema)
     return query.next() && query.integer(0) == 4;
 }
 
+bool hasPictureTable(Connection& connection, const QString& schema)
+{
+    Query query(connection, ofSchema(QStringLiteral("SELECT 1 FROM S.sqlite_schema WHERE type = 'table' AND "
+                                                    "name = 'zettora_picture_index'"),
+                                     schema));
+    return query.next();
+}
+
 bool verifyOrReset(Connection& connection, const QString& schema, const QString& stamp)
 {
     if (isSound(connection, schema, stamp)) {

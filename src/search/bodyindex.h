@@ -38,6 +38,8 @@ void attachCache(Connection& connection, const QString& cacheFile);
 
 // True when the index's tables are in schema (read from the catalog only: cheap enough for every opening).
 [[nodiscard]] bool isInstalled(Connection& connection, const QString& schema);
+// True when the index has its table of picture text (an index made before it had none). From the catalog only.
+[[nodiscard]] bool hasPictureTable(Connection& connection, const QString& schema);
 
 // Checks the index against the file: its version, its triggers, the row counts and rowid sums the triggers keep,
 // and for a saved edition the file's size and time. When anything is off the index is made anew, empty, with every

@@ -190,7 +190,7 @@ QString anyOf(const QStringList& words, const QString& oneWord, int placeholders
 } // namespace
 
 ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, const QString& schema, bool logEmpty,
-                                  bool pictureText, bool withSources)
+                                  bool pictureText, bool withSources, bool picturesIndexed)
 {
     const QString order = QStringLiteral(" ORDER BY +LevNo, DocNo");
     QVariantList values;
@@ -229,7 +229,7 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
                   u')';
     }
     const Elsewhere elsewhere{
-        .pictureText = pictureText, .withSources = withSources, .indexed = true, .logEmpty = logEmpty};
+        .pictureText = pictureText, .withSources = withSources, .indexed = picturesIndexed, .logEmpty = logEmpty};
     QString labelled = QStringLiteral("SELECT rowid FROM main.MEMO_IDX WHERE rowid IN (") + labels + u')';
     if (words.size() > 1) {
         for (const QString& word : words)
@@ -237,7 +237,7 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
     }
     // Two lists of rowids SQLite takes in turn (an OR of two IN): a UNION would sort both once more.
     QString tail = QStringLiteral(" WHERE pfID IN (") + bodies + QStringLiteral(") OR rowid IN (") + labelled + u')';
-    if (pictureText) {
+    if (pictureText && picturesIndexed) {
         // Sets with some word, from the index and from the logged sets' rows; each word is then checked as above.
         QString pictured = QStringLiteral("skID <> 0 AND (skID IN (") + kPictureIndexMatch + u')';
         values << matchAll(words, QStringLiteral(" OR "));
@@ -245,6 +245,11 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
             pictured += QStringLiteral(" OR skID IN (") + kLoggedSetsWith + u'(' +
                         anyOf(words, QStringLiteral("zettora_contains(text, ?)"), 1, values) + QStringLiteral("))");
         tail += someWordIn(pictured + u')', words, elsewhere, values);
+    } else if (pictureText) {
+        const QString pictured = QStringLiteral("skID <> 0 AND skID IN (SELECT skID FROM main.zettora_picture_text "
+                                                "WHERE ") +
+                                 anyOf(words, QStringLiteral("zettora_contains(text, ?)"), 1, values) + u')';
+        tail += someWordIn(pictured, words, elsewhere, values);
     }
     if (withSources) {
         const QString sourced =

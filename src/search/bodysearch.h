@@ -17,8 +17,10 @@ enum class BodySearchWay { Index, Scan };
 // The MEMO_IDX rows whose body, title or keyword holds every word (each may be in any of them), ordered as the title
 // search orders. logEmpty, when the caller knows the log has no rows, spares the statement their comparison. With
 // pictureText (the file has the table of text read from pictures) a word may also be in a picture of the scrap: through
-// the index's picture table when the way is Index (an index made before it had one fails to open as a search).
+// the index's picture table when the way is Index and picturesIndexed (an index made before it had one is searched
+// with the pictures' rows compared one by one).
 // withSources adds the scraps whose source's title or address holds every word (the collection must have sources).
 // Needs the functions of BodyIndex::registerFunctions on the connection it opens on.
 ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, const QString& schema,
-                                  bool logEmpty = false, bool pictureText = false, bool withSources = false);
+                                  bool logEmpty = false, bool pictureText = false, bool withSources = false,
+                                  bool picturesIndexed = true);

@@ -82,10 +82,10 @@ struct Collection {
         return rebuilt;
     }
     DocNos search(const QString& typed, BodySearchWay way = BodySearchWay::Index, bool logEmpty = false,
-                  bool pictureText = false)
+                  bool pictureText = false, bool picturesIndexed = true)
     {
-        const auto set = ResultSet::open(
-            *connection, BuildBodySearchQuery(parseBodySearch(typed), way, kMain, logEmpty, pictureText));
+        const auto set = ResultSet::open(*connection, BuildBodySearchQuery(parseBodySearch(typed), way, kMain, logEmpty,
+                                                                           pictureText, false, picturesIndexed));
         DocNos found;
         for (int row = 0; row < set->recordCount(); ++row)
             found << set->valueAt(row, set->fieldIndex(u"DocNo"_s)).toInt();
@@ -395,6 +395,9 @@ void BodyIndexTest::anIndexWithoutPictureText_isBroughtUpToDateInPlace()
                                u"UPDATE zettora_index_state SET row_count = 2 WHERE name = 'version'"_s,
                                u"INSERT INTO zettora_picture_text VALUES (8, 1, 'e', '閣議決定', '', NULL)"_s})
         collection.connection->execute(sql);
+    // As a read-only opening searches it, nothing added.
+    QCOMPARE(collection.search(u"閣議"_s, BodySearchWay::Index, false, true, false), DocNos{8});
+
     collection.open();
     QCOMPARE(collection.verifyAndCatchUp(), false);
     QCOMPARE(collection.search(u"閣議"_s, BodySearchWay::Index, true, true), DocNos{8});
