@@ -20,6 +20,10 @@ namespace {
 
 // English beside the Japanese models reads whole Japanese lines as Latin garbage (a character error rate of 18.6 %
 // across against 8.9 % without it on the bench's page): English is a reading of its own, tried on Latin text only.
+// Both Japanese models on a page written one way cost three times one model, for the same reading: the page's layout
+// says which directions it has, and only a page with both is read with both.
+constexpr char kAcross[] = "jpn";
+constexpr char kDown[] = "jpn_vert";
 constexpr char kJapanese[] = "jpn+jpn_vert";
 constexpr char kEnglish[] = "eng";
 // A reading at least this share Latin letters is read again in English, and the surer reading kept.
@@ -55,6 +59,20 @@ Engine& loaded(Engine& instance, bool& tried, const char* languages)
             qCWarning(lcOcr) << "the engine could not load" << languages << "from" << dataFolder();
     }
     return instance;
+}
+
+Engine& acrossEngine()
+{
+    static Engine instance;
+    static bool tried = false;
+    return loaded(instance, tried, kAcross);
+}
+
+Engine& downEngine()
+{
+    static Engine instance;
+    static bool tried = false;
+    return loaded(instance, tried, kDown);
 }
 
 Engine& japaneseEngine()
@@ -113,13 +131,66 @@ struct Reading {
     int confidence = 0;
 };
 
-Reading read(Engine& engine, const QImage& gray)
+void setPage(tesseract::TessBaseAPI& api, const QImage& gray)
 {
-    tesseract::TessBaseAPI& api = engine.api;
     api.SetPageSegMode(tesseract::PSM_AUTO);
     api.SetImage(gray.constBits(), gray.width(), gray.height(), 1, int(gray.bytesPerLine()));
     const int dpi = qRound(gray.dotsPerMeterX() * 0.0254);
     api.SetSourceResolution(dpi >= 70 && dpi <= 1200 ? dpi : kAssumedDpi);
+}
+
+// The directions of the page's text blocks, from its layout alone (no reading): the engine keeps the layout, so a
+// reading on the same engine goes on from it.
+struct Directions {
+    bool across = false;
+    bool down = false;
+};
+
+Directions directionsOf(Engine& engine, const QImage& gray)
+{
+    setPage(engine.api, gray);
+    Directions found;
+    const std::unique_ptr<tesseract::PageIterator> it(engine.api.AnalyseLayout());
+    if (!it || it->Empty(tesseract::RIL_BLOCK))
+        return found;
+    do {
+        if (!PTIsTextType(it->BlockType()))
+            continue;
+        tesseract::Orientation orientation{};
+        tesseract::WritingDirection direction{};
+        tesseract::TextlineOrder order{};
+        float deskew = 0;
+        it->Orientation(&orientation, &direction, &order, &deskew);
+        (direction == tesseract::WRITING_DIRECTION_TOP_TO_BOTTOM ? found.down : found.across) = true;
+    } while (it->Next(tesseract::RIL_BLOCK));
+    return found;
+}
+
+// Recognises what the engine was last given (setPage or directionsOf).
+Reading readSet(Engine& engine);
+
+Reading read(Engine& engine, const QImage& gray)
+{
+    setPage(engine.api, gray);
+    return readSet(engine);
+}
+
+// A Japanese page read with the model of its direction, or with both when it has both.
+Reading readJapanese(const QImage& gray)
+{
+    Engine& across = acrossEngine();
+    const Directions directions = directionsOf(across, gray);
+    if (!directions.down)
+        return readSet(across);
+    across.api.Clear();
+    if (!directions.across && downEngine().ready)
+        return read(downEngine(), gray);
+    return read(japaneseEngine(), gray);
+}
+
+Reading readSet(Engine& engine)
+{
+    tesseract::TessBaseAPI& api = engine.api;
     Reading reading;
     if (api.Recognize(nullptr) != 0) {
         api.Clear();
@@ -182,8 +253,7 @@ Result<Recognition> recognise(const QByteArray& bytes)
         return Failure{kCannotRead, QStringLiteral("画像が小さすぎます。"), QStringLiteral("too small")};
 
     const std::lock_guard lock(engineMutex);
-    Engine& tess = japaneseEngine();
-    if (!tess.ready)
+    if (!acrossEngine().ready || !japaneseEngine().ready)
         return Failure{kCannotRead, QStringLiteral("文字認識の言語データがありません。"), dataFolder()};
     const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
     QImage upsideDown; // made only when wanted: a page is megabytes
@@ -192,11 +262,11 @@ Result<Recognition> recognise(const QByteArray& bytes)
             upsideDown = gray.transformed(QTransform().rotate(180));
         return upsideDown;
     };
-    Reading reading = read(tess, gray);
+    Reading reading = readJapanese(gray);
     bool turned = false;
     // An upside-down scan reads as noise of low confidence; read it turned and keep the better reading.
     if (reading.confidence < kTurnBelowConfidence) {
-        Reading other = read(tess, turnedOver());
+        Reading other = readJapanese(turnedOver());
         if (other.confidence > reading.confidence && other.words.size() >= reading.words.size() / 2) {
             reading = std::move(other);
             turned = true;
