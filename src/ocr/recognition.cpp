@@ -28,13 +28,13 @@ QString engineVersion()
 {
     // The data's sizes stand for its version: the files carry none a program can read.
     QString data;
-    for (const char* language : {"jpn", "jpn_vert", "eng"}) {
+    for (const char* language : {"jpn", "jpn_vert", "Japanese_vert", "eng"}) {
         const QFileInfo file(QDir(dataFolder()).filePath(QLatin1StringView(language) + QStringLiteral(".traineddata")));
         data += u' ' + QLatin1StringView(language) + u':' + QString::number(file.size());
     }
-    // The version the program was built with, so the window need not load the engine to know it; "reading 2" is
-    // Japanese alone with local thresholds, English for Latin text only, so pictures read the first way are read again.
-    return QStringLiteral("tesseract " ZETTORA_TESSERACT_VERSION) + data + QStringLiteral(" reading 2");
+    // The version the program was built with, so the window need not load the engine to know it; "reading 3" is one
+    // model per direction where the page has one, English for Latin text only, so pictures read before are read again.
+    return QStringLiteral("tesseract " ZETTORA_TESSERACT_VERSION) + data + QStringLiteral(" reading 3");
 }
 
 QByteArray frame(const QByteArray& payload)
