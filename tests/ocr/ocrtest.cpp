@@ -39,7 +39,8 @@ constexpr int kTextPixels = 48;
 constexpr int kLineStep = 90;
 constexpr int kDotsPerMeter = 11811; // 300 dpi
 
-enum class Layout { Across, Down, AcrossTurned, Mixed };
+// AcrossSpecked: lines across on a scan of a page's size, dark specks all over it.
+enum class Layout { Across, Down, AcrossTurned, Mixed, AcrossSpecked };
 
 void drawAcross(QPainter& painter, const QStringList& lines, int top)
 {
@@ -91,6 +92,18 @@ QByteArray page(Layout layout, const QStringList& lines)
     }
     if (layout == Layout::AcrossTurned)
         image = image.transformed(QTransform().rotate(180));
+    if (layout == Layout::AcrossSpecked) {
+        QImage scan(std::max(1200, image.width() + 200), 1100, QImage::Format_Grayscale8);
+        scan.fill(255);
+        QPainter(&scan).drawImage(100, 400, image);
+        QRandomGenerator random(11);
+        for (int y = 0; y < scan.height(); ++y) {
+            uchar* line = scan.scanLine(y);
+            for (int x = 0; x < scan.width(); ++x)
+                line[x] = random.bounded(1000U) < 3 ? uchar(random.bounded(96)) : line[x];
+        }
+        image = scan;
+    }
     image.setDotsPerMeterX(kDotsPerMeter);
     image.setDotsPerMeterY(kDotsPerMeter);
     QByteArray bytes;
@@ -237,6 +250,8 @@ void OcrTest::pictureWords_foundByBodySearch_data()
         << page(Layout::Down, {u"地方への交付金を増やす"_s, u"見通しとなった"_s}) << u"交付金"_s << QString();
     QTest::newRow("down, without the script's model")
         << page(Layout::Down, {u"地方への交付金を増やす"_s, u"見通しとなった"_s}) << u"交付金"_s << u"Japanese_vert"_s;
+    QTest::newRow("a scan with specks") << page(Layout::AcrossSpecked, {u"政府は来年度の予算案を閣議決定した"_s})
+                                        << u"閣議決定"_s << QString();
     QTest::newRow("scanned upside down") << page(Layout::AcrossTurned, {u"新しい図書館が開館した"_s}) << u"図書館"_s
                                          << QString();
     QTest::newRow("mixed: a headline across, columns down")
