@@ -1,6 +1,7 @@
 #include "classtreestore.h"
 
 #include "classtreelog.h"
+#include "database/connection.h"
 #include "database/dberror.h"
 #include "database/query.h"
 #include "database/recordstore.h"
@@ -63,21 +64,26 @@ void SaveTreeTable(Connection& connection, const QList<ClassRow>& rows)
 
 void RenumberScrapLevNo(Connection& connection, const QList<ClassRow>& rows)
 {
-    // Rows already right are left alone, so a small change to a large collection writes little.
-    Query update(connection, QStringLiteral("UPDATE MEMO_IDX SET LevNo = ? WHERE a04 = ? AND a05 = ? AND a06 = ? "
-                                            "AND LevNo IS NOT ?"));
+    // Each class's number by its path, then one pass over the scraps in the order they are stored: looking the scraps
+    // up class by class visits the rows in a random order, which costs several times a pass on a large collection.
+    connection.execute(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS zettora_class_numbers (a04 TEXT, a05 TEXT, "
+                                      "a06 TEXT, LevNo INTEGER NOT NULL, PRIMARY KEY (a04, a05, a06))"));
+    connection.execute(QStringLiteral("DELETE FROM temp.zettora_class_numbers"));
+    Query number(connection, QStringLiteral("INSERT OR REPLACE INTO temp.zettora_class_numbers VALUES (?, ?, ?, ?)"));
     for (const ClassRow& row : rows) {
         // A class with no path (below the minor level) would take the scraps filed under the root.
         if (row.path.major.isEmpty())
             continue;
-        update.bind(1, qint64(row.ndMEMO))
-            .bind(2, row.path.major)
-            .bind(3, row.path.middle)
-            .bind(4, row.path.minor)
-            .bind(5, qint64(row.ndMEMO))
-            .run();
-        update.reset();
+        number.bind(1, row.path.major).bind(2, row.path.middle).bind(3, row.path.minor).bind(4, qint64(row.ndMEMO));
+        number.run();
+        number.reset();
     }
+    // Rows already right are left alone, so a small change to a large collection writes little. The unary + keeps
+    // SQLite from driving the update through the class index.
+    connection.execute(QStringLiteral(
+        "UPDATE main.MEMO_IDX SET LevNo = c.LevNo FROM temp.zettora_class_numbers AS c WHERE c.a04 = +MEMO_IDX.a04 "
+        "AND c.a05 = +MEMO_IDX.a05 AND c.a06 = +MEMO_IDX.a06 AND MEMO_IDX.LevNo IS NOT c.LevNo"));
+    connection.execute(QStringLiteral("DELETE FROM temp.zettora_class_numbers"));
 }
 
 void RenameInScraps(Connection& connection, const ClassPath& oldPath, const QString& newName, int level)
