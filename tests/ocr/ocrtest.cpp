@@ -12,6 +12,7 @@
 #include "ocr/recognition.h"
 #include "pictures/picturestore.h"
 #include "savededition/savededitionwriter.h"
+#include "search/bodyindex.h"
 #include "search/bodyindexer.h"
 #include "search/bodysearch.h"
 #include "testcollection.h"
@@ -286,6 +287,8 @@ void OcrTest::pictureWords_foundByBodySearch()
     f.attach(2, picture);
     QTRY_COMPARE_WITH_TIMEOUT(f.readRows(2), 1, kReadWithin);
     QCOMPARE(f.problemOf(2), QString());
+    // The text read is taken into the body index by its worker, not left to be compared row by row.
+    QTRY_COMPARE_WITH_TIMEOUT(BodyIndex::pendingCount(f.connection(), f.collection.indexSchema()), 0, kReadWithin);
     f.waitForIndex();
     QCOMPARE(f.listed(typed), DocNos{2});
     // Record view names the picture, and the word's boxes stand on the picture.
