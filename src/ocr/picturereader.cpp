@@ -116,6 +116,7 @@ void PictureReader::run()
     };
     qint64 seenVersion = -1;
     bool announced = true;
+    bool toldOtherVersion = false;
     if (m_job.startDelayMs > 0) {
         std::unique_lock lock(m_mutex);
         m_wakeUp.wait_for(lock, std::chrono::milliseconds(m_job.startDelayMs), [this] { return m_stop.load(); });
@@ -155,9 +156,20 @@ void PictureReader::run()
                     const std::optional<QByteArray> bytes = PictureText::bytesOf(*connection, picture);
                     if (!bytes)
                         continue;
-                    const Result<Recognition> reading = process.recognise(*bytes, wish);
+                    Result<Recognition> reading = process.recognise(*bytes, wish);
                     if (!reading && reading.failure().detail == QLatin1StringView(RecognitionProcess::kStopped))
                         break;
+                    if (reading && reading->engine != engine) {
+                        // A reader program of another version (an upgrade half done): its reading stands for this
+                        // version's, or the picture would be read again in every round without end.
+                        if (!toldOtherVersion)
+                            qCWarning(lcOcr)
+                                << "the picture reader reports" << reading->engine << "instead of" << engine;
+                        toldOtherVersion = true;
+                        Recognition kept = *reading;
+                        kept.engine = engine;
+                        reading = std::move(kept);
+                    }
                     if (!reading)
                         qCWarning(lcOcr) << "picture" << picture.rowid << "of set" << picture.skID
                                          << "skipped:" << reading.failure().why << reading.failure().detail;

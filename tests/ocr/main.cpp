@@ -18,6 +18,8 @@ int main(int argc, char* argv[])
                 std::abort();
             if (picture.contains(OcrTest::kHangMarker))
                 std::this_thread::sleep_for(std::chrono::hours(1));
+            if (picture.contains(OcrTest::kOtherVersionMarker))
+                qputenv("TESSDATA_PREFIX", qgetenv(OcrTest::kOtherDataVariable));
         });
     }
     return runTestClasses<QGuiApplication, OcrTest>(argc, argv);

@@ -393,12 +393,22 @@ void OcrTest::badPicture_skippedWithReasonAndWorkerGoesOn_data()
     QTest::newRow("hangs the engine") << plainPage() + kHangMarker << u"この画像の文字認識が終わりませんでした。"_s;
     QTest::newRow("noise") << noise() << QString();
     QTest::newRow("damaged row, no picture bytes") << QByteArray() << u"(no row)"_s;
+    QTest::newRow("read by a reader of another version")
+        << page(Layout::Across, {u"別の版の読み手"_s}) + kOtherVersionMarker << QString();
 }
 
 void OcrTest::badPicture_skippedWithReasonAndWorkerGoesOn()
 {
     QFETCH(QByteArray, picture);
     QFETCH(QString, reason);
+    // The data folder without one model: another engine version to the child that switches to it.
+    QTemporaryDir otherData;
+    const QDir data(Ocr::languageDataFolder());
+    for (const QString& name : data.entryList({u"*.traineddata"_s}, QDir::Files)) {
+        if (name != u"Japanese_vert.traineddata"_s)
+            QVERIFY(QFile::link(data.filePath(name), otherData.filePath(name)));
+    }
+    qputenv(kOtherDataVariable, QFile::encodeName(otherData.path()));
     OcrFixture f;
     if (reason == u"(no row)"_s) {
         auto connection = Connection::openExisting(f.path);
@@ -415,6 +425,8 @@ void OcrTest::badPicture_skippedWithReasonAndWorkerGoesOn()
     QTRY_VERIFY_WITH_TIMEOUT(f.readRows(1) == 1 || reason == u"(no row)"_s, kReadWithin);
     QCOMPARE(f.problemOf(1), reason);
     QCOMPARE(f.problemOf(2), QString());
+    // Nothing is left to be read again, round after round.
+    QCOMPARE(PictureText::pendingCount(f.connection(), Ocr::engineVersion()), 0);
     f.waitForIndex();
     QCOMPARE(f.listed(u"閣議決定"_s), DocNos{2});
     // The rows of the scraps are as they were.

@@ -9,6 +9,9 @@ public:
     static constexpr char kCrashMarker[] = "zettora-test-crash";
     // Bytes that make it never answer.
     static constexpr char kHangMarker[] = "zettora-test-hang";
+    // A picture carrying it is read by a child that reports another engine version, as a half-done upgrade would.
+    static constexpr char kOtherVersionMarker[] = "zettora-test-other-version";
+    static constexpr char kOtherDataVariable[] = "ZETTORA_TEST_OTHER_TESSDATA";
 
 private Q_SLOTS:
     void pictureWords_foundByBodySearch_data();
