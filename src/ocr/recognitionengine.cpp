@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QScopeGuard>
 #include <QtEndian>
 
 #include <algorithm>
@@ -54,12 +55,24 @@ struct Engine {
 };
 
 std::mutex engineMutex;
+// Every engine loaded, ended before the program leaves: the engines share their dictionaries through a cache that
+// is itself made on first use, so it is destroyed before them and the last engine's dictionaries would be lost.
+std::vector<Engine*> loadedEngines;
+
+void endEngines()
+{
+    const std::lock_guard lock(engineMutex);
+    for (Engine* engine : loadedEngines)
+        engine->api.End();
+    loadedEngines.clear();
+}
 
 Engine& loaded(Engine& instance, bool& tried, const char* languages)
 {
     if (!tried) {
         tried = true;
         instance.ready = instance.api.Init(nullptr, languages, tesseract::OEM_LSTM_ONLY) == 0;
+        loadedEngines.push_back(&instance);
         // Sauvola's local thresholds keep strokes whole on grey, soiled paper (7.3 % across against 8.9 % with Otsu).
         if (instance.ready)
             instance.api.SetVariable("thresholding_method", "2");
@@ -341,6 +354,7 @@ bool readFully(std::FILE* in, char* data, size_t size)
 
 int runRecognitionCommand(const std::function<void(const QByteArray&)>& beforeEach)
 {
+    const auto end = qScopeGuard(endEngines);
     for (;;) {
         char header[kFrameHeader];
         if (!readFully(stdin, header, sizeof header))
