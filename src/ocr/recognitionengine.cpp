@@ -52,6 +52,7 @@ QString dataFolder()
 struct Engine {
     tesseract::TessBaseAPI api;
     bool ready = false;
+    bool tried = false;
 };
 
 std::mutex engineMutex;
@@ -67,10 +68,10 @@ void endEngines()
     loadedEngines.clear();
 }
 
-Engine& loaded(Engine& instance, bool& tried, const char* languages)
+Engine& loaded(Engine& instance, const char* languages)
 {
-    if (!tried) {
-        tried = true;
+    if (!instance.tried) {
+        instance.tried = true;
         instance.ready = instance.api.Init(nullptr, languages, tesseract::OEM_LSTM_ONLY) == 0;
         loadedEngines.push_back(&instance);
         // Sauvola's local thresholds keep strokes whole on grey, soiled paper (7.3 % across against 8.9 % with Otsu).
@@ -85,32 +86,27 @@ Engine& loaded(Engine& instance, bool& tried, const char* languages)
 Engine& acrossEngine()
 {
     static Engine instance;
-    static bool tried = false;
-    return loaded(instance, tried, kAcross);
+    return loaded(instance, kAcross);
 }
 
 Engine& downEngine()
 {
     static Engine instance;
-    static bool tried = false;
     static Engine fallback;
-    static bool fallbackTried = false;
-    Engine& engine = loaded(instance, tried, kDown);
-    return engine.ready ? engine : loaded(fallback, fallbackTried, kDownFallback);
+    Engine& engine = loaded(instance, kDown);
+    return engine.ready ? engine : loaded(fallback, kDownFallback);
 }
 
 Engine& japaneseEngine()
 {
     static Engine instance;
-    static bool tried = false;
-    return loaded(instance, tried, kJapanese);
+    return loaded(instance, kJapanese);
 }
 
 Engine& englishEngine()
 {
     static Engine instance;
-    static bool tried = false;
-    return loaded(instance, tried, kEnglish);
+    return loaded(instance, kEnglish);
 }
 
 double latinShare(const QString& text)
