@@ -169,6 +169,17 @@ struct Directions {
     bool down = false;
 };
 
+// The block the iterator stands in is written top to bottom.
+bool isWrittenDown(const tesseract::PageIterator& it)
+{
+    tesseract::Orientation orientation{};
+    tesseract::WritingDirection direction{};
+    tesseract::TextlineOrder order{};
+    float deskew = 0;
+    it.Orientation(&orientation, &direction, &order, &deskew);
+    return direction == tesseract::WRITING_DIRECTION_TOP_TO_BOTTOM;
+}
+
 Directions directionsOf(Engine& engine, const QImage& gray)
 {
     setPage(engine.api, gray);
@@ -179,18 +190,44 @@ Directions directionsOf(Engine& engine, const QImage& gray)
     do {
         if (!PTIsTextType(it->BlockType()))
             continue;
-        tesseract::Orientation orientation{};
-        tesseract::WritingDirection direction{};
-        tesseract::TextlineOrder order{};
-        float deskew = 0;
-        it->Orientation(&orientation, &direction, &order, &deskew);
-        (direction == tesseract::WRITING_DIRECTION_TOP_TO_BOTTOM ? found.down : found.across) = true;
+        (isWrittenDown(*it) ? found.down : found.across) = true;
     } while (it->Next(tesseract::RIL_BLOCK));
     return found;
 }
 
 // Recognises what the engine was last given (setPage or directionsOf).
-Reading readSet(Engine& engine);
+Reading readSet(Engine& engine)
+{
+    tesseract::TessBaseAPI& api = engine.api;
+    Reading reading;
+    if (api.Recognize(nullptr) != 0) {
+        api.Clear();
+        return reading;
+    }
+    reading.confidence = api.MeanTextConf();
+    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+    bool vertical = false;
+    if (it && !it->Empty(tesseract::RIL_WORD)) {
+        do {
+            if (it->IsAtBeginningOf(tesseract::RIL_BLOCK))
+                vertical = isWrittenDown(*it);
+            if (it->IsAtBeginningOf(tesseract::RIL_PARA) && !reading.text.isEmpty() && !reading.text.endsWith(u'\n'))
+                reading.text += u'\n';
+            const std::unique_ptr<char[]> utf8(it->GetUTF8Text(tesseract::RIL_WORD));
+            const QString word = utf8 ? QString::fromUtf8(utf8.get()).trimmed() : QString();
+            // Every word is kept, however unsure: single kanji are often read right with low confidence.
+            if (word.isEmpty())
+                continue;
+            int left = 0, top = 0, right = 0, bottom = 0;
+            it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom);
+            reading.words.append({QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), word, vertical});
+            append(reading.text, word);
+        } while (it->Next(tesseract::RIL_WORD));
+    }
+    api.Clear();
+    reading.text = reading.text.trimmed();
+    return reading;
+}
 
 Reading read(Engine& engine, const QImage& gray)
 {
@@ -209,45 +246,6 @@ Reading readJapanese(const QImage& gray)
     if (!directions.across && downEngine().ready)
         return read(downEngine(), gray);
     return read(japaneseEngine(), gray);
-}
-
-Reading readSet(Engine& engine)
-{
-    tesseract::TessBaseAPI& api = engine.api;
-    Reading reading;
-    if (api.Recognize(nullptr) != 0) {
-        api.Clear();
-        return reading;
-    }
-    reading.confidence = api.MeanTextConf();
-    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
-    bool vertical = false;
-    if (it && !it->Empty(tesseract::RIL_WORD)) {
-        do {
-            if (it->IsAtBeginningOf(tesseract::RIL_BLOCK)) {
-                tesseract::Orientation orientation{};
-                tesseract::WritingDirection direction{};
-                tesseract::TextlineOrder order{};
-                float deskew = 0;
-                it->Orientation(&orientation, &direction, &order, &deskew);
-                vertical = direction == tesseract::WRITING_DIRECTION_TOP_TO_BOTTOM;
-            }
-            if (it->IsAtBeginningOf(tesseract::RIL_PARA) && !reading.text.isEmpty() && !reading.text.endsWith(u'\n'))
-                reading.text += u'\n';
-            const std::unique_ptr<char[]> utf8(it->GetUTF8Text(tesseract::RIL_WORD));
-            const QString word = utf8 ? QString::fromUtf8(utf8.get()).trimmed() : QString();
-            // Every word is kept, however unsure: single kanji are often read right with low confidence.
-            if (word.isEmpty())
-                continue;
-            int left = 0, top = 0, right = 0, bottom = 0;
-            it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom);
-            reading.words.append({QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), word, vertical});
-            append(reading.text, word);
-        } while (it->Next(tesseract::RIL_WORD));
-    }
-    api.Clear();
-    reading.text = reading.text.trimmed();
-    return reading;
 }
 
 uchar med3(uchar a, uchar b, uchar c)
