@@ -10,13 +10,6 @@ extern "C" const char* __asan_default_options()
 {
     return "new_delete_type_mismatch=0";
 }
-
-// Libraries stay loaded to the end: a leak of a driver the engine unloaded at exit was reported from an unnamed
-// module, which no suppression can name, and failed the run now and then.
-extern "C" int dlclose(void*)
-{
-    return 0;
-}
 #endif
 
 int main(int argc, char* argv[])
