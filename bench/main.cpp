@@ -7,6 +7,7 @@
 #include "database/opening.h"
 #include "database/query.h"
 #include "database/resultset.h"
+#include "ocr/recognitionprocess.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -175,6 +176,11 @@ int runBench(const QCommandLineParser& parser, const GeneratorOptions& options, 
 
 int main(int argc, char* argv[])
 {
+    // The bench reads pictures through a child, as the program does; the child is the bench itself.
+    if (Ocr::isRecognitionCommand(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return Ocr::runRecognitionCommand();
+    }
     // Operations that build windows need a platform, but the bench must run without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -32,10 +32,10 @@ QString engineVersion()
         const QFileInfo file(QDir(dataFolder()).filePath(QLatin1StringView(language) + QStringLiteral(".traineddata")));
         data += u' ' + QLatin1StringView(language) + u':' + QString::number(file.size());
     }
-    // The version the program was built with, so the window need not load the engine to know it; "reading 3" is one
-    // model per direction where the page has one, specks taken out, wider thresholds, English for Latin text only, so
-    // pictures read before are read again.
-    return QStringLiteral("tesseract " ZETTORA_TESSERACT_VERSION) + data + QStringLiteral(" reading 3");
+    // The version the program was built with, so the window need not load the engine to know it; "reading 4" is one
+    // model per direction where the page has one, specks taken out, wider thresholds, English for Latin text only,
+    // pages straightened, so pictures read before are read again.
+    return QStringLiteral("tesseract " ZETTORA_TESSERACT_VERSION) + data + QStringLiteral(" reading 4");
 }
 
 QByteArray frame(const QByteArray& payload)

@@ -23,6 +23,7 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
+#include <QPolygonF>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -40,8 +41,18 @@ constexpr int kTextPixels = 48;
 constexpr int kLineStep = 90;
 constexpr int kDotsPerMeter = 11811; // 300 dpi
 
-// AcrossSpecked: lines across on a scan of a page's size, dark specks all over it.
-enum class Layout { Across, Down, AcrossTurned, Mixed, AcrossSpecked };
+// AcrossSpecked: lines across on a scan of a page's size, dark specks all over it. AcrossAskew: lines across, the
+// picture turned by kAskewDegrees about its centre, as a clipping photographed askew.
+enum class Layout { Across, Down, AcrossTurned, Mixed, AcrossSpecked, AcrossAskew };
+constexpr double kAskewDegrees = 4;
+
+QTransform turnedAbout(QSize size, double degrees)
+{
+    return QTransform()
+        .translate(size.width() / 2.0, size.height() / 2.0)
+        .rotate(degrees)
+        .translate(-size.width() / 2.0, -size.height() / 2.0);
+}
 
 void drawAcross(QPainter& painter, const QStringList& lines, int top)
 {
@@ -93,6 +104,15 @@ QByteArray page(Layout layout, const QStringList& lines)
     }
     if (layout == Layout::AcrossTurned)
         image = image.transformed(QTransform().rotate(180));
+    if (layout == Layout::AcrossAskew) {
+        QImage askew(image.size(), QImage::Format_Grayscale8);
+        askew.fill(255);
+        QPainter painter(&askew);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setTransform(turnedAbout(image.size(), kAskewDegrees));
+        painter.drawImage(0, 0, image);
+        image = askew;
+    }
     if (layout == Layout::AcrossSpecked) {
         QImage scan(std::max(1200, image.width() + 200), 1100, QImage::Format_Grayscale8);
         scan.fill(255);
@@ -114,6 +134,15 @@ QByteArray page(Layout layout, const QStringList& lines)
     writer.setQuality(90);
     writer.write(image);
     return bytes;
+}
+
+// Where the line-th line across stands on an AcrossAskew page of these lines.
+QPolygonF askewLine(const QStringList& lines, int line)
+{
+    const QSize size = QImage::fromData(page(Layout::AcrossAskew, lines)).size();
+    const QRectF upright(60, kLineStep * (line + 1) - kTextPixels, lines.at(line).size() * kTextPixels,
+                         kTextPixels + 8);
+    return turnedAbout(size, kAskewDegrees).map(QPolygonF(upright));
 }
 
 QByteArray plainPage()
@@ -243,24 +272,33 @@ void OcrTest::pictureWords_foundByBodySearch_data()
 {
     QTest::addColumn<QByteArray>("picture");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("lacking"); // a model the engine's data folder has not
+    QTest::addColumn<QString>("lacking");  // a model the engine's data folder has not
+    QTest::addColumn<QPolygonF>("wordOn"); // where the word's boxes must stand, when it is known
 
     QTest::newRow("across") << page(Layout::Across, {u"政府は来年度の予算案を閣議決定した"_s}) << u"閣議決定"_s
-                            << QString();
-    QTest::newRow("down, a newspaper column")
-        << page(Layout::Down, {u"地方への交付金を増やす"_s, u"見通しとなった"_s}) << u"交付金"_s << QString();
+                            << QString() << QPolygonF();
+    QTest::newRow("down, a newspaper column") << page(Layout::Down, {u"地方への交付金を増やす"_s, u"見通しとなった"_s})
+                                              << u"交付金"_s << QString() << QPolygonF();
     QTest::newRow("down, without the script's model")
-        << page(Layout::Down, {u"地方への交付金を増やす"_s, u"見通しとなった"_s}) << u"交付金"_s << u"Japanese_vert"_s;
+        << page(Layout::Down, {u"地方への交付金を増やす"_s, u"見通しとなった"_s}) << u"交付金"_s << u"Japanese_vert"_s
+        << QPolygonF();
     QTest::newRow("a scan with specks") << page(Layout::AcrossSpecked, {u"政府は来年度の予算案を閣議決定した"_s})
-                                        << u"閣議決定"_s << QString();
+                                        << u"閣議決定"_s << QString() << QPolygonF();
     QTest::newRow("scanned upside down") << page(Layout::AcrossTurned, {u"新しい図書館が開館した"_s}) << u"図書館"_s
-                                         << QString();
+                                         << QString() << QPolygonF();
     QTest::newRow("mixed: a headline across, columns down")
         << page(Layout::Mixed, {u"新しい図書館が開館した"_s, u"地方への交付金を増やす"_s, u"見通しとなった"_s})
-        << u"図書館 交付金"_s << QString();
+        << u"図書館 交付金"_s << QString() << QPolygonF();
     QTest::newRow("English, any case") << page(Layout::Across, {u"The budget was approved"_s}) << u"BUDGET"_s
-                                       << QString();
-    QTest::newRow("a picture word with a body word") << plainPage() << u"閣議 本文2"_s << QString();
+                                       << QString() << QPolygonF();
+    QTest::newRow("a picture word with a body word") << plainPage() << u"閣議 本文2"_s << QString() << QPolygonF();
+    const QStringList askew{u"政府は十日の閣議で来年度予算案を決定し、駅前の新しい市立図書館"_s,
+                            u"過去最大となり、社会保障費の伸びが続いている。地方自治体へ"_s,
+                            u"の交付金も増額される見通しだ。財務省によると、税収は前年度"_s,
+                            u"を上回る見込みで、新たな国債の発行額は三年ぶりに減る。一方"_s,
+                            u"、防衛費は大幅に増え、子育て支援の財源をどう確保するかが焦点"_s};
+    QTest::newRow("photographed askew") << page(Layout::AcrossAskew, askew) << u"図書館"_s << QString()
+                                        << askewLine(askew, 0);
 }
 
 void OcrTest::pictureWords_foundByBodySearch()
@@ -268,6 +306,7 @@ void OcrTest::pictureWords_foundByBodySearch()
     QFETCH(QByteArray, picture);
     QFETCH(QString, typed);
     QFETCH(QString, lacking);
+    QFETCH(QPolygonF, wordOn);
     // A data folder of links to every model but the one lacking, for the child that reads the pictures.
     const QByteArray dataFolder = qgetenv("TESSDATA_PREFIX");
     const auto restore = qScopeGuard([&] { qputenv("TESSDATA_PREFIX", dataFolder); });
@@ -297,8 +336,13 @@ void OcrTest::pictureWords_foundByBodySearch()
     const QList<QRect> boxes =
         PictureText::boxesOf(PictureText::ofPicture(f.connection(), holding->rowid)->words, {holding->word});
     QVERIFY(!boxes.isEmpty());
-    for (const QRect& box : boxes)
+    for (const QRect& box : boxes) {
         QVERIFY(QRect(QPoint(), QImage::fromData(picture).size()).contains(box));
+        QVERIFY2(
+            wordOn.isEmpty() || wordOn.containsPoint(QRectF(box).center(), Qt::OddEvenFill),
+            qPrintable(
+                u"a box off the word: %1,%2 %3x%4"_s.arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())));
+    }
 }
 
 void OcrTest::removal_takesThePictureTextWithIt_data()
