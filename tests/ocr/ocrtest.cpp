@@ -44,7 +44,7 @@ constexpr int kDotsPerMeter = 11811; // 300 dpi
 // AcrossSpecked: lines across on a scan of a page's size, dark specks all over it. AcrossAskew: lines across, the
 // picture turned by kAskewDegrees about its centre, as a clipping photographed askew.
 enum class Layout { Across, Down, AcrossTurned, Mixed, AcrossSpecked, AcrossAskew };
-constexpr double kAskewDegrees = 4;
+constexpr double kAskewDegrees = 3;
 
 QTransform turnedAbout(QSize size, double degrees)
 {
@@ -292,13 +292,16 @@ void OcrTest::pictureWords_foundByBodySearch_data()
     QTest::newRow("English, any case") << page(Layout::Across, {u"The budget was approved"_s}) << u"BUDGET"_s
                                        << QString() << QPolygonF();
     QTest::newRow("a picture word with a body word") << plainPage() << u"閣議 本文2"_s << QString() << QPolygonF();
-    const QStringList askew{u"政府は十日の閣議で来年度予算案を決定し、駅前の新しい市立図書館"_s,
+    const QStringList askew{u"政府は十日の閣議で来年度予算案を決定した。一般会計の総額は"_s,
                             u"過去最大となり、社会保障費の伸びが続いている。地方自治体へ"_s,
                             u"の交付金も増額される見通しだ。財務省によると、税収は前年度"_s,
                             u"を上回る見込みで、新たな国債の発行額は三年ぶりに減る。一方"_s,
-                            u"、防衛費は大幅に増え、子育て支援の財源をどう確保するかが焦点"_s};
+                            u"、防衛費は大幅に増え、子育て支援の財源をどう確保するかが国"_s,
+                            u"会の焦点になりそうだ。野党は歳出の中身が不透明だとして追及"_s,
+                            u"する構えを見せている。経済団体は賃上げの流れを止めないよう"_s,
+                            u"求めた。駅前に建てられることになったのは、新しい市立図書館"_s};
     QTest::newRow("photographed askew") << page(Layout::AcrossAskew, askew) << u"図書館"_s << QString()
-                                        << askewLine(askew, 0);
+                                        << askewLine(askew, 7);
 }
 
 void OcrTest::pictureWords_foundByBodySearch()
