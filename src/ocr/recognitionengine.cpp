@@ -205,6 +205,93 @@ Directions directionsOf(Engine& engine, const QImage& gray)
     return found;
 }
 
+// Characters on a line: the engine's own boxes for them drift by up to a character along a line of Japanese, so the
+// words' boxes are taken from the ink when it falls into as many character cells as the line has characters.
+struct LineWords {
+    QRect box;
+    bool vertical = false;
+    qsizetype first = 0; // into the reading's words
+};
+
+qsizetype characterCount(const QString& text)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!text.at(i).isLowSurrogate() && !text.at(i).isSpace())
+            ++count;
+    }
+    return count;
+}
+
+// Runs of ink across the line (down it, for a column), narrow ones joined while together they stay within a
+// character's square: the strokes of い or 川 are one character, っ and た are two.
+QList<std::pair<int, int>> characterCells(PIX* binary, const QRect& line, bool vertical)
+{
+    const int along = vertical ? line.height() : line.width();
+    const int across = vertical ? line.width() : line.height();
+    std::vector<int> ink(static_cast<std::size_t>(std::max(along, 0)), 0);
+    const l_uint32* data = pixGetData(binary);
+    const int wordsPerLine = pixGetWpl(binary);
+    const int width = int(pixGetWidth(binary));
+    const int height = int(pixGetHeight(binary));
+    for (int y = std::max(line.top(), 0); y <= std::min(line.bottom(), height - 1); ++y) {
+        const l_uint32* row = data + std::ptrdiff_t(y) * wordsPerLine;
+        for (int x = std::max(line.left(), 0); x <= std::min(line.right(), width - 1); ++x) {
+            if (GET_DATA_BIT(row, x))
+                ++ink[static_cast<std::size_t>(vertical ? y - line.top() : x - line.left())];
+        }
+    }
+    // A speck is no character: less ink than a 100th of the character's square.
+    const int leastInk = std::max(2, across * across / 100);
+    QList<std::pair<int, int>> cells;
+    int start = -1;
+    int inRun = 0;
+    for (int i = 0; i <= along; ++i) {
+        const int here = i < along ? ink[static_cast<std::size_t>(i)] : 0;
+        if (here > 0) {
+            if (start < 0)
+                start = i;
+            inRun += here;
+            continue;
+        }
+        if (start < 0)
+            continue;
+        if (inRun >= leastInk) {
+            if (!cells.isEmpty() && i - cells.back().first <= across * 11 / 10 &&
+                (cells.back().second - cells.back().first < across * 6 / 10 || i - start < across * 6 / 10))
+                cells.back().second = i;
+            else
+                cells.append({start, i});
+        }
+        start = -1;
+        inRun = 0;
+    }
+    return cells;
+}
+
+void reboxLine(PIX* binary, const LineWords& line, QList<RecognisedWord>& words)
+{
+    if (!binary || line.first >= words.size())
+        return;
+    qsizetype characters = 0;
+    for (qsizetype w = line.first; w < words.size(); ++w)
+        characters += characterCount(words.at(w).text);
+    const QList<std::pair<int, int>> cells = characterCells(binary, line.box, line.vertical);
+    if (cells.size() != characters)
+        return;
+    qsizetype cell = 0;
+    for (qsizetype w = line.first; w < words.size(); ++w) {
+        const qsizetype count = characterCount(words.at(w).text);
+        if (count == 0)
+            continue;
+        const int from = cells.at(cell).first;
+        const int to = cells.at(cell + count - 1).second;
+        cell += count;
+        words[w].box = line.vertical ? QRect(line.box.left(), line.box.top() + from, line.box.width(), to - from)
+                                     : QRect(line.box.left() + from, line.box.top(), to - from, line.box.height());
+    }
+}
+
 // Recognises what the engine was last given (setPage or directionsOf).
 Reading readSet(Engine& engine)
 {
@@ -216,11 +303,19 @@ Reading readSet(Engine& engine)
     }
     reading.confidence = api.MeanTextConf();
     std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+    PIX* binary = api.GetThresholdedImage();
     bool vertical = false;
+    LineWords line;
     if (it && !it->Empty(tesseract::RIL_WORD)) {
         do {
             if (it->IsAtBeginningOf(tesseract::RIL_BLOCK))
                 vertical = isWrittenDown(*it);
+            if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
+                reboxLine(binary, line, reading.words);
+                int left = 0, top = 0, right = 0, bottom = 0;
+                it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom);
+                line = {QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), vertical, reading.words.size()};
+            }
             if (it->IsAtBeginningOf(tesseract::RIL_PARA) && !reading.text.isEmpty() && !reading.text.endsWith(u'\n'))
                 reading.text += u'\n';
             const std::unique_ptr<char[]> utf8(it->GetUTF8Text(tesseract::RIL_WORD));
@@ -233,7 +328,9 @@ Reading readSet(Engine& engine)
             reading.words.append({QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), word, vertical});
             append(reading.text, word);
         } while (it->Next(tesseract::RIL_WORD));
+        reboxLine(binary, line, reading.words);
     }
+    pixDestroy(&binary);
     api.Clear();
     reading.text = reading.text.trimmed();
     return reading;

@@ -136,13 +136,15 @@ QByteArray page(Layout layout, const QStringList& lines)
     return bytes;
 }
 
-// Where the line-th line across stands on an AcrossAskew page of these lines.
-QPolygonF askewLine(const QStringList& lines, int line)
+// Where the characters from..from+count of the line-th line stand on an AcrossAskew page of these lines, with a few
+// pixels' margin.
+QPolygonF askewCharacters(const QStringList& lines, int line, int from, int count)
 {
+    constexpr int kMargin = 6;
     const QSize size = QImage::fromData(page(Layout::AcrossAskew, lines)).size();
-    const QRectF upright(60, kLineStep * (line + 1) - kTextPixels, lines.at(line).size() * kTextPixels,
+    const QRectF upright(60 + from * kTextPixels, kLineStep * (line + 1) - kTextPixels, count * kTextPixels,
                          kTextPixels + 8);
-    return turnedAbout(size, kAskewDegrees).map(QPolygonF(upright));
+    return turnedAbout(size, kAskewDegrees).map(QPolygonF(upright.adjusted(-kMargin, -kMargin, kMargin, kMargin)));
 }
 
 QByteArray plainPage()
@@ -273,7 +275,7 @@ void OcrTest::pictureWords_foundByBodySearch_data()
     QTest::addColumn<QByteArray>("picture");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("lacking");  // a model the engine's data folder has not
-    QTest::addColumn<QPolygonF>("wordOn"); // where the word's boxes must stand, when it is known
+    QTest::addColumn<QPolygonF>("wordOn"); // what the word's boxes must stand within, when it is known
 
     QTest::newRow("across") << page(Layout::Across, {u"政府は来年度の予算案を閣議決定した"_s}) << u"閣議決定"_s
                             << QString() << QPolygonF();
@@ -299,9 +301,9 @@ void OcrTest::pictureWords_foundByBodySearch_data()
                             u"、防衛費は大幅に増え、子育て支援の財源をどう確保するかが国"_s,
                             u"会の焦点になりそうだ。野党は歳出の中身が不透明だとして追及"_s,
                             u"する構えを見せている。経済団体は賃上げの流れを止めないよう"_s,
-                            u"求めた。駅前に建てられることになったのは、新しい市立図書館"_s};
+                            u"求めた。駅前には新しい市立図書館が建てられることになった。"_s};
     QTest::newRow("photographed askew") << page(Layout::AcrossAskew, askew) << u"図書館"_s << QString()
-                                        << askewLine(askew, 7);
+                                        << askewCharacters(askew, 7, int(askew.at(7).indexOf(u"図書館"_s)), 3);
 }
 
 void OcrTest::pictureWords_foundByBodySearch()
