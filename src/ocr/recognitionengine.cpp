@@ -392,6 +392,8 @@ QImage withoutSpecks(const QImage& gray)
 PIX* pixOf(const QImage& gray)
 {
     PIX* pix = pixCreate(gray.width(), gray.height(), 8);
+    if (!pix)
+        return nullptr;
     l_uint32* data = pixGetData(pix);
     const int wordsPerLine = pixGetWpl(pix);
     for (int y = 0; y < gray.height(); ++y) {
@@ -428,6 +430,8 @@ struct Straightened {
 Straightened straightened(const QImage& gray)
 {
     PIX* pix = pixOf(gray);
+    if (!pix)
+        return {gray, 0};
     PIX* binary = nullptr;
     // One threshold for the whole page (Otsu's): the skew is found on a rough black and white copy.
     pixOtsuAdaptiveThreshold(pix, std::max(16, gray.width()), std::max(16, gray.height()), 0, 0, 0.0f, nullptr,
