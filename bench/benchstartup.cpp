@@ -95,8 +95,12 @@ Start startOnce(const QString& program, bool waitForPage)
         start.pageKb = residentTreeKb(process.processId());
         start.pageOwnKb = residentKb(process.processId());
     }
-    process.kill();
-    process.waitForFinished();
+    // Ended as a shutdown ends it, so the next start finds no lock left behind, as after a quit.
+    process.terminate();
+    if (!process.waitForFinished(kLineTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+    }
     return start;
 }
 

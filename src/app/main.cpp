@@ -8,6 +8,7 @@
 #include "legacyimport/importcommand.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/startupoptions.h"
+#include "quitonsignal.h"
 #include "speech/characterspeech.h"
 #include "startupreport.h"
 #include "web/enginewebpane.h"
@@ -84,6 +85,7 @@ int main(int argc, char* argv[])
     CharacterSpeech speech;
     MainWindow window(session, collection, dialogs, desktop, web, speech, options);
     reportStartup(window, *web);
+    const QuitOnSignal quitOnSignal(window);
     window.show();
     const int code = QApplication::exec();
     fontconfigLoad.join();

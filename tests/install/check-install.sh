@@ -105,9 +105,21 @@ if ! grep -qx page "$work/run.out"; then
 elif ! awk -v m="$prefix/$libdir/zettora/zettora_webengine.so" '$6 == m {found = 1} END {exit !found}' "/proc/$pid/maps"; then
     fail "the installed program loaded another web engine module: $(grep zettora_webengine "/proc/$pid/maps" | head -1)"
 fi
-kill "$pid" 2>/dev/null
-wait "$pid" 2>/dev/null
+# A shutdown's SIGTERM closes it as its menu's 終了 does: a clean exit, the collection's lock gone.
+kill -TERM "$pid" 2>/dev/null
+for _ in $(seq 30); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 1
+done
+if kill -0 "$pid" 2>/dev/null; then
+    fail "the installed program did not end on SIGTERM"
+    kill -KILL "$pid"
+fi
+wait "$pid"
+status=$?
 pid=""
+[ "$status" -eq 0 ] || fail "the installed program ended on SIGTERM with status $status"
+[ ! -e "$work/.new.mdb.lock" ] || fail "the installed program left its lock on SIGTERM"
 
 [ "$failures" -eq 0 ] && echo "install check: all passed" && exit 0
 echo "install check: $failures failed"
