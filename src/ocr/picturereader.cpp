@@ -166,9 +166,7 @@ void PictureReader::run()
                             qCWarning(lcOcr)
                                 << "the picture reader reports" << reading->engine << "instead of" << engine;
                         toldOtherVersion = true;
-                        Recognition kept = *reading;
-                        kept.engine = engine;
-                        reading = std::move(kept);
+                        reading->engine = engine;
                     }
                     if (!reading)
                         qCWarning(lcOcr) << "picture" << picture.rowid << "of set" << picture.skID

@@ -46,11 +46,11 @@ constexpr int kAssumedDpi = 300;
 // A page is straightened when its lines' skew is found this surely (the ratio of the best alignment's score to the
 // worst's), and by at least this much: below it a line of 45 characters drifts less than a tenth of a character.
 constexpr float kSkewSure = 3.0f;
+constexpr float kLeastSkewDegrees = 0.1f;
 // Or this surely both ways with the two angles this near: a photographed clipping of eight lines is found turned
 // 2.98 degrees at 2.88 across and 3.08 at 1.57 down; photographs without text disagree by a degree or more.
 constexpr float kSkewSureBothWays = 1.5f;
 constexpr float kSkewBothWaysAgree = 0.25f;
-constexpr float kLeastSkewDegrees = 0.1f;
 
 const QString kCannotRead = QStringLiteral("画像の文字を認識できませんでした。");
 
@@ -525,16 +525,13 @@ Result<Recognition> recognise(const QByteArray& bytes)
                 reading = std::move(other);
         }
     }
-    if (turned) {
-        for (RecognisedWord& word : reading.words)
-            word.box = QRect(gray.width() - 1 - word.box.right(), gray.height() - 1 - word.box.bottom(),
-                             word.box.width(), word.box.height());
-    }
-    if (skew != 0) {
-        // Boxes stand on the picture as it was given, not on the page straightened.
+    if (turned || skew != 0) {
+        // Boxes stand on the picture as it was given: turned back over, then back by the skew, both about its centre.
         const QPointF centre(gray.width() / 2.0, gray.height() / 2.0);
-        const QTransform back =
-            QTransform().translate(centre.x(), centre.y()).rotate(-skew).translate(-centre.x(), -centre.y());
+        const QTransform back = QTransform()
+                                    .translate(centre.x(), centre.y())
+                                    .rotate((turned ? 180 : 0) - skew)
+                                    .translate(-centre.x(), -centre.y());
         for (RecognisedWord& word : reading.words)
             word.box = back.mapRect(word.box) & gray.rect();
     }
