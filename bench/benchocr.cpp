@@ -94,17 +94,40 @@ QByteArray newspaperPage(bool down, const QString& article, quint32 seed)
     return bytes;
 }
 
+// A photographed clipping of a few lines, as most pictures of scraps are.
+QByteArray clippingPicture()
+{
+    QImage clipping(1600, 1200, QImage::Format_Grayscale8);
+    clipping.fill(255);
+    {
+        QPainter painter(&clipping);
+        QFont font(QStringLiteral("IPAGothic"));
+        font.setPixelSize(40);
+        painter.setFont(font);
+        const QStringList lines = linesOf(kArticle.left(240), 30);
+        for (int i = 0; i < lines.size(); ++i)
+            painter.drawText(80, 120 + i * 70, lines.at(i));
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    clipping.save(&buffer, "JPG");
+    return bytes;
+}
+
 // Pages are read as the program reads them: by a child on one core (the engine's thread count is fixed when its
-// library loads, so the bench's own process, started with every core, would measure another engine).
+// library loads, so the bench's own process, started with every core, would measure another engine). The child
+// loads its models on a clipping before anything is timed.
 RecognitionProcess& child()
 {
     static RecognitionProcess process(QCoreApplication::applicationFilePath(), kPageTimeoutMs);
+    static const bool warm = [] {
+        if (const Result<Recognition> reading = process.recognise(clippingPicture(), {}); !reading)
+            throw std::runtime_error(reading.failure().detail.toStdString());
+        return true;
+    }();
+    Q_UNUSED(warm);
     return process;
-}
-
-Result<Recognition> readThroughChild(const QByteArray& bytes)
-{
-    return child().recognise(bytes, {});
 }
 
 QString withoutBlanks(QString text)
@@ -150,9 +173,10 @@ PageReading readPage(bool down, int number)
 {
     const QString article = articleFrom(number);
     const QByteArray page = newspaperPage(down, article, 20261208U + quint32(number));
+    RecognitionProcess& reader = child();
     QElapsedTimer timer;
     timer.start();
-    const Result<Recognition> reading = readThroughChild(page);
+    const Result<Recognition> reading = reader.recognise(page, {});
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     if (!reading)
         throw std::runtime_error(reading.failure().detail.toStdString());
@@ -161,32 +185,8 @@ PageReading readPage(bool down, int number)
     return {double(editDistance(withoutBlanks(reading->text), known)) / double(known.size()), ms};
 }
 
-// A photographed clipping of a few lines, as most pictures of scraps are.
-QByteArray clippingPicture()
-{
-    QImage clipping(1600, 1200, QImage::Format_Grayscale8);
-    clipping.fill(255);
-    {
-        QPainter painter(&clipping);
-        QFont font(QStringLiteral("IPAGothic"));
-        font.setPixelSize(40);
-        painter.setFont(font);
-        const QStringList lines = linesOf(kArticle.left(240), 30);
-        for (int i = 0; i < lines.size(); ++i)
-            painter.drawText(80, 120 + i * 70, lines.at(i));
-    }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    clipping.save(&buffer, "JPG");
-    return bytes;
-}
-
 QString accuracyLine(BenchContext&)
 {
-    // The child loads its models before the first page is timed.
-    if (const Result<Recognition> warm = readThroughChild(clippingPicture()); !warm)
-        throw std::runtime_error(warm.failure().detail.toStdString());
     PageReading across;
     PageReading down;
     for (int page = 0; page < kPagesPerDirection; ++page) {
@@ -207,12 +207,13 @@ QString accuracyLine(BenchContext&)
 QString pictureLine(BenchContext&)
 {
     const QByteArray bytes = clippingPicture();
+    RecognitionProcess& reader = child();
     std::vector<double> times;
     qsizetype characters = 0;
     for (int run = 0; run < kPictureRuns; ++run) {
         QElapsedTimer timer;
         timer.start();
-        const Result<Recognition> reading = readThroughChild(bytes);
+        const Result<Recognition> reading = reader.recognise(bytes, {});
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
         if (!reading)
             throw std::runtime_error(reading.failure().detail.toStdString());
