@@ -136,12 +136,11 @@ QByteArray page(Layout layout, const QStringList& lines)
     return bytes;
 }
 
-// Where the characters from..from+count of the line-th line stand on an AcrossAskew page of these lines, with a few
+// Where the characters from..from+count of the line-th line stand on an AcrossAskew page of this size, with a few
 // pixels' margin.
-QPolygonF askewCharacters(const QStringList& lines, int line, int from, int count)
+QPolygonF askewCharacters(QSize size, int line, int from, int count)
 {
     constexpr int kMargin = 6;
-    const QSize size = QImage::fromData(page(Layout::AcrossAskew, lines)).size();
     const QRectF upright(60 + from * kTextPixels, kLineStep * (line + 1) - kTextPixels, count * kTextPixels,
                          kTextPixels + 8);
     return turnedAbout(size, kAskewDegrees).map(QPolygonF(upright.adjusted(-kMargin, -kMargin, kMargin, kMargin)));
@@ -302,8 +301,10 @@ void OcrTest::pictureWords_foundByBodySearch_data()
                             u"会の焦点になりそうだ。野党は歳出の中身が不透明だとして追及"_s,
                             u"する構えを見せている。経済団体は賃上げの流れを止めないよう"_s,
                             u"求めた。駅前には新しい市立図書館が建てられることになった。"_s};
-    QTest::newRow("photographed askew") << page(Layout::AcrossAskew, askew) << u"図書館"_s << QString()
-                                        << askewCharacters(askew, 7, int(askew.at(7).indexOf(u"図書館"_s)), 3);
+    const QByteArray askewPage = page(Layout::AcrossAskew, askew);
+    QTest::newRow("photographed askew") << askewPage << u"図書館"_s << QString()
+                                        << askewCharacters(QImage::fromData(askewPage).size(), 7,
+                                                           int(askew.at(7).indexOf(u"図書館"_s)), 3);
 }
 
 void OcrTest::pictureWords_foundByBodySearch()
