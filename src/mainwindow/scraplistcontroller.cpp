@@ -162,6 +162,7 @@ void ScrapListController::runSearch(const ResultSource& source)
 void ScrapListController::runBodySearch(const QString& typed)
 {
     const QStringList words = parseBodySearch(typed);
+    QStringList rarestFirst = words;
     Connection* connection = m_session.connection();
     if (words.isEmpty() || !connection)
         return;
@@ -174,6 +175,8 @@ void ScrapListController::runBodySearch(const QString& typed)
             indexed = BodyIndex::isInstalled(*connection, schema);
             picturesIndexed = indexed && BodyIndex::hasPictureTable(*connection, schema);
             waiting = indexed ? BodyIndex::pendingCount(*connection, schema) : 0;
+            if (indexed)
+                rarestFirst = rarestWordFirst(*connection, schema, words);
         } catch (const DbError& e) {
             qCWarning(lcMainWindow) << "cannot read the body index:" << e.message();
         }
@@ -196,7 +199,7 @@ void ScrapListController::runBodySearch(const QString& typed)
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot look for the sources:" << e.message();
     }
-    runSearch(BuildBodySearchQuery(words, way, schema, waiting == 0, pictureText, sources, picturesIndexed));
+    runSearch(BuildBodySearchQuery(rarestFirst, way, schema, waiting == 0, pictureText, sources, picturesIndexed));
     if (!m_session.resultSet() && indexed) {
         // An index damaged since it was checked: this search reads every body, and the worker makes it anew.
         qCWarning(lcMainWindow) << "the body index cannot be read; searching every body";

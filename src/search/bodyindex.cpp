@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -558,6 +559,78 @@ private:
 
 } // namespace
 
+namespace {
+
+constexpr char kIndexHoldsFunction[] = "zettora_index_holds";
+
+// The statement reading the rowids of one of the index's tables that match an expression; empty for a name that is
+// not "schema.table" with one of those tables.
+std::string matchingRowidsSql(std::string_view qualifiedTable)
+{
+    const size_t dot = qualifiedTable.find('.');
+    if (dot == std::string_view::npos)
+        return {};
+    const std::string_view schema = qualifiedTable.substr(0, dot);
+    const std::string_view table = qualifiedTable.substr(dot + 1);
+    const auto plain = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    };
+    if (schema.empty() || !std::ranges::all_of(schema, plain) ||
+        std::ranges::find(kFullTextTables, table) == kFullTextTables.end())
+        return {};
+    const std::string name(table);
+    return "SELECT rowid FROM \"" + std::string(schema) + "\".\"" + name + "\" WHERE \"" + name + "\" MATCH ?";
+}
+
+void freeRowids(void* rowids)
+{
+    delete static_cast<std::vector<sqlite3_int64>*>(rowids);
+}
+
+// zettora_index_holds('schema.table', expression, id): 1 when id is among the rowids of the index table that match
+// expression. They are read once per statement into a sorted list: SQLite's own list for an IN of tens of thousands of
+// rowids costs several times more to build.
+void indexHolds(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    auto* rowids = static_cast<std::vector<sqlite3_int64>*>(sqlite3_get_auxdata(context, 1));
+    if (!rowids) {
+        const auto* table = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
+        const std::string sql = matchingRowidsSql(table ? std::string_view(table) : std::string_view());
+        if (sql.empty()) {
+            sqlite3_result_error(context, "zettora_index_holds: not a table of the body index", -1);
+            return;
+        }
+        sqlite3* handle = sqlite3_context_db_handle(context);
+        sqlite3_stmt* statement = nullptr;
+        int rc = sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr);
+        auto found = std::make_unique<std::vector<sqlite3_int64>>();
+        if (rc == SQLITE_OK)
+            rc = sqlite3_bind_value(statement, 1, arguments[1]);
+        while (rc == SQLITE_OK && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            found->push_back(sqlite3_column_int64(statement, 0));
+            rc = SQLITE_OK;
+        }
+        sqlite3_finalize(statement);
+        if (rc != SQLITE_DONE) {
+            sqlite3_result_error(context, sqlite3_errmsg(handle), -1);
+            sqlite3_result_error_code(context, rc);
+            return;
+        }
+        if (!std::ranges::is_sorted(*found))
+            std::ranges::sort(*found);
+        sqlite3_set_auxdata(context, 1, found.release(), freeRowids);
+        rowids = static_cast<std::vector<sqlite3_int64>*>(sqlite3_get_auxdata(context, 1));
+        if (!rowids) {
+            sqlite3_result_error_nomem(context);
+            return;
+        }
+    }
+    sqlite3_result_int(context, sqlite3_value_type(arguments[2]) == SQLITE_INTEGER &&
+                                    std::ranges::binary_search(*rowids, sqlite3_value_int64(arguments[2])));
+}
+
+} // namespace
+
 void registerFunctions(Connection& connection)
 {
     sqlite3* handle = connection.handle();
@@ -569,6 +642,9 @@ void registerFunctions(Connection& connection)
         rc = sqlite3_create_function_v2(handle, kContainsFunction, 2,
                                         SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, contains,
                                         nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(handle, kIndexHoldsFunction, 3, SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr,
+                                        indexHolds, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         throw DbError(rc,
                       QStringLiteral("cannot register the body search: ") + QString::fromUtf8(sqlite3_errmsg(handle)));

@@ -24,7 +24,8 @@ namespace BodyIndex {
 inline constexpr char kMainSchema[] = "main";
 inline constexpr char kCacheSchema[] = "zsearch";
 
-// Teaches a connection the tokenizer and the comparison function zettora_contains(text, word). Throws DbError.
+// Teaches a connection the tokenizer, the comparison function zettora_contains(text, word) and
+// zettora_index_holds('schema.table', expression, rowid), a lookup in the index's matches. Throws DbError.
 void registerFunctions(Connection& connection);
 
 // The file a saved edition's index is kept in, in the user's cache folder.

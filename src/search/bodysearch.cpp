@@ -1,6 +1,10 @@
 #include "bodysearch.h"
 
+#include "database/connection.h"
+#include "database/query.h"
 #include "fulltextmatch.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -49,14 +53,13 @@ QString holdsWord()
 QString holdsWordIndexed(bool logEmpty)
 {
     if (logEmpty)
-        return QStringLiteral("(rowid IN (SELECT rowid FROM S.zettora_label_index WHERE zettora_label_index MATCH ?) "
-                              "OR pfID IN (SELECT rowid FROM S.zettora_body_index WHERE zettora_body_index MATCH ?))");
+        return QStringLiteral("(zettora_index_holds('S.zettora_label_index', ?, rowid) OR "
+                              "zettora_index_holds('S.zettora_body_index', ?, pfID))");
     return QStringLiteral(
-        "(zettora_contains(a02, ?) OR zettora_contains(a07, ?) OR (pfID IN (SELECT rowid FROM "
-        "S.zettora_body_index WHERE zettora_body_index MATCH ?) AND pfID NOT IN (SELECT ref FROM "
-        "S.zettora_index_log WHERE kind = 0)) OR EXISTS (SELECT 1 FROM main.MEMO_DAT d WHERE d.pfID = "
-        "MEMO_IDX.pfID AND d.pfID IN (SELECT ref FROM S.zettora_index_log WHERE kind = 0) AND "
-        "zettora_contains(d.a01, ?)))");
+        "(zettora_contains(a02, ?) OR zettora_contains(a07, ?) OR (zettora_index_holds('S.zettora_body_index', ?, "
+        "pfID) AND pfID NOT IN (SELECT ref FROM S.zettora_index_log WHERE kind = 0)) OR EXISTS (SELECT 1 FROM "
+        "main.MEMO_DAT d WHERE d.pfID = MEMO_IDX.pfID AND d.pfID IN (SELECT ref FROM S.zettora_index_log WHERE kind = "
+        "0) AND zettora_contains(d.a01, ?)))");
 }
 
 // A word in the text read from one of the scrap's pictures.
@@ -219,20 +222,35 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
             values << word;
         }
     }
-    QString labels = QStringLiteral("SELECT rowid FROM S.zettora_label_index WHERE zettora_label_index MATCH ?");
-    values << matchAll(words, QStringLiteral(" OR "));
-    if (!logEmpty) {
-        labels += QStringLiteral(" EXCEPT SELECT ref FROM S.zettora_index_log WHERE kind = 1 UNION SELECT rowid FROM "
-                                 "main.MEMO_IDX WHERE rowid IN (SELECT ref FROM S.zettora_index_log WHERE kind = 1)");
-        labels += QStringLiteral(" AND (") +
-                  anyOf(words, QStringLiteral("zettora_contains(a02, ?) OR zettora_contains(a07, ?)"), 2, values) +
-                  u')';
-    }
     const Elsewhere elsewhere{
         .pictureText = pictureText, .withSources = withSources, .indexed = picturesIndexed, .logEmpty = logEmpty};
-    QString labelled = QStringLiteral("SELECT rowid FROM main.MEMO_IDX WHERE rowid IN (") + labels + u')';
-    if (words.size() > 1) {
-        for (const QString& word : words)
+    QString labelled;
+    if (words.size() == 1) {
+        labelled = QStringLiteral("SELECT rowid FROM S.zettora_label_index WHERE zettora_label_index MATCH ?");
+        values << matchExpression(words.first());
+        if (!logEmpty) {
+            labelled += QStringLiteral(" EXCEPT SELECT ref FROM S.zettora_index_log WHERE kind = 1 UNION SELECT rowid "
+                                       "FROM main.MEMO_IDX WHERE rowid IN (SELECT ref FROM S.zettora_index_log WHERE "
+                                       "kind = 1) AND (zettora_contains(a02, ?) OR zettora_contains(a07, ?))");
+            values << words.first() << words.first();
+        }
+    } else {
+        // The rest hold the first word in their labels or body, and each word somewhere: few rows when the first
+        // word is the rarest, however common the others are in titles.
+        // One list of candidates: with an OR of two, SQLite would repeat each word's check, and read its matches, for
+        // either.
+        labelled = QStringLiteral("SELECT rowid FROM main.MEMO_IDX WHERE rowid IN (SELECT rowid FROM "
+                                  "S.zettora_label_index WHERE zettora_label_index MATCH ? UNION ALL SELECT rowid FROM "
+                                  "main.MEMO_IDX WHERE pfID IN (SELECT rowid FROM S.zettora_body_index WHERE "
+                                  "zettora_body_index MATCH ?)");
+        values << matchExpression(words.first()) << matchExpression(words.first());
+        if (!logEmpty)
+            labelled += QStringLiteral(" UNION ALL SELECT ref FROM S.zettora_index_log WHERE kind = 1 UNION ALL SELECT "
+                                       "rowid FROM main.MEMO_IDX WHERE pfID IN (SELECT ref FROM S.zettora_index_log "
+                                       "WHERE kind = 0)");
+        labelled += u')';
+        // With nothing logged, the index alone found the first word.
+        for (const QString& word : logEmpty ? words.sliced(1) : words)
             labelled += QStringLiteral(" AND ") + anywhere(word, elsewhere, values);
     }
     // Two lists of rowids SQLite takes in turn (an OR of two IN): a UNION would sort both once more.
@@ -260,4 +278,27 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
     }
     tail += order;
     return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), inSchema(tail, schema), values);
+}
+
+QStringList rarestWordFirst(Connection& connection, const QString& schema, const QStringList& words)
+{
+    if (words.size() < 2)
+        return words;
+    // Counting every match of a word in most scraps would cost more than the search it spares.
+    Query count(connection, inSchema(QStringLiteral("SELECT (SELECT count(*) FROM (SELECT 1 FROM S.zettora_body_index "
+                                                    "WHERE zettora_body_index MATCH ?1 LIMIT 2000)) + (SELECT count(*) "
+                                                    "FROM (SELECT 1 FROM S.zettora_label_index WHERE "
+                                                    "zettora_label_index MATCH ?1 LIMIT 2000))"),
+                                     schema));
+    std::vector<std::pair<qint64, QString>> counted;
+    for (const QString& word : words) {
+        count.reset();
+        count.bind(1, matchExpression(word));
+        counted.emplace_back(count.next() ? count.integer(0) : 0, word);
+    }
+    std::ranges::stable_sort(counted, {}, &std::pair<qint64, QString>::first);
+    QStringList ordered;
+    for (const auto& [hits, word] : counted)
+        ordered << word;
+    return ordered;
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class Connection;
+
 // The words of a body search as typed: blanks (half- or full-width) separate words, all of which must occur; a part
 // in double quotes (half- or full-width) is one word as it stands, blanks included. A quote without its closing one
 // is an ordinary character. Nothing is query syntax.
@@ -21,6 +23,11 @@ enum class BodySearchWay { Index, Scan };
 // with the pictures' rows compared one by one).
 // withSources adds the scraps whose source's title or address holds every word (the collection must have sources).
 // Needs the functions of BodyIndex::registerFunctions on the connection it opens on.
+// Several words are looked for from the rows that hold the first one: the rarest first keeps that part small.
 ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, const QString& schema,
                                   bool logEmpty = false, bool pictureText = false, bool withSources = false,
                                   bool picturesIndexed = true);
+
+// words with the one in the fewest bodies and labels first, as the index of schema counts them (up to a bound: a word
+// in thousands of scraps is as bad as one in every scrap). Throws DbError.
+[[nodiscard]] QStringList rarestWordFirst(Connection& connection, const QString& schema, const QStringList& words);
