@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
@@ -97,6 +98,10 @@ public:
         collection = std::make_unique<Collection>(session, dialogs, Collection::Options{.backups = false});
         window = std::make_unique<MainWindow>(session, *collection, dialogs, desktop, new NoWebPane, speech, options);
         window->show();
+        // A large collection's scraps are read once the first frame is painted, before a user could click anything.
+        QDeadlineTimer deadline(60000);
+        while (session.connection() && !session.resultSet() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         window->findChild<QTabWidget*>(QStringLiteral("SSTab"))->setCurrentIndex(MainWindow::TabSearch);
         QCoreApplication::processEvents();
         if (!session.connection())

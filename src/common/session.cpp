@@ -1,8 +1,21 @@
 #include "session.h"
 
+#include "commonlog.h"
 #include "database/connection.h"
+#include "database/dberror.h"
+#include "database/query.h"
 #include "database/resultset.h"
 #include "database/schema.h"
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace {
+
+constexpr int kRowsWorthReturningMemory = 10000;
+
+} // namespace
 
 Session::Session() = default;
 
@@ -27,6 +40,20 @@ bool Session::openAllScraps()
     return openResults(ResultSource::wholeTable(Schema::name(Schema::kMemoIdx)));
 }
 
+qint64 Session::lastScrapRow() const
+{
+    if (!m_connection)
+        return 0;
+    try {
+        Query last(*m_connection,
+                   QStringLiteral("SELECT coalesce(max(rowid), 0) FROM ") + Schema::name(Schema::kMemoIdx));
+        return last.next() ? last.integer(0) : 0;
+    } catch (const DbError& e) {
+        qCWarning(lcCommon) << "cannot read the last scrap row:" << e.message();
+        return 0;
+    }
+}
+
 void Session::closeResults()
 {
     if (m_results)
@@ -38,6 +65,13 @@ void Session::replaceResults(std::unique_ptr<ResultSet> set)
     std::unique_ptr<ResultSet> previous = std::exchange(m_results, std::move(set));
     ++m_generation;
     Q_EMIT resultsReplaced();
+    const bool large = previous && previous->recordCount() > kRowsWorthReturningMemory;
+    previous.reset();
+#ifdef __GLIBC__
+    // The rows of a large set are thousands of small blocks; glibc keeps what they leave free unless told to return it.
+    if (large)
+        malloc_trim(0);
+#endif
 }
 
 void Session::announceResultsChanged()

@@ -41,6 +41,8 @@ public:
     void closeResults();
     // The set on every scrap, as at start-up.
     [[nodiscard]] bool openAllScraps();
+    // The highest rowid of the index table, at least its row count, read without counting; 0 without a collection.
+    [[nodiscard]] qint64 lastScrapRow() const;
     // Tells the views that rows of the set were narrowed or dropped in place.
     void announceResultsChanged();
 

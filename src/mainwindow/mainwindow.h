@@ -111,6 +111,8 @@ private:
     RecordView* record();
     void buildMenus();
     void startUp();
+    // The whole index table as the collection's first result set, unless one is open.
+    void listAllScraps();
     void ArrangePanes(int leftWidth);
     void SetLeftPaneWidth();
     void ShowLeftPane(LeftPane which);

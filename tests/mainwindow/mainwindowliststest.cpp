@@ -517,6 +517,22 @@ void MainWindowListsTest::searchMode_emptiesTheListAndDisablesItsCommands()
     QVERIFY(!f.menuEnabled(u"mReserve"));
 }
 
+void MainWindowListsTest::aLargeCollection_paintsItsWindowBeforeReadingEveryScrap()
+{
+    ListFixture f;
+    {
+        // The table's last row stands where a collection of 20,000 scraps has it.
+        auto c = Connection::openExisting(f.folder.path(QStringLiteral("Zettora.mdb")));
+        c->execute(QStringLiteral("UPDATE MEMO_IDX SET rowid = 20000 WHERE DocNo = 8"));
+    }
+    f.start();
+    QVERIFY(!f.session.resultSet());
+    QTRY_VERIFY(f.session.resultSet());
+    QCOMPARE(f.session.resultSet()->recordCount(), 8);
+    f.listRow(1);
+    QCOMPARE(f.listedDocNos().size(), 8);
+}
+
 void MainWindowListsTest::deleteAll_answeredNo_changesNothing()
 {
     ListFixture f;
