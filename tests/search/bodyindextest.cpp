@@ -442,3 +442,35 @@ void BodyIndexTest::anIndexWithoutPictureText_isBroughtUpToDateInPlace()
     QCOMPARE(collection.verifyAndCatchUp(), false);
     QCOMPARE(collection.search(u"閣議"_s, BodySearchWay::Index, true, true), DocNos{});
 }
+
+void BodyIndexTest::indexLookups_readOnlyTheIndexTables_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("the body index") << u"main.zettora_body_index"_s << false;
+    QTest::newRow("the label index") << u"main.zettora_label_index"_s << false;
+    QTest::newRow("a table of scraps") << u"main.MEMO_IDX"_s << true;
+    QTest::newRow("no schema") << u"zettora_body_index"_s << true;
+    QTest::newRow("a schema not attached") << u"elsewhere.zettora_body_index"_s << true;
+    QTest::newRow("SQL in the schema") << u"main\".zettora_body_index; DROP TABLE MEMO_IDX; --.zettora_body_index"_s
+                                       << true;
+}
+
+// zettora_index_holds builds its statement from its first argument: nothing else than the index is read through it.
+void BodyIndexTest::indexLookups_readOnlyTheIndexTables()
+{
+    QFETCH(QString, table);
+    QFETCH(bool, refused);
+    Collection collection;
+    Query holds(*collection.connection, u"SELECT zettora_index_holds(?, '\"京\"*', 1)"_s);
+    holds.bind(1, table);
+    bool threw = false;
+    try {
+        holds.next();
+    } catch (const DbError&) {
+        threw = true;
+    }
+    QCOMPARE(threw, refused);
+    QCOMPARE(collection.search(u"京"_s), (DocNos{1, 2, 6}));
+}

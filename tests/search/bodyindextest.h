@@ -20,4 +20,6 @@ private Q_SLOTS:
     void pictureText_isFoundAsBodiesAre_data();
     void pictureText_isFoundAsBodiesAre();
     void anIndexWithoutPictureText_isBroughtUpToDateInPlace();
+    void indexLookups_readOnlyTheIndexTables_data();
+    void indexLookups_readOnlyTheIndexTables();
 };
