@@ -38,7 +38,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <functional>
+#include <utility>
 
 using namespace Geometry;
 
@@ -52,33 +52,6 @@ constexpr int kStatusMessageMs = 15000;
 // Above this many rows the whole table (about 0.6 s for 100,000 on this machine's list) is read after the window has
 // shown its first frame.
 constexpr qint64 kRowsReadAfterFirstFrame = 10000;
-
-// Runs a function on the loop's turn after the watched widget's first paint.
-class AfterFirstPaint final : public QObject {
-public:
-    AfterFirstPaint(QWidget* watched, std::function<void()> then)
-        : QObject(watched)
-        , m_then(std::move(then))
-    {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] {
-                m_then();
-                deleteLater();
-            });
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_then;
-};
 
 QRect twipsRect(int left, int top, int width, int height)
 {
@@ -299,9 +272,13 @@ RecordView* MainWindow::record()
 
 bool MainWindow::event(QEvent* event)
 {
-    // Record view is built once the first frame is on the screen, which does not show it.
-    if (event->type() == QEvent::Paint && !m_record)
-        QTimer::singleShot(0, this, [this] { record(); });
+    // Record view, and a large collection's scraps, come once the first frame is on the screen, which shows neither.
+    if (event->type() == QEvent::Paint && (!m_record || m_listAllAfterFirstFrame))
+        QTimer::singleShot(0, this, [this] {
+            record();
+            if (std::exchange(m_listAllAfterFirstFrame, false))
+                listAllScraps();
+        });
     return QMainWindow::event(event);
 }
 
@@ -320,7 +297,7 @@ void MainWindow::startUp()
     OpenDefaultDatabase();
     m_reader->load();
     if (m_session.lastScrapRow() > kRowsReadAfterFirstFrame)
-        new AfterFirstPaint(this, [this] { listAllScraps(); });
+        m_listAllAfterFirstFrame = true;
     else
         listAllScraps();
     {

@@ -251,6 +251,8 @@ private:
     QProgressBar* m_indexProgress = nullptr;
     QPointer<HelpWindow> m_helpWindow;
     RecordView* m_record = nullptr;
+    // A large collection's scraps are read after the first frame.
+    bool m_listAllAfterFirstFrame = false;
     ScrapListController* m_list = nullptr;
     SpeechReader* m_reader = nullptr;
     SourceKeeper* m_sources = nullptr;

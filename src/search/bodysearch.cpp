@@ -210,7 +210,7 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
         return ResultSource::fromTable(QStringLiteral("MEMO_IDX"), where + order, values);
     }
     // Scraps whose body holds every word come from one query of the body index. The rest must have some word in
-    // their title or keyword: those few are checked word by word against their rows.
+    // their title or keyword; they are found below, from the rows of one word.
     QString bodies = QStringLiteral("SELECT rowid FROM S.zettora_body_index WHERE zettora_body_index MATCH ?");
     values << matchAll(words, QStringLiteral(" AND "));
     if (!logEmpty) {
@@ -236,9 +236,8 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
         }
     } else {
         // The rest hold the first word in their labels or body, and each word somewhere: few rows when the first
-        // word is the rarest, however common the others are in titles.
-        // One list of candidates: with an OR of two, SQLite would repeat each word's check, and read its matches, for
-        // either.
+        // word is the rarest, however common the others are in titles. One list of candidates: with an OR of two,
+        // SQLite would repeat each word's check, and read its matches, for either.
         labelled = QStringLiteral("SELECT rowid FROM main.MEMO_IDX WHERE rowid IN (SELECT rowid FROM "
                                   "S.zettora_label_index WHERE zettora_label_index MATCH ? UNION ALL SELECT rowid FROM "
                                   "main.MEMO_IDX WHERE pfID IN (SELECT rowid FROM S.zettora_body_index WHERE "
