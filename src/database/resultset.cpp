@@ -20,6 +20,19 @@ QString quoted(const QString& identifier)
     return u'"' + identifier + u'"';
 }
 
+// A pooled text's bytes, hashed with FNV-1a: Qt's own hash of bytes cost as much as stepping the statement.
+struct PooledBytes {
+    QByteArray bytes;
+    friend bool operator==(const PooledBytes& a, const PooledBytes& b) { return a.bytes == b.bytes; }
+    friend size_t qHash(const PooledBytes& key, size_t seed = 0) noexcept
+    {
+        quint64 hash = 14695981039346656037ULL ^ seed;
+        for (const char byte : key.bytes)
+            hash = (hash ^ quint8(byte)) * 1099511628211ULL;
+        return size_t(hash);
+    }
+};
+
 // Levels, class names, colours and keywords recur down a column: equal texts share one QString, which spares
 // converting, allocating and later freeing each copy. A column of mostly distinct texts (titles, dates) soon stops
 // looking.
@@ -29,17 +42,25 @@ public:
     {
         if (!m_looking)
             return exactText(utf8);
-        const auto found = m_texts.constFind(QByteArray::fromRawData(utf8.data(), utf8.size()));
+        // Rows listed by class repeat the text of the row before most of the time.
+        if (m_previous.isValid() && utf8 == QByteArrayView(m_previousBytes)) {
+            ++m_hits;
+            return m_previous;
+        }
+        const auto found = m_texts.constFind(PooledBytes{QByteArray::fromRawData(utf8.data(), utf8.size())});
         if (found != m_texts.cend()) {
             ++m_hits;
+            remember(utf8, *found);
             return *found;
         }
         const QString text = exactText(utf8);
         if (++m_misses >= kTrial && m_hits < m_misses) {
             m_looking = false;
             m_texts.clear();
+            m_previous.clear();
         } else if (m_texts.size() < kMaxTexts) {
-            m_texts.insert(utf8.toByteArray(), text);
+            m_texts.insert(PooledBytes{utf8.toByteArray()}, text);
+            remember(utf8, text);
         }
         return text;
     }
@@ -57,7 +78,15 @@ private:
 
     static constexpr int kTrial = 64;
     static constexpr qsizetype kMaxTexts = 4096;
-    QHash<QByteArray, QString> m_texts;
+    void remember(QByteArrayView utf8, const QString& text)
+    {
+        m_previousBytes = utf8.toByteArray();
+        m_previous = text;
+    }
+
+    QHash<PooledBytes, QString> m_texts;
+    QByteArray m_previousBytes;
+    QVariant m_previous;
     // A byte-order mark stays a character, as QString::fromUtf8 keeps it.
     QStringDecoder m_decoder{QStringDecoder::Utf8,
                              QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless};

@@ -84,8 +84,13 @@ void ResultSetTest::open_textsComeBackAsStored_data()
                   : i % 2 ? QVariant()
                           : distinct[i]);
     }
+    // Listed by class, a column repeats the row before; an empty text or a NULL may stand between two equal texts.
+    QVariantList runs;
+    for (int i = 0; i < 200; ++i)
+        runs << QVariantList{u"国際"_s, u"国際"_s, QVariant(), u"国際"_s, u""_s, u"国際"_s, u"経済"_s}[i % 7];
     QTest::newRow("every text different") << distinct;
     QTest::newRow("few texts, then different ones among NULLs") << mixed;
+    QTest::newRow("runs of one text between NULLs and empty texts") << runs;
 }
 
 // Equal texts may share storage, yet every cell reads back as the value stored in its row.
