@@ -131,8 +131,10 @@ void BodyIndexer::run(bool verify)
             complete = BodyIndex::catchUpAll(
                 *connection, m_job.schema,
                 [this, scraps](qint64 done, qint64 total) {
-                    // The log holds a body and a title row for each scrap: the user counts scraps.
-                    Q_EMIT progress(total > 0 ? done * scraps / total : 0, scraps);
+                    // A rebuild logs a body and a title row for each scrap, and the user counts scraps; a catching
+                    // up of a few rows (a picture's text just read) counts those rows, not the whole collection.
+                    const qint64 shown = std::min(total, scraps);
+                    Q_EMIT progress(total > 0 ? done * shown / total : 0, shown);
                 },
                 [this] { return m_stop.load(); });
             break;

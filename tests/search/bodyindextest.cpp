@@ -361,12 +361,22 @@ void BodyIndexTest::aDamagedIndex_isMadeAnewByTheWorker()
 
     BodyIndexer indexer;
     QSignalSpy finished(&indexer, &BodyIndexer::finished);
+    QSignalSpy progress(&indexer, &BodyIndexer::progress);
     indexer.start({.path = collection.path, .schema = kMain});
     QVERIFY(finished.wait(20000));
     QCOMPARE(finished.first().first().toBool(), true);
     collection.open();
     QCOMPARE(BodyIndex::pendingCount(*collection.connection, kMain), 0);
     QCOMPARE(collection.search(u"京"_s, BodySearchWay::Index, true), (DocNos{1, 2, 6}));
+    // The rebuild counts scraps; the text of one picture read afterwards counts one, not the whole collection.
+    QCOMPARE(progress.last(), (QVariantList{qint64(std::size(kScraps)), qint64(std::size(kScraps))}));
+    collection.connection->execute(
+        u"INSERT INTO zettora_picture_text VALUES (3, 10, 'e', '政府は閣議決定した', '', NULL)"_s);
+    progress.clear();
+    finished.clear();
+    indexer.resume();
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(progress.last(), (QVariantList{qint64(1), qint64(1)}));
 }
 
 void BodyIndexTest::pictureText_isFoundAsBodiesAre_data()
