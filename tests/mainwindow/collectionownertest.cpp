@@ -1,6 +1,7 @@
 #include "collectionownertest.h"
 
 #include "common/helpwindow.h"
+#include "ocr/picturereader.h"
 #include "pictures/picturearea.h"
 #include "pictures/pictureswindow.h"
 #include "threescrapsfixture.h"
@@ -11,8 +12,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QToolBar>
 
+#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,6 +115,22 @@ void CollectionOwnerTest::windowsOfOneCollection_closeWithIt_andWriteNothingInto
     QVERIFY(!f.visibleWindow(u"Form3"_s) && !f.pictures());
     QCOMPARE(pictureRows(other), otherBefore);
     QCOMPARE(pictureRows(f.dbPath()), firstAfter);
+}
+
+// The workers of a collection closed half way through their rounds leave no count on the status bar.
+void CollectionOwnerTest::workersProgress_endsWithItsCollection()
+{
+    PictureFixture f;
+    const QString other = f.otherCollection();
+    f.start();
+    Q_EMIT f.collection.pictureReader()->progress(3, 10);
+    Q_EMIT f.collection.indexProgress(300, 1000);
+    const QList<QProgressBar*> bars = f.window->statusBar()->findChildren<QProgressBar*>();
+    QCOMPARE(std::count_if(bars.cbegin(), bars.cend(), [](QProgressBar* bar) { return !bar->isHidden(); }), 2);
+
+    f.openOther(other);
+
+    QVERIFY(std::all_of(bars.cbegin(), bars.cend(), [](QProgressBar* bar) { return bar->isHidden(); }));
 }
 
 void CollectionOwnerTest::leavingRecordView_whenTheSaveFails_keepsItAndTheText_data()

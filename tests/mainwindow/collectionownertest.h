@@ -9,6 +9,7 @@ class CollectionOwnerTest final : public QObject {
 private Q_SLOTS:
     void windowsOfOneCollection_closeWithIt_andWriteNothingIntoTheNext_data();
     void windowsOfOneCollection_closeWithIt_andWriteNothingIntoTheNext();
+    void workersProgress_endsWithItsCollection();
     void leavingRecordView_whenTheSaveFails_keepsItAndTheText_data();
     void leavingRecordView_whenTheSaveFails_keepsItAndTheText();
     void quitting_letsEveryWindowSaveBeforeTheCollectionCloses();
