@@ -50,7 +50,7 @@ public:
         const auto found = m_texts.constFind(PooledBytes{QByteArray::fromRawData(utf8.data(), utf8.size())});
         if (found != m_texts.cend()) {
             ++m_hits;
-            remember(utf8, *found);
+            remember(found.key().bytes, *found);
             return *found;
         }
         const QString text = exactText(utf8);
@@ -59,8 +59,8 @@ public:
             m_texts.clear();
             m_previous.clear();
         } else if (m_texts.size() < kMaxTexts) {
-            m_texts.insert(PooledBytes{utf8.toByteArray()}, text);
-            remember(utf8, text);
+            const auto added = m_texts.insert(PooledBytes{utf8.toByteArray()}, text);
+            remember(added.key().bytes, text);
         }
         return text;
     }
@@ -78,9 +78,10 @@ private:
 
     static constexpr int kTrial = 64;
     static constexpr qsizetype kMaxTexts = 4096;
-    void remember(QByteArrayView utf8, const QString& text)
+    // The pool's own key is shared, so no bytes are copied for the row before.
+    void remember(const QByteArray& bytes, const QString& text)
     {
-        m_previousBytes = utf8.toByteArray();
+        m_previousBytes = bytes;
         m_previous = text;
     }
 

@@ -162,10 +162,10 @@ void ScrapListController::runSearch(const ResultSource& source)
 void ScrapListController::runBodySearch(const QString& typed)
 {
     const QStringList words = parseBodySearch(typed);
-    QStringList rarestFirst = words;
     Connection* connection = m_session.connection();
     if (words.isEmpty() || !connection)
         return;
+    QStringList rarestFirst = words;
     const QString schema = m_collection.indexSchema();
     bool indexed = false;
     bool picturesIndexed = false;
