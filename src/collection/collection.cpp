@@ -12,6 +12,7 @@
 #include "database/recordstore.h"
 #include "database/schema.h"
 #include "ocr/picturereader.h"
+#include "ocr/picturetext.h"
 #include "search/bodyindex.h"
 #include "search/bodyindexer.h"
 #include "settings/displaysettingsstore.h"
@@ -93,6 +94,32 @@ QString Collection::caption() const
 bool Collection::isWritable() const
 {
     return isOpen() && m_writable && !m_session.isReadOnly();
+}
+
+bool Collection::readsPictureText() const
+{
+    Connection* connection = m_session.connection();
+    try {
+        return connection && PictureText::isEnabled(*connection);
+    } catch (const DbError& e) {
+        qCWarning(lcCollection) << "cannot read whether pictures are read:" << e.message();
+        return false;
+    }
+}
+
+Done Collection::setReadsPictureText(bool on)
+{
+    Connection* connection = m_session.connection();
+    if (!connection || !isWritable())
+        return Failure{QStringLiteral("設定を保存できませんでした。"), QStringLiteral("このデータベースは読み取り専用です。")};
+    try {
+        PictureText::setEnabled(*connection, on);
+    } catch (const DbError& e) {
+        qCWarning(lcCollection) << "cannot turn the reading of pictures" << on << e.message();
+        return e.failure(QStringLiteral("設定を保存できませんでした。"));
+    }
+    m_pictureReader->wake();
+    return {};
 }
 
 bool Collection::isIndexChecked() const

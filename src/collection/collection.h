@@ -78,6 +78,10 @@ public:
     BackupWorker* backupWorker() const { return m_backupWorker; }
     // Reads the text in the pictures of a collection that may be written.
     PictureReader* pictureReader() const { return m_pictureReader; }
+    // Whether the open collection has the text in its pictures read; false when that cannot be read.
+    bool readsPictureText() const;
+    // Turns that reading on or off for a collection that may be written, and wakes the reader.
+    [[nodiscard]] Done setReadsPictureText(bool on);
 
 Q_SIGNALS:
     // Another collection is open (or the first one): the windows show it.

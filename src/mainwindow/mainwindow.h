@@ -27,6 +27,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class RecordView;
 class ScrapListController;
+enum class ScrapsFrom;
 class ScrapListModel;
 class ScrapSheet;
 class Session;
@@ -207,7 +208,7 @@ private:
     void buildSourceControls();
     // Asks before text from a page clipped already is clipped again; false when it is not to be.
     [[nodiscard]] bool clipAgainAllowed(const QString& address);
-    void listScrapsFrom(const QString& filter, const QString& value);
+    void listScrapsFrom(ScrapsFrom which, const QString& value);
     void showSourceOfShownScrap();
     // By value: the source line clears the address it sent once record view ends on the way to the web tab.
     void openLiveSource(QString address);

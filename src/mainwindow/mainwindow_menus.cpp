@@ -6,12 +6,8 @@
 #include "common/helpwindow.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
-#include "database/connection.h"
-#include "database/dberror.h"
 #include "mainwindow.h"
 #include "mainwindowlog.h"
-#include "ocr/picturereader.h"
-#include "ocr/picturetext.h"
 #include "settings/fontchoice.h"
 #include "settings/markercoloursdialog.h"
 #include "speechreader.h"
@@ -100,26 +96,14 @@ void MainWindow::buildMenus()
         addMenuAction(options, QStringLiteral("mOptPictureText"), QStringLiteral("画像の文字を認識する"));
     pictureText->setCheckable(true);
     connect(options, &QMenu::aboutToShow, pictureText, [this, pictureText] {
-        Connection* connection = m_session.connection();
         pictureText->setEnabled(m_collection.isWritable());
-        try {
-            pictureText->setChecked(connection && PictureText::isEnabled(*connection));
-        } catch (const DbError& e) {
-            qCWarning(lcMainWindow) << "cannot read whether pictures are read:" << e.message();
-        }
+        pictureText->setChecked(m_collection.readsPictureText());
     });
     connect(pictureText, &QAction::triggered, this, [this](bool on) {
-        Connection* connection = m_session.connection();
-        if (!connection || !m_collection.isWritable())
+        if (!m_collection.isWritable())
             return;
-        try {
-            PictureText::setEnabled(*connection, on);
-        } catch (const DbError& e) {
-            qCWarning(lcMainWindow) << "cannot turn the reading of pictures" << on << e.message();
-            m_dialogs.critical(e.failure(QStringLiteral("設定を保存できませんでした。")).message());
-            return;
-        }
-        m_collection.pictureReader()->wake();
+        if (const Done turned = m_collection.setReadsPictureText(on); !turned)
+            m_dialogs.critical(turned.failure().message());
     });
 
     QMenu* help = addMenu(QStringLiteral("mHelp"), QStringLiteral("ヘルプ"));

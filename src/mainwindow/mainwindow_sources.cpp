@@ -2,11 +2,6 @@
 // source, its live or saved page and every scrap of its site.
 #include "common/session.h"
 #include "common/userdialogs.h"
-#include "database/connection.h"
-#include "database/dberror.h"
-#include "database/resultset.h"
-#include "database/schema.h"
-#include "database/scrapsources.h"
 #include "mainwindow.h"
 #include "mainwindowlog.h"
 #include "recordview.h"
@@ -56,7 +51,7 @@ void MainWindow::buildSourceControls()
     connect(m_sourceLine, &SourceLine::liveRequested, this, &MainWindow::openLiveSource);
     connect(m_sourceLine, &SourceLine::savedRequested, this, &MainWindow::openSavedSource);
     connect(m_sourceLine, &SourceLine::siteRequested, this,
-            [this](const QString& host) { listScrapsFrom(ScrapSources::hostFilter(), host); });
+            [this](const QString& host) { listScrapsFrom(ScrapsFrom::Site, host); });
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
         if (index == TabSearch && m_recordView)
             showSourceOfShownScrap();
@@ -82,27 +77,18 @@ void MainWindow::buildSourceControls()
 
 bool MainWindow::clipAgainAllowed(const QString& address)
 {
-    Connection* connection = m_session.connection();
-    if (!connection)
-        return true;
-    qsizetype count = 0;
-    try {
-        count = ScrapSources::scrapsFrom(*connection, address).size();
-    } catch (const DbError& e) {
-        qCWarning(lcMainWindow) << "cannot count the scraps from" << address << e.message();
-        return true;
-    }
+    const qsizetype count = m_sources->scrapsFrom(address);
     if (count == 0)
         return true;
     const int answer = m_dialogs.askChoice(
         QStringLiteral("このページからのスクラップが既に %1 件あります。　登録しますか？").arg(count),
         {QStringLiteral("はい"), QStringLiteral("いいえ"), QStringLiteral("表示")});
     if (answer == 2)
-        listScrapsFrom(ScrapSources::addressFilter(), address);
+        listScrapsFrom(ScrapsFrom::Page, address);
     return answer == 0;
 }
 
-void MainWindow::listScrapsFrom(const QString& filter, const QString& value)
+void MainWindow::listScrapsFrom(ScrapsFrom which, const QString& value)
 {
     if (!m_session.connection() || !leaveRecordView())
         return;
@@ -112,21 +98,13 @@ void MainWindow::listScrapsFrom(const QString& filter, const QString& value)
     }
     ShowSearchMode();
     m_sourceLine->showSource(std::nullopt);
-    m_list->runSearch(ResultSource::fromTable(Schema::name(Schema::kMemoIdx), filter, {value}));
+    m_list->listScrapsFrom(which, value);
 }
 
 void MainWindow::showSourceOfShownScrap()
 {
-    std::optional<ScrapSource> source;
     const std::optional<ScrapIdentity> shown = shownScrap();
-    if (Connection* connection = m_session.connection(); connection && shown) {
-        try {
-            source = ScrapSources::load(*connection, shown->docNo);
-        } catch (const DbError& e) {
-            qCWarning(lcMainWindow) << "cannot read the source of scrap" << shown->docNo << e.message();
-        }
-    }
-    m_sourceLine->showSource(source);
+    m_sourceLine->showSource(shown ? m_sources->sourceOf(shown->docNo) : std::nullopt);
 }
 
 void MainWindow::openLiveSource(QString address)
@@ -143,17 +121,14 @@ void MainWindow::openLiveSource(QString address)
 void MainWindow::openSavedSource()
 {
     const std::optional<ScrapIdentity> shown = shownScrap();
-    Connection* connection = m_session.connection();
-    if (!shown || !connection)
+    if (!shown || !m_session.connection())
         return;
-    std::optional<ScrapSource> source;
-    try {
-        source = ScrapSources::load(*connection, shown->docNo, true);
-    } catch (const DbError& e) {
-        qCWarning(lcMainWindow) << "cannot read the saved page of scrap" << shown->docNo << e.message();
-        m_dialogs.critical(e.failure(QStringLiteral("保存したページを開けません。")).message());
+    const Result<std::optional<ScrapSource>> saved = m_sources->savedPageOf(shown->docNo);
+    if (!saved) {
+        m_dialogs.critical(saved.failure().message());
         return;
     }
+    const std::optional<ScrapSource>& source = *saved;
     if (!source || source->pageCopy.isEmpty())
         return;
     const Result<QByteArray> page = PageCopy::expand(source->pageCopy);
@@ -176,7 +151,7 @@ void MainWindow::openSiteSearch()
     auto* dialog = new SiteSearchDialog(m_session, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &SiteSearchDialog::siteChosen, this,
-            [this](const QString& host) { listScrapsFrom(ScrapSources::hostFilter(), host); });
+            [this](const QString& host) { listScrapsFrom(ScrapsFrom::Site, host); });
     dialog->open();
 }
 

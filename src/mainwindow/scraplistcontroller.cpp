@@ -142,6 +142,12 @@ void ScrapListController::sizeColumns()
         m_list->setColumnWidth(column, widths[column] + extra);
 }
 
+void ScrapListController::listScrapsFrom(ScrapsFrom which, const QString& value)
+{
+    const QString filter = which == ScrapsFrom::Site ? ScrapSources::hostFilter() : ScrapSources::addressFilter();
+    runSearch(ResultSource::fromTable(Schema::name(Schema::kMemoIdx), filter, {value}));
+}
+
 void ScrapListController::runSearch(const ResultSource& source)
 {
     const WaitCursor wait;

@@ -16,6 +16,9 @@ struct ResultSource;
 
 // The list's controller: it fills the list `fr` from listings and searches (the index searches and the body search),
 // sizes it, and carries out what acts on the listed scraps: the spreadsheet, the saved edition, deleting them all.
+// Where the scraps to list were clipped: one page (by its address) or any page of one site (by its host).
+enum class ScrapsFrom { Page, Site };
+
 class ScrapListController final : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +32,8 @@ public:
     void listClass(const ClassPath& path);
     // A title, keyword or date search: opens the shared result set on source and lists it.
     void runSearch(const ResultSource& source);
+    // The scraps clipped from one page, or from any page of one site.
+    void listScrapsFrom(ScrapsFrom which, const QString& value);
     // Every body, title and keyword holding all the words typed.
     void runBodySearch(const QString& typed);
     // The words the last body search found, for record view to mark; empty after any other listing.

@@ -125,6 +125,39 @@ void SourceKeeper::registered(qint64 docNo)
     m_pending.reset();
 }
 
+qsizetype SourceKeeper::scrapsFrom(const QString& address) const
+{
+    Connection* connection = m_session.connection();
+    try {
+        return connection ? ScrapSources::scrapsFrom(*connection, address).size() : 0;
+    } catch (const DbError& e) {
+        qCWarning(lcSources) << "cannot count the scraps from" << address << e.message();
+        return 0;
+    }
+}
+
+std::optional<ScrapSource> SourceKeeper::sourceOf(qint64 docNo) const
+{
+    Connection* connection = m_session.connection();
+    try {
+        return connection ? ScrapSources::load(*connection, docNo) : std::nullopt;
+    } catch (const DbError& e) {
+        qCWarning(lcSources) << "cannot read the source of scrap" << docNo << e.message();
+        return std::nullopt;
+    }
+}
+
+Result<std::optional<ScrapSource>> SourceKeeper::savedPageOf(qint64 docNo) const
+{
+    Connection* connection = m_session.connection();
+    try {
+        return connection ? ScrapSources::load(*connection, docNo, true) : std::nullopt;
+    } catch (const DbError& e) {
+        qCWarning(lcSources) << "cannot read the saved page of scrap" << docNo << e.message();
+        return e.failure(QStringLiteral("保存したページを開けません。"));
+    }
+}
+
 void SourceKeeper::onCompressed(quint64 copy, const Result<QByteArray>& bytes)
 {
     m_running.removeAll(copy);

@@ -44,6 +44,12 @@ public:
     // That scrap is stored as docNo: a copy still being made is written to it when ready.
     void registered(qint64 docNo);
 
+    // What the open collection keeps of where its scraps came from; nothing when that cannot be read.
+    [[nodiscard]] qsizetype scrapsFrom(const QString& address) const;
+    [[nodiscard]] std::optional<ScrapSource> sourceOf(qint64 docNo) const;
+    // The same with the page copy, for showing it: a failure the user is told of.
+    [[nodiscard]] Result<std::optional<ScrapSource>> savedPageOf(qint64 docNo) const;
+
 Q_SIGNALS:
     // A copy began or ended (running copies counted).
     void copiesChanged(int running);

@@ -2,6 +2,7 @@
 
 #include "common/helpwindow.h"
 #include "ocr/picturereader.h"
+#include "ocr/picturetext.h"
 #include "pictures/picturearea.h"
 #include "pictures/pictureswindow.h"
 #include "threescrapsfixture.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -269,6 +271,8 @@ void CollectionOwnerTest::readOnlyOpening_searchesWithTheFilesIndexAndWritesNoth
     second.dialogs.paths.enqueue(first.dbPath());
     second.action(u"mFileBookOpen")->trigger();
     QVERIFY(second.session.isReadOnly());
+    Q_EMIT second.child<QMenu>(u"mOpt")->aboutToShow();
+    QVERIFY(!second.action(u"mOptPictureText")->isEnabled());
     second.waitForBodyIndex();
 
     auto* box = second.child<QLineEdit>(u"BodySearch");
@@ -282,6 +286,21 @@ void CollectionOwnerTest::readOnlyOpening_searchesWithTheFilesIndexAndWritesNoth
     QCOMPARE(cache.entryList(QDir::Files), QStringList());
     second.window->close();
     QCOMPARE(TestFolder::read(first.dbPath()), before);
+}
+
+void CollectionOwnerTest::readingPictureText_isTurnedFromTheOptionsMenu()
+{
+    PictureFixture f;
+    f.start();
+    auto* options = f.child<QMenu>(u"mOpt");
+    QAction* reading = f.action(u"mOptPictureText");
+    for (const bool on : {false, true}) {
+        Q_EMIT options->aboutToShow();
+        QVERIFY(reading->isEnabled());
+        QCOMPARE(reading->isChecked(), !on);
+        reading->trigger();
+        QCOMPARE(PictureText::isEnabled(*f.session.connection()), on);
+    }
 }
 
 void CollectionOwnerTest::help_fromAModalWindow_standsOverIt()

@@ -18,5 +18,6 @@ private Q_SLOTS:
     void lock_findsTheCollectionUnderAnyName_data();
     void lock_findsTheCollectionUnderAnyName();
     void readOnlyOpening_searchesWithTheFilesIndexAndWritesNothing();
+    void readingPictureText_isTurnedFromTheOptionsMenu();
     void help_fromAModalWindow_standsOverIt();
 };
