@@ -34,8 +34,9 @@ void MainWindow::openRegistrationSheet(int levNo)
         m_entryScrap = scrap;
         m_entryGeneration = m_session.resultsGeneration();
         m_entryRegisteredBody = m_entryBody->toPlainText();
-        // A picture that waited has been stored with the scrap.
-        m_children.close(Kind::Pictures);
+        // A picture that waited has been stored with the scrap; a window of an earlier scrap keeps working on it.
+        if (auto* pictures = m_children.find<PicturesWindow>(Kind::Pictures); pictures && !pictures->isBoundToScrap())
+            m_children.close(Kind::Pictures);
     });
     connect(sheet, &RegistrationSheet::closedWith, this, [this](bool registered) {
         // Marking and pictures wait for the window to close, and only follow a registration made in it.

@@ -181,7 +181,8 @@ void PicturesWindow::layOut()
 
 std::optional<WaitingPicture> PicturesWindow::waitingPicture() const
 {
-    if (!m_waiting)
+    // A window bound to a scrap stores its pictures there; only an unbound one hands its picture to a registration.
+    if (!m_waiting || m_scrap)
         return std::nullopt;
     return WaitingPicture{m_caption->toPlainText(), *m_waiting};
 }

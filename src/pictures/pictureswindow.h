@@ -30,8 +30,9 @@ public:
                    const QString& scrapTitle, QWidget* parent = nullptr);
     ~PicturesWindow() override;
 
-    // The pasted or dropped picture that has not been stored yet.
+    // The pasted or dropped picture waiting for the registration of a scrap, in a window bound to none.
     std::optional<WaitingPicture> waitingPicture() const;
+    bool isBoundToScrap() const { return m_scrap.has_value(); }
     // Takes the clipboard's picture.
     void pastePicture();
     // Shows the scrap's first picture.

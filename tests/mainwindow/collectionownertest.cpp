@@ -135,6 +135,28 @@ void CollectionOwnerTest::workersProgress_endsWithItsCollection()
     QVERIFY(std::all_of(bars.cbegin(), bars.cend(), [](QProgressBar* bar) { return bar->isHidden(); }));
 }
 
+void CollectionOwnerTest::aPictureWaitingInTheWindowOfOneScrap_isNotStoredWithTheNext()
+{
+    PictureFixture f;
+    f.start();
+    f.registerInEntryPane(u"記事A"_s);
+    f.press(u"drawMEMO"_s);
+    QApplication::clipboard()->setImage(QImage::fromData(encodedPicture({60, 40}, "PNG")));
+    f.pressPicture(u"PastPic"_s);
+
+    f.registerInEntryPane(u"記事B"_s);
+
+    const auto setOf = [&f](const QString& title) {
+        return f.column(u"SELECT skID FROM MEMO_IDX WHERE a02 = '%1'"_s.arg(title)).value(0);
+    };
+    QCOMPARE(setOf(u"記事B"_s), u"0"_s);
+    QVERIFY(f.pictures());
+    f.pressPicture(u"record"_s);
+    const QString setA = setOf(u"記事A"_s);
+    QVERIFY(setA != u"0"_s);
+    QCOMPARE(f.column(u"SELECT skID FROM PHOTO_DRA WHERE skID <> 7"_s), QStringList{setA});
+}
+
 void CollectionOwnerTest::leavingRecordView_whenTheSaveFails_keepsItAndTheText_data()
 {
     QTest::addColumn<QString>("road");

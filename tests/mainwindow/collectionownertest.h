@@ -10,6 +10,7 @@ private Q_SLOTS:
     void windowsOfOneCollection_closeWithIt_andWriteNothingIntoTheNext_data();
     void windowsOfOneCollection_closeWithIt_andWriteNothingIntoTheNext();
     void workersProgress_endsWithItsCollection();
+    void aPictureWaitingInTheWindowOfOneScrap_isNotStoredWithTheNext();
     void leavingRecordView_whenTheSaveFails_keepsItAndTheText_data();
     void leavingRecordView_whenTheSaveFails_keepsItAndTheText();
     void quitting_letsEveryWindowSaveBeforeTheCollectionCloses();
