@@ -322,9 +322,10 @@ bool RegistrationSheet::RegisterScrap()
     const Result<ScrapIdentity> registration =
         registerScrap(m_session, index, m_bodyText ? m_bodyText() : QString(),
                       m_waitingPicture ? m_waitingPicture() : std::nullopt, m_source ? m_source() : std::nullopt);
+    // The sheet stays open with what the user typed, for another try once the cause is put right.
     if (!registration) {
         m_dialogs.critical(registration.message());
-        return true;
+        return false;
     }
     m_justRegistered = true;
     Q_EMIT registered(*registration);
