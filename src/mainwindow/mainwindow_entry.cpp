@@ -25,7 +25,8 @@ void MainWindow::openRegistrationSheet(int levNo)
         m_session, m_dialogs, [this] { return m_entryBody->toPlainText(); }, m_today, levNo,
         [this]() -> std::optional<WaitingPicture> {
             auto* pictures = m_children.find<PicturesWindow>(Kind::Pictures);
-            return pictures ? pictures->waitingPicture() : std::nullopt;
+            // A window bound to a scrap stores its pictures there; only an unbound one hands its picture over.
+            return pictures && !pictures->isBoundToScrap() ? pictures->waitingPicture() : std::nullopt;
         },
         this);
     sheet->setSource([this] { return m_sources->forRegistration(); });

@@ -181,8 +181,7 @@ void PicturesWindow::layOut()
 
 std::optional<WaitingPicture> PicturesWindow::waitingPicture() const
 {
-    // A window bound to a scrap stores its pictures there; only an unbound one hands its picture to a registration.
-    if (!m_waiting || m_scrap)
+    if (!m_waiting)
         return std::nullopt;
     return WaitingPicture{m_caption->toPlainText(), *m_waiting};
 }

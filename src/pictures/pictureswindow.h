@@ -30,7 +30,7 @@ public:
                    const QString& scrapTitle, QWidget* parent = nullptr);
     ~PicturesWindow() override;
 
-    // The pasted or dropped picture waiting for the registration of a scrap, in a window bound to none.
+    // The pasted or dropped picture that has not been stored yet.
     std::optional<WaitingPicture> waitingPicture() const;
     bool isBoundToScrap() const { return m_scrap.has_value(); }
     // Takes the clipboard's picture.
