@@ -24,6 +24,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -73,7 +74,7 @@ TreeEditor::TreeEditor(Session& session, UserDialogs& dialogs, WebPageSource* we
     m_delegate->setListeners([this](const QModelIndex& index) { onEditStarting(m_tree->itemFromIndex(index)); },
                              [this](const QModelIndex& index) {
                                  // Carried out once the editor is gone, so that a message cannot reopen it.
-                                 m_pendingEdit = index;
+                                 m_pendingEdits.append({index, m_textBeforeEdit});
                                  QMetaObject::invokeMethod(this, &TreeEditor::runPendingEdit, Qt::QueuedConnection);
                              });
     connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { onNodeClicked(item); });
@@ -295,10 +296,11 @@ void TreeEditor::onEditStarting(QTreeWidgetItem* item)
 
 void TreeEditor::runPendingEdit()
 {
-    const QPersistentModelIndex index = m_pendingEdit;
-    m_pendingEdit = QPersistentModelIndex();
-    if (index.isValid())
-        onEditFinished(m_tree->itemFromIndex(index));
+    const QList<PendingEdit> pending = std::exchange(m_pendingEdits, {});
+    for (const PendingEdit& edit : pending) {
+        if (edit.index.isValid())
+            onEditFinished(m_tree->itemFromIndex(edit.index), edit.oldText);
+    }
 }
 
 void TreeEditor::finishEditing(bool keep)
@@ -313,23 +315,23 @@ void TreeEditor::restoreText(QTreeWidgetItem* item, const QString& text)
     item->setText(0, text);
 }
 
-void TreeEditor::onEditFinished(QTreeWidgetItem* item)
+void TreeEditor::onEditFinished(QTreeWidgetItem* item, const QString& oldText)
 {
     if (!item)
         return;
     const QString text = item->text(0);
-    if (text == m_textBeforeEdit)
+    if (text == oldText)
         return;
     // An emptied name is taken as a cancelled edit: an empty class name would file its scraps under the root.
     if (text.isEmpty()) {
-        restoreText(item, m_textBeforeEdit);
+        restoreText(item, oldText);
         return;
     }
     // A new tree's names are stored by its registration.
     if (m_kind == TreeKind::Favourites)
-        SaveFavouriteName(item);
+        SaveFavouriteName(item, oldText);
     else if (!m_newTree)
-        RenameClass(item);
+        RenameClass(item, oldText);
 }
 
 // ---- Modes ----
@@ -521,12 +523,12 @@ Done TreeEditor::storeFavouriteOrder()
     return RenumberFavourites(*connection, favouriteIds());
 }
 
-void TreeEditor::SaveFavouriteName(QTreeWidgetItem* item)
+void TreeEditor::SaveFavouriteName(QTreeWidgetItem* item, const QString& oldText)
 {
     Connection* connection = m_session.connection();
     if (!connection)
         return;
     // The grid keeps the name the file holds.
     if (!report(::SaveFavouriteName(*connection, keyNumber(item), item->text(0))))
-        restoreText(item, m_textBeforeEdit);
+        restoreText(item, oldText);
 }

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QPersistentModelIndex>
 
+#include <optional>
 #include <span>
 
 class NodeDelegate;
@@ -99,7 +100,7 @@ private:
     void onNodeClicked(QTreeWidgetItem* item);
     void onNodeDoubleClicked();
     void onEditStarting(QTreeWidgetItem* item);
-    void onEditFinished(QTreeWidgetItem* item);
+    void onEditFinished(QTreeWidgetItem* item, const QString& oldText);
     void setEditing(bool on);
     void finishEditing(bool keep);
     void runPendingEdit();
@@ -113,14 +114,14 @@ private:
     // Favourites.
     // False when the favourite could not be stored.
     [[nodiscard]] bool AddFavourite();
-    void SaveFavouriteName(QTreeWidgetItem* item);
+    void SaveFavouriteName(QTreeWidgetItem* item, const QString& oldText);
     [[nodiscard]] Done storeFavouriteOrder();
     // The identifiers of the favourites in row order, without skip.
     QList<qint64> favouriteIds(const QTreeWidgetItem* skip = nullptr) const;
 
     // Classes.
     void AddClass();
-    void RenameClass(QTreeWidgetItem* item);
+    void RenameClass(QTreeWidgetItem* item, const QString& oldText);
     void RegisterNewTree();
     [[nodiscard]] Done writeTree();
     // The classes in tree-row order, without skip and the classes under it.
@@ -128,8 +129,8 @@ private:
 
     // Folder import.
     void IntakeFromFolders();
-    // The major class made from the folder, or nullptr when the walk was cancelled.
-    QTreeWidgetItem* importFolder(const QString& path);
+    // The classes the folder added, in the order made, or nullopt when the walk was cancelled.
+    std::optional<QList<QTreeWidgetItem*>> importFolder(const QString& path);
 
     void layOut();
 
@@ -143,7 +144,12 @@ private:
     bool m_closing = false;
     QTreeWidgetItem* m_selected = nullptr;
     QString m_textBeforeEdit;
-    QPersistentModelIndex m_pendingEdit;
+    // An edit the view stored, with the name it replaced: Tab opens the next row's editor before the edit runs.
+    struct PendingEdit {
+        QPersistentModelIndex index;
+        QString oldText;
+    };
+    QList<PendingEdit> m_pendingEdits;
     FolderLister m_lister = listSubfolders;
 
     QToolBar* m_toolbar;

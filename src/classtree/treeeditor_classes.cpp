@@ -6,6 +6,7 @@
 #include "treeeditor.h"
 #include "treerows.h"
 
+#include <QHash>
 #include <QProgressDialog>
 #include <QTreeWidget>
 
@@ -103,7 +104,7 @@ void TreeEditor::AddClass()
         delete node;
 }
 
-void TreeEditor::RenameClass(QTreeWidgetItem* item)
+void TreeEditor::RenameClass(QTreeWidgetItem* item, const QString& oldText)
 {
     Connection* connection = m_session.connection();
     if (!connection || !item->parent())
@@ -113,19 +114,19 @@ void TreeEditor::RenameClass(QTreeWidgetItem* item)
     if (!CheckGrid(classRows()).IsUniqueInFolder(row - 1, TreeRows::rowOf(item->parent()), newName)) {
         m_dialogs.exclamation(newName + QStringLiteral("　は同一フォルダ下に既にあります。　他の名前にしてください。"));
         // Left in the grid, the refused name would be stored by the next save without its scraps.
-        restoreText(item, m_textBeforeEdit);
+        restoreText(item, oldText);
         return;
     }
     const int level = TreeRows::levelOf(item);
     ClassPath oldPath = classPathOf(item);
     if (level == 4)
-        oldPath.minor = m_textBeforeEdit;
+        oldPath.minor = oldText;
     else if (level == 3)
-        oldPath.middle = m_textBeforeEdit;
+        oldPath.middle = oldText;
     else if (level == 2)
-        oldPath.major = m_textBeforeEdit;
+        oldPath.major = oldText;
     if (!report(RenameClassEverywhere(*connection, oldPath, level, newName, row)))
-        restoreText(item, m_textBeforeEdit);
+        restoreText(item, oldText);
 }
 
 void TreeEditor::RegisterNewTree()
@@ -169,12 +170,15 @@ void TreeEditor::IntakeFromFolders()
     }
     if (!m_dialogs.askYesNo(QStringLiteral("既存分類ツリーの下に追加します。　実行しますか？")))
         return;
-    QTreeWidgetItem* major = importFolder(*path);
-    if (major && !report(writeTree()))
-        delete major;
+    const std::optional<QList<QTreeWidgetItem*>> added = importFolder(*path);
+    // Only the classes the import made leave the grid again, children before their parents.
+    if (added && !report(writeTree())) {
+        for (auto node = added->crbegin(); node != added->crend(); ++node)
+            delete *node;
+    }
 }
 
-QTreeWidgetItem* TreeEditor::importFolder(const QString& path)
+std::optional<QList<QTreeWidgetItem*>> TreeEditor::importFolder(const QString& path)
 {
     QProgressDialog progress(this);
     progress.setWindowTitle(windowTitle());
@@ -192,13 +196,28 @@ QTreeWidgetItem* TreeEditor::importFolder(const QString& path)
         });
     progress.close();
     if (!major)
-        return nullptr;
-    QTreeWidgetItem* majorNode = addNode(root(), major->name, QStringLiteral("yPHOTO"), QStringLiteral("imgFolder"));
+        return std::nullopt;
+    QList<QTreeWidgetItem*> added;
+    QHash<const QTreeWidgetItem*, QHash<QString, QTreeWidgetItem*>> namesUnder;
+    // A folder named as a class already in its place joins that class: two siblings of one name share their scraps.
+    const auto classFor = [&](QTreeWidgetItem* parent, const QString& name) {
+        QHash<QString, QTreeWidgetItem*>& names = namesUnder[parent];
+        if (names.isEmpty()) {
+            for (int i = parent->childCount() - 1; i >= 0; --i)
+                names.insert(parent->child(i)->text(0), parent->child(i));
+        }
+        QTreeWidgetItem*& node = names[name];
+        if (!node) {
+            node = addNode(parent, name, QStringLiteral("yPHOTO"), QStringLiteral("imgFolder"));
+            added.append(node);
+        }
+        return node;
+    };
+    QTreeWidgetItem* majorNode = classFor(root(), major->name);
     for (const FolderClass& middle : major->children) {
-        QTreeWidgetItem* middleNode =
-            addNode(majorNode, middle.name, QStringLiteral("yPHOTO"), QStringLiteral("imgFolder"));
+        QTreeWidgetItem* middleNode = classFor(majorNode, middle.name);
         for (const FolderClass& minor : middle.children)
-            addNode(middleNode, minor.name, QStringLiteral("yPHOTO"), QStringLiteral("imgFolder"));
+            classFor(middleNode, minor.name);
     }
-    return majorNode;
+    return added;
 }

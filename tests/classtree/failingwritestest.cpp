@@ -24,8 +24,8 @@ QStringList snapshot(const EditorFixture& f)
            f.rows(u"SELECT * FROM IDno"_qs);
 }
 
-// Steps, separated by ",": a number selects that row, "3=name" renames row 3, "@" offers a folder to take in,
-// anything else presses that button.
+// Steps, separated by ",": a number selects that row, "3=name" renames row 3, "@" offers a folder to take in
+// ("@a/b" the folder a holding b), anything else presses that button.
 void play(EditorFixture& f, const QString& steps)
 {
     for (const QString& step : steps.split(u',', Qt::SkipEmptyParts)) {
@@ -35,9 +35,10 @@ void play(EditorFixture& f, const QString& steps)
             f.select(row);
         } else if (step.contains(u'=')) {
             f.rename(step.section(u'=', 0, 0).toInt(), step.section(u'=', 1));
-        } else if (step == u"@") {
-            QDir().mkpath(f.folder.path(u"disk/Photos/2001"_qs));
-            f.dialogs.paths.enqueue(f.folder.path(u"disk/Photos"_qs));
+        } else if (step.startsWith(u'@')) {
+            const QString folders = step.size() > 1 ? step.mid(1) : u"Photos/2001"_qs;
+            QDir().mkpath(f.folder.path(u"disk/"_qs + folders));
+            f.dialogs.paths.enqueue(f.folder.path(u"disk/"_qs + folders.section(u'/', 0, 0)));
         } else {
             f.press(step);
         }
@@ -80,6 +81,10 @@ void FailingWritesTest::failingWrite_isToldWithItsCause_andLosesNothing_data()
                                       << QStringList{u"既存分類ツリーの下に追加します。　実行しますか？"_qs,
                                                      kTreeFailed + kRefused}
                                       << false << false;
+    QTest::newRow("folders taken in under a class of the same name")
+        << 1 << classRows << u"@政治/地方,IntakeHD"_qs << QList<bool>{true}
+        << QStringList{u"既存分類ツリーの下に追加します。　実行しますか？"_qs, kTreeFailed + kRefused} << false
+        << false;
     QTest::newRow("a new tree registered") << 2 << classRows << u"AddSCR_NEW,Mode2SCR,RecNew"_qs << QList<bool>{}
                                            << QStringList{kTreeFailed + kRefused} << false << true;
 

@@ -188,6 +188,45 @@ void FolderImportTest::storedTree_importRenumbersEveryScrap()
     QCOMPARE(f.levNos(), u"2,3,4,6,7,8,1,13"_qs);
 }
 
+void FolderImportTest::storedTree_folderNamedAsAClass_joinsIt_data()
+{
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QStringList>("tree");
+    QTest::addColumn<QString>("levNos");
+
+    QTest::newRow("a major's name, with a middle's and a minor's")
+        << items(u"政治/国内/選挙,政治/国内/予算,政治/地方"_qs) << u"政治"_qs
+        << items(u"1|政治|2,2|国内|3,3|選挙|4,3|予算|5,2|国際|6,6|選挙|7,2|地方|8,1|経済|9,9|金融|10"_qs)
+        << u"2,3,4,7,9,10,1"_qs;
+    QTest::newRow("every folder already a class")
+        << items(u"経済/金融"_qs) << u"経済"_qs
+        << items(u"1|政治|2,2|国内|3,3|選挙|4,2|国際|5,5|選挙|6,1|経済|7,7|金融|8"_qs) << u"2,3,4,6,7,8,1"_qs;
+    QTest::newRow("a middle's name at the major level stays apart")
+        << items(u"国内/選挙"_qs) << u"国内"_qs
+        << items(u"1|政治|2,2|国内|3,3|選挙|4,2|国際|5,5|選挙|6,1|経済|7,7|金融|8,1|国内|9,9|選挙|10"_qs)
+        << u"2,3,4,6,7,8,1"_qs;
+}
+
+void FolderImportTest::storedTree_folderNamedAsAClass_joinsIt()
+{
+    QFETCH(QStringList, folders);
+    QFETCH(QString, chosen);
+    QFETCH(QStringList, tree);
+    QFETCH(QString, levNos);
+
+    ClassesFixture f;
+    const QString base = makeFolders(f, folders);
+    f.open();
+    f.dialogs.paths.enqueue(base + u'/' + chosen);
+    f.dialogs.yesNo.enqueue(true);
+    f.press(u"IntakeHD");
+
+    QCOMPARE(f.dialogs.texts(), QStringList{u"既存分類ツリーの下に追加します。　実行しますか？"_qs});
+    QCOMPARE(f.storedTree(), tree);
+    QCOMPARE(f.levNos(), levNos);
+}
+
 void FolderImportTest::unlistableFolder_isPassedOver_data()
 {
     QTest::addColumn<QString>("unlistable");

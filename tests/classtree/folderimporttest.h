@@ -16,6 +16,8 @@ private Q_SLOTS:
     void newTreeWithClasses_answerAppendsOrDiscards();
     void storedTree_importRenumbersEveryScrap_data();
     void storedTree_importRenumbersEveryScrap();
+    void storedTree_folderNamedAsAClass_joinsIt_data();
+    void storedTree_folderNamedAsAClass_joinsIt();
     void unlistableFolder_isPassedOver_data();
     void unlistableFolder_isPassedOver();
 };
