@@ -111,7 +111,8 @@ Done Collection::setReadsPictureText(bool on)
 {
     Connection* connection = m_session.connection();
     if (!connection || !isWritable())
-        return Failure{QStringLiteral("設定を保存できませんでした。"), QStringLiteral("このデータベースは読み取り専用です。")};
+        return Failure{QStringLiteral("設定を保存できませんでした。"),
+                       QStringLiteral("このデータベースは読み取り専用です。")};
     try {
         PictureText::setEnabled(*connection, on);
     } catch (const DbError& e) {
@@ -326,6 +327,14 @@ void Collection::remakeIndex()
 // read-only from here on.
 void Collection::onFileChecked(quint64 run, bool sound, const QString& problem)
 {
+    // A saved edition or a list being written holds the shared set while its progress turns the loop: the verdict,
+    // which may close that set, waits for it.
+    if (m_session.isBusy()) {
+        connect(
+            &m_session, &Session::idle, this, [this, run, sound, problem] { onFileChecked(run, sound, problem); },
+            Qt::SingleShotConnection);
+        return;
+    }
     Connection* connection = m_session.connection();
     if (!connection || run != m_indexer->runNumber())
         return;

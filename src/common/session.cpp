@@ -108,3 +108,15 @@ void Session::closeConnection()
     m_readOnly = false;
     ++m_collectionId;
 }
+
+Session::Busy::Busy(Session& session)
+    : m_session(session)
+{
+    ++m_session.m_busy;
+}
+
+Session::Busy::~Busy()
+{
+    if (--m_session.m_busy == 0)
+        Q_EMIT m_session.idle();
+}

@@ -66,6 +66,19 @@ public:
     bool isReadOnly() const { return m_readOnly; }
     void setReadOnly() { m_readOnly = true; }
 
+    // Work that holds the shared set and the connection across turns of the event loop (a progress shown) marks the
+    // session busy; whatever would replace or close them meanwhile waits for idle().
+    class Busy {
+    public:
+        explicit Busy(Session& session);
+        Q_DISABLE_COPY_MOVE(Busy)
+        ~Busy();
+
+    private:
+        Session& m_session;
+    };
+    bool isBusy() const { return m_busy > 0; }
+
     ClassPath currentClass;
     DisplayFont displayFont;
     MarkerColours markers;
@@ -78,6 +91,8 @@ Q_SIGNALS:
     void resultsChanged();
     // The open collection is about to close or be replaced; its connection still works.
     void collectionClosing();
+    // The last Busy ended.
+    void idle();
 
 private:
     void replaceResults(std::unique_ptr<ResultSet> set);
@@ -91,4 +106,5 @@ private:
     bool m_readOnly = false;
     quint64 m_collectionId = 0;
     bool m_closingAnnounced = false;
+    int m_busy = 0;
 };

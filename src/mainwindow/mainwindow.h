@@ -283,6 +283,7 @@ private:
     quint64 m_entryGeneration = 0;
     QString m_entryRegisteredBody;
     QString m_today;
+    bool m_closeWhenIdle = false;
     bool m_unloading = false;
     int m_helpTopic = 0;
     std::array<int, 2> m_leftPaneWidths{};

@@ -17,6 +17,8 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
+#include <utility>
+
 using namespace Geometry;
 using Kind = ChildWindows::Kind;
 
@@ -185,6 +187,15 @@ void MainWindow::onListed(int count)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // Work that holds the scraps shown (a saved edition being written) ends first; a signal or the window manager
+    // may ask for the close while its progress is shown.
+    if (m_session.isBusy()) {
+        event->ignore();
+        if (!std::exchange(m_closeWhenIdle, true))
+            connect(&m_session, &Session::idle, this, &QWidget::close,
+                    Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+        return;
+    }
     // A body that could not be saved keeps the window open, with the text.
     if (!m_unloading && !leaveRecordView()) {
         event->ignore();

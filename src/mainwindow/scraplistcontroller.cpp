@@ -280,6 +280,7 @@ void ScrapListController::exportToSpreadsheet()
         return m_model->cellText(row, column);
     };
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Session::Busy busy(m_session);
     SavedEditionNotice notice(m_list->window());
     notice.showText(QStringLiteral("一覧表を作成中です。 "));
     table.progress = [&notice](int done, int total) { notice.setProgress(done, total); };
@@ -308,6 +309,7 @@ void ScrapListController::makeSavedEdition()
     Connection* source = m_session.connection();
     if (!listed || !source)
         return;
+    const Session::Busy busy(m_session);
     SavedEditionNotice notice(m_list->window());
     connect(addHelpKey(&notice), &QAction::triggered, this, [this] { m_showHelp(HelpTopic::kSavedEdition); });
     notice.showText(QStringLiteral("データベースを作成中です。 "));

@@ -6,8 +6,10 @@
 #include "database/resultset.h"
 #include "mainwindow/scraplistmodel.h"
 #include "mainwindowfixture.h"
+#include "search/bodyindexer.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QStandardPaths>
@@ -193,6 +195,44 @@ void SavedEditionTest::mReseveDo_failures_leaveNothingBehind()
     QCOMPARE(f.dialogs.lastText(), message);
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), filesBefore);
     QCOMPARE(TestFolder::read(f.dbPath()), before);
+}
+
+void SavedEditionTest::mReseveDo_whatWouldCloseTheListWaitsForIt_data()
+{
+    QTest::addColumn<QString>("meanwhile");
+    QTest::newRow("the file check finds the collection damaged") << u"damaged"_s;
+    QTest::newRow("the window is asked to close, as by a signal") << u"close"_s;
+}
+
+void SavedEditionTest::mReseveDo_whatWouldCloseTheListWaitsForIt()
+{
+    QFETCH(QString, meanwhile);
+    EditionFixture f;
+    f.start();
+    f.listPolitics();
+    QTemporaryDir folder;
+    // Delivered on the first turn of the loop that the copy's progress makes.
+    QMetaObject::invokeMethod(
+        f.window.get(),
+        [&f, meanwhile] {
+            BodyIndexer* indexer = f.collection.bodyIndexer();
+            if (meanwhile == u"damaged")
+                Q_EMIT indexer->fileChecked(indexer->runNumber(), false, u"damaged"_s);
+            else
+                f.window->close();
+        },
+        Qt::QueuedConnection);
+
+    f.makeEdition(folder.path());
+
+    QVERIFY2(f.dialogs.texts().contains(u"保存版を作成しました。"_s), qPrintable(f.dialogs.texts().join(u'/')));
+    QCOMPARE(rows(QDir(folder.path()).filePath(u"Zettora.mdb"_s), u"SELECT DocNo FROM MEMO_IDX ORDER BY DocNo"_s),
+             (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
+    QCoreApplication::processEvents();
+    if (meanwhile == u"damaged")
+        QVERIFY(f.session.isReadOnly());
+    else
+        QVERIFY(!f.window->isVisible());
 }
 
 void SavedEditionTest::mReseveDo_columnsInAnotherOrder_copiedByName()
