@@ -33,6 +33,7 @@ const QString kDateRefused = QStringLiteral("作成年月日は 2024-01-31 の�
 const QString kNotStored = QStringLiteral("この値は登録できませんでした。元の値に戻します。");
 const QString kSaveFailed = QStringLiteral("スクラップを保存できませんでした。");
 const QString kAskSave = QStringLiteral("スクラップ内容が変更されています。　登録しますか？");
+const QString kBodyUnread = QStringLiteral("本文を読み込めませんでした。");
 const QString kBodyCut = QStringLiteral("この本文は長すぎるため、先頭の一部だけを長い行を折り返して表示しています。"
                                         "　ここでは編集も下線引きもできません。");
 constexpr qsizetype kLongestLineShown = 10'000;
@@ -172,6 +173,7 @@ void RecordView::loadBody()
     m_body->setCurrentCharFormat(QTextCharFormat());
     m_loadedBody.clear();
     m_bodyCut = false;
+    m_bodyUnread = false;
     if (!m_session.connection() || !m_shown)
         return;
     try {
@@ -184,6 +186,9 @@ void RecordView::loadBody()
         }
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot load the body:" << e.message();
+        m_bodyUnread = true;
+        m_body->setReadOnly(true);
+        m_dialogs.critical(e.failure(kBodyUnread).message());
     }
     if (m_bodyCut) {
         qCInfo(lcMainWindow) << "the body of scrap" << m_shown->docNo << "is shown in part";
@@ -215,7 +220,7 @@ QString RecordView::shownPartOf(const QString& body)
 void RecordView::replayMarks()
 {
     // Marks count in the stored text; a body shown in part has its positions moved by the breaks.
-    if (!m_session.connection() || !m_shown || m_bodyCut)
+    if (!m_session.connection() || !m_shown || m_bodyCut || m_bodyUnread)
         return;
     try {
         const QList<MarkRow> marks = LoadMarks(*m_session.connection(), m_shown->pfID);
@@ -256,6 +261,8 @@ Done RecordView::storeBody()
         return Failure{kSaveFailed, QStringLiteral("このデータベースは読み取り専用です。")};
     if (m_bodyCut)
         return Failure{kSaveFailed, kBodyCut};
+    if (m_bodyUnread)
+        return Failure{kSaveFailed, kBodyUnread};
     const QString text = m_body->toPlainText();
     try {
         // In a transaction, so the body index is written with the body.
@@ -372,7 +379,8 @@ void RecordView::deleteShown()
 void RecordView::toggleMark()
 {
     const QTextCursor selection = m_body->textCursor();
-    if (!m_shown || !m_session.connection() || m_session.isReadOnly() || m_bodyCut || !selection.hasSelection())
+    if (!m_shown || !m_session.connection() || m_session.isReadOnly() || m_bodyCut || m_bodyUnread ||
+        !selection.hasSelection())
         return;
     if (const Done logged = BodyMarks::toggleAndLog(m_session, m_shown->pfID, selection); !logged)
         m_dialogs.critical(logged.message());

@@ -99,6 +99,8 @@ private:
     quint64 m_generation = 0;
     QString m_loadedBody;
     bool m_bodyCut = false; // only part of the body is in the box
+    // The body could not be read: the empty box shown must never be saved over it.
+    bool m_bodyUnread = false;
     QStringList m_sheetValues;
     QStringList m_searchWords;
     int m_position = 0;

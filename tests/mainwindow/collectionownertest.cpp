@@ -157,6 +157,16 @@ void CollectionOwnerTest::aPictureWaitingInTheWindowOfOneScrap_isNotStoredWithTh
     QCOMPARE(f.column(u"SELECT skID FROM PHOTO_DRA WHERE skID <> 7"_s), QStringList{setA});
 }
 
+void CollectionOwnerTest::aBodyThatCannotBeRead_isShownAsSuchAndNeverSavedOver()
+{
+    PictureFixture f;
+    f.start();
+    alterCollection(f.dbPath(), u"ALTER TABLE MEMO_DAT RENAME TO unreadable"_s);
+    f.showRecord(2);
+    QCOMPARE(f.dialogs.lastText().section(u'\n', 0, 0), u"本文を読み込めませんでした。"_s);
+    QVERIFY(f.child<QPlainTextEdit>(u"rtBox")->isReadOnly());
+}
+
 void CollectionOwnerTest::leavingRecordView_whenTheSaveFails_keepsItAndTheText_data()
 {
     QTest::addColumn<QString>("road");

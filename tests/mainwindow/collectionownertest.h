@@ -11,6 +11,7 @@ private Q_SLOTS:
     void windowsOfOneCollection_closeWithIt_andWriteNothingIntoTheNext();
     void workersProgress_endsWithItsCollection();
     void aPictureWaitingInTheWindowOfOneScrap_isNotStoredWithTheNext();
+    void aBodyThatCannotBeRead_isShownAsSuchAndNeverSavedOver();
     void leavingRecordView_whenTheSaveFails_keepsItAndTheText_data();
     void leavingRecordView_whenTheSaveFails_keepsItAndTheText();
     void quitting_letsEveryWindowSaveBeforeTheCollectionCloses();
