@@ -172,6 +172,7 @@ void RecordView::loadBody()
     // A new body starts plain: the box would otherwise carry the last scrap's mark into all of the new text.
     m_body->setCurrentCharFormat(QTextCharFormat());
     m_loadedBody.clear();
+    m_storedBody.clear();
     m_bodyCut = false;
     m_bodyUnread = false;
     if (!m_session.connection() || !m_shown)
@@ -183,6 +184,7 @@ void RecordView::loadBody()
             m_body->setReadOnly(m_session.isReadOnly() || m_bodyCut);
             m_body->setPlainText(shown);
             m_loadedBody = m_body->toPlainText();
+            m_storedBody = m_loadedBody;
         }
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot load the body:" << e.message();
@@ -276,6 +278,7 @@ Done RecordView::storeBody()
         qCWarning(lcMainWindow) << "cannot save the body:" << e.message();
         return e.failure(kSaveFailed);
     }
+    m_storedBody = text;
     // The text loaded stays the reference: stepping on after a save asks again, as it always did.
     return {};
 }
@@ -382,6 +385,15 @@ void RecordView::toggleMark()
     if (!m_shown || !m_session.connection() || m_session.isReadOnly() || m_bodyCut || m_bodyUnread ||
         !selection.hasSelection())
         return;
+    // A mark's offsets count in the stored body: an edit is stored first, or nothing is marked.
+    if (m_body->toPlainText() != m_storedBody) {
+        if (!m_dialogs.askYesNo(kAskSave))
+            return;
+        if (const Done saved = storeBody(); !saved) {
+            m_dialogs.critical(saved.message());
+            return;
+        }
+    }
     if (const Done logged = BodyMarks::toggleAndLog(m_session, m_shown->pfID, selection); !logged)
         m_dialogs.critical(logged.message());
 }

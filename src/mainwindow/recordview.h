@@ -100,6 +100,8 @@ private:
     QString m_loadedBody;
     bool m_bodyCut = false; // only part of the body is in the box
     // The body could not be read: the empty box shown must never be saved over it.
+    // The text the file holds for the shown body, which the offsets of a mark count in.
+    QString m_storedBody;
     bool m_bodyUnread = false;
     QStringList m_sheetValues;
     QStringList m_searchWords;

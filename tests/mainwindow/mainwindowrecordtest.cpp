@@ -356,6 +356,40 @@ void MainWindowRecordTest::marking_inRecordView_isLoggedAndReplayed()
     QVERIFY(underlinedAt(f.body(), 3) && underlinedAt(f.body(), 6) && !underlinedAt(f.body(), 2));
 }
 
+void MainWindowRecordTest::marking_anEditedBody_storesItFirstOrMarksNothing_data()
+{
+    QTest::addColumn<bool>("store");
+    QTest::addColumn<QString>("marks");
+    QTest::newRow("the edit stored") << true << u"3+2"_qs;
+    QTest::newRow("the edit not stored") << false << QString();
+}
+
+void MainWindowRecordTest::marking_anEditedBody_storesItFirstOrMarksNothing()
+{
+    QFETCH(bool, store);
+    QFETCH(QString, marks);
+    RecordFixture f;
+    MainWindow& w = f.openRecord(1);
+    const QString before = f.body()->toPlainText();
+    QTextCursor cursor = f.body()->textCursor();
+    cursor.setPosition(0);
+    cursor.insertText(u"前書き"_qs);
+    cursor.setPosition(3);
+    cursor.setPosition(5, QTextCursor::KeepAnchor);
+    f.body()->setTextCursor(cursor);
+    f.dialogs.yesNo.enqueue(store);
+
+    w.toolbarButton(u"underLineInd"_qs)->trigger();
+
+    auto c = Connection::openExisting(f.session.databasePath());
+    Query body(*c, u"SELECT a01 FROM MEMO_DAT WHERE pfID = 1"_qs);
+    QVERIFY(body.next());
+    QCOMPARE(body.text(0), store ? u"前書き"_qs + before : before);
+    Query logged(*c, u"SELECT group_concat(startP || '+' || selLen, ' ') FROM MEMO_UNDERLINE WHERE pfID = 1"_qs);
+    QVERIFY(logged.next());
+    QCOMPARE(logged.text(0), marks);
+}
+
 void MainWindowRecordTest::picker_fromRecordView_refilesTheScrap()
 {
     RecordFixture f;
