@@ -187,6 +187,7 @@ private:
 
     // The entry pane: its registration, marks and pictures.
     void openRegistrationSheet(int levNo);
+    void refileOpenRegistration();
     void toggleEntryMark();
     void enableEntryMarking(bool on);
     void endEntryMarking();

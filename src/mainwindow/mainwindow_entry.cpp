@@ -1,5 +1,7 @@
 // The entry pane: registering its text as a scrap, marking it, and the pictures of the scrap registered or shown.
 #include "bodymarks.h"
+#include "classtree/classtreeloader.h"
+#include "classtree/treerows.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
 #include "mainwindow.h"
@@ -47,6 +49,26 @@ void MainWindow::openRegistrationSheet(int levNo)
             endEntryMarking();
     });
     m_children.open(Kind::Registration, sheet);
+}
+
+// The tree editor may have renamed, moved or deleted the class an open registration sheet files under: the sheet
+// takes the class's new row, or, with the class gone, the user chooses another rather than filing under no class.
+void MainWindow::refileOpenRegistration()
+{
+    auto* sheet = m_children.find<RegistrationSheet>(Kind::Registration);
+    if (!sheet)
+        return;
+    const ClassPath chosen = sheet->chosenClass();
+    const QList<QTreeWidgetItem*> rows = TreeRows::inOrder(m_treePane);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const ClassPath path = classPathOf(rows.at(i));
+        if (path.major == chosen.major && path.middle == chosen.middle && path.minor == chosen.minor) {
+            sheet->takeClass(int(i + 1), path);
+            return;
+        }
+    }
+    sheet->takeClass(1, {});
+    m_dialogs.exclamation(QStringLiteral("登録画面の分類は分類ツリーから無くなりました。　分類を選び直してください。"));
 }
 
 void MainWindow::toggleEntryMark()

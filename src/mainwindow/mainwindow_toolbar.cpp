@@ -308,5 +308,6 @@ void MainWindow::openTreeEditor()
         if (m_mode == Mode::Search)
             m_session.closeResults();
         showClassTree();
+        refileOpenRegistration();
     });
 }

@@ -276,6 +276,11 @@ void RegistrationSheet::closePicker()
         m_picker->close();
 }
 
+ClassPath RegistrationSheet::chosenClass() const
+{
+    return {value(kMajorRow), value(kMiddleRow), value(kMinorRow)};
+}
+
 void RegistrationSheet::takeClass(int levNo, const ClassPath& path)
 {
     setValue(kMajorRow, path.major);

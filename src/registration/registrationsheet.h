@@ -38,6 +38,9 @@ public:
     int helpTopic() const;
     void setLevNo(int levNo) { m_levNo = levNo; }
     int levNo() const { return m_levNo; }
+    // The class the scrap will be filed under, and a new choice of it (tree row and path).
+    ClassPath chosenClass() const;
+    void takeClass(int levNo, const ClassPath& path);
     // Where the scrap comes from, asked at "登録"; none when not set.
     void setSource(std::function<std::optional<ScrapSource>()> source) { m_source = std::move(source); }
     // True once "登録" stored the scrap.
@@ -65,7 +68,6 @@ private:
     void onCalendarClicked(const QDate& date);
     void openPicker();
     void closePicker();
-    void takeClass(int levNo, const ClassPath& path);
     void showLevel(const QString& name);
     void layOut();
     QString value(int row) const;

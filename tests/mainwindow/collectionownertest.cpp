@@ -5,6 +5,7 @@
 #include "ocr/picturetext.h"
 #include "pictures/picturearea.h"
 #include "pictures/pictureswindow.h"
+#include "registration/registrationsheet.h"
 #include "threescrapsfixture.h"
 
 #include <QApplication>
@@ -165,6 +166,42 @@ void CollectionOwnerTest::aBodyThatCannotBeRead_isShownAsSuchAndNeverSavedOver()
     f.showRecord(2);
     QCOMPARE(f.dialogs.lastText().section(u'\n', 0, 0), u"本文を読み込めませんでした。"_s);
     QVERIFY(f.child<QPlainTextEdit>(u"rtBox")->isReadOnly());
+}
+
+void CollectionOwnerTest::registrationSheet_followsItsClassThroughTheTreeEditor_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("filed"); // LevNo and class of the scrap registered afterwards
+    QTest::addColumn<int>("messages");
+    QTest::newRow("its class moved up a row")
+        << u"UPDATE extraNodeMEMO SET nName = CASE nName WHEN '政治' THEN '経済' ELSE '政治' END"_s << u"2:経済"_s << 0;
+    QTest::newRow("its class renamed") << u"UPDATE extraNodeMEMO SET nName = '経済政策' WHERE nName = '経済'"_s
+                                       << u"1:"_s << 1;
+}
+
+void CollectionOwnerTest::registrationSheet_followsItsClassThroughTheTreeEditor()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, filed);
+    QFETCH(int, messages);
+    ThreeScrapsFixture f;
+    f.start();
+    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
+    f.child<QPlainTextEdit>(u"mData")->setPlainText(u"新しい記事"_s);
+    f.clickClass(3);
+    QWidget* sheet = f.visibleWindow(u"Form3"_s);
+    QVERIFY(sheet);
+    f.press(u"sTree"_s);
+    auto* editor = f.window->findChild<QDialog*>(u"Form2"_s);
+    QVERIFY(editor);
+    alterCollection(f.dbPath(), change);
+    f.dialogs.clear();
+
+    editor->close();
+
+    QCOMPARE(f.dialogs.messages().size(), messages);
+    sheet->findChild<QPushButton*>(u"Command1_0"_s)->click();
+    QCOMPARE(f.column(u"SELECT LevNo || ':' || a04 FROM MEMO_IDX WHERE a02 = '新しい記事'"_s), QStringList{filed});
 }
 
 void CollectionOwnerTest::leavingRecordView_whenTheSaveFails_keepsItAndTheText_data()

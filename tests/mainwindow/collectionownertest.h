@@ -12,6 +12,8 @@ private Q_SLOTS:
     void workersProgress_endsWithItsCollection();
     void aPictureWaitingInTheWindowOfOneScrap_isNotStoredWithTheNext();
     void aBodyThatCannotBeRead_isShownAsSuchAndNeverSavedOver();
+    void registrationSheet_followsItsClassThroughTheTreeEditor_data();
+    void registrationSheet_followsItsClassThroughTheTreeEditor();
     void leavingRecordView_whenTheSaveFails_keepsItAndTheText_data();
     void leavingRecordView_whenTheSaveFails_keepsItAndTheText();
     void quitting_letsEveryWindowSaveBeforeTheCollectionCloses();
