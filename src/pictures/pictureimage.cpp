@@ -19,13 +19,41 @@ bool isJpeg(const QByteArray& bytes)
     return bytes.size() > 4 && quint8(bytes[0]) == 0xFF && quint8(bytes[1]) == 0xD8 && quint8(bytes[2]) == 0xFF;
 }
 
-// A JPEG cut short still decodes, grey below the cut, so its end-of-image marker is looked for.
-bool jpegIsWhole(const QByteArray& bytes)
+// Where a JPEG's end-of-image marker ends, found by walking its segments, or -1 when the file is cut short (it would
+// still decode, grey below the cut). Bytes after it, such as a phone's motion clip or padding, are not the picture.
+qsizetype jpegEnd(const QByteArray& bytes)
 {
-    qsizetype end = bytes.size();
-    while (end > 0 && bytes[end - 1] == '\0')
-        --end;
-    return end >= 2 && quint8(bytes[end - 2]) == 0xFF && quint8(bytes[end - 1]) == 0xD9;
+    const qsizetype size = bytes.size();
+    const auto at = [&bytes](qsizetype i) { return quint8(bytes[i]); };
+    const auto isRestart = [](quint8 marker) { return marker >= 0xD0 && marker <= 0xD7; };
+    qsizetype i = 2;
+    while (i + 1 < size) {
+        if (at(i) != 0xFF)
+            return -1;
+        const quint8 marker = at(i + 1);
+        if (marker == 0xFF) {
+            ++i;
+            continue;
+        }
+        if (marker == 0xD9)
+            return i + 2;
+        if (marker == 0x01 || isRestart(marker)) {
+            i += 2;
+            continue;
+        }
+        if (i + 3 >= size)
+            return -1;
+        const qsizetype length = (qsizetype(at(i + 2)) << 8) | at(i + 3);
+        if (length < 2)
+            return -1;
+        i += 2 + length;
+        // The coded data of a scan runs to the next marker that is neither a stuffed byte nor a restart.
+        if (marker == 0xDA) {
+            while (i + 1 < size && !(at(i) == 0xFF && at(i + 1) != 0x00 && !isRestart(at(i + 1))))
+                ++i;
+        }
+    }
+    return -1;
 }
 
 bool withinLimits(const QSize& size)
@@ -68,14 +96,15 @@ std::optional<QByteArray> storableBytes(const QByteArray& fileBytes)
     if (!withinLimits(reader.size()))
         return std::nullopt;
     const bool jpeg = isJpeg(fileBytes) && reader.format() == "jpeg";
-    if (jpeg && !jpegIsWhole(fileBytes))
+    const qsizetype end = jpeg ? jpegEnd(fileBytes) : -1;
+    if (jpeg && end < 0)
         return std::nullopt;
     const QImage image = reader.read();
     if (image.isNull()) {
         qCWarning(lcPictures) << "not a picture:" << reader.errorString();
         return std::nullopt;
     }
-    return jpeg ? std::optional<QByteArray>(fileBytes) : encodeJpeg(image);
+    return jpeg ? std::optional<QByteArray>(fileBytes.left(end)) : encodeJpeg(image);
 }
 
 std::optional<QByteArray> storableBytes(const QImage& image)
