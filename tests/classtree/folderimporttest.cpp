@@ -199,9 +199,6 @@ void FolderImportTest::storedTree_folderNamedAsAClass_joinsIt_data()
         << items(u"政治/国内/選挙,政治/国内/予算,政治/地方"_qs) << u"政治"_qs
         << items(u"1|政治|2,2|国内|3,3|選挙|4,3|予算|5,2|国際|6,6|選挙|7,2|地方|8,1|経済|9,9|金融|10"_qs)
         << u"2,3,4,7,9,10,1"_qs;
-    QTest::newRow("every folder already a class")
-        << items(u"経済/金融"_qs) << u"経済"_qs
-        << items(u"1|政治|2,2|国内|3,3|選挙|4,2|国際|5,5|選挙|6,1|経済|7,7|金融|8"_qs) << u"2,3,4,6,7,8,1"_qs;
     QTest::newRow("a middle's name at the major level stays apart")
         << items(u"国内/選挙"_qs) << u"国内"_qs
         << items(u"1|政治|2,2|国内|3,3|選挙|4,2|国際|5,5|選挙|6,1|経済|7,7|金融|8,1|国内|9,9|選挙|10"_qs)

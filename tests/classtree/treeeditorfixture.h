@@ -60,15 +60,15 @@ struct EditorFixture {
         button->trigger();
     }
     void press(const char16_t* key) const { press(QString::fromUtf16(key)); }
-    // Renames the node at row in place, as a user does: "Alt", type, Enter.
-    void rename(int row, const QString& text) const
+    // Renames the node at row in place, as a user does: "Alt", type, then Enter (or Tab, Shift+Tab: Qt::Key_Backtab).
+    void rename(int row, const QString& text, Qt::Key ending = Qt::Key_Return) const
     {
         select(row);
         press(u"Alt");
         auto* editor = tree()->findChild<QLineEdit*>();
         QVERIFY(editor);
         editor->setText(text);
-        QTest::keyClick(editor, Qt::Key_Return);
+        QTest::keyClick(editor, ending, ending == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
         // The view stores the text from the event loop, and the window carries it out from there after it.
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();

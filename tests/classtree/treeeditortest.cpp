@@ -166,25 +166,31 @@ void TreeEditorTest::rename_carriesIntoTheScrapsOfExactlyThatClass_data()
 {
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("ending"); // Tab and Shift+Tab open the next row's editor before the rename is carried out
     QTest::addColumn<QString>("scraps"); // the first five; those of 経済 and the root never change
 
+    const QString middle = u"1|政治|||2,2|政治|内政||3,3|政治|内政|選挙|4,4|政治|国際|選挙|6,5|経済|||7"_qs;
+    const QString minor = u"1|政治|||2,2|政治|国内||3,3|政治|国内|総選挙|4,4|政治|国際|選挙|6,5|経済|||7"_qs;
     QTest::newRow("major: every scrap under it")
-        << 2 << u"国政"_qs << u"1|国政|||2,2|国政|国内||3,3|国政|国内|選挙|4,4|国政|国際|選挙|6,5|経済|||7"_qs;
-    QTest::newRow("middle") << 3 << u"内政"_qs
-                            << u"1|政治|||2,2|政治|内政||3,3|政治|内政|選挙|4,4|政治|国際|選挙|6,5|経済|||7"_qs;
-    QTest::newRow("minor: the exact path only")
-        << 4 << u"総選挙"_qs << u"1|政治|||2,2|政治|国内||3,3|政治|国内|総選挙|4,4|政治|国際|選挙|6,5|経済|||7"_qs;
+        << 2 << u"国政"_qs << int(Qt::Key_Return)
+        << u"1|国政|||2,2|国政|国内||3,3|国政|国内|選挙|4,4|国政|国際|選挙|6,5|経済|||7"_qs;
+    QTest::newRow("middle") << 3 << u"内政"_qs << int(Qt::Key_Return) << middle;
+    QTest::newRow("minor: the exact path only") << 4 << u"総選挙"_qs << int(Qt::Key_Return) << minor;
+    QTest::newRow("minor, ended by Tab") << 4 << u"総選挙"_qs << int(Qt::Key_Tab) << minor;
+    QTest::newRow("minor, ended by Shift+Tab onto its parent") << 4 << u"総選挙"_qs << int(Qt::Key_Backtab) << minor;
+    QTest::newRow("middle, ended by Tab onto its child") << 3 << u"内政"_qs << int(Qt::Key_Tab) << middle;
 }
 
 void TreeEditorTest::rename_carriesIntoTheScrapsOfExactlyThatClass()
 {
     QFETCH(int, row);
     QFETCH(QString, name);
+    QFETCH(int, ending);
     QFETCH(QString, scraps);
 
     ClassesFixture f;
     f.open();
-    f.rename(row, name);
+    f.rename(row, name, Qt::Key(ending));
     QVERIFY(f.dialogs.messages().isEmpty());
     QCOMPARE(f.scraps(), items(scraps + u",6|経済|金融||8,7||||1"_qs));
     QStringList tree = kBaseTree;
@@ -228,57 +234,6 @@ void TreeEditorTest::rename_refusedOrFailing_leavesDatabaseAndNameAsTheyWere()
     QCOMPARE(snapshot(f), before);
     // The refused name must not linger for the next save to store without its scraps.
     QCOMPARE(f.node(row)->text(0), oldName);
-}
-
-void TreeEditorTest::rename_endedByEnterOrTab_movesOnlyThatClassesScraps_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("row"); // 国内 (3) holds 選挙 (4) and 新しい小分類 (5)
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("scraps"); // those under 政治 and the one of 新しい小分類 (8)
-
-    const int tab = Qt::Key_Tab;
-    const int shiftTab = Qt::Key_Backtab;
-    QTest::newRow("Enter") << int(Qt::Key_Return) << 4 << u"総選挙"_qs
-                           << u"1|政治||,2|政治|国内|,3|政治|国内|総選挙,4|政治|国際|選挙,8|政治|国内|新しい小分類"_qs;
-    QTest::newRow("Tab onto the next sibling")
-        << tab << 4 << u"総選挙"_qs
-        << u"1|政治||,2|政治|国内|,3|政治|国内|総選挙,4|政治|国際|選挙,8|政治|国内|新しい小分類"_qs;
-    QTest::newRow("Shift+Tab onto the sibling before")
-        << shiftTab << 5 << u"投票"_qs
-        << u"1|政治||,2|政治|国内|,3|政治|国内|選挙,4|政治|国際|選挙,8|政治|国内|投票"_qs;
-    QTest::newRow("Shift+Tab onto the parent")
-        << shiftTab << 4 << u"総選挙"_qs
-        << u"1|政治||,2|政治|国内|,3|政治|国内|総選挙,4|政治|国際|選挙,8|政治|国内|新しい小分類"_qs;
-    QTest::newRow("Tab onto a child")
-        << tab << 3 << u"内政"_qs
-        << u"1|政治||,2|政治|内政|,3|政治|内政|選挙,4|政治|国際|選挙,8|政治|内政|新しい小分類"_qs;
-}
-
-void TreeEditorTest::rename_endedByEnterOrTab_movesOnlyThatClassesScraps()
-{
-    QFETCH(int, key);
-    QFETCH(int, row);
-    QFETCH(QString, name);
-    QFETCH(QString, scraps);
-
-    ClassesFixture f;
-    f.scrap(8, u"政治"_qs, u"国内"_qs, u"新しい小分類"_qs, 1);
-    f.open();
-    f.select(3);
-    f.press(u"AddSCR");
-    f.select(row);
-    f.press(u"Alt");
-    auto* editor = f.tree()->findChild<QLineEdit*>();
-    QVERIFY(editor);
-    editor->setText(name);
-    QTest::keyClick(editor, Qt::Key(key), key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-
-    QVERIFY(f.dialogs.messages().isEmpty());
-    QCOMPARE(f.rows(u"SELECT DocNo, a04, a05, a06 FROM MEMO_IDX WHERE a04 = '政治' ORDER BY DocNo"_qs), items(scraps));
-    QCOMPARE(f.storedTree().at(row - 2).section(u'|', 1, 1), name);
 }
 
 void TreeEditorTest::move_writtenOnLeavingMoveMode_renumbersEveryScrap_data()

@@ -15,8 +15,6 @@ private Q_SLOTS:
     void rename_carriesIntoTheScrapsOfExactlyThatClass();
     void rename_refusedOrFailing_leavesDatabaseAndNameAsTheyWere_data();
     void rename_refusedOrFailing_leavesDatabaseAndNameAsTheyWere();
-    void rename_endedByEnterOrTab_movesOnlyThatClassesScraps_data();
-    void rename_endedByEnterOrTab_movesOnlyThatClassesScraps();
     void move_writtenOnLeavingMoveMode_renumbersEveryScrap_data();
     void move_writtenOnLeavingMoveMode_renumbersEveryScrap();
     void failingSave_keepsPreviousTreeAndLevNos_data();
