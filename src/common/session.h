@@ -17,6 +17,8 @@ struct ClassPath {
     QString major;
     QString middle;
     QString minor;
+
+    bool operator==(const ClassPath&) const = default;
 };
 
 // What the program shares for a whole run. The program's main() owns it and hands a reference to every window.

@@ -61,8 +61,7 @@ void MainWindow::refileOpenRegistration()
     const ClassPath chosen = sheet->chosenClass();
     const QList<QTreeWidgetItem*> rows = TreeRows::inOrder(m_treePane);
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        const ClassPath path = classPathOf(rows.at(i));
-        if (path.major == chosen.major && path.middle == chosen.middle && path.minor == chosen.minor) {
+        if (const ClassPath path = classPathOf(rows.at(i)); path == chosen) {
             sheet->takeClass(int(i + 1), path);
             return;
         }

@@ -196,6 +196,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
                     Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
         return;
     }
+    m_closeWhenIdle = false;
     // A body that could not be saved keeps the window open, with the text.
     if (!m_unloading && !leaveRecordView()) {
         event->ignore();
