@@ -21,9 +21,7 @@ QString fromUtf16OrUtf8(const QByteArray& bytes)
     return text;
 }
 
-} // namespace
-
-std::optional<QString> keptSourceAddress(const QString& address)
+std::optional<QString> keptAddress(const QString& address, bool localFiles)
 {
     const QString trimmed = address.trimmed();
     if (trimmed.isEmpty() || trimmed.size() > kLongestAddress)
@@ -31,19 +29,27 @@ std::optional<QString> keptSourceAddress(const QString& address)
     QUrl url(trimmed);
     const QString scheme = url.scheme().toLower();
     const bool web = (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
-    if (!url.isValid() || (!web && scheme != u"file"))
+    if (!url.isValid() || (!web && (!localFiles || scheme != u"file")))
         return std::nullopt;
     url.setUserInfo(QString());
     url.setFragment(QString());
     return url.toString();
 }
 
+} // namespace
+
+std::optional<QString> keptSourceAddress(const QString& address)
+{
+    return keptAddress(address, true);
+}
+
 std::optional<ScrapSource> sourceOfPaste(const QMimeData& mime)
 {
+    // Any page can write the clipboard: what it names is kept only as a web address, never as a local file.
     const QString mozUrl = QStringLiteral("text/x-moz-url");
     if (mime.hasFormat(mozUrl)) {
         const QStringList lines = fromUtf16OrUtf8(mime.data(mozUrl)).split(u'\n');
-        if (const std::optional<QString> address = keptSourceAddress(lines.value(0)))
+        if (const std::optional<QString> address = keptAddress(lines.value(0), false))
             return ScrapSource{.address = *address, .title = lines.value(1).trimmed()};
     }
     if (mime.hasHtml()) {
@@ -51,7 +57,7 @@ std::optional<ScrapSource> sourceOfPaste(const QMimeData& mime)
                                                    QRegularExpression::MultilineOption);
         const QRegularExpressionMatch match = sourceLine.match(mime.html().left(4096));
         if (match.hasMatch()) {
-            if (const std::optional<QString> address = keptSourceAddress(match.captured(1)))
+            if (const std::optional<QString> address = keptAddress(match.captured(1), false))
                 return ScrapSource{.address = *address};
         }
     }
