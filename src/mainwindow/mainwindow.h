@@ -102,6 +102,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void closeWhenWorkEnds();
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -134,6 +135,8 @@ private:
     void CloseModeWindows();
     // Record view is left only when its edited body is saved, or the user let it go.
     [[nodiscard]] bool leaveRecordView();
+    // False, with the reason shown, while closing the open collection would lose what the user has done.
+    [[nodiscard]] bool mayCloseCollection();
     void enableResultCommands(bool ok);
     void enableResultMenus(bool ok);
     void onListed(int count);
@@ -284,7 +287,8 @@ private:
     quint64 m_entryGeneration = 0;
     QString m_entryRegisteredBody;
     QString m_today;
-    bool m_closeWhenIdle = false;
+    // Set while a close waits for work on the collection to end.
+    QPointer<QObject> m_closeWaiter;
     bool m_unloading = false;
     int m_helpTopic = 0;
     std::array<int, 2> m_leftPaneWidths{};

@@ -73,8 +73,7 @@ void MainWindow::OpenOtherDatabase()
 
 void MainWindow::openDatabaseAt(const QString& path)
 {
-    // A body that could not be saved keeps this collection open, with the text.
-    if (!leaveRecordView())
+    if (!mayCloseCollection())
         return;
     if (const Done opened = m_collection.open(path); !opened) {
         if (!opened.message().isEmpty())
@@ -226,7 +225,7 @@ void MainWindow::RestoreFromBackup()
     ChildWindows::centre(&dialog, this);
     if (dialog.exec() != QDialog::Accepted || dialog.chosen() < 0)
         return;
-    if (!leaveRecordView())
+    if (!mayCloseCollection())
         return;
     const Result<QString> restored = m_collection.restoreCopy(entries[dialog.chosen()]);
     if (!restored) {

@@ -3,11 +3,13 @@
 #include "common/helptopics.h"
 #include "common/helpwindow.h"
 #include "common/session.h"
+#include "common/userdialogs.h"
 #include "geometry.h"
 #include "mainwindow.h"
 #include "recordview.h"
 #include "scraplistcontroller.h"
 #include "speech/speechoutput.h"
+#include "sources/sourcekeeper.h"
 #include "speechreader.h"
 #include "web/webpane.h"
 
@@ -25,6 +27,17 @@ using Kind = ChildWindows::Kind;
 bool MainWindow::leaveRecordView()
 {
     return !m_recordView || record()->leave();
+}
+
+bool MainWindow::mayCloseCollection()
+{
+    if (m_sources->copiesFollowScraps()) {
+        m_dialogs.exclamation(QStringLiteral("登録したスクラップのページのコピーを保存中です。　"
+                                             "保存が終わってから、もう一度お試しください。"));
+        return false;
+    }
+    // A body that could not be saved keeps this collection open, with the text.
+    return leaveRecordView();
 }
 
 void MainWindow::onTabSelected()
@@ -185,18 +198,33 @@ void MainWindow::onListed(int count)
     enableResultCommands(count > 0);
 }
 
+void MainWindow::closeWhenWorkEnds()
+{
+    if (m_closeWaiter)
+        return;
+    auto* waiter = new QObject(this);
+    m_closeWaiter = waiter;
+    const auto retry = [this, waiter] {
+        // Either signal asks once; the close then waits again if work remains.
+        if (m_closeWaiter != waiter)
+            return;
+        m_closeWaiter = nullptr;
+        waiter->deleteLater();
+        close();
+    };
+    connect(&m_session, &Session::idle, waiter, retry, Qt::QueuedConnection);
+    connect(m_sources, &SourceKeeper::copiesChanged, waiter, retry, Qt::QueuedConnection);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Work that holds the scraps shown (a saved edition being written) ends first; a signal or the window manager
-    // may ask for the close while its progress is shown.
-    if (m_session.isBusy()) {
+    // Work on the collection ends first: a saved edition holds the scraps shown, a page copy follows a scrap already
+    // registered. A signal or the window manager may ask for the close while their progress is shown.
+    if (m_session.isBusy() || m_sources->copiesFollowScraps()) {
         event->ignore();
-        if (!std::exchange(m_closeWhenIdle, true))
-            connect(&m_session, &Session::idle, this, &QWidget::close,
-                    Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+        closeWhenWorkEnds();
         return;
     }
-    m_closeWhenIdle = false;
     // A body that could not be saved keeps the window open, with the text.
     if (!m_unloading && !leaveRecordView()) {
         event->ignore();

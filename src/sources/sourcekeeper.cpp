@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QThread>
 
+#include <algorithm>
+
 ScrapSources::CopyOptions currentCopyOptions(Session& session)
 {
     if (Connection* connection = session.connection()) {
@@ -123,6 +125,12 @@ void SourceKeeper::registered(qint64 docNo)
     if (m_pending && m_pending->copy != 0)
         m_followers.insert(m_pending->copy, {m_session.collectionId(), docNo});
     m_pending.reset();
+}
+
+bool SourceKeeper::copiesFollowScraps() const
+{
+    return std::ranges::any_of(m_followers,
+                               [this](const auto& follower) { return follower.first == m_session.collectionId(); });
 }
 
 qsizetype SourceKeeper::scrapsFrom(const QString& address) const

@@ -38,6 +38,8 @@ public:
     QString pendingAddress() const;
     // Copies being made now.
     int copiesRunning() const { return int(m_running.size()); }
+    // Copies being made for scraps of the open collection already registered: closing it now would lose them.
+    [[nodiscard]] bool copiesFollowScraps() const;
 
     // The source the scrap registered now keeps, with its copy once made and within the collection's limit.
     [[nodiscard]] std::optional<ScrapSource> forRegistration();

@@ -288,6 +288,8 @@ void SourcesTest::paste_keepsThePageTheClipboardNames_data()
     QTest::newRow("a browser's page") << QByteArray("https://www.nikkei.com/article/1\n日経の記事")
                                       << u"https://www.nikkei.com/article/1|日経の記事"_s;
     QTest::newRow("a script address") << QByteArray("javascript:alert(1)\n罠") << QString();
+    // A page's copy handler may name any local file, which a click on the source would then open.
+    QTest::newRow("a local file") << QByteArray("file:///root/Downloads/x.html\n罠") << QString();
     QTest::newRow("nothing named") << QByteArray() << QString();
 }
 
@@ -317,6 +319,42 @@ void SourcesTest::paste_keepsThePageTheClipboardNames()
     }
     QCOMPARE(f.column(u"SELECT address || '|' || title FROM zettora_sources WHERE DocNo = 4 AND pageCopy IS NULL"_s),
              QStringList{kept});
+}
+
+void SourcesTest::aCopyStillBeingMade_isStoredBeforeItsCollectionCloses_data()
+{
+    QTest::addColumn<bool>("quit"); // or open another collection
+    QTest::newRow("quit") << true;
+    QTest::newRow("open another collection") << false;
+}
+
+void SourcesTest::aCopyStillBeingMade_isStoredBeforeItsCollectionCloses()
+{
+    QFETCH(bool, quit);
+    ThreeScrapsFixture f;
+    f.web->url = u"https://www.nikkei.com/article/2"_s;
+    f.web->title = u"記事"_s;
+    f.web->pageCopy = "<html><body>保存したページ</body></html>";
+    f.web->copyFolder = f.folder.folder();
+    f.start();
+    Q_EMIT f.web->textClipRequested(u"クリップした本文"_s);
+    // Registered at once, while the copy is still being made.
+    f.clickClass(3);
+    f.visibleWindow(u"Form3"_s)->findChild<QPushButton*>(u"Command1_0"_s)->click();
+    QVERIFY(f.window->sourceKeeper()->copiesRunning() > 0);
+    if (quit) {
+        f.window->close();
+        QVERIFY(f.window->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!f.window->isVisible(), 10000);
+    } else {
+        f.dialogs.paths.enqueue(f.folder.newCollection(u"Other.mdb"_s));
+        f.action(u"mFileBookOpen")->trigger();
+        QCOMPARE(f.dialogs.lastText(), u"登録したスクラップのページのコピーを保存中です。　"
+                                       "保存が終わってから、もう一度お試しください。"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(f.window->sourceKeeper()->copiesRunning(), 0, 10000);
+    }
+    QCOMPARE(f.column(u"SELECT address || '|' || (pageCopy IS NOT NULL) FROM zettora_sources WHERE DocNo = 4"_s),
+             QStringList{u"https://www.nikkei.com/article/2|1"_s});
 }
 
 void SourcesTest::siteListing_fromTheSourceLineAndTheMenu_data()

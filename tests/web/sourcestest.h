@@ -14,6 +14,8 @@ private Q_SLOTS:
     void badPages_keepTheScrap();
     void paste_keepsThePageTheClipboardNames_data();
     void paste_keepsThePageTheClipboardNames();
+    void aCopyStillBeingMade_isStoredBeforeItsCollectionCloses_data();
+    void aCopyStillBeingMade_isStoredBeforeItsCollectionCloses();
     void siteListing_fromTheSourceLineAndTheMenu_data();
     void siteListing_fromTheSourceLineAndTheMenu();
 };
