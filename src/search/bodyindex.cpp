@@ -23,6 +23,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -31,9 +32,9 @@
 namespace BodyIndex {
 namespace {
 
-constexpr int kVersion = 3;
-// The index before it kept the text read from pictures: still searched as it is, and brought up to date in place.
-constexpr int kVersionWithoutPictures = 2;
+// 4: a sound mark joins its kana. An index of an earlier version holds other tokens, which no delete could take out
+// again, so it is made anew.
+constexpr int kVersion = 4;
 constexpr char kTokenizerName[] = "zettora_bigram";
 constexpr char kContainsFunction[] = "zettora_contains";
 constexpr int kRowsPerTransaction = 200;
@@ -60,6 +61,8 @@ struct Unit {
 // Decodes UTF-8 leniently (a broken sequence is one U+FFFD) and folds every character.
 template <typename Out> void foldUtf8(const unsigned char* text, int bytes, Out&& out)
 {
+    // The last unit waits for the next character, which may be a sound mark joining it.
+    std::optional<Unit> held;
     for (int i = 0; i < bytes;) {
         const unsigned char lead = text[i];
         char32_t c = 0xFFFD;
@@ -81,10 +84,23 @@ template <typename Out> void foldUtf8(const unsigned char* text, int bytes, Out&
                 }
             }
         }
-        for (const char32_t f : FullText::foldedChar(c))
-            out(Unit{f, i, i + length});
+        const std::u32string_view folds = FullText::foldedChar(c);
+        if (const char32_t joined =
+                held && folds.size() == 1 ? FullText::joinedKana(held->c, folds.front()) : 0) {
+            // The kana and its mark make one unit, from the bytes of both.
+            held->c = joined;
+            held->end = i + length;
+        } else {
+            for (const char32_t f : folds) {
+                if (held)
+                    out(*held);
+                held = Unit{f, i, i + length};
+            }
+        }
         i += length;
     }
+    if (held)
+        out(*held);
 }
 
 std::u32string foldedText(sqlite3_value* value)
@@ -417,23 +433,6 @@ int installedVersion(Connection& connection, const QString& schema)
     return version.next() ? int(version.integer(0)) : 0;
 }
 
-// An index of the version before picture text gets the picture table, its triggers and every set logged, keeping
-// what it holds of bodies (remaking that takes minutes on a large collection).
-void addPictures(Connection& connection, const QString& schema)
-{
-    Transaction transaction(connection);
-    connection.execute(ofSchema(QString::fromLatin1(kPictureIndexTable), schema));
-    setPendingBytes(connection, schema, "zettora_picture_index");
-    if (isMain(schema))
-        createPictureTriggers(connection);
-    logPictureSets(connection, schema);
-    Query version(
-        connection,
-        ofSchema(QStringLiteral("UPDATE S.zettora_index_state SET row_count = ? WHERE name = 'version'"), schema));
-    version.bind(1, kVersion).run();
-    transaction.commit();
-}
-
 void dropEverything(Connection& connection, const QString& schema)
 {
     if (isMain(schema)) {
@@ -737,8 +736,6 @@ bool hasPictureTable(Connection& connection, const QString& schema)
 bool verifyOrReset(Connection& connection, const QString& schema, const QString& stamp)
 {
     if (isSound(connection, schema, stamp)) {
-        if (installedVersion(connection, schema) == kVersionWithoutPictures)
-            addPictures(connection, schema);
         if (isMain(schema))
             renewFormerTriggers(connection);
         return false;
@@ -756,17 +753,13 @@ qint64 scrapCount(Connection& connection)
 bool isSound(Connection& connection, const QString& schema, const QString& stamp)
 {
     bool sound = isInstalled(connection, schema);
-    const int version = sound ? installedVersion(connection, schema) : 0;
-    const bool withPictures = version == kVersion;
-    sound = sound && (withPictures || version == kVersionWithoutPictures) && storedStamp(connection, schema) == stamp;
+    sound = sound && installedVersion(connection, schema) == kVersion && storedStamp(connection, schema) == stamp;
     if (sound && isMain(schema))
-        sound = triggersAsExpected(connection, withPictures ? kTriggers.size() : kTriggersWithoutPictures);
+        sound = triggersAsExpected(connection, kTriggers.size());
     // Opening each index table reads its own records: one damaged elsewhere fails here (and is taken out by the
     // caller).
     if (sound) {
         for (const char* table : kFullTextTables) {
-            if (!withPictures && std::string_view(table) == "zettora_picture_index")
-                continue;
             Query probe(connection, QStringLiteral("SELECT rowid FROM ") + qualified(schema, table) +
                                         QStringLiteral(" WHERE ") + QLatin1StringView(table) +
                                         QStringLiteral(" MATCH 'x' LIMIT 1"));

@@ -61,6 +61,30 @@ std::u32string_view foldedChar(char32_t c)
     return wide;
 }
 
+char32_t joinedKana(char32_t kana, char32_t mark)
+{
+    constexpr char32_t kFirst = 0x3040;
+    constexpr char32_t kLast = 0x30FF;
+    constexpr char32_t kVoiced = 0x3099;
+    constexpr char32_t kSemiVoiced = 0x309A;
+    if ((mark != kVoiced && mark != kSemiVoiced) || kana < kFirst || kana > kLast)
+        return 0;
+    static const std::vector<char32_t> joined = [] {
+        std::vector<char32_t> table(2 * (kLast - kFirst + 1));
+        for (char32_t base = kFirst; base <= kLast; ++base) {
+            for (const char32_t sign : {kVoiced, kSemiVoiced}) {
+                const char16_t units[] = {char16_t(base), char16_t(sign)};
+                const QString pair = QString::fromUtf16(units, 2);
+                const QString composed = pair.normalized(QString::NormalizationForm_C);
+                if (composed.size() == 1)
+                    table[2 * (base - kFirst) + (sign == kSemiVoiced)] = composed.at(0).unicode();
+            }
+        }
+        return table;
+    }();
+    return joined[2 * (kana - kFirst) + (mark == kSemiVoiced)];
+}
+
 namespace {
 
 // The comparison form with, for each of its units, the body position of the character it came from; one more
@@ -78,7 +102,16 @@ Folded fold(const QString& body)
     for (int i = 0; i < body.size();) {
         const bool pair = body.at(i).isHighSurrogate() && i + 1 < body.size() && body.at(i + 1).isLowSurrogate();
         const char32_t c = pair ? QChar::surrogateToUcs4(body.at(i), body.at(i + 1)) : body.at(i).unicode();
-        for (const char32_t f : foldedChar(c)) {
+        const std::u32string_view folds = foldedChar(c);
+        // A joined mark adds no unit: the kana's unit then stands for both characters.
+        if (const char32_t joined = folds.size() == 1 && !folded.text.isEmpty()
+                                        ? joinedKana(folded.text.back().unicode(), folds.front())
+                                        : 0) {
+            folded.text.back() = QChar(char16_t(joined));
+            ++i;
+            continue;
+        }
+        for (const char32_t f : folds) {
             if (QChar::requiresSurrogates(f)) {
                 folded.text += QChar(QChar::highSurrogate(f));
                 folded.text += QChar(QChar::lowSurrogate(f));

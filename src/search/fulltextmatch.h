@@ -7,12 +7,16 @@
 
 // Finding a word in a scrap body as full-text search compares: each character is taken in its compatibility form
 // (NFKC: full-width Latin letters, digits and signs equal their half-width forms, half-width katakana the full-width
-// ones) and letter case is ignored (Unicode case folding).
+// ones, a sound mark joined to its kana) and letter case is ignored (Unicode case folding).
 namespace FullText {
 
 // The comparison form of one character: usually one character, sometimes none or several. The view stays valid
 // until the next call on the same thread.
 std::u32string_view foldedChar(char32_t c);
+
+// A voiced or semi-voiced sound mark standing alone after a kana joins it (half-width ｶﾞ, or か followed by U+3099,
+// compare as ガ and が): the kana they make together, or 0 when these two do not join.
+char32_t joinedKana(char32_t kana, char32_t mark);
 
 // A place in the body, in the body's own UTF-16 units, 0-based.
 struct Hit {

@@ -83,6 +83,10 @@ void FullTextMatchTest::findAll_findsEveryHitWithoutOverlap_data()
     QTest::newRow("half-width katakana, full-width word") << u"xｶﾀｶﾅ"_qs << u"カタ"_qs << Hits{{1, 2}};
     QTest::newRow("a hit inside what one character folds into takes it whole")
         << u"5㌔先"_qs << u"キ"_qs << Hits{{1, 1}};
+    QTest::newRow("half-width voiced katakana, full-width word") << u"xｶﾞｽ"_qs << u"ガス"_qs << Hits{{1, 3}};
+    QTest::newRow("full-width body, half-width semi-voiced word") << u"xパン"_qs << u"ﾊﾟﾝ"_qs << Hits{{1, 2}};
+    QTest::newRow("a kana and its mark apart, word in one") << u"か\u3099いこく"_qs << u"がい"_qs << Hits{{0, 3}};
+    QTest::newRow("a mark no kana takes stays a character") << u"ｱﾞア"_qs << u"ア"_qs << Hits{{0, 1}, {2, 1}};
     QTest::newRow("not there") << u"abc"_qs << u"abd"_qs << Hits{};
     QTest::newRow("empty word") << u"abc"_qs << QString() << Hits{};
 }
