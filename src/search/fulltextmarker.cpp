@@ -102,13 +102,16 @@ void markHits(QTextDocument* document, const QList<FullText::Hit>& hits, const S
 {
     if (!document || hits.isEmpty())
         return;
-    // Hits come sorted and apart; one walk over the fragments cuts them where the format below them changes.
+    // One walk over the fragments cuts the hits where the format below them changes: it takes them in the order of
+    // the text, whatever word each came from.
+    QList<FullText::Hit> sorted = hits;
+    std::ranges::stable_sort(sorted, {}, &FullText::Hit::start);
     QList<Piece> pieces;
-    pieces.reserve(hits.size());
+    pieces.reserve(sorted.size());
     qsizetype next = 0;
     forEachFragment(document, [&](int from, int to, const QTextCharFormat& format) {
-        while (next < hits.size()) {
-            const FullText::Hit& hit = hits.at(next);
+        while (next < sorted.size()) {
+            const FullText::Hit& hit = sorted.at(next);
             const int start = std::max(hit.start, from);
             const int end = std::min(hit.start + hit.length, to);
             if (hit.start >= to)
