@@ -8,7 +8,7 @@
 #include "legacyimport/importcommand.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/startupoptions.h"
-#include "quitonsignal.h"
+#include "common/quitonsignal.h"
 #include "speech/characterspeech.h"
 #include "startupreport.h"
 #include "web/enginewebpane.h"

@@ -1,5 +1,6 @@
 #include "colourvaluetest.h"
 #include "helppagestest.h"
+#include "quitonsignaltest.h"
 #include "sessiontest.h"
 #include "testmain.h"
 #include "toolbarbuttonstest.h"
@@ -8,5 +9,5 @@
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, ColourValueTest, HelpPagesTest, SessionTest, ToolbarButtonsTest>(argc, argv);
+    return runTestClasses<QApplication, ColourValueTest, HelpPagesTest, QuitOnSignalTest, SessionTest, ToolbarButtonsTest>(argc, argv);
 }

@@ -1,6 +1,8 @@
 #include "quitonsignal.h"
 
 #include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
 #include <QWidget>
 
 #include <csignal>
@@ -10,6 +12,8 @@
 namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
+// How often a close put off by a dialog's own loop is tried again.
+constexpr int kRetryMs = 200;
 // The handler may only write: the window is closed from the event loop, which reads the other end.
 int signalSockets[2] = {-1, -1};
 
@@ -30,7 +34,7 @@ QuitOnSignal::QuitOnSignal(QWidget& window)
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(signalSockets[1], &byte, 1);
-        m_window.close();
+        closeWindow();
     });
     struct sigaction action {};
     action.sa_handler = onSignal;
@@ -38,6 +42,17 @@ QuitOnSignal::QuitOnSignal(QWidget& window)
     action.sa_flags = SA_RESTART;
     for (const int signal : kSignals)
         sigaction(signal, &action, nullptr);
+}
+
+void QuitOnSignal::closeWindow()
+{
+    // Inside a dialog's own loop (a question, a colour or file chooser) the close would delete windows the dialog
+    // stands on, the dialog among them: it waits until the user has ended that dialog.
+    if (QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(kRetryMs, this, &QuitOnSignal::closeWindow);
+        return;
+    }
+    m_window.close();
 }
 
 QuitOnSignal::~QuitOnSignal()

@@ -1,0 +1,70 @@
+#include "quitonsignaltest.h"
+
+#include "common/quitonsignal.h"
+
+#include <QDialog>
+#include <QEventLoop>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <csignal>
+
+void QuitOnSignalTest::aSignal_closesTheWindowOnceNoDialogIsBeingAnswered_data()
+{
+    QTest::addColumn<bool>("dialog");
+    QTest::newRow("nothing asked") << false;
+    QTest::newRow("a dialog being answered") << true;
+}
+
+void QuitOnSignalTest::aSignal_closesTheWindowOnceNoDialogIsBeingAnswered()
+{
+    QFETCH(bool, dialog);
+    QWidget window;
+    window.show();
+    // A child window that goes when the main window closes, as the program's windows do, with a dialog on it.
+    auto* child = new QWidget(&window, Qt::Window);
+    child->setAttribute(Qt::WA_DeleteOnClose);
+    child->show();
+    struct Closer : QObject {
+        QPointer<QWidget> child;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Close && child)
+                child->close();
+            return false;
+        }
+    } closer;
+    closer.child = child;
+    window.installEventFilter(&closer);
+    QuitOnSignal quit(window);
+
+    bool visibleWhileAsked = false;
+    // The program's own loop runs around everything, as QApplication::exec() does.
+    QEventLoop programLoop;
+    QTimer::singleShot(0, &programLoop, [&] {
+        if (dialog) {
+            QDialog asked(child);
+            QTimer::singleShot(0, &asked, [&] {
+                std::raise(SIGTERM);
+                QTest::qWait(500);
+                visibleWhileAsked = window.isVisible() && asked.isVisible();
+                asked.accept();
+            });
+            asked.exec();
+        } else {
+            std::raise(SIGTERM);
+        }
+    });
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &programLoop, [&] {
+        if (!window.isVisible())
+            programLoop.quit();
+    });
+    poll.start(20);
+    QTimer::singleShot(5000, &programLoop, &QEventLoop::quit);
+    programLoop.exec();
+    QVERIFY(!window.isVisible());
+    QCOMPARE(visibleWhileAsked, dialog);
+}

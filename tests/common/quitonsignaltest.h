@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QObject>
+
+class QuitOnSignalTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void aSignal_closesTheWindowOnceNoDialogIsBeingAnswered_data();
+    void aSignal_closesTheWindowOnceNoDialogIsBeingAnswered();
+};
