@@ -100,8 +100,11 @@ void SpeechReader::openSettings()
         return;
     SpeechSettingsDialog dialog(storedSpeechSettings(connection), m_window);
     connect(&dialog, &SpeechSettingsDialog::helpRequested, this, m_showHelp);
-    if (dialog.exec() != QDialog::Accepted)
+    // The dialog ran the event loop: the settings go to the collection open now, if it is still the one.
+    const quint64 collection = m_session.collectionId();
+    if (dialog.exec() != QDialog::Accepted || m_session.collectionId() != collection || !m_session.connection())
         return;
+    connection = m_session.connection();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     unload();
     const Done stored = storeSpeechSettings(*connection, dialog.character(), dialog.languageIndex(), dialog.speed());

@@ -10,8 +10,7 @@
 
 bool ChooseDisplayFont(Session& session, UserDialogs& dialogs)
 {
-    Connection* connection = session.connection();
-    if (!connection)
+    if (!session.connection())
         return false;
     const DisplayFont& current = session.displayFont;
     QFont initial(current.name, current.size);
@@ -27,10 +26,15 @@ bool ChooseDisplayFont(Session& session, UserDialogs& dialogs)
     font.size = chosen->pointSizeF() > 0 ? wholePoints(chosen->pointSizeF()) : current.size;
     font.bold = chosen->bold();
     font.italic = chosen->italic();
+    // Taken after the dialog, which ran the event loop.
+    Connection* connection = session.connection();
+    if (!connection)
+        return false;
     try {
         StoreDisplayFont(*connection, font);
     } catch (const DbError& e) {
         qCWarning(lcSettings) << "cannot store the display font:" << e.message();
+        dialogs.critical(e.failure(QStringLiteral("フォントを保存できませんでした。")).message());
         return false;
     }
     session.displayFont = font;

@@ -28,6 +28,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const QString kLevelsNotStored = QStringLiteral("スクラップ重要度を登録できませんでした。");
+
 constexpr int kWidth = 7800;
 constexpr int kHeight = 5200;
 constexpr int kGridLeft = 40;
@@ -265,20 +267,20 @@ std::optional<QList<ImportanceLevelsEditor::Level>> ImportanceLevelsEditor::chec
     return levels;
 }
 
-bool ImportanceLevelsEditor::writeLevels(const QList<Level>& levels)
+Done ImportanceLevelsEditor::writeLevels(const QList<Level>& levels)
 {
     Connection* connection = m_session.connection();
     if (!connection)
-        return false;
+        return Failure{kLevelsNotStored, QStringLiteral("スクラップ集が開いていません。")};
     QList<ImportanceLevel> stored;
     for (const Level& level : levels)
         stored.append({level.name, level.backColor, QString()});
     try {
         writeImportanceLevels(*connection, stored);
-        return true;
+        return {};
     } catch (const DbError& e) {
         qCWarning(lcSettings) << "cannot write the importance levels:" << e.message();
-        return false;
+        return e.failure(kLevelsNotStored);
     }
 }
 
@@ -288,8 +290,12 @@ void ImportanceLevelsEditor::registerLevels()
         const std::optional<QList<Level>> levels = checkedLevels();
         if (!levels)
             return;
-        if (writeLevels(*levels))
-            Q_EMIT levelsChanged();
+        // The window stays open with the edits when they could not be stored.
+        if (const Done written = writeLevels(*levels); !written) {
+            m_dialogs.critical(written.message());
+            return;
+        }
+        Q_EMIT levelsChanged();
     }
     m_dirty = false;
     accept();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QColor>
 #include <QDialog>
 
@@ -50,7 +52,7 @@ private:
     void registerLevels();
     // The grid's levels in order, or nullopt after telling the user which cell cannot be stored.
     std::optional<QList<Level>> checkedLevels();
-    bool writeLevels(const QList<Level>& levels);
+    [[nodiscard]] Done writeLevels(const QList<Level>& levels);
     void onCellPressed(const QModelIndex& index);
     void layOut();
     int dataRows() const;

@@ -92,20 +92,21 @@ void MarkerColoursDialog::ChooseMarkerColour(int which)
     if (!chosen)
         return;
     m_lastChosen = *chosen;
-    if (which == kUnderlineMarker)
-        showUnderlineColour(*chosen);
-    else
-        showMarkerColour(*chosen);
-
     Connection* connection = m_session.connection();
     if (!connection)
         return;
     try {
         StoreMarkerColour(*connection, which, ColourValue::fromColour(*chosen));
     } catch (const DbError& e) {
+        // The sample keeps showing the colour in use.
         qCWarning(lcSettings) << "cannot store the marker colour:" << e.message();
+        m_dialogs.critical(e.failure(QStringLiteral("マーカー色を保存できませんでした。")).message());
         return;
     }
+    if (which == kUnderlineMarker)
+        showUnderlineColour(*chosen);
+    else
+        showMarkerColour(*chosen);
     ReadBackColor(*connection, m_session.markers);
 }
 

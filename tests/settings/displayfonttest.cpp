@@ -118,7 +118,7 @@ void DisplayFontTest::boldAndItalic_areHeldUntilTheDatabaseIsReopened()
     QCOMPARE(c.value(QStringLiteral("SELECT \"04Font_Italic\" FROM FontSize")), -1);
 }
 
-void DisplayFontTest::storeFailure_keepsTheOldFontSilently_data()
+void DisplayFontTest::storeFailure_isToldAndKeepsTheOldFont_data()
 {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("family");
@@ -127,7 +127,7 @@ void DisplayFontTest::storeFailure_keepsTheOldFontSilently_data()
     QTest::newRow("name wider than its column") << QString() << QStringLiteral("A").repeated(31);
 }
 
-void DisplayFontTest::storeFailure_keepsTheOldFontSilently()
+void DisplayFontTest::storeFailure_isToldAndKeepsTheOldFont()
 {
     QFETCH(QString, setup);
     QFETCH(QString, family);
@@ -139,7 +139,7 @@ void DisplayFontTest::storeFailure_keepsTheOldFontSilently()
 
     QVERIFY(!ChooseDisplayFont(c.session, dialogs));
 
-    QVERIFY(dialogs.messages().isEmpty());
+    QVERIFY(dialogs.lastText().startsWith(QStringLiteral("フォントを保存できませんでした。\n")));
     QCOMPARE(c.session.displayFont.name, QStringLiteral("IPAPGothic"));
     QCOMPARE(c.session.displayFont.size, 13);
     QVERIFY(!c.session.displayFont.bold && c.session.displayFont.italic);

@@ -11,6 +11,6 @@ private Q_SLOTS:
     void chosenSize_isStoredAsWholePoints_data();
     void chosenSize_isStoredAsWholePoints();
     void boldAndItalic_areHeldUntilTheDatabaseIsReopened();
-    void storeFailure_keepsTheOldFontSilently_data();
-    void storeFailure_keepsTheOldFontSilently();
+    void storeFailure_isToldAndKeepsTheOldFont_data();
+    void storeFailure_isToldAndKeepsTheOldFont();
 };

@@ -299,14 +299,17 @@ void ImportanceLevelsEditorTest::reg_refusesACellTheTableCannotHold()
     QCOMPARE(f.changed->count(), 0);
 }
 
-void ImportanceLevelsEditorTest::reg_thatFails_leavesTheOldLevels()
+void ImportanceLevelsEditorTest::reg_thatFails_keepsTheEditsOpenAndTheOldLevelsStored()
 {
     Fixture f({u"CREATE TRIGGER refuse AFTER INSERT ON Status WHEN NEW.\"01iName\" = '進行中' "
                "BEGIN SELECT RAISE(ABORT, 'refused'); END"_qs});
     f.run({u"press 3"_qs, u"up"_qs, u"reg"_qs});
 
     QCOMPARE(f.stored(), defaultsWithKeys(kLevels, 10));
-    QVERIFY(f.window->isHidden()); // as after any registering, the window closes
+    // The edits stay on the screen with the reason, to be registered again.
+    QVERIFY(f.window->isVisible());
+    QVERIFY(f.dialogs.lastText().startsWith(u"スクラップ重要度を登録できませんでした。\n"_qs));
+    QCOMPARE(f.cell(2, 1), u"発表済み"_qs);
     QCOMPARE(f.changed->count(), 0);
 }
 

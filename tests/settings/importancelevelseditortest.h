@@ -16,7 +16,7 @@ private Q_SLOTS:
     void withoutAPressedRow_delAndColour_sayWhatIsMissing();
     void reg_refusesACellTheTableCannotHold_data();
     void reg_refusesACellTheTableCannotHold();
-    void reg_thatFails_leavesTheOldLevels();
+    void reg_thatFails_keepsTheEditsOpenAndTheOldLevelsStored();
     void colourDialog_startsFromTheColourChosenLast();
     void registrationSheet_offersTheLevelsInTheirNewOrder();
 };

@@ -169,15 +169,15 @@ void MarkerColoursDialogTest::nextChoice_startsFromTheColourChosenLast()
     QCOMPARE(f.dialogs.colourInitials, starts);
 }
 
-void MarkerColoursDialogTest::writeFailure_endsWithoutAMessage()
+void MarkerColoursDialogTest::writeFailure_isToldAndTheSampleKeepsTheColourInUse()
 {
     Fixture f({QStringLiteral("DROP TABLE Marker")});
     const MarkerColours held = f.collection.session.markers;
     f.dialogs.colours << kChosen;
     f.click(1);
 
-    QVERIFY(f.dialogs.messages().isEmpty());
-    QCOMPARE(f.markerShown(), kChosen);
+    QVERIFY(f.dialogs.lastText().startsWith(QStringLiteral("マーカー色を保存できませんでした。\n")));
+    QCOMPARE(f.markerShown(), ColourValue::toColour(held.seek));
     QCOMPARE(f.collection.session.markers.seek, held.seek);
     QVERIFY(f.window->isVisible());
 }

@@ -13,6 +13,6 @@ private Q_SLOTS:
     void cancel_changesNothing();
     void nextChoice_startsFromTheColourChosenLast_data();
     void nextChoice_startsFromTheColourChosenLast();
-    void writeFailure_endsWithoutAMessage();
+    void writeFailure_isToldAndTheSampleKeepsTheColourInUse();
     void closeButton_closesTheWindow();
 };
