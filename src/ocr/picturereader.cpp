@@ -145,6 +145,7 @@ void PictureReader::run()
             QList<PictureText::Pending> batch = PictureText::pending(*connection, engine, kBatch);
             if (!batch.isEmpty())
                 announced = false;
+            bool unavailable = false;
             while (!batch.isEmpty() && !m_stop.load()) {
                 Q_EMIT progress(done, total);
                 const qint64 before = done;
@@ -159,6 +160,11 @@ void PictureReader::run()
                     Result<Recognition> reading = process.recognise(*bytes, wish);
                     if (!reading && reading.failure().detail == QLatin1StringView(RecognitionProcess::kStopped))
                         break;
+                    // Nothing is held against the pictures: they wait for a round in which the reader runs.
+                    if (!reading && reading.failure().detail == QLatin1StringView(RecognitionProcess::kUnavailable)) {
+                        unavailable = true;
+                        break;
+                    }
                     if (reading && reading->engine != engine) {
                         // A reader program of another version (an upgrade half done): its reading stands for this
                         // version's, or the picture would be read again in every round without end.
@@ -177,7 +183,7 @@ void PictureReader::run()
                     Q_EMIT progress(done, std::max(done, total));
                 }
                 // Pictures that changed while listed are taken up in the next round, not looked at again now.
-                if (m_stop.load() || done == before)
+                if (m_stop.load() || unavailable || done == before)
                     break;
                 // Pictures stored meanwhile join this round.
                 total = done + PictureText::pendingCount(*connection, engine);

@@ -77,7 +77,7 @@ void RecognitionProcess::end()
 Result<Recognition> RecognitionProcess::recognise(const QByteArray& bytes, const std::function<Wish()>& wish)
 {
     if (!ensureStarted())
-        return Failure{kCannotRead, QStringLiteral("文字認識の処理を起動できません。"), m_program};
+        return Failure{kCannotRead, QStringLiteral("文字認識の処理を起動できません。"), QString::fromLatin1(kUnavailable)};
     m_process->write(frame(bytes));
     QByteArray answer;
     qint64 remaining = m_timeoutMs;
@@ -123,6 +123,13 @@ Result<Recognition> RecognitionProcess::recognise(const QByteArray& bytes, const
             const int code = m_process->exitCode();
             const auto status = m_process->exitStatus();
             end();
+            // A picture that brings the engine down kills it with a signal; an exit of its own before any answer
+            // (a library missing after a half-done upgrade) is the program's failure, not the picture's.
+            if (status == QProcess::NormalExit && answer.isEmpty()) {
+                qCWarning(lcOcr) << m_program << "ended before reading, exit code" << code;
+                return Failure{kCannotRead, QStringLiteral("文字認識の処理を起動できません。"),
+                               QString::fromLatin1(kUnavailable)};
+            }
             return Failure{kCannotRead, QStringLiteral("この画像で文字認識の処理が異常終了しました。"),
                            QStringLiteral("the child ended: status %1 code %2").arg(int(status)).arg(code)};
         }

@@ -35,6 +35,8 @@ public:
     [[nodiscard]] Result<Recognition> recognise(const QByteArray& bytes, const std::function<Wish()>& wish);
 
     static constexpr char kStopped[] = "stopped";
+    // The reader program cannot run at all (missing, or ended at once without a signal): no picture is to blame.
+    static constexpr char kUnavailable[] = "reader unavailable";
 
 private:
     [[nodiscard]] bool ensureStarted();

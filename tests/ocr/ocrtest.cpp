@@ -27,6 +27,7 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -187,15 +188,13 @@ struct OcrFixture {
     TestFolder folder;
     FakeUserDialogs dialogs;
     Session session;
-    // Far above a sanitized reading of a test page, far below the program's three minutes.
-    Collection collection{session,
-                          dialogs,
-                          {.backups = false,
-                           .recognitionProgram = QCoreApplication::applicationFilePath(),
-                           .recognitionTimeoutMs = 20000}};
+    Collection collection;
     QString path = folder.newCollection();
 
-    OcrFixture()
+    // The reader is this test program unless told otherwise.
+    explicit OcrFixture(const QString& reader = QCoreApplication::applicationFilePath())
+        // Far above a sanitized reading of a test page, far below the program's three minutes.
+        : collection{session, dialogs, {.backups = false, .recognitionProgram = reader, .recognitionTimeoutMs = 20000}}
     {
         auto connection = Connection::openExisting(path);
         for (int i = 1; i <= kScraps; ++i) {
@@ -427,6 +426,27 @@ void OcrTest::turnedOff_readsNothing()
     f.collection.pictureReader()->wake();
     QTRY_COMPARE_WITH_TIMEOUT(f.readRows(1), 1, kReadWithin);
     QCOMPARE(f.problemOf(1), QString());
+}
+
+void OcrTest::aReaderThatCannotRun_givesUpNoPicture_data()
+{
+    QTest::addColumn<QString>("reader");
+    QTest::newRow("missing") << u"/nonexistent/zettora-ocr"_s;
+    QTest::newRow("ends at once") << u"/bin/false"_s;
+}
+
+void OcrTest::aReaderThatCannotRun_givesUpNoPicture()
+{
+    QFETCH(QString, reader);
+    OcrFixture f(reader);
+    QVERIFY(f.open(f.path));
+    QTRY_VERIFY_WITH_TIMEOUT(f.collection.isWritable(), kReadWithin);
+    QSignalSpy settled(f.collection.pictureReader(), &PictureReader::settled);
+    f.attach(1, plainPage());
+    f.collection.pictureReader()->wake();
+    QVERIFY(settled.wait(kReadWithin));
+    QCOMPARE(f.readRows(1), 0);
+    QCOMPARE(PictureText::pendingCount(f.connection(), Ocr::engineVersion()), 1);
 }
 
 void OcrTest::badPicture_skippedWithReasonAndWorkerGoesOn_data()

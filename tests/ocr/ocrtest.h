@@ -20,6 +20,8 @@ private Q_SLOTS:
     void removal_takesThePictureTextWithIt();
     void savedEdition_carriesTheTextAndReadsNothing();
     void turnedOff_readsNothing();
+    void aReaderThatCannotRun_givesUpNoPicture_data();
+    void aReaderThatCannotRun_givesUpNoPicture();
     void badPicture_skippedWithReasonAndWorkerGoesOn_data();
     void badPicture_skippedWithReasonAndWorkerGoesOn();
 };
