@@ -9,6 +9,10 @@
 
 namespace {
 
+// A size past this (or below 1 point) is no font size but a damaged or foreign value: the default is used instead,
+// as list rows and sheet rows are computed from it.
+constexpr qint64 kLargestPoints = 512;
+
 // The rowid of a settings table's first row, the one the readers above take.
 std::optional<qint64> firstRowid(Connection& connection, const QString& table)
 {
@@ -31,7 +35,8 @@ void ReadDisplayFont(Connection& connection, DisplayFont& font)
         DisplayFont read;
         if (row.next()) {
             read.name = row.text(0);
-            read.size = int(row.integer(1));
+            if (const qint64 size = row.integer(1); size >= 1 && size <= kLargestPoints)
+                read.size = int(size);
         }
         font = read;
     } catch (const DbError& e) {

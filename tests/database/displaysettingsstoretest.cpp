@@ -38,6 +38,11 @@ void DisplaySettingsStoreTest::readDisplayFont_data()
         << u"Noto Sans CJK JP"_s << 20 << false;
     QTest::newRow("first row only") << QStringList{u"INSERT INTO FontSize VALUES ('Second', 30, 0, 0)"_s}
                                     << kDefaultFontName << 14 << false;
+    // Sizes from a damaged or foreign file: list and sheet rows are sized from them.
+    for (const auto& [label, stored] : {std::pair{"size 0", "0"}, {"negative size", "-3"}, {"size past int", "5e9"},
+                                        {"size of millions of points", "82595526"}})
+        QTest::newRow(label) << QStringList{u"UPDATE FontSize SET \"02Font_Size\" = "_s + QLatin1StringView(stored)}
+                             << kDefaultFontName << 11 << false;
     QTest::newRow("unreadable keeps old") << QStringList{u"DROP TABLE FontSize"_s} << u"Old"_s << 9 << true;
 }
 
