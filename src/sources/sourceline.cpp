@@ -53,7 +53,9 @@ void SourceLine::showSource(const std::optional<ScrapSource>& source)
     }
     m_address = source->address;
     const QString title = source->title.trimmed().isEmpty() ? source->address : source->title.trimmed();
-    m_title->setText(title.size() > kShownTitleLength ? title.left(kShownTitleLength) + u'…' : title);
+    const QString shown = title.size() > kShownTitleLength ? title.left(kShownTitleLength) + u'…' : title;
+    // A button reads & as the mark of its shortcut key: "Q&A" would show as "QA" and take Alt+A.
+    m_title->setText(QString(shown).replace(u'&', QStringLiteral("&&")));
     m_title->setToolTip(source->address);
     const QString host = ScrapSources::hostOf(source->address);
     m_site->setText(host);

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QKeySequence>
 #include <QListWidget>
 #include <QMimeData>
 #include <QRandomGenerator>
@@ -285,8 +286,8 @@ void SourcesTest::paste_keepsThePageTheClipboardNames_data()
 {
     QTest::addColumn<QByteArray>("mozUrl");
     QTest::addColumn<QString>("kept");
-    QTest::newRow("a browser's page") << QByteArray("https://www.nikkei.com/article/1\n日経の記事")
-                                      << u"https://www.nikkei.com/article/1|日経の記事"_s;
+    QTest::newRow("a browser's page") << QByteArray("https://www.nikkei.com/article/1\nQ&A 日経の記事")
+                                      << u"https://www.nikkei.com/article/1|Q&A 日経の記事"_s;
     QTest::newRow("a script address") << QByteArray("javascript:alert(1)\n罠") << QString();
     // A page's copy handler may name any local file, which a click on the source would then open.
     QTest::newRow("a local file") << QByteArray("file:///root/Downloads/x.html\n罠") << QString();
@@ -319,6 +320,13 @@ void SourcesTest::paste_keepsThePageTheClipboardNames()
     }
     QCOMPARE(f.column(u"SELECT address || '|' || title FROM zettora_sources WHERE DocNo = 4 AND pageCopy IS NULL"_s),
              QStringList{kept});
+    // Shown in record view as it was stored, & included.
+    f.tabs()->setCurrentIndex(MainWindow::TabSearch);
+    f.clickClass(3);
+    f.pressListRow(1);
+    auto* title = f.child<QPushButton>(u"SourceTitle");
+    QVERIFY(QKeySequence::mnemonic(title->text()).isEmpty());
+    QCOMPARE(title->text().replace(u"&&"_s, u"&"_s), kept.section(u'|', 1));
 }
 
 void SourcesTest::aCopyStillBeingMade_isStoredBeforeItsCollectionCloses_data()
