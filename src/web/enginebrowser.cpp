@@ -15,6 +15,7 @@
 #include <QMutex>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -59,7 +60,13 @@ protected:
 
     QWebEnginePage* createWindow(WebWindowType) override
     {
+        // A pop-up that never names an address (window.open('') with a script written into it) would stay hidden
+        // and running: one at a time is kept, until it names one or asks to close.
+        if (m_popup)
+            m_popup->deleteLater();
         auto* popup = new QWebEnginePage(profile(), this);
+        m_popup = popup;
+        connect(popup, &QWebEnginePage::windowCloseRequested, popup, &QObject::deleteLater);
         connect(popup, &QWebEnginePage::urlChanged, this, [this, popup](const QUrl& url) {
             if (url.isEmpty())
                 return;
@@ -72,6 +79,9 @@ protected:
         });
         return popup;
     }
+
+private:
+    QPointer<QWebEnginePage> m_popup;
 };
 
 } // namespace

@@ -41,7 +41,8 @@ inline QByteArray html(const QString& title, const QString& body)
 }
 
 // The main window on three scraps with the real browser, and pages to show it: /a holds a 200 x 150 picture at
-// the top left with a line of text below it, /b is plain, /popup is one large link that opens /b in a new window.
+// the top left with a line of text below it, /b is plain, /popup is one large link that opens /b in a new window, /blankpopups opens three windows that name
+// no address.
 struct WebFixture : ThreeScrapsFixture {
     PageServer server;
     EngineWebPane* pane = new EngineWebPane(dialogs);
@@ -56,6 +57,10 @@ struct WebFixture : ThreeScrapsFixture {
                    {"text/html", html(u"ポップアップ"_s, u"<a href=\"/b\" target=\"_blank\" "
                                                          "style=\"display:block;width:400px;height:200px\">"
                                                          "開く</a>"_s)});
+        server.add(u"/blankpopups"_s,
+                   {"text/html", html(u"空のポップアップ"_s, u"<script>for (let i = 0; i < 3; ++i) window.open('')"
+                                                             ".document.write('<script>setInterval(() => {}, 10)"
+                                                             "<\\/script>');</script>"_s)});
         server.add(u"/pic.png"_s, {"image/png", pngOf({200, 150})});
         server.add(u"/memo.txt"_s,
                    {"text/plain", "memo", "Content-Disposition: attachment; filename=\"memo.txt\"\r\n"});

@@ -388,6 +388,9 @@ void WebPaneTest::popup_opensInTheSameView()
     QCOMPARE(std::count_if(windows.begin(), windows.end(),
                            [](QWidget* widget) { return widget->isVisible() && widget->objectName() != u"Form1"_s; }),
              0);
+    // Pop-ups that name no address are never shown: one at most is kept running.
+    QVERIFY(f.openByAddressBox(u"/blankpopups"_s));
+    QTRY_COMPARE_WITH_TIMEOUT(f.view()->page()->findChildren<QWebEnginePage*>().size(), 1, kLoadMs);
 }
 
 void WebPaneTest::print_withoutAPrinter_savesAPdfAndSaysWhere()
