@@ -29,7 +29,8 @@ Session::~Session()
 
 bool Session::openResults(const ResultSource& source)
 {
-    std::unique_ptr<ResultSet> set = OpenWritableResultSet(m_connection.get(), source);
+    m_resultsFailure = {};
+    std::unique_ptr<ResultSet> set = OpenWritableResultSet(m_connection.get(), source, &m_resultsFailure);
     const bool opened = set != nullptr;
     replaceResults(std::move(set));
     return opened;

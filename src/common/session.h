@@ -40,6 +40,8 @@ public:
     // Replaces the shared result set by one opened on source that can add rows; false (and no set) when it
     // cannot be opened.
     [[nodiscard]] bool openResults(const ResultSource& source);
+    // Why the last openResults() gave no set; empty when it gave one, or when nothing could tell why.
+    const Failure& resultsFailure() const { return m_resultsFailure; }
     void closeResults();
     // The set on every scrap, as at start-up.
     [[nodiscard]] bool openAllScraps();
@@ -101,6 +103,7 @@ private:
 
     std::unique_ptr<Connection> m_connection;
     std::unique_ptr<ResultSet> m_results;
+    Failure m_resultsFailure;
     quint64 m_generation = 0;
     QString m_databasePath;
     QString m_databaseName;

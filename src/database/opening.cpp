@@ -54,7 +54,8 @@ KindCheck CheckDatabaseKind(Connection& connection)
     return check;
 }
 
-std::unique_ptr<ResultSet> OpenWritableResultSet(Connection* connection, const ResultSource& source)
+std::unique_ptr<ResultSet> OpenWritableResultSet(Connection* connection, const ResultSource& source,
+                                                 Failure* failure)
 {
     if (!connection)
         return nullptr;
@@ -64,6 +65,8 @@ std::unique_ptr<ResultSet> OpenWritableResultSet(Connection* connection, const R
             return set;
     } catch (const DbError& e) {
         qCWarning(lcDatabase) << "cannot open the result set:" << e.message();
+        if (failure)
+            *failure = e.failure(QStringLiteral("スクラップを検索できませんでした。"));
     }
     return nullptr;
 }

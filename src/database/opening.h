@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QString>
 
 #include <memory>
@@ -31,8 +33,9 @@ struct KindCheck {
 [[nodiscard]] KindCheck CheckDatabaseKind(Connection& connection);
 
 // A result set opened on source that can add rows, or null when it cannot be opened or written through.
-// Throws nothing: failures are logged.
-[[nodiscard]] std::unique_ptr<ResultSet> OpenWritableResultSet(Connection* connection, const ResultSource& source);
+// Throws nothing: failures are logged, and told in failure when one is given.
+[[nodiscard]] std::unique_ptr<ResultSet> OpenWritableResultSet(Connection* connection, const ResultSource& source,
+                                                               Failure* failure = nullptr);
 
 // The database name shown as the caption: the file name without its extension.
 QString databaseNameOf(const QString& path);

@@ -96,9 +96,15 @@ void ScrapListController::listClass(const ClassPath& path)
     showListing(source && openForListing(*source));
 }
 
-void ScrapListController::showListing(bool opened)
+void ScrapListController::showListing(bool opened, bool tellFailure)
 {
     if (!opened) {
+        // The list is empty now: a count of the one before, or no word, would pass for a result.
+        if (const Failure& failure = m_session.resultsFailure(); tellFailure && !failure.what.isEmpty()) {
+            m_resultCount = 0;
+            Q_EMIT counted(0);
+            m_dialogs.critical(failure.message());
+        }
         Q_EMIT listed(-1);
         return;
     }
@@ -150,6 +156,11 @@ void ScrapListController::listScrapsFrom(ScrapsFrom which, const QString& value)
 
 void ScrapListController::runSearch(const ResultSource& source)
 {
+    listSearch(source, true);
+}
+
+void ScrapListController::listSearch(const ResultSource& source, bool tellFailure)
+{
     const WaitCursor wait;
     m_searchWords.clear();
     const bool opened = openForListing(source);
@@ -162,7 +173,7 @@ void ScrapListController::runSearch(const ResultSource& source)
         m_dialogs.information(kNothingFound);
         return;
     }
-    showListing(opened);
+    showListing(opened, tellFailure);
 }
 
 void ScrapListController::runBodySearch(const QString& typed)
@@ -205,7 +216,8 @@ void ScrapListController::runBodySearch(const QString& typed)
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot look for the sources:" << e.message();
     }
-    runSearch(BuildBodySearchQuery(rarestFirst, way, schema, waiting == 0, pictureText, sources, picturesIndexed));
+    listSearch(BuildBodySearchQuery(rarestFirst, way, schema, waiting == 0, pictureText, sources, picturesIndexed),
+               !indexed);
     if (!m_session.resultSet() && indexed) {
         // An index damaged since it was checked: this search reads every body, and the worker makes it anew.
         qCWarning(lcMainWindow) << "the body index cannot be read; searching every body";

@@ -62,7 +62,9 @@ Q_SIGNALS:
 
 private:
     [[nodiscard]] bool openForListing(const ResultSource& source);
-    void showListing(bool opened);
+    // A failure to open is told unless the caller tries another way first.
+    void showListing(bool opened, bool tellFailure = true);
+    void listSearch(const ResultSource& source, bool tellFailure);
     void sizeRows();
     void sizeColumns();
 

@@ -78,6 +78,28 @@ void BodySearchTest::enter_listsTheScrapsHoldingEveryWord()
     QCOMPARE(f.field()->text(), typed);
 }
 
+void BodySearchTest::aSearchThatCannotBeRead_saysWhyAndCountsNothing_data()
+{
+    QTest::addColumn<bool>("bodySearch"); // or a class listed
+    QTest::newRow("a class") << false;
+    QTest::newRow("a body search") << true;
+}
+
+void BodySearchTest::aSearchThatCannotBeRead_saysWhyAndCountsNothing()
+{
+    QFETCH(bool, bodySearch);
+    SearchFixture f;
+    f.clickClass(2);
+    QCOMPARE(f.child<QLabel>(u"StatusPanel1")->text(), u"検索総数： 3"_s);
+    // Changed behind the program's back: no listing can be read any more.
+    alterCollection(f.dbPath(), u"ALTER TABLE MEMO_IDX RENAME TO gone"_s);
+    bodySearch ? f.search(u"本文"_s) : f.clickClass(2);
+    QCOMPARE(f.listed(), DocNos{});
+    QCOMPARE(f.child<QLabel>(u"StatusPanel1")->text(), u"検索総数： 0"_s);
+    QVERIFY2(f.dialogs.texts().size() == 1 && f.dialogs.lastText().startsWith(u"スクラップを検索できませんでした。\n"_s),
+             qPrintable(f.dialogs.texts().join(u'|')));
+}
+
 void BodySearchTest::enterConfirmingAConversion_doesNotSearch()
 {
     SearchFixture f;

@@ -7,6 +7,8 @@ class BodySearchTest : public QObject {
 private Q_SLOTS:
     void enter_listsTheScrapsHoldingEveryWord_data();
     void enter_listsTheScrapsHoldingEveryWord();
+    void aSearchThatCannotBeRead_saysWhyAndCountsNothing_data();
+    void aSearchThatCannotBeRead_saysWhyAndCountsNothing();
     void enterConfirmingAConversion_doesNotSearch();
     void shortcut_bringsTheFieldFromAnotherTab();
     void recordView_marksTheWordsOnEveryStepUntilLeft();
