@@ -110,10 +110,18 @@ std::unique_ptr<ResultSet> ResultSet::open(Connection& connection, const ResultS
 {
     std::unique_ptr<ResultSet> set(new ResultSet(connection, source.table));
     const bool hasTable = !source.table.isEmpty();
-    if (hasTable && !Schema::table(source.table))
+    const Schema::Table* table = hasTable ? Schema::table(source.table) : nullptr;
+    if (hasTable && !table)
         throw DbError(SQLITE_ERROR, QStringLiteral("not a table of a scrap database: ") + source.table);
-    const QString sql =
-        hasTable ? QStringLiteral("SELECT rowid, * FROM ") + quoted(source.table) + source.tail : source.select;
+    // The columns by name, in the order the windows read them: a file another tool rebuilt may hold them in another.
+    QStringList names;
+    if (table) {
+        for (const Schema::Column& column : table->columns)
+            names << quoted(QString::fromUtf16(column.name));
+    }
+    const QString sql = hasTable ? QStringLiteral("SELECT rowid, ") + names.join(u", ") + QStringLiteral(" FROM ") +
+                                       quoted(source.table) + source.tail
+                                 : source.select;
     Query query(connection, sql);
     query.bindAll(source.values);
     const int first = hasTable ? 1 : 0;

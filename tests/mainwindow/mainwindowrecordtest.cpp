@@ -254,10 +254,13 @@ void MainWindowRecordTest::sheetEdits_storeAtOnce_data()
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("reordered"); // the file's index table rebuilt by another tool, its columns reversed
 
-    QTest::newRow("title") << 2 << QStringLiteral("a02") << QStringLiteral("He said \"no\" と言った");
-    QTest::newRow("date") << 3 << QStringLiteral("a03") << QStringLiteral("2019-05-01");
-    QTest::newRow("keyword") << 7 << QStringLiteral("a07") << QStringLiteral("it's");
+    QTest::newRow("title") << 2 << QStringLiteral("a02") << QStringLiteral("He said \"no\" と言った") << false;
+    QTest::newRow("date") << 3 << QStringLiteral("a03") << QStringLiteral("2019-05-01") << false;
+    QTest::newRow("keyword") << 7 << QStringLiteral("a07") << QStringLiteral("it's") << false;
+    QTest::newRow("title, columns in another order") << 2 << QStringLiteral("a02") << QStringLiteral("新しい標題")
+                                                     << true;
 }
 
 void MainWindowRecordTest::sheetEdits_storeAtOnce()
@@ -265,10 +268,19 @@ void MainWindowRecordTest::sheetEdits_storeAtOnce()
     QFETCH(int, row);
     QFETCH(QString, column);
     QFETCH(QString, text);
+    QFETCH(bool, reordered);
 
     RecordFixture f;
+    if (reordered) {
+        const QString path = f.folder.path(QStringLiteral("Zettora.mdb"));
+        alterCollection(path, QStringLiteral("CREATE TABLE rebuilt AS SELECT DocNo, LevNo, backC, pfID, skID, a07, a06, a05, a04, "
+                                             "a03, a02, a01 FROM MEMO_IDX ORDER BY rowid"));
+        alterCollection(path, QStringLiteral("DROP TABLE MEMO_IDX"));
+        alterCollection(path, QStringLiteral("ALTER TABLE rebuilt RENAME TO MEMO_IDX"));
+    }
     f.openRecord(1);
     const QString before = f.stored(column, 1);
+    QCOMPARE(f.cell(row), before);
     f.edit(row, f.cell(row)); // unchanged: nothing written
     QCOMPARE(f.stored(column, 1), before);
 
