@@ -58,6 +58,7 @@ void MainWindow::refileOpenRegistration()
     auto* sheet = m_children.find<RegistrationSheet>(Kind::Registration);
     if (!sheet)
         return;
+    sheet->closePicker();
     const ClassPath chosen = sheet->chosenClass();
     const QList<QTreeWidgetItem*> rows = TreeRows::inOrder(m_treePane);
     for (qsizetype i = 0; i < rows.size(); ++i) {

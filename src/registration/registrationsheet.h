@@ -26,6 +26,8 @@ class UserDialogs;
 class RegistrationSheet final : public QWidget {
     Q_OBJECT
 public:
+    // The picker shows the tree as it was when opened: it goes when the tree may have changed.
+    void closePicker();
     // bodyText gives the entry body as it is now: read for the title when the sheet opens and again for the
     // stored body. dateStr is the creation date shown (yyyy-mm-dd); empty for today. levNo is the tree row of
     // the chosen class; waitingPicture gives the picture that waits in the pictures window, if any: the scrap then
@@ -67,7 +69,6 @@ private:
     void onValueEdited(int row, const QString& text);
     void onCalendarClicked(const QDate& date);
     void openPicker();
-    void closePicker();
     void showLevel(const QString& name);
     void layOut();
     QString value(int row) const;

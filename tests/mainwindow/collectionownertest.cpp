@@ -191,6 +191,10 @@ void CollectionOwnerTest::registrationSheet_followsItsClassThroughTheTreeEditor(
     f.clickClass(3);
     QWidget* sheet = f.visibleWindow(u"Form3"_s);
     QVERIFY(sheet);
+    // The sheet's class picker, opened first, shows the tree as it was.
+    auto* grid = sheet->findChild<QTableWidget*>(u"fg"_s);
+    Q_EMIT grid->cellPressed(4, 2);
+    QVERIFY(f.visibleWindow(u"Form4"_s));
     f.press(u"sTree"_s);
     auto* editor = f.window->findChild<QDialog*>(u"Form2"_s);
     QVERIFY(editor);
@@ -199,6 +203,7 @@ void CollectionOwnerTest::registrationSheet_followsItsClassThroughTheTreeEditor(
 
     editor->close();
 
+    QVERIFY(!f.visibleWindow(u"Form4"_s));
     QCOMPARE(f.dialogs.messages().size(), messages);
     sheet->findChild<QPushButton*>(u"Command1_0"_s)->click();
     QCOMPARE(f.column(u"SELECT LevNo || ':' || a04 FROM MEMO_IDX WHERE a02 = '新しい記事'"_s), QStringList{filed});
