@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <mdbtools.h>
 
 namespace {
@@ -57,7 +58,8 @@ const unsigned char* findLongValueRow(const LongValueReader& reader, quint32 pag
     const int countAt = mdb->fmt->row_count_offset;
     const int rows = qFromLittleEndian<quint16>(page + countAt);
     const int row = int(pageRow & 0xFF);
-    if (page[0] != MDB_PAGE_DATA || row >= rows)
+    // Only a page of long values: a pointer into a table's page would read one of its rows as the value.
+    if (page[0] != MDB_PAGE_DATA || std::memcmp(page + 4, "LVAL", 4) != 0 || row >= rows)
         return nullptr;
     // A row runs from its offset to the one before it, the first to the page's end.
     const int begin = qFromLittleEndian<quint16>(page + countAt + 2 + 2 * row) & kOffsetMask;

@@ -290,6 +290,17 @@ void ImportTest::damagedFile_convertsAndTellsWhatChanged_data()
         << QStringList{damaged, title(u"skID"_s, 9) + u"：PHOTO_DRA.a02 はページに 1545 バイトありますが、"
                                                       u"記録された長さの 1 バイトに切り詰めました。"_s}
         << u"SELECT sum(length(a02)) FROM PHOTO_DRA WHERE length(a02) < 1000"_s << qint64(1);
+    // The first page of a table's rows, which holds no long values.
+    quint32 tablePage = 0;
+    for (qsizetype at = kPageSize; at + kPageSize <= original.size() && tablePage == 0; at += kPageSize) {
+        if (original.at(at) == 1 && original.mid(at + 4, 4) != "LVAL")
+            tablePage = quint32(at / kPageSize);
+    }
+    QTest::newRow("value pointing into a table's page")
+        << patched(original, le32({0x40000000 | 1545}), le32({0x40000000 | 1545, tablePage << 8}))
+        << QStringList{damaged, title(u"skID"_s, 9) + u"：PHOTO_DRA.a02 は壊れたページを指していて読めないため、"
+                                                      u"取り込みませんでした。"_s}
+        << left << qint64(1);
     QTest::newRow("chain pointing past the file's end")
         << patched(original, le32({59079}), le32({59079, quint32(original.size() / kPageSize + 5) << 8}))
         << QStringList{damaged, picture + u"は壊れたページを指していて読めないため、取り込みませんでした。"_s} << left
