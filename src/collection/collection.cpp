@@ -168,7 +168,7 @@ Done Collection::open(const QString& path)
     }
     try {
         // Nothing writes a file before its check has passed; a saved edition is read-only in depth.
-        candidate->refuseWrites();
+        candidate->refuseWrites(true);
     } catch (const DbError& e) {
         return e.failure(kOpenFailed);
     }

@@ -66,14 +66,21 @@ void Connection::configure()
     execute(QStringLiteral("PRAGMA mmap_size = 0"));
 }
 
-void Connection::refuseWrites()
+void Connection::refuseWrites(bool untilChecked)
 {
     execute(QStringLiteral("PRAGMA query_only = 1"));
+    m_refusedUntilChecked = untilChecked;
+}
+
+int Connection::errorCode(int rc) const
+{
+    return (rc & 0xFF) == SQLITE_READONLY && m_refusedUntilChecked ? DbError::kNotYetChecked : rc;
 }
 
 void Connection::allowWrites()
 {
     execute(QStringLiteral("PRAGMA query_only = 0"));
+    m_refusedUntilChecked = false;
 }
 
 bool Connection::isWriteProtected() const

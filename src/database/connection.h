@@ -37,9 +37,12 @@ public:
 
     // Runs one statement that takes no values (pragmas, schema statements).
     void execute(const QString& sql);
-    // From now on every write through this connection fails: for a saved edition, or until a check passed.
-    void refuseWrites();
+    // From now on every write through this connection fails: for a saved edition, or until a check passed (a write
+    // refused meanwhile then fails with DbError::kNotYetChecked).
+    void refuseWrites(bool untilChecked = false);
     void allowWrites();
+    // The code a failure of the engine is reported with: a write refused until the check is told as such.
+    [[nodiscard]] int errorCode(int rc) const;
     // True when the file or its folder cannot be written (read-only media, no permission): SQLite then opened it
     // for reading only, or could not make its journal beside it.
     [[nodiscard]] bool isWriteProtected() const;
@@ -61,6 +64,7 @@ private:
 
     QString m_path;
     SQLite::Database m_db;
+    bool m_refusedUntilChecked = false;
     TransactionObserver* m_observer = nullptr;
     QHash<QString, qint64> m_numbersInUse;
 };

@@ -13,6 +13,8 @@ public:
     static constexpr int kNoCurrentRow = -1001;
     static constexpr int kNotUpdatable = -1002;
     static constexpr int kFileExists = -1003;
+    // A write before the opening check of the file has passed.
+    static constexpr int kNotYetChecked = -1004;
     static constexpr int kSqliteNotADb = 26; // SQLITE_NOTADB, without pulling sqlite3.h into every caller
 
     DbError(int code, const QString& message)

@@ -35,7 +35,7 @@ Query::~Query() = default;
 void Query::fail(int rc) const
 {
     const QString message = QString::fromUtf8(sqlite3_errmsg(m_connection.handle()));
-    throw DbError(rc, message + QStringLiteral(" [") + m_sql + QStringLiteral("]"));
+    throw DbError(m_connection.errorCode(rc), message + QStringLiteral(" [") + m_sql + u']');
 }
 
 void Query::check(int rc) const

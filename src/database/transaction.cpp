@@ -11,7 +11,7 @@ Transaction::Transaction(Connection& connection)
     try {
         m_transaction.emplace(connection.engine(), SQLite::TransactionBehavior::IMMEDIATE);
     } catch (const SQLite::Exception& e) {
-        throw DbError(e.getErrorCode(), QString::fromUtf8(e.what()));
+        throw DbError(connection.errorCode(e.getErrorCode()), QString::fromUtf8(e.what()));
     }
     if (TransactionObserver* observer = connection.transactionObserver())
         observer->transactionBegun(connection);
@@ -26,6 +26,6 @@ void Transaction::commit()
     try {
         m_transaction->commit();
     } catch (const SQLite::Exception& e) {
-        throw DbError(e.getErrorCode(), QString::fromUtf8(e.what()));
+        throw DbError(m_connection.errorCode(e.getErrorCode()), QString::fromUtf8(e.what()));
     }
 }

@@ -35,6 +35,7 @@ Result<ScrapIdentity> registerScrap(Session& session, ScrapIndex index, const QS
     QList<Wanted> wanted{{NumberKind::DocNo, &index.docNo}, {NumberKind::pfID, &index.pfID}};
     if (picture)
         wanted.append({NumberKind::skID, &index.skID});
+    bool replaced = false;
     try {
         Transaction transaction(*connection);
         for (const Wanted& w : wanted) {
@@ -48,6 +49,7 @@ Result<ScrapIdentity> registerScrap(Session& session, ScrapIndex index, const QS
         // Only now is the listing replaced: a registration refused for want of numbers leaves it as it was.
         if (!session.openResults(indexTableToAppendTo()))
             return Failure{kOpenError, QStringLiteral("スクラップの索引表を開けません。")};
+        replaced = true;
         AddScrapIndex(*session.resultSet(), index);
         AddScrapBody(*connection, index.pfID, body);
         if (picture)
@@ -57,8 +59,9 @@ Result<ScrapIdentity> registerScrap(Session& session, ScrapIndex index, const QS
         transaction.commit();
     } catch (const DbError& e) {
         qCWarning(lcScrap) << "cannot store the scrap:" << e.message();
-        // The rolled-back row is still in the set's snapshot; reading the table again drops it.
-        if (!session.openResults(indexTableToAppendTo()))
+        // The rolled-back row is still in the set's snapshot; reading the table again drops it. A listing not yet
+        // replaced stays as the user had it.
+        if (replaced && !session.openResults(indexTableToAppendTo()))
             qCWarning(lcScrap) << "cannot reopen the index table after a failed registration";
         return e.failure(kFailed);
     }

@@ -6,6 +6,7 @@
 #include "pictures/picturearea.h"
 #include "pictures/pictureswindow.h"
 #include "registration/registrationsheet.h"
+#include "database/resultset.h"
 #include "threescrapsfixture.h"
 
 #include <QApplication>
@@ -166,6 +167,25 @@ void CollectionOwnerTest::aBodyThatCannotBeRead_isShownAsSuchAndNeverSavedOver()
     f.showRecord(2);
     QCOMPARE(f.dialogs.lastText().section(u'\n', 0, 0), u"本文を読み込めませんでした。"_s);
     QVERIFY(f.child<QPlainTextEdit>(u"rtBox")->isReadOnly());
+}
+
+void CollectionOwnerTest::aRegistrationBeforeTheFileIsChecked_saysWhyAndKeepsTheListing()
+{
+    ThreeScrapsFixture f;
+    f.start();
+    f.tabs()->setCurrentIndex(MainWindow::TabSearch);
+    f.clickClass(2);
+    // As right after the opening of a large collection, whose check reads the whole file.
+    f.session.connection()->refuseWrites(true);
+    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
+    f.child<QPlainTextEdit>(u"mData")->setPlainText(u"新しい記事"_s);
+    f.clickClass(3);
+    f.visibleWindow(u"Form3"_s)->findChild<QPushButton*>(u"Command1_0"_s)->click();
+
+    QCOMPARE(f.dialogs.lastText().section(u'\n', 1),
+             u"開いたスクラップ集を確認している間は書き込めません。　確認が終わってから、もう一度お試しください。"_s);
+    QCOMPARE(f.session.resultSet()->recordCount(), 3);
+    QVERIFY(f.visibleWindow(u"Form3"_s));
 }
 
 void CollectionOwnerTest::registrationSheet_followsItsClassThroughTheTreeEditor_data()

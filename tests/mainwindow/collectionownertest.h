@@ -12,6 +12,7 @@ private Q_SLOTS:
     void workersProgress_endsWithItsCollection();
     void aPictureWaitingInTheWindowOfOneScrap_isNotStoredWithTheNext();
     void aBodyThatCannotBeRead_isShownAsSuchAndNeverSavedOver();
+    void aRegistrationBeforeTheFileIsChecked_saysWhyAndKeepsTheListing();
     void registrationSheet_followsItsClassThroughTheTreeEditor_data();
     void registrationSheet_followsItsClassThroughTheTreeEditor();
     void leavingRecordView_whenTheSaveFails_keepsItAndTheText_data();
