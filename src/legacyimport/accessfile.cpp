@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <mdbtools.h>
 
 namespace {
@@ -100,10 +101,13 @@ QString decodeText(const unsigned char* data, qsizetype size)
 }
 
 // Access keeps a day count from 1899-12-30 whose fraction, even for days before it, is the time forward from midnight.
-QDateTime dateFromStored(double stored, const QString& column)
+// None outside the dates Access itself allows (100-01-01 to 9999-12-31), or for a damaged value.
+std::optional<QDateTime> dateFromStored(double stored)
 {
-    if (!std::isfinite(stored) || std::abs(stored) > 3.0e6)
-        throw AccessError(QStringLiteral("The date in column %1 is out of range.").arg(column));
+    constexpr double kFirstDay = -657434.0;
+    constexpr double kPastLastDay = 2958466.0;
+    if (!std::isfinite(stored) || stored <= kFirstDay - 1.0 || stored >= kPastLastDay)
+        return std::nullopt;
     const double day = std::trunc(stored);
     const qint64 seconds = std::llround(std::abs(stored - day) * 86400.0);
     const QDate date = QDate(1899, 12, 30).addDays(qint64(day));
@@ -238,8 +242,14 @@ AccessValue decodeField(const LongValueReader& reader, const MdbColumn& column, 
         break;
     case MDB_DATETIME:
         need(8);
-        value.kind = AccessValue::Kind::Date;
-        value.date = dateFromStored(qFromLittleEndian<double>(data), name);
+        // A date that is none comes across as its number, for the import to refuse and tell.
+        value.real = qFromLittleEndian<double>(data);
+        if (const std::optional<QDateTime> date = dateFromStored(value.real)) {
+            value.kind = AccessValue::Kind::Date;
+            value.date = *date;
+        } else {
+            value.kind = AccessValue::Kind::Real;
+        }
         break;
     case MDB_TEXT:
         value.kind = AccessValue::Kind::Text;

@@ -163,6 +163,13 @@ private:
                 return v.text.toLongLong();
             return v.integer;
         case ColumnType::Date: {
+            if (v.kind == Kind::Real) {
+                ++m_report.valuesRefused;
+                m_rowChanges << QStringLiteral("%1.%2 の %3 は日付にできないため取り込みませんでした。")
+                                    .arg(QString::fromUtf16(table.name), QString::fromUtf16(column.name))
+                                    .arg(v.real);
+                return QVariant();
+            }
             if (v.kind != Kind::Date)
                 return v.kind == Kind::Text ? QVariant(v.text) : QVariant();
             if (v.date.time() != QTime(0, 0))

@@ -320,6 +320,20 @@ void ImportTest::damagedFile_convertsAndTellsWhatChanged_data()
                                      links * kLinkBytes)}
         << left << qint64(1);
 
+    // The date of DocNo 6 (1998-10-11 01:12:31) made a number no date is: that scrap comes without its date.
+    const double when = QDate(1899, 12, 30).daysTo(QDate(1998, 10, 11)) + (3600 + 12 * 60 + 31) / 86400.0;
+    QByteArray undated = original;
+    for (qsizetype at = 0; at + 8 <= undated.size(); ++at) {
+        if (std::abs(qFromLittleEndian<double>(undated.constData() + at) - when) < 1e-7) {
+            qToLittleEndian(std::numeric_limits<double>::quiet_NaN(), undated.data() + at);
+            break;
+        }
+    }
+    QTest::newRow("a date that is none")
+        << undated
+        << QStringList{damaged, title(u"DocNo"_s, 6) + u"：MEMO_IDX.a03 の nan は日付にできないため取り込みませんでした。"_s}
+        << u"SELECT count(*) FROM MEMO_IDX WHERE a03 IS NULL"_s << qint64(1);
+
     // The first mark is pfID 2 from 541 for 21.
     QTest::newRow("mark starting near 2^31")
         << patched(original, le32({2, 541, 21}), le32({2, 0x7FFFFFF0, 0x7FFFFFF0}))
