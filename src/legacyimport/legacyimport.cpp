@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace LegacyImport {
 namespace {
@@ -320,6 +321,7 @@ private:
     // Counters behind a number in use would hand it out again, so a new scrap would share another's body or pictures.
     void checkNumbers()
     {
+        renumberSharedFavourites();
         struct Counter {
             const char16_t* column;
             QString inUse; // the numbers in use, as one column n
@@ -363,6 +365,33 @@ private:
         reportShared(Schema::kMemoIdx, u"pfID", u"a02");
         reportShared(Schema::kMemoIdx, u"skID", u"a02");
         reportShared(Schema::kExtraNodeWeb, u"ndID", u"fvName");
+    }
+
+    // A favourite is found by its number alone: one sharing it with an earlier one would be deleted, renamed or
+    // opened in its place. It gets a number of its own after every other; the counter then follows.
+    void renumberSharedFavourites()
+    {
+        Query shared(m_target, QStringLiteral("SELECT rowid, ndID, fvName FROM extraNodeWEB WHERE typeof(ndID) = "
+                                              "'integer' AND rowid NOT IN (SELECT min(rowid) FROM extraNodeWEB GROUP BY "
+                                              "ndID) ORDER BY rowid"));
+        QList<std::tuple<qint64, qint64, QString>> later;
+        while (shared.next())
+            later.append({shared.integer(0), shared.integer(1), shared.text(2)});
+        if (later.isEmpty())
+            return;
+        Query largest(m_target, QStringLiteral("SELECT max(ndID) FROM extraNodeWEB WHERE typeof(ndID) = 'integer'"));
+        qint64 next = largest.next() ? largest.integer(0) : 0;
+        Query renumber(m_target, QStringLiteral("UPDATE extraNodeWEB SET ndID = ? WHERE rowid = ?"));
+        for (const auto& [rowid, was, name] : std::as_const(later)) {
+            renumber.reset();
+            renumber.bind(1, ++next).bind(2, rowid).run();
+            m_favouriteNames.insert(next, name);
+            ++m_report.numbersShared;
+            m_report.changes << QStringLiteral("お気に入り「%1」：ほかのお気に入りと同じ ndID %2 を、%3 にしました。")
+                                    .arg(name)
+                                    .arg(was)
+                                    .arg(next);
+        }
     }
 
     QString owner(const char16_t* column, const QHash<qint64, QString>& titles, qint64 number) const

@@ -363,6 +363,11 @@ void ImportTest::damagedFile_convertsAndTellsWhatChanged_data()
         << QStringList{title(u"pfID"_s, 1) + u"、"_s + title(u"pfID"_s, 2) + u"：同じ DocNo 1 を使っています。"_s,
                        title(u"pfID"_s, 1) + u"、"_s + title(u"pfID"_s, 3) + u"：同じ pfID 1 を使っています。"_s}
         << u"SELECT count(*) FROM MEMO_IDX WHERE DocNo = 1 OR pfID = 1"_s << qint64(3);
+    // 毎日新聞 (at ndWEB 4) given 読売新聞's ndID 2: it comes in under a number of its own.
+    QTest::newRow("favourites sharing a number")
+        << patched(original, le32({4, 3}), le32({4, 2}))
+        << QStringList{u"お気に入り「毎日新聞」：ほかのお気に入りと同じ ndID 2 を、10 にしました。"_s}
+        << u"SELECT count(DISTINCT ndID) FROM extraNodeWEB"_s << qint64(9);
 }
 
 void ImportTest::damagedFile_convertsAndTellsWhatChanged()
