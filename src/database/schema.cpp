@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 
 namespace Schema {
@@ -200,14 +201,22 @@ void ensureIndexes(Connection& connection)
     }
 }
 
+qsizetype characterCount(QStringView text)
+{
+    return text.size() - std::ranges::count_if(text, [](QChar c) { return c.isLowSurrogate(); });
+}
+
 QString widthViolation(const Table& table, const Column& column, const QString& value)
 {
     if (column.type != Text || value.size() <= column.width)
         return {};
+    const qsizetype characters = characterCount(value);
+    if (characters <= column.width)
+        return {};
     return QStringLiteral("%1.%2 holds at most %3 characters (%4 given)")
         .arg(QString::fromUtf16(table.name), QString::fromUtf16(column.name))
         .arg(column.width)
-        .arg(value.size());
+        .arg(characters);
 }
 
 } // namespace Schema

@@ -58,6 +58,9 @@ QStringList missingParts(Connection& connection);
 void ensureIndexes(Connection& connection);
 
 // Empty when the value fits the column; otherwise the message to report.
+// Characters as the file's own width checks count them (length()): a pair of UTF-16 units is one.
+qsizetype characterCount(QStringView text);
+
 QString widthViolation(const Table& table, const Column& column, const QString& value);
 
 inline QString name(const char16_t* constant)

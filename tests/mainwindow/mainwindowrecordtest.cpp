@@ -261,6 +261,8 @@ void MainWindowRecordTest::sheetEdits_storeAtOnce_data()
     QTest::newRow("keyword") << 7 << QStringLiteral("a07") << QStringLiteral("it's") << false;
     QTest::newRow("title, columns in another order") << 2 << QStringLiteral("a02") << QStringLiteral("新しい標題")
                                                      << true;
+    // 255 characters, each two UTF-16 units, as the file's own check counts them.
+    QTest::newRow("title of characters beyond the BMP") << 2 << QStringLiteral("a02") << QStringLiteral("𠮷").repeated(255) << false;
 }
 
 void MainWindowRecordTest::sheetEdits_storeAtOnce()
