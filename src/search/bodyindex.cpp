@@ -85,8 +85,9 @@ template <typename Out> void foldUtf8(const unsigned char* text, int bytes, Out&
             }
         }
         const std::u32string_view folds = FullText::foldedChar(c);
-        if (const char32_t joined =
-                held && folds.size() == 1 ? FullText::joinedKana(held->c, folds.front()) : 0) {
+        if (const char32_t joined = held && folds.size() == 1 && FullText::isSoundMark(folds.front())
+                                        ? FullText::joinedKana(held->c, folds.front())
+                                        : 0) {
             // The kana and its mark make one unit, from the bytes of both.
             held->c = joined;
             held->end = i + length;

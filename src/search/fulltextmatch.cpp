@@ -104,7 +104,7 @@ Folded fold(const QString& body)
         const char32_t c = pair ? QChar::surrogateToUcs4(body.at(i), body.at(i + 1)) : body.at(i).unicode();
         const std::u32string_view folds = foldedChar(c);
         // A joined mark adds no unit: the kana's unit then stands for both characters.
-        if (const char32_t joined = folds.size() == 1 && !folded.text.isEmpty()
+        if (const char32_t joined = folds.size() == 1 && isSoundMark(folds.front()) && !folded.text.isEmpty()
                                         ? joinedKana(folded.text.back().unicode(), folds.front())
                                         : 0) {
             folded.text.back() = QChar(char16_t(joined));

@@ -17,6 +17,11 @@ std::u32string_view foldedChar(char32_t c);
 // A voiced or semi-voiced sound mark standing alone after a kana joins it (half-width ｶﾞ, or か followed by U+3099,
 // compare as ガ and が): the kana they make together, or 0 when these two do not join.
 char32_t joinedKana(char32_t kana, char32_t mark);
+// Whether c is a sound mark joinedKana may join: asked first, inline, of every character.
+constexpr bool isSoundMark(char32_t c)
+{
+    return c == 0x3099 || c == 0x309A;
+}
 
 // A place in the body, in the body's own UTF-16 units, 0-based.
 struct Hit {
