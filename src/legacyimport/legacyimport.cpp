@@ -291,6 +291,8 @@ private:
         const qint64 oldLength = body->length + body->crlf.size();
         const QString scrap = QStringLiteral("「%1」").arg(m_titles.value(pfID));
         const auto outside = [&] {
+            // A mark not brought across is a value not taken: the headline says so.
+            ++m_report.valuesRefused;
             m_report.changes
                 << scrap +
                        QStringLiteral("：本文の外を指す下線（%1 から %2 文字）を除きました。").arg(start).arg(length);

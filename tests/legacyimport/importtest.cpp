@@ -260,8 +260,11 @@ void ImportTest::damagedFile_convertsAndTellsWhatChanged_data()
             found = row[column].toInteger() == number ? row[u"a02"_s].toString() : found;
         return u"「"_s + found + u"」"_s;
     };
-    const QString damaged = u"データベースを取り込みました。　ただし、壊れていたか大きすぎた値が 1 件あり、"
-                            u"切り詰めたか取り込みませんでした。"_s;
+    const auto damagedValues = [](int values) {
+        return u"データベースを取り込みました。　ただし、壊れていたか大きすぎた値が %1 件あり、"
+               u"切り詰めたか取り込みませんでした。"_s.arg(values);
+    };
+    const QString damaged = damagedValues(1);
 
     // The body over 64 KB (pfID 37) is 89,944 bytes in a chain of 23 pages; its second page leads back to its first.
     QByteArray looping = patched(original, le32({89944}), le32({0x3FFFFFFF}));
@@ -269,7 +272,8 @@ void ImportTest::damagedFile_convertsAndTellsWhatChanged_data()
     const auto second = qFromLittleEndian<quint32>(looping.constData() + rowAt(looping, first));
     QTest::newRow("memo chain looping back, its stored length the largest")
         << looping.replace(rowAt(looping, second), 4, le32({first}))
-        << QStringList{damaged, title(u"pfID"_s, 37) + u"：MEMO_DAT.a01 のページのつながりが途中で壊れていたため、"
+        // The body cut, and five of its marks past what is left of it.
+        << QStringList{damagedValues(6), title(u"pfID"_s, 37) + u"：MEMO_DAT.a01 のページのつながりが途中で壊れていたため、"
                                                        u"読めた 8144 バイトだけを取り込みました（記録された長さは "
                                                        u"1073741823 バイト）。"_s}
         << u"SELECT length(d.a01) FROM MEMO_DAT d JOIN clean.MEMO_DAT c USING (pfID) WHERE pfID = 37 AND "
@@ -337,7 +341,8 @@ void ImportTest::damagedFile_convertsAndTellsWhatChanged_data()
     // The first mark is pfID 2 from 541 for 21.
     QTest::newRow("mark starting near 2^31")
         << patched(original, le32({2, 541, 21}), le32({2, 0x7FFFFFF0, 0x7FFFFFF0}))
-        << QStringList{title(u"pfID"_s, 2) + u"：本文の外を指す下線（2147483632 から 2147483632 文字）を除きました。"_s}
+        << QStringList{damaged,
+                       title(u"pfID"_s, 2) + u"：本文の外を指す下線（2147483632 から 2147483632 文字）を除きました。"_s}
         << u"SELECT count(*) FROM MEMO_UNDERLINE"_s << qint64(543);
     QTest::newRow("mark running past 2^31")
         << patched(original, le32({2, 541, 21}), le32({2, 541, 0x7FFFFFFF}))
