@@ -14,7 +14,8 @@ QString DbError::reason() const
     case kNotUpdatable:
         return QStringLiteral("この一覧からは書き込めません。");
     case kNotYetChecked:
-        return QStringLiteral("開いたスクラップ集を確認している間は書き込めません。　確認が終わってから、もう一度お試しください。");
+        return QStringLiteral(
+            "開いたスクラップ集を確認している間は書き込めません。　確認が終わってから、もう一度お試しください。");
     default:
         break;
     }

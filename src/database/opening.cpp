@@ -54,8 +54,7 @@ KindCheck CheckDatabaseKind(Connection& connection)
     return check;
 }
 
-std::unique_ptr<ResultSet> OpenWritableResultSet(Connection* connection, const ResultSource& source,
-                                                 Failure* failure)
+std::unique_ptr<ResultSet> OpenWritableResultSet(Connection* connection, const ResultSource& source, Failure* failure)
 {
     if (!connection)
         return nullptr;

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <optional>
 #include <mdbtools.h>
+#include <optional>
 
 namespace {
 

@@ -373,9 +373,10 @@ private:
     // opened in its place. It gets a number of its own after every other; the counter then follows.
     void renumberSharedFavourites()
     {
-        Query shared(m_target, QStringLiteral("SELECT rowid, ndID, fvName FROM extraNodeWEB WHERE typeof(ndID) = "
-                                              "'integer' AND rowid NOT IN (SELECT min(rowid) FROM extraNodeWEB GROUP BY "
-                                              "ndID) ORDER BY rowid"));
+        Query shared(m_target,
+                     QStringLiteral("SELECT rowid, ndID, fvName FROM extraNodeWEB WHERE typeof(ndID) = "
+                                    "'integer' AND rowid NOT IN (SELECT min(rowid) FROM extraNodeWEB GROUP BY "
+                                    "ndID) ORDER BY rowid"));
         QList<std::tuple<qint64, qint64, QString>> later;
         while (shared.next())
             later.append({shared.integer(0), shared.integer(1), shared.text(2)});

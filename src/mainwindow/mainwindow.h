@@ -102,7 +102,6 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void closeWhenWorkEnds();
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -137,6 +136,8 @@ private:
     [[nodiscard]] bool leaveRecordView();
     // False, with the reason shown, while closing the open collection would lose what the user has done.
     [[nodiscard]] bool mayCloseCollection();
+    // Tries the close again once the work that put it off has ended.
+    void closeWhenWorkEnds();
     void enableResultCommands(bool ok);
     void enableResultMenus(bool ok);
     void onListed(int count);

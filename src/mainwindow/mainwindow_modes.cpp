@@ -8,8 +8,8 @@
 #include "mainwindow.h"
 #include "recordview.h"
 #include "scraplistcontroller.h"
-#include "speech/speechoutput.h"
 #include "sources/sourcekeeper.h"
+#include "speech/speechoutput.h"
 #include "speechreader.h"
 #include "web/webpane.h"
 

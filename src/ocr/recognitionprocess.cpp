@@ -77,7 +77,8 @@ void RecognitionProcess::end()
 Result<Recognition> RecognitionProcess::recognise(const QByteArray& bytes, const std::function<Wish()>& wish)
 {
     if (!ensureStarted())
-        return Failure{kCannotRead, QStringLiteral("文字認識の処理を起動できません。"), QString::fromLatin1(kUnavailable)};
+        return Failure{kCannotRead, QStringLiteral("文字認識の処理を起動できません。"),
+                       QString::fromLatin1(kUnavailable)};
     m_process->write(frame(bytes));
     QByteArray answer;
     qint64 remaining = m_timeoutMs;

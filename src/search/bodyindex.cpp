@@ -23,7 +23,6 @@
 #include <array>
 #include <memory>
 #include <optional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>

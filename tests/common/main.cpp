@@ -9,5 +9,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTestClasses<QApplication, ColourValueTest, HelpPagesTest, QuitOnSignalTest, SessionTest, ToolbarButtonsTest>(argc, argv);
+    return runTestClasses<QApplication, ColourValueTest, HelpPagesTest, QuitOnSignalTest, SessionTest,
+                          ToolbarButtonsTest>(argc, argv);
 }

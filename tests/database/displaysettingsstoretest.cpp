@@ -39,7 +39,9 @@ void DisplaySettingsStoreTest::readDisplayFont_data()
     QTest::newRow("first row only") << QStringList{u"INSERT INTO FontSize VALUES ('Second', 30, 0, 0)"_s}
                                     << kDefaultFontName << 14 << false;
     // Sizes from a damaged or foreign file: list and sheet rows are sized from them.
-    for (const auto& [label, stored] : {std::pair{"size 0", "0"}, {"negative size", "-3"}, {"size past int", "5e9"},
+    for (const auto& [label, stored] : {std::pair{"size 0", "0"},
+                                        {"negative size", "-3"},
+                                        {"size past int", "5e9"},
                                         {"size of millions of points", "82595526"}})
         QTest::newRow(label) << QStringList{u"UPDATE FontSize SET \"02Font_Size\" = "_s + QLatin1StringView(stored)}
                              << kDefaultFontName << 11 << false;

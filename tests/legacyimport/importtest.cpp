@@ -273,9 +273,10 @@ void ImportTest::damagedFile_convertsAndTellsWhatChanged_data()
     QTest::newRow("memo chain looping back, its stored length the largest")
         << looping.replace(rowAt(looping, second), 4, le32({first}))
         // The body cut, and five of its marks past what is left of it.
-        << QStringList{damagedValues(6), title(u"pfID"_s, 37) + u"：MEMO_DAT.a01 のページのつながりが途中で壊れていたため、"
-                                                       u"読めた 8144 バイトだけを取り込みました（記録された長さは "
-                                                       u"1073741823 バイト）。"_s}
+        << QStringList{damagedValues(6), title(u"pfID"_s, 37) +
+                                             u"：MEMO_DAT.a01 のページのつながりが途中で壊れていたため、"
+                                             u"読めた 8144 バイトだけを取り込みました（記録された長さは "
+                                             u"1073741823 バイト）。"_s}
         << u"SELECT length(d.a01) FROM MEMO_DAT d JOIN clean.MEMO_DAT c USING (pfID) WHERE pfID = 37 AND "
            u"substr(c.a01, 1, length(d.a01)) = d.a01"_s
         << qint64(4013);
@@ -335,7 +336,8 @@ void ImportTest::damagedFile_convertsAndTellsWhatChanged_data()
     }
     QTest::newRow("a date that is none")
         << undated
-        << QStringList{damaged, title(u"DocNo"_s, 6) + u"：MEMO_IDX.a03 の nan は日付にできないため取り込みませんでした。"_s}
+        << QStringList{damaged,
+                       title(u"DocNo"_s, 6) + u"：MEMO_IDX.a03 の nan は日付にできないため取り込みませんでした。"_s}
         << u"SELECT count(*) FROM MEMO_IDX WHERE a03 IS NULL"_s << qint64(1);
 
     // The first mark is pfID 2 from 541 for 21.

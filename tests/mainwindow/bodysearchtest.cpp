@@ -96,7 +96,8 @@ void BodySearchTest::aSearchThatCannotBeRead_saysWhyAndCountsNothing()
     bodySearch ? f.search(u"本文"_s) : f.clickClass(2);
     QCOMPARE(f.listed(), DocNos{});
     QCOMPARE(f.child<QLabel>(u"StatusPanel1")->text(), u"検索総数： 0"_s);
-    QVERIFY2(f.dialogs.texts().size() == 1 && f.dialogs.lastText().startsWith(u"スクラップを検索できませんでした。\n"_s),
+    QVERIFY2(f.dialogs.texts().size() == 1 &&
+                 f.dialogs.lastText().startsWith(u"スクラップを検索できませんでした。\n"_s),
              qPrintable(f.dialogs.texts().join(u'|')));
 }
 

@@ -1,12 +1,12 @@
 #include "collectionownertest.h"
 
 #include "common/helpwindow.h"
+#include "database/resultset.h"
 #include "ocr/picturereader.h"
 #include "ocr/picturetext.h"
 #include "pictures/picturearea.h"
 #include "pictures/pictureswindow.h"
 #include "registration/registrationsheet.h"
-#include "database/resultset.h"
 #include "threescrapsfixture.h"
 
 #include <QApplication>

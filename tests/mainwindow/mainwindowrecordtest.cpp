@@ -259,10 +259,11 @@ void MainWindowRecordTest::sheetEdits_storeAtOnce_data()
     QTest::newRow("title") << 2 << QStringLiteral("a02") << QStringLiteral("He said \"no\" と言った") << false;
     QTest::newRow("date") << 3 << QStringLiteral("a03") << QStringLiteral("2019-05-01") << false;
     QTest::newRow("keyword") << 7 << QStringLiteral("a07") << QStringLiteral("it's") << false;
-    QTest::newRow("title, columns in another order") << 2 << QStringLiteral("a02") << QStringLiteral("新しい標題")
-                                                     << true;
+    QTest::newRow("title, columns in another order")
+        << 2 << QStringLiteral("a02") << QStringLiteral("新しい標題") << true;
     // 255 characters, each two UTF-16 units, as the file's own check counts them.
-    QTest::newRow("title of characters beyond the BMP") << 2 << QStringLiteral("a02") << QStringLiteral("𠮷").repeated(255) << false;
+    QTest::newRow("title of characters beyond the BMP")
+        << 2 << QStringLiteral("a02") << QStringLiteral("𠮷").repeated(255) << false;
 }
 
 void MainWindowRecordTest::sheetEdits_storeAtOnce()
@@ -275,8 +276,9 @@ void MainWindowRecordTest::sheetEdits_storeAtOnce()
     RecordFixture f;
     if (reordered) {
         const QString path = f.folder.path(QStringLiteral("Zettora.mdb"));
-        alterCollection(path, QStringLiteral("CREATE TABLE rebuilt AS SELECT DocNo, LevNo, backC, pfID, skID, a07, a06, a05, a04, "
-                                             "a03, a02, a01 FROM MEMO_IDX ORDER BY rowid"));
+        alterCollection(
+            path, QStringLiteral("CREATE TABLE rebuilt AS SELECT DocNo, LevNo, backC, pfID, skID, a07, a06, a05, a04, "
+                                 "a03, a02, a01 FROM MEMO_IDX ORDER BY rowid"));
         alterCollection(path, QStringLiteral("DROP TABLE MEMO_IDX"));
         alterCollection(path, QStringLiteral("ALTER TABLE rebuilt RENAME TO MEMO_IDX"));
     }

@@ -26,8 +26,8 @@
 #include <QPolygonF>
 #include <QRandomGenerator>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;

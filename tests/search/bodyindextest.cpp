@@ -448,9 +448,9 @@ void BodyIndexTest::anIndexOfAnEarlierVersion_isMadeAnew()
     collection.connection->execute(
         u"UPDATE zettora_index_state SET row_count = %1 WHERE name = 'version'"_s.arg(version));
     if (version == 2) {
-        for (const QString& sql : {u"DROP TABLE zettora_picture_index"_s, u"DROP TRIGGER zettora_pictures_added"_s,
-                                   u"DROP TRIGGER zettora_pictures_deleted"_s,
-                                   u"DROP TRIGGER zettora_pictures_changed"_s})
+        for (const QString& sql :
+             {u"DROP TABLE zettora_picture_index"_s, u"DROP TRIGGER zettora_pictures_added"_s,
+              u"DROP TRIGGER zettora_pictures_deleted"_s, u"DROP TRIGGER zettora_pictures_changed"_s})
             collection.connection->execute(sql);
     }
     QVERIFY(!BodyIndex::isSound(*collection.connection, kMain, QString()));

@@ -41,8 +41,8 @@ inline QByteArray html(const QString& title, const QString& body)
 }
 
 // The main window on three scraps with the real browser, and pages to show it: /a holds a 200 x 150 picture at
-// the top left with a line of text below it, /b is plain, /popup is one large link that opens /b in a new window, /blankpopups opens three windows that name
-// no address.
+// the top left with a line of text below it, /b is plain, /popup is one large link that opens /b in a new window,
+// /blankpopups opens three windows that name no address.
 struct WebFixture : ThreeScrapsFixture {
     PageServer server;
     EngineWebPane* pane = new EngineWebPane(dialogs);
