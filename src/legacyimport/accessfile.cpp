@@ -203,10 +203,10 @@ AccessValue decodeField(const LongValueReader& reader, const MdbColumn& column, 
     const auto* data = mdb->pg_buf + field.start;
     const int size = field.siz;
     if (field.start < 0 || size < 0 || qint64(field.start) + size > qint64(sizeof(mdb->pg_buf)))
-        throw AccessError(QStringLiteral("The value in column %1 lies outside its page.").arg(name));
+        throw AccessError(QStringLiteral("%1 列の値がページの外にあります。").arg(name));
     const auto need = [&](int bytes) {
         if (size < bytes)
-            throw AccessError(QStringLiteral("The value in column %1 is shorter than its type.").arg(name));
+            throw AccessError(QStringLiteral("%1 列の値が型の長さより短くなっています。").arg(name));
     };
     switch (column.col_type) {
     case MDB_BYTE:
@@ -305,14 +305,14 @@ struct AccessFile::Private {
             if (t.name.compare(name, Qt::CaseInsensitive) == 0)
                 return t;
         }
-        throw AccessError(QStringLiteral("The table %1 is not in %2.").arg(name, path));
+        throw AccessError(QStringLiteral("%2 に %1 テーブルがありません。").arg(name, path));
     }
 
     TablePtr load(const Table& t) const
     {
         TablePtr def(mdb_read_table(t.entry));
         if (!def || !mdb_read_columns(def.get()) || !def->columns || def->columns->len != def->num_cols)
-            throw AccessError(QStringLiteral("The definition of table %1 in %2 is damaged.").arg(t.name, path));
+            throw AccessError(QStringLiteral("%2 の %1 テーブルの定義が壊れています。").arg(t.name, path));
         return def;
     }
 };
@@ -327,25 +327,25 @@ std::unique_ptr<AccessFile> AccessFile::open(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable())
-        throw AccessError(QStringLiteral("The file %1 cannot be read.").arg(path));
+        throw AccessError(QStringLiteral("ファイル %1 を読めません。").arg(path));
 
     auto d = std::make_unique<Private>();
     d->path = path;
     d->mdb.reset(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS));
     if (!d->mdb)
-        throw AccessError(QStringLiteral("The file %1 is not an Access database.").arg(path));
+        throw AccessError(QStringLiteral("ファイル %1 は Access のデータベースではありません。").arg(path));
     if (IS_JET3(d->mdb.get()))
         throw AccessError(
-            QStringLiteral("The file %1 is from Access 97 or older, which cannot be imported.").arg(path));
+            QStringLiteral("ファイル %1 は Access 97 以前の形式のため、取り込めません。").arg(path));
     // Access writes whole pages, so a shorter file was cut off and its later pages would read as garbage.
     const qint64 pageSize = d->mdb->fmt->pg_size;
     if (pageSize <= 0 || info.size() % pageSize != 0)
-        throw AccessError(QStringLiteral("The file %1 is incomplete: it ends in the middle of a page.").arg(path));
+        throw AccessError(QStringLiteral("ファイル %1 は途中で切れています（ページの途中で終わっています）。").arg(path));
     d->pageCount = info.size() / pageSize;
 
     GPtrArray* catalog = mdb_read_catalog(d->mdb.get(), MDB_TABLE);
     if (!catalog)
-        throw AccessError(QStringLiteral("The catalog of %1 is damaged.").arg(path));
+        throw AccessError(QStringLiteral("%1 のテーブルの一覧が壊れています。").arg(path));
     for (guint i = 0; i < catalog->len; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
         if (!entry || !isUserTable(entry))
@@ -399,11 +399,11 @@ qint64 AccessFile::readRows(const QString& table, const std::function<bool(const
         if (mdb_find_row(mdb, rowOnPage, &start, &size) != 0 ||
             mdb_crack_row(def.get(), start & kOffsetMask, size, fields.data()) < 0)
             throw AccessError(
-                QStringLiteral("A row of table %1 on page %2 cannot be read.").arg(t.name).arg(def->cur_phys_pg));
+                QStringLiteral("%1 テーブルの行（ページ %2）を読めません。").arg(t.name).arg(def->cur_phys_pg));
         for (guint c = 0; c < columnCount; ++c) {
             const MdbField& field = fields[c];
             if (field.colnum < 0 || guint(field.colnum) >= columnCount)
-                throw AccessError(QStringLiteral("A row of table %1 has a damaged layout.").arg(t.name));
+                throw AccessError(QStringLiteral("%1 テーブルの行の形が壊れています。").arg(t.name));
             values[field.colnum] = decodeField(reader, *columns[field.colnum], field);
         }
         ++delivered;
@@ -413,7 +413,7 @@ qint64 AccessFile::readRows(const QString& table, const std::function<bool(const
     // libmdb ends the scan quietly on a page it cannot read or a row it cannot split; the stored count tells.
     if (delivered < qint64(def->num_rows)) {
         qCWarning(lcLegacyImport) << "table" << t.name << "delivered" << delivered << "of" << def->num_rows << "rows";
-        throw AccessError(QStringLiteral("Table %1 in %2 holds %3 rows, but only %4 could be read.")
+        throw AccessError(QStringLiteral("%2 の %1 テーブルには %3 行あるはずですが、%4 行しか読めませんでした。")
                               .arg(t.name, d->path)
                               .arg(def->num_rows)
                               .arg(delivered));

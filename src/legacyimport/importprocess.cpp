@@ -76,7 +76,10 @@ void ImportProcess::onFinished(int exitCode, QProcess::ExitStatus status)
     } else if (status == QProcess::NormalExit && exitCode == 0) {
         Q_EMIT finished(m_report.join(u'\n'));
     } else if (status == QProcess::NormalExit && exitCode == 1) {
-        Q_EMIT finished(Failure{QString::fromUtf8(m_process.readAllStandardError()).trimmed()});
+        // The command's own message is its last line; the reading library may write lines of its own before it.
+        const QString written = QString::fromUtf8(m_process.readAllStandardError()).trimmed();
+        qCWarning(lcLegacyImport).noquote() << "the import refused the file:" << written;
+        Q_EMIT finished(Failure{written.section(u'\n', -1)});
     } else {
         // A crash of the child on a damaged file: whatever it began to write goes.
         qCWarning(lcLegacyImport) << "the import stopped abnormally:" << status << exitCode
