@@ -4,6 +4,8 @@
 
 QString DbError::reason() const
 {
+    if (!m_reason.isEmpty())
+        return m_reason;
     switch (m_code) {
     case kWidthExceeded:
         return QStringLiteral("文字数が多すぎます。");

@@ -22,6 +22,12 @@ public:
         , m_code(code)
         , m_message(message)
     {}
+    // With the reason the user is told, where the program knows it better than the code does.
+    DbError(int code, const QString& message, const QString& reason)
+        : DbError(code, message)
+    {
+        m_reason = reason;
+    }
 
     int code() const { return m_code; }
     // The file exists but is not a database the engine can read (an old Access file, a picture, ...).
@@ -36,4 +42,5 @@ public:
 private:
     int m_code;
     QString m_message;
+    QString m_reason;
 };

@@ -406,7 +406,7 @@ void ResultSet::update()
         change.bind(int(values.size()) + 1, id);
         change.run();
         if (change.changes() != 1)
-            throw DbError(SQLITE_NOTFOUND, QStringLiteral("the record is no longer in the table"));
+            throw DbError(DbError::kNoCurrentRow, QStringLiteral("the record is no longer in the table"));
         std::copy(m_edit.begin(), m_edit.end(), row(m_view[m_position]));
     }
     m_editing = false;

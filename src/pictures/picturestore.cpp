@@ -61,7 +61,8 @@ qint64 AttachPicture(Connection& connection, qint64 scrapRowid, qint64 skID, con
     if (skID == 0) {
         const Result<qint64> taken = TakeNextNumber(connection, NumberKind::skID);
         if (!taken)
-            throw DbError(SQLITE_FULL, QStringLiteral("no picture set number: ") + taken.failure().detail);
+            throw DbError(SQLITE_ERROR, QStringLiteral("no picture set number: ") + taken.failure().detail,
+                          taken.failure().why);
         skID = *taken;
         setScrapPictureSet(connection, scrapRowid, skID);
     }

@@ -307,7 +307,8 @@ void ResultSetTest::updateOfRowDeletedElsewhere_reportsError()
     Connection::openExisting(path)->execute(u"DELETE FROM MEMO_IDX WHERE pfID = 3"_s);
 
     set->setValue(u"a02"_s, u"lost"_s);
-    QCOMPARE(thrownCode([&] { set->update(); }), SQLITE_NOTFOUND);
+    // Told as a scrap no longer there, in words the user understands.
+    QCOMPARE(thrownCode([&] { set->update(); }), DbError::kNoCurrentRow);
     QCOMPARE(storedScraps(path), QStringList({u"1|'a'"_s, u"5|'e'"_s, u"2|'b'"_s, u"4|'d'"_s}));
 }
 

@@ -2,6 +2,7 @@
 
 #include "database/connection.h"
 #include "database/dberror.h"
+#include "database/recordstore.h"
 #include "database/query.h"
 #include "pictures/pictureimage.h"
 #include "pictures/picturestore.h"
@@ -124,14 +125,16 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture_data()
     QTest::addColumn<QString>("refuse");
     QTest::addColumn<int>("skIDAfter");
     QTest::addColumn<qint64>("counterAfter");
+    QTest::addColumn<QString>("reason"); // told to the user
 
-    QTest::newRow("first picture: new set 1") << 0 << QString() << 1 << 1LL;
-    QTest::newRow("another picture: same set") << 5 << QString() << 5 << 0LL;
+    QTest::newRow("first picture: new set 1") << 0 << QString() << 1 << 1LL << QString();
+    QTest::newRow("another picture: same set") << 5 << QString() << 5 << 0LL << QString();
     // The number, the scrap and the row go together or not at all.
-    QTest::newRow("row refused")
-        << 0 << u"CREATE TRIGGER t BEFORE INSERT ON PHOTO_DRA BEGIN SELECT RAISE(ABORT, 'no'); END"_s << 0 << 0LL;
+    QTest::newRow("row refused") << 0
+                                 << u"CREATE TRIGGER t BEFORE INSERT ON PHOTO_DRA BEGIN SELECT RAISE(ABORT, 'no'); END"_s
+                                 << 0 << 0LL << u"値がデータベースの決まりに合いません。"_s;
     QTest::newRow("numbers used up") << 0 << u"UPDATE IDno SET skID = 9223372036854775807"_s << 0
-                                     << std::numeric_limits<qint64>::max();
+                                     << std::numeric_limits<qint64>::max() << kNumbersUsedUp;
 }
 
 void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
@@ -140,6 +143,7 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
     QFETCH(QString, refuse);
     QFETCH(int, skIDAfter);
     QFETCH(qint64, counterAfter);
+    QFETCH(QString, reason);
     PictureFixture f(skID);
     if (!refuse.isEmpty())
         f.db->execute(refuse);
@@ -148,8 +152,9 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
     bool thrown = false;
     try {
         QCOMPARE(AttachPicture(*f.db, f.scrapRowid, qint64(skID), QString(300, u'説'), jpeg), qint64(skIDAfter));
-    } catch (const DbError&) {
+    } catch (const DbError& e) {
         thrown = true;
+        QCOMPARE(e.reason(), reason);
     }
 
     QCOMPARE(thrown, !refuse.isEmpty());
