@@ -19,7 +19,6 @@ private Q_SLOTS:
     void aDamagedIndex_isMadeAnewByTheWorker();
     void pictureText_isFoundAsBodiesAre_data();
     void pictureText_isFoundAsBodiesAre();
-    void anIndexOfAnEarlierVersion_isMadeAnew_data();
     void anIndexOfAnEarlierVersion_isMadeAnew();
     void indexLookups_readOnlyTheIndexTables_data();
     void indexLookups_readOnlyTheIndexTables();
