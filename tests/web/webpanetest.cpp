@@ -183,6 +183,9 @@ void WebPaneTest::startPage_readsNoFileNorOtherOrigin()
         local ? QUrl::fromLocalFile(f.folder.writeFile(u"secret.txt"_s, "secret")) : f.server.url(u"/secret"_s);
     f.startWithEngine();
     QTRY_COMPARE_WITH_TIMEOUT(f.shownUrl(), QUrl(u"zettora:start"_s), kLoadMs);
+    // The view names the start page as soon as it is asked for; the script must run in its document, not the blank
+    // one before it (which another origin may answer).
+    QTRY_COMPARE_WITH_TIMEOUT(f.scriptValue(u"location.href"_s).toString(), u"zettora:start"_s, kLoadMs);
     f.runScript(u"window.outcome = 'pending'; "_s + read.arg(target.toString()) +
                 u".then(text => window.outcome = 'read ' + text, () => window.outcome = 'failed')"_s);
     QString outcome;
