@@ -335,12 +335,12 @@ std::unique_ptr<AccessFile> AccessFile::open(const QString& path)
     if (!d->mdb)
         throw AccessError(QStringLiteral("ファイル %1 は Access のデータベースではありません。").arg(path));
     if (IS_JET3(d->mdb.get()))
-        throw AccessError(
-            QStringLiteral("ファイル %1 は Access 97 以前の形式のため、取り込めません。").arg(path));
+        throw AccessError(QStringLiteral("ファイル %1 は Access 97 以前の形式のため、取り込めません。").arg(path));
     // Access writes whole pages, so a shorter file was cut off and its later pages would read as garbage.
     const qint64 pageSize = d->mdb->fmt->pg_size;
     if (pageSize <= 0 || info.size() % pageSize != 0)
-        throw AccessError(QStringLiteral("ファイル %1 は途中で切れています（ページの途中で終わっています）。").arg(path));
+        throw AccessError(
+            QStringLiteral("ファイル %1 は途中で切れています（ページの途中で終わっています）。").arg(path));
     d->pageCount = info.size() / pageSize;
 
     GPtrArray* catalog = mdb_read_catalog(d->mdb.get(), MDB_TABLE);

@@ -10,16 +10,8 @@
 
 #include <csignal>
 
-void QuitOnSignalTest::aSignal_closesTheWindowOnceNoDialogIsBeingAnswered_data()
+void QuitOnSignalTest::aSignal_closesTheWindowOnceTheDialogBeingAnsweredEnds()
 {
-    QTest::addColumn<bool>("dialog");
-    QTest::newRow("nothing asked") << false;
-    QTest::newRow("a dialog being answered") << true;
-}
-
-void QuitOnSignalTest::aSignal_closesTheWindowOnceNoDialogIsBeingAnswered()
-{
-    QFETCH(bool, dialog);
     QWidget window;
     window.show();
     QuitOnSignal quit(window);
@@ -27,10 +19,6 @@ void QuitOnSignalTest::aSignal_closesTheWindowOnceNoDialogIsBeingAnswered()
     // The program's own loop runs around everything, as QApplication::exec() does.
     QEventLoop programLoop;
     QTimer::singleShot(0, &programLoop, [&] {
-        if (!dialog) {
-            std::raise(SIGTERM);
-            return;
-        }
         QDialog asked(&window);
         QTimer::singleShot(0, &asked, [&] {
             std::raise(SIGTERM);
@@ -49,5 +37,5 @@ void QuitOnSignalTest::aSignal_closesTheWindowOnceNoDialogIsBeingAnswered()
     QTimer::singleShot(5000, &programLoop, &QEventLoop::quit);
     programLoop.exec();
     QVERIFY(!window.isVisible());
-    QCOMPARE(visibleWhileAsked, dialog);
+    QVERIFY(visibleWhileAsked);
 }

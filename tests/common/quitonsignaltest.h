@@ -5,6 +5,5 @@
 class QuitOnSignalTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void aSignal_closesTheWindowOnceNoDialogIsBeingAnswered_data();
-    void aSignal_closesTheWindowOnceNoDialogIsBeingAnswered();
+    void aSignal_closesTheWindowOnceTheDialogBeingAnsweredEnds();
 };

@@ -2,8 +2,8 @@
 
 #include "database/connection.h"
 #include "database/dberror.h"
-#include "database/recordstore.h"
 #include "database/query.h"
+#include "database/recordstore.h"
 #include "pictures/pictureimage.h"
 #include "pictures/picturestore.h"
 #include "testcollection.h"
@@ -130,9 +130,9 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture_data()
     QTest::newRow("first picture: new set 1") << 0 << QString() << 1 << 1LL << QString();
     QTest::newRow("another picture: same set") << 5 << QString() << 5 << 0LL << QString();
     // The number, the scrap and the row go together or not at all.
-    QTest::newRow("row refused") << 0
-                                 << u"CREATE TRIGGER t BEFORE INSERT ON PHOTO_DRA BEGIN SELECT RAISE(ABORT, 'no'); END"_s
-                                 << 0 << 0LL << u"値がデータベースの決まりに合いません。"_s;
+    QTest::newRow("row refused")
+        << 0 << u"CREATE TRIGGER t BEFORE INSERT ON PHOTO_DRA BEGIN SELECT RAISE(ABORT, 'no'); END"_s << 0 << 0LL
+        << u"値がデータベースの決まりに合いません。"_s;
     QTest::newRow("numbers used up") << 0 << u"UPDATE IDno SET skID = 9223372036854775807"_s << 0
                                      << std::numeric_limits<qint64>::max() << kNumbersUsedUp;
 }
