@@ -9,7 +9,7 @@
 #include "legacyimport/importcommand.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/startupoptions.h"
-#include "speech/characterspeech.h"
+#include "speech/modulespeech.h"
 #include "startupreport.h"
 #include "web/enginewebpane.h"
 
@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <fontconfig/fontconfig.h>
 #include <thread>
+#include <unistd.h>
 
 #ifdef __SANITIZE_ADDRESS__
 // The engine's own library frees some objects through a base of another size; that is not ours to find.
@@ -82,7 +83,7 @@ int main(int argc, char* argv[])
         session, dialogs,
         {.backups = options.backups, .recognitionProgram = recognitionProgram(), .recognitionDelayMs = 3000});
     auto* web = new EngineWebPane(dialogs);
-    CharacterSpeech speech;
+    ModuleSpeech speech;
     MainWindow window(session, collection, dialogs, desktop, web, speech, options);
     reportStartup(window, *web);
     const QuitOnSignal quitOnSignal(window);

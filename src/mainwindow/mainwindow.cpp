@@ -275,12 +275,15 @@ RecordView* MainWindow::record()
 
 bool MainWindow::event(QEvent* event)
 {
-    // Record view, and a large collection's scraps, come once the first frame is on the screen, which shows neither.
-    if (event->type() == QEvent::Paint && (!m_record || m_listAllAfterFirstFrame))
+    // Record view, a large collection's scraps and the speech character come once the first frame is on the screen,
+    // which shows none of them.
+    if (event->type() == QEvent::Paint && (!m_record || m_listAllAfterFirstFrame || m_speechAfterFirstFrame))
         QTimer::singleShot(0, this, [this] {
             record();
             if (std::exchange(m_listAllAfterFirstFrame, false))
                 listAllScraps();
+            if (std::exchange(m_speechAfterFirstFrame, false))
+                m_reader->load();
         });
     return QMainWindow::event(event);
 }
@@ -298,7 +301,7 @@ void MainWindow::startUp()
     setWindowTitle(QStringLiteral("Tarnwell Zettora"));
     m_addressBox->hide();
     OpenDefaultDatabase();
-    m_reader->load();
+    m_speechAfterFirstFrame = true;
     if (m_session.lastScrapRow() > kRowsReadAfterFirstFrame)
         m_listAllAfterFirstFrame = true;
     else

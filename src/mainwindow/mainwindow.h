@@ -259,6 +259,8 @@ private:
     RecordView* m_record = nullptr;
     // A large collection's scraps are read after the first frame.
     bool m_listAllAfterFirstFrame = false;
+    // So is the stored speech character: its engine is a module that takes milliseconds to load.
+    bool m_speechAfterFirstFrame = false;
     ScrapListController* m_list = nullptr;
     SpeechReader* m_reader = nullptr;
     SourceKeeper* m_sources = nullptr;

@@ -101,6 +101,8 @@ void MainWindow::openDatabaseAt(const QString& path)
     }
     m_helpTopic = HelpTopic::kWebAndEntry;
     m_webShown = false;
+    // The collection opened brings its own character, whether or not the first one's was loaded yet.
+    m_speechAfterFirstFrame = false;
     m_reader->unload();
     m_reader->load();
 }

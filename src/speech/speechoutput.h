@@ -20,3 +20,7 @@ public:
     virtual void speak(const QString& tagged) = 0;
     virtual void unload() = 0;
 };
+
+// The speech module's entry point: a new speech character, owned by the caller.
+using CreateSpeechOutput = SpeechOutput* (*)();
+inline constexpr char kCreateSpeechOutput[] = "zettoraCreateSpeechOutput";

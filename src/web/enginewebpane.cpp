@@ -1,6 +1,7 @@
 #include "enginewebpane.h"
 
 #include "browserengine.h"
+#include "common/programmodule.h"
 #include "common/userdialogs.h"
 #include "startpage.h"
 #include "webaddress.h"
@@ -9,8 +10,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QLibrary>
 #include <QOpenGLContext>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -39,27 +38,10 @@ void shareGraphicsContexts()
 // Beside the program once installed; in the build tree where it was built.
 CreateBrowserEngine loadEngineModule()
 {
-    const QStringList candidates = {
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(ZETTORA_WEB_MODULE_NAME)),
-        QDir::cleanPath(
-            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(ZETTORA_WEB_MODULE_INSTALLED))),
-        QStringLiteral(ZETTORA_WEB_MODULE_BUILT),
-    };
-    for (const QString& path : candidates) {
-        if (!QFileInfo::exists(path))
-            continue;
-        // Never unloaded: the engine's threads outlive any object of ours.
-        QLibrary module(path);
-        module.setLoadHints(QLibrary::PreventUnloadHint);
-        if (!module.load()) {
-            qCInfo(lcWeb) << "no web engine module at" << path << module.errorString();
-            continue;
-        }
-        if (auto create = reinterpret_cast<CreateBrowserEngine>(module.resolve(kCreateBrowserEngine)))
-            return create;
-        qCWarning(lcWeb) << "the web engine module has no entry point:" << path;
-    }
-    return nullptr;
+    return reinterpret_cast<CreateBrowserEngine>(
+        loadProgramModule({QStringLiteral(ZETTORA_WEB_MODULE_NAME), QStringLiteral(ZETTORA_WEB_MODULE_INSTALLED),
+                           QStringLiteral(ZETTORA_WEB_MODULE_BUILT)},
+                          kCreateBrowserEngine, lcWeb()));
 }
 
 } // namespace

@@ -112,7 +112,7 @@ void ReadAloudTest::loading_failures()
     f.speech.loads = loads;
     f.speech.missingLanguages = {1041};
     f.start();
-    QCOMPARE(f.dialogs.lastText(), message);
+    QTRY_COMPARE(f.dialogs.lastText(), message);
 }
 
 void ReadAloudTest::mode2_readsTheClipboardElseTheScrap()
@@ -120,6 +120,8 @@ void ReadAloudTest::mode2_readsTheClipboardElseTheScrap()
     ThreeScrapsFixture f;
     alterCollection(f.dbPath(), u"INSERT INTO Speak (Character, LanguageID, Speed) VALUES ('Genie', 0, 120)"_s);
     MainWindow& w = f.start();
+    // The stored character is loaded once the window has painted.
+    QTRY_COMPARE(f.speech.calls.value(0), u"load Genie Genie"_s);
     f.showRecord(1);
     QApplication::clipboard()->setText(u"クリップボード"_s);
     w.toolbarButton(u"speakRT"_s)->trigger();

@@ -1,7 +1,7 @@
 #include "speechtest.h"
 
 #include "speech/audiosink.h"
-#include "speech/characterspeech.h"
+#include "speech/modulespeech.h"
 #include "speech/speechplayer.h"
 #include "speech/speechtext.h"
 #include "speech/speechvoices.h"
@@ -208,7 +208,7 @@ void SpeechTest::characterWindow_keptOnScreen_hiddenByItsMenu_data()
 void SpeechTest::characterWindow_keptOnScreen_hiddenByItsMenu()
 {
     QFETCH(QPoint, place);
-    CharacterSpeech speech;
+    ModuleSpeech speech; // the program's own: the engine comes from the speech module
     QVERIFY(speech.load(u"Genie"_s, u"Genie"_s));
     speech.moveTo(place.x(), place.y());
     speech.show();
