@@ -14,7 +14,7 @@
 #include "database/resultset.h"
 #include "database/schema.h"
 #include "database/scrapsources.h"
-#include "export/listworkbook.h"
+#include "export/workbookmodule.h"
 #include "mainwindowlog.h"
 #include "savededition/savededitionnotice.h"
 #include "savededition/savededitionwriter.h"
@@ -297,7 +297,7 @@ void ScrapListController::exportToSpreadsheet()
     notice.showText(QStringLiteral("一覧表を作成中です。 "));
     table.progress = [&notice](int done, int total) { notice.setProgress(done, total); };
     const Result<QString> written =
-        writeListWorkbook(listWorkbookFolder(), m_session.databaseName(), QDateTime::currentDateTime(), table);
+        writeListWorkbookInModule(m_session.databaseName(), QDateTime::currentDateTime(), table);
     notice.close();
     QApplication::restoreOverrideCursor();
     if (!written) {

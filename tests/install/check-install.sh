@@ -22,6 +22,7 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work
 expected=$(LC_ALL=C sort <<END
 bin/zettora
 bin/zettora-ocr
+$libdir/zettora/zettora_export.so
 $libdir/zettora/zettora_speech.so
 $libdir/zettora/zettora_webengine.so
 share/applications/$id.desktop
