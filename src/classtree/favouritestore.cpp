@@ -46,6 +46,13 @@ Result<qint64> AddFavouriteRow(Connection& connection, const QString& fvName, co
                                const QList<qint64>& idsInRowOrder)
 {
     const QString what = QStringLiteral("お気に入りの追加に失敗しました。");
+    // A page address past the column's width (long tracking parameters) cannot be kept, and a cut one leads elsewhere.
+    const qsizetype addressWidth =
+        Schema::column(*Schema::table(QStringLiteral("extraNodeWEB")), QStringLiteral("fvAddress"))->width;
+    if (Schema::characterCount(fvAddress) > addressWidth)
+        return Failure{
+            what,
+            QStringLiteral("このページのアドレスは%1文字を超えるため、お気に入りに追加できません。").arg(addressWidth)};
     try {
         Transaction transaction(connection);
         const Result<qint64> id = TakeNextNumber(connection, NumberKind::ndID);

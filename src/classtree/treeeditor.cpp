@@ -493,8 +493,10 @@ bool TreeEditor::AddFavourite()
     // With no page shown there is nothing to keep.
     if (address.isEmpty())
         return true;
-    // A page title longer than the name column keeps its beginning.
-    const QString title = m_web->currentTitle().left(kNameWidth);
+    // A page title longer than the name column keeps its beginning, never half a character.
+    QString title = m_web->currentTitle().left(kNameWidth);
+    if (!title.isEmpty() && title.back().isHighSurrogate())
+        title.chop(1);
     onNodeClicked(root());
     const Result<qint64> id = AddFavouriteRow(*connection, title, address, favouriteIds());
     if (!id) {

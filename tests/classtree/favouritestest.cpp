@@ -34,19 +34,29 @@ void FavouritesTest::addFavourite_takesNextIdAndIsListedLast_data()
     QTest::addColumn<bool>("withWebPage");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("address");
 
     const QString url = u"https://example.jp/news?id=1"_qs;
     QTest::newRow("new file: identifier 10")
-        << QString() << true << u"例のニュース"_qs << u"11|10|例のニュース|"_qs + url;
+        << QString() << true << u"例のニュース"_qs << u"11|10|例のニュース|"_qs + url << QString();
     QTest::newRow("a long title keeps its beginning")
-        << QString() << true << QString(200, u'長') << u"11|10|"_qs + QString(127, u'長') + u'|' + url;
+        << QString() << true << QString(200, u'長') << u"11|10|"_qs + QString(127, u'長') + u'|' + url << QString();
+    QTest::newRow("a long title is not cut inside a character")
+        << QString() << true << QString(126, u'長') + u"😀😀"_qs << u"11|10|"_qs + QString(126, u'長') + u'|' + url
+        << QString();
+    // 255 characters fit whatever their UTF-16 length; one more is refused in words.
+    const QString longAddress = url + u'&' + QString(255 - url.size() - 2, u'x');
+    QTest::newRow("an address of 255 characters")
+        << QString() << true << u"例"_qs << u"11|10|例|"_qs + longAddress + u"😀"_qs << longAddress + u"😀"_qs;
+    QTest::newRow("an address past 255 characters")
+        << QString() << true << u"例"_qs << QString() << longAddress + u"xx"_qs;
     QTest::newRow("counter at its limit")
-        << u"UPDATE IDno SET ndID = 9223372036854775807"_qs << true << u"例"_qs << QString();
-    QTest::newRow("no web pane") << QString() << false << u"例"_qs << QString();
+        << u"UPDATE IDno SET ndID = 9223372036854775807"_qs << true << u"例"_qs << QString() << QString();
+    QTest::newRow("no web pane") << QString() << false << u"例"_qs << QString() << QString();
     // The identifier, the row and the renumbering go together or not at all.
     QTest::newRow("renumbering refused")
         << u"CREATE TRIGGER t BEFORE UPDATE OF ndWEB ON extraNodeWEB BEGIN SELECT RAISE(ABORT, 'no'); END"_qs << true
-        << u"例"_qs << QString();
+        << u"例"_qs << QString() << QString();
 }
 
 void FavouritesTest::addFavourite_takesNextIdAndIsListedLast()
@@ -55,8 +65,11 @@ void FavouritesTest::addFavourite_takesNextIdAndIsListedLast()
     QFETCH(bool, withWebPage);
     QFETCH(QString, title);
     QFETCH(QString, stored);
+    QFETCH(QString, address);
 
     EditorFixture f;
+    if (!address.isEmpty())
+        f.web.url = address;
     if (!setup.isEmpty())
         f.db().execute(setup);
     const qint64 counter = scalar(f.db(), u"SELECT ndID FROM IDno"_qs);
@@ -67,6 +80,7 @@ void FavouritesTest::addFavourite_takesNextIdAndIsListedLast()
 
     const QStringList added = f.rows(u"SELECT ndWEB, ndID, fvName, fvAddress FROM extraNodeWEB WHERE ndID > 9"_qs);
     QCOMPARE(added, stored.isEmpty() ? QStringList() : QStringList{stored});
+    QCOMPARE(f.dialogs.lastText().contains(u"255文字を超える"), stored.isEmpty() && address.size() > 255);
     QCOMPARE(scalar(f.db(), u"SELECT ndID FROM IDno"_qs), counter + (stored.isEmpty() ? 0 : 1));
     QCOMPARE(f.node(1)->childCount(), stored.isEmpty() ? 9 : 10);
     if (!stored.isEmpty()) {
