@@ -1,5 +1,6 @@
 #include "folderimport.h"
 
+#include "common/textcut.h"
 #include "common/userdialogs.h"
 
 #include <QDir>
@@ -16,7 +17,7 @@ bool isSeparator(QChar c)
 
 QString className(const QString& path)
 {
-    return LastPathPart(path).left(kClassNameWidth);
+    return leftWhole(LastPathPart(path), kClassNameWidth);
 }
 
 } // namespace

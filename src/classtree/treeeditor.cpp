@@ -7,6 +7,7 @@
 #include "common/helptopics.h"
 #include "common/images.h"
 #include "common/session.h"
+#include "common/textcut.h"
 #include "common/toolbarbuttons.h"
 #include "common/twips.h"
 #include "common/userdialogs.h"
@@ -494,9 +495,7 @@ bool TreeEditor::AddFavourite()
     if (address.isEmpty())
         return true;
     // A page title longer than the name column keeps its beginning, never half a character.
-    QString title = m_web->currentTitle().left(kNameWidth);
-    if (!title.isEmpty() && title.back().isHighSurrogate())
-        title.chop(1);
+    const QString title = leftWhole(m_web->currentTitle(), kNameWidth);
     onNodeClicked(root());
     const Result<qint64> id = AddFavouriteRow(*connection, title, address, favouriteIds());
     if (!id) {

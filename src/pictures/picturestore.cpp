@@ -1,5 +1,6 @@
 #include "picturestore.h"
 
+#include "common/textcut.h"
 #include "database/connection.h"
 #include "database/dberror.h"
 #include "database/query.h"
@@ -45,13 +46,13 @@ std::optional<QByteArray> PictureBytes(Connection& connection, qint64 rowid)
 void SaveCaption(Connection& connection, qint64 rowid, const QString& caption)
 {
     Query update(connection, QStringLiteral("UPDATE PHOTO_DRA SET a01 = ? WHERE rowid = ?"));
-    update.bind(1, caption.left(kCaptionLength)).bind(2, rowid).run();
+    update.bind(1, leftWhole(caption, kCaptionLength)).bind(2, rowid).run();
 }
 
 void InsertPictureRow(Connection& connection, qint64 skID, const QString& caption, const QByteArray& jpeg)
 {
     Query insert(connection, QStringLiteral("INSERT INTO PHOTO_DRA (skID, a01, a02) VALUES (?, ?, ?)"));
-    insert.bind(1, qint64(skID)).bind(2, caption.left(kCaptionLength)).bind(3, jpeg).run();
+    insert.bind(1, qint64(skID)).bind(2, leftWhole(caption, kCaptionLength)).bind(3, jpeg).run();
 }
 
 qint64 AttachPicture(Connection& connection, qint64 scrapRowid, qint64 skID, const QString& caption,

@@ -4,6 +4,7 @@
 #include "common/helpkey.h"
 #include "common/helptopics.h"
 #include "common/session.h"
+#include "common/textcut.h"
 #include "common/toolbarbuttons.h"
 #include "common/twips.h"
 #include "common/userdialogs.h"
@@ -290,7 +291,7 @@ void PicturesWindow::storeEditedCaption()
         return;
     try {
         SaveCaption(*m_collection.connection(), m_pictures[m_index].rowid, caption);
-        m_pictures[m_index].caption = caption.left(kCaptionLength);
+        m_pictures[m_index].caption = leftWhole(caption, kCaptionLength);
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot store the caption:" << e.message();
         m_dialogs.critical(e.failure(u"画像の説明を保存できませんでした。"_s).message());

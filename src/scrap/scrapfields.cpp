@@ -1,5 +1,6 @@
 #include "scrapfields.h"
 
+#include "common/textcut.h"
 #include "database/dberror.h"
 #include "database/query.h"
 #include "database/resultset.h"
@@ -34,10 +35,7 @@ QString proposedTitle(const QString& body)
             break;
         }
     }
-    QString title = body.left(std::min<qsizetype>(end, kProposedTitleLength));
-    if (!title.isEmpty() && title.back().isHighSurrogate())
-        title.chop(1);
-    return title;
+    return leftWhole(body, std::min<qsizetype>(end, kProposedTitleLength));
 }
 
 bool isScrapDate(const QString& text)

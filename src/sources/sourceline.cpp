@@ -1,5 +1,7 @@
 #include "sourceline.h"
 
+#include "common/textcut.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -53,7 +55,7 @@ void SourceLine::showSource(const std::optional<ScrapSource>& source)
     }
     m_address = source->address;
     const QString title = source->title.trimmed().isEmpty() ? source->address : source->title.trimmed();
-    const QString shown = title.size() > kShownTitleLength ? title.left(kShownTitleLength) + u'…' : title;
+    const QString shown = title.size() > kShownTitleLength ? leftWhole(title, kShownTitleLength) + u'…' : title;
     // A button reads & as the mark of its shortcut key: "Q&A" would show as "QA" and take Alt+A.
     m_title->setText(QString(shown).replace(u'&', QStringLiteral("&&")));
     m_title->setToolTip(source->address);

@@ -1,5 +1,6 @@
 #include "enginebrowser.h"
 
+#include "common/textcut.h"
 #include "common/userdialogs.h"
 #include "startpage.h"
 #include "startpagescheme.h"
@@ -148,7 +149,7 @@ QString userFolder(QStandardPaths::StandardLocation location)
 // A file name for the page in the documents folder that no earlier print took.
 QString pdfPathFor(const QString& title)
 {
-    QString name = title.left(kPdfNameTitleLength);
+    QString name = leftWhole(title, kPdfNameTitleLength);
     for (QChar& c : name) {
         if (c.isSpace() || c == u'/' || c == u'\\' || c.category() == QChar::Other_Control)
             c = u'_';

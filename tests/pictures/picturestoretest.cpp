@@ -148,10 +148,11 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
     if (!refuse.isEmpty())
         f.db->execute(refuse);
     const QByteArray jpeg = encodedPicture({8, 8}, "JPG");
+    const QString longCaption = QString(kCaptionLength - 1, u'説') + u"😀"_s.repeated(20);
 
     bool thrown = false;
     try {
-        QCOMPARE(AttachPicture(*f.db, f.scrapRowid, qint64(skID), QString(300, u'説'), jpeg), qint64(skIDAfter));
+        QCOMPARE(AttachPicture(*f.db, f.scrapRowid, qint64(skID), longCaption, jpeg), qint64(skIDAfter));
     } catch (const DbError& e) {
         thrown = true;
         QCOMPARE(e.reason(), reason);
@@ -163,7 +164,8 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
     const QList<PictureEntry> pictures = ListPictures(*f.db, qint64(skIDAfter));
     QCOMPARE(pictures.size(), thrown ? 0 : 1);
     if (!thrown) {
-        QCOMPARE(pictures[0].caption, QString(kCaptionLength, u'説'));
+        // Cut to its column, never inside a character.
+        QCOMPARE(pictures[0].caption, QString(kCaptionLength - 1, u'説'));
         QCOMPARE(PictureBytes(*f.db, pictures[0].rowid), std::optional<QByteArray>(jpeg));
     }
 }
