@@ -484,11 +484,13 @@ void Worker::changePictures()
     if (scrap->skID != 0 && m_rng.bounded(3) == 0) {
         const QList<PictureEntry> pictures = ListPictures(db(), scrap->skID);
         if (!pictures.isEmpty()) {
-            DeletePicture(db(), scrap->rowid, scrap->skID, pictures[m_rng.bounded(int(pictures.size()))].rowid);
+            DeletePicture(db(), {scrap->rowid, scrap->docNo, scrap->pfID, scrap->skID},
+                          pictures[m_rng.bounded(int(pictures.size()))].rowid);
             return;
         }
     }
-    AttachPicture(db(), scrap->rowid, scrap->skID, QStringLiteral("貼り付けた写真"), m_jpeg);
+    AttachPicture(db(), {scrap->rowid, scrap->docNo, scrap->pfID, scrap->skID}, QStringLiteral("貼り付けた写真"),
+                  m_jpeg);
 }
 
 void Worker::renumberTree()

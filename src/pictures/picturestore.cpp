@@ -12,12 +12,23 @@
 
 namespace {
 
-void setScrapPictureSet(Connection& connection, qint64 scrapRowid, qint64 skID)
+// The scrap's picture set number as stored, after checking that its index row still holds that document: a window
+// kept open on a scrap deleted since must not write into whatever scrap took its row.
+qint64 storedPictureSet(Connection& connection, const ScrapIdentity& scrap)
 {
-    Query update(connection, QStringLiteral("UPDATE MEMO_IDX SET skID = ? WHERE rowid = ?"));
-    update.bind(1, qint64(skID)).bind(2, scrapRowid).run();
+    Query query(connection, QStringLiteral("SELECT skID FROM MEMO_IDX WHERE rowid = ? AND DocNo = ?"));
+    query.bind(1, scrap.rowid).bind(2, scrap.docNo);
+    if (!query.next())
+        throw DbError(DbError::kNoCurrentRow, QStringLiteral("the scrap of the picture is gone"));
+    return query.integer(0);
+}
+
+void setScrapPictureSet(Connection& connection, const ScrapIdentity& scrap, qint64 skID)
+{
+    Query update(connection, QStringLiteral("UPDATE MEMO_IDX SET skID = ? WHERE rowid = ? AND DocNo = ?"));
+    update.bind(1, qint64(skID)).bind(2, scrap.rowid).bind(3, scrap.docNo).run();
     if (update.changes() != 1)
-        throw DbError(SQLITE_NOTFOUND, QStringLiteral("the scrap of the picture is gone"));
+        throw DbError(DbError::kNoCurrentRow, QStringLiteral("the scrap of the picture is gone"));
 }
 
 } // namespace
@@ -55,17 +66,17 @@ void InsertPictureRow(Connection& connection, qint64 skID, const QString& captio
     insert.bind(1, qint64(skID)).bind(2, leftWhole(caption, kCaptionLength)).bind(3, jpeg).run();
 }
 
-qint64 AttachPicture(Connection& connection, qint64 scrapRowid, qint64 skID, const QString& caption,
-                     const QByteArray& jpeg)
+qint64 AttachPicture(Connection& connection, const ScrapIdentity& scrap, const QString& caption, const QByteArray& jpeg)
 {
     Transaction transaction(connection);
+    qint64 skID = storedPictureSet(connection, scrap);
     if (skID == 0) {
         const Result<qint64> taken = TakeNextNumber(connection, NumberKind::skID);
         if (!taken)
             throw DbError(SQLITE_ERROR, QStringLiteral("no picture set number: ") + taken.failure().detail,
                           taken.failure().why);
         skID = *taken;
-        setScrapPictureSet(connection, scrapRowid, skID);
+        setScrapPictureSet(connection, scrap, skID);
     }
     InsertPictureRow(connection, skID, caption, jpeg);
     // Text left from an earlier picture of this set and size is not this picture's.
@@ -77,11 +88,14 @@ qint64 AttachPicture(Connection& connection, qint64 scrapRowid, qint64 skID, con
     return skID;
 }
 
-qint64 DeletePicture(Connection& connection, qint64 scrapRowid, qint64 skID, qint64 pictureRowid)
+qint64 DeletePicture(Connection& connection, const ScrapIdentity& scrap, qint64 pictureRowid)
 {
     Transaction transaction(connection);
-    Query remove(connection, QStringLiteral("DELETE FROM PHOTO_DRA WHERE rowid = ?"));
-    remove.bind(1, pictureRowid).run();
+    const qint64 skID = storedPictureSet(connection, scrap);
+    Query remove(connection, QStringLiteral("DELETE FROM PHOTO_DRA WHERE rowid = ? AND skID = ?"));
+    remove.bind(1, pictureRowid).bind(2, skID).run();
+    if (remove.changes() != 1)
+        throw DbError(DbError::kNoCurrentRow, QStringLiteral("the picture is not in the scrap's set"));
     Query left(connection, QStringLiteral("SELECT count(*) FROM PHOTO_DRA WHERE skID = ?"));
     left.bind(1, qint64(skID));
     const bool empty = left.next() && left.integer(0) == 0;
@@ -92,7 +106,7 @@ qint64 DeletePicture(Connection& connection, qint64 scrapRowid, qint64 skID, qin
         text.bind(1, qint64(skID)).bind(2, qint64(skID)).run();
     }
     if (empty)
-        setScrapPictureSet(connection, scrapRowid, 0);
+        setScrapPictureSet(connection, scrap, 0);
     transaction.commit();
     return empty ? 0 : skID;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/scrapidentity.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -34,12 +36,13 @@ QList<PictureEntry> ListPictures(Connection& connection, qint64 skID);
 // Stores caption (cut to 255 characters) as the picture's caption.
 void SaveCaption(Connection& connection, qint64 rowid, const QString& caption);
 
-// Stores a picture for the scrap whose index row is scrapRowid, whose picture set number is skID: when that is 0 a
-// new number is taken and written into the scrap, in the same transaction as the picture's row, so no scrap is
-// left pointing at an empty set. Returns the scrap's picture set number. Refuses, by throwing, a scrap that is gone
-// and a counter at its limit.
-qint64 AttachPicture(Connection& connection, qint64 scrapRowid, qint64 skID, const QString& caption,
+// Stores a picture for scrap: when its picture set number (as stored) is 0 a new number is taken and written into
+// the scrap, in the same transaction as the picture's row, so no scrap is left pointing at an empty set. Returns the
+// scrap's picture set number. Refuses, by throwing, a scrap whose index row no longer holds its document (deleted,
+// or the row taken by a later scrap) and a counter at its limit.
+qint64 AttachPicture(Connection& connection, const ScrapIdentity& scrap, const QString& caption,
                      const QByteArray& jpeg);
-// Deletes one picture; when it was the last of its set, the scrap's picture set number becomes 0 in the same
-// transaction. Returns the scrap's picture set number afterwards.
-qint64 DeletePicture(Connection& connection, qint64 scrapRowid, qint64 skID, qint64 pictureRowid);
+// Deletes one picture of scrap's set; when it was the last of its set, the scrap's picture set number becomes 0 in the
+// same transaction. Returns the scrap's picture set number afterwards. Refuses a scrap as AttachPicture does, and a
+// picture no longer in its set.
+qint64 DeletePicture(Connection& connection, const ScrapIdentity& scrap, qint64 pictureRowid);

@@ -371,8 +371,7 @@ void PicturesWindow::storeWaitingPicture()
     if (!m_waiting || !m_scrap || !canWrite())
         return;
     try {
-        const qint64 skID = AttachPicture(*m_collection.connection(), m_scrap->rowid, m_scrap->skID,
-                                          m_caption->toPlainText(), *m_waiting);
+        const qint64 skID = AttachPicture(*m_collection.connection(), *m_scrap, m_caption->toPlainText(), *m_waiting);
         noteSet(skID);
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot store the picture:" << e.message();
@@ -426,7 +425,7 @@ void PicturesWindow::deleteShownPicture()
                             UserDialogs::Icon::Information, UserDialogs::Default::No))
         return;
     try {
-        noteSet(DeletePicture(*m_collection.connection(), m_scrap->rowid, m_scrap->skID, m_pictures[m_index].rowid));
+        noteSet(DeletePicture(*m_collection.connection(), *m_scrap, m_pictures[m_index].rowid));
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot delete the picture:" << e.message();
         m_dialogs.critical(e.failure(u"画像を削除できませんでした。"_s).message());

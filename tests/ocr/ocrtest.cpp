@@ -227,7 +227,7 @@ struct OcrFixture {
     qint64 attach(int docNo, const QByteArray& bytes) const
     {
         const qint64 rowid = number(u"SELECT rowid FROM MEMO_IDX WHERE DocNo = ?"_s, docNo);
-        return AttachPicture(connection(), rowid, skIDOf(docNo), u"写真"_s, bytes);
+        return AttachPicture(connection(), {rowid, docNo, 0, skIDOf(docNo)}, u"写真"_s, bytes);
     }
     // Rows of read text (or of reasons) for the scrap's pictures.
     qint64 readRows(int docNo) const
@@ -373,7 +373,8 @@ void OcrTest::removal_takesThePictureTextWithIt()
         DeleteCurrentScrap(f.connection(), *set);
     } else {
         const qint64 picture = f.number(u"SELECT rowid FROM PHOTO_DRA WHERE skID = ?"_s, skID);
-        DeletePicture(f.connection(), f.number(u"SELECT rowid FROM MEMO_IDX WHERE DocNo = ?"_s, 1), skID, picture);
+        DeletePicture(f.connection(), {f.number(u"SELECT rowid FROM MEMO_IDX WHERE DocNo = ?"_s, 1), 1, 0, skID},
+                      picture);
     }
     QCOMPARE(f.number(u"SELECT count(*) FROM zettora_picture_text WHERE skID = ?"_s, skID), 0);
     QCOMPARE(f.listed(u"閣議決定"_s), DocNos{});

@@ -45,6 +45,8 @@ struct PictureFixture {
         scrapRowid = scalar(*db, u"SELECT rowid FROM MEMO_IDX"_s);
     }
     qint64 number(const QString& sql) const { return scalar(*db, sql); }
+    // The scrap as a window holding it knows it; the store reads its set number itself.
+    ScrapIdentity scrap() const { return {scrapRowid, 1, 1, 0}; }
 };
 
 } // namespace
@@ -135,6 +137,11 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture_data()
         << u"値がデータベースの決まりに合いません。"_s;
     QTest::newRow("numbers used up") << 0 << u"UPDATE IDno SET skID = 9223372036854775807"_s << 0
                                      << std::numeric_limits<qint64>::max() << kNumbersUsedUp;
+    // A window kept open on a deleted scrap whose index row a later scrap took.
+    const QString rowTaken = u"UPDATE MEMO_IDX SET DocNo = 2"_s;
+    const QString kScrapGone = u"対象のスクラップが見つかりません（他の操作で削除された可能性があります）。"_s;
+    QTest::newRow("row taken by another scrap, no set") << 0 << rowTaken << 0 << 0LL << kScrapGone;
+    QTest::newRow("row taken by another scrap with a set") << 5 << rowTaken << 5 << 0LL << kScrapGone;
 }
 
 void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
@@ -152,7 +159,7 @@ void PictureStoreTest::attach_takesANumberOnlyForTheFirstPicture()
 
     bool thrown = false;
     try {
-        QCOMPARE(AttachPicture(*f.db, f.scrapRowid, qint64(skID), longCaption, jpeg), qint64(skIDAfter));
+        QCOMPARE(AttachPicture(*f.db, f.scrap(), longCaption, jpeg), qint64(skIDAfter));
     } catch (const DbError& e) {
         thrown = true;
         QCOMPARE(e.reason(), reason);
@@ -174,14 +181,14 @@ void PictureStoreTest::deletingTheLastPicture_clearsTheScrapsSet()
 {
     PictureFixture f;
     const QByteArray jpeg = encodedPicture({8, 8}, "JPG");
-    const qint64 set = AttachPicture(*f.db, f.scrapRowid, 0, u"一枚目"_s, jpeg);
-    AttachPicture(*f.db, f.scrapRowid, set, u"二枚目"_s, jpeg);
+    const qint64 set = AttachPicture(*f.db, f.scrap(), u"一枚目"_s, jpeg);
+    AttachPicture(*f.db, f.scrap(), u"二枚目"_s, jpeg);
     const QList<PictureEntry> pictures = ListPictures(*f.db, set);
     QCOMPARE(pictures.size(), 2);
 
-    QCOMPARE(DeletePicture(*f.db, f.scrapRowid, set, pictures[0].rowid), set);
+    QCOMPARE(DeletePicture(*f.db, f.scrap(), pictures[0].rowid), set);
     QCOMPARE(f.number(u"SELECT skID FROM MEMO_IDX"_s), set);
-    QCOMPARE(DeletePicture(*f.db, f.scrapRowid, set, pictures[1].rowid), qint64(0));
+    QCOMPARE(DeletePicture(*f.db, f.scrap(), pictures[1].rowid), qint64(0));
     QCOMPARE(f.number(u"SELECT skID FROM MEMO_IDX"_s), 0);
     QCOMPARE(f.number(u"SELECT count(*) FROM PHOTO_DRA"_s), 0);
 }
