@@ -252,6 +252,15 @@ void AppendMarkRow(Connection& connection, qint64 pfID, const MarkRow& mark)
     insert.bind(1, qint64(pfID)).bind(2, mark.selUnder ? 1 : 0).bind(3, mark.startP).bind(4, mark.selLen).run();
 }
 
+void ReplaceMarks(Connection& connection, qint64 pfID, const QList<MarkRow>& marks)
+{
+    Query drop(connection,
+               u"DELETE FROM "_s + quoted(Schema::kMemoUnderline) + u" WHERE "_s + quoted(kPfID) + u" = ?"_s);
+    drop.bind(1, qint64(pfID)).run();
+    for (const MarkRow& mark : marks)
+        AppendMarkRow(connection, pfID, mark);
+}
+
 std::optional<QString> LoadScrapBody(Connection& connection, qint64 pfID)
 {
     Query read(connection, u"SELECT "_s + quoted(kA01) + u" FROM "_s + quoted(Schema::kMemoDat) + u" WHERE "_s +

@@ -56,6 +56,8 @@ QString counterColumnOf(NumberKind kind);
 void AddScrapIndex(ResultSet& shared, const ScrapIndex& index);
 void AddScrapBody(Connection& connection, qint64 pfID, const QString& text);
 void AppendMarkRow(Connection& connection, qint64 pfID, const MarkRow& mark);
+// Writes the marking log of the body pfID anew. Belongs in the caller's transaction.
+void ReplaceMarks(Connection& connection, qint64 pfID, const QList<MarkRow>& marks);
 
 // The stored body, or nullopt when the scrap has no body row.
 [[nodiscard]] std::optional<QString> LoadScrapBody(Connection& connection, qint64 pfID);

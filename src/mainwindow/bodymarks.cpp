@@ -9,6 +9,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace BodyMarks {
 namespace {
 
@@ -21,6 +23,25 @@ void format(QTextCursor& cursor, bool marked, const QColor& stress)
 }
 
 } // namespace
+
+QList<MarkRow> followEdits(const QList<MarkRow>& marks, const QList<BodyEdit>& edits, qsizetype storedLength)
+{
+    QList<MarkRow> moved;
+    for (const MarkRow& mark : marks) {
+        qint64 start = std::clamp<qint64>(mark.startP, 0, storedLength);
+        qint64 end = std::clamp<qint64>(qint64(mark.startP) + std::max(mark.selLen, 0), start, storedLength);
+        for (const BodyEdit& edit : edits) {
+            const qint64 editEnd = qint64(edit.position) + edit.removed;
+            const qint64 shift = qint64(edit.added) - edit.removed;
+            // A start in the removed text moves past what replaced it, an end there back to where the edit began.
+            start = start < edit.position ? start : start >= editEnd ? start + shift : edit.position + edit.added;
+            end = end <= edit.position ? end : end >= editEnd ? end + shift : edit.position;
+        }
+        if (end > start)
+            moved.append({mark.selUnder, int(start), int(end - start)});
+    }
+    return moved;
+}
 
 void replay(QTextDocument* document, const QList<MarkRow>& marks, const QColor& stress)
 {

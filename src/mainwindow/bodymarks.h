@@ -13,6 +13,19 @@ class QTextDocument;
 // Marks on a scrap body: passages drawn in the marker colour and underlined, replayed from the marking log.
 namespace BodyMarks {
 
+// A change of the body's text: removed characters at position replaced by added ones.
+struct BodyEdit {
+    int position = 0;
+    int removed = 0;
+    int added = 0;
+};
+
+// The log of a body of storedLength characters moved through the edits made since, so that each mark stays on its
+// words: text typed before a mark moves it, text typed inside it widens it, a mark whose words were all deleted goes.
+// A mark is first cut to the stored text, as every showing cuts it.
+[[nodiscard]] QList<MarkRow> followEdits(const QList<MarkRow>& marks, const QList<BodyEdit>& edits,
+                                         qsizetype storedLength);
+
 // Applies the log in its order, so that a later action wins where ranges overlap. Ranges beyond the end of
 // the text are cut to it. The replay is not an edit the user could undo.
 void replay(QTextDocument* document, const QList<MarkRow>& marks, const QColor& stress);

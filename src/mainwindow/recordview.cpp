@@ -23,6 +23,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 namespace {
 
@@ -68,6 +69,11 @@ RecordView::RecordView(Session& session, UserDialogs& dialogs, ChildWindows& chi
     , m_body(body)
     , m_calendarParent(calendarParent)
 {
+    // Format changes (marks, search words) replace text by itself and move nothing.
+    connect(m_body->document(), &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
+        if (removed != added)
+            m_bodyEdits.append({position, removed, added});
+    });
     connect(m_sheet, &QTableWidget::cellPressed, this, &RecordView::onSheetCellPressed);
     connect(m_sheet, &ScrapSheet::valueEdited, this, [this](int row) { onSheetValueEdited(row); });
     connect(&m_session, &Session::resultsReplaced, this, &RecordView::onResultsReplaced);
@@ -192,6 +198,7 @@ void RecordView::loadBody()
         m_body->setReadOnly(true);
         m_dialogs.critical(e.failure(kBodyUnread).message());
     }
+    m_bodyEdits.clear();
     if (m_bodyCut) {
         qCInfo(lcMainWindow) << "the body of scrap" << m_shown->docNo << "is shown in part";
         m_dialogs.exclamation(kBodyCut);
@@ -269,16 +276,22 @@ Done RecordView::storeBody()
     try {
         // In a transaction, so the body index is written with the body.
         Transaction transaction(*m_session.connection());
+        const QList<MarkRow> marks = LoadMarks(*m_session.connection(), m_shown->pfID);
         if (!SaveScrapBody(*m_session.connection(), m_shown->pfID, text)) {
             qCWarning(lcMainWindow) << "the scrap" << m_shown->docNo << "has no body row to save into";
             return Failure{kSaveFailed, QStringLiteral("このスクラップの本文がデータベースにありません。")};
         }
+        // The marks stay on their words, wherever the edits moved them.
+        if (!m_bodyEdits.isEmpty())
+            ReplaceMarks(*m_session.connection(), m_shown->pfID,
+                         BodyMarks::followEdits(marks, m_bodyEdits, m_storedBody.size()));
         transaction.commit();
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot save the body:" << e.message();
         return e.failure(kSaveFailed);
     }
     m_storedBody = text;
+    m_bodyEdits.clear();
     // The text loaded stays the reference: stepping on after a save asks again, as it always did.
     return {};
 }
