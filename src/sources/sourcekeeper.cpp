@@ -177,6 +177,14 @@ void SourceKeeper::onCompressed(quint64 copy, const Result<QByteArray>& bytes)
         qCInfo(lcSources) << "a page copy no scrap waits for is dropped";
         return;
     }
+    // A saved edition or a list being written holds the connection in a read of its own while its progress turns the
+    // loop: the copy is stored once that is done.
+    if (following && !pending && bytes && m_session.isBusy()) {
+        connect(
+            &m_session, &Session::idle, this, [this, copy, bytes] { onCompressed(copy, bytes); },
+            Qt::SingleShotConnection);
+        return;
+    }
     const auto [collection, docNo] = following ? *follower : std::pair<quint64, qint64>{0, 0};
     m_followers.remove(copy);
     if (pending)
