@@ -8,8 +8,12 @@
 QFunctionPointer loadProgramModule(const ModulePlaces& places, const char* entry, const QLoggingCategory& log)
 {
     const QDir programFolder(QCoreApplication::applicationDirPath());
-    const QStringList candidates = {programFolder.filePath(places.fileName),
-                                    QDir::cleanPath(programFolder.filePath(places.installed)), places.built};
+    QStringList candidates = {programFolder.filePath(places.fileName),
+                              QDir::cleanPath(programFolder.filePath(places.installed))};
+    // Where it was built only for programs of the same build tree (the tests): an installed program never loads code
+    // from a folder its build happened to use, which anyone may have written into since.
+    if (programFolder.absolutePath().startsWith(QStringLiteral(ZETTORA_BUILD_ROOT "/")))
+        candidates << places.built;
     for (const QString& path : candidates) {
         if (!QFileInfo::exists(path))
             continue;

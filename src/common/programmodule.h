@@ -4,7 +4,7 @@
 #include <QString>
 
 // Where a module of the program may stand: beside the program, where it is installed (relative to the program's
-// folder), and where it was built.
+// folder), and where it was built (tried only by programs of that build tree).
 struct ModulePlaces {
     QString fileName;
     QString installed;

@@ -123,6 +123,21 @@ pid=""
 [ "$status" -eq 0 ] || fail "the installed program ended on SIGTERM with status $status"
 [ ! -e "$work/.new.mdb.lock" ] || fail "the installed program left its lock on SIGTERM"
 
+# With its module gone it loads none from the folder it was built in, which is no part of the installation.
+rm "$prefix/$libdir/zettora/zettora_webengine.so"
+"$prefix/bin/zettora" "$work/new.mdb" >/dev/null 2>"$work/run2.err" &
+pid=$!
+for _ in $(seq 60); do
+    grep -q "no module" "$work/run2.err" && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 1
+done
+grep -q "no module" "$work/run2.err" ||
+    fail "without its web engine module the installed program loaded another: $(grep zettora_webengine "/proc/$pid/maps" | head -1)"
+kill -TERM "$pid" 2>/dev/null
+wait "$pid"
+pid=""
+
 [ "$failures" -eq 0 ] && echo "install check: all passed" && exit 0
 echo "install check: $failures failed"
 exit 1
