@@ -189,10 +189,11 @@ lxw_error writeTable(lxw_workbook* workbook, const ListTable& table)
             lxw_error error = LXW_NO_ERROR;
             bool isNumber = false;
             const qint64 number = table.kinds.at(column) == CellKind::Number ? text.toLongLong(&isNumber) : 0;
+            // A spreadsheet's dates begin in 1900: an earlier one would show as "#####", so it stays text.
             const QDate date = table.kinds.at(column) == CellKind::Date ? listedDate(text) : QDate();
             if (isNumber && number >= -kExactLimit && number <= kExactLimit) {
                 error = worksheet_write_number(sheet, sheetRow, sheetColumn, double(number), nullptr);
-            } else if (date.isValid()) {
+            } else if (date.isValid() && date.year() >= 1900) {
                 lxw_datetime value{date.year(), date.month(), date.day(), 0, 0, 0};
                 error = worksheet_write_datetime(sheet, sheetRow, sheetColumn, &value, dateFormat);
             } else {

@@ -280,3 +280,28 @@ void ExportTest::writeListWorkbook_toldRowByRowToTheLast()
         expected << row;
     QCOMPARE(told, expected);
 }
+
+void ExportTest::writeListWorkbook_datesBeforeTheSheetsFirstDay_stayText_data()
+{
+    QTest::addColumn<QString>("listed");
+    QTest::addColumn<QString>("cell"); // as the sheet's XML holds it
+    // A spreadsheet counts days from 1900/01/01; an earlier one would be a negative number shown as "#####".
+    QTest::newRow("1895") << u"1895/03/15"_s << u"t=\"inlineStr\"><is><t>1895/03/15</t>"_s;
+    QTest::newRow("the day before the first") << u"1899/12/31"_s << u"t=\"inlineStr\"><is><t>1899/12/31</t>"_s;
+    QTest::newRow("the first day") << u"1900/01/01"_s << u"s=\"1\"><v>1</v>"_s;
+}
+
+void ExportTest::writeListWorkbook_datesBeforeTheSheetsFirstDay_stayText()
+{
+    QFETCH(QString, listed);
+    QFETCH(QString, cell);
+    TestFolder home;
+    ListTable table{{u"作成年月日"_s}, {CellKind::Date}, 1, [listed](int, int) { return listed; }, {}};
+    const Result<QString> written =
+        writeListWorkbook(home.path(u"lists"_s), u"政治"_s, QDateTime::currentDateTime(), table);
+    QVERIFY(written.ok());
+    QProcess unzip;
+    unzip.start(u"unzip"_s, {u"-p"_s, *written, u"xl/worksheets/sheet1.xml"_s});
+    QVERIFY(unzip.waitForFinished());
+    QVERIFY(QString::fromUtf8(unzip.readAllStandardOutput()).contains(u"<c r=\"A2\" "_s + cell));
+}

@@ -12,4 +12,6 @@ private Q_SLOTS:
     void writeListWorkbook_neverReplacesNorFollows();
     void writeListWorkbook_toldRowByRowToTheLast_data();
     void writeListWorkbook_toldRowByRowToTheLast();
+    void writeListWorkbook_datesBeforeTheSheetsFirstDay_stayText_data();
+    void writeListWorkbook_datesBeforeTheSheetsFirstDay_stayText();
 };
