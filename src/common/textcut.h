@@ -2,12 +2,15 @@
 
 #include <QString>
 
-// The first width UTF-16 units of text, one fewer where the cut would keep half of a character (a surrogate pair):
-// a lone half is stored as a replacement character.
+// The first width characters of text, as a column's width counts them: a surrogate pair (an emoji, a rare kanji) is
+// one character, never cut in half.
 inline QString leftWhole(const QString& text, qsizetype width)
 {
-    QString cut = text.left(width);
-    if (cut.size() < text.size() && !cut.isEmpty() && cut.back().isHighSurrogate())
-        cut.chop(1);
-    return cut;
+    qsizetype units = 0;
+    for (qsizetype characters = 0; units < text.size() && characters < width; ++characters) {
+        const bool pair =
+            text.at(units).isHighSurrogate() && units + 1 < text.size() && text.at(units + 1).isLowSurrogate();
+        units += pair ? 2 : 1;
+    }
+    return text.left(units);
 }

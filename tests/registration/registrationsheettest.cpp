@@ -114,7 +114,8 @@ void RegistrationSheetTest::title_isTheBodysFirstLineWithoutItsBreak_data()
     QTest::newRow("no line break") << u"本文だけ"_qs << u"本文だけ"_qs;
     QTest::newRow("no line break, 150 characters") << QString(150, u'字') << QString(100, u'字');
     QTest::newRow("first line of 120") << QString(120, u'題') + u"\n本文"_qs << QString(100, u'題');
-    QTest::newRow("pair not split at the cut") << QString(99, u'a') + u"😀b"_qs << QString(99, u'a');
+    QTest::newRow("an emoji is one character at the cut")
+        << QString(99, u'a') + u"😀b"_qs << QString(99, u'a') + u"😀"_qs;
     QTest::newRow("empty body") << QString() << QString();
 }
 
