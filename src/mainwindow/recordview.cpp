@@ -305,6 +305,7 @@ void RecordView::saveBody()
 
 bool RecordView::leave()
 {
+    m_sheet->commitOpenEditor();
     if (!m_shown || m_session.isReadOnly() || m_body->toPlainText() == m_loadedBody || !m_dialogs.askYesNo(kAskSave))
         return true;
     const Done saved = storeBody();
@@ -322,6 +323,7 @@ void RecordView::end()
 
 void RecordView::step(bool forward)
 {
+    m_sheet->commitOpenEditor();
     if (m_body->toPlainText() != m_loadedBody && !m_session.isReadOnly() && m_dialogs.askYesNo(kAskSave)) {
         if (const Done saved = storeBody(); !saved) {
             m_dialogs.critical(saved.message());

@@ -194,3 +194,15 @@ int ScrapSheet::naturalWidth() const
 {
     return horizontalHeader()->length() + 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
+
+void ScrapSheet::commitOpenEditor()
+{
+    for (int row = 0; row < rowCount(); ++row) {
+        for (int column = 0; column < columnCount(); ++column) {
+            if (QWidget* editor = indexWidget(model()->index(row, column))) {
+                commitData(editor);
+                closeEditor(editor, QAbstractItemDelegate::NoHint);
+            }
+        }
+    }
+}

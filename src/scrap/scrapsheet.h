@@ -42,6 +42,9 @@ public:
     void showLevelColour(const std::optional<QColor>& colour);
     // Every row at least 38 twips per point of the display font, and high enough for its wrapped text.
     void fitRowHeights(int displayFontSize);
+    // Takes what the open cell editor holds, as leaving the cell would (valueEdited follows): called before the sheet
+    // is filled with another scrap, which would otherwise load that scrap's value into the editor over the typing.
+    void commitOpenEditor();
     // The width that shows every column without a horizontal scroll bar.
     int naturalWidth() const;
 

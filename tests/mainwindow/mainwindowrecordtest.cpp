@@ -282,7 +282,7 @@ void MainWindowRecordTest::sheetEdits_storeAtOnce()
         alterCollection(path, QStringLiteral("DROP TABLE MEMO_IDX"));
         alterCollection(path, QStringLiteral("ALTER TABLE rebuilt RENAME TO MEMO_IDX"));
     }
-    f.openRecord(1);
+    MainWindow& w = f.openRecord(1);
     const QString before = f.stored(column, 1);
     QCOMPARE(f.cell(row), before);
     f.edit(row, f.cell(row)); // unchanged: nothing written
@@ -292,6 +292,15 @@ void MainWindowRecordTest::sheetEdits_storeAtOnce()
     QCOMPARE(f.stored(column, 1), text);
     QCOMPARE(f.session.resultSet()->text(column), text);
     QVERIFY(f.dialogs.messages().isEmpty());
+
+    // Typed into the cell's open editor, then stepped on: stored on this scrap before the next one is shown.
+    const QModelIndex index = f.sheet()->model()->index(row, kValue);
+    f.sheet()->edit(index);
+    auto* editor = qobject_cast<QLineEdit*>(f.sheet()->indexWidget(index));
+    QVERIFY(editor);
+    editor->setText(before);
+    w.toolbarButton(QStringLiteral("nextMEMO"))->trigger();
+    QCOMPARE(f.stored(column, 1), before);
 }
 
 void MainWindowRecordTest::sheetEdit_thatCannotBeStored_isPutBack_data()
