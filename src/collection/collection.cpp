@@ -147,12 +147,14 @@ Done Collection::open(const QString& path)
     const DatabaseKind kind = check.acceptedKind();
     ReadOnlyReason readOnly = ReadOnlyReason::None;
     std::unique_ptr<CollectionLock> lock;
+    bool lockReused = false;
     if (kind == DatabaseKind::Scrap) {
         readOnly = readOnlyReasonOf(*candidate);
         if (readOnly == ReadOnlyReason::None) {
             // The collection open here is opened again under the lock this program holds.
             CollectionLock::Taken taken = CollectionLock::Taken::Locked;
-            if (m_lock && m_lock->covers(path))
+            lockReused = m_lock && m_lock->covers(path);
+            if (lockReused)
                 lock = std::move(m_lock);
             else
                 lock = CollectionLock::take(path, taken);
@@ -170,6 +172,9 @@ Done Collection::open(const QString& path)
         // Nothing writes a file before its check has passed; a saved edition is read-only in depth.
         candidate->refuseWrites(true);
     } catch (const DbError& e) {
+        // The collection that stays open keeps the lock it was to be opened again under.
+        if (lockReused)
+            m_lock = std::move(lock);
         return e.failure(kOpenFailed);
     }
     close();
