@@ -111,6 +111,8 @@ void PicturesWindow::enablePictureCommands()
         if (QAction* action = findToolbarButton(m_toolbar, key))
             action->setEnabled(shown);
     }
+    // A caption typed where nothing can be stored would be dropped without a word.
+    m_caption->setReadOnly(!canWrite());
 }
 
 void PicturesWindow::buildToolbar()

@@ -250,6 +250,7 @@ void PicturesWindowTest::savedEdition_writesNothing()
     f.showRecord(2);
     f.press(u"drawMEMO2"_s);
     QVERIFY(!f.pictureButton(u"del"_s) && !f.pictureButton(u"RecMode"_s));
+    QVERIFY(f.caption()->isReadOnly());
     f.caption()->setPlainText(u"書き換え"_s);
     f.pressPicture(u"next"_s);
     f.pressPicture(u"quit"_s);
