@@ -284,27 +284,29 @@ void PicturesWindow::showPosition()
     m_position->setText(u"添付画像： %1/%2"_s.arg(m_index + 1).arg(m_pictures.size()));
 }
 
-void PicturesWindow::storeEditedCaption()
+bool PicturesWindow::storeEditedCaption()
 {
     if (!canWrite() || m_index < 0 || m_index >= m_pictures.size())
-        return;
+        return true;
     const QString caption = m_caption->toPlainText();
     if (caption == m_rememberedCaption)
-        return;
+        return true;
     try {
         SaveCaption(*m_collection.connection(), m_pictures[m_index].rowid, caption);
         m_pictures[m_index].caption = leftWhole(caption, kCaptionLength);
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot store the caption:" << e.message();
         m_dialogs.critical(e.failure(u"画像の説明を保存できませんでした。"_s).message());
+        return false;
     }
+    return true;
 }
 
 void PicturesWindow::step(bool forward)
 {
-    if (m_pictures.isEmpty())
+    // A caption that could not be stored stays in the box, on its picture.
+    if (m_pictures.isEmpty() || !storeEditedCaption())
         return;
-    storeEditedCaption();
     const int count = int(m_pictures.size());
     m_index = forward ? (m_index + 1) % count : (m_index + count - 1) % count;
     showCurrent();
@@ -396,7 +398,8 @@ void PicturesWindow::noteSet(qint64 skID)
 
 void PicturesWindow::toAdding()
 {
-    storeEditedCaption();
+    if (!storeEditedCaption())
+        return;
     m_viewing = false;
     buildToolbar();
     layOut();
@@ -458,7 +461,8 @@ void PicturesWindow::copyShownPicture()
 void PicturesWindow::closeEvent(QCloseEvent* event)
 {
     m_waiting.reset();
-    if (m_viewing)
-        storeEditedCaption();
+    // Closing goes on once the user has been told: the collection itself may be closing.
+    if (m_viewing && !storeEditedCaption())
+        qCInfo(lcPictures) << "the window closes without the caption it could not store";
     QWidget::closeEvent(event);
 }

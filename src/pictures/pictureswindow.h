@@ -59,7 +59,8 @@ private:
     void showCurrent();
     void showPosition();
     void step(bool forward);
-    void storeEditedCaption();
+    // False, the user told why, when the caption typed could not be stored.
+    [[nodiscard]] bool storeEditedCaption();
     void takeFile(const QString& path);
     void takeImage(const QImage& image);
     void waitFor(const QByteArray& jpeg);

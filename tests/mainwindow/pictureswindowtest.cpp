@@ -242,6 +242,21 @@ void PicturesWindowTest::webPicture_waitsAndIsStoredWithTheRegistration()
     QVERIFY(!f.pictures());
 }
 
+void PicturesWindowTest::captionThatCannotBeStored_staysOnItsPicture()
+{
+    PicturesFixture f(2);
+    f.start();
+    f.showRecord(2);
+    f.press(u"drawMEMO2"_s);
+    // After the opening, which takes a file with triggers of another tool as read-only.
+    alterCollection(f.dbPath(),
+                    u"CREATE TRIGGER t BEFORE UPDATE OF a01 ON PHOTO_DRA BEGIN SELECT RAISE(ABORT, 'no'); END"_s);
+    f.caption()->setPlainText(u"書き換え"_s);
+    f.pressPicture(u"next"_s);
+    QVERIFY(f.dialogs.lastText().startsWith(u"画像の説明を保存できませんでした。"_s));
+    QCOMPARE(f.caption()->toPlainText(), u"書き換え"_s);
+}
+
 void PicturesWindowTest::savedEdition_writesNothing()
 {
     PicturesFixture f(2);

@@ -17,5 +17,6 @@ private Q_SLOTS:
     void droppedFiles_data();
     void droppedFiles();
     void webPicture_waitsAndIsStoredWithTheRegistration();
+    void captionThatCannotBeStored_staysOnItsPicture();
     void savedEdition_writesNothing();
 };
