@@ -134,10 +134,12 @@ void MainWindow::showReadOnlyLayout()
     ShowTabPanes(TabPane::List);
     m_mode = Mode::Search;
     ShowSearchMode();
-    // A read-only collection still lets the user open or make another one, and restore a backup of this one.
+    // A read-only collection still lets the user open or make another one, and restore a backup of this one; a saved
+    // edition has no backups of its own.
     const bool edition = m_session.isSavedEdition();
     m_openAction->setEnabled(!edition);
     m_createAction->setEnabled(!edition);
+    m_restoreAction->setEnabled(!edition);
     m_searchDeleteAction->setEnabled(false);
     m_reserveMenu->menuAction()->setEnabled(false);
     m_optionsMenu->menuAction()->setEnabled(false);
@@ -215,8 +217,13 @@ void MainWindow::BackUpNow()
 
 void MainWindow::RestoreFromBackup()
 {
-    if (!m_collection.isOpen() || m_session.isSavedEdition())
+    if (!m_collection.isOpen())
         return;
+    // A saved edition opened at start-up keeps the menus of a collection; it is never backed up itself.
+    if (m_session.isSavedEdition()) {
+        m_dialogs.information(QStringLiteral("保存版にはバックアップがありません。"));
+        return;
+    }
     const QList<Backups::Entry> entries = m_collection.backups();
     if (entries.isEmpty()) {
         m_dialogs.information(QStringLiteral("このデータベースのバックアップはまだありません。"));

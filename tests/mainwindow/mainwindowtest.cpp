@@ -80,6 +80,8 @@ void MainWindowTest::startUp_savedEdition_getsItsCaptionButKeepsTheLayout()
     QCOMPARE(f.tabs()->currentIndex(), 0);
     QVERIFY(f.tabs()->isTabEnabled(0) && f.tabs()->isTabEnabled(1));
     QVERIFY(f.session.isSavedEdition());
+    f.action(u"mFileRestore")->trigger();
+    QCOMPARE(f.dialogs.lastText(), QStringLiteral("保存版にはバックアップがありません。"));
 }
 
 void MainWindowTest::startUp_withoutDefaultFile_reportsAndKeepsMenusDisabled()
@@ -364,7 +366,7 @@ void MainWindowTest::openOther_savedEdition_locksEditing()
     QCOMPARE(w.mode(), MainWindow::Mode::Search);
     QVERIFY(f.paneShown(u"fr"));
     QVERIFY(!w.recordViewFlag());
-    for (const char16_t* name : {u"mFileBookOpen", u"mFileBookCreate", u"mSearchDel"})
+    for (const char16_t* name : {u"mFileBookOpen", u"mFileBookCreate", u"mSearchDel", u"mFileRestore"})
         QVERIFY(!f.action(name)->isEnabled());
     QVERIFY(!f.menuEnabled(u"mReserve"));
     QVERIFY(!f.menuEnabled(u"mOpt"));
