@@ -276,7 +276,9 @@ Done RecordView::storeBody()
     try {
         // In a transaction, so the body index is written with the body.
         Transaction transaction(*m_session.connection());
-        const QList<MarkRow> marks = LoadMarks(*m_session.connection(), m_shown->pfID);
+        // Read before the body is saved, which cuts the marks past its end; only an edit moves them.
+        const QList<MarkRow> marks =
+            m_bodyEdits.isEmpty() ? QList<MarkRow>() : LoadMarks(*m_session.connection(), m_shown->pfID);
         if (!SaveScrapBody(*m_session.connection(), m_shown->pfID, text)) {
             qCWarning(lcMainWindow) << "the scrap" << m_shown->docNo << "has no body row to save into";
             return Failure{kSaveFailed, QStringLiteral("このスクラップの本文がデータベースにありません。")};

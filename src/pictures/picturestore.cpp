@@ -23,12 +23,11 @@ qint64 storedPictureSet(Connection& connection, const ScrapIdentity& scrap)
     return query.integer(0);
 }
 
+// After storedPictureSet, in the same transaction: the row is known to hold the scrap.
 void setScrapPictureSet(Connection& connection, const ScrapIdentity& scrap, qint64 skID)
 {
-    Query update(connection, QStringLiteral("UPDATE MEMO_IDX SET skID = ? WHERE rowid = ? AND DocNo = ?"));
-    update.bind(1, qint64(skID)).bind(2, scrap.rowid).bind(3, scrap.docNo).run();
-    if (update.changes() != 1)
-        throw DbError(DbError::kNoCurrentRow, QStringLiteral("the scrap of the picture is gone"));
+    Query update(connection, QStringLiteral("UPDATE MEMO_IDX SET skID = ? WHERE rowid = ?"));
+    update.bind(1, qint64(skID)).bind(2, scrap.rowid).run();
 }
 
 } // namespace
