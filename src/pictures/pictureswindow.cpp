@@ -119,19 +119,24 @@ void PicturesWindow::buildToolbar()
 {
     const ToolbarButton gap1 = ToolbarButton::gap(u"ph1"_s, kGapWidth);
     const ToolbarButton gap2 = ToolbarButton::gap(u"ph2"_s, kGapWidth);
-    const auto quit = [this](const QString& caption, const QString& tip) {
-        return ToolbarButton{u"quit"_s, caption, u"arrow"_s, tip, [this] { close(); }};
-    };
+    // 閉じる offers to store a pasted picture first; キャンセル drops it, as it says.
+    const ToolbarButton closeButton{u"quit"_s, u"閉じる"_s, u"arrow"_s, u"この画面を閉じます"_s, [this] {
+                                        if (settleWaitingPicture(Leaving::MayStay))
+                                            close();
+                                    }};
+    const ToolbarButton cancelButton{u"quit"_s, u"キャンセル"_s, u"arrow"_s, {}, [this] {
+                                         m_waiting.reset();
+                                         close();
+                                     }};
     const ToolbarButton paste{u"PastPic"_s, u"画像貼付け"_s, u"past"_s, u"クリップボードの画像を貼り付け"_s,
                               [this] { pastePicture(); }};
-    const ToolbarButton record{u"record"_s, u"登録"_s, u"record2"_s, {}, [this] { storeWaitingPicture(); }};
+    const ToolbarButton record{u"record"_s, u"登録"_s, u"record2"_s, {}, [this] { (void)storeWaitingPicture(); }};
     const ToolbarButton toViewingMode{u"ViewMode"_s, u"閲覧モードへ"_s, u"hummer"_s, u"閲覧モードに変更"_s,
                                       [this] { toViewing(); }};
-    const QString closeTip = u"この画面を閉じます"_s;
     QList<ToolbarButton> buttons;
     const bool hasSet = m_scrap && m_scrap->skID != 0;
     if (m_viewing) {
-        buttons = {gap1, quit(u"閉じる"_s, closeTip)};
+        buttons = {gap1, closeButton};
         if (canWrite())
             buttons << ToolbarButton{u"RecMode"_s, u"登録モードへ"_s, u"hummer"_s, u"登録モードに変更"_s,
                                      [this] { toAdding(); }};
@@ -146,12 +151,12 @@ void PicturesWindow::buildToolbar()
             buttons << ToolbarButton{u"ToBody"_s, u"本文へ"_s, u"past"_s, u"画像から認識した文字を本文に入れます"_s,
                                      [this] { sendTextToBody(); }};
     } else if (m_opener == PicturesOpener::Favourites) {
-        buttons = hasSet ? QList<ToolbarButton>{gap1, quit(u"閉じる"_s, closeTip), toViewingMode, gap2, record}
-                         : QList<ToolbarButton>{gap1, quit(u"キャンセル"_s, {}), record};
+        buttons = hasSet ? QList<ToolbarButton>{gap1, closeButton, toViewingMode, gap2, record}
+                         : QList<ToolbarButton>{gap1, cancelButton, record};
     } else {
         buttons = hasSet || m_opener == PicturesOpener::RecordView
-                      ? QList<ToolbarButton>{gap1, quit(u"閉じる"_s, closeTip), toViewingMode, gap2, paste, record}
-                      : QList<ToolbarButton>{gap1, quit(u"キャンセル"_s, {}), paste, record};
+                      ? QList<ToolbarButton>{gap1, closeButton, toViewingMode, gap2, paste, record}
+                      : QList<ToolbarButton>{gap1, cancelButton, paste, record};
     }
     fillToolbar(m_toolbar, buttons);
     enablePictureCommands();
@@ -369,23 +374,43 @@ void PicturesWindow::takeImage(const QImage& image)
         m_dialogs.information(kStoreFailed);
 }
 
-void PicturesWindow::storeWaitingPicture()
+bool PicturesWindow::storeWaitingPicture()
 {
     // Without a scrap the picture waits for the registration of its scrap, which stores it.
     if (!m_waiting || !m_scrap || !canWrite())
-        return;
+        return true;
     try {
         const qint64 skID = AttachPicture(*m_collection.connection(), *m_scrap, m_caption->toPlainText(), *m_waiting);
         noteSet(skID);
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot store the picture:" << e.message();
         m_dialogs.information(e.failure(kStoreFailed).message());
-        return;
+        return false;
     }
     // Stored once: pressing "登録" again would store the same picture a second time.
     m_waiting.reset();
     QApplication::clipboard()->clear();
     m_dialogs.information(u"表示中の画像を登録しました。 "_s);
+    return true;
+}
+
+bool PicturesWindow::settleWaitingPicture(Leaving leaving)
+{
+    // A picture waiting for a registration of its own scrap stays the registration's to take.
+    if (!m_waiting || !m_scrap || !canWrite())
+        return true;
+    QStringList answers{u"はい"_s, u"いいえ"_s};
+    if (leaving == Leaving::MayStay)
+        answers << u"キャンセル"_s;
+    const int answer = m_dialogs.askChoice(u"表示中の画像はまだ登録されていません。　登録しますか？"_s, answers);
+    if (answer == 1) {
+        m_waiting.reset();
+        return true;
+    }
+    // A window that must go keeps the picture rather than lose it on a question closed without an answer.
+    if (answer == 0 || leaving == Leaving::MustGo)
+        return storeWaitingPicture() || leaving == Leaving::MustGo;
+    return false;
 }
 
 void PicturesWindow::noteSet(qint64 skID)
@@ -413,6 +438,8 @@ void PicturesWindow::toAdding()
 
 void PicturesWindow::toViewing()
 {
+    if (!settleWaitingPicture(Leaving::MayStay))
+        return;
     m_viewing = true;
     buildToolbar();
     layOut();
@@ -460,6 +487,11 @@ void PicturesWindow::copyShownPicture()
 
 void PicturesWindow::closeEvent(QCloseEvent* event)
 {
+    // The window manager's close may be refused; the program's own (a mode left, the collection closing) may not.
+    if (!settleWaitingPicture(event->spontaneous() ? Leaving::MayStay : Leaving::MustGo)) {
+        event->ignore();
+        return;
+    }
     m_waiting.reset();
     // Closing goes on once the user has been told: the collection itself may be closing.
     if (m_viewing && !storeEditedCaption())

@@ -64,7 +64,12 @@ private:
     void takeFile(const QString& path);
     void takeImage(const QImage& image);
     void waitFor(const QByteArray& jpeg);
-    void storeWaitingPicture();
+    // False, the user told why, when the picture could not be stored.
+    [[nodiscard]] bool storeWaitingPicture();
+    // Whether the window may leave a pasted picture not yet stored: the user stores it, drops it or (where the
+    // window may stay) stays with it. False when it stays.
+    enum class Leaving { MayStay, MustGo };
+    [[nodiscard]] bool settleWaitingPicture(Leaving leaving);
     void toAdding();
     void toViewing();
     void deleteShownPicture();

@@ -179,6 +179,54 @@ void PicturesWindowTest::afterRegistering_pastesAndStores()
         QCOMPARE(f.column(u"SELECT length(a01) FROM PHOTO_DRA"_s), QStringList{u"255"_s});
 }
 
+void PicturesWindowTest::pastedPictureNotStored_isOfferedOnLeaving_data()
+{
+    QTest::addColumn<QString>("leaveBy");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<bool>("stays");
+
+    QTest::newRow("閉じる, はい") << u"quit"_s << 0 << 1 << false;
+    QTest::newRow("閉じる, いいえ") << u"quit"_s << 1 << 0 << false;
+    QTest::newRow("閉じる, キャンセル") << u"quit"_s << 2 << 0 << true;
+    QTest::newRow("閲覧モードへ, はい") << u"ViewMode"_s << 0 << 1 << true;
+    QTest::newRow("閲覧モードへ, キャンセル") << u"ViewMode"_s << 2 << 0 << true;
+    // Stepping to the next scrap closes the window; a question closed unanswered keeps the picture.
+    QTest::newRow("next scrap, unanswered") << u"nextMEMO"_s << -1 << 1 << false;
+}
+
+void PicturesWindowTest::pastedPictureNotStored_isOfferedOnLeaving()
+{
+    QFETCH(QString, leaveBy);
+    QFETCH(int, answer);
+    QFETCH(int, stored);
+    QFETCH(bool, stays);
+    PicturesFixture f(1);
+    f.start();
+    f.showRecord(2);
+    f.press(u"drawMEMO2"_s);
+    f.pressPicture(u"RecMode"_s);
+    QApplication::clipboard()->setImage(QImage(120, 80, QImage::Format_RGB32));
+    f.pressPicture(u"PastPic"_s);
+
+    f.dialogs.choices.enqueue(answer);
+    if (leaveBy == u"nextMEMO")
+        f.press(leaveBy);
+    else
+        f.pressPicture(leaveBy);
+
+    QCOMPARE(f.dialogs.choiceButtons.size(), 1);
+    QCOMPARE(f.dialogs.choiceButtons.first().size(), leaveBy == u"nextMEMO" ? 2 : 3);
+    QCOMPARE(f.column(u"SELECT count(*) FROM PHOTO_DRA"_s), QStringList{QString::number(1 + stored)});
+    QCOMPARE(f.pictures() != nullptr, stays);
+    // Whatever was answered, the question is asked once.
+    if (stays && f.pictureButton(u"quit"_s)) {
+        f.dialogs.choices.enqueue(1);
+        f.pressPicture(u"quit"_s);
+        QCOMPARE(f.dialogs.choiceButtons.size(), stored ? 1 : 2);
+    }
+}
+
 void PicturesWindowTest::droppedFiles_data()
 {
     QTest::addColumn<QByteArray>("file");

@@ -14,6 +14,8 @@ private Q_SLOTS:
     void deletingTheLastPicture_listsTheScrapWithout();
     void afterRegistering_pastesAndStores_data();
     void afterRegistering_pastesAndStores();
+    void pastedPictureNotStored_isOfferedOnLeaving_data();
+    void pastedPictureNotStored_isOfferedOnLeaving();
     void droppedFiles_data();
     void droppedFiles();
     void webPicture_waitsAndIsStoredWithTheRegistration();
