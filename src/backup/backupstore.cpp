@@ -1,6 +1,7 @@
 #include "backupstore.h"
 
 #include "backuplog.h"
+#include "common/textcut.h"
 #include "database/connection.h"
 #include "database/dberror.h"
 #include "database/query.h"
@@ -29,6 +30,11 @@ const QString kNameFormat = QStringLiteral("yyyyMMdd-HHmmss-zzz");
 constexpr int kDaily = 7;
 constexpr int kWeekly = 4;
 constexpr int kMonthly = 12;
+// The newest few whatever their day: a backup on closing after a mistake must not push out the one made before it.
+constexpr int kNewest = 3;
+// A file name holds 255 bytes: the collection's name leaves room for the folder's hash, or a restore's date and number.
+constexpr qsizetype kFolderNameBytes = 255 - 9;
+constexpr qsizetype kRestoreNameBytes = 255 - 40;
 const QString kNotSound = QStringLiteral("バックアップを確かめられませんでした。");
 
 RowCounts countRows(Connection& connection)
@@ -85,14 +91,38 @@ qint64 dataVersion(Connection& connection)
 
 } // namespace
 
-QString folderFor(const QString& collectionPath)
+namespace {
+
+QString folderNamed(const QString& name, const QString& canonical)
 {
-    const QFileInfo info(collectionPath);
-    const QString canonical = info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
     const QString hash =
         QString::fromLatin1(QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/backups/") +
-           info.completeBaseName() + u'-' + hash;
+           leftWithinUtf8(name, kFolderNameBytes) + u'-' + hash;
+}
+
+QString canonicalOf(const QFileInfo& info)
+{
+    return info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
+}
+
+} // namespace
+
+QString folderFor(const QString& collectionPath)
+{
+    // A collection opened through a link is backed up beside the same file opened by its own name.
+    const QString canonical = canonicalOf(QFileInfo(collectionPath));
+    return folderNamed(QFileInfo(canonical).completeBaseName(), canonical);
+}
+
+QStringList foldersFor(const QString& collectionPath)
+{
+    const QFileInfo info(collectionPath);
+    const QStringList folders{folderFor(collectionPath), folderNamed(info.completeBaseName(), canonicalOf(info))};
+    // Backups made through a link before were named after the link.
+    if (folders[1] != folders[0] && QFileInfo(folders[1]).isDir())
+        return folders;
+    return folders.mid(0, 1);
 }
 
 QList<Entry> list(const QString& folder)
@@ -164,6 +194,8 @@ QList<int> kept(const QList<QDateTime>& when)
             keep.insert(i);
         }
     };
+    for (int i : order.mid(0, kNewest))
+        keep.insert(i);
     keepNewestPer(kDaily, [](const QDateTime& t) { return t.date().toJulianDay(); });
     keepNewestPer(kWeekly, [](const QDateTime& t) {
         int year = 0;
@@ -240,8 +272,9 @@ Result<QString> make(const QString& source, const QString& folder, const QDateTi
 Result<QString> restore(const Entry& backup, const QString& collectionPath)
 {
     const QFileInfo collection(collectionPath);
-    const QString base = collection.absoluteDir().filePath(collection.completeBaseName() + QStringLiteral("（復元 ") +
-                                                           backup.when.toString(QStringLiteral("yyyy-MM-dd HHmm")));
+    const QString base = collection.absoluteDir().filePath(
+        leftWithinUtf8(collection.completeBaseName(), kRestoreNameBytes) + QStringLiteral("（復元 ") +
+        backup.when.toString(QStringLiteral("yyyy-MM-dd HHmm")));
     QString target = base + QStringLiteral("）.mdb");
     for (int n = 2; QFileInfo::exists(target); ++n)
         target = base + QStringLiteral(" %1）.mdb").arg(n);

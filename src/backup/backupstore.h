@@ -6,12 +6,13 @@
 #include <QList>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
 
-// Verified copies of a collection in the user's data folder, made with SQLite's online backup, kept as 7 daily,
-// 4 weekly and 12 monthly ones.
+// Verified copies of a collection in the user's data folder, made with SQLite's online backup, kept as the 3 newest, 7
+// daily, 4 weekly and 12 monthly ones.
 namespace Backups {
 
 struct Entry {
@@ -24,8 +25,10 @@ struct Entry {
 // Rows of the twelve tables, in schema order.
 using RowCounts = std::array<qint64, 12>;
 
-// <data>/backups/<collection name>-<short hash of its path>
+// <data>/backups/<collection name>-<short hash of its path>, both of the file a link leads to
 QString folderFor(const QString& collectionPath);
+// folderFor, and the folder named after the link the collection was opened through, where backups were made before.
+QStringList foldersFor(const QString& collectionPath);
 // Newest first; files that are not backups of ours are left out.
 QList<Entry> list(const QString& folder);
 // True when no backup in folder was made in the last 24 hours.

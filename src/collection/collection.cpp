@@ -23,6 +23,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace {
 
 const QString kOpenFailed = QStringLiteral("データベース・オープンに失敗しました。");
@@ -418,7 +420,14 @@ void Collection::backUpAfterChanges()
 
 QList<Backups::Entry> Collection::backups() const
 {
-    return isOpen() ? Backups::list(Backups::folderFor(path())) : QList<Backups::Entry>{};
+    if (!isOpen())
+        return {};
+    QList<Backups::Entry> entries;
+    for (const QString& folder : Backups::foldersFor(path()))
+        entries << Backups::list(folder);
+    std::sort(entries.begin(), entries.end(),
+              [](const Backups::Entry& a, const Backups::Entry& b) { return a.when > b.when; });
+    return entries;
 }
 
 Result<QString> Collection::restoreCopy(const Backups::Entry& backup) const

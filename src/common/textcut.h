@@ -14,3 +14,21 @@ inline QString leftWhole(const QString& text, qsizetype width)
     }
     return text.left(units);
 }
+
+// The longest start of text whose UTF-8 takes at most bytes, cut between characters: a file name's limit is in bytes.
+inline QString leftWithinUtf8(const QString& text, qsizetype bytes)
+{
+    qsizetype units = 0;
+    qsizetype used = 0;
+    while (units < text.size()) {
+        const bool pair =
+            text.at(units).isHighSurrogate() && units + 1 < text.size() && text.at(units + 1).isLowSurrogate();
+        const char16_t unit = text.at(units).unicode();
+        const qsizetype size = pair ? 4 : unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+        if (used + size > bytes)
+            break;
+        used += size;
+        units += pair ? 2 : 1;
+    }
+    return text.left(units);
+}

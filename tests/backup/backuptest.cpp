@@ -121,7 +121,9 @@ void BackupTest::kept_rotation_data()
     QTest::addColumn<Dates>("when");
     QTest::addColumn<Indexes>("kept");
 
-    QTest::newRow("two the same day: the newer") << Dates{day(0, 9), day(0, 18)} << Indexes{1};
+    QTest::newRow("two the same day: both, among the three newest") << Dates{day(0, 9), day(0, 18)} << Indexes{0, 1};
+    QTest::newRow("five the same day: the three newest")
+        << Dates{day(0, 9), day(0, 18), day(0, 11), day(0, 20), day(0, 10)} << Indexes{1, 2, 3};
     Dates weeks;
     for (int w = 0; w < 6; ++w)
         weeks << day(7 * w);
@@ -140,20 +142,58 @@ void BackupTest::kept_rotation()
     QCOMPARE(Backups::kept(when), kept);
 }
 
+void BackupTest::restore_writesANewFileBesideTheCollection_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a short name") << u"Zettora"_s;
+    // 240 bytes of UTF-8: with ".mdb-journal" beside it, near the 255 a file name may take.
+    QTest::newRow("a name of 80 kanji") << QString(80, u'長');
+}
+
 void BackupTest::restore_writesANewFileBesideTheCollection()
 {
+    QFETCH(QString, name);
     TestFolder folder;
-    const QString path = collectionWith(folder, 3);
-    const Result<QString> made = Backups::make(path, folder.path(u"backups"_s), day(0));
-    const Backups::Entry entry = Backups::list(folder.path(u"backups"_s)).first();
+    const QString path = folder.newCollection(name + u".mdb"_s);
+    {
+        auto connection = Connection::openExisting(path);
+        for (int i = 1; i <= 3; ++i) {
+            addScrap(*connection, numberedScrap(i, 1, {}));
+            addBody(*connection, i, u"本文%1"_s.arg(i));
+        }
+    }
+    // The backup folder's own name must be one the file system takes.
+    const QString backups = folder.path(QFileInfo(Backups::folderFor(path)).fileName());
+    const Result<QString> made = Backups::make(path, backups, day(0));
+    QVERIFY2(made, qPrintable(made.message()));
+    const Backups::Entry entry = Backups::list(backups).first();
     const Result<QString> first = Backups::restore(entry, path);
     const Result<QString> second = Backups::restore(entry, path);
-    QVERIFY(first && second && *first != *second);
+    QVERIFY2(first && second, qPrintable(first ? second.message() : first.message()));
+    QVERIFY(*first != *second);
     QCOMPARE(QFileInfo(*first).absolutePath(), QFileInfo(path).absolutePath());
+    QVERIFY(QFileInfo(*first).fileName().startsWith(name.left(60)));
     QVERIFY(first->endsWith(u"（復元 2026-01-01 1200）.mdb"_s));
     auto connection = Connection::openExisting(*second);
     QCOMPARE(scalar(*connection, u"SELECT count(*) FROM MEMO_DAT"_s), 3);
     QCOMPARE(TestFolder::read(*made), TestFolder::read(*first));
+}
+
+void BackupTest::linkedCollection_findsTheBackupsOfItsFile()
+{
+    TestFolder folder;
+    const QString path = folder.newCollection(u"本物.mdb"_s);
+    const QString link = folder.path(u"リンク.mdb"_s);
+    QVERIFY(QFile::link(path, link));
+    QCOMPARE(Backups::folderFor(link), Backups::folderFor(path));
+    QCOMPARE(Backups::foldersFor(link), QStringList{Backups::folderFor(path)});
+    // Backups made through the link before it was followed are still found.
+    QString linkNamed = Backups::folderFor(path);
+    linkNamed.replace(u"/本物-"_s, u"/リンク-"_s);
+    QVERIFY(QDir().mkpath(linkNamed));
+    const QStringList both = Backups::foldersFor(link);
+    QDir(linkNamed).removeRecursively();
+    QCOMPARE(both, (QStringList{Backups::folderFor(path), linkNamed}));
 }
 
 void BackupTest::window_backsUpNowAndRestores()

@@ -10,7 +10,9 @@ private Q_SLOTS:
     void verify_refusesADamagedCopy();
     void kept_rotation_data();
     void kept_rotation();
+    void restore_writesANewFileBesideTheCollection_data();
     void restore_writesANewFileBesideTheCollection();
+    void linkedCollection_findsTheBackupsOfItsFile();
     void window_backsUpNowAndRestores();
     void secondProgram_isRefused_aStaleLockTakenOver_data();
     void secondProgram_isRefused_aStaleLockTakenOver();
