@@ -1,5 +1,7 @@
 #include "nodedelegate.h"
 
+#include "common/characterlimit.h"
+
 #include <QLineEdit>
 
 NodeDelegate::NodeDelegate(int maxLength, QObject* parent)
@@ -34,7 +36,7 @@ QWidget* NodeDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     // Names longer than their column would be refused by the file only after the scraps were renamed.
     if (auto* line = qobject_cast<QLineEdit*>(editor))
-        line->setMaxLength(m_maxLength);
+        limitToCharacters(line, m_maxLength);
     m_editor = editor;
     if (m_began)
         m_began(index);

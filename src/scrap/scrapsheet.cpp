@@ -1,5 +1,6 @@
 #include "scrapsheet.h"
 
+#include "common/characterlimit.h"
 #include "common/colourvalue.h"
 #include "common/twips.h"
 #include "fieldcaptions.h"
@@ -35,7 +36,7 @@ public:
         if (index.row() != ScrapSheet::LevelRow) {
             auto* edit = new QLineEdit(parent);
             edit->setFrame(false);
-            edit->setMaxLength(index.row() == ScrapSheet::DateRow ? kDateLength : kTypedFieldLength);
+            limitToCharacters(edit, index.row() == ScrapSheet::DateRow ? kDateLength : kTypedFieldLength);
             if (font.isValid())
                 edit->setFont(font.value<QFont>());
             return edit;

@@ -1,5 +1,6 @@
 #include "textsearchdialog.h"
 
+#include "common/characterlimit.h"
 #include "common/helpkey.h"
 #include "common/helptopics.h"
 #include "common/session.h"
@@ -37,7 +38,7 @@ TextSearchDialog::TextSearchDialog(Session& session, TextSearchField field, QWid
     caption->setObjectName(QStringLiteral("Label1"));
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("Text1"));
-    m_text->setMaxLength(kMaxTextLength);
+    limitToCharacters(m_text, kMaxTextLength);
     QFont font = m_text->font();
     font.setPointSize(m_session.displayFont.size);
     m_text->setFont(font);

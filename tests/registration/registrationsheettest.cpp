@@ -263,29 +263,45 @@ void RegistrationSheetTest::cancel_writesNothingAndReportsNoRegistration()
 void RegistrationSheetTest::typedCells_takeAtMost255Characters_data()
 {
     QTest::addColumn<int>("row");
-    QTest::addColumn<bool>("typed");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("insertedAtStart");
+    QTest::addColumn<QString>("kept");
 
-    QTest::newRow("title") << 2 << true;
-    QTest::newRow("keyword") << 7 << true;
-    QTest::newRow("date") << 3 << false;
-    QTest::newRow("major class") << 4 << false;
-    QTest::newRow("minor class") << 6 << false;
-    QTest::newRow("picture") << 8 << false;
+    const QString rare = u"𠮷"_qs; // one character, two UTF-16 units
+    QTest::newRow("title") << 2 << QString(300, u'字') << QString() << QString(255, u'字');
+    QTest::newRow("title of rare kanji") << 2 << rare.repeated(300) << QString() << rare.repeated(255);
+    QTest::newRow("title, a pair over the count")
+        << 2 << QString(254, u'字') + rare + rare << QString() << QString(254, u'字') + rare;
+    QTest::newRow("title full, typed at its start") << 2 << QString(255, u'字') << u"新"_qs << QString(255, u'字');
+    QTest::newRow("keyword") << 7 << QString(300, u'字') << QString() << QString(255, u'字');
+    QTest::newRow("date") << 3 << QString() << QString() << QString();
+    QTest::newRow("major class") << 4 << QString() << QString() << QString();
+    QTest::newRow("minor class") << 6 << QString() << QString() << QString();
+    QTest::newRow("picture") << 8 << QString() << QString() << QString();
 }
 
 void RegistrationSheetTest::typedCells_takeAtMost255Characters()
 {
     QFETCH(int, row);
-    QFETCH(bool, typed);
+    QFETCH(QString, typed);
+    QFETCH(QString, insertedAtStart);
+    QFETCH(QString, kept);
 
     SheetFixture f;
     f.open();
-    if (!typed) {
+    if (typed.isEmpty()) {
         QVERIFY(!f.edit<QLineEdit>(row));
         return;
     }
-    f.type(row, QString(300, u'字'));
-    QCOMPARE(f.value(row), QString(255, u'字'));
+    auto* editor = f.edit<QLineEdit>(row);
+    editor->setText(typed);
+    if (!insertedAtStart.isEmpty()) {
+        editor->setCursorPosition(0);
+        editor->insert(insertedAtStart);
+    }
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCOMPARE(f.value(row), kept);
 }
 
 void RegistrationSheetTest::leavingTheLevelDropDown_choosesNoLevel()
