@@ -414,8 +414,11 @@ void Collection::backUpAfterChanges()
         sqlite3_total_changes64(connection->handle()) == m_changesAtOpen)
         return;
     const Result<QString> made = Backups::make(path(), Backups::folderFor(path()));
-    if (!made)
+    if (!made) {
         qCWarning(lcCollection) << "the backup on closing failed:" << made.failure().detail;
+        // The changes of this session are in no backup: the user is told while something can still be done.
+        m_dialogs.exclamation(made.failure().message());
+    }
 }
 
 QList<Backups::Entry> Collection::backups() const

@@ -218,6 +218,25 @@ void BackupTest::window_backsUpNowAndRestores()
     QVERIFY(f.session.databasePath().contains(u"（復元 "_s));
 }
 
+void BackupTest::failedBackupOnClosing_isTold()
+{
+    Fixture f;
+    f.start();
+    const QString backups = Backups::folderFor(f.session.databasePath());
+    QTRY_COMPARE_WITH_TIMEOUT(Backups::list(backups).size(), 1, 10000);
+    // A file where the folder was: no copy can be made there.
+    QVERIFY(QDir(backups).removeRecursively());
+    QFile blocker(backups);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    f.session.connection()->execute(u"UPDATE IDno SET DocNo = DocNo"_s);
+    f.dialogs.clear();
+    f.window->close();
+    QFile::remove(backups);
+    QCOMPARE(f.dialogs.texts(),
+             QStringList{u"バックアップを作れませんでした。\nバックアップの保存先フォルダを作れません。"_s});
+}
+
 void BackupTest::secondProgram_isRefused_aStaleLockTakenOver_data()
 {
     QTest::addColumn<QString>("holder");

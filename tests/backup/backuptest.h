@@ -14,6 +14,7 @@ private Q_SLOTS:
     void restore_writesANewFileBesideTheCollection();
     void linkedCollection_findsTheBackupsOfItsFile();
     void window_backsUpNowAndRestores();
+    void failedBackupOnClosing_isTold();
     void secondProgram_isRefused_aStaleLockTakenOver_data();
     void secondProgram_isRefused_aStaleLockTakenOver();
     void fullDisk_registrationFailsAndNothingIsLost();
