@@ -39,7 +39,7 @@ PageCopyOptionsDialog::PageCopyOptionsDialog(Session& session, UserDialogs& dial
     setWindowTitle(QStringLiteral("ページ保存の設定"));
     m_keep = new QCheckBox(QStringLiteral("ウェブから切り抜いたページのコピーを保存する"), this);
     m_keep->setObjectName(QStringLiteral("KeepCopies"));
-    m_pageLimit = megabytes(QStringLiteral("PageLimit"), 1024, this);
+    m_pageLimit = megabytes(QStringLiteral("PageLimit"), int(ScrapSources::kLargestPageCopy / kMegabyte), this);
     m_collectionLimit = megabytes(QStringLiteral("CollectionLimit"), 1024 * 1024, this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));

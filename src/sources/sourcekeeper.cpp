@@ -66,7 +66,7 @@ bool SourceKeeper::takeFromPage()
     m_pending->copy = copy;
     m_running.append(copy);
     Q_EMIT copiesChanged(copiesRunning());
-    const qint64 limit = options.pageLimit;
+    const qint64 limit = std::min(options.pageLimit, ScrapSources::kLargestPageCopy);
     m_pane.savePageCopy([self = QPointer<SourceKeeper>(this), copy, limit](Result<QString> path) {
         if (!self) {
             if (path)

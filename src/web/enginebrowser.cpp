@@ -11,6 +11,7 @@
 #include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMutex>
@@ -486,6 +487,7 @@ void EngineBrowser::followPageSave(QWebEngineDownloadRequest* download)
                                         .arg(int(download->state()))
                                         .arg(int(download->interruptReason())));
     };
+    m_pageDownloads.insert(key, download);
     connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this, ended);
     if (download->state() == QWebEngineDownloadRequest::DownloadRequested)
         download->accept();
@@ -499,8 +501,14 @@ void EngineBrowser::endPageSave(const QString& path, const QString& problem)
         return;
     const std::function<void(const QString&)> done = std::move(*found);
     m_pageSaves.erase(found);
-    if (!problem.isEmpty())
+    const QPointer<QWebEngineDownloadRequest> download = m_pageDownloads.take(path);
+    if (!problem.isEmpty()) {
         qCWarning(lcWeb) << "cannot save the page as" << path << problem;
+        // A save given up (timed out) must not go on writing its file after the caller stopped waiting for it.
+        if (download && !download->isFinished())
+            download->cancel();
+        QFile::remove(path);
+    }
     done(problem.isEmpty() && !QFileInfo(path).isFile() ? QStringLiteral("no file written") : problem);
 }
 

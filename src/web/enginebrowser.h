@@ -66,5 +66,7 @@ private:
     QNetworkAccessManager* m_network = nullptr;
     // The page saves under way, by the path they write.
     QHash<QString, std::function<void(const QString&)>> m_pageSaves;
+    // The engine's writing of each page save, cancelled when the save is given up.
+    QHash<QString, QPointer<QWebEngineDownloadRequest>> m_pageDownloads;
     SavedPageGuard* m_savedPageGuard = nullptr;
 };
