@@ -1,5 +1,6 @@
 // Where scraps come from: a clip keeps its page, the same page clipped again is asked about, record view shows the
 // source, its live or saved page and every scrap of its site.
+#include "common/desktop.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
 #include "mainwindow.h"
@@ -19,6 +20,7 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QUrl>
 
 namespace {
 
@@ -111,6 +113,15 @@ void MainWindow::openLiveSource(QString address)
 {
     if (address.isEmpty())
         return;
+    if (!m_tabs->isTabEnabled(TabBrowser)) {
+        // Where the web tab is closed (a collection read only), the desktop's own browser shows the page.
+        const QUrl url(address);
+        if (url.scheme() != u"http" && url.scheme() != u"https")
+            return;
+        if (!m_desktop.openUrl(url))
+            m_dialogs.exclamation(QStringLiteral("ページを開けませんでした。\n") + address);
+        return;
+    }
     m_tabs->setCurrentIndex(TabBrowser);
     if (m_tabs->currentIndex() != TabBrowser)
         return;
@@ -123,6 +134,10 @@ void MainWindow::openSavedSource()
     const std::optional<ScrapIdentity> shown = shownScrap();
     if (!shown || !m_session.connection())
         return;
+    if (!m_tabs->isTabEnabled(TabBrowser)) {
+        m_dialogs.information(QStringLiteral("読み取り専用で開いたスクラップ集では、保存したページを表示できません。"));
+        return;
+    }
     const Result<std::optional<ScrapSource>> saved = m_sources->savedPageOf(shown->docNo);
     if (!saved) {
         m_dialogs.critical(saved.failure().message());

@@ -3,6 +3,7 @@
 #include "common/session.h"
 #include "database/scrapsources.h"
 #include "database/transaction.h"
+#include "sources/pagecopy.h"
 #include "sources/sourcekeeper.h"
 #include "webfixture.h"
 
@@ -415,4 +416,30 @@ void SourcesTest::siteListing_fromTheSourceLineAndTheMenu()
     QTest::mouseClick(f.child<QPushButton>(u"SourceTitle"), Qt::LeftButton);
     QCOMPARE(f.tabs()->currentIndex(), int(MainWindow::TabBrowser));
     QCOMPARE(f.web->calls.last(), u"navigate https://WWW.Nikkei.com/c?x=1"_s);
+}
+
+void SourcesTest::readOnly_livePageOpensOutsideAndTheSavedOneSaysWhy()
+{
+    ThreeScrapsFixture f;
+    {
+        const QString page = f.folder.writeFile(u"page.mhtml"_s, "<html><body>保存したページ</body></html>");
+        auto c = Connection::openExisting(f.dbPath());
+        ScrapSources::save(*c, 1,
+                           {.address = u"https://www.nikkei.com/a"_s,
+                            .title = u"日経A"_s,
+                            .pageCopy = *PageCopy::compressFile(page, 1 << 20)});
+        // A view of another tool's: the collection opens read-only, without its web tab.
+        c->execute(u"CREATE VIEW v AS SELECT * FROM MEMO_IDX"_s);
+    }
+    f.start();
+    QVERIFY(f.session.isReadOnly());
+    f.showRecord(1);
+    QTest::mouseClick(f.child<QPushButton>(u"SourceTitle"), Qt::LeftButton);
+    QCOMPARE(f.desktop.opened, QStringList{u"https://www.nikkei.com/a"_s});
+    f.dialogs.clear();
+    QTest::mouseClick(f.child<QPushButton>(u"SourceSaved"), Qt::LeftButton);
+    QCOMPARE(f.dialogs.texts(),
+             QStringList{u"読み取り専用で開いたスクラップ集では、保存したページを表示できません。"_s});
+    QVERIFY(f.web->calls.filter(u"navigate"_s).isEmpty());
+    QCOMPARE(f.window->mode(), MainWindow::Mode::RecordView);
 }

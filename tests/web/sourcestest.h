@@ -18,4 +18,5 @@ private Q_SLOTS:
     void aCopyStillBeingMade_isStoredBeforeItsCollectionCloses();
     void siteListing_fromTheSourceLineAndTheMenu_data();
     void siteListing_fromTheSourceLineAndTheMenu();
+    void readOnly_livePageOpensOutsideAndTheSavedOneSaysWhy();
 };
