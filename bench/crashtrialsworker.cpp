@@ -637,7 +637,10 @@ void Worker::deleteClass()
     if (candidates.isEmpty())
         return;
     const qsizetype index = candidates[m_rng.bounded(int(candidates.size()))];
-    if (!DeleteClassEverywhere(db(), rows[index].path, withoutClass(rows, index)))
+    // The trials' classes all have names, so a path's depth is its class's level.
+    const ClassPath& path = rows[index].path;
+    const int level = !path.minor.isEmpty() ? 4 : !path.middle.isEmpty() ? 3 : 2;
+    if (!DeleteClassEverywhere(db(), path, level, withoutClass(rows, index)))
         fail(QStringLiteral("a class could not be deleted"));
 }
 

@@ -15,18 +15,19 @@
 
 namespace {
 
-// The scraps of a class and of every class below it: the levels its path names must match, the others are free.
-QString scrapsUnder(const ClassPath& path, QVariantList& values)
+// The scraps of a class and of every class below it: the names of its path down to its level must match, even an
+// empty one (another program's file may hold an empty name), and the levels below are free.
+QString scrapsUnder(const ClassPath& path, int level, QVariantList& values)
 {
     QString where = QStringLiteral(" WHERE a04 = ?");
     values << path.major;
-    if (!path.middle.isEmpty()) {
+    if (level >= 3) {
         where += QStringLiteral(" AND a05 = ?");
         values << path.middle;
-        if (!path.minor.isEmpty()) {
-            where += QStringLiteral(" AND a06 = ?");
-            values << path.minor;
-        }
+    }
+    if (level >= 4) {
+        where += QStringLiteral(" AND a06 = ?");
+        values << path.minor;
     }
     return where;
 }
@@ -69,7 +70,8 @@ void RenumberScrapLevNo(Connection& connection, const QList<ClassRow>& rows)
     connection.execute(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS zettora_class_numbers (a04 TEXT, a05 TEXT, "
                                       "a06 TEXT, LevNo INTEGER NOT NULL, PRIMARY KEY (a04, a05, a06))"));
     connection.execute(QStringLiteral("DELETE FROM temp.zettora_class_numbers"));
-    Query number(connection, QStringLiteral("INSERT OR REPLACE INTO temp.zettora_class_numbers VALUES (?, ?, ?, ?)"));
+    // Two classes of one path (an empty name in another program's file): the scraps go to the upper one, met first.
+    Query number(connection, QStringLiteral("INSERT OR IGNORE INTO temp.zettora_class_numbers VALUES (?, ?, ?, ?)"));
     for (const ClassRow& row : rows) {
         // A class with no path (below the minor level) would take the scraps filed under the root.
         if (row.path.major.isEmpty())
@@ -92,16 +94,16 @@ void RenameInScraps(Connection& connection, const ClassPath& oldPath, const QStr
     if (level < 2 || level > 4)
         return;
     QVariantList values{newName};
-    const QString where = scrapsUnder(oldPath, values);
+    const QString where = scrapsUnder(oldPath, level, values);
     Query update(connection, QStringLiteral("UPDATE MEMO_IDX SET ") + QString::fromUtf16(kColumns[level - 2]) +
                                  QStringLiteral(" = ?") + where);
     update.bindAll(values).run();
 }
 
-void DeleteScrapsOfClass(Connection& connection, const ClassPath& path)
+void DeleteScrapsOfClass(Connection& connection, const ClassPath& path, int level)
 {
     QVariantList values;
-    const QString where = scrapsUnder(path, values);
+    const QString where = scrapsUnder(path, level, values);
     DeleteScrapsOf(connection,
                    *ResultSet::open(connection, ResultSource::fromTable(QStringLiteral("MEMO_IDX"), where, values)));
 }
@@ -128,17 +130,21 @@ Done WriteClassTree(Connection& connection, const QList<ClassRow>& rows, bool re
 }
 
 Done RenameClassEverywhere(Connection& connection, const ClassPath& oldPath, int level, const QString& newName,
-                           int ndMEMO)
+                           const QList<ClassRow>& rowsAfter)
 {
     const char16_t* step = kRenameFailed;
     try {
         Transaction transaction(connection);
         step = kRenameScrapsFailed;
         RenameInScraps(connection, oldPath, newName, level);
+        // The stored rows may stand in another order than the tree (another program's file): the class's row is
+        // found by the tree, not by its number, so the whole tree is stored again and the scraps renumbered.
         step = kRenameFailed;
-        Query rename(connection, QStringLiteral("UPDATE extraNodeMEMO SET nName = ? WHERE rowid = (SELECT rowid FROM "
-                                                "extraNodeMEMO WHERE ndMEMO = ? ORDER BY rowid LIMIT 1)"));
-        rename.bind(1, newName).bind(2, ndMEMO).run();
+        ClearTreeTable(connection);
+        SaveTreeTable(connection, rowsAfter);
+        step = kLevNoFailed;
+        RenumberScrapLevNo(connection, rowsAfter);
+        step = kRenameFailed;
         transaction.commit();
     } catch (const DbError& e) {
         return failed(step, e);
@@ -146,7 +152,7 @@ Done RenameClassEverywhere(Connection& connection, const ClassPath& oldPath, int
     return {};
 }
 
-Done DeleteClassEverywhere(Connection& connection, const ClassPath& path, const QList<ClassRow>& rowsAfter)
+Done DeleteClassEverywhere(Connection& connection, const ClassPath& path, int level, const QList<ClassRow>& rowsAfter)
 {
     // The root's empty path would take every scrap with it.
     if (path.major.isEmpty()) {
@@ -158,7 +164,7 @@ Done DeleteClassEverywhere(Connection& connection, const ClassPath& path, const 
     try {
         Transaction transaction(connection);
         step = kDeleteScrapsFailed;
-        DeleteScrapsOfClass(connection, path);
+        DeleteScrapsOfClass(connection, path, level);
         step = kDeleteFailed;
         ClearTreeTable(connection);
         SaveTreeTable(connection, rowsAfter);

@@ -22,13 +22,13 @@ struct ClassRow {
 
 // Replaces the stored tree by rows (in tree-row order) and, with renumber, gives every scrap the row of its class.
 [[nodiscard]] Done WriteClassTree(Connection& connection, const QList<ClassRow>& rows, bool renumber);
-// Carries a rename of the class at row ndMEMO into its scraps and its tree row; level: 2 major, 3 middle, 4 minor
-// class; oldPath is the class's path before the rename.
+// Carries a rename of a class into its scraps and stores rowsAfter (the tree with the new name); level: 2 major,
+// 3 middle, 4 minor class; oldPath is the class's path before the rename.
 [[nodiscard]] Done RenameClassEverywhere(Connection& connection, const ClassPath& oldPath, int level,
-                                         const QString& newName, int ndMEMO);
-// Deletes every scrap filed under path or below it, with its pictures, body and marks, then stores rowsAfter (the
-// tree without the class) and renumbers.
-[[nodiscard]] Done DeleteClassEverywhere(Connection& connection, const ClassPath& path,
+                                         const QString& newName, const QList<ClassRow>& rowsAfter);
+// Deletes every scrap filed under path (a class of that level) or below it, with its pictures, body and marks, then
+// stores rowsAfter (the tree without the class) and renumbers.
+[[nodiscard]] Done DeleteClassEverywhere(Connection& connection, const ClassPath& path, int level,
                                          const QList<ClassRow>& rowsAfter);
 
 // The hidden check grid: for every class row, its parent's row and its name, indexed by tree row - 1.

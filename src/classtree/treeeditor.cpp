@@ -480,7 +480,7 @@ Done TreeEditor::deleteStored(QTreeWidgetItem* node)
     // A class below the minor classes has no path, so no scrap is filed there: only its rows leave the tree.
     if (classPathOf(node).major.isEmpty())
         return WriteClassTree(*connection, classRows(node), true);
-    return DeleteClassEverywhere(*connection, classPathOf(node), classRows(node));
+    return DeleteClassEverywhere(*connection, classPathOf(node), TreeRows::levelOf(node), classRows(node));
 }
 
 // ---- Favourites ----

@@ -125,7 +125,7 @@ void TreeEditor::RenameClass(QTreeWidgetItem* item, const QString& oldText)
         oldPath.middle = oldText;
     else if (level == 2)
         oldPath.major = oldText;
-    if (!report(RenameClassEverywhere(*connection, oldPath, level, newName, row)))
+    if (!report(RenameClassEverywhere(*connection, oldPath, level, newName, classRows())))
         restoreText(item, oldText);
 }
 

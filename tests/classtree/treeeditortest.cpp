@@ -212,7 +212,7 @@ void TreeEditorTest::rename_refusedOrFailing_leavesDatabaseAndNameAsTheyWere_dat
         << u"CREATE TRIGGER t BEFORE UPDATE OF a04 ON MEMO_IDX WHEN OLD.DocNo = 3 BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
         << 2 << u"国政"_qs << u"MEMO_IDX　分類訂正に失敗しました。"_qs + kRefused;
     QTest::newRow("the tree row refuses")
-        << u"CREATE TRIGGER t BEFORE UPDATE ON extraNodeMEMO BEGIN SELECT RAISE(ABORT, 'no'); END"_qs << 2 << u"国政"_qs
+        << u"CREATE TRIGGER t BEFORE INSERT ON extraNodeMEMO BEGIN SELECT RAISE(ABORT, 'no'); END"_qs << 2 << u"国政"_qs
         << u"分類名の変更に失敗しました。"_qs + kRefused;
 }
 
@@ -490,4 +490,54 @@ void TreeEditorTest::deleteClassBelowTheMinorClasses_takesOnlyItsRows()
     QCOMPARE(f.storedTree(), items(u"1|政治|2,2|国内|3,3|選挙|4"_qs));
     QCOMPARE(f.scraps(), items(u"1|政治|国内|選挙|4"_qs));
     QCOMPARE(f.gridTexts(), items(u"スクラップ分類,-政治,--国内,---選挙"_qs));
+}
+
+void TreeEditorTest::anotherProgramsTree_renameAndDeleteTouchThatClassOnly_data()
+{
+    QTest::addColumn<QString>("stored"); // ndP|nName|ndMEMO in the order of the file's rows
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("newName"); // empty: the class is deleted
+    QTest::addColumn<QString>("scraps");
+    QTest::addColumn<QString>("tree");
+
+    // A middle class with an empty name: its minor class's scraps are not those of the whole major class.
+    const QString emptyMiddle = u"1|A|2,2||3,3|m|4,2|x|5"_qs;
+    QTest::newRow("empty middle name, minor deleted")
+        << emptyMiddle << 4 << QString() << u"1|A|||2,3|A|x||4"_qs << u"1|A|2,2||3,2|x|4"_qs;
+    QTest::newRow("empty middle name, minor renamed")
+        << emptyMiddle << 4 << u"n"_qs << u"1|A|||2,2|A||n|4,3|A|x||5"_qs << u"1|A|2,2||3,3|n|4,2|x|5"_qs;
+    // Rows stored out of tree order: the grid shows A, A1, B; renaming B must not rename A1's row.
+    QTest::newRow("rows out of tree order, renamed")
+        << u"1|A|2,1|B|3,2|A1|4"_qs << 4 << u"B2"_qs << u"1|A|A1||3,2|B2|||4"_qs << u"1|A|2,2|A1|3,1|B2|4"_qs;
+}
+
+void TreeEditorTest::anotherProgramsTree_renameAndDeleteTouchThatClassOnly()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, row);
+    QFETCH(QString, newName);
+    QFETCH(QString, scraps);
+    QFETCH(QString, tree);
+
+    EditorFixture f;
+    for (const QString& line : items(stored))
+        addClass(f.db(), line.section(u'|', 0, 0).toInt(), line.section(u'|', 1, 1), line.section(u'|', 2, 2).toInt());
+    if (stored.startsWith(u"1|A|2,2||3"_qs)) {
+        f.scrap(1, u"A"_qs, {}, {}, 2);
+        f.scrap(2, u"A"_qs, QString(), u"m"_qs, 4);
+        f.scrap(3, u"A"_qs, u"x"_qs, {}, 5);
+    } else {
+        f.scrap(1, u"A"_qs, u"A1"_qs, {}, 4);
+        f.scrap(2, u"B"_qs, {}, {}, 3);
+    }
+    f.open();
+    if (newName.isEmpty()) {
+        f.select(row);
+        f.dialogs.yesNo.enqueue(true);
+        f.press(u"Del_SCR");
+    } else {
+        f.rename(row, newName);
+    }
+    QCOMPARE(f.scraps(), items(scraps));
+    QCOMPARE(f.storedTree(), items(tree));
 }

@@ -27,4 +27,6 @@ private Q_SLOTS:
     void incompleteTree_askedBeforeItIsWrittenOver_data();
     void incompleteTree_askedBeforeItIsWrittenOver();
     void deleteClassBelowTheMinorClasses_takesOnlyItsRows();
+    void anotherProgramsTree_renameAndDeleteTouchThatClassOnly_data();
+    void anotherProgramsTree_renameAndDeleteTouchThatClassOnly();
 };

@@ -183,7 +183,7 @@ void BodyIndexTest::writesOfTheProgram_keepTheIndexInStep()
         set->moveFirst();
         DeleteCurrentScrap(*collection.connection, *set);
     } else {
-        QVERIFY(DeleteClassEverywhere(*collection.connection, ClassPath{u"経済"_s, {}, {}}, {}).ok());
+        QVERIFY(DeleteClassEverywhere(*collection.connection, ClassPath{u"経済"_s, {}, {}}, 2, {}).ok());
     }
     QCOMPARE(BodyIndex::pendingCount(*collection.connection, kMain), 0);
     QCOMPARE(collection.search(typed), found);
