@@ -2,7 +2,9 @@
 
 #include "common/colourvalue.h"
 #include "common/session.h"
+#include "database/connection.h"
 #include "database/dberror.h"
+#include "database/query.h"
 #include "mainwindowlog.h"
 
 #include <QTextBlock>
@@ -100,11 +102,20 @@ MarkRow toggle(QTextCursor selection, const QColor& stress)
 
 } // namespace BodyMarks
 
+bool BodyMarks::scrapIsStored(Connection& connection, qint64 pfID)
+{
+    Query scrap(connection, QStringLiteral("SELECT 1 FROM MEMO_IDX WHERE pfID = ? LIMIT 1"));
+    scrap.bind(1, pfID);
+    return scrap.next();
+}
+
 Done BodyMarks::toggleAndLog(Session& session, qint64 pfID, const QTextCursor& selection)
 {
-    const MarkRow mark = toggle(selection, ColourValue::toColour(session.markers.stress));
     try {
-        AppendMarkRow(*session.connection(), pfID, mark);
+        // A scrap deleted since (its class deleted in the tree editor) takes no mark: the row would belong to nothing.
+        if (!scrapIsStored(*session.connection(), pfID))
+            throw DbError(DbError::kNoCurrentRow, QStringLiteral("the marked scrap is gone"));
+        AppendMarkRow(*session.connection(), pfID, toggle(selection, ColourValue::toColour(session.markers.stress)));
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot log the mark:" << e.message();
         return e.failure(QStringLiteral("下線を記録できませんでした。"));

@@ -33,7 +33,10 @@ void replay(QTextDocument* document, const QList<MarkRow>& marks, const QColor& 
 [[nodiscard]] bool isMarkedWhole(const QTextCursor& selection);
 // Marks the selection, or unmarks it when it is marked as a whole; returns the action for the log.
 MarkRow toggle(QTextCursor selection, const QColor& stress);
-// Toggles the selection in the marker colour of the open collection and logs it for the body pfID.
+// Whether a scrap with the body pfID is still stored.
+[[nodiscard]] bool scrapIsStored(Connection& connection, qint64 pfID);
+// Toggles the selection in the marker colour of the open collection and logs it for the body pfID; refused, the
+// selection left as it was, when that scrap is no longer stored.
 [[nodiscard]] Done toggleAndLog(Session& session, qint64 pfID, const QTextCursor& selection);
 
 } // namespace BodyMarks

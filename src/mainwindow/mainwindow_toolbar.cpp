@@ -1,4 +1,5 @@
 // The toolbar layouts of the modes, each button bound to what it does.
+#include "bodymarks.h"
 #include "classtree/treeeditor.h"
 #include "common/colourvalue.h"
 #include "common/enterkeyfilter.h"
@@ -304,9 +305,13 @@ void MainWindow::openTreeEditor()
             refreshStartPage();
             return;
         }
-        // Classes may have been deleted with their scraps: a listing made before the editor is stale.
+        // Classes may have been deleted with their scraps: a listing made before the editor is stale, and the scrap
+        // just registered in the entry tab may be gone.
         if (m_mode == Mode::Search)
             m_session.closeResults();
+        if (m_entryScrap && m_session.connection() &&
+            !BodyMarks::scrapIsStored(*m_session.connection(), m_entryScrap->pfID))
+            endEntryMarking();
         showClassTree();
         refileOpenRegistration();
     });

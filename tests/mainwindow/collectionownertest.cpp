@@ -229,6 +229,29 @@ void CollectionOwnerTest::registrationSheet_followsItsClassThroughTheTreeEditor(
     QCOMPARE(f.column(u"SELECT LevNo || ':' || a04 FROM MEMO_IDX WHERE a02 = '新しい記事'"_s), QStringList{filed});
 }
 
+void CollectionOwnerTest::entryMarking_endsWhenTheTreeEditorDeletedTheScrap()
+{
+    ThreeScrapsFixture f;
+    f.start();
+    f.registerInEntryPane(u"登録した記事"_s);
+    QVERIFY(f.window->toolbarButton(u"underLine"_s)->isEnabled());
+    f.press(u"sTree"_s);
+    auto* editor = f.window->findChild<QDialog*>(u"Form2"_s);
+    QVERIFY(editor);
+    // What deleting its class there does to the scrap.
+    alterCollection(f.dbPath(), u"DELETE FROM MEMO_IDX WHERE a02 = '登録した記事'"_s);
+    editor->close();
+
+    QVERIFY(!f.window->toolbarButton(u"underLine"_s)->isEnabled());
+    auto* body = f.child<QPlainTextEdit>(u"mData");
+    QTextCursor cursor = body->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(2, QTextCursor::KeepAnchor);
+    body->setTextCursor(cursor);
+    f.window->toolbarButton(u"underLine"_s)->trigger();
+    QCOMPARE(f.column(u"SELECT count(*) FROM MEMO_UNDERLINE WHERE pfID = 4"_s), QStringList{u"0"_s});
+}
+
 void CollectionOwnerTest::leavingRecordView_whenTheSaveFails_keepsItAndTheText_data()
 {
     QTest::addColumn<QString>("road");

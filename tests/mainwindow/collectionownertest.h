@@ -15,6 +15,7 @@ private Q_SLOTS:
     void aRegistrationBeforeTheFileIsChecked_saysWhyAndKeepsTheListing();
     void registrationSheet_followsItsClassThroughTheTreeEditor_data();
     void registrationSheet_followsItsClassThroughTheTreeEditor();
+    void entryMarking_endsWhenTheTreeEditorDeletedTheScrap();
     void leavingRecordView_whenTheSaveFails_keepsItAndTheText_data();
     void leavingRecordView_whenTheSaveFails_keepsItAndTheText();
     void quitting_letsEveryWindowSaveBeforeTheCollectionCloses();
