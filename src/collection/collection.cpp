@@ -19,6 +19,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <sqlite3.h>
@@ -27,6 +28,7 @@
 
 namespace {
 
+constexpr int kVerdictRetryMs = 250;
 const QString kOpenFailed = QStringLiteral("データベース・オープンに失敗しました。");
 const QString kNotScrapDatabase = QStringLiteral("Zettora 用データベースを選択してください。");
 const QString kInUse = QStringLiteral("このデータベースは他の Zettora で使用中です。　読み取り専用で開きますか？");
@@ -369,6 +371,13 @@ void Collection::onFileChecked(quint64 run, bool sound, const QString& problem)
                                     .program = m_options.recognitionProgram,
                                     .timeoutMs = m_options.recognitionTimeoutMs,
                                     .startDelayMs = m_options.recognitionDelayMs});
+        return;
+    }
+    // Turning read-only closes the windows that write; one under a modal window (a question being asked, the tree
+    // editor) would be destroyed while that window still uses it, so the verdict waits for it to close.
+    if (QGuiApplication::modalWindow()) {
+        m_findings = findings;
+        QTimer::singleShot(kVerdictRetryMs, this, [this, run, problem] { onFileChecked(run, false, problem); });
         return;
     }
     const bool usedTwice = findings && !findings->usedTwice.isEmpty();

@@ -6,11 +6,13 @@
 #include "ordinaryuser.h"
 #include "testcollection.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QLockFile>
+#include <QPointer>
 #include <QProcess>
 #include <QRandomGenerator>
 
@@ -293,4 +295,27 @@ void ReadOnlyOpeningTest::damagedCopies_endInAMessageOrAUsableCollection()
     QVERIFY(copies >= 100);
     QVERIFY(refused > 0);
     QVERIFY(readOnly > 0);
+}
+
+void ReadOnlyOpeningTest::damageFoundUnderTheTreeEditor_waitsForItToClose()
+{
+    TestFolder other;
+    const QString target = collectionWith(other, u"Other.mdb"_s, 3);
+    spoilPageOf(other, u"Other.mdb"_s, u"MEMO_DAT"_s);
+    Fixture f;
+    f.start();
+    f.dialogs.paths.enqueue(target);
+    f.action(u"mFileBookOpen")->trigger();
+    // The tree editor opened before the file's check has ended.
+    f.press(u"sTree");
+    QPointer<QWidget> editor = f.window->findChild<QDialog*>(u"Form2"_s);
+    QVERIFY(editor && editor->isVisible());
+    f.waitForBodyIndex();
+    QCoreApplication::processEvents();
+    QVERIFY(editor && editor->isVisible());
+    QVERIFY(!f.session.isReadOnly());
+
+    editor->close();
+    QTRY_VERIFY(f.session.isReadOnly());
+    QCOMPARE(f.session.databasePath(), target);
 }

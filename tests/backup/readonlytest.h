@@ -8,4 +8,5 @@ private Q_SLOTS:
     void opening_data();
     void opening();
     void damagedCopies_endInAMessageOrAUsableCollection();
+    void damageFoundUnderTheTreeEditor_waitsForItToClose();
 };
