@@ -70,11 +70,12 @@ void ImportProcess::readOutput()
 void ImportProcess::onFinished(int exitCode, QProcess::ExitStatus status)
 {
     readOutput();
-    if (m_cancelled) {
+    // A cancel that came as the import ended finds the file complete: it is told as made, since it stays.
+    if (status == QProcess::NormalExit && exitCode == 0) {
+        Q_EMIT finished(m_report.join(u'\n'));
+    } else if (m_cancelled) {
         removePartial();
         Q_EMIT finished(Failure{LegacyImport::kCancelled});
-    } else if (status == QProcess::NormalExit && exitCode == 0) {
-        Q_EMIT finished(m_report.join(u'\n'));
     } else if (status == QProcess::NormalExit && exitCode == 1) {
         // The command's own message is its last line; the reading library may write lines of its own before it.
         const QString written = QString::fromUtf8(m_process.readAllStandardError()).trimmed();

@@ -1,6 +1,7 @@
 #include "legacyimport.h"
 
 #include "accessfile.h"
+#include "common/textcut.h"
 #include "database/connection.h"
 #include "database/creation.h"
 #include "database/dberror.h"
@@ -160,8 +161,17 @@ private:
                 }
                 return qint64(qRound64(v.real));
             }
-            if (v.kind == Kind::Text)
-                return v.text.toLongLong();
+            if (v.kind == Kind::Text) {
+                bool number = false;
+                const qint64 read = v.text.trimmed().toLongLong(&number);
+                if (!number) {
+                    ++m_report.valuesRefused;
+                    m_rowChanges << QStringLiteral("%1.%2 の「%3」は数にできないため取り込まず、0 にしました。")
+                                        .arg(QString::fromUtf16(table.name), QString::fromUtf16(column.name),
+                                             leftWhole(v.text, 40));
+                }
+                return read;
+            }
             return v.integer;
         case ColumnType::Date: {
             if (v.kind == Kind::Real) {
@@ -171,8 +181,14 @@ private:
                                     .arg(v.real);
                 return QVariant();
             }
-            if (v.kind != Kind::Date)
-                return v.kind == Kind::Text ? QVariant(v.text) : QVariant();
+            if (v.kind == Kind::Text)
+                return v.text;
+            if (v.kind != Kind::Date) {
+                ++m_report.valuesRefused;
+                m_rowChanges << QStringLiteral("%1.%2 の値は日付でないため取り込みませんでした。")
+                                    .arg(QString::fromUtf16(table.name), QString::fromUtf16(column.name));
+                return QVariant();
+            }
             if (v.date.time() != QTime(0, 0))
                 ++m_report.timesDropped;
             return v.date.date().toString(Qt::ISODate);
@@ -184,12 +200,15 @@ private:
             QString text = v.kind == Kind::Text      ? v.text
                            : v.kind == Kind::Integer ? QString::number(v.integer)
                                                      : QString::number(v.real);
-            if (column.type == ColumnType::Text && text.size() > column.width) {
+            // Cut by characters, as the column counts them: a rare kanji is never cut in half.
+            if (const QString kept = leftWhole(text, column.width);
+                column.type == ColumnType::Text && kept.size() < text.size()) {
+                ++m_report.valuesCut;
                 m_rowChanges << QStringLiteral("%1.%2 の %3 文字を %4 文字に切り詰めました。")
                                     .arg(QString::fromUtf16(table.name), QString::fromUtf16(column.name))
                                     .arg(text.size())
                                     .arg(column.width);
-                text.truncate(column.width);
+                text = kept;
             }
             return text;
         }

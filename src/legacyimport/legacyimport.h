@@ -35,8 +35,8 @@ struct Report {
     QStringList changes;
     int marksShifted = 0;
     int timesDropped = 0;
-    int valuesCut = 0;     // memos and pictures whose pages did not hold what their rows say
-    int valuesRefused = 0; // values left out: unreadable, or pictures over the pictures window's limit
+    int valuesCut = 0;     // memos and pictures whose pages did not hold what their rows say, texts too long
+    int valuesRefused = 0; // values left out: unreadable, pictures over the pictures window's limit, wrong kinds
     int countersMoved = 0; // IDno counters moved up to the largest number in use
     int numbersShared = 0; // numbers in use by more than one scrap or favourite
     QString text() const;

@@ -9,11 +9,16 @@
 
 #include <QApplication>
 
+#include <algorithm>
+
 namespace {
 
 // Where the character stands when it is loaded, in screen pixels (moved in to stay on a smaller screen).
 constexpr int kCharacterX = 1050;
 constexpr int kCharacterY = 600;
+// The speeds the settings window offers.
+constexpr int kSlowestSpeed = 100;
+constexpr int kFastestSpeed = 200;
 
 const SpeechCharacter* characterNamed(const QString& name)
 {
@@ -44,13 +49,15 @@ void SpeechReader::load()
     const SpeechCharacter* character = characterNamed(settings->character);
     if (!character)
         return;
-    m_name = settings->character;
-    m_speed = qint16(settings->speed);
-    if (!m_speech.load(m_name, QString::fromUtf16(character->loadName))) {
-        m_dialogs.exclamation(QStringLiteral("音声キャラクター「") + m_name +
+    // A character that did not load is not registered: a read says so rather than do nothing.
+    if (!m_speech.load(settings->character, QString::fromUtf16(character->loadName))) {
+        m_dialogs.exclamation(QStringLiteral("音声キャラクター「") + settings->character +
                               QStringLiteral("」読み込みエラー\nインストールされていない可能性があります。"));
         return;
     }
+    m_name = settings->character;
+    // Another program's file may hold any number: out of range, it would be read out as text.
+    m_speed = std::clamp(settings->speed, kSlowestSpeed, kFastestSpeed);
     m_speech.moveTo(kCharacterX, kCharacterY);
     setLanguage(settings->languageIndex);
 }

@@ -36,6 +36,6 @@ private:
     std::function<void(int)> m_showHelp;
     // The loaded character's name (empty when none), its speed, and whether it was shown since loading.
     QString m_name;
-    qint16 m_speed = 0;
+    int m_speed = 0;
     bool m_shown = false;
 };

@@ -89,30 +89,47 @@ void ReadAloudTest::loading_failures_data()
 {
     QTest::addColumn<QString>("character");
     QTest::addColumn<int>("language");
+    QTest::addColumn<int>("speed");
     QTest::addColumn<bool>("loads");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("read"); // what reading "abc" then gives: the speech asked for, or the message shown
     QTest::newRow("no voice for the language")
-        << u"Peedy"_s << 6 << true << u"Japanese Text-To-Speech Engine はインストールされていません。"_s;
+        << u"Peedy"_s << 6 << 150 << true << u"Japanese Text-To-Speech Engine はインストールされていません。"_s
+        << u"speak \\spd=150\\abc"_s;
     QTest::newRow("the character cannot load")
-        << u"Robby"_s << 0 << false
-        << u"音声キャラクター「Robby」読み込みエラー\nインストールされていない可能性があります。"_s;
-    QTest::newRow("an unknown character is not loaded") << u"Clippy"_s << 0 << true << QString();
+        << u"Robby"_s << 0 << 150 << false
+        << u"音声キャラクター「Robby」読み込みエラー\nインストールされていない可能性があります。"_s << kNotRegistered;
+    QTest::newRow("an unknown character is not loaded")
+        << u"Clippy"_s << 0 << 150 << true << QString() << kNotRegistered;
+    // Another program's numbers: past 16 bits, or below zero.
+    QTest::newRow("a speed past 16 bits") << u"Genie"_s << 0 << 70000 << true << QString() << u"speak \\spd=200\\abc"_s;
+    QTest::newRow("a negative speed") << u"Genie"_s << 0 << -5 << true << QString() << u"speak \\spd=100\\abc"_s;
 }
 
 void ReadAloudTest::loading_failures()
 {
     QFETCH(QString, character);
     QFETCH(int, language);
+    QFETCH(int, speed);
     QFETCH(bool, loads);
     QFETCH(QString, message);
+    QFETCH(QString, read);
     ThreeScrapsFixture f;
     alterCollection(
         f.dbPath(),
-        u"INSERT INTO Speak (Character, LanguageID, Speed) VALUES ('%1', %2, 150)"_s.arg(character).arg(language));
+        u"INSERT INTO Speak (Character, LanguageID, Speed) VALUES ('%1', %2, %3)"_s.arg(character).arg(language).arg(
+            speed));
     f.speech.loads = loads;
     f.speech.missingLanguages = {1041};
-    f.start();
+    MainWindow& w = f.start();
     QTRY_COMPARE(f.dialogs.lastText(), message);
+    // The stored character is loaded once the window has painted.
+    if (read.startsWith(u"speak"_s))
+        QTRY_VERIFY(!f.speech.calls.isEmpty());
+    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
+    f.child<QPlainTextEdit>(u"mData")->setPlainText(u"abc"_s);
+    w.toolbarButton(u"speak"_s)->trigger();
+    QCOMPARE(read.startsWith(u"speak"_s) ? f.speech.calls.last() : f.dialogs.lastText(), read);
 }
 
 void ReadAloudTest::mode2_readsTheClipboardElseTheScrap()
