@@ -93,6 +93,7 @@ void ImportProcess::onFinished(int exitCode, QProcess::ExitStatus status)
 
 void ImportProcess::removePartial() const
 {
-    for (const char* suffix : {".partial", ".partial-journal"})
+    // The child killed: its lock on the partial file is left behind with them.
+    for (const char* suffix : {".partial", ".partial-journal", ".partial.lock"})
         QFile::remove(m_newPath + QLatin1StringView(suffix));
 }

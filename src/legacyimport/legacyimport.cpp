@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLockFile>
 
 #include <algorithm>
 #include <cmath>
@@ -551,6 +552,11 @@ Report convert(const QString& oldPath, const QString& newPath, const Options& op
         throw ImportError(QStringLiteral("旧形式のデータベースとして読めません：") + e.message());
     }
     const QString partial = target.absoluteFilePath() + QStringLiteral(".partial");
+    // Another import writing the same file would have its partial file removed under it, then renamed as ours.
+    QLockFile writing(partial + QStringLiteral(".lock"));
+    writing.setStaleLockTime(0);
+    if (!writing.tryLock(0))
+        throw ImportError(QStringLiteral("同じ名前のファイルを別の取り込みが作成中です：") + newPath);
     const auto removePartial = [&partial] {
         QFile::remove(partial);
         QFile::remove(partial + QStringLiteral("-journal"));

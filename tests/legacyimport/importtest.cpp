@@ -13,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QProcess>
 #include <QTest>
 #include <QTextStream>
@@ -243,6 +244,14 @@ void ImportTest::existingTargetOrCancel_leaveNothingWritten()
         QCOMPARE(e.message(), LegacyImport::kCancelled);
     }
     QCOMPARE(fileNames(folder.folder()), u"there.mdb"_s);
+
+    // Another import writing the same file keeps its partial file.
+    QLockFile other(folder.path(u"new.mdb.partial.lock"_s));
+    QVERIFY(other.tryLock(0));
+    folder.writeFile(u"new.mdb.partial"_s, "theirs");
+    QVERIFY_THROWS_EXCEPTION(LegacyImport::ImportError,
+                             LegacyImport::convert(sample(u"collection-small.mdb"_s), folder.path(u"new.mdb"_s)));
+    QCOMPARE(TestFolder::read(folder.path(u"new.mdb.partial"_s)), QByteArray("theirs"));
 }
 
 void ImportTest::damagedFile_convertsAndTellsWhatChanged_data()
