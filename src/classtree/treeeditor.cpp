@@ -12,6 +12,7 @@
 #include "common/twips.h"
 #include "common/userdialogs.h"
 #include "database/dberror.h"
+#include "database/query.h"
 #include "favouritestore.h"
 #include "nodedelegate.h"
 #include "treerows.h"
@@ -19,6 +20,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolBar>
@@ -242,10 +244,43 @@ Result<ClassTreeLoad> TreeEditor::fillGrid()
     return filled;
 }
 
+qint64 TreeEditor::scrapsOutsideShownTree() const
+{
+    Connection* connection = m_session.connection();
+    if (m_kind != TreeKind::Classes || !connection)
+        return 0;
+    QSet<QString> shown;
+    const auto key = [](const QString& major, const QString& middle, const QString& minor) -> QString {
+        return major + u'\x1f' + middle + u'\x1f' + minor;
+    };
+    for (const ClassRow& row : classRows())
+        shown.insert(key(row.path.major, row.path.middle, row.path.minor));
+    qint64 outside = 0;
+    try {
+        Query paths(*connection,
+                    QStringLiteral("SELECT coalesce(a04, ''), coalesce(a05, ''), coalesce(a06, ''), "
+                                   "count(*) FROM MEMO_IDX WHERE coalesce(a04, '') <> '' GROUP BY 1, 2, 3"));
+        while (paths.next()) {
+            if (!shown.contains(key(paths.text(0), paths.text(1), paths.text(2))))
+                outside += paths.integer(3);
+        }
+    } catch (const DbError& e) {
+        qCWarning(lcClassTree) << "cannot count the scraps outside the shown tree:" << e.message();
+    }
+    return outside;
+}
+
 bool TreeEditor::registerShownTree(const Failure& leftOut)
 {
-    if (!m_dialogs.askYesNo(leftOut.message() + QStringLiteral("\n表示できる分類だけで分類ツリーを登録し直しますか？　"
-                                                               "「いいえ」を選ぶと何も変更せずに閉じます。"),
+    // The scraps filed under the classes left out keep their class names, which no class of the tree then has.
+    const qint64 outside = scrapsOutsideShownTree();
+    const QString orphans =
+        outside > 0 ? QStringLiteral("\n表示できる分類だけで登録すると、%1 件のスクラップが分類のないまま残ります。")
+                          .arg(outside)
+                    : QString();
+    if (!m_dialogs.askYesNo(leftOut.message() + orphans +
+                                QStringLiteral("\n表示できる分類だけで分類ツリーを登録し直しますか？　"
+                                               "「いいえ」を選ぶと何も変更せずに閉じます。"),
                             UserDialogs::Icon::Exclamation, UserDialogs::Default::No))
         return false;
     return report(writeTree());

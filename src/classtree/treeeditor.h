@@ -69,6 +69,8 @@ private:
     [[nodiscard]] Result<ClassTreeLoad> fillGrid();
     // Offers to store the tree as shown when the file holds more than it can show; false when the window must close.
     [[nodiscard]] bool registerShownTree(const Failure& leftOut);
+    // Scraps whose class is not among those shown: what storing the shown tree would leave without a class.
+    qint64 scrapsOutsideShownTree() const;
     QTreeWidgetItem* root() const;
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& text, const QString& key, const QString& image);
     // Closes the window once the event loop runs again, for a window that cannot be used from its opening.

@@ -440,7 +440,9 @@ void TreeEditorTest::incompleteTree_askedBeforeItIsWrittenOver_data()
                                          << 7 + kDeepestShownLevel - 1;
     QTest::newRow("a missing parent, Yes stores what is shown")
         << u"UPDATE extraNodeMEMO SET ndP = 40 WHERE nName = '国際'"_qs << true
-        << QStringList{u"分類ツリーの一部を表示できません。\n親の分類が見つからない分類が 4 件あります。"_qs + question}
+        << QStringList{u"分類ツリーの一部を表示できません。\n親の分類が見つからない分類が 4 件あります。"
+                       u"\n表示できる分類だけで登録すると、3 件のスクラップが分類のないまま残ります。"_qs +
+                       question}
         << false << 3;
     QTest::newRow("unreadable: closes")
         << u"ALTER TABLE extraNodeMEMO RENAME TO gone"_qs << true
