@@ -117,8 +117,9 @@ MainWindow::MainWindow(Session& session, Collection& collection, UserDialogs& di
                 pictureProgress->setVisible(total > 0);
             });
     connect(m_collection.pictureReader(), &PictureReader::settled, pictureProgress, &QWidget::hide);
-    // A collection closed half way through its workers' rounds leaves no count of them over the next one.
-    connect(&m_collection, &Collection::opened, pictureProgress, &QWidget::hide);
+    // A collection closed half way through its workers' rounds leaves no count of them over the next one: queued,
+    // the hiding comes after the counts the stopped reader had already sent.
+    connect(&m_collection, &Collection::opened, pictureProgress, &QWidget::hide, Qt::QueuedConnection);
     connect(&m_collection, &Collection::opened, m_indexProgress, &QWidget::hide);
     startUp();
 }
