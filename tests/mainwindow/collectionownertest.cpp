@@ -131,8 +131,13 @@ void CollectionOwnerTest::workersProgress_endsWithItsCollection()
     Q_EMIT f.collection.indexProgress(300, 1000);
     const QList<QProgressBar*> bars = f.window->statusBar()->findChildren<QProgressBar*>();
     QCOMPARE(std::count_if(bars.cbegin(), bars.cend(), [](QProgressBar* bar) { return !bar->isHidden(); }), 2);
+    // A count the reader sent just before it was stopped, not yet delivered.
+    PictureReader* reader = f.collection.pictureReader();
+    QMetaObject::invokeMethod(
+        reader, [reader] { Q_EMIT reader->progress(4, 10); }, Qt::QueuedConnection);
 
     f.openOther(other);
+    QCoreApplication::processEvents();
 
     QVERIFY(std::all_of(bars.cbegin(), bars.cend(), [](QProgressBar* bar) { return bar->isHidden(); }));
 }
