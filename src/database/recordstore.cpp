@@ -97,15 +97,18 @@ public:
     void remove(int row)
     {
         const qint64 skID = m_shared.valueAt(row, m_skField).toLongLong();
-        const qint64 pfID = m_shared.valueAt(row, m_pfField).toLongLong();
+        const QVariant body = m_shared.valueAt(row, m_pfField);
         // Picture set 0 means "no pictures": rows filed under it belong to no scrap.
         if (skID != 0) {
             runWith(m_pictures, skID);
             if (m_pictureText)
                 runWith(*m_pictureText, skID);
         }
-        runWith(m_marks, pfID);
-        runWith(m_body, pfID);
+        // No body number (another program's file): the rows numbered 0 are some other scrap's, if anyone's.
+        if (!body.isNull() && body.toLongLong() > 0) {
+            runWith(m_marks, body.toLongLong());
+            runWith(m_body, body.toLongLong());
+        }
         if (m_sources)
             runWith(*m_sources, m_shared.valueAt(row, m_docField).toLongLong());
         runWith(m_index, m_shared.rowidAt(row));

@@ -3,9 +3,6 @@
 #include "common/session.h"
 #include "database/resultset.h"
 
-#include <optional>
-
-// The rows that list the scraps of a classification path, ordered by tree position and registration:
-// every scrap for the empty path, else those matching the given levels. Nothing for a path with a gap
-// (a middle class without its major class, say).
-[[nodiscard]] std::optional<ResultSource> BuildClassListQuery(const ClassPath& path);
+// The rows that list the scraps of the class at path and level (1 the root, 2 a major class, ... 4 a minor class),
+// ordered by tree position and registration: every scrap for the root, none below the minor classes.
+[[nodiscard]] ResultSource BuildClassListQuery(const ClassPath& path, int level);

@@ -192,6 +192,7 @@ void MainWindow::onListed(int count)
 {
     if (count < 0) {
         enableResultMenus(false);
+        enableResultCommands(false);
         return;
     }
     enableResultMenus(count > 0 && !m_session.isReadOnly());

@@ -61,7 +61,7 @@ void MainWindow::onTreeNodeClicked(QTreeWidgetItem* item)
         break;
     case Mode::Search:
         m_session.currentClass = classPathOf(item);
-        m_list->listClass(m_session.currentClass);
+        m_list->listClass(m_session.currentClass, TreeRows::levelOf(item));
         break;
     default:
         break;

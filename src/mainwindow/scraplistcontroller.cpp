@@ -86,14 +86,11 @@ bool ScrapListController::openForListing(const ResultSource& source)
     return m_session.openResults(source);
 }
 
-void ScrapListController::listClass(const ClassPath& path)
+void ScrapListController::listClass(const ClassPath& path, int level)
 {
     const WaitCursor wait;
     m_searchWords.clear();
-    const std::optional<ResultSource> source = BuildClassListQuery(path);
-    if (!source)
-        clear();
-    showListing(source && openForListing(*source));
+    showListing(openForListing(BuildClassListQuery(path, level)));
 }
 
 void ScrapListController::showListing(bool opened, bool tellFailure)

@@ -29,7 +29,8 @@ public:
     int resultCount() const { return m_resultCount; }
 
     // Lists the scraps filed under path (the tree node clicked in search mode).
-    void listClass(const ClassPath& path);
+    // level: of the class in the tree, 1 for its root.
+    void listClass(const ClassPath& path, int level);
     // A title, keyword or date search: opens the shared result set on source and lists it.
     void runSearch(const ResultSource& source);
     // The scraps clipped from one page, or from any page of one site.

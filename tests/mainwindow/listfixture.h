@@ -43,8 +43,11 @@ inline void addScraps(Connection& c)
 }
 
 struct ListFixture : Fixture {
-    ListFixture()
+    // withScraps: the tree and scraps above, else an empty collection for the test's own.
+    explicit ListFixture(bool withScraps = true)
     {
+        if (!withScraps)
+            return;
         auto c = Connection::openExisting(folder.path(QStringLiteral("Zettora.mdb")));
         addTree(*c);
         addScraps(*c);

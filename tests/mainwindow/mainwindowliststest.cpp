@@ -586,6 +586,52 @@ void MainWindowListsTest::deleteAll_afterNarrowing_removesExactlyTheListedScraps
     QCOMPARE(w.scrapListModel()->rowCount(), 0);
 }
 
+void MainWindowListsTest::emptyClassNames_listThatClassOnly_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QList<int>>("listed");
+    // Another program's tree: A(2) > ""(3) > m(4) > deep(5, below the minor classes); A > x(6); ""(7) at the top.
+    QTest::newRow("a minor class under an empty middle name") << 4 << QList<int>{2};
+    QTest::newRow("the empty middle name: its own, not all of A") << 3 << QList<int>{1, 2};
+    QTest::newRow("below the minor classes: none") << 5 << QList<int>{};
+    QTest::newRow("the empty major name: the scraps of no class, not all") << 7 << QList<int>{4};
+    QTest::newRow("the root: all") << 1 << QList<int>{4, 1, 2, 3};
+}
+
+void MainWindowListsTest::emptyClassNames_listThatClassOnly()
+{
+    QFETCH(int, row);
+    QFETCH(QList<int>, listed);
+    ListFixture f(false);
+    {
+        auto c = Connection::openExisting(f.folder.path(QStringLiteral("Zettora.mdb")));
+        const QList<std::pair<int, QString>> classes{{1, u"A"_qs},    {2, QString()}, {3, u"m"_qs},
+                                                     {4, u"deep"_qs}, {2, u"x"_qs},   {1, QString()}};
+        for (int i = 0; i < classes.size(); ++i)
+            addClass(*c, classes[i].first, classes[i].second, i + 2);
+        addScrap(*c, scrap(1, 2, u"A"_qs));
+        addScrap(*c, scrap(2, 4, u"A"_qs, QString(), u"m"_qs));
+        addScrap(*c, scrap(3, 6, u"A"_qs, u"x"_qs));
+        addScrap(*c, scrap(4, 1, QString()));
+        // Another program's body numbers: none for scrap 1, 0 for scrap 3, whose body deleting 1 must not take.
+        c->execute(u"UPDATE MEMO_IDX SET pfID = CASE DocNo WHEN 1 THEN NULL ELSE 0 END WHERE DocNo IN (1, 3)"_qs);
+        addBody(*c, 0, u"本文"_qs);
+    }
+    f.start();
+    f.listRow(2); // a listing before: a class that lists nothing must not leave it usable
+    f.listRow(row);
+    QCOMPARE(f.listedDocNos(), listed);
+    QCOMPARE(f.enabled(u"pDownMEMO"), !listed.isEmpty());
+    if (listed.isEmpty())
+        return;
+    // Delete-all takes exactly what is listed.
+    f.dialogs.yesNo.enqueue(true);
+    f.action(u"mSearchDel")->trigger();
+    auto c = Connection::openExisting(f.session.databasePath());
+    QCOMPARE(scalar(*c, u"SELECT count(*) FROM MEMO_IDX"_qs), 4 - listed.size());
+    QCOMPARE(scalar(*c, u"SELECT count(*) FROM MEMO_DAT WHERE pfID = 0"_qs), 1);
+}
+
 void MainWindowListsTest::titleSearch_fromTheToolbar_listsWhatItFinds_data()
 {
     QTest::addColumn<bool>("savedEdition");

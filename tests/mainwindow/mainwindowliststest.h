@@ -41,4 +41,6 @@ private Q_SLOTS:
     void importanceFilter_narrowsTheList();
     void treeEditor_closing_rebuildsTheTreePane();
     void deleteAll_afterNarrowing_removesExactlyTheListedScraps();
+    void emptyClassNames_listThatClassOnly_data();
+    void emptyClassNames_listThatClassOnly();
 };
