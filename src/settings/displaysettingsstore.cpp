@@ -49,9 +49,12 @@ void ReadBackColor(Connection& connection, MarkerColours& markers)
     try {
         Query row(connection, QStringLiteral("SELECT \"01Stress\", \"02Seek\" FROM Marker ORDER BY rowid LIMIT 1"));
         MarkerColours read;
+        // A colour left empty (another program's file) keeps its default rather than turn black.
         if (row.next()) {
-            read.stress = quint32(row.integer(0));
-            read.seek = quint32(row.integer(1));
+            if (!row.isNull(0))
+                read.stress = quint32(row.integer(0));
+            if (!row.isNull(1))
+                read.seek = quint32(row.integer(1));
         }
         markers = read;
     } catch (const DbError& e) {

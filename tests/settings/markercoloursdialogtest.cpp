@@ -91,6 +91,10 @@ void MarkerColoursDialogTest::choosing_showsStoresAndReloadsTheColour_data()
                                        << qint64(0x80FFFF);
     QTest::newRow("marker, no row") << QStringList{kNoMarkerRow} << 1 << ColourValue::toColour(0xFF80FF) << kChosen
                                     << qint64(0xFF80FF);
+    // Another program's file with one colour left empty: its default shows, not black; the file keeps it empty.
+    QTest::newRow("underline, the marker empty")
+        << QStringList{kNoMarkerRow, QStringLiteral("INSERT INTO Marker VALUES (5, NULL)")} << 0 << kChosen
+        << ColourValue::toColour(0x80FFFF) << qint64(0);
 }
 
 void MarkerColoursDialogTest::choosing_showsStoresAndReloadsTheColour()
