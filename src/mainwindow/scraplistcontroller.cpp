@@ -86,6 +86,17 @@ bool ScrapListController::openForListing(const ResultSource& source)
     return m_session.openResults(source);
 }
 
+bool ScrapListController::indexStillSound(const QString& schema) const
+{
+    Connection* connection = m_session.connection();
+    try {
+        return connection && BodyIndex::isSound(*connection, schema, QString());
+    } catch (const DbError& e) {
+        qCWarning(lcMainWindow) << "the body index cannot be checked:" << e.message();
+        return false;
+    }
+}
+
 void ScrapListController::listClass(const ClassPath& path, int level)
 {
     const WaitCursor wait;
@@ -220,7 +231,8 @@ void ScrapListController::runBodySearch(const QString& typed)
         qCWarning(lcMainWindow) << "the body index cannot be read; searching every body";
         indexed = false;
         runSearch(BuildBodySearchQuery(words, BodySearchWay::Scan, schema, false, pictureText, sources));
-        if (!m_session.isReadOnly())
+        // A search that failed for a moment (the file busy, the search interrupted) keeps an index that is sound.
+        if (!m_session.isReadOnly() && !indexStillSound(schema))
             m_collection.remakeIndex();
     }
     if (m_session.resultSet() && m_session.resultSet()->recordCount() > 0) {

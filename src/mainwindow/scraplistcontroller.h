@@ -62,6 +62,8 @@ Q_SIGNALS:
     void rowPressed(int row);
 
 private:
+    // The body index, checked against the file after a search of it failed: false when it must be made anew.
+    [[nodiscard]] bool indexStillSound(const QString& schema) const;
     [[nodiscard]] bool openForListing(const ResultSource& source);
     // A failure to open is told unless the caller tries another way first.
     void showListing(bool opened, bool tellFailure = true);
