@@ -53,10 +53,13 @@ std::optional<QByteArray> PictureBytes(Connection& connection, qint64 rowid)
     return query.blob(0);
 }
 
-void SaveCaption(Connection& connection, qint64 rowid, const QString& caption)
+void SaveCaption(Connection& connection, qint64 skID, qint64 rowid, const QString& caption)
 {
-    Query update(connection, QStringLiteral("UPDATE PHOTO_DRA SET a01 = ? WHERE rowid = ?"));
-    update.bind(1, leftWhole(caption, kCaptionLength)).bind(2, rowid).run();
+    // The picture may be gone with its scrap (its class deleted), its row number taken by another scrap's picture.
+    Query update(connection, QStringLiteral("UPDATE PHOTO_DRA SET a01 = ? WHERE rowid = ? AND skID = ?"));
+    update.bind(1, leftWhole(caption, kCaptionLength)).bind(2, rowid).bind(3, skID).run();
+    if (update.changes() == 0)
+        throw DbError(DbError::kNoCurrentRow, QStringLiteral("the picture of the caption is gone"));
 }
 
 void InsertPictureRow(Connection& connection, qint64 skID, const QString& caption, const QByteArray& jpeg)

@@ -33,8 +33,9 @@ void InsertPictureRow(Connection& connection, qint64 skID, const QString& captio
 QList<PictureEntry> ListPictures(Connection& connection, qint64 skID);
 // The stored bytes of one picture, or nullopt when its row is gone.
 [[nodiscard]] std::optional<QByteArray> PictureBytes(Connection& connection, qint64 rowid);
-// Stores caption (cut to 255 characters) as the picture's caption.
-void SaveCaption(Connection& connection, qint64 rowid, const QString& caption);
+// Stores caption (cut to 255 characters) as the caption of picture rowid of set skID; throws DbError
+// (kNoCurrentRow) when that picture is gone.
+void SaveCaption(Connection& connection, qint64 skID, qint64 rowid, const QString& caption);
 
 // Stores a picture for scrap: when its picture set number (as stored) is 0 a new number is taken and written into
 // the scrap, in the same transaction as the picture's row, so no scrap is left pointing at an empty set. Returns the

@@ -297,7 +297,7 @@ bool PicturesWindow::storeEditedCaption()
     if (caption == m_rememberedCaption)
         return true;
     try {
-        SaveCaption(*m_collection.connection(), m_pictures[m_index].rowid, caption);
+        SaveCaption(*m_collection.connection(), m_scrap ? m_scrap->skID : 0, m_pictures[m_index].rowid, caption);
         m_pictures[m_index].caption = leftWhole(caption, kCaptionLength);
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot store the caption:" << e.message();

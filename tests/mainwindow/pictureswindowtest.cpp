@@ -290,19 +290,31 @@ void PicturesWindowTest::webPicture_waitsAndIsStoredWithTheRegistration()
     QVERIFY(!f.pictures());
 }
 
+void PicturesWindowTest::captionThatCannotBeStored_staysOnItsPicture_data()
+{
+    QTest::addColumn<QStringList>("change");
+    QTest::newRow("the store refuses") << QStringList{
+        u"CREATE TRIGGER t BEFORE UPDATE OF a01 ON PHOTO_DRA BEGIN SELECT RAISE(ABORT, 'no'); END"_s};
+    // Its scrap deleted meanwhile (its class deleted), its row number taken by another scrap's picture.
+    QTest::newRow("the picture gone, its row taken") << QStringList{
+        u"DELETE FROM PHOTO_DRA"_s, u"INSERT INTO PHOTO_DRA (rowid, skID, a01) VALUES (1, 99, 'よその説明')"_s};
+}
+
 void PicturesWindowTest::captionThatCannotBeStored_staysOnItsPicture()
 {
+    QFETCH(QStringList, change);
     PicturesFixture f(2);
     f.start();
     f.showRecord(2);
     f.press(u"drawMEMO2"_s);
     // After the opening, which takes a file with triggers of another tool as read-only.
-    alterCollection(f.dbPath(),
-                    u"CREATE TRIGGER t BEFORE UPDATE OF a01 ON PHOTO_DRA BEGIN SELECT RAISE(ABORT, 'no'); END"_s);
+    for (const QString& statement : change)
+        alterCollection(f.dbPath(), statement);
     f.caption()->setPlainText(u"書き換え"_s);
     f.pressPicture(u"next"_s);
     QVERIFY(f.dialogs.lastText().startsWith(u"画像の説明を保存できませんでした。"_s));
     QCOMPARE(f.caption()->toPlainText(), u"書き換え"_s);
+    QCOMPARE(f.column(u"SELECT count(*) FROM PHOTO_DRA WHERE a01 = '書き換え'"_s), QStringList{u"0"_s});
 }
 
 void PicturesWindowTest::savedEdition_writesNothing()

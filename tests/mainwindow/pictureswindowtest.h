@@ -19,6 +19,7 @@ private Q_SLOTS:
     void droppedFiles_data();
     void droppedFiles();
     void webPicture_waitsAndIsStoredWithTheRegistration();
+    void captionThatCannotBeStored_staysOnItsPicture_data();
     void captionThatCannotBeStored_staysOnItsPicture();
     void savedEdition_writesNothing();
 };
