@@ -145,7 +145,8 @@ private:
     // The open collection: opening, creating, importing, backing up, restoring.
     void OpenDefaultDatabase();
     void OpenOtherDatabase();
-    void openDatabaseAt(const QString& path);
+    // leaveAsked: mayCloseCollection was already asked (and said yes) on this road.
+    void openDatabaseAt(const QString& path, bool leaveAsked = false);
     void onCollectionOpened();
     void showReadOnlyLayout();
     void applyOpenedDatabaseMenus();

@@ -71,9 +71,9 @@ void MainWindow::OpenOtherDatabase()
     openDatabaseAt(*path);
 }
 
-void MainWindow::openDatabaseAt(const QString& path)
+void MainWindow::openDatabaseAt(const QString& path, bool leaveAsked)
 {
-    if (!mayCloseCollection())
+    if (!leaveAsked && !mayCloseCollection())
         return;
     if (const Done opened = m_collection.open(path); !opened) {
         if (!opened.message().isEmpty())
@@ -241,5 +241,5 @@ void MainWindow::RestoreFromBackup()
         m_dialogs.critical(restored.message());
         return;
     }
-    openDatabaseAt(*restored);
+    openDatabaseAt(*restored, true);
 }

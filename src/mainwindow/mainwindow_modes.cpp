@@ -37,7 +37,15 @@ bool MainWindow::mayCloseCollection()
         return false;
     }
     // A body that could not be saved keeps this collection open, with the text.
-    return leaveRecordView();
+    if (!leaveRecordView())
+        return false;
+    // A clipping typed in the entry tab and not registered is emptied with the collection: not without asking.
+    const QString entry = m_entryBody->toPlainText();
+    if (entry.trimmed().isEmpty() || (m_entryScrap && entry == m_entryRegisteredBody))
+        return true;
+    return m_dialogs.askYesNo(
+        QStringLiteral("スクラップ作成の本文は登録されていません。　破棄して別のデータベースを開きますか？"),
+        UserDialogs::Icon::Question, UserDialogs::Default::No);
 }
 
 void MainWindow::onTabSelected()

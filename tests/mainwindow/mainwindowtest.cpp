@@ -329,14 +329,26 @@ void MainWindowTest::openOther_scrapDatabase_entersRegistrationMode()
     Fixture f;
     const QString other = f.folder.newCollection(QStringLiteral("Other.mdb"));
     MainWindow& w = f.start();
+    const QString own = f.session.databasePath();
     f.child<QPlainTextEdit>(u"mData")->setPlainText(QStringLiteral("書きかけ"));
+    // A clipping not registered is asked about first: いいえ keeps it, and this collection.
+    const QStringList asked{
+        QStringLiteral("スクラップ作成の本文は登録されていません。　破棄して別のデータベースを開きますか？")};
     f.dialogs.paths.enqueue(other);
+    f.dialogs.yesNo.enqueue(false);
+    f.action(u"mFileBookOpen")->trigger();
+    QCOMPARE(f.dialogs.texts(), asked);
+    QCOMPARE(f.session.databasePath(), own);
+    QCOMPARE(f.child<QPlainTextEdit>(u"mData")->toPlainText(), QStringLiteral("書きかけ"));
+    f.dialogs.clear();
+    f.dialogs.paths.enqueue(other);
+    f.dialogs.yesNo.enqueue(true);
 
     f.action(u"mFileBookOpen")->trigger();
 
     QCOMPARE(f.dialogs.dialogTitles(), QStringList{QStringLiteral("データベースオープン")});
     QCOMPARE(f.dialogs.dialogFilters(), QStringList{QStringLiteral("Database (*.mdb)")});
-    QVERIFY(f.dialogs.messages().isEmpty());
+    QCOMPARE(f.dialogs.texts(), asked);
     QCOMPARE(w.windowTitle(), QStringLiteral("Other"));
     QCOMPARE(f.session.databasePath(), other);
     QCOMPARE(f.tabs()->currentIndex(), 1);
