@@ -15,23 +15,6 @@
 
 namespace {
 
-// The scraps of a class and of every class below it: the names of its path down to its level must match, even an
-// empty one (another program's file may hold an empty name), and the levels below are free.
-QString scrapsUnder(const ClassPath& path, int level, QVariantList& values)
-{
-    QString where = QStringLiteral(" WHERE a04 = ?");
-    values << path.major;
-    if (level >= 3) {
-        where += QStringLiteral(" AND a05 = ?");
-        values << path.middle;
-    }
-    if (level >= 4) {
-        where += QStringLiteral(" AND a06 = ?");
-        values << path.minor;
-    }
-    return where;
-}
-
 // What the user is told failed, by the step under way when the engine refused.
 const char16_t kTreeRowsFailed[] = u"分類ツリーの登録に失敗しました。";
 const char16_t kLevNoFailed[] = u"PHOTO_PIC->LevNo 訂正に失敗しました。";
@@ -94,7 +77,7 @@ void RenameInScraps(Connection& connection, const ClassPath& oldPath, const QStr
     if (level < 2 || level > 4)
         return;
     QVariantList values{newName};
-    const QString where = scrapsUnder(oldPath, level, values);
+    const QString where = scrapsOfClassWhere(oldPath, level, values);
     Query update(connection, QStringLiteral("UPDATE MEMO_IDX SET ") + QString::fromUtf16(kColumns[level - 2]) +
                                  QStringLiteral(" = ?") + where);
     update.bindAll(values).run();
@@ -103,12 +86,27 @@ void RenameInScraps(Connection& connection, const ClassPath& oldPath, const QStr
 void DeleteScrapsOfClass(Connection& connection, const ClassPath& path, int level)
 {
     QVariantList values;
-    const QString where = scrapsUnder(path, level, values);
+    const QString where = scrapsOfClassWhere(path, level, values);
     DeleteScrapsOf(connection,
                    *ResultSet::open(connection, ResultSource::fromTable(QStringLiteral("MEMO_IDX"), where, values)));
 }
 
 } // namespace
+
+QString scrapsOfClassWhere(const ClassPath& path, int level, QVariantList& values)
+{
+    QString where = QStringLiteral(" WHERE a04 = ?");
+    values << path.major;
+    if (level >= 3) {
+        where += QStringLiteral(" AND a05 = ?");
+        values << path.middle;
+    }
+    if (level >= 4) {
+        where += QStringLiteral(" AND a06 = ?");
+        values << path.minor;
+    }
+    return where;
+}
 
 Done WriteClassTree(Connection& connection, const QList<ClassRow>& rows, bool renumber)
 {

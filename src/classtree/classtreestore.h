@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVariantList>
 
 class Connection;
 
@@ -16,6 +17,11 @@ struct ClassRow {
     int ndMEMO = 2;
     ClassPath path;
 };
+
+// The WHERE clause (with its values appended) of the scraps of the class at path and level (2 major, 3 middle,
+// 4 minor) and of every class below it: every name down to its level must match, an empty one too (another
+// program's file may hold one: a class named "" is not every class of its level).
+[[nodiscard]] QString scrapsOfClassWhere(const ClassPath& path, int level, QVariantList& values);
 
 // Each write of the tree with its scrap rows runs in a single transaction: unless it is done, the file is as it
 // was before, and the failure names the step that failed and why.

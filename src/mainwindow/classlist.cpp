@@ -1,5 +1,6 @@
 #include "classlist.h"
 
+#include "classtree/classtreestore.h"
 #include "database/schema.h"
 
 ResultSource BuildClassListQuery(const ClassPath& path, int level)
@@ -11,17 +12,7 @@ ResultSource BuildClassListQuery(const ClassPath& path, int level)
     // No scrap is filed below the minor classes.
     if (level > 4)
         return ResultSource::fromTable(table, QStringLiteral(" WHERE 0") + order);
-    // Every name down to the class's level must match, an empty one too (another program's file may hold one): a
-    // class named "" is not every class of its level.
-    QString where = QStringLiteral(" WHERE a04 = ?");
-    QVariantList values{path.major};
-    if (level >= 3) {
-        where += QStringLiteral(" AND a05 = ?");
-        values << path.middle;
-    }
-    if (level >= 4) {
-        where += QStringLiteral(" AND a06 = ?");
-        values << path.minor;
-    }
+    QVariantList values;
+    const QString where = scrapsOfClassWhere(path, level, values);
     return ResultSource::fromTable(table, where + order, values);
 }
