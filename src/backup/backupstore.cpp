@@ -34,7 +34,8 @@ constexpr int kMonthly = 12;
 constexpr int kNewest = 3;
 // A file name holds 255 bytes: the collection's name leaves room for the folder's hash, or a restore's date and number.
 constexpr qsizetype kFolderNameBytes = 255 - 9;
-constexpr qsizetype kRestoreNameBytes = 255 - 40;
+// A restore adds 「（復元 yyyy-MM-dd HHmm NNN）.mdb」 (36 bytes) and SQLite "-journal" beside it (8).
+constexpr qsizetype kRestoreNameBytes = 255 - 48;
 const QString kNotSound = QStringLiteral("バックアップを確かめられませんでした。");
 
 RowCounts countRows(Connection& connection)

@@ -320,6 +320,8 @@ void Collection::startIndex()
 
 void Collection::stopIndex()
 {
+    // A verdict put off for a modal window carries its findings no further than this collection.
+    m_findings.reset();
     m_pictureReader->stop();
     m_indexer->stop();
     if (Connection* connection = m_session.connection())

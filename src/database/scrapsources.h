@@ -30,8 +30,8 @@ inline constexpr char16_t kOptionsTable[] = u"zettora_source_options";
 
 // Whether pages clipped from the web tab are kept with their scraps, and how much of them: per page and for the
 // whole collection, in compressed bytes.
-// SQLite refuses a value of more than a billion bytes: no page limit goes past it.
-inline constexpr qint64 kLargestPageCopy = 1'000'000'000;
+// SQLite refuses a row of more than a billion bytes: no page limit goes past it, with room for the row's other values.
+inline constexpr qint64 kLargestPageCopy = 999'000'000;
 struct CopyOptions {
     bool keepCopies = true;
     qint64 pageLimit = 20LL * 1024 * 1024;

@@ -74,7 +74,10 @@ void ImportProcess::onFinished(int exitCode, QProcess::ExitStatus status)
     if (status == QProcess::NormalExit && exitCode == 0) {
         Q_EMIT finished(m_report.join(u'\n'));
     } else if (m_cancelled) {
-        removePartial();
+        // Only a child killed half way leaves its partial file; one that refused (another import holds the name)
+        // made none, and the files there are that other import's.
+        if (status == QProcess::CrashExit)
+            removePartial();
         Q_EMIT finished(Failure{LegacyImport::kCancelled});
     } else if (status == QProcess::NormalExit && exitCode == 1) {
         // The command's own message is its last line; the reading library may write lines of its own before it.

@@ -120,7 +120,7 @@ MainWindow::MainWindow(Session& session, Collection& collection, UserDialogs& di
     // A collection closed half way through its workers' rounds leaves no count of them over the next one: queued,
     // the hiding comes after the counts the stopped reader had already sent.
     connect(&m_collection, &Collection::opened, pictureProgress, &QWidget::hide, Qt::QueuedConnection);
-    connect(&m_collection, &Collection::opened, m_indexProgress, &QWidget::hide);
+    connect(&m_collection, &Collection::opened, m_indexProgress, &QWidget::hide, Qt::QueuedConnection);
     startUp();
 }
 

@@ -374,13 +374,16 @@ void PicturesWindow::takeImage(const QImage& image)
         m_dialogs.information(kStoreFailed);
 }
 
-bool PicturesWindow::storeWaitingPicture()
+bool PicturesWindow::storeWaitingPicture(bool tellStored)
 {
     // Without a scrap the picture waits for the registration of its scrap, which stores it.
     if (!m_waiting || !m_scrap || !canWrite())
         return true;
     try {
-        const qint64 skID = AttachPicture(*m_collection.connection(), *m_scrap, m_caption->toPlainText(), *m_waiting);
+        // Stored without the user's word, an untouched hint is no caption.
+        const QString caption = m_caption->toPlainText();
+        const qint64 skID = AttachPicture(*m_collection.connection(), *m_scrap,
+                                          !tellStored && caption == kCaptionHint ? QString() : caption, *m_waiting);
         noteSet(skID);
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot store the picture:" << e.message();
@@ -390,7 +393,8 @@ bool PicturesWindow::storeWaitingPicture()
     // Stored once: pressing "登録" again would store the same picture a second time.
     m_waiting.reset();
     QApplication::clipboard()->clear();
-    m_dialogs.information(u"表示中の画像を登録しました。 "_s);
+    if (tellStored)
+        m_dialogs.information(u"表示中の画像を登録しました。 "_s);
     return true;
 }
 
@@ -399,18 +403,19 @@ bool PicturesWindow::settleWaitingPicture(Leaving leaving)
     // A picture waiting for a registration of its own scrap stays the registration's to take.
     if (!m_waiting || !m_scrap || !canWrite())
         return true;
-    QStringList answers{u"はい"_s, u"いいえ"_s};
-    if (leaving == Leaving::MayStay)
-        answers << u"キャンセル"_s;
-    const int answer = m_dialogs.askChoice(u"表示中の画像はまだ登録されていません。　登録しますか？"_s, answers);
+    // The program closing the window (the collection closing, a mode left, quitting) asks nothing: the picture is kept.
+    if (leaving == Leaving::MustGo) {
+        if (!storeWaitingPicture(false))
+            qCWarning(lcPictures) << "the window closes without the picture it could not store";
+        return true;
+    }
+    const int answer = m_dialogs.askChoice(u"表示中の画像はまだ登録されていません。　登録しますか？"_s,
+                                           {u"はい"_s, u"いいえ"_s, u"キャンセル"_s});
     if (answer == 1) {
         m_waiting.reset();
         return true;
     }
-    // A window that must go keeps the picture rather than lose it on a question closed without an answer.
-    if (answer == 0 || leaving == Leaving::MustGo)
-        return storeWaitingPicture() || leaving == Leaving::MustGo;
-    return false;
+    return answer == 0 && storeWaitingPicture();
 }
 
 void PicturesWindow::noteSet(qint64 skID)

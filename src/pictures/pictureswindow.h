@@ -65,9 +65,9 @@ private:
     void takeImage(const QImage& image);
     void waitFor(const QByteArray& jpeg);
     // False, the user told why, when the picture could not be stored.
-    [[nodiscard]] bool storeWaitingPicture();
-    // Whether the window may leave a pasted picture not yet stored: the user stores it, drops it or (where the
-    // window may stay) stays with it. False when it stays.
+    [[nodiscard]] bool storeWaitingPicture(bool tellStored = true);
+    // Whether the window may leave a pasted picture not yet stored. The user's own leaving asks (はい stores it,
+    // いいえ drops it, キャンセル stays: false); the program's stores it without a question.
     enum class Leaving { MayStay, MustGo };
     [[nodiscard]] bool settleWaitingPicture(Leaving leaving);
     void toAdding();

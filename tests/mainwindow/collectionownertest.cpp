@@ -81,8 +81,9 @@ void CollectionOwnerTest::windowsOfOneCollection_closeWithIt_andWriteNothingInto
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("firstAfter");
+    // Kept on its own scrap (set 8), the untouched hint not taken for a caption.
     QTest::newRow("a pasted picture waiting for the scrap just registered")
-        << u"waiting"_s << u"7:元の説明 / 0,7,0,0"_s;
+        << u"waiting"_s << u"7:元の説明 8: / 0,7,0,8"_s;
     QTest::newRow("a caption being typed") << u"caption"_s << u"7:書きかけの説明 / 0,7,0"_s;
     QTest::newRow("the registration sheet") << u"sheet"_s << u"7:元の説明 / 0,7,0"_s;
 }
@@ -249,13 +250,6 @@ void CollectionOwnerTest::entryMarking_endsWhenTheTreeEditorDeletedTheScrap()
     editor->close();
 
     QVERIFY(!f.window->toolbarButton(u"underLine"_s)->isEnabled());
-    auto* body = f.child<QPlainTextEdit>(u"mData");
-    QTextCursor cursor = body->textCursor();
-    cursor.setPosition(0);
-    cursor.setPosition(2, QTextCursor::KeepAnchor);
-    body->setTextCursor(cursor);
-    f.window->toolbarButton(u"underLine"_s)->trigger();
-    QCOMPARE(f.column(u"SELECT count(*) FROM MEMO_UNDERLINE WHERE pfID = 4"_s), QStringList{u"0"_s});
 }
 
 void CollectionOwnerTest::leavingRecordView_whenTheSaveFails_keepsItAndTheText_data()
