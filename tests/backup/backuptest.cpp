@@ -21,9 +21,9 @@ using Indexes = QList<int>;
 namespace {
 
 // A collection of n scraps with bodies.
-QString collectionWith(const TestFolder& folder, int n)
+QString collectionWith(const TestFolder& folder, int n, const QString& name = u"Zettora.mdb"_s)
 {
-    const QString path = folder.newCollection();
+    const QString path = folder.newCollection(name);
     auto connection = Connection::openExisting(path);
     for (int i = 1; i <= n; ++i) {
         TestScrap scrap = numberedScrap(i, 1, {});
@@ -145,26 +145,34 @@ void BackupTest::kept_rotation()
 void BackupTest::restore_writesANewFileBesideTheCollection_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("a short name") << u"Zettora"_s;
+    QTest::addColumn<QString>("link"); // the name the collection is opened through, if any
+    QTest::newRow("a short name") << u"Zettora"_s << QString();
     // 240 bytes of UTF-8: with ".mdb-journal" beside it, near the 255 a file name may take.
-    QTest::newRow("a name of 80 kanji") << QString(80, u'長');
+    QTest::newRow("a name of 80 kanji") << QString(80, u'長') << QString();
+    QTest::newRow("opened through a link") << u"本物"_s << u"リンク"_s;
 }
 
 void BackupTest::restore_writesANewFileBesideTheCollection()
 {
     QFETCH(QString, name);
+    QFETCH(QString, link);
     TestFolder folder;
-    const QString path = folder.newCollection(name + u".mdb"_s);
-    {
-        auto connection = Connection::openExisting(path);
-        for (int i = 1; i <= 3; ++i) {
-            addScrap(*connection, numberedScrap(i, 1, {}));
-            addBody(*connection, i, u"本文%1"_s.arg(i));
-        }
+    const QString path = collectionWith(folder, 3, name + u".mdb"_s);
+    QString opened = path;
+    if (!link.isEmpty()) {
+        opened = folder.path(link + u".mdb"_s);
+        QVERIFY(QFile::link(path, opened));
+        // Backed up beside the file itself; the folder named after the link, where earlier ones went, still listed.
+        QString linkNamed = Backups::folderFor(path);
+        linkNamed.replace(u'/' + name + u'-', u'/' + link + u'-');
+        QVERIFY(QDir().mkpath(linkNamed));
+        const QStringList both = Backups::foldersFor(opened);
+        QDir(linkNamed).removeRecursively();
+        QCOMPARE(both, (QStringList{Backups::folderFor(path), linkNamed}));
     }
     // The backup folder's own name must be one the file system takes.
-    const QString backups = folder.path(QFileInfo(Backups::folderFor(path)).fileName());
-    const Result<QString> made = Backups::make(path, backups, day(0));
+    const QString backups = folder.path(QFileInfo(Backups::folderFor(opened)).fileName());
+    const Result<QString> made = Backups::make(opened, backups, day(0));
     QVERIFY2(made, qPrintable(made.message()));
     const Backups::Entry entry = Backups::list(backups).first();
     const Result<QString> first = Backups::restore(entry, path);
@@ -177,23 +185,6 @@ void BackupTest::restore_writesANewFileBesideTheCollection()
     auto connection = Connection::openExisting(*second);
     QCOMPARE(scalar(*connection, u"SELECT count(*) FROM MEMO_DAT"_s), 3);
     QCOMPARE(TestFolder::read(*made), TestFolder::read(*first));
-}
-
-void BackupTest::linkedCollection_findsTheBackupsOfItsFile()
-{
-    TestFolder folder;
-    const QString path = folder.newCollection(u"本物.mdb"_s);
-    const QString link = folder.path(u"リンク.mdb"_s);
-    QVERIFY(QFile::link(path, link));
-    QCOMPARE(Backups::folderFor(link), Backups::folderFor(path));
-    QCOMPARE(Backups::foldersFor(link), QStringList{Backups::folderFor(path)});
-    // Backups made through the link before it was followed are still found.
-    QString linkNamed = Backups::folderFor(path);
-    linkNamed.replace(u"/本物-"_s, u"/リンク-"_s);
-    QVERIFY(QDir().mkpath(linkNamed));
-    const QStringList both = Backups::foldersFor(link);
-    QDir(linkNamed).removeRecursively();
-    QCOMPARE(both, (QStringList{Backups::folderFor(path), linkNamed}));
 }
 
 void BackupTest::window_backsUpNowAndRestores()

@@ -12,7 +12,6 @@ private Q_SLOTS:
     void kept_rotation();
     void restore_writesANewFileBesideTheCollection_data();
     void restore_writesANewFileBesideTheCollection();
-    void linkedCollection_findsTheBackupsOfItsFile();
     void window_backsUpNowAndRestores();
     void failedBackupOnClosing_isTold();
     void secondProgram_isRefused_aStaleLockTakenOver_data();

@@ -497,6 +497,7 @@ void TreeEditorTest::deleteClassBelowTheMinorClasses_takesOnlyItsRows()
 void TreeEditorTest::anotherProgramsTree_renameAndDeleteTouchThatClassOnly_data()
 {
     QTest::addColumn<QString>("stored"); // ndP|nName|ndMEMO in the order of the file's rows
+    QTest::addColumn<QString>("filed");  // DocNo|a04|a05|a06|LevNo, as scraps() reads them
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("newName"); // empty: the class is deleted
     QTest::addColumn<QString>("scraps");
@@ -504,18 +505,21 @@ void TreeEditorTest::anotherProgramsTree_renameAndDeleteTouchThatClassOnly_data(
 
     // A middle class with an empty name: its minor class's scraps are not those of the whole major class.
     const QString emptyMiddle = u"1|A|2,2||3,3|m|4,2|x|5"_qs;
+    const QString emptyFiled = u"1|A|||2,2|A||m|4,3|A|x||5"_qs;
     QTest::newRow("empty middle name, minor deleted")
-        << emptyMiddle << 4 << QString() << u"1|A|||2,3|A|x||4"_qs << u"1|A|2,2||3,2|x|4"_qs;
+        << emptyMiddle << emptyFiled << 4 << QString() << u"1|A|||2,3|A|x||4"_qs << u"1|A|2,2||3,2|x|4"_qs;
     QTest::newRow("empty middle name, minor renamed")
-        << emptyMiddle << 4 << u"n"_qs << u"1|A|||2,2|A||n|4,3|A|x||5"_qs << u"1|A|2,2||3,3|n|4,2|x|5"_qs;
+        << emptyMiddle << emptyFiled << 4 << u"n"_qs << u"1|A|||2,2|A||n|4,3|A|x||5"_qs << u"1|A|2,2||3,3|n|4,2|x|5"_qs;
     // Rows stored out of tree order: the grid shows A, A1, B; renaming B must not rename A1's row.
     QTest::newRow("rows out of tree order, renamed")
-        << u"1|A|2,1|B|3,2|A1|4"_qs << 4 << u"B2"_qs << u"1|A|A1||3,2|B2|||4"_qs << u"1|A|2,2|A1|3,1|B2|4"_qs;
+        << u"1|A|2,1|B|3,2|A1|4"_qs << u"1|A|A1||4,2|B|||3"_qs << 4 << u"B2"_qs << u"1|A|A1||3,2|B2|||4"_qs
+        << u"1|A|2,2|A1|3,1|B2|4"_qs;
 }
 
 void TreeEditorTest::anotherProgramsTree_renameAndDeleteTouchThatClassOnly()
 {
     QFETCH(QString, stored);
+    QFETCH(QString, filed);
     QFETCH(int, row);
     QFETCH(QString, newName);
     QFETCH(QString, scraps);
@@ -524,13 +528,9 @@ void TreeEditorTest::anotherProgramsTree_renameAndDeleteTouchThatClassOnly()
     EditorFixture f;
     for (const QString& line : items(stored))
         addClass(f.db(), line.section(u'|', 0, 0).toInt(), line.section(u'|', 1, 1), line.section(u'|', 2, 2).toInt());
-    if (stored.startsWith(u"1|A|2,2||3"_qs)) {
-        f.scrap(1, u"A"_qs, {}, {}, 2);
-        f.scrap(2, u"A"_qs, QString(), u"m"_qs, 4);
-        f.scrap(3, u"A"_qs, u"x"_qs, {}, 5);
-    } else {
-        f.scrap(1, u"A"_qs, u"A1"_qs, {}, 4);
-        f.scrap(2, u"B"_qs, {}, {}, 3);
+    for (const QString& line : items(filed)) {
+        const QStringList v = line.split(u'|');
+        f.scrap(v[0].toInt(), v[1], v[2], v[3], v[4].toInt());
     }
     f.open();
     if (newName.isEmpty()) {
