@@ -11,6 +11,7 @@
 #include "database/resultset.h"
 #include "database/transaction.h"
 #include "mainwindowlog.h"
+#include "pictures/pictureswindow.h"
 #include "scrap/fieldcaptions.h"
 #include "scrap/importancelevels.h"
 #include "scrap/scrapfields.h"
@@ -334,6 +335,9 @@ void RecordView::step(bool forward)
     }
     ResultSet* set = setOnShownScrap();
     if (!set || set->recordCount() == 0)
+        return;
+    // The shown scrap's pictures window closes: what it holds is offered first, and the user may stay.
+    if (auto* pictures = m_children.find<PicturesWindow>(ChildWindows::Kind::Pictures); pictures && !pictures->mayLeave())
         return;
     m_children.close(ChildWindows::Kind::Pictures);
     if (forward) {

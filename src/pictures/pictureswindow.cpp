@@ -121,7 +121,7 @@ void PicturesWindow::buildToolbar()
     const ToolbarButton gap2 = ToolbarButton::gap(u"ph2"_s, kGapWidth);
     // 閉じる offers to store a pasted picture first; キャンセル drops it, as it says.
     const ToolbarButton closeButton{u"quit"_s, u"閉じる"_s, u"arrow"_s, u"この画面を閉じます"_s, [this] {
-                                        if (settleWaitingPicture(Leaving::MayStay))
+                                        if (mayLeave())
                                             close();
                                     }};
     const ToolbarButton cancelButton{u"quit"_s, u"キャンセル"_s, u"arrow"_s, {}, [this] {
@@ -387,7 +387,8 @@ bool PicturesWindow::storeWaitingPicture(bool tellStored)
         noteSet(skID);
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot store the picture:" << e.message();
-        m_dialogs.information(e.failure(kStoreFailed).message());
+        // The file refused it, whatever the picture's format: the reason says why.
+        m_dialogs.information(e.failure(u"画像登録に失敗しました。"_s).message());
         return false;
     }
     // Stored once: pressing "登録" again would store the same picture a second time.
@@ -490,10 +491,15 @@ void PicturesWindow::copyShownPicture()
     }
 }
 
+bool PicturesWindow::mayLeave()
+{
+    return settleWaitingPicture(Leaving::MayStay) && (!m_viewing || storeEditedCaption());
+}
+
 void PicturesWindow::closeEvent(QCloseEvent* event)
 {
     // The window manager's close may be refused; the program's own (a mode left, the collection closing) may not.
-    if (!settleWaitingPicture(event->spontaneous() ? Leaving::MayStay : Leaving::MustGo)) {
+    if (event->spontaneous() ? !mayLeave() : !settleWaitingPicture(Leaving::MustGo)) {
         event->ignore();
         return;
     }

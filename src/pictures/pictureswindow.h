@@ -41,6 +41,9 @@ public:
     // its text, on this and every picture stepped to.
     void showPictureWithWords(qint64 rowid, const QStringList& words);
     bool isViewing() const { return m_viewing; }
+    // The user leaves the scrap: a pasted picture is offered, a typed caption stored. False, the user told why or
+    // having chosen to stay, keeps the window and what it holds.
+    [[nodiscard]] bool mayLeave();
 
 Q_SIGNALS:
     // The scrap's picture set number changed (its first picture stored, its last one deleted).

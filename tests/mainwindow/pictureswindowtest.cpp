@@ -190,8 +190,9 @@ void PicturesWindowTest::pastedPictureNotStored_isOfferedOnLeaving_data()
     QTest::newRow("閉じる, いいえ") << u"quit"_s << 1 << 0 << false;
     QTest::newRow("閉じる, キャンセル") << u"quit"_s << 2 << 0 << true;
     QTest::newRow("閲覧モードへ, はい") << u"ViewMode"_s << 0 << 1 << true;
-    // Stepping to the next scrap closes the window: the picture is kept without a question.
-    QTest::newRow("next scrap") << u"nextMEMO"_s << -1 << 1 << false;
+    // Stepping to the next scrap closes the window: it is offered too, and キャンセル stays on the scrap.
+    QTest::newRow("next scrap, はい") << u"nextMEMO"_s << 0 << 1 << false;
+    QTest::newRow("next scrap, キャンセル") << u"nextMEMO"_s << 2 << 0 << true;
 }
 
 void PicturesWindowTest::pastedPictureNotStored_isOfferedOnLeaving()
@@ -218,6 +219,8 @@ void PicturesWindowTest::pastedPictureNotStored_isOfferedOnLeaving()
     QCOMPARE(f.dialogs.choiceButtons.size(), answer < 0 ? 0 : 1);
     QCOMPARE(f.column(u"SELECT count(*) FROM PHOTO_DRA"_s), QStringList{QString::number(1 + stored)});
     QCOMPARE(f.pictures() != nullptr, stays);
+    if (leaveBy == u"nextMEMO")
+        QCOMPARE(f.window->resultPosition(), stays ? 2 : 3);
 }
 
 void PicturesWindowTest::droppedFiles_data()
@@ -286,16 +289,23 @@ void PicturesWindowTest::webPicture_waitsAndIsStoredWithTheRegistration()
 void PicturesWindowTest::captionThatCannotBeStored_staysOnItsPicture_data()
 {
     QTest::addColumn<QStringList>("change");
-    QTest::newRow("the store refuses") << QStringList{
+    QTest::addColumn<QString>("leaveBy");
+    const QStringList refusing{
         u"CREATE TRIGGER t BEFORE UPDATE OF a01 ON PHOTO_DRA BEGIN SELECT RAISE(ABORT, 'no'); END"_s};
+    QTest::newRow("the store refuses, 次へ") << refusing << u"next"_s;
+    QTest::newRow("the store refuses, 閉じる") << refusing << u"quit"_s;
+    QTest::newRow("the store refuses, next scrap") << refusing << u"nextMEMO"_s;
     // Its scrap deleted meanwhile (its class deleted), its row number taken by another scrap's picture.
-    QTest::newRow("the picture gone, its row taken") << QStringList{
-        u"DELETE FROM PHOTO_DRA"_s, u"INSERT INTO PHOTO_DRA (rowid, skID, a01) VALUES (1, 99, 'よその説明')"_s};
+    QTest::newRow("the picture gone, its row taken")
+        << QStringList{u"DELETE FROM PHOTO_DRA"_s,
+                       u"INSERT INTO PHOTO_DRA (rowid, skID, a01) VALUES (1, 99, 'よその説明')"_s}
+        << u"next"_s;
 }
 
 void PicturesWindowTest::captionThatCannotBeStored_staysOnItsPicture()
 {
     QFETCH(QStringList, change);
+    QFETCH(QString, leaveBy);
     PicturesFixture f(2);
     f.start();
     f.showRecord(2);
@@ -304,9 +314,14 @@ void PicturesWindowTest::captionThatCannotBeStored_staysOnItsPicture()
     for (const QString& statement : change)
         alterCollection(f.dbPath(), statement);
     f.caption()->setPlainText(u"書き換え"_s);
-    f.pressPicture(u"next"_s);
+    if (leaveBy == u"nextMEMO")
+        f.press(leaveBy);
+    else
+        f.pressPicture(leaveBy);
     QVERIFY(f.dialogs.lastText().startsWith(u"画像の説明を保存できませんでした。"_s));
+    QVERIFY(f.pictures());
     QCOMPARE(f.caption()->toPlainText(), u"書き換え"_s);
+    QCOMPARE(f.window->resultPosition(), 2);
     QCOMPARE(f.column(u"SELECT count(*) FROM PHOTO_DRA WHERE a01 = '書き換え'"_s), QStringList{u"0"_s});
 }
 
