@@ -88,15 +88,30 @@ bool isMarkedWhole(const QTextCursor& selection)
     return true;
 }
 
-MarkRow toggle(QTextCursor selection, const QColor& stress)
+namespace {
+
+MarkRow rowOf(const QTextCursor& selection)
 {
     MarkRow row;
     row.startP = selection.selectionStart();
     row.selLen = selection.selectionEnd() - row.startP;
     row.selUnder = isMarkedWhole(selection);
+    return row;
+}
+
+void draw(QTextCursor selection, const MarkRow& row, const QColor& stress)
+{
     selection.beginEditBlock();
     format(selection, !row.selUnder, stress);
     selection.endEditBlock();
+}
+
+} // namespace
+
+MarkRow toggle(QTextCursor selection, const QColor& stress)
+{
+    const MarkRow row = rowOf(selection);
+    draw(selection, row, stress);
     return row;
 }
 
@@ -115,7 +130,10 @@ Done BodyMarks::toggleAndLog(Session& session, qint64 pfID, const QTextCursor& s
         // A scrap deleted since (its class deleted in the tree editor) takes no mark: the row would belong to nothing.
         if (!scrapIsStored(*session.connection(), pfID))
             throw DbError(DbError::kNoCurrentRow, QStringLiteral("the marked scrap is gone"));
-        AppendMarkRow(*session.connection(), pfID, toggle(selection, ColourValue::toColour(session.markers.stress)));
+        // Drawn once stored: a mark on the screen that is not in the file would be taken away by the next try.
+        const MarkRow row = rowOf(selection);
+        AppendMarkRow(*session.connection(), pfID, row);
+        draw(selection, row, ColourValue::toColour(session.markers.stress));
     } catch (const DbError& e) {
         qCWarning(lcMainWindow) << "cannot log the mark:" << e.message();
         return e.failure(QStringLiteral("下線を記録できませんでした。"));

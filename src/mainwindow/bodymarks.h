@@ -35,8 +35,8 @@ void replay(QTextDocument* document, const QList<MarkRow>& marks, const QColor& 
 MarkRow toggle(QTextCursor selection, const QColor& stress);
 // Whether a scrap with the body pfID is still stored.
 [[nodiscard]] bool scrapIsStored(Connection& connection, qint64 pfID);
-// Toggles the selection in the marker colour of the open collection and logs it for the body pfID; refused, the
-// selection left as it was, when that scrap is no longer stored.
+// Logs a toggle of the selection for the body pfID, then draws it in the marker colour of the open collection;
+// refused, the selection left as it was, when that scrap is no longer stored or the log cannot be written.
 [[nodiscard]] Done toggleAndLog(Session& session, qint64 pfID, const QTextCursor& selection);
 
 } // namespace BodyMarks

@@ -7,6 +7,7 @@
 #include "database/connection.h"
 #include "database/query.h"
 #include "database/resultset.h"
+#include "mainwindow/bodymarks.h"
 #include "mainwindow/scraplistmodel.h"
 #include "mainwindowfixture.h"
 
@@ -393,17 +394,24 @@ void MainWindowRecordTest::marking_inRecordView_isLoggedAndReplayed()
 void MainWindowRecordTest::marking_anEditedBody_storesItFirstOrMarksNothing_data()
 {
     QTest::addColumn<bool>("store");
+    QTest::addColumn<bool>("logRefused");
     QTest::addColumn<QString>("marks");
-    QTest::newRow("the edit stored") << true << u"3+2"_qs;
-    QTest::newRow("the edit not stored") << false << QString();
+    QTest::newRow("the edit stored") << true << false << u"3+2"_qs;
+    QTest::newRow("the edit not stored") << false << false << QString();
+    // A mark the file did not take is not drawn either: the next try would read it as an unmark.
+    QTest::newRow("the mark refused") << true << true << QString();
 }
 
 void MainWindowRecordTest::marking_anEditedBody_storesItFirstOrMarksNothing()
 {
     QFETCH(bool, store);
+    QFETCH(bool, logRefused);
     QFETCH(QString, marks);
     RecordFixture f;
     MainWindow& w = f.openRecord(1);
+    if (logRefused)
+        alterCollection(f.session.databasePath(),
+                        u"CREATE TRIGGER t BEFORE INSERT ON MEMO_UNDERLINE BEGIN SELECT RAISE(ABORT, 'no'); END"_qs);
     const QString before = f.body()->toPlainText();
     QTextCursor cursor = f.body()->textCursor();
     cursor.setPosition(0);
@@ -422,6 +430,7 @@ void MainWindowRecordTest::marking_anEditedBody_storesItFirstOrMarksNothing()
     Query logged(*c, u"SELECT group_concat(startP || '+' || selLen, ' ') FROM MEMO_UNDERLINE WHERE pfID = 1"_qs);
     QVERIFY(logged.next());
     QCOMPARE(logged.text(0), marks);
+    QCOMPARE(BodyMarks::isMarkedWhole(f.body()->textCursor()), !marks.isEmpty());
 }
 
 void MainWindowRecordTest::picker_fromRecordView_refilesTheScrap()
