@@ -59,7 +59,7 @@ std::optional<QDateTime> timeOf(const QString& fileName)
 }
 
 // The online backup, page by page, waiting out the window's brief locks instead of failing on them.
-void copyDatabase(Connection& source, const QString& target)
+void copyDatabase(Connection& source, const QString& target, std::chrono::milliseconds longestBusyWait)
 {
     sqlite3* destination = nullptr;
     const QByteArray path = target.toUtf8();
@@ -69,10 +69,17 @@ void copyDatabase(Connection& source, const QString& target)
         if (!backup) {
             rc = sqlite3_errcode(destination);
         } else {
+            auto busySince = std::chrono::steady_clock::now();
             do {
                 rc = sqlite3_backup_step(backup, 256);
-                if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+                if (rc == SQLITE_OK)
+                    busySince = std::chrono::steady_clock::now();
+                else if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+                    // A lock held that long is another program's, and quitting would wait for it as long.
+                    if (std::chrono::steady_clock::now() - busySince > longestBusyWait)
+                        break;
                     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                }
             } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
             const int finish = sqlite3_backup_finish(backup);
             rc = rc == SQLITE_DONE ? finish : rc;
@@ -209,7 +216,8 @@ QList<int> kept(const QList<QDateTime>& when)
     return result;
 }
 
-Result<QString> make(const QString& source, const QString& folder, const QDateTime& now)
+Result<QString> make(const QString& source, const QString& folder, const QDateTime& now,
+                     std::chrono::milliseconds longestBusyWait)
 {
     const QString failed = QStringLiteral("バックアップを作れませんでした。");
     if (!QDir().mkpath(folder))
@@ -231,7 +239,7 @@ Result<QString> make(const QString& source, const QString& folder, const QDateTi
         for (int attempt = 0; attempt < 3 && !copied; ++attempt) {
             removePartial();
             const qint64 before = dataVersion(*connection);
-            copyDatabase(*connection, partial);
+            copyDatabase(*connection, partial, longestBusyWait);
             const RowCounts counts = countRows(*connection);
             if (dataVersion(*connection) != before)
                 continue;

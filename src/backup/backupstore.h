@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <chrono>
 #include <optional>
 
 // Verified copies of a collection in the user's data folder, made with SQLite's online backup, kept as the 3 newest, 7
@@ -37,8 +38,10 @@ bool isDue(const QString& folder, const QDateTime& now = QDateTime::currentDateT
 // Copies the collection at source into folder under a name of the moment, verifies the copy (integrity_check and
 // the row counts of the twelve tables as they were when copied) and, once it counts, removes what the rotation no
 // longer keeps (and partial copies of killed programs). A copy that fails verification is removed. Gives the
-// verified backup's path. Never throws.
-Result<QString> make(const QString& source, const QString& folder, const QDateTime& now = QDateTime::currentDateTime());
+// verified backup's path. Never throws. A file another program keeps locked longer than longestBusyWait is not
+// waited for any longer: the backup fails and says why.
+Result<QString> make(const QString& source, const QString& folder, const QDateTime& now = QDateTime::currentDateTime(),
+                     std::chrono::milliseconds longestBusyWait = std::chrono::seconds(20));
 
 // The checks a copy must pass.
 Done verify(const QString& backup, const RowCounts& expected);

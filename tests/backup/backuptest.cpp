@@ -75,6 +75,21 @@ void BackupTest::make_copiesVerifiesAndRotates()
              QStringList{u"20990101-000000-000.mdb.partial"_s});
 }
 
+void BackupTest::lockedByAnotherProgram_givesUpAndSaysSo()
+{
+    TestFolder folder;
+    const QString path = collectionWith(folder, 5);
+    const QString backups = folder.path(u"backups"_s);
+    auto other = Connection::openExisting(path);
+    other->execute(u"BEGIN EXCLUSIVE"_s);
+    const Result<QString> made = Backups::make(path, backups, day(0), std::chrono::milliseconds(100));
+    QVERIFY(!made);
+    QCOMPARE(made.failure().message(), u"バックアップを作れませんでした。\n他のプログラムがこのファイルを使用中です。"_s);
+    QCOMPARE(QDir(backups).entryList(QDir::Files), QStringList{});
+    other->execute(u"COMMIT"_s);
+    QVERIFY(Backups::make(path, backups, day(0), std::chrono::milliseconds(100)));
+}
+
 void BackupTest::verify_refusesADamagedCopy_data()
 {
     QTest::addColumn<QString>("damage");
