@@ -21,6 +21,22 @@ constexpr int kBusyRetries = 50;
 // How much lower than the window's thread the worker runs.
 constexpr int kWorkerNice = 10;
 
+bool mayBeDamage(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_FULL:
+    case SQLITE_READONLY:
+    case SQLITE_IOERR:
+    case SQLITE_NOMEM:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+    case SQLITE_INTERRUPT:
+        return false;
+    default:
+        return true;
+    }
+}
+
 } // namespace
 
 BodyIndexer::BodyIndexer(QObject* parent)
@@ -93,8 +109,9 @@ void BodyIndexer::run(bool verify)
         qCDebug(lcSearch) << "the body index worker runs at the window's priority:" << std::strerror(errno);
     bool complete = false;
     bool repaired = false;
-    // The window's connection may hold the file for a moment; the worker waits rather than giving up.
-    for (int attempt = 0; attempt < kBusyRetries && !m_stop.load(); ++attempt) {
+    // The window's connection may hold the file for a moment; the worker waits rather than giving up, and without
+    // the check's verdict the collection stays unwritable, so that wait lasts as long as another program's lock.
+    for (int attempt = 0; (attempt < kBusyRetries || !m_fileChecked.load()) && !m_stop.load(); ++attempt) {
         try {
             auto connection = Connection::openExisting(m_job.path);
             // A stop interrupts whatever runs: the check reads every page, and a catching up may take a body of
@@ -149,8 +166,9 @@ void BodyIndexer::run(bool verify)
                     Q_EMIT fileChecked(m_run, false, e.message());
                     break;
                 }
-                // Once, an index another tool damaged is taken out, and made anew on a fresh connection.
-                if (verify && !repaired && repairDamagedIndex()) {
+                // Once, an index another tool damaged is taken out, and made anew on a fresh connection; a full disk
+                // or a medium that refuses writes has damaged nothing.
+                if (verify && !repaired && mayBeDamage(e.code()) && repairDamagedIndex()) {
                     repaired = true;
                     continue;
                 }
