@@ -19,6 +19,7 @@ namespace {
 
 constexpr int kBatch = 32;
 constexpr int kPollMs = 500;
+constexpr int kRetryAfterFailureMs = 60000;
 // The user counts as busy this long after a key or a click.
 constexpr qint64 kQuietMs = 1500;
 
@@ -199,7 +200,12 @@ void PictureReader::run()
                 break;
             if (e.code() != SQLITE_BUSY && e.code() != SQLITE_LOCKED) {
                 qCWarning(lcOcr) << "the pictures of" << m_job.path << "cannot be read:" << e.message();
-                break;
+                // A full disk may be emptied while the program runs: the reader tries again on a fresh connection
+                // once a picture is stored, or after a while.
+                connection.reset();
+                seenVersion = -1;
+                sleepFor(kRetryAfterFailureMs);
+                continue;
             }
             sleepFor(kPollMs);
         }
