@@ -13,6 +13,7 @@
 #include "scrap/importancelevels.h"
 #include "settingslog.h"
 
+#include <QAbstractItemDelegate>
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
@@ -134,18 +135,34 @@ int ImportanceLevelsEditor::helpTopic() const
 
 void ImportanceLevelsEditor::buildToolbar()
 {
-    // Each button's image goes by its key.
+    // Each button's image goes by its key; each but キャンセル first takes the text of a cell being typed in.
+    const auto committed = [this](std::function<void()> action) {
+        return [this, action = std::move(action)] {
+            commitOpenEditor();
+            action();
+        };
+    };
     const ToolbarButton buttons[] = {
         ToolbarButton::gap(u"ph1"_s, kPlaceholderWidth),
-        {u"add"_s, u"行追加"_s, u"add"_s, u"最下段に１行追加"_s, [this] { addLevel(); }},
-        {u"del"_s, u"行削除"_s, u"del"_s, u"選択行を削除"_s, [this] { deleteLevel(); }},
-        {u"up"_s, u"行移動"_s, u"up"_s, {}, [this] { moveLevel(-1); }},
-        {u"down"_s, u"行移動"_s, u"down"_s, {}, [this] { moveLevel(1); }},
-        {u"backcolor"_s, u"背景色"_s, u"backcolor"_s, u"進捗段階の背景色"_s, [this] { chooseColour(); }},
-        {u"reg"_s, u"登録"_s, u"reg"_s, u"編集結果を登録"_s, [this] { registerLevels(); }},
+        {u"add"_s, u"行追加"_s, u"add"_s, u"最下段に１行追加"_s, committed([this] { addLevel(); })},
+        {u"del"_s, u"行削除"_s, u"del"_s, u"選択行を削除"_s, committed([this] { deleteLevel(); })},
+        {u"up"_s, u"行移動"_s, u"up"_s, {}, committed([this] { moveLevel(-1); })},
+        {u"down"_s, u"行移動"_s, u"down"_s, {}, committed([this] { moveLevel(1); })},
+        {u"backcolor"_s, u"背景色"_s, u"backcolor"_s, u"進捗段階の背景色"_s, committed([this] { chooseColour(); })},
+        {u"reg"_s, u"登録"_s, u"reg"_s, u"編集結果を登録"_s, committed([this] { registerLevels(); })},
         {u"cancel"_s, u"キャンセル"_s, u"cancel"_s, {}, [this] { reject(); }},
     };
     fillToolbar(m_toolbar, buttons);
+}
+
+void ImportanceLevelsEditor::commitOpenEditor()
+{
+    // A toolbar button takes no focus, so a cell being typed in would keep its text from the grid.
+    const QModelIndex index = m_fg->currentIndex();
+    if (QWidget* editor = index.isValid() ? m_fg->indexWidget(index) : nullptr) {
+        Q_EMIT m_fg->itemDelegate()->commitData(editor);
+        Q_EMIT m_fg->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
 }
 
 void ImportanceLevelsEditor::loadLevels()

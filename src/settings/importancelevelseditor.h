@@ -43,6 +43,7 @@ private:
     };
 
     void buildToolbar();
+    void commitOpenEditor();
     void loadLevels();
     void addRow(const QString& name, const QString& backColor, const QString& kana);
     void addLevel();
