@@ -8,6 +8,7 @@
 #include "common/toolbarbuttons.h"
 #include "mainwindow.h"
 #include "recordview.h"
+#include "registration/registrationsheet.h"
 #include "scraplistcontroller.h"
 #include "search/datesearchdialog.h"
 #include "search/fulltextsearchdialog.h"
@@ -215,7 +216,12 @@ void MainWindow::openFullTextSearch()
 
 void MainWindow::openImportanceLevels()
 {
-    m_children.open(Kind::LevelsEditor, new ImportanceLevelsEditor(m_session, m_dialogs, this));
+    auto* editor = m_children.open(Kind::LevelsEditor, new ImportanceLevelsEditor(m_session, m_dialogs, this));
+    // An open registration sheet would file the next scrap under the levels as they were.
+    connect(editor, &ImportanceLevelsEditor::levelsChanged, this, [this] {
+        if (auto* sheet = m_children.find<RegistrationSheet>(Kind::Registration))
+            sheet->reloadLevels();
+    });
 }
 
 void MainWindow::MakeSavedEdition()

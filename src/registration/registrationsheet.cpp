@@ -91,16 +91,12 @@ RegistrationSheet::RegistrationSheet(Session& session, UserDialogs& dialogs, std
     m_status->addWidget(hint, 1);
 
     loadLevels();
-    QStringList levelNames;
-    for (const ImportanceLevel& level : m_levels)
-        levelNames << level.name;
-
     m_sheet = new ScrapSheet(ScrapSheet::Fields::NewScrap, {kLevelRow, kTitleRow, kKeywordRow}, this);
     m_sheet->setObjectName(QStringLiteral("fg"));
     m_sheet->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
                              QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::AnyKeyPressed);
-    m_sheet->setLevelNames(levelNames);
+    m_sheet->setLevelNames(levelNames());
     m_sheet->setValueFontSize(m_session.displayFont.size);
     fillSheet(m_bodyText ? proposedTitle(m_bodyText()) : QString(), dateStr,
               m_waitingPicture && m_waitingPicture().has_value());
@@ -140,6 +136,22 @@ RegistrationSheet::~RegistrationSheet()
 int RegistrationSheet::helpTopic() const
 {
     return HelpTopic::kRegistration;
+}
+
+QStringList RegistrationSheet::levelNames() const
+{
+    QStringList names;
+    for (const ImportanceLevel& level : m_levels)
+        names << level.name;
+    return names;
+}
+
+void RegistrationSheet::reloadLevels()
+{
+    loadLevels();
+    m_sheet->setLevelNames(levelNames());
+    if (!m_shownLevel.isEmpty())
+        showLevel(m_shownLevel);
 }
 
 void RegistrationSheet::loadLevels()

@@ -38,6 +38,8 @@ public:
     ~RegistrationSheet() override;
 
     int helpTopic() const;
+    // The importance levels as stored now (the levels editor wrote them): names offered, the shown one's colour.
+    void reloadLevels();
     void setLevNo(int levNo) { m_levNo = levNo; }
     int levNo() const { return m_levNo; }
     // The class the scrap will be filed under, and a new choice of it (tree row and path).
@@ -61,6 +63,7 @@ protected:
 
 private:
     void loadLevels();
+    QStringList levelNames() const;
     void fillSheet(const QString& title, const QString& dateStr, bool pendingPicture);
     void onButtonClicked(int index);
     // false when the sheet stays open for the user to put right what was refused.

@@ -1,11 +1,14 @@
 #include "resultsownertest.h"
 
 #include "classtree/treerows.h"
+#include "common/colourvalue.h"
 #include "common/fonts.h"
 #include "database/connection.h"
 #include "database/query.h"
+#include "scrap/scrapsheet.h"
 #include "threescrapsfixture.h"
 
+#include <QAction>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -149,4 +152,31 @@ void ResultsOwnerTest::failingBodySave_saysSoAndKeepsTheText()
     QCOMPARE(body->toPlainText(), u"失いたくない文章"_s);
     QCOMPARE(f.window->statusText(1), u"スクラップ： 2/3"_s);
     QCOMPARE(f.column(u"SELECT a01 FROM MEMO_DAT WHERE pfID = 2"_s), QStringList{u"本文2"_s});
+}
+
+void ResultsOwnerTest::levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters()
+{
+    ThreeScrapsFixture f;
+    f.start();
+    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
+    f.child<QPlainTextEdit>(u"mData")->setPlainText(u"重要な記事"_s);
+    f.clickClass(3);
+    QWidget* sheet = f.visibleWindow(u"Form3"_s);
+    QVERIFY(sheet);
+    sheet->findChild<QTableWidget*>(u"fg"_s)->item(ScrapSheet::LevelRow, 2)->setText(u"重要"_s);
+
+    // 重要 takes another colour in the levels editor, stored while the sheet stays open.
+    f.press(u"mOptImportant"_s);
+    QWidget* editor = f.visibleWindow(u"Form11"_s);
+    QVERIFY(editor);
+    auto* levels = editor->findChild<QTableWidget*>(u"fg"_s);
+    QTest::mouseClick(levels->viewport(), Qt::LeftButton, {}, levels->visualItemRect(levels->item(1, 1)).center());
+    const QColor blue(0, 0, 255);
+    f.dialogs.colours << blue;
+    editor->findChild<QAction*>(u"backcolor"_s)->trigger();
+    editor->findChild<QAction*>(u"reg"_s)->trigger();
+
+    sheet->findChild<QPushButton*>(u"Command1_0"_s)->click();
+    QCOMPARE(f.column(u"SELECT a01 || '|' || backC FROM MEMO_IDX WHERE a02 = '重要な記事'"_s),
+             QStringList{u"重要|"_s + QString::number(ColourValue::fromColour(blue))});
 }

@@ -15,4 +15,5 @@ private Q_SLOTS:
     void entryMarking_endsWithTheRegisteredScrap();
     void failingBodySave_saysSoAndKeepsTheText_data();
     void failingBodySave_saysSoAndKeepsTheText();
+    void levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters();
 };
