@@ -133,8 +133,16 @@ void BodyIndexer::run(bool verify)
             if (!m_job.cacheFile.isEmpty())
                 BodyIndex::attachCache(*connection, m_job.cacheFile);
             if (m_job.readOnly) {
-                // A file nobody may write is searched with the index it has, when that index is sound.
-                m_verified = BodyIndex::isSound(*connection, m_job.schema, m_job.stamp);
+                // A file nobody may write is searched with the index it has, when that index is sound; one that
+                // fails even the probe is read body by body, and left as it is.
+                try {
+                    m_verified = BodyIndex::isSound(*connection, m_job.schema, m_job.stamp);
+                } catch (const DbError& e) {
+                    if (e.code() == SQLITE_BUSY || e.code() == SQLITE_LOCKED)
+                        throw;
+                    qCInfo(lcSearch) << "the body index of the read-only" << m_job.path << "is not used:" << e.message();
+                    m_verified = false;
+                }
                 complete = m_verified.load();
                 break;
             }
@@ -168,7 +176,7 @@ void BodyIndexer::run(bool verify)
                 }
                 // Once, an index another tool damaged is taken out, and made anew on a fresh connection; a full disk
                 // or a medium that refuses writes has damaged nothing.
-                if (verify && !repaired && mayBeDamage(e.code()) && repairDamagedIndex()) {
+                if (verify && !repaired && !m_job.readOnly && mayBeDamage(e.code()) && repairDamagedIndex()) {
                     repaired = true;
                     continue;
                 }

@@ -4,6 +4,7 @@
 #include "database/dberror.h"
 #include "mainwindowfixture.h"
 #include "ordinaryuser.h"
+#include "search/bodyindex.h"
 #include "testcollection.h"
 
 #include <QDialog>
@@ -15,6 +16,8 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRandomGenerator>
+
+#include <sqlite3.h>
 
 #include <optional>
 
@@ -179,6 +182,9 @@ void ReadOnlyOpeningTest::opening_data()
         << u"CREATE TRIGGER t AFTER INSERT ON MEMO_IDX BEGIN DELETE FROM MEMO_DAT; END"_s << true << true << true
         << kForeign;
     QTest::newRow("a view") << u"CREATE VIEW v AS SELECT * FROM MEMO_IDX"_s << true << true << true << kForeign;
+    // Its probe fails: a read-only file is still left as it is, not repaired.
+    QTest::newRow("a view, the body index of an unknown format")
+        << u"index of another format"_s << true << true << true << kForeign;
     QTest::newRow("a trigger of ours whose text was changed")
         << u"CREATE TRIGGER zettora_body_adding BEFORE INSERT ON MEMO_DAT BEGIN DELETE FROM MEMO_IDX; END"_s << true
         << true << true << kForeign;
@@ -215,6 +221,15 @@ void ReadOnlyOpeningTest::opening()
         spoilFreeList(other, u"Other.mdb"_s);
     else if (how == u"swapped")
         swapIndexRoots(target, u"MEMO_DAT_pfID"_s, u"MEMO_UNDERLINE_pfID"_s);
+    else if (how == u"index of another format") {
+        auto c = Connection::openExisting(target);
+        BodyIndex::registerFunctions(*c);
+        BodyIndex::reset(*c, QString::fromLatin1(BodyIndex::kMainSchema), QString());
+        c->execute(u"CREATE VIEW v AS SELECT 1"_s);
+        // As another tool writes it: the program's connections keep the index's own tables from plain writes.
+        sqlite3_db_config(c->handle(), SQLITE_DBCONFIG_DEFENSIVE, 0, nullptr);
+        c->execute(u"UPDATE zettora_body_index_config SET v = 99 WHERE k = 'version'"_s);
+    }
     else if (!how.isEmpty() && how != u"protected")
         alterCollection(target, how);
     const QByteArray before = TestFolder::read(target);
@@ -236,8 +251,9 @@ void ReadOnlyOpeningTest::opening()
     QCOMPARE(f.tabs()->isTabEnabled(MainWindow::TabEntry), !readOnly);
     QCOMPARE(scalar(*f.session.connection(), u"PRAGMA query_only"_s), readOnly ? 1 : 0);
     if (readOnly) {
-        // Nothing reaches the file, not even a write no window offers.
+        // Nothing reaches the file, not even a write no window offers, nor the index worker's.
         QVERIFY_THROWS_EXCEPTION(DbError, f.session.connection()->execute(u"DELETE FROM MEMO_IDX"_s));
+        QTRY_VERIFY(!f.collection.bodyIndexer()->isRunning());
         f.window->close();
         QCOMPARE(TestFolder::read(target), before);
     }
