@@ -37,6 +37,7 @@ namespace {
 constexpr int kColumnPadding = 100;
 // With more rows than this waiting, a search compares so many bodies one by one that the user is told.
 constexpr qint64 kRowsMakingSearchSlow = 1000;
+constexpr qsizetype kMostSearchWords = 50;
 
 const QString kNothingFound = QStringLiteral("検索条件に合致するスクラップはありません。");
 
@@ -190,6 +191,12 @@ void ScrapListController::runBodySearch(const QString& typed)
     Connection* connection = m_session.connection();
     if (words.isEmpty() || !connection)
         return;
+    // Each word adds to one statement, which SQLite refuses past a depth a pasted paragraph reaches.
+    if (words.size() > kMostSearchWords) {
+        m_dialogs.exclamation(
+            QStringLiteral("検索する語が多すぎます。　%1語以内にしてください。").arg(kMostSearchWords));
+        return;
+    }
     QStringList rarestFirst = words;
     const QString schema = m_collection.indexSchema();
     bool indexed = false;
@@ -203,7 +210,12 @@ void ScrapListController::runBodySearch(const QString& typed)
             if (indexed)
                 rarestFirst = rarestWordFirst(*connection, schema, words);
         } catch (const DbError& e) {
+            // Without the count of rows still to be indexed the index may answer for bodies since edited: every body
+            // is read instead.
             qCWarning(lcMainWindow) << "cannot read the body index:" << e.message();
+            indexed = false;
+            picturesIndexed = false;
+            rarestFirst = words;
         }
     }
     if (!m_collection.isIndexUsable()) {

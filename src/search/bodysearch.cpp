@@ -41,11 +41,15 @@ QString inSchema(QString sql, const QString& schema)
     return sql.replace(QStringLiteral("S."), schema + u'.');
 }
 
+// The body of MEMO_IDX's scrap: the first row of its number, as it is shown, stored and indexed; a second row of
+// the same number (another program's file) is no part of it.
+#define ZETTORA_FIRST_BODY "(SELECT d.a01 FROM main.MEMO_DAT d WHERE d.pfID = MEMO_IDX.pfID ORDER BY d.rowid LIMIT 1)"
+
 // A word in the title, the keyword or the body of a scrap, read from the rows themselves.
 QString holdsWord()
 {
-    return QStringLiteral("(zettora_contains(a02, ?) OR zettora_contains(a07, ?) OR EXISTS (SELECT 1 FROM "
-                          "main.MEMO_DAT d WHERE d.pfID = MEMO_IDX.pfID AND zettora_contains(d.a01, ?)))");
+    return QStringLiteral("(zettora_contains(a02, ?) OR zettora_contains(a07, ?) OR zettora_contains(" ZETTORA_FIRST_BODY
+                          ", ?))");
 }
 
 // The same with the body asked of the index: reading and folding every candidate's body costs far more. Logged
@@ -57,10 +61,11 @@ QString holdsWordIndexed(bool logEmpty)
                               "zettora_index_holds('S.zettora_body_index', ?, pfID))");
     return QStringLiteral(
         "(zettora_contains(a02, ?) OR zettora_contains(a07, ?) OR (zettora_index_holds('S.zettora_body_index', ?, "
-        "pfID) AND pfID NOT IN (SELECT ref FROM S.zettora_index_log WHERE kind = 0)) OR EXISTS (SELECT 1 FROM "
-        "main.MEMO_DAT d WHERE d.pfID = MEMO_IDX.pfID AND d.pfID IN (SELECT ref FROM S.zettora_index_log WHERE kind = "
-        "0) AND zettora_contains(d.a01, ?)))");
+        "pfID) AND pfID NOT IN (SELECT ref FROM S.zettora_index_log WHERE kind = 0)) OR (pfID IN (SELECT ref FROM "
+        "S.zettora_index_log WHERE kind = 0) AND zettora_contains(" ZETTORA_FIRST_BODY ", ?)))");
 }
+
+#undef ZETTORA_FIRST_BODY
 
 // A word in the text read from one of the scrap's pictures.
 QString inPictures()
@@ -119,8 +124,9 @@ QStringList parseBodySearch(const QString& typed)
             word += c;
     }
     flush();
-    // A word that folds to nothing would match every row.
+    // A word that folds to nothing would match every row; a word twice asks nothing more.
     words.removeIf([](const QString& w) { return FullText::comparisonForm(w).trimmed().isEmpty(); });
+    words.removeDuplicates();
     return words;
 }
 
@@ -216,7 +222,8 @@ ResultSource BuildBodySearchQuery(const QStringList& words, BodySearchWay way, c
     if (!logEmpty) {
         // Logged bodies are not yet (or no longer) what the index holds: they are compared one by one.
         bodies += QStringLiteral(" EXCEPT SELECT ref FROM S.zettora_index_log WHERE kind = 0 UNION SELECT pfID FROM "
-                                 "main.MEMO_DAT WHERE pfID IN (SELECT ref FROM S.zettora_index_log WHERE kind = 0)");
+                                 "main.MEMO_DAT WHERE pfID IN (SELECT ref FROM S.zettora_index_log WHERE kind = 0) AND "
+                                 "rowid = (SELECT min(x.rowid) FROM main.MEMO_DAT x WHERE x.pfID = MEMO_DAT.pfID)");
         for (const QString& word : words) {
             bodies += QStringLiteral(" AND zettora_contains(a01, ?)");
             values << word;
