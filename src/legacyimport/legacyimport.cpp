@@ -555,8 +555,14 @@ Report convert(const QString& oldPath, const QString& newPath, const Options& op
     // Another import writing the same file would have its partial file removed under it, then renamed as ours.
     QLockFile writing(partial + QStringLiteral(".lock"));
     writing.setStaleLockTime(0);
-    if (!writing.tryLock(0))
-        throw ImportError(QStringLiteral("同じ名前のファイルを別の取り込みが作成中です：") + newPath);
+    if (!writing.tryLock(0)) {
+        if (writing.error() == QLockFile::LockFailedError)
+            throw ImportError(QStringLiteral("同じ名前のファイルを別の取り込みが作成中です：") + newPath);
+        // The lock is a file beside the target: a folder that takes no file refuses it first.
+        throw ImportError(
+            QStringLiteral("書き込み先のフォルダにファイルを作れません（空きがないか、書き込みの許可がありません）：") +
+            newPath);
+    }
     const auto removePartial = [&partial] {
         QFile::remove(partial);
         QFile::remove(partial + QStringLiteral("-journal"));
@@ -582,7 +588,8 @@ Report convert(const QString& oldPath, const QString& newPath, const Options& op
         throw ImportError(QStringLiteral("旧形式のデータベースを読み切れませんでした：") + e.message());
     } catch (const DbError& e) {
         removePartial();
-        throw ImportError(QStringLiteral("変換したデータベースを書けませんでした：") + e.message());
+        qCWarning(lcLegacyImport) << "cannot write" << partial << e.message();
+        throw ImportError(QStringLiteral("変換したデータベースを書けませんでした：") + e.reason());
     } catch (const ImportError&) {
         removePartial();
         throw;
