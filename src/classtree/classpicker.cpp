@@ -1,6 +1,7 @@
 #include "classpicker.h"
 
 #include "classtreeloader.h"
+#include "common/enterkeyfilter.h"
 #include "common/twips.h"
 #include "treerows.h"
 
@@ -48,6 +49,11 @@ ClassPicker::ClassPicker(Session& session, PickerOpener opener, QWidget* parent)
     m_tree->setColumnCount(1);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { onNodeClicked(item); });
+    // The arrow keys move the highlight; Enter takes the class as a click does.
+    new EnterKeyFilter(m_tree, [this] {
+        if (QTreeWidgetItem* item = m_tree->currentItem())
+            onNodeClicked(item);
+    });
 
     if (Connection* connection = session.connection())
         loadClassTree(m_tree, *connection);

@@ -182,6 +182,11 @@ void MainWindow::buildControls()
     // Node texts change only in the tree editor, never in place here.
     m_treePane->setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(m_treePane, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { onTreeNodeClicked(item); });
+    // The arrow keys move the highlight; Enter lists the class or opens the favourite as a click does.
+    new EnterKeyFilter(m_treePane, [this] {
+        if (QTreeWidgetItem* item = m_treePane->currentItem())
+            onTreeNodeClicked(item);
+    });
 
     m_splitter = new SplitterBar(m_paneArea);
     m_splitter->setObjectName(QStringLiteral("hzDrag"));

@@ -97,6 +97,8 @@ void ClassPickerTest::clickedClass_isHandedOverWithItsRowAndPath_data()
     QTest::newRow("middle") << 6 << QStringList{u"政治"_qs, u"国際"_qs, u""_qs};
     QTest::newRow("minor") << 4 << QStringList{u"政治"_qs, u"国内"_qs, u"選挙"_qs};
     QTest::newRow("below the minor classes") << 5 << QStringList{u""_qs, u""_qs, u""_qs};
+    // Highlighted with the arrow keys, then Enter.
+    QTest::newRow("minor, by the keyboard") << -4 << QStringList{u"政治"_qs, u"国内"_qs, u"選挙"_qs};
 }
 
 void ClassPickerTest::clickedClass_isHandedOverWithItsRowAndPath()
@@ -111,7 +113,14 @@ void ClassPickerTest::clickedClass_isHandedOverWithItsRowAndPath()
     QSignalSpy picked(picker.data(), &ClassPicker::classPicked);
     auto* tree = picker->findChild<QTreeWidget*>(QStringLiteral("fg"));
 
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(TreeRows::itemAt(tree, row)).center());
+    if (row > 0) {
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(TreeRows::itemAt(tree, row)).center());
+    } else {
+        row = -row;
+        tree->setCurrentItem(TreeRows::itemAt(tree, row));
+        QTest::keyClick(tree, Qt::Key_Return);
+    }
 
     QCOMPARE(picked.size(), 1);
     QCOMPARE(picked[0][0].toInt(), row);

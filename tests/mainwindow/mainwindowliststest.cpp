@@ -385,6 +385,8 @@ void MainWindowListsTest::listing_data()
     QTest::newRow("middle class: whatever its minor class") << 3 << QList<int>{3, 2, 5};
     QTest::newRow("minor class") << 4 << QList<int>{2, 5};
     QTest::newRow("names with quotes are values like any other") << 9 << QList<int>{7};
+    // Highlighted with the arrow keys, then Enter.
+    QTest::newRow("minor class by the keyboard") << -4 << QList<int>{2, 5};
 }
 
 void MainWindowListsTest::listing()
@@ -394,7 +396,13 @@ void MainWindowListsTest::listing()
 
     ListFixture f;
     MainWindow& w = f.start();
-    f.listRow(treeRow);
+    if (treeRow > 0) {
+        f.listRow(treeRow);
+    } else {
+        f.tabs()->setCurrentIndex(2);
+        f.tree()->setCurrentItem(TreeRows::itemAt(f.tree(), -treeRow));
+        QTest::keyClick(f.tree(), Qt::Key_Return);
+    }
 
     QCOMPARE(f.listedDocNos(), docNos);
     QCOMPARE(w.resultCount(), docNos.size());
