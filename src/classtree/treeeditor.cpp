@@ -19,6 +19,7 @@
 #include "web/webpagesource.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QSet>
 #include <QSignalBlocker>
@@ -403,16 +404,34 @@ void TreeEditor::toMoveMode()
     }
 }
 
+bool TreeEditor::mayDropNewTree()
+{
+    onNodeClicked(root());
+    return root()->childCount() == 0 ||
+           m_dialogs.askYesNo(QStringLiteral("分類ツリー編集結果を登録せずにこの画面を閉じますか？　"
+                                             "編集結果はツールバー２「登録」ボタンで登録します。\n"
+                                             "登録しない場合は「はい」を、する場合は「いいえ」をクリックしてください。"),
+                              UserDialogs::Icon::Question, UserDialogs::Default::No);
+}
+
+void TreeEditor::reject()
+{
+    if (m_userLeaving && m_newTree && !mayDropNewTree())
+        return;
+    QDialog::reject();
+}
+
+void TreeEditor::closeEvent(QCloseEvent* event)
+{
+    m_userLeaving = event->spontaneous();
+    QDialog::closeEvent(event);
+    m_userLeaving = true;
+}
+
 void TreeEditor::closeEditor()
 {
     if (m_newTree) {
-        onNodeClicked(root());
-        if (root()->childCount() == 0 ||
-            m_dialogs.askYesNo(
-                QStringLiteral("分類ツリー編集結果を登録せずにこの画面を閉じますか？　"
-                               "編集結果はツールバー２「登録」ボタンで登録します。\n"
-                               "登録しない場合は「はい」を、する場合は「いいえ」をクリックしてください。"),
-                UserDialogs::Icon::Question, UserDialogs::Default::No))
+        if (mayDropNewTree())
             close();
         return;
     }

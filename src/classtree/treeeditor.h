@@ -58,8 +58,11 @@ Q_SIGNALS:
 
 public Q_SLOTS:
     void done(int result) override;
+    // Escape and the close box: a new tree is left unregistered only when the user says so, as 閉じる asks.
+    void reject() override;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -92,6 +95,8 @@ private:
     void toEditMode();
     void toMoveMode();
     void closeEditor();
+    // Whether a new tree may go unregistered: asked when it holds a class.
+    [[nodiscard]] bool mayDropNewTree();
     void moveNode(bool up);
     [[nodiscard]] bool moveSelected(bool up);
     // Stores the moves made in move mode, if there are any to store.
@@ -144,6 +149,8 @@ private:
     bool m_moved = false;
     bool m_newTree = false;
     bool m_closing = false;
+    // False while the program itself closes the window (quitting, another collection): nothing is asked then.
+    bool m_userLeaving = true;
     QTreeWidgetItem* m_selected = nullptr;
     QString m_textBeforeEdit;
     // An edit the view stored, with the name it replaced: Tab opens the next row's editor before the edit runs.

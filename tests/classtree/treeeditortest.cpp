@@ -91,21 +91,23 @@ void TreeEditorTest::opening_buildsToolbarsAndStatusForTheTree()
 void TreeEditorTest::newTree_closing_asksTwoLineQuestionAndWritesNothing_data()
 {
     QTest::addColumn<int>("classesAdded");
-    QTest::addColumn<bool>("closeBox");
+    QTest::addColumn<QString>("leaveBy"); // a toolbar key, Escape, or the program's own close
     QTest::addColumn<bool>("answer");
     QTest::addColumn<bool>("asked");
     QTest::addColumn<bool>("closes");
 
-    QTest::newRow("classes, Yes closes") << 2 << false << true << true << true;
-    QTest::newRow("classes, No stays open") << 2 << false << false << true << false;
-    QTest::newRow("no class: closes unasked") << 0 << false << false << false << true;
-    QTest::newRow("close box: closes unasked") << 2 << true << false << false << true;
+    QTest::newRow("classes, Yes closes") << 2 << u"CloseSCR"_qs << true << true << true;
+    QTest::newRow("classes, No stays open") << 2 << u"CloseSCR"_qs << false << true << false;
+    QTest::newRow("no class: closes unasked") << 0 << u"CloseSCR"_qs << false << false << true;
+    QTest::newRow("closed by the program: closes unasked") << 2 << u"program"_qs << false << false << true;
+    QTest::newRow("Escape, No stays open") << 2 << u"Escape"_qs << false << true << false;
+    QTest::newRow("Escape, Yes closes") << 2 << u"Escape"_qs << true << true << true;
 }
 
 void TreeEditorTest::newTree_closing_asksTwoLineQuestionAndWritesNothing()
 {
     QFETCH(int, classesAdded);
-    QFETCH(bool, closeBox);
+    QFETCH(QString, leaveBy);
     QFETCH(bool, answer);
     QFETCH(bool, asked);
     QFETCH(bool, closes);
@@ -119,10 +121,12 @@ void TreeEditorTest::newTree_closing_asksTwoLineQuestionAndWritesNothing()
     if (classesAdded == 0)
         f.press(u"Del_NEW");
     f.dialogs.yesNo.enqueue(answer);
-    if (closeBox)
+    if (leaveBy == u"program")
         w.close();
+    else if (leaveBy == u"Escape")
+        QTest::keyClick(&w, Qt::Key_Escape);
     else
-        f.press(u"CloseSCR");
+        f.press(leaveBy);
 
     QCOMPARE(f.dialogs.texts(),
              asked ? QStringList{u"分類ツリー編集結果を登録せずにこの画面を閉じますか？　編集結果はツールバー２「登録」"
