@@ -327,6 +327,10 @@ void RecordView::end()
 void RecordView::step(bool forward)
 {
     m_sheet->commitOpenEditor();
+    // The shown scrap's pictures window closes with the step: what it holds is offered first, and the user may stay.
+    if (auto* pictures = m_children.find<PicturesWindow>(ChildWindows::Kind::Pictures);
+        pictures && m_shown && pictures->isBoundToScrap(m_shown->rowid) && !pictures->mayLeave())
+        return;
     if (m_body->toPlainText() != m_loadedBody && !m_session.isReadOnly() && m_dialogs.askYesNo(kAskSave)) {
         if (const Done saved = storeBody(); !saved) {
             m_dialogs.critical(saved.message());
@@ -335,9 +339,6 @@ void RecordView::step(bool forward)
     }
     ResultSet* set = setOnShownScrap();
     if (!set || set->recordCount() == 0)
-        return;
-    // The shown scrap's pictures window closes: what it holds is offered first, and the user may stay.
-    if (auto* pictures = m_children.find<PicturesWindow>(ChildWindows::Kind::Pictures); pictures && !pictures->mayLeave())
         return;
     m_children.close(ChildWindows::Kind::Pictures);
     if (forward) {

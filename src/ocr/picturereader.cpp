@@ -200,8 +200,11 @@ void PictureReader::run()
                 break;
             if (e.code() != SQLITE_BUSY && e.code() != SQLITE_LOCKED) {
                 qCWarning(lcOcr) << "the pictures of" << m_job.path << "cannot be read:" << e.message();
-                // A full disk may be emptied while the program runs: the reader tries again on a fresh connection
-                // once a picture is stored, or after a while.
+                // A full disk may be emptied, a medium made writable again, while the program runs: the reader
+                // tries again on a fresh connection after a while. Any other failure stays, and ends the reader.
+                const int primary = e.code() & 0xff;
+                if (primary != SQLITE_FULL && primary != SQLITE_IOERR && primary != SQLITE_READONLY)
+                    break;
                 connection.reset();
                 seenVersion = -1;
                 sleepFor(kRetryAfterFailureMs);

@@ -299,6 +299,7 @@ bool PicturesWindow::storeEditedCaption()
     try {
         SaveCaption(*m_collection.connection(), m_scrap ? m_scrap->skID : 0, m_pictures[m_index].rowid, caption);
         m_pictures[m_index].caption = leftWhole(caption, kCaptionLength);
+        m_rememberedCaption = caption;
     } catch (const DbError& e) {
         qCWarning(lcPictures) << "cannot store the caption:" << e.message();
         m_dialogs.critical(e.failure(u"画像の説明を保存できませんでした。"_s).message());

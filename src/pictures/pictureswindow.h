@@ -33,6 +33,7 @@ public:
     // The pasted or dropped picture that has not been stored yet.
     std::optional<WaitingPicture> waitingPicture() const;
     bool isBoundToScrap() const { return m_scrap.has_value(); }
+    bool isBoundToScrap(qint64 rowid) const { return m_scrap && m_scrap->rowid == rowid; }
     // Takes the clipboard's picture.
     void pastePicture();
     // Shows the scrap's first picture.

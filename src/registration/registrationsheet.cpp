@@ -231,8 +231,12 @@ void RegistrationSheet::showLevel(const QString& name)
     m_shownLevel = name;
     const auto level =
         std::find_if(m_levels.cbegin(), m_levels.cend(), [&](const ImportanceLevel& l) { return l.name == name; });
-    if (level == m_levels.cend())
+    if (level == m_levels.cend()) {
+        // A level renamed or deleted since: the scrap takes no colour of a level that is not one.
+        m_backC.clear();
+        m_sheet->showLevelColour(std::nullopt);
         return;
+    }
     m_backC = level->backColour;
     const std::optional<quint32> colour = ColourValue::parse(level->backColour);
     if (!colour) {

@@ -125,6 +125,8 @@ void BodyIndexer::run(bool verify)
                 if (m_checkPassed && m_job.prepare && !m_job.readOnly)
                     problem = m_job.prepare(*connection);
                 m_fileChecked = true;
+                // The tries spent waiting for the check leave the index as many as ever.
+                attempt = 0;
                 Q_EMIT fileChecked(m_run, problem.isEmpty(), problem);
                 if (!problem.isEmpty())
                     break;

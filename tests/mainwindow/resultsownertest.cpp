@@ -154,8 +154,20 @@ void ResultsOwnerTest::failingBodySave_saysSoAndKeepsTheText()
     QCOMPARE(f.column(u"SELECT a01 FROM MEMO_DAT WHERE pfID = 2"_s), QStringList{u"本文2"_s});
 }
 
+void ResultsOwnerTest::levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters_data()
+{
+    QTest::addColumn<bool>("renamed"); // or given another colour
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("another colour") << false
+                                    << u"重要|"_s + QString::number(ColourValue::fromColour(QColor(0, 0, 255)));
+    // The level shown is no longer one: no colour is taken for it.
+    QTest::newRow("renamed") << true << u"重要|"_s;
+}
+
 void ResultsOwnerTest::levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters()
 {
+    QFETCH(bool, renamed);
+    QFETCH(QString, stored);
     ThreeScrapsFixture f;
     f.start();
     f.tabs()->setCurrentIndex(MainWindow::TabEntry);
@@ -165,18 +177,21 @@ void ResultsOwnerTest::levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters(
     QVERIFY(sheet);
     sheet->findChild<QTableWidget*>(u"fg"_s)->item(ScrapSheet::LevelRow, 2)->setText(u"重要"_s);
 
-    // 重要 takes another colour in the levels editor, stored while the sheet stays open.
+    // 重要 changed in the levels editor, stored while the sheet stays open.
     f.press(u"mOptImportant"_s);
     QWidget* editor = f.visibleWindow(u"Form11"_s);
     QVERIFY(editor);
     auto* levels = editor->findChild<QTableWidget*>(u"fg"_s);
-    QTest::mouseClick(levels->viewport(), Qt::LeftButton, {}, levels->visualItemRect(levels->item(1, 1)).center());
-    const QColor blue(0, 0, 255);
-    f.dialogs.colours << blue;
-    editor->findChild<QAction*>(u"backcolor"_s)->trigger();
+    if (renamed) {
+        levels->item(1, 1)->setText(u"最重要"_s);
+    } else {
+        QTest::mouseClick(levels->viewport(), Qt::LeftButton, {}, levels->visualItemRect(levels->item(1, 1)).center());
+        f.dialogs.colours << QColor(0, 0, 255);
+        editor->findChild<QAction*>(u"backcolor"_s)->trigger();
+    }
     editor->findChild<QAction*>(u"reg"_s)->trigger();
 
     sheet->findChild<QPushButton*>(u"Command1_0"_s)->click();
-    QCOMPARE(f.column(u"SELECT a01 || '|' || backC FROM MEMO_IDX WHERE a02 = '重要な記事'"_s),
-             QStringList{u"重要|"_s + QString::number(ColourValue::fromColour(blue))});
+    QCOMPARE(f.column(u"SELECT a01 || '|' || coalesce(backC, '') FROM MEMO_IDX WHERE a02 = '重要な記事'"_s),
+             QStringList{stored});
 }

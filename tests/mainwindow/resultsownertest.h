@@ -15,5 +15,6 @@ private Q_SLOTS:
     void entryMarking_endsWithTheRegisteredScrap();
     void failingBodySave_saysSoAndKeepsTheText_data();
     void failingBodySave_saysSoAndKeepsTheText();
+    void levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters_data();
     void levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters();
 };
