@@ -16,6 +16,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -223,11 +224,13 @@ void bareSave(sqlite3* handle, const QList<ClassRow>& rows)
     bareExec(handle, "COMMIT");
 }
 
-std::vector<double> moveSaveBareItems(BenchContext& context)
+// Opens the tree copy with plain SQLite and times `timed`, undone by `undo` after each round; the first round only
+// warms the caches.
+std::vector<double> bareRounds(const QString& path, const std::function<void(sqlite3*)>& timed,
+                               const std::function<void(sqlite3*)>& undo)
 {
-    const TreeCollection& collection = treeCollection(context);
     sqlite3* handle = nullptr;
-    if (sqlite3_open_v2(collection.path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
         throw std::runtime_error("cannot open the tree benchmark's collection");
     std::vector<double> times;
     try {
@@ -235,10 +238,10 @@ std::vector<double> moveSaveBareItems(BenchContext& context)
         QElapsedTimer timer;
         for (int i = 0; i <= kTreeSaves; ++i) {
             timer.start();
-            bareSave(handle, collection.moved);
+            timed(handle);
             if (i > 0)
                 times.push_back(elapsedMs(timer));
-            bareSave(handle, collection.stored);
+            undo(handle);
         }
     } catch (...) {
         sqlite3_close(handle);
@@ -248,6 +251,14 @@ std::vector<double> moveSaveBareItems(BenchContext& context)
     return times;
 }
 
+std::vector<double> moveSaveBareItems(BenchContext& context)
+{
+    const TreeCollection& collection = treeCollection(context);
+    return bareRounds(
+        collection.path, [&](sqlite3* handle) { bareSave(handle, collection.moved); },
+        [&](sqlite3* handle) { bareSave(handle, collection.stored); });
+}
+
 // The same rename as one UPDATE of the scraps and the tree saved, straight to SQLite.
 std::vector<double> renameBareItems(BenchContext& context)
 {
@@ -255,10 +266,7 @@ std::vector<double> renameBareItems(BenchContext& context)
     const ClassRow major = collection.stored.at(collection.movedRow - 2);
     const QString to = QStringLiteral("改名した大分類");
     const QList<ClassRow> renamed = renamedMajor(collection.stored, major.ndMEMO, major.path.major, to);
-    sqlite3* handle = nullptr;
-    if (sqlite3_open_v2(collection.path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        throw std::runtime_error("cannot open the tree benchmark's collection");
-    const auto rename = [handle](const QString& from, const QString& name, const QList<ClassRow>& rows) {
+    const auto rename = [](sqlite3* handle, const QString& from, const QString& name, const QList<ClassRow>& rows) {
         bareExec(handle, "BEGIN IMMEDIATE");
         BareStatement update(handle, "UPDATE MEMO_IDX SET a04 = ? WHERE a04 = ?");
         update.bind(1, name);
@@ -267,23 +275,9 @@ std::vector<double> renameBareItems(BenchContext& context)
         bareExec(handle, "COMMIT");
         bareSave(handle, rows);
     };
-    std::vector<double> times;
-    try {
-        bareExec(handle, "PRAGMA synchronous = FULL");
-        QElapsedTimer timer;
-        for (int i = 0; i <= kTreeSaves; ++i) {
-            timer.start();
-            rename(major.path.major, to, renamed);
-            if (i > 0)
-                times.push_back(elapsedMs(timer));
-            rename(to, major.path.major, collection.stored);
-        }
-    } catch (...) {
-        sqlite3_close(handle);
-        throw;
-    }
-    sqlite3_close(handle);
-    return times;
+    return bareRounds(
+        collection.path, [&](sqlite3* handle) { rename(handle, major.path.major, to, renamed); },
+        [&](sqlite3* handle) { rename(handle, to, major.path.major, collection.stored); });
 }
 
 } // namespace

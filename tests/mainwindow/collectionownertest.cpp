@@ -213,10 +213,7 @@ void CollectionOwnerTest::registrationSheet_followsItsClassThroughTheTreeEditor(
     QFETCH(int, messages);
     ThreeScrapsFixture f;
     f.start();
-    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
-    f.child<QPlainTextEdit>(u"mData")->setPlainText(u"新しい記事"_s);
-    f.clickClass(3);
-    QWidget* sheet = f.visibleWindow(u"Form3"_s);
+    QWidget* sheet = f.openSheet(u"新しい記事"_s);
     QVERIFY(sheet);
     // The sheet's class picker, opened first, shows the tree as it was.
     auto* grid = sheet->findChild<QTableWidget*>(u"fg"_s);

@@ -170,10 +170,7 @@ void ResultsOwnerTest::levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters(
     QFETCH(QString, stored);
     ThreeScrapsFixture f;
     f.start();
-    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
-    f.child<QPlainTextEdit>(u"mData")->setPlainText(u"重要な記事"_s);
-    f.clickClass(3);
-    QWidget* sheet = f.visibleWindow(u"Form3"_s);
+    QWidget* sheet = f.openSheet(u"重要な記事"_s);
     QVERIFY(sheet);
     sheet->findChild<QTableWidget*>(u"fg"_s)->item(ScrapSheet::LevelRow, 2)->setText(u"重要"_s);
 

@@ -57,13 +57,18 @@ struct ThreeScrapsFixture : Fixture {
         pressListRow(row);
         QCOMPARE(window->mode(), MainWindow::Mode::RecordView);
     }
-    // Writes text in the entry pane, clicks 経済 and presses 登録 on the sheet.
-    void registerInEntryPane(const QString& text)
+    // Writes text in the entry pane and clicks 経済: the registration sheet it opens, or null.
+    QWidget* openSheet(const QString& text)
     {
         tabs()->setCurrentIndex(MainWindow::TabEntry);
         child<QPlainTextEdit>(u"mData")->setPlainText(text);
         clickClass(3);
-        QWidget* sheet = visibleWindow(u"Form3"_s);
+        return visibleWindow(u"Form3"_s);
+    }
+    // Writes text in the entry pane, clicks 経済 and presses 登録 on the sheet.
+    void registerInEntryPane(const QString& text)
+    {
+        QWidget* sheet = openSheet(text);
         QVERIFY(sheet);
         sheet->findChild<QPushButton*>(u"Command1_0"_s)->click();
         QCOMPARE(dialogs.lastText(), u"スクラップを登録しました。 画像添付、下線引きが可能です。"_s);
