@@ -290,6 +290,8 @@ private:
     std::optional<ScrapIdentity> m_entryScrap;
     quint64 m_entryGeneration = 0;
     QString m_entryRegisteredBody;
+    // The body number of the scrap the entry text was registered as, kept after marking it ends.
+    std::optional<qint64> m_entryRegisteredPfID;
     QString m_today;
     // Set while a close waits for work on the collection to end.
     QPointer<QObject> m_closeWaiter;

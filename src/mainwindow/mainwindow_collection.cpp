@@ -114,6 +114,7 @@ void MainWindow::onCollectionOpened()
         m_record->end();
     m_recordView = false;
     endEntryMarking();
+    m_entryRegisteredPfID.reset();
     refreshStartPage();
     setWindowTitle(m_collection.caption());
     ApplyDisplayFont();

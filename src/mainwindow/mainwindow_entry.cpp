@@ -37,6 +37,7 @@ void MainWindow::openRegistrationSheet(int levNo)
         m_entryScrap = scrap;
         m_entryGeneration = m_session.resultsGeneration();
         m_entryRegisteredBody = m_entryBody->toPlainText();
+        m_entryRegisteredPfID = scrap.pfID;
         // A picture that waited has been stored with the scrap; a window of an earlier scrap keeps working on it.
         if (auto* pictures = m_children.find<PicturesWindow>(Kind::Pictures); pictures && !pictures->isBoundToScrap())
             m_children.close(Kind::Pictures);

@@ -1,11 +1,14 @@
 // The tabs and the modes they select, and closing the window.
+#include "bodymarks.h"
 #include "collection/collection.h"
 #include "common/helptopics.h"
 #include "common/helpwindow.h"
 #include "common/session.h"
 #include "common/userdialogs.h"
+#include "database/dberror.h"
 #include "geometry.h"
 #include "mainwindow.h"
+#include "mainwindowlog.h"
 #include "recordview.h"
 #include "scraplistcontroller.h"
 #include "sources/sourcekeeper.h"
@@ -41,7 +44,17 @@ bool MainWindow::mayCloseCollection()
         return false;
     // A clipping typed in the entry tab and not registered is emptied with the collection: not without asking.
     const QString entry = m_entryBody->toPlainText();
-    if (entry.trimmed().isEmpty() || (m_entryScrap && entry == m_entryRegisteredBody))
+    // Registered, it stays so after a listing or a cancelled second sheet ended its marking, until its scrap is deleted.
+    const auto registeredAndStored = [this] {
+        try {
+            return m_entryRegisteredPfID && m_session.connection() &&
+                   BodyMarks::scrapIsStored(*m_session.connection(), *m_entryRegisteredPfID);
+        } catch (const DbError& e) {
+            qCWarning(lcMainWindow) << "cannot tell whether the entry text is stored:" << e.message();
+            return false;
+        }
+    };
+    if (entry.trimmed().isEmpty() || (entry == m_entryRegisteredBody && registeredAndStored()))
         return true;
     return m_dialogs.askYesNo(
         QStringLiteral("スクラップ作成の本文は登録されていません。　破棄して別のデータベースを開きますか？"),

@@ -154,6 +154,44 @@ void ResultsOwnerTest::failingBodySave_saysSoAndKeepsTheText()
     QCOMPARE(f.column(u"SELECT a01 FROM MEMO_DAT WHERE pfID = 2"_s), QStringList{u"本文2"_s});
 }
 
+void ResultsOwnerTest::registeredEntryText_isNotAskedAboutOnOpeningAnother_data()
+{
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("nothing more") << QString() << false;
+    // Both end the marking of the registered scrap; the text is still stored.
+    QTest::newRow("a class listed") << u"list"_s << false;
+    QTest::newRow("a second sheet cancelled") << u"second sheet"_s << false;
+    QTest::newRow("its scrap deleted since") << u"delete"_s << true;
+}
+
+void ResultsOwnerTest::registeredEntryText_isNotAskedAboutOnOpeningAnother()
+{
+    QFETCH(QString, then);
+    QFETCH(bool, asked);
+    ThreeScrapsFixture f;
+    const QString other = f.folder.newCollection(u"Other.mdb"_s);
+    f.start();
+    f.registerInEntryPane(u"登録した記事"_s);
+    if (then == u"list") {
+        f.tabs()->setCurrentIndex(MainWindow::TabSearch);
+        f.clickClass(2);
+    } else if (then == u"second sheet") {
+        f.clickClass(3);
+        f.visibleWindow(u"Form3"_s)->findChild<QPushButton*>(u"Command1_1"_s)->click();
+    } else if (then == u"delete") {
+        alterCollection(f.dbPath(), u"DELETE FROM MEMO_IDX WHERE a02 = '登録した記事'"_s);
+    }
+    f.dialogs.clear();
+    f.dialogs.paths.enqueue(other);
+    f.dialogs.yesNo.enqueue(true);
+    f.press(u"mFileBookOpen"_s);
+    QCOMPARE(f.dialogs.texts().contains(
+                 u"スクラップ作成の本文は登録されていません。　破棄して別のデータベースを開きますか？"_s),
+             asked);
+    QCOMPARE(f.session.databasePath(), other);
+}
+
 void ResultsOwnerTest::levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters_data()
 {
     QTest::addColumn<bool>("renamed"); // or given another colour

@@ -15,6 +15,8 @@ private Q_SLOTS:
     void entryMarking_endsWithTheRegisteredScrap();
     void failingBodySave_saysSoAndKeepsTheText_data();
     void failingBodySave_saysSoAndKeepsTheText();
+    void registeredEntryText_isNotAskedAboutOnOpeningAnother_data();
+    void registeredEntryText_isNotAskedAboutOnOpeningAnother();
     void levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters_data();
     void levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters();
 };
