@@ -9,6 +9,7 @@
 #include "common/userdialogs.h"
 #include "database/dberror.h"
 #include "database/query.h"
+#include "database/schema.h"
 #include "database/transaction.h"
 #include "scrap/importancelevels.h"
 #include "settingslog.h"
@@ -267,7 +268,8 @@ std::optional<QList<ImportanceLevelsEditor::Level>> ImportanceLevelsEditor::chec
         const Level level{textOf(m_fg, row, kNameColumn), textOf(m_fg, row, kColourColumn)};
         // An empty colour is a level without one, as a row added and left blank is stored.
         const bool colourOk = level.backColor.isEmpty() || ColourValue::parse(level.backColor).has_value();
-        if (level.name.size() > kNameWidth || !colourOk) {
+        // Counted in characters, as the column counts them: a rare kanji is one.
+        if (Schema::characterCount(level.name) > kNameWidth || !colourOk) {
             m_fg->setCurrentCell(row, colourOk ? kNameColumn : kColourColumn);
             m_dialogs.exclamation(
                 colourOk ? QStringLiteral("上から%1行目の重要度名が長すぎます。　%2文字以内にしてください。")

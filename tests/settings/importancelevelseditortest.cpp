@@ -205,6 +205,11 @@ void ImportanceLevelsEditorTest::reg_storesTheGridInItsOrderWithKeysFromOne_data
         << QStringList{u"add"_qs, u"press 5"_qs, u"up"_qs}
         << defaultsWithKeys({u"重要"_qs, u"要注意"_qs, u"発表済み"_qs, u"普通"_qs, u"進行中"_qs}, 1) +
                QStringList{u"||6"_qs};
+    const QString twenty = QString(19, u'重') + u"𠮷"_qs;
+    QTest::newRow("a name of 20 characters, one outside the BMP")
+        << QStringList{u"edit 2 1 "_qs + twenty}
+        << QStringList{u"重要|16761087|1"_qs, twenty + u"|12648447|2"_qs, u"発表済み|14737632|3"_qs,
+                       u"進行中|16777152|4"_qs, u"普通|-2147483629|5"_qs};
     // A toolbar button takes no focus: the cell being typed in hands its text over first.
     QTest::newRow("typed, 登録 pressed with the cell open")
         << QStringList{u"type 2 1 要確認"_qs}
