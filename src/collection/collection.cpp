@@ -64,11 +64,11 @@ Collection::Collection(Session& session, UserDialogs& dialogs, Options options, 
     connect(m_backupWorker, &BackupWorker::finished, this, [this](const Result<QString>& made) {
         if (!made)
             qCWarning(lcCollection) << "the backup failed:" << made.failure().detail;
+        const bool asked = ++m_backupsFinished == m_backupAsked;
         if (!made)
             Q_EMIT backupReported(QStringLiteral("バックアップを作れませんでした：") + made.failure().why);
-        else if (m_backupAnnounced)
+        else if (asked)
             Q_EMIT backupReported(QStringLiteral("バックアップしました：") + *made);
-        m_backupAnnounced = false;
     });
 }
 
@@ -402,8 +402,8 @@ void Collection::backUpIfDue()
 {
     if (!isWritable() || !m_options.backups)
         return;
-    if (Backups::isDue(Backups::folderFor(path())))
-        m_backupWorker->start(path());
+    if (Backups::isDue(Backups::folderFor(path())) && m_backupWorker->start(path()))
+        ++m_backupsStarted;
 }
 
 Done Collection::backUpNow()
@@ -412,8 +412,8 @@ Done Collection::backUpNow()
         return Failure{QStringLiteral("バックアップを作れませんでした。"),
                        QStringLiteral("このデータベースは読み取り専用です。"), path()};
     m_backupWorker->wait();
-    m_backupAnnounced = true;
-    m_backupWorker->start(path());
+    if (m_backupWorker->start(path()))
+        m_backupAsked = ++m_backupsStarted;
     return {};
 }
 

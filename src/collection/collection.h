@@ -121,7 +121,11 @@ private:
     bool m_writable = false;
     BackupWorker* m_backupWorker = nullptr;
     PictureReader* m_pictureReader = nullptr;
-    bool m_backupAnnounced = false;
+    // Backups started and finished on the worker, counted alike, and the number of the one 今すぐバックアップ asked
+    // for: the result of a backup that was under way when it was asked is not its answer.
+    quint64 m_backupsStarted = 0;
+    quint64 m_backupsFinished = 0;
+    quint64 m_backupAsked = 0;
     qint64 m_changesAtOpen = 0;
     std::shared_ptr<Findings> m_findings;
 };
