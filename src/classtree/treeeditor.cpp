@@ -408,10 +408,11 @@ bool TreeEditor::mayDropNewTree()
 {
     onNodeClicked(root());
     return root()->childCount() == 0 ||
-           m_dialogs.askYesNo(QStringLiteral("分類ツリー編集結果を登録せずにこの画面を閉じますか？　"
-                                             "編集結果はツールバー２「登録」ボタンで登録します。\n"
-                                             "登録しない場合は「はい」を、する場合は「いいえ」をクリックしてください。"),
-                              UserDialogs::Icon::Question, UserDialogs::Default::No);
+           m_dialogs.askYesNo(
+               QStringLiteral("分類ツリー編集結果を登録せずにこの画面を閉じますか？　"
+                              "編集結果はツールバー２「登録」ボタンで登録します。\n"
+                              "登録しない場合は「はい」を、する場合は「いいえ」をクリックしてください。"),
+               UserDialogs::Icon::Question, UserDialogs::Default::No);
 }
 
 void TreeEditor::reject()

@@ -44,7 +44,7 @@ bool MainWindow::mayCloseCollection()
         return false;
     // A clipping typed in the entry tab and not registered is emptied with the collection: not without asking.
     const QString entry = m_entryBody->toPlainText();
-    // Registered, it stays so after a listing or a cancelled second sheet ended its marking, until its scrap is deleted.
+    // Registered text stays so after a listing or a cancelled sheet ended its marking, until its scrap is deleted.
     const auto registeredAndStored = [this] {
         try {
             return m_entryRegisteredPfID && m_session.connection() &&

@@ -142,7 +142,8 @@ void BodyIndexer::run(bool verify)
                 } catch (const DbError& e) {
                     if (e.code() == SQLITE_BUSY || e.code() == SQLITE_LOCKED)
                         throw;
-                    qCInfo(lcSearch) << "the body index of the read-only" << m_job.path << "is not used:" << e.message();
+                    qCInfo(lcSearch) << "the body index of the read-only" << m_job.path
+                                     << "is not used:" << e.message();
                     m_verified = false;
                 }
                 complete = m_verified.load();

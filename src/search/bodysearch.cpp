@@ -48,8 +48,8 @@ QString inSchema(QString sql, const QString& schema)
 // A word in the title, the keyword or the body of a scrap, read from the rows themselves.
 QString holdsWord()
 {
-    return QStringLiteral("(zettora_contains(a02, ?) OR zettora_contains(a07, ?) OR zettora_contains(" ZETTORA_FIRST_BODY
-                          ", ?))");
+    return QStringLiteral(
+        "(zettora_contains(a02, ?) OR zettora_contains(a07, ?) OR zettora_contains(" ZETTORA_FIRST_BODY ", ?))");
 }
 
 // The same with the body asked of the index: reading and folding every candidate's body costs far more. Logged

@@ -84,7 +84,8 @@ void BackupTest::lockedByAnotherProgram_givesUpAndSaysSo()
     other->execute(u"BEGIN EXCLUSIVE"_s);
     const Result<QString> made = Backups::make(path, backups, day(0), std::chrono::milliseconds(100));
     QVERIFY(!made);
-    QCOMPARE(made.failure().message(), u"バックアップを作れませんでした。\n他のプログラムがこのファイルを使用中です。"_s);
+    QCOMPARE(made.failure().message(),
+             u"バックアップを作れませんでした。\n他のプログラムがこのファイルを使用中です。"_s);
     QCOMPARE(QDir(backups).entryList(QDir::Files), QStringList{});
     other->execute(u"COMMIT"_s);
     QVERIFY(Backups::make(path, backups, day(0), std::chrono::milliseconds(100)));
@@ -213,7 +214,8 @@ void BackupTest::window_backsUpNowAndRestores()
     // The backup asked for is told, by its own name, once it is made; not the one made at the opening.
     QTRY_VERIFY_WITH_TIMEOUT(f.window->statusBar()->currentMessage().startsWith(u"バックアップしました："_s), 10000);
     QCOMPARE(Backups::list(backups).size(), 2);
-    QCOMPARE(f.window->statusBar()->currentMessage(), u"バックアップしました："_s + Backups::list(backups).first().path);
+    QCOMPARE(f.window->statusBar()->currentMessage(),
+             u"バックアップしました："_s + Backups::list(backups).first().path);
     const QString collection = f.session.databasePath();
     QTimer::singleShot(0, f.window.get(), [&f] {
         if (auto* dialog = f.window->findChild<QWidget*>(u"frmRestore"_s))

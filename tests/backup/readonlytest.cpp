@@ -229,8 +229,7 @@ void ReadOnlyOpeningTest::opening()
         // As another tool writes it: the program's connections keep the index's own tables from plain writes.
         sqlite3_db_config(c->handle(), SQLITE_DBCONFIG_DEFENSIVE, 0, nullptr);
         c->execute(u"UPDATE zettora_body_index_config SET v = 99 WHERE k = 'version'"_s);
-    }
-    else if (!how.isEmpty() && how != u"protected")
+    } else if (!how.isEmpty() && how != u"protected")
         alterCollection(target, how);
     const QByteArray before = TestFolder::read(target);
     std::optional<OrdinaryUser> user;
