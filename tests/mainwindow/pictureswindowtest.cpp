@@ -41,6 +41,8 @@ struct PicturesFixture : ThreeScrapsFixture {
         QVERIFY2(button, qPrintable(key));
         button->trigger();
     }
+    // A key of the pictures window, or of the main window's record view ("nextMEMO").
+    void leaveBy(const QString& key) const { key == u"nextMEMO" ? press(key) : pressPicture(key); }
     QString position() const { return pictures()->findChild<QLabel*>(u"StatusPanel1"_s)->text(); }
     QPlainTextEdit* caption() const { return pictures()->findChild<QPlainTextEdit*>(u"Text1"_s); }
     PictureArea* area() const { return pictures()->findChild<PictureArea*>(u"imk"_s); }
@@ -211,10 +213,7 @@ void PicturesWindowTest::pastedPictureNotStored_isOfferedOnLeaving()
 
     f.dialogs.clear();
     f.dialogs.choices.enqueue(answer);
-    if (leaveBy == u"nextMEMO")
-        f.press(leaveBy);
-    else
-        f.pressPicture(leaveBy);
+    f.leaveBy(leaveBy);
 
     QCOMPARE(f.dialogs.choiceButtons.size(), answer < 0 ? 0 : 1);
     QCOMPARE(f.column(u"SELECT count(*) FROM PHOTO_DRA"_s), QStringList{QString::number(1 + stored)});
@@ -314,10 +313,7 @@ void PicturesWindowTest::captionThatCannotBeStored_staysOnItsPicture()
     for (const QString& statement : change)
         alterCollection(f.dbPath(), statement);
     f.caption()->setPlainText(u"書き換え"_s);
-    if (leaveBy == u"nextMEMO")
-        f.press(leaveBy);
-    else
-        f.pressPicture(leaveBy);
+    f.leaveBy(leaveBy);
     QVERIFY(f.dialogs.lastText().startsWith(u"画像の説明を保存できませんでした。"_s));
     QVERIFY(f.pictures());
     QCOMPARE(f.caption()->toPlainText(), u"書き換え"_s);

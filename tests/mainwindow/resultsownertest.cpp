@@ -158,7 +158,6 @@ void ResultsOwnerTest::registeredEntryText_isNotAskedAboutOnOpeningAnother_data(
 {
     QTest::addColumn<QString>("then");
     QTest::addColumn<bool>("asked");
-    QTest::newRow("nothing more") << QString() << false;
     // Both end the marking of the registered scrap; the text is still stored.
     QTest::newRow("a class listed") << u"list"_s << false;
     QTest::newRow("a second sheet cancelled") << u"second sheet"_s << false;
