@@ -49,9 +49,6 @@ constexpr int kAddressHistory = 30;
 // Below this many scraps a catching up is over before a progress bar could be read.
 constexpr qint64 kScrapsWorthShowing = 250;
 constexpr int kStatusMessageMs = 15000;
-// Above this many rows the whole table (about 0.6 s for 100,000 on this machine's list) is read after the window has
-// shown its first frame.
-constexpr qint64 kRowsReadAfterFirstFrame = 10000;
 
 QRect twipsRect(int left, int top, int width, int height)
 {
@@ -133,12 +130,12 @@ MainWindow::~MainWindow()
 
 ScrapListModel* MainWindow::scrapListModel() const
 {
-    return m_list->model();
+    return m_list ? m_list->model() : nullptr;
 }
 
 int MainWindow::resultCount() const
 {
-    return m_list->resultCount();
+    return m_list ? m_list->resultCount() : 0;
 }
 
 int MainWindow::resultPosition() const
@@ -159,7 +156,7 @@ const QString& MainWindow::loadedBody() const
 
 void MainWindow::runSearch(const ResultSource& source)
 {
-    m_list->runSearch(source);
+    listController()->runSearch(source);
 }
 
 void MainWindow::buildControls()
@@ -199,25 +196,12 @@ void MainWindow::buildControls()
             [this] { m_addressBox->setEditText(m_webPane->currentUrl()); });
     connect(m_webPane, &WebPane::textClipRequested, this, &MainWindow::clipTextToEntry);
     connect(m_webPane, &WebPane::pictureClipRequested, this, &MainWindow::openPicturesForWebPicture);
-    m_entryBody = new PasteWatchingEdit(m_tabs);
-    m_entryBody->setObjectName(QStringLiteral("mData"));
-    m_scrapList = new QTableView(m_tabs);
-    m_scrapList->setObjectName(QStringLiteral("fr"));
     connect(&m_session, &Session::resultsReplaced, this, &MainWindow::onResultsReplaced);
-    m_list = new ScrapListController(
-        m_session, m_collection, m_dialogs, m_desktop, m_scrapList, [this](int topic) { showHelp(topic); }, this);
-    connect(m_list, &ScrapListController::listed, this, &MainWindow::onListed);
-    connect(m_list, &ScrapListController::counted, this, [this](int count) {
-        setStatusPanels(QStringLiteral("検索総数： ") + QString::number(count), statusText(2));
-    });
-    connect(m_list, &ScrapListController::notice, this,
-            [this](const QString& text) { setStatusPanels(statusText(1), text); });
-    connect(m_list, &ScrapListController::rowPressed, this, [this](int row) { ShowRecordMode(row); });
-    m_recordBody = new QPlainTextEdit(m_tabs);
-    m_recordBody->setObjectName(QStringLiteral("rtBox"));
+    m_entryPage = pageWith(m_tabs, {});
+    m_searchPage = pageWith(m_tabs, {});
     m_tabs->addTab(pageWith(m_tabs, {m_webPane}), QStringLiteral("ブラウザ"));
-    m_tabs->addTab(pageWith(m_tabs, {m_entryBody}), QStringLiteral("スクラップ作成"));
-    m_tabs->addTab(pageWith(m_tabs, {m_scrapList, m_recordBody}), QStringLiteral("検索"));
+    m_tabs->addTab(m_entryPage, QStringLiteral("スクラップ作成"));
+    m_tabs->addTab(m_searchPage, QStringLiteral("検索"));
     connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::onTabSelected);
 
     m_addressBox = new QComboBox(this);
@@ -230,7 +214,6 @@ void MainWindow::buildControls()
     m_addressBox->hide();
 
     m_reader = new SpeechReader(m_session, m_dialogs, m_speech, this, [this](int topic) { showHelp(topic); });
-    m_entryBody->installEventFilter(this);
 
     auto* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -253,10 +236,65 @@ void MainWindow::buildControls()
     buildSourceControls();
 }
 
+void MainWindow::buildTabContents()
+{
+    if (m_tabContentsBuilt)
+        return;
+    m_tabContentsBuilt = true;
+    m_entryBody = new PasteWatchingEdit(m_entryPage);
+    m_entryBody->setObjectName(QStringLiteral("mData"));
+    m_entryBody->installEventFilter(this);
+    m_entryPage->layout()->addWidget(m_entryBody);
+    m_scrapList = new QTableView(m_searchPage);
+    m_scrapList->setObjectName(QStringLiteral("fr"));
+    m_list = new ScrapListController(
+        m_session, m_collection, m_dialogs, m_desktop, m_scrapList, [this](int topic) { showHelp(topic); }, this);
+    connect(m_list, &ScrapListController::listed, this, &MainWindow::onListed);
+    connect(m_list, &ScrapListController::counted, this, [this](int count) {
+        setStatusPanels(QStringLiteral("検索総数： ") + QString::number(count), statusText(2));
+    });
+    connect(m_list, &ScrapListController::notice, this,
+            [this](const QString& text) { setStatusPanels(statusText(1), text); });
+    connect(m_list, &ScrapListController::rowPressed, this, [this](int row) { ShowRecordMode(row); });
+    m_recordBody = new QPlainTextEdit(m_searchPage);
+    m_recordBody->setObjectName(QStringLiteral("rtBox"));
+    m_searchPage->layout()->addWidget(m_scrapList);
+    m_searchPage->layout()->addWidget(m_recordBody);
+    watchEntryPastes();
+    ApplyDisplayFont();
+    showTabContents();
+}
+
+QPlainTextEdit* MainWindow::entryBody()
+{
+    buildTabContents();
+    return m_entryBody;
+}
+
+QPlainTextEdit* MainWindow::recordBody()
+{
+    buildTabContents();
+    return m_recordBody;
+}
+
+ScrapListController* MainWindow::listController()
+{
+    buildTabContents();
+    return m_list;
+}
+
+void MainWindow::completeStartUp()
+{
+    buildTabContents();
+    if (std::exchange(m_listAllAfterFirstFrame, false))
+        listAllScraps();
+}
+
 RecordView* MainWindow::record()
 {
     if (m_record)
         return m_record;
+    buildTabContents();
     m_recordSheet = new ScrapSheet(
         ScrapSheet::Fields::WithNumbers,
         {ScrapSheet::LevelRow, ScrapSheet::TitleRow, ScrapSheet::DateRow, ScrapSheet::KeywordRow}, m_paneArea);
@@ -281,13 +319,13 @@ RecordView* MainWindow::record()
 
 bool MainWindow::event(QEvent* event)
 {
-    // Record view, a large collection's scraps and the speech character come once the first frame is on the screen,
-    // which shows none of them.
-    if (event->type() == QEvent::Paint && (!m_record || m_listAllAfterFirstFrame || m_speechAfterFirstFrame))
+    // The entry, list and record-view panes, the collection's scraps and the speech character come once the first
+    // frame is on the screen, which shows none of them.
+    if (event->type() == QEvent::Paint &&
+        (!m_record || m_listAllAfterFirstFrame || m_speechAfterFirstFrame || !m_tabContentsBuilt))
         QTimer::singleShot(0, this, [this] {
+            completeStartUp();
             record();
-            if (std::exchange(m_listAllAfterFirstFrame, false))
-                listAllScraps();
             if (std::exchange(m_speechAfterFirstFrame, false))
                 m_reader->load();
         });
@@ -308,10 +346,7 @@ void MainWindow::startUp()
     m_addressBox->hide();
     OpenDefaultDatabase();
     m_speechAfterFirstFrame = true;
-    if (m_session.lastScrapRow() > kRowsReadAfterFirstFrame)
-        m_listAllAfterFirstFrame = true;
-    else
-        listAllScraps();
+    m_listAllAfterFirstFrame = true;
     {
         // Tab 0 is already current, so the tab-click handling is run by hand.
         const QSignalBlocker block(m_tabs);
@@ -388,15 +423,24 @@ void MainWindow::ShowTabPanes(TabPane which)
     m_addressBox->hide();
     if (m_record)
         m_record->hideCalendar();
+    m_tabPane = which;
     m_webPane->setVisible(which == TabPane::Browser);
-    m_entryBody->setVisible(which == TabPane::Entry);
-    m_scrapList->setVisible(which == TabPane::List);
-    m_recordBody->setVisible(which == TabPane::RecordBody);
-    if (which == TabPane::List) {
+    if (which != TabPane::Browser)
+        buildTabContents();
+    if (m_tabContentsBuilt)
+        showTabContents();
+}
+
+void MainWindow::showTabContents()
+{
+    m_entryBody->setVisible(m_tabPane == TabPane::Entry);
+    m_scrapList->setVisible(m_tabPane == TabPane::List);
+    m_recordBody->setVisible(m_tabPane == TabPane::RecordBody);
+    if (m_tabPane == TabPane::List) {
         m_scrapList->setEnabled(true);
         m_scrapList->verticalHeader()->setMinimumWidth(twipsToPixels(kListColumn0Width));
     }
-    if (which == TabPane::RecordBody)
+    if (m_tabPane == TabPane::RecordBody)
         m_scrapList->lower();
 }
 

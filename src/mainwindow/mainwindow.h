@@ -48,7 +48,8 @@ struct ResultSource;
 
 // The main window, a view of the open collection: toolbar, left pane (tree fg(0) and sheet fg(1) in one place),
 // splitter, tab strip with the browser, entry, list and record-view panes, status bar and menus. The list and record
-// view have controllers of their own; the collection's life is the Collection's. Start-up runs in the constructor.
+// view have controllers of their own; the collection's life is the Collection's. Start-up runs in the constructor, but
+// for the entry, list and record-view panes and the first listing, which come after the first frame (completeStartUp).
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
@@ -95,6 +96,9 @@ public:
     void openPicturesForWebPicture();
     // Keeps the source of the scrap being written in the entry pane.
     SourceKeeper* sourceKeeper() const { return m_sources; }
+    // Makes the panes the first frame leaves out and lists the collection's scraps: the window does it once its first
+    // frame is painted; a window never painted (a test's) is completed by hand.
+    void completeStartUp();
 
 Q_SIGNALS:
     // A class was clicked in registration mode: the registration sheet opens for it.
@@ -109,6 +113,13 @@ protected:
 private:
     // Layout and panes.
     void buildControls();
+    // The entry, list and record-view panes, made once, when first needed.
+    void buildTabContents();
+    QPlainTextEdit* entryBody();
+    QPlainTextEdit* recordBody();
+    ScrapListController* listController();
+    void showTabContents();
+    void watchEntryPastes();
     RecordView* record();
     void buildMenus();
     void startUp();
@@ -168,7 +179,7 @@ private:
     void ToggleBodyBackground(QPlainTextEdit* box);
     void ToggleAddressBar();
     // The body box the text commands act on: record view's in record view, else the entry pane's.
-    QPlainTextEdit* shownBody() const;
+    QPlainTextEdit* shownBody();
     void cutText();
     void copyText();
     void clearEntry();
@@ -248,6 +259,10 @@ private:
     SplitterBar* m_splitter = nullptr;
     QTabWidget* m_tabs = nullptr;
     WebPane* m_webPane = nullptr;
+    QWidget* m_entryPage = nullptr;
+    QWidget* m_searchPage = nullptr;
+    bool m_tabContentsBuilt = false;
+    TabPane m_tabPane = TabPane::Browser;
     QPlainTextEdit* m_entryBody = nullptr;
     QTableView* m_scrapList = nullptr;
     QPlainTextEdit* m_recordBody = nullptr;
@@ -258,7 +273,7 @@ private:
     QProgressBar* m_indexProgress = nullptr;
     QPointer<HelpWindow> m_helpWindow;
     RecordView* m_record = nullptr;
-    // A large collection's scraps are read after the first frame.
+    // The collection's scraps are read after the first frame.
     bool m_listAllAfterFirstFrame = false;
     // So is the stored speech character: its engine is a module that takes milliseconds to load.
     bool m_speechAfterFirstFrame = false;

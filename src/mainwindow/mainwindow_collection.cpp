@@ -92,9 +92,9 @@ void MainWindow::openDatabaseAt(const QString& path, bool leaveAsked)
         ShowTabPanes(TabPane::Entry);
         m_mode = Mode::Registration;
         ShowRegistrationMode();
-        m_entryBody->clear();
+        entryBody()->clear();
         endEntryMarking();
-        m_entryBody->setFocus();
+        entryBody()->setFocus();
         applyOpenedDatabaseMenus();
     } else {
         showReadOnlyLayout();
@@ -166,6 +166,9 @@ void MainWindow::ApplyDisplayFont()
     QFont font(display.name, display.size);
     font.setBold(display.bold);
     font.setItalic(display.italic);
+    // Panes not made yet take the font when they are.
+    if (!m_tabContentsBuilt)
+        return;
     m_entryBody->setFont(font);
     m_recordBody->setFont(font);
 }

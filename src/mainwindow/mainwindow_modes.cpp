@@ -43,7 +43,7 @@ bool MainWindow::mayCloseCollection()
     if (!leaveRecordView())
         return false;
     // A clipping typed in the entry tab and not registered is emptied with the collection: not without asking.
-    const QString entry = m_entryBody->toPlainText();
+    const QString entry = entryBody()->toPlainText();
     // Registered text stays so after a listing or a cancelled sheet ended its marking, until its scrap is deleted.
     const auto registeredAndStored = [this] {
         try {
@@ -156,7 +156,7 @@ void MainWindow::showSearchPanes()
     m_recordView = false;
     m_mode = Mode::Search;
     ShowLeftPane(LeftPane::Tree);
-    m_list->clear();
+    listController()->clear();
     showClassTree();
     ShowTabPanes(TabPane::List);
     SetLeftPaneWidth();
@@ -171,7 +171,7 @@ void MainWindow::showSearchPanes()
 
 void MainWindow::ShowRecordMode(int position)
 {
-    record()->setSearchWords(m_list->searchWords());
+    record()->setSearchWords(listController()->searchWords());
     if (!record()->show(position))
         return;
     m_recordView = true;

@@ -64,15 +64,19 @@ void MainWindow::buildSourceControls()
 
     connect(m_webPane, &WebPane::navigationCompleted, this,
             [this] { m_tabs->setTabText(TabBrowser, m_webPane->showsSavedPage() ? kSavedPageTab : kBrowserTab); });
+}
+
+void MainWindow::watchEntryPastes()
+{
     // Text pasted from a browser names its page; it is kept unless a clip from the web tab named one already.
-    static_cast<PasteWatchingEdit*>(m_entryBody)->pasting = [this](const QMimeData& mime) {
+    static_cast<PasteWatchingEdit*>(entryBody())->pasting = [this](const QMimeData& mime) {
         if (!m_sources->pendingAddress().isEmpty())
             return;
         if (const std::optional<ScrapSource> source = sourceOfPaste(mime))
             m_sources->takeFromPaste(*source);
     };
     connect(m_entryBody, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_sources && m_entryBody->document()->isEmpty())
+        if (m_sources && entryBody()->document()->isEmpty())
             m_sources->forget();
     });
 }
@@ -100,7 +104,7 @@ void MainWindow::listScrapsFrom(ScrapsFrom which, const QString& value)
     }
     ShowSearchMode();
     m_sourceLine->showSource(std::nullopt);
-    m_list->listScrapsFrom(which, value);
+    listController()->listScrapsFrom(which, value);
 }
 
 void MainWindow::showSourceOfShownScrap()

@@ -16,10 +16,10 @@ void MainWindow::ReadAloud(int mode)
         m_reader->read(m_webPane->selectedText());
         break;
     case 1:
-        m_reader->read(m_entryBody->toPlainText());
+        m_reader->read(entryBody()->toPlainText());
         break;
     default:
-        m_reader->read(clipboard->text().isEmpty() ? m_recordBody->toPlainText() : clipboard->text());
+        m_reader->read(clipboard->text().isEmpty() ? recordBody()->toPlainText() : clipboard->text());
         break;
     }
 }

@@ -75,7 +75,7 @@ void MainWindow::BuildEntryToolbar()
          [this] { openPicturesOfEntryScrap(); }},
         {u"underLine"_s, u"下線"_s, u"red"_s, u"選択文字列に下線を引く"_s, [this] { toggleEntryMark(); }},
         {u"speak"_s, u"読上げ"_s, u"lip"_s, u"テキストを音声読み上げ"_s, [this] { ReadAloud(1); }},
-        {u"bColor"_s, u"背景色"_s, u"moon"_s, u"背景色を変更"_s, [this] { ToggleBodyBackground(m_entryBody); }},
+        {u"bColor"_s, u"背景色"_s, u"moon"_s, u"背景色を変更"_s, [this] { ToggleBodyBackground(entryBody()); }},
     };
     fillToolbar(m_toolbar, buttons);
 }
@@ -94,7 +94,8 @@ void MainWindow::BuildSearchToolbar()
          [this] { openTextSearch(TextSearchField::Keyword); }},
         {u"pDownMEMO"_s, u"重要度絞り込み"_s, u"check"_s, u"検索結果を重要度で絞込み"_s,
          [this] { openImportanceFilter(); }},
-        {u"excelvt"_s, u"Excelへ"_s, u"excel"_s, u"Excelへ一覧表を出力"_s, [this] { m_list->exportToSpreadsheet(); }},
+        {u"excelvt"_s, u"Excelへ"_s, u"excel"_s, u"Excelへ一覧表を出力"_s,
+         [this] { listController()->exportToSpreadsheet(); }},
         {u"firstDataMEMO"_s, u"各個表示"_s, u"each"_s, u"任意行クリックで、その行から表示することも出来ます。"_s,
          [this] { showFirstResult(); }},
     };
@@ -129,7 +130,7 @@ void MainWindow::BuildRecordToolbar()
         {u"strSerch"_s, u"全文検索"_s, u"magni"_s, u"文字列検索"_s, [this] { openFullTextSearch(); }},
         {u"delMEMO"_s, u"登録抹消"_s, u"del"_s, u"表示中のスクラップを抹消します。"_s,
          [this] { record()->deleteShown(); }},
-        {u"rtColor"_s, u"背景色"_s, u"moon"_s, u"背景色を変更"_s, [this] { ToggleBodyBackground(m_recordBody); }},
+        {u"rtColor"_s, u"背景色"_s, u"moon"_s, u"背景色を変更"_s, [this] { ToggleBodyBackground(recordBody()); }},
     };
     fillToolbar(m_toolbar, buttons);
 }
@@ -139,9 +140,9 @@ QAction* MainWindow::toolbarButton(const QString& key) const
     return findToolbarButton(m_toolbar, key);
 }
 
-QPlainTextEdit* MainWindow::shownBody() const
+QPlainTextEdit* MainWindow::shownBody()
 {
-    return m_mode == Mode::RecordView ? m_recordBody : m_entryBody;
+    return m_mode == Mode::RecordView ? recordBody() : entryBody();
 }
 
 void MainWindow::cutText()
@@ -165,16 +166,16 @@ void MainWindow::copyText()
 
 void MainWindow::clearEntry()
 {
-    m_entryBody->clear();
-    m_entryBody->setCurrentCharFormat(QTextCharFormat());
-    m_entryBody->setFocus();
+    entryBody()->clear();
+    entryBody()->setCurrentCharFormat(QTextCharFormat());
+    entryBody()->setFocus();
     endEntryMarking();
 }
 
 void MainWindow::openClassTreeEditor()
 {
     if (m_mode == Mode::Search) {
-        m_list->clear();
+        listController()->clear();
         enableResultCommands(false);
         m_reserveMenu->menuAction()->setEnabled(false);
     }
@@ -192,26 +193,26 @@ void MainWindow::openTextSearch(TextSearchField field)
 {
     ShowSearchMode();
     auto* dialog = m_children.open(Kind::TextSearch, new TextSearchDialog(m_session, field, this));
-    connect(dialog, &TextSearchDialog::searchRequested, m_list, &ScrapListController::runSearch);
+    connect(dialog, &TextSearchDialog::searchRequested, listController(), &ScrapListController::runSearch);
 }
 
 void MainWindow::openDateSearch()
 {
     ShowSearchMode();
     auto* dialog = m_children.open(Kind::DateSearch, new DateSearchDialog(m_session, m_dialogs, this));
-    connect(dialog, &DateSearchDialog::searchRequested, m_list, &ScrapListController::runSearch);
+    connect(dialog, &DateSearchDialog::searchRequested, listController(), &ScrapListController::runSearch);
 }
 
 void MainWindow::openImportanceFilter()
 {
     auto* dialog = m_children.open(Kind::ImportanceFilter, new ImportanceFilterDialog(m_session, this));
-    connect(dialog, &ImportanceFilterDialog::filterApplied, m_list, &ScrapListController::showFiltered);
+    connect(dialog, &ImportanceFilterDialog::filterApplied, listController(), &ScrapListController::showFiltered);
 }
 
 void MainWindow::openFullTextSearch()
 {
     m_children.closeAll();
-    m_children.open(Kind::FullText, new FullTextSearchDialog(m_session, m_dialogs, m_recordBody, this));
+    m_children.open(Kind::FullText, new FullTextSearchDialog(m_session, m_dialogs, recordBody(), this));
 }
 
 void MainWindow::openImportanceLevels()
@@ -227,13 +228,13 @@ void MainWindow::openImportanceLevels()
 void MainWindow::MakeSavedEdition()
 {
     m_children.closeAll();
-    m_list->makeSavedEdition();
+    listController()->makeSavedEdition();
 }
 
 void MainWindow::DeleteAllSearchResults()
 {
     m_helpTopic = HelpTopic::kDeleteAll;
-    if (m_list->deleteAll())
+    if (listController()->deleteAll())
         ShowSearchMode();
 }
 
@@ -251,7 +252,7 @@ void MainWindow::addBodySearchField()
     box->setMinimumWidth(220);
     box->setText(m_bodySearchText);
     new EnterKeyFilter(box, [this] {
-        m_list->runBodySearch(m_bodySearchText);
+        listController()->runBodySearch(m_bodySearchText);
         if (m_bodySearchBox)
             m_bodySearchBox->setFocus();
     });

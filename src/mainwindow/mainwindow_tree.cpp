@@ -51,7 +51,7 @@ void MainWindow::onTreeNodeClicked(QTreeWidgetItem* item)
         OpenFavourite();
         break;
     case Mode::Registration:
-        if (m_entryBody->toPlainText().isEmpty()) {
+        if (entryBody()->toPlainText().isEmpty()) {
             m_dialogs.exclamation(QStringLiteral("スクラップが空白なので登録画面を表示しません。"));
             return;
         }
@@ -61,7 +61,7 @@ void MainWindow::onTreeNodeClicked(QTreeWidgetItem* item)
         break;
     case Mode::Search:
         m_session.currentClass = classPathOf(item);
-        m_list->listClass(m_session.currentClass, TreeRows::levelOf(item));
+        listController()->listClass(m_session.currentClass, TreeRows::levelOf(item));
         break;
     default:
         break;

@@ -44,16 +44,16 @@ void MainWindow::clipTextToEntry(const QString& text)
         address && !clipAgainAllowed(*address))
         return;
     // A draft in the entry pane is added to, never replaced; the text of a scrap already registered is.
-    if (m_entryScrap || m_entryBody->toPlainText().isEmpty()) {
+    if (m_entryScrap || entryBody()->toPlainText().isEmpty()) {
         clearEntry();
-        m_entryBody->setPlainText(text);
+        entryBody()->setPlainText(text);
     } else {
-        QTextCursor end(m_entryBody->document());
+        QTextCursor end(entryBody()->document());
         end.movePosition(QTextCursor::End);
         end.insertText(u'\n' + text);
     }
     m_sources->takeFromPage();
     m_tabs->setCurrentIndex(TabEntry);
-    m_entryBody->moveCursor(QTextCursor::End);
-    m_entryBody->setFocus();
+    entryBody()->moveCursor(QTextCursor::End);
+    entryBody()->setFocus();
 }

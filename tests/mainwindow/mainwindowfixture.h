@@ -50,6 +50,8 @@ struct Fixture {
         if (withDefaultCollection)
             folder.newCollection();
     }
+    // Off, the window completes its start-up as the program's does: once its first frame is painted.
+    bool completeAtOnce = true;
     MainWindow& start() { return start(web); }
     // Starts the window with another browser, such as the real one.
     MainWindow& start(WebPane* pane)
@@ -62,6 +64,8 @@ struct Fixture {
         options.importProgram = importProgram();
         window = std::make_unique<MainWindow>(session, collection, dialogs, desktop, pane, speech, options);
         window->show();
+        if (completeAtOnce)
+            window->completeStartUp();
         waitForBodyIndex();
         return *window;
     }

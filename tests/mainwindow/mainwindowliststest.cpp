@@ -525,16 +525,13 @@ void MainWindowListsTest::searchMode_emptiesTheListAndDisablesItsCommands()
     QVERIFY(!f.menuEnabled(u"mReserve"));
 }
 
-void MainWindowListsTest::aLargeCollection_paintsItsWindowBeforeReadingEveryScrap()
+void MainWindowListsTest::theWindow_paintsBeforeMakingItsHiddenPanesAndReadingEveryScrap()
 {
     ListFixture f;
-    {
-        // The table's last row stands where a collection of 20,000 scraps has it.
-        auto c = Connection::openExisting(f.folder.path(QStringLiteral("Zettora.mdb")));
-        c->execute(QStringLiteral("UPDATE MEMO_IDX SET rowid = 20000 WHERE DocNo = 8"));
-    }
+    f.completeAtOnce = false;
     f.start();
     QVERIFY(!f.session.resultSet());
+    QVERIFY(!f.child<QTableView>(u"fr") && !f.child<QPlainTextEdit>(u"mData"));
     QTRY_VERIFY(f.session.resultSet());
     QCOMPARE(f.session.resultSet()->recordCount(), 8);
     f.listRow(1);

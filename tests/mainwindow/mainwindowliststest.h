@@ -35,7 +35,7 @@ private Q_SLOTS:
     void rowPress_opensThatRecord();
     void searchMode_emptiesTheListAndDisablesItsCommands();
     void deleteAll_answeredNo_changesNothing();
-    void aLargeCollection_paintsItsWindowBeforeReadingEveryScrap();
+    void theWindow_paintsBeforeMakingItsHiddenPanesAndReadingEveryScrap();
     void titleSearch_fromTheToolbar_listsWhatItFinds_data();
     void titleSearch_fromTheToolbar_listsWhatItFinds();
     void importanceFilter_narrowsTheList();
