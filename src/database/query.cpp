@@ -3,7 +3,11 @@
 #include "connection.h"
 #include "dberror.h"
 
+#include <QStringDecoder>
+
 #include <sqlite3.h>
+
+#include <cstring>
 
 void Query::Finalizer::operator()(sqlite3_stmt* statement) const
 {
@@ -44,11 +48,34 @@ void Query::check(int rc) const
         fail(rc);
 }
 
+namespace {
+
+// Given UTF-16, SQLite reads a byte order mark at the front as an instruction (dropping U+FEFF, swapping the bytes
+// after U+FFFE) and pairs a lone surrogate with the character after it; so text goes in as UTF-8, and a lone
+// surrogate (a damaged file's) as U+FFFD, which keeps every later character, and every mark, where it was.
+QByteArray storedUtf8(const QString& text)
+{
+    if (QStringView(text).isValidUtf16())
+        return text.toUtf8();
+    QString repaired = text;
+    for (qsizetype i = 0; i < repaired.size(); ++i) {
+        if (repaired.at(i).isHighSurrogate() && i + 1 < repaired.size() && repaired.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (repaired.at(i).isSurrogate())
+            repaired[i] = QChar::ReplacementCharacter;
+    }
+    return repaired.toUtf8();
+}
+
+} // namespace
+
 Query& Query::bind(int index, const QString& text)
 {
     // A null QString is still text: NULL is only bound on purpose, through bindNull or an invalid QVariant.
-    const void* data = text.isNull() ? static_cast<const void*>(u"") : static_cast<const void*>(text.utf16());
-    check(sqlite3_bind_text16(m_statement.get(), index, data, int(text.size() * sizeof(QChar)), SQLITE_TRANSIENT));
+    const QByteArray utf8 = storedUtf8(text);
+    const char* data = utf8.isNull() ? "" : utf8.constData();
+    check(sqlite3_bind_text64(m_statement.get(), index, data, sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT,
+                              SQLITE_UTF8));
     return *this;
 }
 
@@ -176,7 +203,13 @@ QString Query::text(int column) const
     const int bytes = sqlite3_column_bytes(m_statement.get(), column);
     if (!data)
         return QString();
-    return bytes == 0 ? QStringLiteral("") : QString::fromUtf8(data, bytes);
+    if (bytes == 0)
+        return QStringLiteral("");
+    // QString::fromUtf8 drops a byte order mark at the front; here it is the text's first character.
+    if (bytes >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0)
+        return QStringDecoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                        QStringConverter::Flag::Stateless)(QByteArrayView(data, bytes));
+    return QString::fromUtf8(data, bytes);
 }
 
 QByteArrayView Query::utf8(int column) const
