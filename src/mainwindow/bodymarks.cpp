@@ -26,6 +26,22 @@ void format(QTextCursor& cursor, bool marked, const QColor& stress)
 
 } // namespace
 
+BodyEdit narrowedEdit(const QString& before, const QString& after, int position, int removed, int added)
+{
+    // The document may count its final separator, which neither text holds.
+    position = int(std::clamp<qsizetype>(position, 0, std::min(before.size(), after.size())));
+    removed = int(std::clamp<qsizetype>(removed, 0, before.size() - position));
+    added = int(std::clamp<qsizetype>(added, 0, after.size() - position));
+    int same = 0;
+    while (same < removed && same < added && before.at(position + same) == after.at(position + same))
+        ++same;
+    int sameEnd = 0;
+    while (sameEnd < removed - same && sameEnd < added - same &&
+           before.at(position + removed - 1 - sameEnd) == after.at(position + added - 1 - sameEnd))
+        ++sameEnd;
+    return {position + same, removed - same - sameEnd, added - same - sameEnd};
+}
+
 QList<MarkRow> followEdits(const QList<MarkRow>& marks, const QList<BodyEdit>& edits, qsizetype storedLength)
 {
     QList<MarkRow> moved;

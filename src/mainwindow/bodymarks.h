@@ -20,6 +20,10 @@ struct BodyEdit {
     int added = 0;
 };
 
+// The change the document reported at position (removed characters replaced by added ones) narrowed to the
+// characters that differ between before and after: an input method's commit reports its whole paragraph replaced.
+[[nodiscard]] BodyEdit narrowedEdit(const QString& before, const QString& after, int position, int removed, int added);
+
 // The log of a body of storedLength characters moved through the edits made since, so that each mark stays on its
 // words: text typed before a mark moves it, text typed inside it widens it, a mark whose words were all deleted goes.
 // A mark is first cut to the stored text, as every showing cuts it.

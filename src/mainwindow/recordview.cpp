@@ -70,10 +70,14 @@ RecordView::RecordView(Session& session, UserDialogs& dialogs, ChildWindows& chi
     , m_body(body)
     , m_calendarParent(calendarParent)
 {
-    // Format changes (marks, search words) replace text by itself and move nothing.
+    // Format changes (marks, search words) replace text by itself and move nothing; only characters that differ are
+    // an edit.
     connect(m_body->document(), &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
-        if (removed != added)
-            m_bodyEdits.append({position, removed, added});
+        QString now = m_body->toPlainText();
+        const BodyMarks::BodyEdit edit = BodyMarks::narrowedEdit(m_editedBody, now, position, removed, added);
+        if (edit.removed != edit.added)
+            m_bodyEdits.append(edit);
+        m_editedBody = std::move(now);
     });
     connect(m_sheet, &QTableWidget::cellPressed, this, &RecordView::onSheetCellPressed);
     connect(m_sheet, &ScrapSheet::valueEdited, this, [this](int row) { onSheetValueEdited(row); });

@@ -103,6 +103,8 @@ private:
     // The body could not be read: the empty box shown must never be saved over it.
     // The text the file holds for the shown body, which the offsets of a mark count in.
     QString m_storedBody;
+    // The box's text as of its last change, to tell what a change replaced.
+    QString m_editedBody;
     // What was typed since the body was loaded or stored: the marks are moved through it when the body is stored.
     QList<BodyMarks::BodyEdit> m_bodyEdits;
     bool m_bodyUnread = false;

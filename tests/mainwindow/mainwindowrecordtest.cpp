@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -389,6 +390,56 @@ void MainWindowRecordTest::marking_inRecordView_isLoggedAndReplayed()
     w.toolbarButton(QStringLiteral("nextMEMO"))->trigger();
     w.toolbarButton(QStringLiteral("prevMEMO"))->trigger();
     QVERIFY(underlinedAt(f.body(), 6) && underlinedAt(f.body(), 9) && !underlinedAt(f.body(), 5));
+}
+
+void MainWindowRecordTest::marks_followTheTypedWords_data()
+{
+    QTest::addColumn<bool>("inputMethod");
+    QTest::addColumn<int>("at");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("marks"); // stored after 登録, on "本文1の一行目\n二行目" marked at 2+3 and 9+2
+    QTest::newRow("keys before the mark") << false << 0 << u"AB"_qs << u"4+3 11+2"_qs;
+    QTest::newRow("keys inside the mark") << false << 3 << u"AB"_qs << u"2+5 11+2"_qs;
+    // An input method's commit reports its whole paragraph replaced.
+    QTest::newRow("input method before the mark") << true << 0 << u"前書き"_qs << u"5+3 12+2"_qs;
+    QTest::newRow("input method after the mark, same line") << true << 6 << u"大阪"_qs << u"2+3 11+2"_qs;
+    QTest::newRow("input method inside the mark") << true << 4 << u"大"_qs << u"2+4 10+2"_qs;
+    QTest::newRow("input method on the next line") << true << 8 << u"東京の"_qs << u"2+3 12+2"_qs;
+}
+
+void MainWindowRecordTest::marks_followTheTypedWords()
+{
+    QFETCH(bool, inputMethod);
+    QFETCH(int, at);
+    QFETCH(QString, typed);
+    QFETCH(QString, marks);
+    RecordFixture f;
+    {
+        auto c = Connection::openExisting(f.folder.path(u"Zettora.mdb"_qs));
+        addMark(*c, 1, false, 2, 3);
+        addMark(*c, 1, false, 9, 2);
+    }
+    MainWindow& w = f.openRecord(1);
+    QTextCursor cursor = f.body()->textCursor();
+    cursor.setPosition(at);
+    f.body()->setTextCursor(cursor);
+    if (inputMethod) {
+        QInputMethodEvent composing(typed, {});
+        QCoreApplication::sendEvent(f.body(), &composing);
+        QInputMethodEvent commit;
+        commit.setCommitString(typed);
+        QCoreApplication::sendEvent(f.body(), &commit);
+    } else {
+        QTest::keyClicks(f.body(), typed);
+    }
+    QCOMPARE(f.body()->toPlainText(), u"本文1の一行目\n二行目"_qs.insert(at, typed));
+
+    w.toolbarButton(u"RecEditMEMO"_qs)->trigger();
+
+    auto c = Connection::openExisting(f.session.databasePath());
+    Query logged(*c, u"SELECT group_concat(startP || '+' || selLen, ' ') FROM MEMO_UNDERLINE WHERE pfID = 1"_qs);
+    QVERIFY(logged.next());
+    QCOMPARE(logged.text(0), marks);
 }
 
 void MainWindowRecordTest::marking_anEditedBody_storesItFirstOrMarksNothing_data()

@@ -23,6 +23,8 @@ private Q_SLOTS:
     void importanceChoice_storesLevelAndColour();
     void savedEdition_allowsNoEdit();
     void marking_inRecordView_isLoggedAndReplayed();
+    void marks_followTheTypedWords_data();
+    void marks_followTheTypedWords();
     void marking_anEditedBody_storesItFirstOrMarksNothing_data();
     void marking_anEditedBody_storesItFirstOrMarksNothing();
     void picker_fromRecordView_refilesTheScrap();
