@@ -36,16 +36,6 @@ QString quoted(const QString& name)
     return u'"' + name + u'"';
 }
 
-// Positions of the CRs of each CRLF, in UTF-16 units of the old text.
-QList<int> crlfPositions(const QString& text)
-{
-    QList<int> positions;
-    for (qsizetype at = text.indexOf(QStringLiteral("\r\n")); at >= 0;
-         at = text.indexOf(QStringLiteral("\r\n"), at + 2))
-        positions << int(at);
-    return positions;
-}
-
 class Converter final {
 public:
     Converter(const AccessFile& source, Connection& target, const Options& options)
@@ -287,8 +277,7 @@ private:
         } else if (table == Schema::name(Schema::kMemoDat) && values[1].typeId() == QMetaType::QString) {
             const qint64 pfID = values[0].toLongLong();
             const QString old = values[1].toString();
-            QString text = old;
-            text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            const QString text = bodyWithLineFeeds(old);
             if (!m_bodies.contains(pfID))
                 m_bodies.insert(pfID, {crlfPositions(old), int(text.size())});
             values[1] = text;
@@ -478,6 +467,22 @@ private:
 };
 
 } // namespace
+
+QString bodyWithLineFeeds(const QString& old)
+{
+    QString text = old;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+QList<int> crlfPositions(const QString& old)
+{
+    QList<int> positions;
+    for (qsizetype at = old.indexOf(QStringLiteral("\r\n")); at >= 0; at = old.indexOf(QStringLiteral("\r\n"), at + 2))
+        positions << int(at);
+    return positions;
+}
 
 qint64 shiftedStart(qint64 start, const QList<int>& crlf)
 {

@@ -55,6 +55,11 @@ Report convert(const QString& oldPath, const QString& newPath, const Options& op
 
 inline const QString kCancelled = QStringLiteral("取り込みを中止しました。");
 
+// An old body with its line ends as the program keeps them: each CRLF one "\n", and a CR standing alone "\n" too
+// (one unit for one, so no mark moves), where the text box would otherwise count it with the line end after it.
+QString bodyWithLineFeeds(const QString& old);
+// The positions of the CRs of each CRLF in an old body, ascending.
+QList<int> crlfPositions(const QString& old);
 // The text offset a mark's start or end has once each CRLF of its body before it is one "\n". crlf holds the
 // positions of the CRs in the old body, ascending.
 qint64 shiftedStart(qint64 start, const QList<int>& crlf);
