@@ -222,7 +222,7 @@ QString RecordView::shownPartOf(const QString& body)
         const QChar c = body.at(i);
         if (c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
             lineStart = i + 1;
-        else if (i - lineStart == kLongestLineShown) {
+        else if (i - lineStart >= kLongestLineShown && !c.isLowSurrogate()) { // never between a pair's halves
             shown += u'\n';
             lineStart = i;
         }

@@ -216,6 +216,9 @@ void MainWindowRecordTest::longBodies_areShownInPartAndNeverSavedCut_data()
         << QString(9'999, u'字') + u'\n' + QString(9'999, u'字') << QString(9'999, u'字') + u'\n' << 19'999LL << false;
     QTest::newRow("one line of 25,000, broken for the eye")
         << line << QString(10'000, u'字') + u'\n' << 25'002LL << true;
+    const QString outsideBmp = u"𠮷"_qs;
+    QTest::newRow("a line of characters outside the BMP, broken between them")
+        << u"a"_qs + outsideBmp.repeated(12'000) << u"a"_qs + outsideBmp.repeated(5'000) + u'\n' << 24'003LL << true;
     QTest::newRow("2,000,000 characters on one line, the first part shown")
         << QString(2'000'000, u'字') << QString(10'000, u'字') + u'\n' << 1'000'000LL << true;
     QTest::newRow("many short lines past the most shown")
@@ -237,6 +240,7 @@ void MainWindowRecordTest::longBodies_areShownInPartAndNeverSavedCut()
     MainWindow& w = f.openRecord(2);
     QVERIFY(f.body()->toPlainText().startsWith(shownStart));
     QCOMPARE(f.body()->toPlainText().size(), shownLength);
+    QVERIFY(QStringView(f.body()->toPlainText()).isValidUtf16());
     QCOMPARE(f.body()->isReadOnly(), cut);
     QCOMPARE(underlinedAt(f.body(), 0), !cut); // its marks count in the stored text, so none is drawn
     QCOMPARE(f.dialogs.texts().size(), cut ? 1 : 0);
