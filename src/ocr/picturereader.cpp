@@ -147,19 +147,24 @@ void PictureReader::run()
             if (!batch.isEmpty())
                 announced = false;
             bool unavailable = false;
+            bool turnedOff = false;
             while (!batch.isEmpty() && !m_stop.load()) {
                 Q_EMIT progress(done, total);
                 const qint64 before = done;
                 for (const PictureText::Pending& picture : std::as_const(batch)) {
                     while (userActive() && !m_stop.load())
                         sleepFor(kPollMs / 5);
-                    if (m_stop.load())
+                    // Turned off by the user, the reader stops after the picture in hand, not at the round's end.
+                    turnedOff = !m_stop.load() && !PictureText::isEnabled(*connection);
+                    if (m_stop.load() || turnedOff)
                         break;
                     const std::optional<QByteArray> bytes = PictureText::bytesOf(*connection, picture);
                     if (!bytes)
                         continue;
                     Result<Recognition> reading = process.recognise(*bytes, wish);
-                    if (!reading && reading.failure().detail == QLatin1StringView(RecognitionProcess::kStopped))
+                    // A failure while the program stops is the stop's, not the picture's.
+                    if (!reading &&
+                        (m_stop.load() || reading.failure().detail == QLatin1StringView(RecognitionProcess::kStopped)))
                         break;
                     // Nothing is held against the pictures: they wait for a round in which the reader runs.
                     if (!reading && reading.failure().detail == QLatin1StringView(RecognitionProcess::kUnavailable)) {
@@ -184,7 +189,7 @@ void PictureReader::run()
                     Q_EMIT progress(done, std::max(done, total));
                 }
                 // Pictures that changed while listed are taken up in the next round, not looked at again now.
-                if (m_stop.load() || unavailable || done == before)
+                if (m_stop.load() || unavailable || turnedOff || done == before)
                     break;
                 // Pictures stored meanwhile join this round.
                 total = done + PictureText::pendingCount(*connection, engine);

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 using Ocr::frame;
 using Ocr::kFrameHeader;
@@ -53,6 +54,9 @@ bool RecognitionProcess::ensureStarted()
     environment.insert(QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1"));
     m_process->setProcessEnvironment(environment);
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // A group of its own: Ctrl+C in the terminal or a logout's signal to the program's group ends the program, which
+    // then stops the reader; dying first, the reader would have its picture stored as the cause of a crash.
+    m_process->setChildProcessModifier([] { ::setpgid(0, 0); });
     m_process->start(m_program, {QString::fromLatin1(Ocr::kCommandOption)});
     if (m_process->waitForStarted(10000))
         return true;

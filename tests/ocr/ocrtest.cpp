@@ -192,9 +192,10 @@ struct OcrFixture {
     QString path = folder.newCollection();
 
     // The reader is this test program unless told otherwise.
-    explicit OcrFixture(const QString& reader = QCoreApplication::applicationFilePath())
-        // Far above a sanitized reading of a test page, far below the program's three minutes.
-        : collection{session, dialogs, {.backups = false, .recognitionProgram = reader, .recognitionTimeoutMs = 20000}}
+    // The default timeout is far above a sanitized reading of a test page, far below the program's three minutes.
+    explicit OcrFixture(const QString& reader = QCoreApplication::applicationFilePath(), int timeoutMs = 20000)
+        : collection{
+              session, dialogs, {.backups = false, .recognitionProgram = reader, .recognitionTimeoutMs = timeoutMs}}
     {
         auto connection = Connection::openExisting(path);
         for (int i = 1; i <= kScraps; ++i) {
@@ -427,6 +428,26 @@ void OcrTest::turnedOff_readsNothing()
     f.collection.pictureReader()->wake();
     QTRY_COMPARE_WITH_TIMEOUT(f.readRows(1), 1, kReadWithin);
     QCOMPARE(f.problemOf(1), QString());
+}
+
+void OcrTest::turnedOffWhileReading_stopsAfterThePictureInHand()
+{
+    // The first picture read hangs the engine until the timeout: the reader is turned off before or while it waits.
+    OcrFixture f(QCoreApplication::applicationFilePath(), 2000);
+    QVERIFY(f.open(f.path));
+    QTRY_VERIFY_WITH_TIMEOUT(f.collection.isWritable(), kReadWithin);
+    QSignalSpy progress(f.collection.pictureReader(), &PictureReader::progress);
+    QSignalSpy settled(f.collection.pictureReader(), &PictureReader::settled);
+    f.attach(1, plainPage());
+    f.attach(2, plainPage());
+    f.attach(3, plainPage() + kHangMarker); // the newest, read first
+    f.collection.pictureReader()->wake();
+    QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty(), kReadWithin);
+
+    QVERIFY(f.collection.setReadsPictureText(false).ok());
+
+    QTRY_VERIFY_WITH_TIMEOUT(!settled.isEmpty(), kReadWithin);
+    QCOMPARE(f.readRows(1) + f.readRows(2), 0);
 }
 
 void OcrTest::aReaderThatCannotRun_givesUpNoPicture_data()

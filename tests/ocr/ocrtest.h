@@ -20,6 +20,7 @@ private Q_SLOTS:
     void removal_takesThePictureTextWithIt();
     void savedEdition_carriesTheTextAndReadsNothing();
     void turnedOff_readsNothing();
+    void turnedOffWhileReading_stopsAfterThePictureInHand();
     void aReaderThatCannotRun_givesUpNoPicture_data();
     void aReaderThatCannotRun_givesUpNoPicture();
     void badPicture_skippedWithReasonAndWorkerGoesOn_data();
