@@ -284,6 +284,11 @@ Result<QString> restore(const Entry& backup, const QString& collectionPath)
     const QString base = collection.absoluteDir().filePath(
         leftWithinUtf8(collection.completeBaseName(), kRestoreNameBytes) + QStringLiteral("（復元 ") +
         backup.when.toString(QStringLiteral("yyyy-MM-dd HHmm")));
+    if (!QFileInfo(backup.path).isFile())
+        return Failure{
+            QStringLiteral("バックアップを復元できませんでした。"),
+            QStringLiteral("選んだバックアップのファイルがありません（古いものから消されたか、移されました）。"),
+            backup.path};
     QString target = base + QStringLiteral("）.mdb");
     for (int n = 2; QFileInfo::exists(target); ++n)
         target = base + QStringLiteral(" %1）.mdb").arg(n);

@@ -51,7 +51,9 @@ Collection::Collection(Session& session, UserDialogs& dialogs, Options options, 
     m_indexer = new BodyIndexer(this);
     connect(m_indexer, &BodyIndexer::fileChecked, this, &Collection::onFileChecked);
     connect(m_indexer, &BodyIndexer::progress, this, &Collection::indexProgress);
-    connect(m_indexer, &BodyIndexer::finished, this, [this] {
+    connect(m_indexer, &BodyIndexer::finished, this, [this](quint64 run) {
+        if (run != m_indexer->runNumber())
+            return;
         if (m_indexKeeper)
             static_cast<IndexKeeper*>(m_indexKeeper.get())->setWorkerBusy(false);
         Q_EMIT indexFinished();
@@ -446,6 +448,8 @@ QList<Backups::Entry> Collection::backups() const
 
 Result<QString> Collection::restoreCopy(const Backups::Entry& backup) const
 {
+    // A backup running meanwhile may take out the oldest copies, the chosen one among them, as it ends.
+    m_backupWorker->wait();
     return Backups::restore(backup, path());
 }
 

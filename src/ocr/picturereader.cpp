@@ -218,5 +218,8 @@ void PictureReader::run()
             sleepFor(kPollMs);
         }
     }
+    // A round that ends on a failure or a stop is over too: nothing may show it going on.
+    if (!announced)
+        Q_EMIT settled();
     m_running = false;
 }

@@ -77,6 +77,8 @@ void BodyIndexer::stop()
         m_worker.join();
     m_stop = false;
     m_running = false;
+    // A resume queued before the stop (a picture read, a commit) must not start a worker on a file no longer open.
+    m_job.path.clear();
 }
 
 QString BodyIndexer::checkFile(Connection& connection)
@@ -189,7 +191,7 @@ void BodyIndexer::run(bool verify)
         }
     }
     m_running = false;
-    Q_EMIT finished(complete);
+    Q_EMIT finished(m_run, complete);
 }
 
 bool BodyIndexer::repairDamagedIndex()

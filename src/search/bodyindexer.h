@@ -54,7 +54,8 @@ Q_SIGNALS:
     void fileChecked(quint64 run, bool sound, const QString& problem);
     void verified(bool rebuilding);
     void progress(qint64 done, qint64 total);
-    void finished(bool complete);
+    // run tells a stopped run's signal, delivered after the next start, from the running one's.
+    void finished(quint64 run, bool complete);
 
 private:
     void run(bool verify);

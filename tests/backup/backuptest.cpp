@@ -201,6 +201,10 @@ void BackupTest::restore_writesANewFileBesideTheCollection()
     auto connection = Connection::openExisting(*second);
     QCOMPARE(scalar(*connection, u"SELECT count(*) FROM MEMO_DAT"_s), 3);
     QCOMPARE(TestFolder::read(*made), TestFolder::read(*first));
+    // A copy taken out after it was listed (the oldest, as a later backup ends) is told as missing.
+    QVERIFY(QFile::remove(entry.path));
+    const Result<QString> gone = Backups::restore(entry, path);
+    QVERIFY(!gone && gone.message().contains(u"選んだバックアップのファイルがありません"_s));
 }
 
 void BackupTest::window_backsUpNowAndRestores()
