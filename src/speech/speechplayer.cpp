@@ -74,7 +74,8 @@ void SpeechPlayer::speak(const QString& tagged, VoiceChoice voice)
     m_aheadLimit = qint64(rate) * qint64(sizeof(qint16)) * kAheadMs / 1000;
     m_speaking = true;
     m_sink.start(rate);
-    m_worker = std::thread([this, generation, voice, text = request.text] {
+    // The engines take C strings: a NUL (another tool's body may hold one) would end the reading there.
+    m_worker = std::thread([this, generation, voice, text = QString(request.text).replace(QChar::Null, u' ')] {
         const bool japanese = std::strcmp(voice.language, "ja") == 0;
         const QString spoken = japanese ? toKana(text) : text;
         SpeechSynthesizer::synthesize(spoken, voice, [&](const qint16* samples, int count) {

@@ -10,6 +10,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace {
@@ -36,6 +37,22 @@ std::string convert(const char* from, const char* to, const std::string& input)
         return {};
     output.resize(output.size() - outLeft);
     return output;
+}
+
+// kakasi's reading of text in kana, or nothing when EUC-JP cannot hold the text; kakasi's lock is held.
+std::optional<QString> kanaOfRun(const QString& text)
+{
+    if (text.isEmpty())
+        return text;
+    std::string euc = convert("UTF-8", "EUC-JP", text.toStdString());
+    if (euc.empty())
+        return std::nullopt;
+    char* converted = kakasi_do(euc.data());
+    if (!converted)
+        return text;
+    const std::string utf8 = convert("EUC-JP", "UTF-8", converted);
+    kakasi_free(converted);
+    return utf8.empty() ? text : QString::fromStdString(utf8);
 }
 
 } // namespace
@@ -66,20 +83,28 @@ QString toKana(const QString& text)
     }();
     if (!ready)
         return text;
-    // Characters EUC-JP cannot hold would stop the conversion; each line is converted on its own, so one such
-    // character costs its line the kana, not the whole text.
+    // Characters EUC-JP cannot hold (①, 𠮷) would stop the conversion: a line holding one is converted in the runs
+    // between them, which keep their kana, and the characters themselves are passed on as they are.
     QStringList lines = text.split(u'\n');
     for (QString& line : lines) {
-        std::string euc = convert("UTF-8", "EUC-JP", line.toStdString());
-        if (euc.empty())
+        if (const std::optional<QString> kana = kanaOfRun(line)) {
+            line = *kana;
             continue;
-        char* converted = kakasi_do(euc.data());
-        if (!converted)
-            continue;
-        const std::string utf8 = convert("EUC-JP", "UTF-8", converted);
-        kakasi_free(converted);
-        if (!utf8.empty())
-            line = QString::fromStdString(utf8);
+        }
+        QString read;
+        QString run;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            const qsizetype width = line.at(i).isHighSurrogate() && i + 1 < line.size() ? 2 : 1;
+            const QString character = line.mid(i, width);
+            i += width - 1;
+            if (!convert("UTF-8", "EUC-JP", character.toStdString()).empty()) {
+                run += character;
+                continue;
+            }
+            read += kanaOfRun(run).value_or(run) + character;
+            run.clear();
+        }
+        line = read + kanaOfRun(run).value_or(run);
     }
     return lines.join(u'\n');
 }

@@ -133,6 +133,11 @@ void SpeechTest::japanese_withKanji_isReadAsJapanese()
     QVERIFY2(!phonemes.contains(u"tS'aIni:z"_s), qPrintable(phonemes));
     // Latin letters and digits are words, not spelled letter by letter.
     QVERIFY2(!phonemes.contains(u"z'i:"_s), qPrintable(phonemes));
+    // A character EUC-JP lacks costs its line no kana.
+    for (const QString& lacking : {u"①"_s, u"𠮷"_s}) {
+        const QString line = toKana(lacking + u"検索総数は" + lacking);
+        QVERIFY2(line == lacking + u"けんさくそうすうは" + lacking, qPrintable(line));
+    }
 }
 
 void SpeechTest::speed_andCharacters_changeWhatIsHeard()
@@ -141,6 +146,9 @@ void SpeechTest::speed_andCharacters_changeWhatIsHeard()
     const QByteArray slow = readToTheEnd(u"\\spd=100\\"_s + text, voiceOf(0));
     const QByteArray fast = readToTheEnd(u"\\spd=200\\"_s + text, voiceOf(0));
     QVERIFY(!slow.isEmpty() && !fast.isEmpty());
+    // A NUL in the text ends no reading.
+    const QByteArray cut = readToTheEnd(u"\\spd=200\\The quick"_s + QChar::Null + text, voiceOf(0));
+    QVERIFY2(cut.size() > fast.size(), qPrintable(u"%1 / %2"_s.arg(cut.size()).arg(fast.size())));
     QVERIFY2(fast.size() < slow.size() * 3 / 4, qPrintable(u"%1 / %2"_s.arg(fast.size()).arg(slow.size())));
 
     QList<QByteArray> voices;
