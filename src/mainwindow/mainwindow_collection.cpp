@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -116,6 +117,8 @@ void MainWindow::onCollectionOpened()
     endEntryMarking();
     m_entryRegisteredPfID.reset();
     refreshStartPage();
+    // The count or the scrap position of the collection before is no count of this one.
+    m_statusPanel1->clear();
     setWindowTitle(m_collection.caption());
     ApplyDisplayFont();
     // File dialogs start beside the collection the user works on.

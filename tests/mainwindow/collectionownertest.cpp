@@ -2,6 +2,7 @@
 
 #include "common/helpwindow.h"
 #include "database/resultset.h"
+#include "mainwindow/scraplistcontroller.h"
 #include "ocr/picturereader.h"
 #include "ocr/picturetext.h"
 #include "pictures/picturearea.h"
@@ -124,13 +125,14 @@ void CollectionOwnerTest::windowsOfOneCollection_closeWithIt_andWriteNothingInto
 }
 
 // The workers of a collection closed half way through their rounds leave no count on the status bar.
-void CollectionOwnerTest::workersProgress_endsWithItsCollection()
+void CollectionOwnerTest::statusBar_showsNothingOfTheCollectionBefore()
 {
     PictureFixture f;
     const QString other = f.otherCollection();
     f.start();
     Q_EMIT f.collection.pictureReader()->progress(3, 10);
     Q_EMIT f.collection.indexProgress(300, 1000);
+    Q_EMIT f.window->findChild<ScrapListController*>()->counted(7);
     const QList<QProgressBar*> bars = f.window->statusBar()->findChildren<QProgressBar*>();
     QCOMPARE(std::count_if(bars.cbegin(), bars.cend(), [](QProgressBar* bar) { return !bar->isHidden(); }), 2);
     // A count the reader sent just before it was stopped, not yet delivered.
@@ -142,6 +144,7 @@ void CollectionOwnerTest::workersProgress_endsWithItsCollection()
     QCoreApplication::processEvents();
 
     QVERIFY(std::all_of(bars.cbegin(), bars.cend(), [](QProgressBar* bar) { return bar->isHidden(); }));
+    QCOMPARE(f.window->statusText(1), QString());
 }
 
 void CollectionOwnerTest::aPictureWaitingInTheWindowOfOneScrap_isNotStoredWithTheNext()

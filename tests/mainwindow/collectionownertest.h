@@ -9,7 +9,7 @@ class CollectionOwnerTest final : public QObject {
 private Q_SLOTS:
     void windowsOfOneCollection_closeWithIt_andWriteNothingIntoTheNext_data();
     void windowsOfOneCollection_closeWithIt_andWriteNothingIntoTheNext();
-    void workersProgress_endsWithItsCollection();
+    void statusBar_showsNothingOfTheCollectionBefore();
     void aPictureWaitingInTheWindowOfOneScrap_isNotStoredWithTheNext();
     void aBodyThatCannotBeRead_isShownAsSuchAndNeverSavedOver();
     void aRegistrationBeforeTheFileIsChecked_saysWhyAndKeepsTheListing();
