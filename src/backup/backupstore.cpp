@@ -59,7 +59,8 @@ std::optional<QDateTime> timeOf(const QString& fileName)
 }
 
 // The online backup, page by page, waiting out the window's brief locks instead of failing on them.
-void copyDatabase(Connection& source, const QString& target, std::chrono::milliseconds longestBusyWait)
+void copyDatabase(Connection& source, const QString& target, std::chrono::milliseconds longestBusyWait,
+                  const std::atomic<bool>* stop)
 {
     sqlite3* destination = nullptr;
     const QByteArray path = target.toUtf8();
@@ -71,6 +72,10 @@ void copyDatabase(Connection& source, const QString& target, std::chrono::millis
         } else {
             auto busySince = std::chrono::steady_clock::now();
             do {
+                if (stop && stop->load()) {
+                    rc = SQLITE_INTERRUPT;
+                    break;
+                }
                 rc = sqlite3_backup_step(backup, 256);
                 if (rc == SQLITE_OK)
                     busySince = std::chrono::steady_clock::now();
@@ -217,7 +222,7 @@ QList<int> kept(const QList<QDateTime>& when)
 }
 
 Result<QString> make(const QString& source, const QString& folder, const QDateTime& now,
-                     std::chrono::milliseconds longestBusyWait)
+                     std::chrono::milliseconds longestBusyWait, const std::atomic<bool>* stop)
 {
     const QString failed = QStringLiteral("バックアップを作れませんでした。");
     if (!QDir().mkpath(folder))
@@ -239,10 +244,13 @@ Result<QString> make(const QString& source, const QString& folder, const QDateTi
         for (int attempt = 0; attempt < 3 && !copied; ++attempt) {
             removePartial();
             const qint64 before = dataVersion(*connection);
-            copyDatabase(*connection, partial, longestBusyWait);
+            copyDatabase(*connection, partial, longestBusyWait, stop);
             const RowCounts counts = countRows(*connection);
             if (dataVersion(*connection) != before)
                 continue;
+            // The check reads the whole copy: a stop asked meanwhile is not kept waiting for it.
+            if (stop && stop->load())
+                throw DbError(SQLITE_INTERRUPT, kStopped);
             copied = verify(partial, counts);
             if (!copied)
                 break;
@@ -257,6 +265,8 @@ Result<QString> make(const QString& source, const QString& folder, const QDateTi
         }
     } catch (const DbError& e) {
         removePartial();
+        if (stop && stop->load())
+            return Failure{failed, QStringLiteral("中止しました。"), kStopped};
         return e.failure(failed);
     }
     // Only now that a new one counts do old ones go.

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <optional>
 
@@ -39,9 +40,12 @@ bool isDue(const QString& folder, const QDateTime& now = QDateTime::currentDateT
 // the row counts of the twelve tables as they were when copied) and, once it counts, removes what the rotation no
 // longer keeps (and partial copies of killed programs). A copy that fails verification is removed. Gives the
 // verified backup's path. Never throws. A file another program keeps locked longer than longestBusyWait is not
-// waited for any longer: the backup fails and says why.
+// waited for any longer: the backup fails and says why. Once stop is set, the copy ends between two of its steps,
+// leaves nothing behind, and fails with kStopped as its detail.
 Result<QString> make(const QString& source, const QString& folder, const QDateTime& now = QDateTime::currentDateTime(),
-                     std::chrono::milliseconds longestBusyWait = std::chrono::seconds(20));
+                     std::chrono::milliseconds longestBusyWait = std::chrono::seconds(20),
+                     const std::atomic<bool>* stop = nullptr);
+inline const QString kStopped = QStringLiteral("the backup was stopped");
 
 // The checks a copy must pass.
 Done verify(const QString& backup, const RowCounts& expected);

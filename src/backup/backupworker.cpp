@@ -31,6 +31,7 @@ bool BackupWorker::start(const QString& collectionPath)
     if (m_running.load())
         return false;
     wait();
+    m_stop = false;
     m_running = true;
     m_thread = std::thread([this, collectionPath] {
         // Below the window's thread: on two cores a backup at full priority starves the event loop for tens of ms.
@@ -39,7 +40,8 @@ bool BackupWorker::start(const QString& collectionPath)
         const int nice = ::getpriority(PRIO_PROCESS, thread);
         if (errno != 0 || ::setpriority(PRIO_PROCESS, thread, std::min(19, nice + kWorkerNice)) != 0)
             qCDebug(lcBackup) << "the backup runs at the window's priority:" << std::strerror(errno);
-        const Result<QString> made = Backups::make(collectionPath, Backups::folderFor(collectionPath));
+        const Result<QString> made = Backups::make(collectionPath, Backups::folderFor(collectionPath),
+                                                   QDateTime::currentDateTime(), std::chrono::seconds(20), &m_stop);
         m_running = false;
         Q_EMIT finished(made);
     });

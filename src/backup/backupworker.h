@@ -19,6 +19,8 @@ public:
     bool isRunning() const { return m_running.load(); }
     // Waits for the backup being made, if any.
     void wait();
+    // The backup being made, if any, ends between two of its steps, leaving nothing; it reports Backups::kStopped.
+    void stop() { m_stop = true; }
 
 Q_SIGNALS:
     // Emitted from the worker; queued to the receivers.
@@ -27,4 +29,5 @@ Q_SIGNALS:
 private:
     std::thread m_thread;
     std::atomic<bool> m_running{false};
+    std::atomic<bool> m_stop{false};
 };

@@ -64,9 +64,11 @@ Collection::Collection(Session& session, UserDialogs& dialogs, Options options, 
     connect(m_pictureReader, &PictureReader::pictureRead, m_indexer, &BodyIndexer::resume);
     connect(m_pictureReader, &PictureReader::settled, m_indexer, &BodyIndexer::resume);
     connect(m_backupWorker, &BackupWorker::finished, this, [this](const Result<QString>& made) {
+        const bool asked = ++m_backupsFinished == m_backupAsked;
+        if (!made && made.failure().detail == Backups::kStopped)
+            return;
         if (!made)
             qCWarning(lcCollection) << "the backup failed:" << made.failure().detail;
-        const bool asked = ++m_backupsFinished == m_backupAsked;
         if (!made)
             Q_EMIT backupReported(QStringLiteral("バックアップを作れませんでした：") + made.failure().why);
         else if (asked)
@@ -211,6 +213,10 @@ void Collection::close()
     // Every window saves what it holds into this collection while it is still open.
     m_session.announceClosing();
     stopIndex();
+    // The day's backup, running, is not waited for (a quit would wait minutes on a large file): the backup after
+    // changes, or the next opening, makes it. One the user asked for is finished.
+    if (m_backupAsked != m_backupsStarted)
+        m_backupWorker->stop();
     backUpAfterChanges();
     m_session.closeConnection();
     m_lock.reset();

@@ -75,7 +75,7 @@ void BackupTest::make_copiesVerifiesAndRotates()
              QStringList{u"20990101-000000-000.mdb.partial"_s});
 }
 
-void BackupTest::lockedByAnotherProgram_givesUpAndSaysSo()
+void BackupTest::lockedOrStopped_givesUpAndLeavesNothing()
 {
     TestFolder folder;
     const QString path = collectionWith(folder, 5);
@@ -88,6 +88,11 @@ void BackupTest::lockedByAnotherProgram_givesUpAndSaysSo()
              u"バックアップを作れませんでした。\n他のプログラムがこのファイルを使用中です。"_s);
     QCOMPARE(QDir(backups).entryList(QDir::Files), QStringList{});
     other->execute(u"COMMIT"_s);
+    // Stopped, as when the collection closes, it leaves nothing either.
+    const std::atomic<bool> stop{true};
+    const Result<QString> stopped = Backups::make(path, backups, day(0), std::chrono::milliseconds(100), &stop);
+    QVERIFY(!stopped && stopped.failure().detail == Backups::kStopped);
+    QCOMPARE(QDir(backups).entryList(QDir::Files), QStringList{});
     QVERIFY(Backups::make(path, backups, day(0), std::chrono::milliseconds(100)));
 }
 

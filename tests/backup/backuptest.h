@@ -6,7 +6,7 @@ class BackupTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void make_copiesVerifiesAndRotates();
-    void lockedByAnotherProgram_givesUpAndSaysSo();
+    void lockedOrStopped_givesUpAndLeavesNothing();
     void verify_refusesADamagedCopy_data();
     void verify_refusesADamagedCopy();
     void kept_rotation_data();
