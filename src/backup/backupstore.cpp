@@ -171,10 +171,16 @@ bool isDue(const QString& folder, const QDateTime& now)
     return true;
 }
 
-Done verify(const QString& backup, const RowCounts& expected)
+Done verify(const QString& backup, const RowCounts& expected, const std::atomic<bool>* stop)
 {
     try {
         auto connection = Connection::openExisting(backup);
+        // The check reads every page of the copy, seconds for a large one: a stop ends it.
+        if (stop)
+            sqlite3_progress_handler(
+                connection->handle(), 10000,
+                [](void* flag) -> int { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; },
+                const_cast<std::atomic<bool>*>(stop));
         Query check(*connection, QStringLiteral("PRAGMA integrity_check"));
         if (!check.next() || check.text(0) != QStringLiteral("ok"))
             return Failure{kNotSound, QStringLiteral("コピーの検査で壊れた箇所が見つかりました。"),
@@ -248,15 +254,14 @@ Result<QString> make(const QString& source, const QString& folder, const QDateTi
             const RowCounts counts = countRows(*connection);
             if (dataVersion(*connection) != before)
                 continue;
-            // The check reads the whole copy: a stop asked meanwhile is not kept waiting for it.
-            if (stop && stop->load())
-                throw DbError(SQLITE_INTERRUPT, kStopped);
-            copied = verify(partial, counts);
+            copied = verify(partial, counts, stop);
             if (!copied)
                 break;
         }
         if (!copied) {
             removePartial();
+            if (stop && stop->load())
+                return Failure{failed, QStringLiteral("中止しました。"), kStopped};
             return copied.failure().as(failed);
         }
         if (QFileInfo::exists(target) || !QFile::rename(partial, target)) {

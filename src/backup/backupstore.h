@@ -47,8 +47,8 @@ Result<QString> make(const QString& source, const QString& folder, const QDateTi
                      const std::atomic<bool>* stop = nullptr);
 inline const QString kStopped = QStringLiteral("the backup was stopped");
 
-// The checks a copy must pass.
-Done verify(const QString& backup, const RowCounts& expected);
+// The checks a copy must pass; a stop set meanwhile ends them, as a failure.
+Done verify(const QString& backup, const RowCounts& expected, const std::atomic<bool>* stop = nullptr);
 
 // Which of the backups taken at these times the rotation keeps (indexes into when, any order).
 QList<int> kept(const QList<QDateTime>& when);
