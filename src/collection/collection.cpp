@@ -454,7 +454,10 @@ QList<Backups::Entry> Collection::backups() const
 
 Result<QString> Collection::restoreCopy(const Backups::Entry& backup) const
 {
-    // A backup running meanwhile may take out the oldest copies, the chosen one among them, as it ends.
+    // A backup running meanwhile may take out the oldest copies, the chosen one among them, as it ends: the day's
+    // backup is stopped (a stopped one takes none out), one the user asked for is waited for.
+    if (m_backupAsked != m_backupsStarted)
+        m_backupWorker->stop();
     m_backupWorker->wait();
     return Backups::restore(backup, path());
 }

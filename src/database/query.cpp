@@ -203,13 +203,16 @@ QString Query::text(int column) const
     const int bytes = sqlite3_column_bytes(m_statement.get(), column);
     if (!data)
         return QString();
-    if (bytes == 0)
-        return QStringLiteral("");
+    return bytes == 0 ? QStringLiteral("") : fromStoredUtf8(QByteArrayView(data, bytes));
+}
+
+QString fromStoredUtf8(QByteArrayView utf8)
+{
     // QString::fromUtf8 drops a byte order mark at the front; here it is the text's first character.
-    if (bytes >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0)
-        return QStringDecoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom |
-                                                        QStringConverter::Flag::Stateless)(QByteArrayView(data, bytes));
-    return QString::fromUtf8(data, bytes);
+    if (utf8.size() >= 3 && std::memcmp(utf8.data(), "\xEF\xBB\xBF", 3) == 0)
+        return QStringDecoder(QStringDecoder::Utf8,
+                              QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless)(utf8);
+    return QString::fromUtf8(utf8);
 }
 
 QByteArrayView Query::utf8(int column) const

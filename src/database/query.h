@@ -61,6 +61,8 @@ private:
     std::unique_ptr<sqlite3_stmt, Finalizer> m_statement;
 };
 
+// Text as a file stores it, in UTF-8; a byte order mark at the front is kept as the text's first character.
+QString fromStoredUtf8(QByteArrayView utf8);
 // Escapes LIKE's wildcards so that a text matches literally with "ESCAPE '\'".
 QString escapeLike(const QString& text);
 // The ISO text a date is stored as, and back.

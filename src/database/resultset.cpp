@@ -88,7 +88,7 @@ private:
     QHash<PooledBytes, QString> m_texts;
     QByteArray m_previousBytes;
     QVariant m_previous;
-    // A byte-order mark stays a character, as QString::fromUtf8 keeps it.
+    // A byte-order mark at the front stays a character, which QString::fromUtf8 would drop.
     QStringDecoder m_decoder{QStringDecoder::Utf8,
                              QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless};
     QList<QChar> m_scratch;

@@ -7,8 +7,6 @@
 #include <QFile>
 #include <QProcessEnvironment>
 
-#include <unistd.h>
-
 ImportProcess::ImportProcess(QString program, QObject* parent)
     : QObject(parent)
     , m_program(std::move(program))
@@ -42,9 +40,6 @@ void ImportProcess::start(const QString& oldPath, const QString& newPath)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QString::fromLatin1(LegacyImport::kProgressVariable), QStringLiteral("1"));
     m_process.setProcessEnvironment(environment);
-    // A group of its own: a signal to the program's group (Ctrl+C, a logout) reaches the program, which cancels the
-    // import cleanly, rather than killing the import half way and reporting the old file as damaged.
-    m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
     m_process.start(m_program, {QStringLiteral("--import"), oldPath, newPath});
 }
 

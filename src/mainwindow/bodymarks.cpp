@@ -26,14 +26,18 @@ void format(QTextCursor& cursor, bool marked, const QColor& stress)
 
 } // namespace
 
-BodyEdit narrowedEdit(const QString& before, const QString& after, int position, int removed, int added)
+BodyEdit narrowedEdit(const QString& before, const QString& after, int position, int removed, int added, int caret)
 {
     // The document may count its final separator, which neither text holds.
     position = int(std::clamp<qsizetype>(position, 0, std::min(before.size(), after.size())));
     removed = int(std::clamp<qsizetype>(removed, 0, before.size() - position));
     added = int(std::clamp<qsizetype>(added, 0, after.size() - position));
+    // Among a run of one character ("いい"), where the typing went is told by the caret, which stands after it.
+    int mostSame = std::min(removed, added);
+    if (caret >= position && caret <= position + added)
+        mostSame = std::min(mostSame, std::max(0, caret - position - std::max(added - removed, 0)));
     int same = 0;
-    while (same < removed && same < added && before.at(position + same) == after.at(position + same))
+    while (same < mostSame && before.at(position + same) == after.at(position + same))
         ++same;
     int sameEnd = 0;
     while (sameEnd < removed - same && sameEnd < added - same &&

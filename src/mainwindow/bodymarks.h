@@ -22,7 +22,9 @@ struct BodyEdit {
 
 // The change the document reported at position (removed characters replaced by added ones) narrowed to the
 // characters that differ between before and after: an input method's commit reports its whole paragraph replaced.
-[[nodiscard]] BodyEdit narrowedEdit(const QString& before, const QString& after, int position, int removed, int added);
+// caret, the cursor's position after the change (or -1), places it within a run of one character.
+[[nodiscard]] BodyEdit narrowedEdit(const QString& before, const QString& after, int position, int removed, int added,
+                                    int caret);
 
 // The log of a body of storedLength characters moved through the edits made since, so that each mark stays on its
 // words: text typed before a mark moves it, text typed inside it widens it, a mark whose words were all deleted goes.

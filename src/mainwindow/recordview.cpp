@@ -74,7 +74,8 @@ RecordView::RecordView(Session& session, UserDialogs& dialogs, ChildWindows& chi
     // an edit.
     connect(m_body->document(), &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
         QString now = m_body->toPlainText();
-        const BodyMarks::BodyEdit edit = BodyMarks::narrowedEdit(m_editedBody, now, position, removed, added);
+        const BodyMarks::BodyEdit edit =
+            BodyMarks::narrowedEdit(m_editedBody, now, position, removed, added, m_body->textCursor().position());
         if (edit.removed != edit.added)
             m_bodyEdits.append(edit);
         m_editedBody = std::move(now);

@@ -56,7 +56,11 @@ bool RecognitionProcess::ensureStarted()
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // A group of its own: Ctrl+C in the terminal or a logout's signal to the program's group ends the program, which
     // then stops the reader; dying first, the reader would have its picture stored as the cause of a crash.
-    m_process->setChildProcessModifier([] { ::setpgid(0, 0); });
+    // In a background group, a reader writing its warnings to the terminal would be stopped under "stty tostop".
+    m_process->setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        ::signal(SIGTTOU, SIG_IGN);
+    });
     m_process->start(m_program, {QString::fromLatin1(Ocr::kCommandOption)});
     if (m_process->waitForStarted(10000))
         return true;

@@ -74,7 +74,8 @@ void foldCase(sqlite3_context* context, int, sqlite3_value** arguments)
         sqlite3_result_value(context, value);
         return;
     }
-    const QByteArray folded = foldText(QString::fromUtf8(reinterpret_cast<const char*>(data), bytes)).toUtf8();
+    const QByteArray folded =
+        foldText(fromStoredUtf8(QByteArrayView(reinterpret_cast<const char*>(data), bytes))).toUtf8();
     sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
 }
 

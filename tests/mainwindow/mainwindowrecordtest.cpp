@@ -408,6 +408,7 @@ void MainWindowRecordTest::marks_followTheTypedWords_data()
     QTest::newRow("input method before the mark") << true << 0 << u"前書き"_qs << u"5+3 12+2"_qs;
     QTest::newRow("input method after the mark, same line") << true << 6 << u"大阪"_qs << u"2+3 11+2"_qs;
     QTest::newRow("input method inside the mark") << true << 4 << u"大"_qs << u"2+4 10+2"_qs;
+    QTest::newRow("input method inside the mark, before the same character") << true << 4 << u"一"_qs << u"2+4 10+2"_qs;
     QTest::newRow("input method on the next line") << true << 8 << u"東京の"_qs << u"2+3 12+2"_qs;
 }
 
