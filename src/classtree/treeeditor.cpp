@@ -68,6 +68,15 @@ TreeEditor::TreeEditor(Session& session, UserDialogs& dialogs, WebPageSource* we
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setMovable(false);
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    // The toolbar from the keyboard, with the keys other programs give these commands.
+    bindToolbarKeys(
+        this, m_toolbar,
+        {{QKeySequence(Qt::Key_Insert),
+          {QStringLiteral("AddWEB"), QStringLiteral("AddSCR"), QStringLiteral("AddSCR_NEW")}},
+         {QKeySequence::Delete, {QStringLiteral("DelWEB"), QStringLiteral("Del_SCR"), QStringLiteral("Del_NEW")}},
+         {QKeySequence(Qt::Key_F2), {QStringLiteral("Alt")}},
+         {QKeySequence(Qt::CTRL | Qt::Key_Up), {QStringLiteral("moveUP_WEB"), QStringLiteral("moveUP_SCR")}},
+         {QKeySequence(Qt::CTRL | Qt::Key_Down), {QStringLiteral("moveDN_WEB"), QStringLiteral("moveDN_SCR")}}});
 
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("fg"));

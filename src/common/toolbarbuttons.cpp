@@ -4,6 +4,7 @@
 #include "twips.h"
 
 #include <QAction>
+#include <QShortcut>
 #include <QToolBar>
 
 void fillToolbar(QToolBar* toolbar, std::span<const ToolbarButton> buttons, StatusTips statusTips)
@@ -40,4 +41,21 @@ QAction* findToolbarButton(const QToolBar* toolbar, const QString& key)
             return action;
     }
     return nullptr;
+}
+
+void bindToolbarKeys(QWidget* window, QToolBar* toolbar, std::initializer_list<ToolbarKey> keys)
+{
+    for (const ToolbarKey& key : keys) {
+        auto* shortcut = new QShortcut(key.sequence, window);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, toolbar, [toolbar, buttons = key.buttons] {
+            for (const QString& name : buttons) {
+                QAction* action = findToolbarButton(toolbar, name);
+                if (action && action->isVisible() && action->isEnabled()) {
+                    action->trigger();
+                    return;
+                }
+            }
+        });
+    }
 }

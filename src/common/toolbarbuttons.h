@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <initializer_list>
 #include <span>
 
 class QAction;
 class QToolBar;
+class QWidget;
 
 // One button of a window's toolbar, or a fixed-width gap when it has a gap width and no caption.
 struct ToolbarButton {
@@ -28,3 +32,11 @@ enum class StatusTips { Off, On };
 void fillToolbar(QToolBar* toolbar, std::span<const ToolbarButton> buttons, StatusTips statusTips = StatusTips::Off);
 // The toolbar's action named key, a gap's included; null when the toolbar has none.
 QAction* findToolbarButton(const QToolBar* toolbar, const QString& key);
+
+// A key that presses a toolbar button from the keyboard.
+struct ToolbarKey {
+    QKeySequence sequence;
+    QStringList buttons; // the first of these the toolbar shows enabled is pressed
+};
+// Binds the keys within window (a text being edited keeps the keys it uses); the toolbar may be refilled later.
+void bindToolbarKeys(QWidget* window, QToolBar* toolbar, std::initializer_list<ToolbarKey> keys);

@@ -82,6 +82,11 @@ ImportanceLevelsEditor::ImportanceLevelsEditor(Session& session, UserDialogs& di
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setMovable(false);
+    // Rows added and moved from the keyboard; Delete stays the grid's, which empties a cell.
+    bindToolbarKeys(this, m_toolbar,
+                    {{QKeySequence(Qt::Key_Insert), {u"add"_s}},
+                     {QKeySequence(Qt::CTRL | Qt::Key_Up), {u"up"_s}},
+                     {QKeySequence(Qt::CTRL | Qt::Key_Down), {u"down"_s}}});
 
     // The grid's first row is its header and its first column a fixed margin, as the remembered row counts them.
     m_fg = new QTableWidget(1, kColumns, this);

@@ -96,15 +96,17 @@ void FavouritesTest::deleteFavourite_removesItsRowAndRenumbers_data()
     QTest::addColumn<QString>("trigger");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("gone");
+    QTest::addColumn<bool>("byKey"); // the Delete key instead of the button
 
-    QTest::newRow("Yes") << true << QString() << QString() << true;
-    QTest::newRow("No") << false << QString() << QString() << false;
+    QTest::newRow("Yes") << true << QString() << QString() << true << false;
+    QTest::newRow("Yes, by the Delete key") << true << QString() << QString() << true << true;
+    QTest::newRow("No") << false << QString() << QString() << false << false;
     QTest::newRow("the row refuses")
         << true << u"CREATE TRIGGER t BEFORE DELETE ON extraNodeWEB BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
-        << u"データベースからの削除に失敗しました。\n値がデータベースの決まりに合いません。"_qs << false;
+        << u"データベースからの削除に失敗しました。\n値がデータベースの決まりに合いません。"_qs << false << false;
     QTest::newRow("the renumbering refuses")
         << true << u"CREATE TRIGGER t BEFORE UPDATE OF ndWEB ON extraNodeWEB BEGIN SELECT RAISE(ABORT, 'no'); END"_qs
-        << u"データベースからの削除に失敗しました。\n値がデータベースの決まりに合いません。"_qs << false;
+        << u"データベースからの削除に失敗しました。\n値がデータベースの決まりに合いません。"_qs << false << false;
 }
 
 void FavouritesTest::deleteFavourite_removesItsRowAndRenumbers()
@@ -113,6 +115,7 @@ void FavouritesTest::deleteFavourite_removesItsRowAndRenumbers()
     QFETCH(QString, trigger);
     QFETCH(QString, message);
     QFETCH(bool, gone);
+    QFETCH(bool, byKey);
 
     EditorFixture f;
     if (!trigger.isEmpty())
@@ -121,7 +124,10 @@ void FavouritesTest::deleteFavourite_removesItsRowAndRenumbers()
     f.open(TreeKind::Favourites);
     f.select(3);
     f.dialogs.yesNo.enqueue(answer);
-    f.press(u"DelWEB");
+    if (byKey)
+        f.key(Qt::Key_Delete);
+    else
+        f.press(u"DelWEB");
 
     QStringList expected{u"朝日新聞 を削除します。　削除後は復活できません。　実行しますか？"_qs};
     if (!message.isEmpty())
@@ -157,7 +163,7 @@ void FavouritesTest::move_writtenOnLeavingMoveMode()
     f.press(u"Mode2WEB");
     f.select(10);
     f.press(u"moveUP_WEB");
-    f.press(u"moveUP_WEB");
+    f.key(Qt::Key_Up, Qt::ControlModifier);
     QCOMPARE(scalar(f.db(), u"SELECT ndWEB FROM extraNodeWEB WHERE ndID = 9"_qs), 10);
     if (leaveKey.isEmpty())
         w.close();

@@ -60,6 +60,14 @@ struct EditorFixture {
         button->trigger();
     }
     void press(const char16_t* key) const { press(QString::fromUtf16(key)); }
+    // A key pressed in the tree, as a user at the keyboard presses the toolbar's buttons.
+    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
+    {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        tree()->setFocus();
+        QTest::keyClick(tree(), key, modifiers);
+    }
     // Renames the node at row in place, as a user does: "Alt", type, then Enter (or Tab, Shift+Tab: Qt::Key_Backtab).
     void rename(int row, const QString& text, Qt::Key ending = Qt::Key_Return) const
     {

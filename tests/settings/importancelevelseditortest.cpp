@@ -68,6 +68,12 @@ struct Fixture {
                 grid()->setCurrentCell(words[1].toInt(), words[2].toInt());
                 grid()->editItem(grid()->currentItem());
                 grid()->viewport()->findChild<QLineEdit*>()->setText(words.mid(3).join(u' '));
+            } else if (words[0] == u"Insert" || words[0].startsWith(u"Ctrl+")) {
+                // The toolbar from the keyboard, the grid having the focus.
+                window->activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(window.get()));
+                grid()->setFocus();
+                QTest::keySequence(grid(), QKeySequence(words[0]));
             } else
                 key(words[0]);
         }
@@ -180,7 +186,7 @@ void ImportanceLevelsEditorTest::reg_storesTheGridInItsOrderWithKeysFromOne_data
                               << defaultsWithKeys({u"重要"_qs, u"発表済み"_qs, u"要注意"_qs, u"進行中"_qs, u"普通"_qs},
                                                   1);
     QTest::newRow("first down twice, the selection going along")
-        << QStringList{u"select 1"_qs, u"down"_qs, u"down"_qs}
+        << QStringList{u"select 1"_qs, u"Ctrl+Down"_qs, u"down"_qs}
         << defaultsWithKeys({u"要注意"_qs, u"発表済み"_qs, u"重要"_qs, u"進行中"_qs, u"普通"_qs}, 1);
     QTest::newRow("last up") << QStringList{u"select 5"_qs, u"up"_qs}
                              << defaultsWithKeys({u"重要"_qs, u"要注意"_qs, u"発表済み"_qs, u"普通"_qs, u"進行中"_qs},
@@ -193,7 +199,7 @@ void ImportanceLevelsEditorTest::reg_storesTheGridInItsOrderWithKeysFromOne_data
     QTest::newRow("renamed") << QStringList{u"edit 2 1 要確認"_qs}
                              << QStringList{u"重要|16761087|1"_qs, u"要確認|12648447|2"_qs, u"発表済み|14737632|3"_qs,
                                             u"進行中|16777152|4"_qs, u"普通|-2147483629|5"_qs};
-    QTest::newRow("added and named") << QStringList{u"add"_qs, u"edit 6 1 保留"_qs, u"edit 6 2 255"_qs}
+    QTest::newRow("added and named") << QStringList{u"Insert"_qs, u"edit 6 1 保留"_qs, u"edit 6 2 255"_qs}
                                      << defaultsWithKeys(kLevels, 1) + QStringList{u"保留|255|6"_qs};
     QTest::newRow("added, left empty, stored as another change sets the flag")
         << QStringList{u"add"_qs, u"press 5"_qs, u"up"_qs}
