@@ -362,7 +362,11 @@ void ScrapListController::makeSavedEdition()
         listed->moveNext();
     }
     notice.close();
-    m_dialogs.information(copied ? QStringLiteral("保存版を作成しました。") : copied.message());
+    // A failure is told as one, not with the sign of success.
+    if (copied)
+        m_dialogs.information(QStringLiteral("保存版を作成しました。"));
+    else
+        m_dialogs.critical(copied.message());
 }
 
 bool ScrapListController::deleteAll()

@@ -193,6 +193,7 @@ void SavedEditionTest::mReseveDo_failures_leaveNothingBehind()
     f.makeEdition(folder);
     setrlimit(RLIMIT_FSIZE, &unlimited);
     QCOMPARE(f.dialogs.lastText(), message);
+    QCOMPARE(f.dialogs.messages().last().kind, FakeUserDialogs::Kind::Critical);
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), filesBefore);
     QCOMPARE(TestFolder::read(f.dbPath()), before);
 }
