@@ -279,6 +279,9 @@ Done RecordView::storeBody()
     if (m_bodyUnread)
         return Failure{kSaveFailed, kBodyUnread};
     const QString text = m_body->toPlainText();
+    // Edits that came back to the stored text (a cut, then undone) moved no word: the marks stay as they are.
+    if (text == m_storedBody)
+        m_bodyEdits.clear();
     try {
         // In a transaction, so the body index is written with the body.
         Transaction transaction(*m_session.connection());

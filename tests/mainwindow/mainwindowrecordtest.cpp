@@ -410,6 +410,8 @@ void MainWindowRecordTest::marks_followTheTypedWords_data()
     QTest::newRow("input method inside the mark") << true << 4 << u"大"_qs << u"2+4 10+2"_qs;
     QTest::newRow("input method inside the mark, before the same character") << true << 4 << u"一"_qs << u"2+4 10+2"_qs;
     QTest::newRow("input method on the next line") << true << 8 << u"東京の"_qs << u"2+3 12+2"_qs;
+    // No text typed: the mark's words cut, then the cut undone.
+    QTest::newRow("a cut undone") << false << 2 << QString() << u"2+3 9+2"_qs;
 }
 
 void MainWindowRecordTest::marks_followTheTypedWords()
@@ -434,6 +436,11 @@ void MainWindowRecordTest::marks_followTheTypedWords()
         QInputMethodEvent commit;
         commit.setCommitString(typed);
         QCoreApplication::sendEvent(f.body(), &commit);
+    } else if (typed.isEmpty()) {
+        cursor.setPosition(at + 3, QTextCursor::KeepAnchor);
+        f.body()->setTextCursor(cursor);
+        f.body()->cut();
+        f.body()->undo();
     } else {
         QTest::keyClicks(f.body(), typed);
     }
