@@ -26,6 +26,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QToolBar>
 
 using namespace Qt::StringLiterals;
@@ -166,7 +167,10 @@ void MainWindow::copyText()
 
 void MainWindow::clearEntry()
 {
-    entryBody()->clear();
+    // Removed as an edit, so 元へ brings a text emptied by mistake back (clear() would drop the undo history too).
+    QTextCursor all(entryBody()->document());
+    all.select(QTextCursor::Document);
+    all.removeSelectedText();
     entryBody()->setCurrentCharFormat(QTextCharFormat());
     entryBody()->setFocus();
     endEntryMarking();

@@ -259,6 +259,9 @@ void MainWindowListsTest::clearMEMO_emptiesTheBodyAndDisablesItsCommands()
     QVERIFY(f.child<QPlainTextEdit>(u"mData")->toPlainText().isEmpty());
     QVERIFY(!f.enabled(u"drawMEMO"));
     QVERIFY(!f.enabled(u"underLine"));
+    // A text emptied by mistake comes back.
+    w.toolbarButton(QStringLiteral("undoM"))->trigger();
+    QCOMPARE(f.child<QPlainTextEdit>(u"mData")->toPlainText(), QStringLiteral("下書き"));
 }
 
 void MainWindowListsTest::bodyBackground_togglesBetweenWindowAnd3DLight()
