@@ -308,6 +308,8 @@ RecordView* MainWindow::record()
     });
     connect(m_record, &RecordView::ended, this, [this] {
         m_recordView = false;
+        // "スクラップ： 1/2" names a scrap no longer shown.
+        m_statusPanel1->clear();
         showSourceOfShownScrap();
         showPictureHolding(false);
         if (m_mode == Mode::RecordView && !m_unloading)

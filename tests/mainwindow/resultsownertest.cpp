@@ -47,6 +47,7 @@ void ResultsOwnerTest::registeringWhileARecordIsShown_leavesRecordViewAndBothScr
     }
 
     f.registerInEntryPane(u"新しい記事\n本文"_s);
+    QVERIFY2(!f.window->statusText(1).startsWith(u"スクラップ："_s), qPrintable(f.window->statusText(1)));
     f.tabs()->setCurrentIndex(MainWindow::TabSearch);
 
     // The set record view showed is gone, so the tab shows search mode: nothing there can reach the new scrap.
