@@ -231,6 +231,7 @@ Result<QString> make(const QString& source, const QString& folder, const QDateTi
                      std::chrono::milliseconds longestBusyWait, const std::atomic<bool>* stop)
 {
     const QString failed = QStringLiteral("バックアップを作れませんでした。");
+    const Failure stopped{failed, QStringLiteral("中止しました。"), kStopped};
     if (!QDir().mkpath(folder))
         return Failure{failed, QStringLiteral("バックアップの保存先フォルダを作れません。"), folder};
     QString name = now.toString(kNameFormat);
@@ -261,7 +262,7 @@ Result<QString> make(const QString& source, const QString& folder, const QDateTi
         if (!copied) {
             removePartial();
             if (stop && stop->load())
-                return Failure{failed, QStringLiteral("中止しました。"), kStopped};
+                return stopped;
             return copied.failure().as(failed);
         }
         if (QFileInfo::exists(target) || !QFile::rename(partial, target)) {
@@ -271,7 +272,7 @@ Result<QString> make(const QString& source, const QString& folder, const QDateTi
     } catch (const DbError& e) {
         removePartial();
         if (stop && stop->load())
-            return Failure{failed, QStringLiteral("中止しました。"), kStopped};
+            return stopped;
         return e.failure(failed);
     }
     // Only now that a new one counts do old ones go.

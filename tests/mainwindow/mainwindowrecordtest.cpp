@@ -402,7 +402,6 @@ void MainWindowRecordTest::marks_followTheTypedWords_data()
     QTest::addColumn<int>("at");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("marks"); // stored after 登録, on "本文1の一行目\n二行目" marked at 2+3 and 9+2
-    QTest::newRow("keys before the mark") << false << 0 << u"AB"_qs << u"4+3 11+2"_qs;
     QTest::newRow("keys inside the mark") << false << 3 << u"AB"_qs << u"2+5 11+2"_qs;
     // An input method's commit reports its whole paragraph replaced.
     QTest::newRow("input method before the mark") << true << 0 << u"前書き"_qs << u"5+3 12+2"_qs;
