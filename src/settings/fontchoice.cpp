@@ -3,6 +3,7 @@
 #include "common/session.h"
 #include "common/userdialogs.h"
 #include "database/dberror.h"
+#include "database/schema.h"
 #include "displaysettingsstore.h"
 #include "settingslog.h"
 
@@ -26,6 +27,17 @@ bool ChooseDisplayFont(Session& session, UserDialogs& dialogs)
     font.size = chosen->pointSizeF() > 0 ? wholePoints(chosen->pointSizeF()) : current.size;
     font.bold = chosen->bold();
     font.italic = chosen->italic();
+    // The file keeps a name of at most 30 characters; a longer one is refused with that reason, not the engine's.
+    const Schema::Table* table = Schema::table(Schema::name(Schema::kFontSize));
+    const Schema::Column* column = Schema::column(*table, QStringLiteral("01Font_Name"));
+    if (Schema::characterCount(font.name) > column->width) {
+        dialogs.critical(
+            QStringLiteral("フォントを保存できませんでした。\nフォント名「%1」が長すぎます（%2 文字まで）。"
+                           "別のフォントを選んでください。")
+                .arg(font.name)
+                .arg(column->width));
+        return false;
+    }
     // Taken after the dialog, which ran the event loop.
     Connection* connection = session.connection();
     if (!connection)

@@ -122,15 +122,19 @@ void DisplayFontTest::storeFailure_isToldAndKeepsTheOldFont_data()
 {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("family");
+    QTest::addColumn<QString>("reason");
 
-    QTest::newRow("no FontSize table") << QStringLiteral("DROP TABLE FontSize") << QStringLiteral("IPAGothic");
-    QTest::newRow("name wider than its column") << QString() << QStringLiteral("A").repeated(31);
+    QTest::newRow("no FontSize table") << QStringLiteral("DROP TABLE FontSize") << QStringLiteral("IPAGothic")
+                                       << QString();
+    QTest::newRow("name wider than its column")
+        << QString() << QStringLiteral("A").repeated(31) << QStringLiteral("が長すぎます（30 文字まで）。");
 }
 
 void DisplayFontTest::storeFailure_isToldAndKeepsTheOldFont()
 {
     QFETCH(QString, setup);
     QFETCH(QString, family);
+    QFETCH(QString, reason);
 
     OpenedCollection c(setup.isEmpty() ? QStringList() : QStringList{setup});
     c.session.displayFont = {QStringLiteral("IPAPGothic"), 13, false, true};
@@ -140,6 +144,7 @@ void DisplayFontTest::storeFailure_isToldAndKeepsTheOldFont()
     QVERIFY(!ChooseDisplayFont(c.session, dialogs));
 
     QVERIFY(dialogs.lastText().startsWith(QStringLiteral("フォントを保存できませんでした。\n")));
+    QVERIFY(dialogs.lastText().contains(reason));
     QCOMPARE(c.session.displayFont.name, QStringLiteral("IPAPGothic"));
     QCOMPARE(c.session.displayFont.size, 13);
     QVERIFY(!c.session.displayFont.bold && c.session.displayFont.italic);
