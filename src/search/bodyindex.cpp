@@ -31,9 +31,9 @@
 namespace BodyIndex {
 namespace {
 
-// 4: a sound mark joins its kana. An index of an earlier version holds other tokens, which no delete could take out
-// again, so it is made anew.
-constexpr int kVersion = 4;
+// 4: a sound mark joins its kana; 5: variation selectors fold into nothing. An index of an earlier version holds
+// other tokens, which no delete could take out again, so it is made anew.
+constexpr int kVersion = 5;
 constexpr char kTokenizerName[] = "zettora_bigram";
 constexpr char kContainsFunction[] = "zettora_contains";
 constexpr int kRowsPerTransaction = 200;

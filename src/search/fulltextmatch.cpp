@@ -12,6 +12,9 @@ namespace {
 
 std::u32string foldSlowly(char32_t c)
 {
+    // The ideographic variation selectors, like those of the BMP, fold into nothing.
+    if (c >= 0xE0100 && c <= 0xE01EF)
+        return {};
     const QString normal = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_KC);
     std::u32string folded;
     for (const uint unit : normal.toUcs4())

@@ -46,6 +46,7 @@ const Scrap kScraps[] = {
     {6, u"一字", u"", u"京"},
     {7, u"記号", u"", u"式は \"quoted\" * NEAR AND - (x) OR で終わる。"},
     {8, u"York", u"", u"本文に地名なし。パンの話。"},
+    {9, u"異体", u"", u"葛\U000E0100飾区に❤\uFE0Fの看板。"},
 };
 
 // A collection of the scraps above, its index made and caught up as the program's worker does.
@@ -130,6 +131,7 @@ void BodyIndexTest::search_findsSubstringsAsTheMarkerDoes_data()
     QTest::newRow("half-width voiced katakana by full-width") << u"ガス"_s << DocNos{5};
     QTest::newRow("semi-voiced, typed half-width") << u"ﾊﾟﾝ"_s << DocNos{5, 8};
     QTest::newRow("a kana and its mark typed apart") << u"か\u3099"_s << DocNos{1};
+    QTest::newRow("variation selectors, in the body and typed") << u"葛飾 ❤\uFE0Fの"_s << DocNos{9};
     QTest::newRow("one word in the body, one in the title") << u"会議 都政"_s << DocNos{1};
     QTest::newRow("one word in a title, the other in the body") << u"都 鉄"_s << DocNos{2};
     QTest::newRow("a title word and a body word of another scrap") << u"鉄道 東京"_s << DocNos{};
@@ -337,17 +339,17 @@ void BodyIndexTest::theFile_staysWritableInThePlainShell()
     collection.connection.reset();
     QProcess shell;
     shell.start(u"sqlite3"_s, {collection.path,
-                               u"INSERT INTO MEMO_DAT(pfID, a01) VALUES (9, '札幌の雪まつり'); "
-                               "INSERT INTO MEMO_IDX(a02, pfID, DocNo, LevNo) VALUES ('雪', 9, 9, 1); "
+                               u"INSERT INTO MEMO_DAT(pfID, a01) VALUES (10, '札幌の雪まつり'); "
+                               "INSERT INTO MEMO_IDX(a02, pfID, DocNo, LevNo) VALUES ('雪', 10, 10, 1); "
                                "UPDATE MEMO_IDX SET a02 = '改題' WHERE DocNo = 3; DELETE FROM MEMO_DAT WHERE pfID = 6; "
                                "PRAGMA integrity_check; VACUUM; SELECT count(*) FROM MEMO_DAT;"_s});
     QVERIFY(shell.waitForFinished(10000));
     QCOMPARE(shell.readAllStandardError(), QByteArray());
-    QCOMPARE(shell.readAllStandardOutput(), QByteArray("ok\n8\n"));
+    QCOMPARE(shell.readAllStandardOutput(), QByteArray("ok\n9\n"));
 
     collection.open();
     collection.verifyAndCatchUp();
-    QCOMPARE(collection.search(u"雪まつり"_s), DocNos{9});
+    QCOMPARE(collection.search(u"雪まつり"_s), DocNos{10});
     QCOMPARE(collection.search(u"改題"_s), DocNos{3});
     QCOMPARE(collection.search(u"米紙"_s), DocNos{});
     QCOMPARE(collection.search(u"京"_s), (DocNos{1, 2}));

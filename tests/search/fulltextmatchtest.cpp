@@ -87,6 +87,8 @@ void FullTextMatchTest::findAll_findsEveryHitWithoutOverlap_data()
     QTest::newRow("full-width body, half-width semi-voiced word") << u"xパン"_qs << u"ﾊﾟﾝ"_qs << Hits{{1, 2}};
     QTest::newRow("a kana and its mark apart, word in one") << u"か\u3099いこく"_qs << u"がい"_qs << Hits{{0, 3}};
     QTest::newRow("a mark no kana takes stays a character") << u"ｱﾞア"_qs << u"ア"_qs << Hits{{0, 1}, {2, 1}};
+    QTest::newRow("a variation selector goes with its character")
+        << u"葛\U000E0100飾 ❤\uFE0F"_qs << u"葛飾"_qs << Hits{{0, 4}};
     QTest::newRow("not there") << u"abc"_qs << u"abd"_qs << Hits{};
     QTest::newRow("empty word") << u"abc"_qs << QString() << Hits{};
 }
