@@ -3,6 +3,7 @@
 #include "classtree/classtreeloader.h"
 #include "classtree/treerows.h"
 #include "common/session.h"
+#include "common/typedtext.h"
 #include "common/userdialogs.h"
 #include "mainwindow.h"
 #include "pictures/pictureswindow.h"
@@ -24,7 +25,7 @@ using Kind = ChildWindows::Kind;
 void MainWindow::openRegistrationSheet(int levNo)
 {
     auto* sheet = new RegistrationSheet(
-        m_session, m_dialogs, [this] { return entryBody()->toPlainText(); }, m_today, levNo,
+        m_session, m_dialogs, [this] { return typedText(entryBody()); }, m_today, levNo,
         [this]() -> std::optional<WaitingPicture> {
             auto* pictures = m_children.find<PicturesWindow>(Kind::Pictures);
             // A window bound to a scrap stores its pictures there; only an unbound one hands its picture over.
@@ -36,7 +37,7 @@ void MainWindow::openRegistrationSheet(int levNo)
         m_sources->registered(scrap.docNo);
         m_entryScrap = scrap;
         m_entryGeneration = m_session.resultsGeneration();
-        m_entryRegisteredBody = entryBody()->toPlainText();
+        m_entryRegisteredBody = typedText(entryBody());
         m_entryRegisteredPfID = scrap.pfID;
         // A picture that waited has been stored with the scrap; a window of an earlier scrap keeps working on it.
         if (auto* pictures = m_children.find<PicturesWindow>(Kind::Pictures); pictures && !pictures->isBoundToScrap())
@@ -76,7 +77,7 @@ void MainWindow::toggleEntryMark()
 {
     const QTextCursor selection = entryBody()->textCursor();
     // A mark's offsets count in the stored body: in an entry text changed since its registration they would not.
-    if (!m_entryScrap || !selection.hasSelection() || entryBody()->toPlainText() != m_entryRegisteredBody)
+    if (!m_entryScrap || !selection.hasSelection() || typedText(entryBody()) != m_entryRegisteredBody)
         return;
     if (const Done logged = BodyMarks::toggleAndLog(m_session, m_entryScrap->pfID, selection); !logged)
         m_dialogs.critical(logged.message());
@@ -192,7 +193,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_entryBody && event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Delete || key == Qt::Key_Backspace) && entryBody()->toPlainText().isEmpty())
+        if ((key == Qt::Key_Delete || key == Qt::Key_Backspace) && typedText(entryBody()).isEmpty())
             endEntryMarking();
     }
     return QMainWindow::eventFilter(watched, event);

@@ -4,6 +4,7 @@
 #include "common/helptopics.h"
 #include "common/helpwindow.h"
 #include "common/session.h"
+#include "common/typedtext.h"
 #include "common/userdialogs.h"
 #include "database/dberror.h"
 #include "geometry.h"
@@ -43,7 +44,7 @@ bool MainWindow::mayCloseCollection()
     if (!leaveRecordView())
         return false;
     // A clipping typed in the entry tab and not registered is emptied with the collection: not without asking.
-    const QString entry = entryBody()->toPlainText();
+    const QString entry = typedText(entryBody());
     // Registered text stays so after a listing or a cancelled sheet ended its marking, until its scrap is deleted.
     const auto registeredAndStored = [this] {
         try {

@@ -4,6 +4,7 @@
 #include "classtree/classpicker.h"
 #include "common/colourvalue.h"
 #include "common/session.h"
+#include "common/typedtext.h"
 #include "common/userdialogs.h"
 #include "database/dberror.h"
 #include "database/query.h"
@@ -73,7 +74,7 @@ RecordView::RecordView(Session& session, UserDialogs& dialogs, ChildWindows& chi
     // Format changes (marks, search words) replace text by itself and move nothing; only characters that differ are
     // an edit.
     connect(m_body->document(), &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
-        QString now = m_body->toPlainText();
+        QString now = typedText(m_body);
         const BodyMarks::BodyEdit edit =
             BodyMarks::narrowedEdit(m_editedBody, now, position, removed, added, m_body->textCursor().position());
         if (edit.removed != edit.added)
@@ -195,7 +196,7 @@ void RecordView::loadBody()
             m_bodyCut = shown.size() != body->size();
             m_body->setReadOnly(m_session.isReadOnly() || m_bodyCut);
             m_body->setPlainText(shown);
-            m_loadedBody = m_body->toPlainText();
+            m_loadedBody = typedText(m_body);
             m_storedBody = m_loadedBody;
         }
     } catch (const DbError& e) {
@@ -249,7 +250,7 @@ void RecordView::markSearchWords()
 {
     if (m_searchWords.isEmpty())
         return;
-    const QString body = m_body->toPlainText();
+    const QString body = typedText(m_body);
     QList<FullText::Hit> hits;
     for (const QString& word : m_searchWords)
         hits << FullText::findAll(body, word);
@@ -278,7 +279,7 @@ Done RecordView::storeBody()
         return Failure{kSaveFailed, kBodyCut};
     if (m_bodyUnread)
         return Failure{kSaveFailed, kBodyUnread};
-    const QString text = m_body->toPlainText();
+    const QString text = typedText(m_body);
     // Edits that came back to the stored text (a cut, then undone) moved no word: the marks stay as they are.
     if (text == m_storedBody)
         m_bodyEdits.clear();
@@ -317,7 +318,7 @@ void RecordView::saveBody()
 bool RecordView::leave()
 {
     m_sheet->commitOpenEditor();
-    if (!m_shown || m_session.isReadOnly() || m_body->toPlainText() == m_loadedBody || !m_dialogs.askYesNo(kAskSave))
+    if (!m_shown || m_session.isReadOnly() || typedText(m_body) == m_loadedBody || !m_dialogs.askYesNo(kAskSave))
         return true;
     const Done saved = storeBody();
     if (!saved)
@@ -339,7 +340,7 @@ void RecordView::step(bool forward)
     if (auto* pictures = m_children.find<PicturesWindow>(ChildWindows::Kind::Pictures);
         pictures && m_shown && pictures->isBoundToScrap(m_shown->rowid) && !pictures->mayLeave())
         return;
-    if (m_body->toPlainText() != m_loadedBody && !m_session.isReadOnly() && m_dialogs.askYesNo(kAskSave)) {
+    if (typedText(m_body) != m_loadedBody && !m_session.isReadOnly() && m_dialogs.askYesNo(kAskSave)) {
         if (const Done saved = storeBody(); !saved) {
             m_dialogs.critical(saved.message());
             return;
@@ -416,7 +417,7 @@ void RecordView::toggleMark()
         !selection.hasSelection())
         return;
     // A mark's offsets count in the stored body: an edit is stored first, or nothing is marked.
-    if (m_body->toPlainText() != m_storedBody) {
+    if (typedText(m_body) != m_storedBody) {
         if (!m_dialogs.askYesNo(kAskSave))
             return;
         if (const Done saved = storeBody(); !saved) {

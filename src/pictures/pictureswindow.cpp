@@ -7,6 +7,7 @@
 #include "common/textcut.h"
 #include "common/toolbarbuttons.h"
 #include "common/twips.h"
+#include "common/typedtext.h"
 #include "common/userdialogs.h"
 #include "database/dberror.h"
 #include "ocr/picturetext.h"
@@ -191,7 +192,7 @@ std::optional<WaitingPicture> PicturesWindow::waitingPicture() const
 {
     if (!m_waiting)
         return std::nullopt;
-    return WaitingPicture{m_caption->toPlainText(), *m_waiting};
+    return WaitingPicture{typedText(m_caption), *m_waiting};
 }
 
 void PicturesWindow::showFirstPicture()
@@ -293,7 +294,7 @@ bool PicturesWindow::storeEditedCaption()
 {
     if (!canWrite() || m_index < 0 || m_index >= m_pictures.size())
         return true;
-    const QString caption = m_caption->toPlainText();
+    const QString caption = typedText(m_caption);
     if (caption == m_rememberedCaption)
         return true;
     try {
@@ -382,7 +383,7 @@ bool PicturesWindow::storeWaitingPicture(bool tellStored)
         return true;
     try {
         // Stored without the user's word, an untouched hint is no caption.
-        const QString caption = m_caption->toPlainText();
+        const QString caption = typedText(m_caption);
         const qint64 skID = AttachPicture(*m_collection.connection(), *m_scrap,
                                           !tellStored && caption == kCaptionHint ? QString() : caption, *m_waiting);
         noteSet(skID);

@@ -61,7 +61,9 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
     // 1. Write the text in the entry pane and click a class.
     f.tabs()->setCurrentIndex(MainWindow::TabEntry);
     auto* entry = f.child<QPlainTextEdit>(u"mData");
-    entry->setPlainText(QStringLiteral("国会で予算が成立\n本文の二行目です。"));
+    // A no-break space and a line separator are stored as they stand, on every road.
+    const QString text = QStringLiteral("国会で予算が成立\n本文の\u00A0二行目\u2028です。");
+    entry->setPlainText(text);
     f.clickNode(TreeRows::itemAt(tree, 3));
     auto* sheetWindow = w.findChild<QWidget*>(QStringLiteral("Form3"));
     QVERIFY(sheetWindow && sheetWindow->isVisible());
@@ -77,8 +79,7 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
     QCOMPARE(f.dialogs.lastText(), QStringLiteral("スクラップを登録しました。 画像添付、下線引きが可能です。"));
     QCOMPARE(rows(path, QStringLiteral("SELECT a02, a03, a04, a05, a06, a07, skID, pfID, LevNo, DocNo FROM MEMO_IDX")),
              QStringList{QStringLiteral("国会で予算が成立|2026-12-01|政治|国内||予算|0|1|3|1")});
-    QCOMPARE(rows(path, QStringLiteral("SELECT pfID, a01 FROM MEMO_DAT")),
-             QStringList{QStringLiteral("1|国会で予算が成立\n本文の二行目です。")});
+    QCOMPARE(rows(path, QStringLiteral("SELECT pfID, a01 FROM MEMO_DAT")), QStringList{QStringLiteral("1|") + text});
     QVERIFY(w.justRegistered());
     QVERIFY(w.toolbarButton(QStringLiteral("underLine"))->isEnabled());
 
@@ -101,7 +102,7 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
     auto* body = f.child<QPlainTextEdit>(u"rtBox");
     QCOMPARE(recordSheet->item(2, 2)->text(), QStringLiteral("国会で予算が成立"));
     QCOMPARE(recordSheet->item(7, 2)->text(), QStringLiteral("予算"));
-    QCOMPARE(body->toPlainText(), QStringLiteral("国会で予算が成立\n本文の二行目です。"));
+    QCOMPARE(body->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n'), text);
     QVERIFY(underlinedAt(body, 3) && underlinedAt(body, 4) && !underlinedAt(body, 5));
     QCOMPARE(w.statusText(1), QStringLiteral("スクラップ： 1/1"));
 
@@ -110,6 +111,10 @@ void TypicalRoadTest::registerMarkFindEditAndDelete()
     QCOMPARE(w.statusText(1), QStringLiteral("スクラップ： 1/1"));
     recordSheet->item(2, 2)->setText(QStringLiteral("予算が成立（修正）"));
     QCOMPARE(rows(path, QStringLiteral("SELECT a02 FROM MEMO_IDX")), QStringList{QStringLiteral("予算が成立（修正）")});
+    body->moveCursor(QTextCursor::End);
+    body->insertPlainText(QStringLiteral("追記"));
+    w.toolbarButton(QStringLiteral("RecEditMEMO"))->trigger();
+    QCOMPARE(rows(path, QStringLiteral("SELECT a01 FROM MEMO_DAT")), QStringList{text + QStringLiteral("追記")});
 
     // 6. Delete it: every row of the scrap goes, and the window returns to search mode.
     f.dialogs.yesNo.enqueue(true);
