@@ -257,6 +257,9 @@ void ScrapListController::runBodySearch(const QString& typed)
                     : QStringLiteral("本文の索引を作成中のため、すべての本文を順に調べました"
                                      "（時間がかかります）。"));
     }
+    // No dialog cleared the count of the listing before this search: nothing found is counted, as a class of none is.
+    if (m_session.resultSet() && m_session.resultSet()->recordCount() == 0)
+        Q_EMIT counted(0);
 }
 
 void ScrapListController::showFiltered()

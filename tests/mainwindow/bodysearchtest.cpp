@@ -63,17 +63,18 @@ void BodySearchTest::enter_listsTheScrapsHoldingEveryWord_data()
     QTest::newRow("two words") << u"本文　続き"_s << DocNos{2} << u"検索総数： 1"_s << QString() << QStringList();
     QTest::newRow("a body word and a title word")
         << u"二度 記事2"_s << DocNos{2} << u"検索総数： 1"_s << QString() << QStringList();
-    QTest::newRow("nowhere") << u"見当たらない"_s << DocNos{} << QString() << none << QStringList();
+    const QString noneCounted = u"検索総数： 0"_s;
+    QTest::newRow("nowhere") << u"見当たらない"_s << DocNos{} << noneCounted << none << QStringList();
     QTest::newRow("blanks only") << u" 　 "_s << DocNos{} << QString() << QString() << QStringList();
-    QTest::newRow("query syntax") << u"本文* OR NEAR(\""_s << DocNos{} << QString() << none << QStringList();
+    QTest::newRow("query syntax") << u"本文* OR NEAR(\""_s << DocNos{} << noneCounted << none << QStringList();
     QTest::newRow("a word twice") << u"本文2 本文2"_s << DocNos{2} << u"検索総数： 1"_s << QString() << QStringList();
-    QTest::newRow("fifty words") << fifty.join(u' ') << DocNos{} << QString() << none << QStringList();
+    QTest::newRow("fifty words") << fifty.join(u' ') << DocNos{} << noneCounted << none << QStringList();
     QTest::newRow("fifty-one words") << fifty.join(u' ') + u" 本文"_s << DocNos{} << QString()
                                      << u"検索する語が多すぎます。　50語以内にしてください。"_s << QStringList();
     // Another program's file: a second row of a body number is no part of the body shown, stored and indexed. Its
     // view keeps it read-only, where every body is read.
     QTest::newRow("a second row of one body number, every body read")
-        << u"二行目専用"_s << DocNos{} << QString() << none
+        << u"二行目専用"_s << DocNos{} << noneCounted << none
         << QStringList{u"INSERT INTO MEMO_DAT (pfID, a01) VALUES (1, '二行目専用の語')"_s,
                        u"CREATE VIEW v AS SELECT 1"_s};
 }
