@@ -128,7 +128,10 @@ std::optional<ResultSource> BuildTextSearchQuery(Connection& connection, TextSea
     const QString text = foldText(searchText(typed));
     // A text without cased letters (most Japanese ones) matches the same rows unfolded, sparing the fold of every row.
     const bool caseless = text.toUpper() == text;
-    const QString compared = caseless ? column : QString::fromLatin1(kFoldFunction) + u'(' + column + u')';
+    // Blanks at the ends of a stored value count no more than those typed: a title cut from a line ending in one
+    // is found by its words.
+    const QString trimmed = QStringLiteral("trim(%1, ' ' || char(9))").arg(column);
+    const QString compared = caseless ? trimmed : QString::fromLatin1(kFoldFunction) + u'(' + trimmed + u')';
     const QString table = Schema::name(Schema::kMemoIdx);
     if (text.contains(u'%')) {
         return ResultSource::fromTable(
