@@ -222,10 +222,12 @@ void MainWindow::openFullTextSearch()
 void MainWindow::openImportanceLevels()
 {
     auto* editor = m_children.open(Kind::LevelsEditor, new ImportanceLevelsEditor(m_session, m_dialogs, this));
-    // An open registration sheet would file the next scrap under the levels as they were.
+    // An open registration sheet or record view would file scraps under the levels as they were.
     connect(editor, &ImportanceLevelsEditor::levelsChanged, this, [this] {
         if (auto* sheet = m_children.find<RegistrationSheet>(Kind::Registration))
             sheet->reloadLevels();
+        if (m_record && m_record->isShowing())
+            m_record->reloadLevels();
     });
 }
 
@@ -316,9 +318,9 @@ void MainWindow::openTreeEditor()
             refreshStartPage();
             return;
         }
-        // Classes may have been deleted with their scraps: a listing made before the editor is stale, and the scrap
-        // just registered in the entry tab may be gone.
-        if (m_mode == Mode::Search)
+        // Classes may have been deleted with their scraps: a listing made before the editor is stale, record view
+        // left under the entry tab too, and the scrap just registered in the entry tab may be gone.
+        if (m_mode == Mode::Search || m_recordView)
             m_session.closeResults();
         if (m_entryScrap && m_session.connection() &&
             !BodyMarks::scrapIsStored(*m_session.connection(), m_entryScrap->pfID))

@@ -129,10 +129,7 @@ bool RecordView::show(int position)
     m_count = set->recordCount();
     const bool readOnly = m_session.isReadOnly();
     m_body->setReadOnly(readOnly);
-    QStringList levelNames;
-    for (const ImportanceLevel& level : readLevels(m_session.connection()))
-        levelNames << level.name;
-    m_sheet->setLevelNames(levelNames);
+    reloadLevels();
     m_sheet->setReadOnly(readOnly);
     m_sheet->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
                                       : QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
@@ -140,6 +137,14 @@ bool RecordView::show(int position)
     m_sheet->setValueFontSize(m_session.displayFont.size);
     fill();
     return true;
+}
+
+void RecordView::reloadLevels()
+{
+    QStringList levelNames;
+    for (const ImportanceLevel& level : readLevels(m_session.connection()))
+        levelNames << level.name;
+    m_sheet->setLevelNames(levelNames);
 }
 
 void RecordView::fill()
@@ -349,7 +354,10 @@ void RecordView::step(bool forward)
     ResultSet* set = setOnShownScrap();
     if (!set || set->recordCount() == 0)
         return;
-    m_children.close(ChildWindows::Kind::Pictures);
+    // A window waiting with a picture for the next registration is no part of the shown scrap: it stays.
+    if (auto* pictures = m_children.find<PicturesWindow>(ChildWindows::Kind::Pictures);
+        pictures && m_shown && pictures->isBoundToScrap(m_shown->rowid))
+        m_children.close(ChildWindows::Kind::Pictures);
     if (forward) {
         set->moveNext();
         ++m_position;
@@ -509,8 +517,8 @@ void RecordView::onSheetValueEdited(int row)
         if (row == kRowLevel) {
             const QString colour = backColourOf(readLevels(m_session.connection()), text);
             storeLevel(*set, text, colour);
-            if (const auto value = ColourValue::parse(colour))
-                m_sheet->showLevelColour(ColourValue::toColour(*value));
+            const auto value = ColourValue::parse(colour);
+            m_sheet->showLevelColour(value ? std::optional(ColourValue::toColour(*value)) : std::nullopt);
         } else {
             storeIndexField(*set, field, text);
         }

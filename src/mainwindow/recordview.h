@@ -47,6 +47,8 @@ public:
     [[nodiscard]] bool leave();
     // Stops showing, without asking.
     void end();
+    // The importance levels the level cell offers, read again after the levels editor changed them.
+    void reloadLevels();
 
     void step(bool forward);
     // "登録": the edited body stored; a failure is told and the text stays.

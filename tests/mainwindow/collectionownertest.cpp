@@ -252,6 +252,24 @@ void CollectionOwnerTest::entryMarking_endsWhenTheTreeEditorDeletedTheScrap()
     QVERIFY(!f.window->toolbarButton(u"underLine"_s)->isEnabled());
 }
 
+void CollectionOwnerTest::recordViewUnderTheEntryTab_endsWhenTheTreeEditorCloses()
+{
+    ThreeScrapsFixture f;
+    f.start();
+    f.showRecord(2);
+    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
+    f.press(u"sTree"_s);
+    auto* editor = f.window->findChild<QDialog*>(u"Form2"_s);
+    QVERIFY(editor);
+    // What deleting its class there does to the scraps shown.
+    alterCollection(f.dbPath(), u"DELETE FROM MEMO_IDX"_s);
+    editor->close();
+
+    f.tabs()->setCurrentIndex(MainWindow::TabSearch);
+    QCOMPARE(f.window->mode(), MainWindow::Mode::Search);
+    QVERIFY(!f.session.resultSet());
+}
+
 void CollectionOwnerTest::leavingRecordView_whenTheSaveFails_keepsItAndTheText_data()
 {
     QTest::addColumn<QString>("road");

@@ -16,6 +16,7 @@ private Q_SLOTS:
     void registrationSheet_followsItsClassThroughTheTreeEditor_data();
     void registrationSheet_followsItsClassThroughTheTreeEditor();
     void entryMarking_endsWhenTheTreeEditorDeletedTheScrap();
+    void recordViewUnderTheEntryTab_endsWhenTheTreeEditorCloses();
     void leavingRecordView_whenTheSaveFails_keepsItAndTheText_data();
     void leavingRecordView_whenTheSaveFails_keepsItAndTheText();
     void quitting_letsEveryWindowSaveBeforeTheCollectionCloses();

@@ -268,9 +268,15 @@ void PicturesWindowTest::webPicture_waitsAndIsStoredWithTheRegistration()
 {
     PicturesFixture f;
     f.start();
+    f.showRecord(1);
     QApplication::clipboard()->setImage(QImage(30, 20, QImage::Format_RGB32));
     f.window->openPicturesForWebPicture();
     QCOMPARE(f.tabs()->currentIndex(), int(MainWindow::TabEntry));
+    // Stepping through the scraps of record view, left under the search tab, keeps the waiting picture.
+    f.tabs()->setCurrentIndex(MainWindow::TabSearch);
+    f.press(u"nextMEMO"_s);
+    QVERIFY(f.pictures());
+    f.tabs()->setCurrentIndex(MainWindow::TabEntry);
     // No scrap yet: "登録" keeps the picture waiting.
     f.pressPicture(u"record"_s);
     QCOMPARE(f.column(u"SELECT count(*) FROM PHOTO_DRA"_s), QStringList{u"0"_s});

@@ -9,6 +9,7 @@
 #include "threescrapsfixture.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -229,4 +230,23 @@ void ResultsOwnerTest::levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters(
     sheet->findChild<QPushButton*>(u"Command1_0"_s)->click();
     QCOMPARE(f.column(u"SELECT a01 || '|' || coalesce(backC, '') FROM MEMO_IDX WHERE a02 = '重要な記事'"_s),
              QStringList{stored});
+}
+
+void ResultsOwnerTest::levelsStoredWhileRecordViewIsOpen_areOfferedInItsLevelCell()
+{
+    ThreeScrapsFixture f;
+    f.start();
+    f.showRecord(1);
+    f.press(u"mOptImportant"_s);
+    QWidget* editor = f.visibleWindow(u"Form11"_s);
+    QVERIFY(editor);
+    editor->findChild<QTableWidget*>(u"fg"_s)->item(1, 1)->setText(u"最重要"_s);
+    editor->findChild<QAction*>(u"reg"_s)->trigger();
+
+    auto* sheet = f.child<QTableWidget>(u"fg1");
+    sheet->editItem(sheet->item(ScrapSheet::LevelRow, 2));
+    auto* levels = sheet->findChild<QComboBox*>();
+    QVERIFY(levels);
+    QVERIFY(levels->findText(u"最重要"_s) >= 0);
+    QCOMPARE(levels->findText(u"重要"_s), -1);
 }

@@ -19,4 +19,5 @@ private Q_SLOTS:
     void registeredEntryText_isNotAskedAboutOnOpeningAnother();
     void levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters_data();
     void levelsStoredWhileTheSheetIsOpen_reachTheScrapItRegisters();
+    void levelsStoredWhileRecordViewIsOpen_areOfferedInItsLevelCell();
 };
