@@ -241,6 +241,7 @@ void RegistrationSheet::showLevel(const QString& name)
     const std::optional<quint32> colour = ColourValue::parse(level->backColour);
     if (!colour) {
         qCWarning(lcRegistration) << "level" << name << "has no colour value:" << level->backColour;
+        m_sheet->showLevelColour(std::nullopt);
         return;
     }
     m_sheet->showLevelColour(ColourValue::toColour(*colour));

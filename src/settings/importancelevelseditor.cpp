@@ -97,6 +97,11 @@ ImportanceLevelsEditor::ImportanceLevelsEditor(Session& session, UserDialogs& di
     m_fg->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::AnyKeyPressed);
     m_fg->viewport()->installEventFilter(this);
+    // Once a row is pressed, the row the toolbar acts on is the one highlighted: moved with its row or by the keys.
+    connect(m_fg, &QTableWidget::currentCellChanged, this, [this](int row) {
+        if (m_row > kHeaderRow && row > kHeaderRow)
+            m_row = row;
+    });
     connect(m_fg, &QTableWidget::itemChanged, this, [this] {
         if (!m_filling)
             m_dirty = true;
@@ -218,7 +223,9 @@ void ImportanceLevelsEditor::deleteLevel()
     // The remembered row stays where it was, so a row that moved up into its place goes next.
     if (m_row > dataRows())
         return;
-    m_fg->removeRow(m_row);
+    const int row = m_row;
+    m_fg->removeRow(row);
+    m_row = row;
     m_dirty = true;
 }
 

@@ -193,6 +193,12 @@ void ImportanceLevelsEditorTest::reg_storesTheGridInItsOrderWithKeysFromOne_data
                                                  1);
     QTest::newRow("second deleted") << QStringList{u"press 2"_qs, u"del"_qs}
                                     << defaultsWithKeys({u"重要"_qs, u"発表済み"_qs, u"進行中"_qs, u"普通"_qs}, 1);
+    QTest::newRow("a pressed row moved down, then deleted")
+        << QStringList{u"press 2"_qs, u"down"_qs, u"del"_qs}
+        << defaultsWithKeys({u"重要"_qs, u"発表済み"_qs, u"進行中"_qs, u"普通"_qs}, 1);
+    QTest::newRow("a row pressed, another highlighted by the keys, deleted")
+        << QStringList{u"press 1"_qs, u"select 3"_qs, u"del"_qs}
+        << defaultsWithKeys({u"重要"_qs, u"要注意"_qs, u"進行中"_qs, u"普通"_qs}, 1);
     QTest::newRow("the remembered row stays for the next del")
         << QStringList{u"press 4"_qs, u"del"_qs, u"del"_qs}
         << defaultsWithKeys({u"重要"_qs, u"要注意"_qs, u"発表済み"_qs}, 1);
