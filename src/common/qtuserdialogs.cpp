@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace {
 
@@ -81,15 +82,17 @@ bool QtUserDialogs::askYesNo(const QString& text, Icon icon, Default answer, int
         // Enter answers the question even where a click on ヘルプ left the focus.
         help->setAutoDefault(false);
     }
-    // Help closes a message box: the topic is shown and the same question asked again.
-    for (;;) {
+    // Help closes a message box: the same question is asked again, and the topic shown once it stands, so that help
+    // can stand over it and be read and scrolled while the question waits.
+    for (bool withHelp = false;; withHelp = true) {
         // Asked again after ヘルプ, Enter must not land on ヘルプ, which kept the focus.
         box.setDefaultButton(preset);
         preset->setFocus();
+        if (withHelp)
+            QTimer::singleShot(0, &box, [this, helpTopic] { m_showHelp(helpTopic); });
         box.exec();
         if (!help || box.clickedButton() != help)
             return box.clickedButton() == box.button(QMessageBox::Yes);
-        m_showHelp(helpTopic);
     }
 }
 
