@@ -1,5 +1,7 @@
 #include "childwindows.h"
 
+#include "pictures/pictureswindow.h"
+
 #include <QDialog>
 #include <QScreen>
 
@@ -44,6 +46,16 @@ void ChildWindows::closeAll()
     for (const QPointer<QWidget>& window : m_windows) {
         if (window && window->isVisible())
             window->close();
+    }
+}
+
+void ChildWindows::closeAllButWaitingPicture()
+{
+    const auto* pictures = find<PicturesWindow>(Kind::Pictures);
+    const bool keep = pictures && !pictures->isBoundToScrap() && pictures->waitingPicture();
+    for (std::size_t i = 0; i < m_windows.size(); ++i) {
+        if (!(keep && Kind(i) == Kind::Pictures) && m_windows[i] && m_windows[i]->isVisible())
+            m_windows[i]->close();
     }
 }
 

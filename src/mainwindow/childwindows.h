@@ -48,6 +48,8 @@ public:
     void close(const QList<Kind>& kinds);
     // Every window but help, which stays beside the program.
     void closeAll();
+    // The same, but a pictures window of no scrap, holding a picture for the next registration, stays with it.
+    void closeAllButWaitingPicture();
 
     // Centres window on opener (or the main window), inside opener's screen.
     static void centre(QWidget* window, const QWidget* opener);

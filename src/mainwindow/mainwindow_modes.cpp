@@ -151,7 +151,7 @@ void MainWindow::ShowSearchMode()
 
 void MainWindow::showSearchPanes()
 {
-    m_children.closeAll();
+    m_children.closeAllButWaitingPicture();
     if (m_record)
         m_record->end();
     m_recordView = false;

@@ -215,7 +215,7 @@ void MainWindow::openImportanceFilter()
 
 void MainWindow::openFullTextSearch()
 {
-    m_children.closeAll();
+    m_children.closeAllButWaitingPicture();
     m_children.open(Kind::FullText, new FullTextSearchDialog(m_session, m_dialogs, recordBody(), this));
 }
 
@@ -233,7 +233,7 @@ void MainWindow::openImportanceLevels()
 
 void MainWindow::MakeSavedEdition()
 {
-    m_children.closeAll();
+    m_children.closeAllButWaitingPicture();
     listController()->makeSavedEdition();
 }
 

@@ -389,7 +389,7 @@ void RecordView::deleteShown()
                                            "削除後は復活できません。　実行しますか？"),
                             UserDialogs::Icon::Question, UserDialogs::Default::No))
         return;
-    m_children.closeAll();
+    m_children.closeAllButWaitingPicture();
     // Whatever ran meanwhile, only the scrap on screen is deleted.
     ResultSet* set = setOnShownScrap();
     if (!set)

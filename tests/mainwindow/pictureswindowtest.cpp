@@ -272,9 +272,12 @@ void PicturesWindowTest::webPicture_waitsAndIsStoredWithTheRegistration()
     QApplication::clipboard()->setImage(QImage(30, 20, QImage::Format_RGB32));
     f.window->openPicturesForWebPicture();
     QCOMPARE(f.tabs()->currentIndex(), int(MainWindow::TabEntry));
-    // Stepping through the scraps of record view, left under the search tab, keeps the waiting picture.
+    // Stepping through the scraps of record view, left under the search tab, and going back to the list keep the
+    // waiting picture.
     f.tabs()->setCurrentIndex(MainWindow::TabSearch);
     f.press(u"nextMEMO"_s);
+    QVERIFY(f.pictures());
+    f.press(u"Back2Search"_s);
     QVERIFY(f.pictures());
     f.tabs()->setCurrentIndex(MainWindow::TabEntry);
     // No scrap yet: "登録" keeps the picture waiting.
