@@ -285,6 +285,14 @@ void EngineBrowser::attachPicture(const QUrl& source)
         if (endPictureWait(wait))
             m_events.clipPicture();
     });
+    // The picture is kept with the page it came from: another page loaded before it arrives would be taken as its
+    // source.
+    connect(m_view, &QWebEngineView::loadStarted, wait, [this, wait] {
+        if (!endPictureWait(wait))
+            return;
+        qCWarning(lcWeb) << "the page was left before its picture reached the clipboard";
+        m_dialogs.exclamation(QStringLiteral("画像を取り込む前に別のページへ移ったため、添付しませんでした。"));
+    });
     // The engine now and then drops a copy made while its page is busy: the picture is then fetched by its address.
     QTimer::singleShot(kPictureCopyFallbackMs, wait, [this, wait, source] { fetchPicture(source, wait); });
     QTimer::singleShot(kPictureCopyTimeoutMs, wait, [this, wait] {

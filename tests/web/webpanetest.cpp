@@ -344,9 +344,11 @@ void WebPaneTest::pictureFetch_dropsAPictureOverTheLimit_data()
     QTest::addColumn<qint64>("size");
     QTest::addColumn<bool>("announced");
     QTest::addColumn<bool>("attached");
-    QTest::newRow("small") << qint64(0) << true << true;
-    QTest::newRow("over the limit, announced") << kPictureLimit + 1 << true << false;
-    QTest::newRow("over the limit, not announced") << kPictureLimit + 1 << false << false;
+    QTest::addColumn<bool>("pageLeft"); // another page opened before the fetch
+    QTest::newRow("small") << qint64(0) << true << true << false;
+    QTest::newRow("over the limit, announced") << kPictureLimit + 1 << true << false << false;
+    QTest::newRow("over the limit, not announced") << kPictureLimit + 1 << false << false << false;
+    QTest::newRow("small, the page left first") << qint64(0) << true << false << true;
 }
 
 void WebPaneTest::pictureFetch_dropsAPictureOverTheLimit()
@@ -354,6 +356,7 @@ void WebPaneTest::pictureFetch_dropsAPictureOverTheLimit()
     QFETCH(qint64, size);
     QFETCH(bool, announced);
     QFETCH(bool, attached);
+    QFETCH(bool, pageLeft);
     WebFixture f;
     f.startWithEngine();
     QTRY_COMPARE_WITH_TIMEOUT(f.shownUrl(), QUrl(u"zettora:start"_s), kLoadMs);
@@ -368,6 +371,15 @@ void WebPaneTest::pictureFetch_dropsAPictureOverTheLimit()
     f.server.add(u"/pic.png"_s, {"image/png", pngOf({200, 150}), {}, size, announced});
     clip->trigger();
     menu->close();
+    if (pageLeft) {
+        QVERIFY(f.openByAddressBox(u"/b"_s));
+        QCOMPARE(f.dialogs.texts(), QStringList{u"画像を取り込む前に別のページへ移ったため、添付しませんでした。"_s});
+        // Past the time the program would have fetched it.
+        QTest::qWait(2500);
+        QVERIFY(!f.visibleWindow(u"Form5"_s));
+        QCOMPARE(f.server.requested().count(u"/pic.png"_s), 1);
+        return;
+    }
     if (attached) {
         QTRY_VERIFY2_WITH_TIMEOUT(f.visibleWindow(u"Form5"_s), qPrintable(f.dialogs.texts().join(u'|')), kLoadMs);
         QVERIFY(f.dialogs.messages().isEmpty());
