@@ -186,6 +186,8 @@ void ImportanceLevelsEditor::loadLevels()
             addRow(level.name, level.backColour, level.order);
     } catch (const DbError& e) {
         qCWarning(lcSettings) << "cannot read the importance levels:" << e.message();
+        m_unread = true;
+        m_dialogs.critical(e.failure(QStringLiteral("スクラップ重要度を読み込めませんでした。")).message());
     }
 }
 
@@ -317,6 +319,12 @@ Done ImportanceLevelsEditor::writeLevels(const QList<Level>& levels)
 
 void ImportanceLevelsEditor::registerLevels()
 {
+    // The grid does not hold the stored levels: storing it would replace them all by what it shows.
+    if (m_unread) {
+        m_dialogs.critical(kLevelsNotStored + QStringLiteral("\nスクラップ重要度を読み込めなかったため、"
+                                                             "開き直してから編集してください。"));
+        return;
+    }
     if (m_dirty) {
         const std::optional<QList<Level>> levels = checkedLevels();
         if (!levels)

@@ -64,6 +64,8 @@ private:
     QTableWidget* m_fg;
     QStatusBar* m_status;
     bool m_dirty = false;
+    // The stored levels could not be read, so the grid is no copy of them.
+    bool m_unread = false;
     bool m_filling = false;
     int m_row = 0;
     // The colour dialog reopens on the colour chosen last in this window, not on the row's.

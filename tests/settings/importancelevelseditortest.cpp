@@ -2,6 +2,7 @@
 
 #include "common/colourvalue.h"
 #include "common/images.h"
+#include "database/connection.h"
 #include "database/query.h"
 #include "fakeuserdialogs.h"
 #include "openedcollection.h"
@@ -336,6 +337,26 @@ void ImportanceLevelsEditorTest::reg_thatFails_keepsTheEditsOpenAndTheOldLevelsS
     QVERIFY(f.dialogs.lastText().startsWith(u"スクラップ重要度を登録できませんでした。\n"_qs));
     QCOMPARE(f.cell(2, 1), u"発表済み"_qs);
     QCOMPARE(f.changed->count(), 0);
+}
+
+void ImportanceLevelsEditorTest::levelsThatCannotBeRead_areNeverReplacedByTheEmptyGrid()
+{
+    OpenedCollection collection(QStringList{kSpreadKeys});
+    FakeUserDialogs dialogs;
+    // Another program holds the file while the editor reads it.
+    auto other = Connection::openExisting(collection.path);
+    other->execute(u"BEGIN EXCLUSIVE"_qs);
+    ImportanceLevelsEditor window(collection.session, dialogs);
+    other->execute(u"ROLLBACK"_qs);
+    window.findChild<QAction*>(u"add"_qs)->trigger();
+    window.findChild<QAction*>(u"reg"_qs)->trigger();
+
+    QCOMPARE(dialogs.texts().size(), 2);
+    QVERIFY(dialogs.texts().constFirst().startsWith(u"スクラップ重要度を読み込めませんでした。\n"_qs));
+    QVERIFY(dialogs.lastText().startsWith(u"スクラップ重要度を登録できませんでした。\n"_qs));
+    Query count(collection.connection(), u"SELECT count(*) FROM Status"_qs);
+    QVERIFY(count.next());
+    QCOMPARE(count.integer(0), 5);
 }
 
 void ImportanceLevelsEditorTest::colourDialog_startsFromTheColourChosenLast()

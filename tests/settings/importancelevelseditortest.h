@@ -17,6 +17,7 @@ private Q_SLOTS:
     void reg_refusesACellTheTableCannotHold_data();
     void reg_refusesACellTheTableCannotHold();
     void reg_thatFails_keepsTheEditsOpenAndTheOldLevelsStored();
+    void levelsThatCannotBeRead_areNeverReplacedByTheEmptyGrid();
     void colourDialog_startsFromTheColourChosenLast();
     void registrationSheet_offersTheLevelsInTheirNewOrder();
 };
