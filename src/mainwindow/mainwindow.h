@@ -209,7 +209,9 @@ private:
     void endEntryMarking();
     void onResultsReplaced();
     void openPicturesOfEntryScrap();
-    void openPicturesOfShownScrap();
+    // The pictures window of the scrap record view shows; null when a web picture waits in the window for its
+    // registration, which is said.
+    PicturesWindow* openPicturesOfShownScrap();
     // Record view names the picture whose read text holds a word of the last body search; a click shows it.
     void showPictureHolding(bool recordShown);
     PicturesWindow* openPicturesWindow(PicturesOpener opener, const std::optional<ScrapIdentity>& scrap,

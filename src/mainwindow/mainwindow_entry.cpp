@@ -124,13 +124,26 @@ void MainWindow::openPicturesOfEntryScrap()
         openPicturesWindow(PicturesOpener::Registration, m_entryScrap, QString());
 }
 
-void MainWindow::openPicturesOfShownScrap()
+PicturesWindow* MainWindow::openPicturesOfShownScrap()
 {
+    // One pictures window at a time: a web picture waiting in it for the next registration is not dropped for this.
+    if (auto* pictures = m_children.find<PicturesWindow>(Kind::Pictures);
+        pictures && !pictures->isBoundToScrap() && pictures->waitingPicture()) {
+        pictures->raise();
+        pictures->activateWindow();
+        m_dialogs.information(QStringLiteral("ウェブから取り込んだ画像が登録を待っています。　"
+                                             "スクラップ作成で登録するか、画像の画面を閉じてから開いてください。"));
+        return nullptr;
+    }
     m_children.closeAll();
     m_mode = Mode::RecordView;
-    if (const std::optional<ScrapIdentity> shown = record()->shownScrap())
-        openPicturesWindow(PicturesOpener::RecordView, shown, m_recordSheet->value(ScrapSheet::TitleRow))
-            ->showFirstPicture();
+    const std::optional<ScrapIdentity> shown = record()->shownScrap();
+    if (!shown)
+        return nullptr;
+    PicturesWindow* pictures =
+        openPicturesWindow(PicturesOpener::RecordView, shown, m_recordSheet->value(ScrapSheet::TitleRow));
+    pictures->showFirstPicture();
+    return pictures;
 }
 
 void MainWindow::showPictureHolding(bool recordShown)
@@ -160,8 +173,7 @@ void MainWindow::showPictureHolding(bool recordShown)
         connect(m_pictureHolding, &QPushButton::clicked, this, [this] {
             const qint64 rowid = m_pictureHoldingRowid;
             const QStringList words = m_record ? m_record->searchWords() : QStringList();
-            openPicturesOfShownScrap();
-            if (auto* pictures = m_children.find<PicturesWindow>(Kind::Pictures))
+            if (PicturesWindow* pictures = openPicturesOfShownScrap())
                 pictures->showPictureWithWords(rowid, words);
         });
     }

@@ -277,6 +277,9 @@ void PicturesWindowTest::webPicture_waitsAndIsStoredWithTheRegistration()
     f.tabs()->setCurrentIndex(MainWindow::TabSearch);
     f.press(u"nextMEMO"_s);
     QVERIFY(f.pictures());
+    f.press(u"drawMEMO2"_s);
+    QCOMPARE(f.dialogs.lastText(), u"ウェブから取り込んだ画像が登録を待っています。　スクラップ作成で登録するか、"
+                                   "画像の画面を閉じてから開いてください。"_s);
     f.press(u"Back2Search"_s);
     QVERIFY(f.pictures());
     f.tabs()->setCurrentIndex(MainWindow::TabEntry);
