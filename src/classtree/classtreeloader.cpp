@@ -37,10 +37,12 @@ public:
     }
 
     // False when parentRow is no row of the tree.
-    bool add(int parentRow, const QString& name, qint64 ndMEMO)
+    bool add(qint64 storedParent, const QString& name, qint64 ndMEMO)
     {
-        if (parentRow < 1 || parentRow > m_count)
+        // Compared in 64 bits: a damaged number past 2^31 must not wrap round to a row that exists.
+        if (storedParent < 1 || storedParent > m_count)
             return false;
+        const int parentRow = int(storedParent);
         if (parentRow > m_valid)
             renumber();
         const int parent = m_rows[parentRow - 1];
@@ -154,7 +156,7 @@ Result<ClassTreeLoad> readClassTree(QTreeWidget* tree, Connection& connection)
         while (classes.next()) {
             if (load.parentless > 0) {
                 ++load.parentless;
-            } else if (!stored.add(int(classes.integer(0)), classes.text(1), classes.integer(2))) {
+            } else if (!stored.add(classes.integer(0), classes.text(1), classes.integer(2))) {
                 // Later rows count their parents in a tree that already went wrong, so nothing after this one holds.
                 qCWarning(lcClassTree) << "class" << classes.text(1) << "names a missing parent row"
                                        << classes.integer(0);

@@ -64,29 +64,44 @@ void RenumberScrapLevNo(Connection& connection, const QList<ClassRow>& rows)
         number.reset();
     }
     // Rows already right are left alone, so a small change to a large collection writes little. The unary + keeps
-    // SQLite from driving the update through the class index.
+    // SQLite from driving the update through the class index. A name left NULL by an old file's import is the empty
+    // one.
     connection.execute(QStringLiteral(
         "UPDATE main.MEMO_IDX SET LevNo = c.LevNo FROM temp.zettora_class_numbers AS c WHERE c.a04 = +MEMO_IDX.a04 "
-        "AND c.a05 = +MEMO_IDX.a05 AND c.a06 = +MEMO_IDX.a06 AND MEMO_IDX.LevNo IS NOT c.LevNo"));
+        "AND c.a05 = coalesce(MEMO_IDX.a05, '') AND c.a06 = coalesce(MEMO_IDX.a06, '') AND MEMO_IDX.LevNo IS NOT "
+        "c.LevNo"));
     connection.execute(QStringLiteral("DELETE FROM temp.zettora_class_numbers"));
 }
 
-void RenameInScraps(Connection& connection, const ClassPath& oldPath, const QString& newName, int level)
+// The scraps of the class at path and level, but for those another class owns.
+QString ownScrapsWhere(const ClassPath& path, int level, const QList<ClassPath>& ownedElsewhere, QVariantList& values)
+{
+    QString where = scrapsOfClassWhere(path, level, values);
+    for (const ClassPath& other : ownedElsewhere) {
+        where += QStringLiteral(" AND NOT (a04 = ? AND coalesce(a05, '') = ? AND coalesce(a06, '') = ?)");
+        values << other.major << other.middle << other.minor;
+    }
+    return where;
+}
+
+void RenameInScraps(Connection& connection, const ClassPath& oldPath, const QString& newName, int level,
+                    const QList<ClassPath>& ownedElsewhere)
 {
     static constexpr const char16_t* kColumns[] = {u"a04", u"a05", u"a06"};
     if (level < 2 || level > 4)
         return;
     QVariantList values{newName};
-    const QString where = scrapsOfClassWhere(oldPath, level, values);
+    const QString where = ownScrapsWhere(oldPath, level, ownedElsewhere, values);
     Query update(connection, QStringLiteral("UPDATE MEMO_IDX SET ") + QString::fromUtf16(kColumns[level - 2]) +
                                  QStringLiteral(" = ?") + where);
     update.bindAll(values).run();
 }
 
-void DeleteScrapsOfClass(Connection& connection, const ClassPath& path, int level)
+void DeleteScrapsOfClass(Connection& connection, const ClassPath& path, int level,
+                         const QList<ClassPath>& ownedElsewhere)
 {
     QVariantList values;
-    const QString where = scrapsOfClassWhere(path, level, values);
+    const QString where = ownScrapsWhere(path, level, ownedElsewhere, values);
     DeleteScrapsOf(connection,
                    *ResultSet::open(connection, ResultSource::fromTable(QStringLiteral("MEMO_IDX"), where, values)));
 }
@@ -106,6 +121,24 @@ QString scrapsOfClassWhere(const ClassPath& path, int level, QVariantList& value
         values << path.minor;
     }
     return where;
+}
+
+QList<ClassPath> pathsOwnedOutside(const QList<ClassRow>& rows, int first, int last, const ClassPath& path, int level)
+{
+    const auto under = [&](const ClassPath& p) {
+        return !p.major.isEmpty() && p.major == path.major && (level < 3 || p.middle == path.middle) &&
+               (level < 4 || p.minor == path.minor);
+    };
+    QList<ClassPath> seen;
+    QList<ClassPath> outside;
+    for (const ClassRow& row : rows) {
+        if (!under(row.path) || seen.contains(row.path))
+            continue;
+        seen << row.path;
+        if (row.ndMEMO < first || row.ndMEMO > last)
+            outside << row.path;
+    }
+    return outside;
 }
 
 Done WriteClassTree(Connection& connection, const QList<ClassRow>& rows, bool renumber)
@@ -128,13 +161,13 @@ Done WriteClassTree(Connection& connection, const QList<ClassRow>& rows, bool re
 }
 
 Done RenameClassEverywhere(Connection& connection, const ClassPath& oldPath, int level, const QString& newName,
-                           const QList<ClassRow>& rowsAfter)
+                           const QList<ClassRow>& rowsAfter, const QList<ClassPath>& ownedElsewhere)
 {
     const char16_t* step = kRenameFailed;
     try {
         Transaction transaction(connection);
         step = kRenameScrapsFailed;
-        RenameInScraps(connection, oldPath, newName, level);
+        RenameInScraps(connection, oldPath, newName, level, ownedElsewhere);
         // The stored rows may stand in another order than the tree (another program's file): the class's row is
         // found by the tree, not by its number, so the whole tree is stored again and the scraps renumbered.
         step = kRenameFailed;
@@ -150,7 +183,8 @@ Done RenameClassEverywhere(Connection& connection, const ClassPath& oldPath, int
     return {};
 }
 
-Done DeleteClassEverywhere(Connection& connection, const ClassPath& path, int level, const QList<ClassRow>& rowsAfter)
+Done DeleteClassEverywhere(Connection& connection, const ClassPath& path, int level, const QList<ClassRow>& rowsAfter,
+                           const QList<ClassPath>& ownedElsewhere)
 {
     // The root's empty path would take every scrap with it.
     if (path.major.isEmpty()) {
@@ -162,7 +196,7 @@ Done DeleteClassEverywhere(Connection& connection, const ClassPath& path, int le
     try {
         Transaction transaction(connection);
         step = kDeleteScrapsFailed;
-        DeleteScrapsOfClass(connection, path, level);
+        DeleteScrapsOfClass(connection, path, level, ownedElsewhere);
         step = kDeleteFailed;
         ClearTreeTable(connection);
         SaveTreeTable(connection, rowsAfter);

@@ -31,11 +31,16 @@ struct ClassRow {
 // Carries a rename of a class into its scraps and stores rowsAfter (the tree with the new name); level: 2 major,
 // 3 middle, 4 minor class; oldPath is the class's path before the rename.
 [[nodiscard]] Done RenameClassEverywhere(Connection& connection, const ClassPath& oldPath, int level,
-                                         const QString& newName, const QList<ClassRow>& rowsAfter);
+                                         const QString& newName, const QList<ClassRow>& rowsAfter,
+                                         const QList<ClassPath>& ownedElsewhere = {});
 // Deletes every scrap filed under path (a class of that level) or below it, with its pictures, body and marks, then
 // stores rowsAfter (the tree without the class) and renumbers.
 [[nodiscard]] Done DeleteClassEverywhere(Connection& connection, const ClassPath& path, int level,
-                                         const QList<ClassRow>& rowsAfter);
+                                         const QList<ClassRow>& rowsAfter, const QList<ClassPath>& ownedElsewhere = {});
+// The full paths below path (a class of that level) whose scraps belong to a class outside the tree rows first to
+// last, which a rename or a delete of that class leaves alone: another program's file may give two classes one path
+// (twins, or a class named ""), and a path's scraps are those of the first class that has it.
+QList<ClassPath> pathsOwnedOutside(const QList<ClassRow>& rows, int first, int last, const ClassPath& path, int level);
 
 // The hidden check grid: for every class row, its parent's row and its name, indexed by tree row - 1.
 class CheckGrid {

@@ -544,7 +544,12 @@ Done TreeEditor::deleteStored(QTreeWidgetItem* node)
     // A class below the minor classes has no path, so no scrap is filed there: only its rows leave the tree.
     if (classPathOf(node).major.isEmpty())
         return WriteClassTree(*connection, classRows(node), true);
-    return DeleteClassEverywhere(*connection, classPathOf(node), TreeRows::levelOf(node), classRows(node));
+    const int first = TreeRows::rowOf(node);
+    const int last = first + int(TreeRows::subtree(node).size()) - 1;
+    const ClassPath path = classPathOf(node);
+    const int level = TreeRows::levelOf(node);
+    return DeleteClassEverywhere(*connection, path, level, classRows(node),
+                                 pathsOwnedOutside(classRows(), first, last, path, level));
 }
 
 // ---- Favourites ----

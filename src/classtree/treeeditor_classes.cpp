@@ -125,7 +125,18 @@ void TreeEditor::RenameClass(QTreeWidgetItem* item, const QString& oldText)
         oldPath.middle = oldText;
     else if (level == 2)
         oldPath.major = oldText;
-    if (!report(RenameClassEverywhere(*connection, oldPath, level, newName, classRows())))
+    // The tree as it was, for the classes elsewhere whose scraps the old path also names.
+    const int first = row;
+    const int last = first + int(TreeRows::subtree(item).size()) - 1;
+    QList<ClassRow> before = classRows();
+    for (ClassRow& r : before) {
+        if (r.ndMEMO < first || r.ndMEMO > last)
+            continue;
+        QString& name = level == 2 ? r.path.major : level == 3 ? r.path.middle : r.path.minor;
+        name = oldText;
+    }
+    if (!report(RenameClassEverywhere(*connection, oldPath, level, newName, classRows(),
+                                      pathsOwnedOutside(before, first, last, oldPath, level))))
         restoreText(item, oldText);
 }
 
@@ -142,7 +153,8 @@ void TreeEditor::RegisterNewTree()
     }
     Connection* connection = m_session.connection();
     // A tree that could not be stored stays in the window rather than being lost with it.
-    if (report(connection ? WriteClassTree(*connection, rows, false)
+    // Scraps may already stand under names the new tree gives: they take its rows.
+    if (report(connection ? WriteClassTree(*connection, rows, true)
                           : Done(Failure{QStringLiteral("分類ツリーの登録に失敗しました。"), noCollection(), {}})))
         close();
 }

@@ -65,6 +65,9 @@ void ClassPickerTest::loadedTree_placesClassesAtTheirStoredRows_data()
     QTest::newRow("a missing parent ends the building")
         << QStringList{u"UPDATE extraNodeMEMO SET ndP = 40 WHERE nName = '国際'"_qs}
         << QStringList{u"スクラップ分類"_qs, u"政治"_qs, u"国内"_qs, u"選挙"_qs, u"地方"_qs};
+    QTest::newRow("a parent number past 2^32 is none")
+        << QStringList{u"UPDATE extraNodeMEMO SET ndP = 4294967298 WHERE nName = '国際'"_qs}
+        << QStringList{u"スクラップ分類"_qs, u"政治"_qs, u"国内"_qs, u"選挙"_qs, u"地方"_qs};
     QTest::newRow("unreadable classes leave the root")
         << QStringList{u"DROP TABLE extraNodeMEMO"_qs} << QStringList{u"スクラップ分類"_qs};
 }

@@ -141,6 +141,9 @@ void TreeEditorTest::newTree_closing_asksTwoLineQuestionAndWritesNothing()
 void TreeEditorTest::newTree_defaultNameTwice_refusedByRegistrationUntilRenamed()
 {
     EditorFixture f;
+    // A scrap of another program's file already filed under a name the new tree gives, its empty names NULL.
+    f.scrap(1, u"経済"_qs, QString(), QString(), 9);
+    f.db().execute(u"UPDATE MEMO_IDX SET a05 = NULL, a06 = NULL"_qs);
     TreeEditor& w = f.open(TreeKind::Classes);
     f.press(u"AddSCR_NEW");
     f.press(u"AddSCR_NEW");
@@ -163,6 +166,7 @@ void TreeEditorTest::newTree_defaultNameTwice_refusedByRegistrationUntilRenamed(
     f.press(u"Mode2SCR");
     f.press(u"RecNew");
     QCOMPARE(f.storedTree(), items(u"1|新しい大分類|2,2|新しい中分類|3,1|経済|4"_qs));
+    QCOMPARE(f.levNos(), u"4"_qs);
     QCOMPARE(f.closed->count(), 1);
 }
 
@@ -514,6 +518,16 @@ void TreeEditorTest::anotherProgramsTree_renameAndDeleteTouchThatClassOnly_data(
         << emptyMiddle << emptyFiled << 4 << QString() << u"1|A|||2,3|A|x||4"_qs << u"1|A|2,2||3,2|x|4"_qs;
     QTest::newRow("empty middle name, minor renamed")
         << emptyMiddle << emptyFiled << 4 << u"n"_qs << u"1|A|||2,2|A||n|4,3|A|x||5"_qs << u"1|A|2,2||3,3|n|4,2|x|5"_qs;
+    // The empty-named middle class shares its path with A itself: A's own scrap is A's.
+    QTest::newRow("empty middle name, deleted")
+        << emptyMiddle << emptyFiled << 3 << QString() << u"1|A|||2,3|A|x||3"_qs << u"1|A|2,2|x|3"_qs;
+    QTest::newRow("empty middle name, renamed") << emptyMiddle << emptyFiled << 3 << u"n"_qs
+                                                << u"1|A|||2,2|A|n|m|4,3|A|x||5"_qs << u"1|A|2,2|n|3,3|m|4,2|x|5"_qs;
+    // Twin majors: the scraps of their one path are the upper one's.
+    QTest::newRow("twin majors, the lower deleted")
+        << u"1|A|2,1|A|3"_qs << u"1|A|||2"_qs << 3 << QString() << u"1|A|||2"_qs << u"1|A|2"_qs;
+    QTest::newRow("twin majors, the lower renamed")
+        << u"1|A|2,1|A|3"_qs << u"1|A|||2"_qs << 3 << u"B"_qs << u"1|A|||2"_qs << u"1|A|2,1|B|3"_qs;
     // Rows stored out of tree order: the grid shows A, A1, B; renaming B must not rename A1's row.
     QTest::newRow("rows out of tree order, renamed")
         << u"1|A|2,1|B|3,2|A1|4"_qs << u"1|A|A1||4,2|B|||3"_qs << 4 << u"B2"_qs << u"1|A|A1||3,2|B2|||4"_qs
