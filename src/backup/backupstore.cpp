@@ -30,6 +30,8 @@ const QString kNameFormat = QStringLiteral("yyyyMMdd-HHmmss-zzz");
 constexpr int kDaily = 7;
 constexpr int kWeekly = 4;
 constexpr int kMonthly = 12;
+// Times a copy may be started over by writes before it gives up.
+constexpr int kMostRestarts = 20;
 // The newest few whatever their day: a backup on closing after a mistake must not push out the one made before it.
 constexpr int kNewest = 3;
 // A file name holds 255 bytes: the collection's name leaves room for the folder's hash, or a restore's date and number.
@@ -58,10 +60,12 @@ std::optional<QDateTime> timeOf(const QString& fileName)
     return when.isValid() ? std::optional(when) : std::nullopt;
 }
 
-// The online backup, page by page, waiting out the window's brief locks instead of failing on them.
-void copyDatabase(Connection& source, const QString& target, std::chrono::milliseconds longestBusyWait,
-                  const std::atomic<bool>* stop)
+// The online backup, page by page, waiting out the window's brief locks instead of failing on them. False when the
+// copy was started over by other connections' writes too often to finish.
+[[nodiscard]] bool copyDatabase(Connection& source, const QString& target, std::chrono::milliseconds longestBusyWait,
+                                const std::atomic<bool>* stop)
 {
+    bool gaveUp = false;
     sqlite3* destination = nullptr;
     const QByteArray path = target.toUtf8();
     int rc = sqlite3_open_v2(path.constData(), &destination, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -71,12 +75,23 @@ void copyDatabase(Connection& source, const QString& target, std::chrono::millis
             rc = sqlite3_errcode(destination);
         } else {
             auto busySince = std::chrono::steady_clock::now();
+            int restarts = 0;
+            int remaining = -1;
             do {
                 if (stop && stop->load()) {
                     rc = SQLITE_INTERRUPT;
                     break;
                 }
                 rc = sqlite3_backup_step(backup, 256);
+                // A write of another connection starts the copy over: writes that never pause would keep it going
+                // for ever, so it gives up and says why.
+                if (rc == SQLITE_OK && remaining >= 0 && sqlite3_backup_remaining(backup) > remaining &&
+                    ++restarts > kMostRestarts) {
+                    gaveUp = true;
+                    break;
+                }
+                if (rc == SQLITE_OK)
+                    remaining = sqlite3_backup_remaining(backup);
                 if (rc == SQLITE_OK)
                     busySince = std::chrono::steady_clock::now();
                 else if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
@@ -87,13 +102,14 @@ void copyDatabase(Connection& source, const QString& target, std::chrono::millis
                 }
             } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
             const int finish = sqlite3_backup_finish(backup);
-            rc = rc == SQLITE_DONE ? finish : rc;
+            rc = gaveUp ? SQLITE_OK : rc == SQLITE_DONE ? finish : rc;
         }
     }
     const QString message = QString::fromUtf8(sqlite3_errmsg(destination));
     sqlite3_close(destination);
     if (rc != SQLITE_OK)
         throw DbError(rc, QStringLiteral("backup: ") + message);
+    return !gaveUp;
 }
 
 qint64 dataVersion(Connection& connection)
@@ -251,7 +267,8 @@ Result<QString> make(const QString& source, const QString& folder, const QDateTi
         for (int attempt = 0; attempt < 3 && !copied; ++attempt) {
             removePartial();
             const qint64 before = dataVersion(*connection);
-            copyDatabase(*connection, partial, longestBusyWait, stop);
+            if (!copyDatabase(*connection, partial, longestBusyWait, stop))
+                break;
             const RowCounts counts = countRows(*connection);
             if (dataVersion(*connection) != before)
                 continue;

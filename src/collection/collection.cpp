@@ -64,6 +64,8 @@ Collection::Collection(Session& session, UserDialogs& dialogs, Options options, 
     connect(m_pictureReader, &PictureReader::pictureRead, m_indexer, &BodyIndexer::resume);
     connect(m_pictureReader, &PictureReader::settled, m_indexer, &BodyIndexer::resume);
     connect(m_backupWorker, &BackupWorker::finished, this, [this](const Result<QString>& made) {
+        // Another backup may have been started since this one was stopped.
+        m_pictureReader->setHeld(m_backupWorker->isRunning());
         const bool asked = ++m_backupsFinished == m_backupAsked;
         if (!made && made.failure().detail == Backups::kStopped)
             return;
@@ -410,8 +412,10 @@ void Collection::backUpIfDue()
 {
     if (!isWritable() || !m_options.backups)
         return;
-    if (Backups::isDue(Backups::folderFor(path())) && m_backupWorker->start(path()))
+    if (Backups::isDue(Backups::folderFor(path())) && m_backupWorker->start(path())) {
         ++m_backupsStarted;
+        m_pictureReader->setHeld(true);
+    }
 }
 
 Done Collection::backUpNow()
@@ -419,9 +423,13 @@ Done Collection::backUpNow()
     if (!isOpen() || m_session.isReadOnly())
         return Failure{QStringLiteral("バックアップを作れませんでした。"),
                        QStringLiteral("このデータベースは読み取り専用です。"), path()};
+    // The day's backup may be started over by every write: this one is made in its place, the window not waiting.
+    m_backupWorker->stop();
     m_backupWorker->wait();
-    if (m_backupWorker->start(path()))
+    if (m_backupWorker->start(path())) {
         m_backupAsked = ++m_backupsStarted;
+        m_pictureReader->setHeld(true);
+    }
     return {};
 }
 

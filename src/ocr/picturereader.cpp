@@ -65,7 +65,7 @@ bool PictureReader::eventFilter(QObject* watched, QEvent* event)
 
 bool PictureReader::userActive() const
 {
-    return now() < m_quietFrom.load();
+    return now() < m_quietFrom.load() || m_held.load();
 }
 
 void PictureReader::start(Job job)

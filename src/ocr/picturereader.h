@@ -34,6 +34,8 @@ public:
     void stop();
     // Look for new pictures now rather than at the next poll.
     void wake();
+    // Held, it waits between pictures: a backup is started over by every write.
+    void setHeld(bool held) { m_held = held; }
     bool isRunning() const { return m_running.load(); }
 
 protected:
@@ -59,6 +61,7 @@ private:
     std::atomic<bool> m_woken{false};
     // Milliseconds since the epoch until which the user counts as busy.
     std::atomic<qint64> m_quietFrom{0};
+    std::atomic<bool> m_held{false};
     std::mutex m_mutex;
     std::condition_variable m_wakeUp;
 };
