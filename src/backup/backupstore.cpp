@@ -181,7 +181,8 @@ bool isDue(const QString& folder, const QDateTime& now)
 {
     for (const QFileInfo& file : QDir(folder).entryInfoList({QStringLiteral("*.mdb")}, QDir::Files)) {
         const std::optional<QDateTime> when = timeOf(file.fileName());
-        if (when && when->secsTo(now) < 24 * 3600)
+        // A copy dated ahead (made while the clock was wrong) is no sign of a recent one.
+        if (when && when->secsTo(now) >= 0 && when->secsTo(now) < 24 * 3600)
             return false;
     }
     return true;

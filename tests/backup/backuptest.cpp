@@ -54,6 +54,8 @@ void BackupTest::make_copiesVerifiesAndRotates()
     QVERIFY2(first, qPrintable(first.message()));
     QVERIFY(!Backups::isDue(backups, day(0, 20)));
     QVERIFY(Backups::isDue(backups, day(1, 13)));
+    // The clock put back a day: the copy made "tomorrow" does not stand for one made today.
+    QVERIFY(Backups::isDue(backups, day(-1)));
     const QList<Backups::Entry> entries = Backups::list(backups);
     QCOMPARE(entries.size(), 1);
     QCOMPARE(entries.first().scraps, 5);
