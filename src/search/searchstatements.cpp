@@ -128,18 +128,36 @@ std::optional<ResultSource> BuildTextSearchQuery(Connection& connection, TextSea
     const QString text = foldText(searchText(typed));
     // A text without cased letters (most Japanese ones) matches the same rows unfolded, sparing the fold of every row.
     const bool caseless = text.toUpper() == text;
-    // Blanks at the ends of a stored value count no more than those typed: a title cut from a line ending in one
-    // is found by its words.
-    const QString trimmed = QStringLiteral("trim(%1, ' ' || char(9))").arg(column);
-    const QString compared = caseless ? trimmed : QString::fromLatin1(kFoldFunction) + u'(' + trimmed + u')';
+    const auto compared = [caseless](const QString& value) {
+        return caseless ? value : QString::fromLatin1(kFoldFunction) + u'(' + value + u')';
+    };
+    const auto trimmed = [&column](const char* trim) {
+        return QStringLiteral("%1(%2, ' ' || char(9))").arg(QLatin1StringView(trim), column);
+    };
     const QString table = Schema::name(Schema::kMemoIdx);
+    // Blanks at the ends of a stored value count no more than those typed, so a title cut from a line ending in one
+    // is found by its words. A call on every row costs as much as the search, so only what can differ is trimmed.
     if (text.contains(u'%')) {
+        const bool openStart = text.startsWith(u'%');
+        const bool openEnd = text.endsWith(u'%');
+        const QString stored = openStart && openEnd ? column
+                               : openStart          ? trimmed("rtrim")
+                               : openEnd            ? trimmed("ltrim")
+                                                    : trimmed("trim");
         return ResultSource::fromTable(
-            table, QStringLiteral(" WHERE ") + compared + QStringLiteral(" LIKE ? ESCAPE '\\'") + kTextOrder,
+            table, QStringLiteral(" WHERE ") + compared(stored) + QStringLiteral(" LIKE ? ESCAPE '\\'") + kTextOrder,
             {likePattern(text)});
     }
-    return ResultSource::fromTable(table, QStringLiteral(" WHERE ") + compared + QStringLiteral(" = ?") + kTextOrder,
-                                   {text});
+    if (!caseless)
+        return ResultSource::fromTable(
+            table, QStringLiteral(" WHERE ") + compared(trimmed("trim")) + QStringLiteral(" = ?") + kTextOrder, {text});
+    // Only a value from the text to the text followed by a blank (below "!"), or one beginning with a blank, is
+    // trimmed: a comparison costs far less than a call.
+    return ResultSource::fromTable(
+        table,
+        QStringLiteral(" WHERE (%1 >= ?1 AND %1 < ?2 OR %1 < '!') AND %2 = ?1").arg(column, trimmed("trim")) +
+            kTextOrder,
+        {text, QString(text + u'!')});
 }
 
 ResultSource BuildDateSearchQuery(const QDate& from, const QDate& to)
