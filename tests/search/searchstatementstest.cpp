@@ -24,6 +24,8 @@ void SearchStatementsTest::textSearch_findsMatchingScrapsByLevNoThenDocNo_data()
     QTest::newRow("full-width percent is no wildcard") << TextSearchField::Title << u"100％達成"_qs << DocNos{};
     QTest::newRow("keyword, percent in the middle") << TextSearchField::Keyword << u"選%算"_qs << DocNos{1};
     QTest::newRow("keyword exact, not the title") << TextSearchField::Keyword << u"為替"_qs << DocNos{7};
+    QTest::newRow("keyword exact, a blank before it stored")
+        << TextSearchField::Keyword << u"選挙、予算"_qs << DocNos{1};
     QTest::newRow("keyword with apostrophe") << TextSearchField::Keyword << u"it's"_qs << DocNos{9};
 }
 
