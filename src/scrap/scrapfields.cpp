@@ -30,7 +30,9 @@ QString proposedTitle(const QString& body)
 {
     qsizetype end = body.size();
     for (qsizetype i = 0; i < body.size(); ++i) {
-        if (body[i] == u'\n' || body[i] == u'\r') {
+        // A line separator (Shift+Enter) ends the line as a line break does.
+        if (body[i] == u'\n' || body[i] == u'\r' || body[i] == QChar::LineSeparator ||
+            body[i] == QChar::ParagraphSeparator) {
             end = i;
             break;
         }

@@ -111,6 +111,7 @@ void RegistrationSheetTest::title_isTheBodysFirstLineWithoutItsBreak_data()
 
     QTest::newRow("line break") << u"見出し\n本文"_qs << u"見出し"_qs;
     QTest::newRow("CR LF") << u"見出し\r\n本文"_qs << u"見出し"_qs;
+    QTest::newRow("a line separator, Shift+Enter") << u"見出し\u2028本文"_qs << u"見出し"_qs;
     QTest::newRow("no line break") << u"本文だけ"_qs << u"本文だけ"_qs;
     QTest::newRow("no line break, 150 characters") << QString(150, u'字') << QString(100, u'字');
     QTest::newRow("first line of 120") << QString(120, u'題') + u"\n本文"_qs << QString(100, u'題');
