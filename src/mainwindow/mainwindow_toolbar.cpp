@@ -188,7 +188,10 @@ void MainWindow::openClassTreeEditor()
 
 void MainWindow::showFirstResult()
 {
-    // With nothing listed the mode still changes, and nothing is shown.
+    // With nothing listed nothing is shown, and the list stays in search mode: in record view's mode the class tree
+    // would list nothing.
+    if (resultCount() == 0)
+        return;
     m_mode = Mode::RecordView;
     ShowRecordMode(1);
 }
@@ -211,6 +214,13 @@ void MainWindow::openImportanceFilter()
 {
     auto* dialog = m_children.open(Kind::ImportanceFilter, new ImportanceFilterDialog(m_session, this));
     connect(dialog, &ImportanceFilterDialog::filterApplied, listController(), &ScrapListController::showFiltered);
+    // A level no listed scrap has leaves nothing to show or send; the filter itself stays to be changed back.
+    connect(dialog, &ImportanceFilterDialog::filterApplied, this, [this] {
+        for (const char16_t* key : {u"excelvt", u"firstDataMEMO"}) {
+            if (QAction* action = toolbarButton(QString::fromUtf16(key)))
+                action->setEnabled(resultCount() > 0);
+        }
+    });
 }
 
 void MainWindow::openFullTextSearch()

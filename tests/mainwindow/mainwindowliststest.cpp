@@ -594,6 +594,23 @@ void MainWindowListsTest::deleteAll_afterNarrowing_removesExactlyTheListedScraps
     QCOMPARE(w.scrapListModel()->rowCount(), 0);
 }
 
+void MainWindowListsTest::filterLeavingNoRow_offersNothingToShowOrSend()
+{
+    ListFixture f;
+    MainWindow& w = f.start();
+    f.listRow(2); // 政治: five scraps, none important
+    f.press(u"pDownMEMO");
+    auto* levels = f.child<QComboBox>(u"Combo1");
+    levels->setCurrentIndex(levels->findText(QStringLiteral("重要")));
+    Q_EMIT levels->activated(levels->currentIndex());
+    QCOMPARE(w.scrapListModel()->rowCount(), 0);
+    QVERIFY(f.enabled(u"pDownMEMO") && !f.enabled(u"excelvt") && !f.enabled(u"firstDataMEMO"));
+    levels->setCurrentIndex(0); // 絞込みなし
+    Q_EMIT levels->activated(0);
+    QCOMPARE(w.scrapListModel()->rowCount(), 5);
+    QVERIFY(f.enabled(u"excelvt") && f.enabled(u"firstDataMEMO"));
+}
+
 void MainWindowListsTest::emptyClassNames_listThatClassOnly_data()
 {
     QTest::addColumn<int>("row");

@@ -41,6 +41,7 @@ private Q_SLOTS:
     void importanceFilter_narrowsTheList();
     void treeEditor_closing_rebuildsTheTreePane();
     void deleteAll_afterNarrowing_removesExactlyTheListedScraps();
+    void filterLeavingNoRow_offersNothingToShowOrSend();
     void emptyClassNames_listThatClassOnly_data();
     void emptyClassNames_listThatClassOnly();
 };
