@@ -341,9 +341,17 @@ bool RegistrationSheet::RegisterScrap()
                                           "この登録画面を開いた後に、別のデータベースが開かれました。"));
         return true;
     }
-    const Result<ScrapIdentity> registration =
-        registerScrap(m_session, index, m_bodyText ? m_bodyText() : QString(),
-                      m_waitingPicture ? m_waitingPicture() : std::nullopt, m_source ? m_source() : std::nullopt);
+    // The pictures window may have taken or dropped its picture since the sheet said あり or なし: the user sees what
+    // is stored before it is.
+    const std::optional<WaitingPicture> picture = m_waitingPicture ? m_waitingPicture() : std::nullopt;
+    if (const QString shown = picture ? QStringLiteral("あり") : QStringLiteral("なし"); value(kPictureRow) != shown) {
+        setValue(kPictureRow, shown);
+        m_dialogs.information(
+            QStringLiteral("添付画像は「%1」になりました。　よければ、もう一度「登録」を押してください。").arg(shown));
+        return false;
+    }
+    const Result<ScrapIdentity> registration = registerScrap(m_session, index, m_bodyText ? m_bodyText() : QString(),
+                                                             picture, m_source ? m_source() : std::nullopt);
     // The sheet stays open with what the user typed, for another try once the cause is put right.
     if (!registration) {
         m_dialogs.critical(registration.message());

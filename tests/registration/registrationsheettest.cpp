@@ -51,10 +51,13 @@ struct SheetFixture {
         addClass(*session.connection(), 2, QStringLiteral("国内"), 3);
         addClass(*session.connection(), 3, QStringLiteral("選挙"), 4);
     }
+    // Whether the pictures window holds a picture for the registration.
+    bool picture = false;
     void open(const QString& date = {}, int levNo = 1, bool pendingPicture = false)
     {
-        const auto waiting = [pendingPicture]() -> std::optional<WaitingPicture> {
-            if (!pendingPicture)
+        picture = pendingPicture;
+        const auto waiting = [this]() -> std::optional<WaitingPicture> {
+            if (!picture)
                 return std::nullopt;
             return WaitingPicture{QStringLiteral("待っている画像"), QByteArray("\xFF\xD8\xFF\xD9", 4)};
         };
@@ -245,6 +248,21 @@ void RegistrationSheetTest::refusedRegistration_storesNothing()
     // A wrong date, or the cause of a failed write, can be put right on the open sheet with nothing retyped.
     QVERIFY(f.sheet->isVisible());
     QVERIFY(f.closed->isEmpty());
+}
+
+void RegistrationSheetTest::pictureTakenOrDroppedMeanwhile_isShownBeforeAnythingIsStored()
+{
+    for (const bool pendingAtOpening : {true, false}) {
+        SheetFixture f;
+        f.open(u"2024-03-15"_qs, 1, pendingAtOpening);
+        f.picture = !pendingAtOpening;
+        f.click(u"Command1_0");
+        QCOMPARE(f.number(u"SELECT count(*) FROM MEMO_IDX"_qs), 0);
+        QCOMPARE(f.value(8), pendingAtOpening ? u"なし"_qs : u"あり"_qs);
+        // Asked again, it stores what the sheet now says.
+        f.click(u"Command1_0");
+        QCOMPARE(f.number(u"SELECT count(*) FROM PHOTO_DRA"_qs), pendingAtOpening ? 0 : 1);
+    }
 }
 
 void RegistrationSheetTest::cancel_writesNothingAndReportsNoRegistration()

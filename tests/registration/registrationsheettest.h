@@ -12,6 +12,7 @@ private Q_SLOTS:
     void register_storesIndexAndBodyWithNewNumbers();
     void refusedRegistration_storesNothing_data();
     void refusedRegistration_storesNothing();
+    void pictureTakenOrDroppedMeanwhile_isShownBeforeAnythingIsStored();
     void cancel_writesNothingAndReportsNoRegistration();
     void typedCells_takeAtMost255Characters_data();
     void typedCells_takeAtMost255Characters();
