@@ -112,14 +112,19 @@ QString scrapsOfClassWhere(const ClassPath& path, int level, QVariantList& value
 {
     QString where = QStringLiteral(" WHERE a04 = ?");
     values << path.major;
-    if (level >= 3) {
-        where += QStringLiteral(" AND a05 = ?");
-        values << path.middle;
-    }
-    if (level >= 4) {
-        where += QStringLiteral(" AND a06 = ?");
-        values << path.minor;
-    }
+    // An empty name matches one left NULL by an old file's import, as renumbering takes it.
+    const auto name = [&where, &values](const char* column, const QString& value) {
+        if (value.isEmpty()) {
+            where += QStringLiteral(" AND coalesce(%1, '') = ''").arg(QLatin1StringView(column));
+            return;
+        }
+        where += QStringLiteral(" AND %1 = ?").arg(QLatin1StringView(column));
+        values << value;
+    };
+    if (level >= 3)
+        name("a05", path.middle);
+    if (level >= 4)
+        name("a06", path.minor);
     return where;
 }
 

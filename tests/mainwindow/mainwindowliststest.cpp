@@ -638,6 +638,8 @@ void MainWindowListsTest::emptyClassNames_listThatClassOnly()
         addScrap(*c, scrap(2, 4, u"A"_qs, QString(), u"m"_qs));
         addScrap(*c, scrap(3, 6, u"A"_qs, u"x"_qs));
         addScrap(*c, scrap(4, 1, QString()));
+        // An old file's import leaves an empty name NULL.
+        c->execute(u"UPDATE MEMO_IDX SET a05 = NULL WHERE DocNo = 2"_qs);
         // Another program's body numbers: none for scrap 1, 0 for scrap 3, whose body deleting 1 must not take.
         c->execute(u"UPDATE MEMO_IDX SET pfID = CASE DocNo WHEN 1 THEN NULL ELSE 0 END WHERE DocNo IN (1, 3)"_qs);
         addBody(*c, 0, u"本文"_qs);
