@@ -212,6 +212,8 @@ private:
     // The pictures window of the scrap record view shows; null when a web picture waits in the window for its
     // registration, which is said.
     PicturesWindow* openPicturesOfShownScrap();
+    // True, after saying so, when a web picture waits in the pictures window for its registration.
+    bool webPictureWaits();
     // Record view names the picture whose read text holds a word of the last body search; a click shows it.
     void showPictureHolding(bool recordShown);
     PicturesWindow* openPicturesWindow(PicturesOpener opener, const std::optional<ScrapIdentity>& scrap,

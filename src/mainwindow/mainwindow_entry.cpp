@@ -117,8 +117,23 @@ PicturesWindow* MainWindow::openPicturesWindow(PicturesOpener opener, const std:
     return m_children.open(Kind::Pictures, window);
 }
 
+bool MainWindow::webPictureWaits()
+{
+    // One pictures window at a time: a web picture waiting in it for the next registration is not dropped for another.
+    auto* pictures = m_children.find<PicturesWindow>(Kind::Pictures);
+    if (!pictures || pictures->isBoundToScrap() || !pictures->waitingPicture())
+        return false;
+    pictures->raise();
+    pictures->activateWindow();
+    m_dialogs.information(QStringLiteral("ウェブから取り込んだ画像が登録を待っています。　"
+                                         "スクラップ作成で登録するか、画像の画面を閉じてから開いてください。"));
+    return true;
+}
+
 void MainWindow::openPicturesOfEntryScrap()
 {
+    if (webPictureWaits())
+        return;
     m_mode = Mode::Registration;
     if (m_entryScrap)
         openPicturesWindow(PicturesOpener::Registration, m_entryScrap, QString());
@@ -126,15 +141,8 @@ void MainWindow::openPicturesOfEntryScrap()
 
 PicturesWindow* MainWindow::openPicturesOfShownScrap()
 {
-    // One pictures window at a time: a web picture waiting in it for the next registration is not dropped for this.
-    if (auto* pictures = m_children.find<PicturesWindow>(Kind::Pictures);
-        pictures && !pictures->isBoundToScrap() && pictures->waitingPicture()) {
-        pictures->raise();
-        pictures->activateWindow();
-        m_dialogs.information(QStringLiteral("ウェブから取り込んだ画像が登録を待っています。　"
-                                             "スクラップ作成で登録するか、画像の画面を閉じてから開いてください。"));
+    if (webPictureWaits())
         return nullptr;
-    }
     m_children.closeAll();
     m_mode = Mode::RecordView;
     const std::optional<ScrapIdentity> shown = record()->shownScrap();

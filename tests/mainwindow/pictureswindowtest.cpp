@@ -268,18 +268,22 @@ void PicturesWindowTest::webPicture_waitsAndIsStoredWithTheRegistration()
 {
     PicturesFixture f;
     f.start();
-    f.showRecord(1);
+    f.registerInEntryPane(u"先の記事"_s);
     QApplication::clipboard()->setImage(QImage(30, 20, QImage::Format_RGB32));
     f.window->openPicturesForWebPicture();
     QCOMPARE(f.tabs()->currentIndex(), int(MainWindow::TabEntry));
-    // Stepping through the scraps of record view, left under the search tab, and going back to the list keep the
-    // waiting picture.
-    f.tabs()->setCurrentIndex(MainWindow::TabSearch);
+    const QString waits = u"ウェブから取り込んだ画像が登録を待っています。　スクラップ作成で登録するか、"
+                          "画像の画面を閉じてから開いてください。"_s;
+    // The pictures of the scrap registered before would take the window's place.
+    f.press(u"drawMEMO"_s);
+    QCOMPARE(f.dialogs.lastText(), waits);
+    f.showRecord(1);
+    // Stepping through the scraps of record view and going back to the list keep the waiting picture.
     f.press(u"nextMEMO"_s);
     QVERIFY(f.pictures());
+    f.dialogs.clear();
     f.press(u"drawMEMO2"_s);
-    QCOMPARE(f.dialogs.lastText(), u"ウェブから取り込んだ画像が登録を待っています。　スクラップ作成で登録するか、"
-                                   "画像の画面を閉じてから開いてください。"_s);
+    QCOMPARE(f.dialogs.lastText(), waits);
     f.press(u"Back2Search"_s);
     QVERIFY(f.pictures());
     f.tabs()->setCurrentIndex(MainWindow::TabEntry);
@@ -292,7 +296,7 @@ void PicturesWindowTest::webPicture_waitsAndIsStoredWithTheRegistration()
     QCOMPARE(f.visibleWindow(u"Form3"_s)->findChild<QTableWidget*>(u"fg"_s)->item(8, 2)->text(), u"あり"_s);
     f.visibleWindow(u"Form3"_s)->findChild<QPushButton*>(u"Command1_0"_s)->click();
 
-    QCOMPARE(f.column(u"SELECT skID FROM MEMO_IDX WHERE DocNo = 4"_s), QStringList{u"1"_s});
+    QCOMPARE(f.column(u"SELECT skID FROM MEMO_IDX WHERE DocNo = 5"_s), QStringList{u"1"_s});
     QCOMPARE(f.column(u"SELECT skID FROM PHOTO_DRA"_s), QStringList{u"1"_s});
     QVERIFY(!f.pictures());
 }
