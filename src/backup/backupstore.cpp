@@ -85,7 +85,7 @@ std::optional<QDateTime> timeOf(const QString& fileName)
                 rc = sqlite3_backup_step(backup, 256);
                 // A write of another connection starts the copy over: writes that never pause would keep it going
                 // for ever, so it gives up and says why.
-                if (rc == SQLITE_OK && remaining >= 0 && sqlite3_backup_remaining(backup) > remaining &&
+                if (rc == SQLITE_OK && remaining >= 0 && sqlite3_backup_remaining(backup) >= remaining &&
                     ++restarts > kMostRestarts) {
                     gaveUp = true;
                     break;

@@ -285,10 +285,11 @@ void EngineBrowser::attachPicture(const QUrl& source)
         if (endPictureWait(wait))
             m_events.clipPicture();
     });
-    // The picture is kept with the page it came from: another page loaded before it arrives would be taken as its
-    // source.
-    connect(m_view, &QWebEngineView::loadStarted, wait, [this, wait] {
-        if (!endPictureWait(wait))
+    // The picture is kept with the page it came from: another page shown before it arrives would be taken as its
+    // source. A move within the page (its #fragment) is the same page.
+    const QUrl page = m_view->url().adjusted(QUrl::RemoveFragment);
+    connect(m_view, &QWebEngineView::urlChanged, wait, [this, wait, page](const QUrl& url) {
+        if (url.adjusted(QUrl::RemoveFragment) == page || !endPictureWait(wait))
             return;
         qCWarning(lcWeb) << "the page was left before its picture reached the clipboard";
         m_dialogs.exclamation(QStringLiteral("画像を取り込む前に別のページへ移ったため、添付しませんでした。"));
