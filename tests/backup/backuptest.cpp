@@ -122,7 +122,7 @@ void BackupTest::lockedOrStopped_givesUpAndLeavesNothing()
     done = true;
     writer.join();
     QVERIFY2(busy || busy.failure().message() ==
-                        u"バックアップを作れませんでした。\nコピーの間もデータベースが変わり続けました。"_s,
+                         u"バックアップを作れませんでした。\nコピーの間もデータベースが変わり続けました。"_s,
              qPrintable(busy ? QString() : busy.failure().message() + busy.failure().detail));
 }
 
